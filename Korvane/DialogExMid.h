@@ -20,6 +20,7 @@
 // controls stay, so a second creation finds them as the first one left them.
 #include "platform/CommandId.h"
 #include "platform/Messages.h"
+#include "platform/UiServices.h"
 
 #include <QDialog>
 #include <QPointer>
