@@ -13,6 +13,8 @@
 #include <QThread>
 #include <QUrl>
 
+#include <future>
+
 namespace platform {
 
 namespace {
@@ -84,7 +86,25 @@ void RunOnGuiThread(const std::function<void()> &f)
         f();
         return;
     }
-    QMetaObject::invokeMethod(QCoreApplication::instance(), f, Qt::BlockingQueuedConnection);
+    // The worker waits on a promise that the GUI thread fulfils; when the call is dropped
+    // unrun (the application is going away) the broken promise releases the worker.
+    auto done = std::make_shared<std::promise<void>>();
+    std::future<void> finished = done->get_future();
+    QMetaObject::invokeMethod(
+        QCoreApplication::instance(),
+        [&f, done] {
+            try {
+                f();
+                done->set_value();
+            } catch (...) {
+                done->set_exception(std::current_exception());
+            }
+        },
+        Qt::QueuedConnection);
+    try {
+        finished.get();
+    } catch (const std::future_error &) {
+    }
 }
 
 int UiServices::MessageBox(const QString &text, const QString &caption, UINT type, QWidget *owner)
