@@ -17,6 +17,12 @@ constexpr int kMaxFields = 200;
 // The smallest record: an end tag alone.
 constexpr std::uint32_t kMinRecordBytes = 24;
 
+// Strings that older writers stored in the 8-bit code page.
+QString DecodeAnsi(const QByteArray &bytes)
+{
+    return QString::fromLatin1(bytes);
+}
+
 void ReportFileProblem(const QString &path, const QString &error)
 {
     platform::Ui().MessageBox(path + QStringLiteral("  写文件出现问题：") + error.left(1024), QString(),
@@ -122,7 +128,7 @@ bool CDataListMid::LoadFromFile(const QString &strPath)
     if (bytes.isEmpty())
         return true;
     try {
-        Archive ar(bytes);
+        Archive ar(bytes, DecodeAnsi);
         Serialize(ar);
     } catch (const ArchiveException &e) {
         // Half a list is no better than none: a damaged file is refused as a whole.

@@ -2,19 +2,11 @@
 
 namespace platform {
 
-namespace {
-
-// Strings that older writers stored in the 8-bit code page.
-QString DecodeEightBit(const QByteArray &bytes)
-{
-    return QString::fromLatin1(bytes);
-}
-
-}
-
 Archive::Archive() : m_mode(Store) {}
 
-Archive::Archive(QByteArray bytes) : m_mode(Load), m_bytes(std::move(bytes)) {}
+Archive::Archive(QByteArray bytes, EightBitDecoder decoder) : m_mode(Load), m_decoder(decoder), m_bytes(std::move(bytes))
+{
+}
 
 void Archive::Put(const char *p, qsizetype n)
 {
@@ -138,7 +130,8 @@ QString Archive::ReadString()
         for (std::uint32_t i = 0; i < len; ++i)
             s[i] = QChar(ReadU16());
     } else {
-        s = DecodeEightBit(m_bytes.mid(m_pos, bytes));
+        const QByteArray raw = m_bytes.mid(m_pos, bytes);
+        s = m_decoder ? m_decoder(raw) : QString::fromLatin1(raw);
         m_pos += bytes;
     }
     return s;

@@ -24,8 +24,12 @@ public:
 
     // A store-mode archive writing into an empty buffer.
     Archive();
-    // A load-mode archive reading the given bytes.
-    explicit Archive(QByteArray bytes);
+    // Turns a string stored in the 8-bit code page into text.
+    using EightBitDecoder = QString (*)(const QByteArray &);
+
+    // A load-mode archive reading the given bytes; 8-bit strings are read as Latin-1 unless a
+    // decoder for the code page is given.
+    explicit Archive(QByteArray bytes, EightBitDecoder decoder = nullptr);
 
     bool IsStoring() const { return m_mode == Store; }
     bool IsLoading() const { return m_mode == Load; }
@@ -59,6 +63,7 @@ private:
     void Put(const char *p, qsizetype n);
 
     Mode m_mode;
+    EightBitDecoder m_decoder = nullptr;
     QByteArray m_bytes;
     qsizetype m_pos = 0;
 };
