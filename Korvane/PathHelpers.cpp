@@ -299,11 +299,11 @@ bool MakeDirectoryRecursive(const QString &path)
     return ::mkdir(QFile::encodeName(path).constData(), 0777) == 0;
 }
 
-bool EmptyDirectory(const QString &path)
+namespace {
+
+// Removes the contents of a directory that passed SafeTreeRoot.
+bool RemoveTreeContents(const QString &root)
 {
-    const QString root = SafeTreeRoot(path);
-    if (root.isEmpty())
-        return false;
     const int fd = ::open(QFile::encodeName(root).constData(),
                           O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
     if (fd < 0)
@@ -313,17 +313,20 @@ bool EmptyDirectory(const QString &path)
     return ok;
 }
 
+}
+
+bool EmptyDirectory(const QString &path)
+{
+    const QString root = SafeTreeRoot(path);
+    return !root.isEmpty() && RemoveTreeContents(root);
+}
+
 bool DeleteDirectoryTree(const QString &path)
 {
     const QString root = SafeTreeRoot(path);
     if (root.isEmpty())
         return false;
-    const int fd = ::open(QFile::encodeName(root).constData(),
-                          O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
-    if (fd < 0)
-        return false;
-    RemoveContents(fd, 0);
-    ::close(fd);
+    RemoveTreeContents(root);  // what cannot go is skipped; rmdir then tells
     return ::rmdir(QFile::encodeName(root).constData()) == 0;
 }
 

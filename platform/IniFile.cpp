@@ -5,12 +5,17 @@
 #include <QFileInfo>
 #include <QSaveFile>
 #include <cstdint>
+#include <mutex>
 
 namespace platform {
 
 namespace {
 
 const QByteArray kUtf8Bom("\xEF\xBB\xBF");
+
+// One-shot writes read, change and write back: within the process they take turns so that two
+// threads writing different keys of one file both keep their change.
+std::mutex g_writeMutex;
 
 bool SameName(const QString &a, const QString &b)
 {
@@ -271,6 +276,7 @@ int IniFile::GetInt(const QString &file, const QString &section, const QString &
 bool IniFile::WriteString(const QString &file, const QString &section, const QString &key,
                           const QString &value)
 {
+    std::lock_guard<std::mutex> lock(g_writeMutex);
     IniFile ini;
     if (!ini.Load(file) && QFileInfo::exists(file))
         return false;  // present but unreadable: never replace it with a fresh file
@@ -285,6 +291,7 @@ bool IniFile::WriteInt(const QString &file, const QString &section, const QStrin
 
 bool IniFile::DeleteKey(const QString &file, const QString &section, const QString &key)
 {
+    std::lock_guard<std::mutex> lock(g_writeMutex);
     IniFile ini;
     if (!ini.Load(file))
         return false;
@@ -294,6 +301,7 @@ bool IniFile::DeleteKey(const QString &file, const QString &section, const QStri
 
 bool IniFile::DeleteSection(const QString &file, const QString &section)
 {
+    std::lock_guard<std::mutex> lock(g_writeMutex);
     IniFile ini;
     if (!ini.Load(file))
         return false;

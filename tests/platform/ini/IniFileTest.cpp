@@ -5,6 +5,7 @@
 #include <QFileInfo>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
+#include <thread>
 #include <unistd.h>
 
 namespace {
@@ -241,6 +242,22 @@ TEST(IniWrite, ObjectFormSavesManyChangesAtOnce)
     ini.Write("s", "A", "4");
     ASSERT_TRUE(ini.Save());
     EXPECT_EQ(ReadAll(dir.filePath("o.ini")), QByteArray("[S]\r\na=4\r\nb=2\r\n[T]\r\nc=3\r\n"));
+}
+
+TEST(IniWrite, ConcurrentWritersKeepEveryChange)
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath("c.ini");
+    auto writer = [&](const char *section) {
+        for (int i = 0; i < 50; ++i)
+            IniFile::WriteInt(path, section, QString("k%1").arg(i), i);
+    };
+    std::thread a(writer, "A"), b(writer, "B");
+    a.join();
+    b.join();
+    const IniFile ini(path);
+    EXPECT_EQ(ini.KeyNames("A").size(), 50);
+    EXPECT_EQ(ini.KeyNames("B").size(), 50);
 }
 
 TEST(IniPaths, BackslashesAreNormalisedOnRequest)
