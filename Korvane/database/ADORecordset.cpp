@@ -247,24 +247,28 @@ int CADORecordset::FindColumn(const QString& name)
     return -1;
 }
 
-bool CADORecordset::GetFieldValue(const QString& name, long& value)
+bool CADORecordset::GetNumber(const QString& name, std::int64_t& number, bool& isBoolean)
 {
     const int col = FindColumn(name);
     if (col < 0)
         return false;
+    isBoolean = false;
     switch (KindOf(m_pStmt, col)) {
     case Kind::Null:
-        value = 0;
+        number = 0;
         return true;
     case Kind::Integer:
-        value = IsBooleanColumn(m_pStmt, col) ? (sqlite3_column_int64(m_pStmt, col) != 0)
-                                              : Narrow32(sqlite3_column_int64(m_pStmt, col));
+        number = sqlite3_column_int64(m_pStmt, col);
+        if (IsBooleanColumn(m_pStmt, col)) {
+            isBoolean = true;
+            number = number != 0;
+        }
         return true;
     case Kind::Real:
-        value = Narrow32(Truncate(sqlite3_column_double(m_pStmt, col)));
+        number = Truncate(sqlite3_column_double(m_pStmt, col));
         return true;
     case Kind::Text:
-        value = Narrow32(ParseNumber(ColumnText(m_pStmt, col)));
+        number = ParseNumber(ColumnText(m_pStmt, col));
         return true;
     case Kind::Blob:
         break;
@@ -272,29 +276,24 @@ bool CADORecordset::GetFieldValue(const QString& name, long& value)
     return Fail(SQLITE_MISMATCH, QStringLiteral("column ") + name + QStringLiteral(" holds no number"));
 }
 
+bool CADORecordset::GetFieldValue(const QString& name, long& value)
+{
+    std::int64_t number = 0;
+    bool isBoolean = false;
+    if (!GetNumber(name, number, isBoolean))
+        return false;
+    value = isBoolean ? long(number) : Narrow32(number);
+    return true;
+}
+
 bool CADORecordset::GetFieldValue(const QString& name, int& value)
 {
-    const int col = FindColumn(name);
-    if (col < 0)
+    std::int64_t number = 0;
+    bool isBoolean = false;
+    if (!GetNumber(name, number, isBoolean))
         return false;
-    switch (KindOf(m_pStmt, col)) {
-    case Kind::Null:
-        value = 0;
-        return true;
-    case Kind::Integer:
-        value = IsBooleanColumn(m_pStmt, col) ? (sqlite3_column_int64(m_pStmt, col) != 0)
-                                              : Narrow16(sqlite3_column_int64(m_pStmt, col));
-        return true;
-    case Kind::Real:
-        value = Narrow16(Truncate(sqlite3_column_double(m_pStmt, col)));
-        return true;
-    case Kind::Text:
-        value = Narrow16(ParseNumber(ColumnText(m_pStmt, col)));
-        return true;
-    case Kind::Blob:
-        break;
-    }
-    return Fail(SQLITE_MISMATCH, QStringLiteral("column ") + name + QStringLiteral(" holds no number"));
+    value = isBoolean ? int(number) : Narrow16(number);
+    return true;
 }
 
 bool CADORecordset::GetFieldValue(const QString& name, QString& value, const QString& dateFormat)

@@ -59,6 +59,8 @@ private:
     // Column of the current row, or -1 with the error recorded.
     int FindColumn(const QString& name);
     bool Step();
+    // The column as a 64-bit number; booleans come as 0 or 1 and are flagged.
+    bool GetNumber(const QString& name, std::int64_t& number, bool& isBoolean);
 
     CADODataBase* m_pDb = nullptr;
     sqlite3* m_pConnection = nullptr;

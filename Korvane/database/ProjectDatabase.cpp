@@ -85,6 +85,14 @@ QString DbDetail(const CADODataBase& db)
     return db.GetLastError();
 }
 
+std::set<int> ProductsOf(const QList<CDBDataDeviceList>& devices)
+{
+    std::set<int> products;
+    for (const CDBDataDeviceList& d : devices)
+        products.insert(d.nProductID);
+    return products;
+}
+
 }  // namespace
 
 CProjectDatabase::CProjectDatabase()
@@ -136,18 +144,26 @@ int CProjectDatabase::FindProductID(const QString& model) const
     return -1;
 }
 
+bool CProjectDatabase::OpenDefaultDb(CADODataBase& db, CDBDataFileHead& head, DbMessageKind kind)
+{
+    if (!Connect(db, m_strDefaultDbPath, m_strUser, m_strPassword, false))
+        return Fail(kind, kTextDefaultDbReadError, DbDetail(db));
+    if (!CDBDataFileHead::LoadFirst(db, head, {}) || head.bIsSystem == 0)
+        return Fail(kind, kTextDefaultDbReadError, DbDetail(db));
+    // The program reads exactly its own format from the database it ships with.
+    if (head.sDbFileVersion != QLatin1String(kDbFileVersion))
+        return Fail(kind, kTextDefaultDbVersionMismatch, head.sDbFileVersion);
+    return true;
+}
+
 bool CProjectDatabase::LoadDefaultDatabase(CDataProject& out, int productId)
 {
     constexpr DbMessageKind box = DbMessageKind::MessageBox;
     out.Clear();
     CADODataBase db;
-    if (!Connect(db, m_strDefaultDbPath, m_strUser, m_strPassword, false))
-        return Fail(box, kTextDefaultDbReadError, DbDetail(db));
-    if (!CDBDataFileHead::LoadFirst(db, out.m_FileHead, {}) || out.m_FileHead.bIsSystem == 0)
-        return Fail(box, kTextDefaultDbReadError, DbDetail(db));
+    if (!OpenDefaultDb(db, out.m_FileHead, box))
+        return false;
     const QString version = out.m_FileHead.sDbFileVersion;
-    if (version != QLatin1String(kDbFileVersion))
-        return Fail(box, kTextDefaultDbVersionMismatch, version);
     if (!CDBDataProducts::LoadAll(db, out.m_arrProducts, {productId}) || out.m_arrProducts.isEmpty())
         return Fail(box, kTextDefaultDbReadError, QStringLiteral("no product %1").arg(productId));
     const CDBDataProducts product = out.m_arrProducts.first();
@@ -238,20 +254,25 @@ bool CProjectDatabase::WriteProjectFile(CADODataBase& defaultDb, const QString& 
     return temp.ReplaceTarget(detail);
 }
 
+bool CProjectDatabase::Install(const CDataProject& content, const QString& path, int productId)
+{
+    m_Project = content;
+    m_bProjectOpen = 1;
+    m_strProjectPath = path;
+    m_nCurDeviceID = 1;
+    m_nProductID = productId;
+    return true;
+}
+
 bool CProjectDatabase::NewProject(const CNewProjectInfo& info)
 {
     constexpr DbMessageKind alert = DbMessageKind::DesktopAlert;
     CADODataBase def;
-    if (!Connect(def, m_strDefaultDbPath, m_strUser, m_strPassword, false))
-        return Fail(alert, kTextDefaultDbReadError, DbDetail(def));
-
     CDataProject local;
+    if (!OpenDefaultDb(def, local.m_FileHead, alert))
+        return false;
     local.m_arrDeviceList = info.m_arrDeviceList;
-    if (!CDBDataFileHead::LoadFirst(def, local.m_FileHead, {}) || local.m_FileHead.bIsSystem == 0)
-        return Fail(alert, kTextDefaultDbReadError, DbDetail(def));
     const QString version = local.m_FileHead.sDbFileVersion;
-    if (version != QLatin1String(kDbFileVersion))
-        return Fail(alert, kTextDefaultDbVersionMismatch, version);
     if (!CDBDataProducts::LoadAll(def, local.m_arrProducts, {}))
         return Fail(alert, kTextDefaultDbReadError, DbDetail(def));
 
@@ -259,13 +280,12 @@ bool CProjectDatabase::NewProject(const CNewProjectInfo& info)
     const CDBDataDeviceList* first = local.FindDeviceRecord(1);
     if (!first)
         return Fail(alert, kTextNewFileError, QStringLiteral("the request has no device 1"));
-    std::set<int> products;
     for (const CDBDataDeviceList& d : local.m_arrDeviceList) {
         if (!local.FindProduct(d.nProductID))
             return Fail(alert, kTextNewFileError,
                         QStringLiteral("device %1 has unknown product %2").arg(d.nDeviceID).arg(d.nProductID));
-        products.insert(d.nProductID);
     }
+    const std::set<int> products = ProductsOf(local.m_arrDeviceList);
 
     std::set<int> axes;
     for (int p : products) {
@@ -319,12 +339,7 @@ bool CProjectDatabase::NewProject(const CNewProjectInfo& info)
         return Fail(alert, kTextNewFileError, detail);
 
     const int productId = first->nProductID;
-    m_Project = local;
-    m_bProjectOpen = 1;
-    m_strProjectPath = info.m_strFilePath;
-    m_nCurDeviceID = 1;
-    m_nProductID = productId;
-    return true;
+    return Install(local, info.m_strFilePath, productId);
 }
 
 bool CProjectDatabase::OpenProject(const QString& path)
@@ -347,9 +362,7 @@ bool CProjectDatabase::OpenProject(const QString& path)
         return Fail(alert, kTextFileReadError, QStringLiteral("the project has no device 1"));
     const int productId = first->nProductID;
 
-    std::set<int> products;
-    for (const CDBDataDeviceList& d : local.m_arrDeviceList)
-        products.insert(d.nProductID);
+    const std::set<int> products = ProductsOf(local.m_arrDeviceList);
     if (!CDBDataProducts::LoadAll(file, local.m_arrProducts, products))
         return Fail(alert, kTextFileReadError, DbDetail(file));
     for (int p : products) {
@@ -377,12 +390,7 @@ bool CProjectDatabase::OpenProject(const QString& path)
         device.FillLoadedValues();
     }
 
-    m_Project = local;
-    m_bProjectOpen = 1;
-    m_strProjectPath = path;
-    m_nCurDeviceID = 1;
-    m_nProductID = productId;
-    return true;
+    return Install(local, path, productId);
 }
 
 bool CProjectDatabase::SaveProject(const QString& path)
@@ -391,11 +399,8 @@ bool CProjectDatabase::SaveProject(const QString& path)
     CADODataBase def;
     if (!Connect(def, m_strDefaultDbPath, m_strUser, m_strPassword, false))
         return Fail(alert, kTextDefaultDbReadError, DbDetail(def));
-    std::set<int> products;
-    for (const CDBDataDeviceList& d : m_Project.m_arrDeviceList)
-        products.insert(d.nProductID);
     QString detail;
-    if (!WriteProjectFile(def, path, m_Project, products, detail))
+    if (!WriteProjectFile(def, path, m_Project, ProductsOf(m_Project.m_arrDeviceList), detail))
         return Fail(alert, kTextNewFileError, detail);
     return true;
 }

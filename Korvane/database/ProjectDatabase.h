@@ -69,6 +69,10 @@ public:
     static QString GetFileNameOfPath(const QString& path);
 
 private:
+    // Opens the default database and reads its head: a system file of this format.
+    bool OpenDefaultDb(CADODataBase& db, CDBDataFileHead& head, DbMessageKind kind);
+    // Makes the content the one in use, as a project opened from the path.
+    bool Install(const CDataProject& content, const QString& path, int productId);
     bool Fail(DbMessageKind kind, const char* text, const QString& detail = {});
     bool WriteProjectFile(CADODataBase& defaultDb, const QString& target,
                           const CDataProject& content, const std::set<int>& products,
