@@ -1,0 +1,182 @@
+#include "LangText.h"
+
+#include "PathHelpers.h"
+#include "platform/ControlId.h"
+#include "platform/IniFile.h"
+#include "platform/LanguageConf.h"
+
+#include <QAbstractButton>
+#include <QComboBox>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QLocale>
+#include <QWidget>
+#include <cstdio>
+
+namespace {
+
+const QString kNotFound = QStringLiteral("Not found");
+// The profile reads of the language texts take at most this many characters.
+constexpr qsizetype kLangTextMax = 999;
+
+struct LanguageChoice {
+    const char *name;
+    const char *file;
+    QLocale::Language language;
+    QLocale::Territory territory;
+};
+
+const LanguageChoice kLanguages[] = {
+    {"ChineseS", "config/chinese_S.ini", QLocale::Chinese, QLocale::China},
+    {"ChineseT", "config/chinese_T.ini", QLocale::Chinese, QLocale::Taiwan},
+    {"EnglishUS", "config/english_US.ini", QLocale::English, QLocale::UnitedStates},
+};
+
+void SetCtrlText(QWidget *w, const QString &text)
+{
+    if (auto *label = qobject_cast<QLabel *>(w))
+        label->setText(text);
+    else if (auto *button = qobject_cast<QAbstractButton *>(w))
+        button->setText(text);
+    else if (auto *group = qobject_cast<QGroupBox *>(w))
+        group->setTitle(text);
+    else if (auto *edit = qobject_cast<QLineEdit *>(w))
+        edit->setText(text);
+    else if (auto *combo = qobject_cast<QComboBox *>(w)) {
+        if (combo->isEditable())  // a drop-down list has no text of its own
+            combo->setEditText(text);
+    } else if (w->isWindow())
+        w->setWindowTitle(text);
+}
+
+// Walks the controls of a dialog: widgets with a control id are handed to `fn`; plain
+// containers without one (frames, layouts' hosts) are looked through, as a dialog template
+// would have held their controls directly.
+template <typename Fn>
+void ForEachControl(QWidget *parent, Fn &&fn)
+{
+    for (QObject *o : parent->children()) {
+        auto *w = qobject_cast<QWidget *>(o);
+        if (!w || w->isWindow())
+            continue;
+        const int id = platform::GetCtrlId(w);
+        if (id != platform::kNoCtrlId)
+            fn(w, id);
+        else
+            ForEachControl(w, fn);
+    }
+}
+
+void TranslateControls(QWidget *parent, const IniFile &ini, const QString &section, int resId)
+{
+    ForEachControl(parent, [&](QWidget *w, int id) {
+        const QString text = ini.Read(section, QStringLiteral("IDD%1_%2").arg(resId).arg(id))
+                                 .left(kLangTextMax);
+        if (!text.isEmpty())
+            SetCtrlText(w, ReplaceLangEscapes(text.trimmed()));
+    });
+}
+
+}
+
+void CLangText::SetModuleDir(const QString &programDir)
+{
+    m_strModuleDir = programDir.endsWith(u'/') ? programDir : programDir + u'/';
+    m_strSettingIni = m_strModuleDir + QStringLiteral("config/setting.ini");
+}
+
+CLangText &GetLangText()
+{
+    static CLangText state;
+    return state;
+}
+
+QString DefaultLangDataFile()
+{
+    return GetModulePath(QStringLiteral("config/LangTable.tsv"));
+}
+
+bool InitLanguage(const std::function<void(const QString &message)> &showError)
+{
+    ISqlite *sqlite = GetSqlite();
+    if (!sqlite->HasDataFile()) {
+        const QString message = QStringLiteral("There is not %1 file").arg(sqlite->m_strDataFile);
+        if (showError)
+            showError(message);
+        else
+            std::fprintf(stderr, "%s\n", message.toLocal8Bit().constData());
+        return false;
+    }
+    sqlite->Load();
+    CLanguageConf *conf = CLanguageConf::GetTheOne();
+    GetLangText().m_nLanguage = int(conf->Get());
+    conf->Set(unsigned(GetLangText().m_nLanguage));
+    return true;
+}
+
+void SetLanguage(const QString &language)
+{
+    CLangText &state = GetLangText();
+    if (state.m_strModuleDir.isEmpty())
+        state.SetModuleDir(GetProgramDir());
+    QString name = language;
+    if (name.isEmpty()) {
+        name = IniFile::GetString(state.m_strSettingIni, QStringLiteral("Setting"),
+                                  QStringLiteral("Language"), QStringLiteral("ChineseS"))
+                   .left(kLangTextMax);
+        if (name.isEmpty())
+            return;
+    }
+    for (const LanguageChoice &c : kLanguages) {
+        if (name == QLatin1String(c.name)) {
+            state.m_strLangFile = state.m_strModuleDir + QLatin1String(c.file);
+            QLocale::setDefault(QLocale(c.language, c.territory));
+            break;
+        }
+    }
+    state.m_strLanguage = name;
+    IniFile::WriteString(state.m_strSettingIni, QStringLiteral("Setting"),
+                         QStringLiteral("Language"), name);
+}
+
+QString ReplaceLangEscapes(QString text)
+{
+    text.replace(QStringLiteral("\\t"), QStringLiteral("\t"));
+    text.replace(QStringLiteral("\\r"), QStringLiteral("\r"));
+    text.replace(QStringLiteral("\\n"), QStringLiteral("\n"));
+    return text;
+}
+
+QString ReadLangIniString(const QString &section, const QString &key)
+{
+    const QString text =
+        IniFile::GetString(GetLangText().m_strLangFile, section, key, kNotFound).left(kLangTextMax);
+    return ReplaceLangEscapes(text);
+}
+
+QString LoadLangString(const QString &key)
+{
+    return ReadLangIniString(QStringLiteral("String"), key);
+}
+
+void TranslateDialog(QWidget *dlg, int dlgResId)
+{
+    if (!dlg)
+        return;
+    const IniFile ini(GetLangText().m_strLangFile);
+    const QString section = QStringLiteral("DIALOG");
+    const QString caption =
+        ini.Read(section, QStringLiteral("IDD%1_DLG").arg(dlgResId)).left(kLangTextMax);
+    if (!caption.isEmpty())
+        dlg->setWindowTitle(caption.trimmed());
+    TranslateControls(dlg, ini, section, dlgResId);
+}
+
+void TranslateViewControls(QWidget *view)
+{
+    if (!view)
+        return;
+    const IniFile ini(GetLangText().m_strLangFile);
+    TranslateControls(view, ini, QStringLiteral("VIEW"), kScopeViewResId);
+}

@@ -1,0 +1,432 @@
+#include "database/ProjectDatabase.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QTemporaryFile>
+
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <cstdio>
+
+namespace {
+
+// More axes than any drive has: a damaged product row must not drive the loaders on.
+constexpr int kMaxAxes = 64;
+
+// A file beside the target that becomes the target only by an explicit rename; removed
+// when it never does.
+class TempFileBeside {
+public:
+    explicit TempFileBeside(const QString& target)
+    {
+        QFileInfo info(target);
+        // Replace what a link points to, not the link.
+        m_target = info.isSymLink() ? info.symLinkTarget() : info.absoluteFilePath();
+    }
+    ~TempFileBeside()
+    {
+        if (!m_path.isEmpty() && !m_renamed)
+            QFile::remove(m_path);
+    }
+    TempFileBeside(const TempFileBeside&) = delete;
+    TempFileBeside& operator=(const TempFileBeside&) = delete;
+
+    bool Create(QString& detail)
+    {
+        QTemporaryFile file(m_target + QStringLiteral(".XXXXXX"));
+        file.setAutoRemove(false);
+        if (!file.open()) {
+            detail = QStringLiteral("cannot create a file beside ") + m_target + QStringLiteral(": ") +
+                     file.errorString();
+            return false;
+        }
+        m_path = file.fileName();
+        file.close();
+        // A project is an ordinary user file; keep the permissions of the one it replaces.
+        const QFileDevice::Permissions perms =
+            QFileInfo::exists(m_target)
+                ? QFile::permissions(m_target)
+                : QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ReadUser |
+                      QFileDevice::WriteUser | QFileDevice::ReadGroup | QFileDevice::ReadOther;
+        QFile::setPermissions(m_path, perms);
+        return true;
+    }
+
+    const QString& Path() const { return m_path; }
+
+    bool ReplaceTarget(QString& detail)
+    {
+        const QByteArray from = QFile::encodeName(m_path);
+        const QByteArray to = QFile::encodeName(m_target);
+        if (std::rename(from.constData(), to.constData()) != 0) {
+            detail = QStringLiteral("cannot rename over ") + m_target;
+            return false;
+        }
+        m_renamed = true;
+        const QByteArray dir = QFile::encodeName(QFileInfo(m_target).absolutePath());
+        const int fd = ::open(dir.constData(), O_RDONLY | O_DIRECTORY);
+        if (fd >= 0) {
+            ::fsync(fd);
+            ::close(fd);
+        }
+        return true;
+    }
+
+private:
+    QString m_target;
+    QString m_path;
+    bool m_renamed = false;
+};
+
+QString DbDetail(const CADODataBase& db)
+{
+    return db.GetLastError();
+}
+
+std::set<int> ProductsOf(const QList<CDBDataDeviceList>& devices)
+{
+    std::set<int> products;
+    for (const CDBDataDeviceList& d : devices)
+        products.insert(d.nProductID);
+    return products;
+}
+
+}  // namespace
+
+CProjectDatabase::CProjectDatabase()
+    : CProjectDatabase(DefaultParamsDbPath())
+{
+}
+
+CProjectDatabase::CProjectDatabase(const QString& defaultDbPath)
+    : m_strDefaultDbPath(defaultDbPath)
+{
+    LoadProducts();
+}
+
+bool CProjectDatabase::Fail(DbMessageKind kind, const char* text, const QString& detail)
+{
+    if (!detail.isEmpty())
+        LogDbDetail(QString::fromUtf8(text) + QLatin1Char(' ') + detail);
+    ShowDbMessage(kind, QString::fromUtf8(text));
+    return false;
+}
+
+bool CProjectDatabase::Connect(CADODataBase& db, const QString& path, const QString& user,
+                               const QString& password, bool exclusive)
+{
+    const auto mode = exclusive ? CADODataBase::OpenMode::Exclusive : CADODataBase::OpenMode::Read;
+    return db.Open(CADODataBase::MakeConnectionString(path, mode), user, password);
+}
+
+bool CProjectDatabase::LoadProducts()
+{
+    constexpr DbMessageKind box = DbMessageKind::MessageBox;
+    CADODataBase db;
+    if (!Connect(db, m_strDefaultDbPath, m_strUser, m_strPassword, false))
+        return Fail(box, kTextDefaultDbReadError, DbDetail(db));
+    if (!CDBDataProducts::LoadAll(db, m_arrDefaultProducts, {}))
+        return Fail(box, kTextDefaultDbReadError, DbDetail(db));
+    return true;
+}
+
+int CProjectDatabase::FindProductID(const QString& model) const
+{
+    const QString wanted = model.trimmed().toUpper();
+    if (wanted.isEmpty())
+        return -1;
+    for (const CDBDataProducts& p : m_arrDefaultProducts) {
+        if (p.sProductModel.trimmed().toUpper() == wanted)
+            return p.nProductID;
+    }
+    return -1;
+}
+
+bool CProjectDatabase::OpenDefaultDb(CADODataBase& db, CDBDataFileHead& head, DbMessageKind kind)
+{
+    if (!Connect(db, m_strDefaultDbPath, m_strUser, m_strPassword, false))
+        return Fail(kind, kTextDefaultDbReadError, DbDetail(db));
+    if (!CDBDataFileHead::LoadFirst(db, head, {}) || head.bIsSystem == 0)
+        return Fail(kind, kTextDefaultDbReadError, DbDetail(db));
+    // The program reads exactly its own format from the database it ships with.
+    if (head.sDbFileVersion != QLatin1String(kDbFileVersion))
+        return Fail(kind, kTextDefaultDbVersionMismatch, head.sDbFileVersion);
+    return true;
+}
+
+bool CProjectDatabase::LoadDefaultDatabase(CDataProject& out, int productId)
+{
+    constexpr DbMessageKind box = DbMessageKind::MessageBox;
+    out.Clear();
+    CADODataBase db;
+    if (!OpenDefaultDb(db, out.m_FileHead, box))
+        return false;
+    const QString version = out.m_FileHead.sDbFileVersion;
+    if (!CDBDataProducts::LoadAll(db, out.m_arrProducts, {productId}) || out.m_arrProducts.isEmpty())
+        return Fail(box, kTextDefaultDbReadError, QStringLiteral("no product %1").arg(productId));
+    const CDBDataProducts product = out.m_arrProducts.first();
+    if (product.nAxisCount > kMaxAxes)
+        return Fail(box, kTextDefaultDbReadError, QStringLiteral("product %1 has %2 axes")
+                                                      .arg(productId).arg(product.nAxisCount));
+
+    CDBDataDeviceList device;
+    device.nDeviceID = 1;
+    device.nProductID = product.nProductID;
+    out.m_arrDeviceList.append(device);
+
+    QList<CDBDataSystemGroups> groups;
+    if (!CDBDataSystemGroups::LoadByProduct(db, groups, productId))
+        return Fail(box, kTextDefaultDbReadError, DbDetail(db));
+    for (const CDBDataSystemGroups& g : groups)
+        out.AddSystemGroup(g);
+
+    CDataDevice& data = out.FindOrAddDevice(1);
+    qsizetype total = 0;
+    for (int a = 1; a <= product.nAxisCount; ++a) {
+        CDataAxisParameter axis;
+        axis.nAxisID = a;
+        if (!CDBDataParameter::LoadByAxis(db, axis.m_arrParameter, version, 0, productId, a))
+            return Fail(box, kTextDefaultDbReadError, DbDetail(db));
+        for (CDBDataParameter& p : axis.m_arrParameter)
+            p.nDeviceID = 1;
+        total += axis.m_arrParameter.size();
+        data.m_arrAxis.append(axis);
+    }
+    if (total == 0)
+        return Fail(box, kTextDefaultDbReadError,
+                    QStringLiteral("product %1 has no parameters").arg(productId));
+    data.FillLoadedValues();
+
+    m_bProjectOpen = 0;
+    m_strProjectPath.clear();
+    return true;
+}
+
+bool CProjectDatabase::WriteProjectFile(CADODataBase& defaultDb, const QString& target,
+                                        const CDataProject& content,
+                                        const std::set<int>& products, QString& detail)
+{
+    TempFileBeside temp(target);
+    if (!temp.Create(detail))
+        return false;
+    CADODataBase file;
+    auto failed = [&](const CADODataBase& db) {
+        detail = db.GetLastError();
+        return false;
+    };
+    if (!Connect(file, temp.Path(), m_strUser, m_strPassword, true))
+        return failed(file);
+    if (!defaultDb.CopyTo(file))
+        return failed(defaultDb);
+    // The file is thrown away on any failure, so its journal need not survive a crash.
+    if (!file.Execute(QStringLiteral("PRAGMA journal_mode=MEMORY")) || !file.BeginTrans())
+        return failed(file);
+
+    for (const char* table : {"DEVICELIST", "PARAMETER", "CUSTOMPARAM", "CUSTOMGROUPS"}) {
+        if (!file.Execute(QStringLiteral("delete from %1;").arg(QLatin1String(table))))
+            return failed(file);
+    }
+    if (!file.Execute(QStringLiteral("update FILEHEAD set bIsSystem=?;"), {std::int64_t(0)}))
+        return failed(file);
+    for (const CDBDataDeviceList& d : content.m_arrDeviceList) {
+        if (!file.Execute(d.GetInsertSql()))
+            return failed(file);
+    }
+    for (const CDataDevice& device : content.m_arrDevices) {
+        for (const CDataAxisParameter& axis : device.m_arrAxis) {
+            for (const CDBDataParameter& p : axis.m_arrParameter) {
+                if (!file.Execute(p.GetInsertSql()))
+                    return failed(file);
+            }
+        }
+    }
+    if (!products.empty()) {
+        if (!CDBDataProducts::DeleteOtherProducts(file, products) ||
+            !CDBDataSystemGroups::DeleteOtherProducts(file, products) ||
+            !CDBDataSelects::DeleteOtherProducts(file, products))
+            return failed(file);
+    }
+    if (!file.CommitTrans() || !file.Execute(QStringLiteral("VACUUM")))
+        return failed(file);
+    file.Close();
+    return temp.ReplaceTarget(detail);
+}
+
+bool CProjectDatabase::Install(const CDataProject& content, const QString& path, int productId)
+{
+    m_Project = content;
+    m_bProjectOpen = 1;
+    m_strProjectPath = path;
+    m_nCurDeviceID = 1;
+    m_nProductID = productId;
+    return true;
+}
+
+bool CProjectDatabase::NewProject(const CNewProjectInfo& info)
+{
+    constexpr DbMessageKind alert = DbMessageKind::DesktopAlert;
+    CADODataBase def;
+    CDataProject local;
+    if (!OpenDefaultDb(def, local.m_FileHead, alert))
+        return false;
+    local.m_arrDeviceList = info.m_arrDeviceList;
+    const QString version = local.m_FileHead.sDbFileVersion;
+    if (!CDBDataProducts::LoadAll(def, local.m_arrProducts, {}))
+        return Fail(alert, kTextDefaultDbReadError, DbDetail(def));
+
+    // Device 1 is the drive the program works with; every device needs a known product.
+    const CDBDataDeviceList* first = local.FindDeviceRecord(1);
+    if (!first)
+        return Fail(alert, kTextNewFileError, QStringLiteral("the request has no device 1"));
+    for (const CDBDataDeviceList& d : local.m_arrDeviceList) {
+        if (!local.FindProduct(d.nProductID))
+            return Fail(alert, kTextNewFileError,
+                        QStringLiteral("device %1 has unknown product %2").arg(d.nDeviceID).arg(d.nProductID));
+    }
+    const std::set<int> products = ProductsOf(local.m_arrDeviceList);
+
+    std::set<int> axes;
+    for (int p : products) {
+        QList<CDBDataSystemGroups> groups;
+        if (!CDBDataSystemGroups::LoadByProduct(def, groups, p))
+            return Fail(alert, kTextDefaultDbReadError, DbDetail(def));
+        for (const CDBDataSystemGroups& g : groups)
+            local.AddSystemGroup(g);
+        QList<CDBDataParameter> params;
+        if (!CDBDataParameter::LoadByProduct(def, params, version, p))
+            return Fail(alert, kTextDefaultDbReadError, DbDetail(def));
+        if (params.isEmpty())
+            return Fail(alert, kTextDefaultDbReadError,
+                        QStringLiteral("product %1 has no parameters").arg(p));
+        for (const CDBDataDeviceList& d : local.m_arrDeviceList) {
+            if (d.nProductID != p)
+                continue;
+            CDataDevice& device = local.FindOrAddDevice(d.nDeviceID);
+            for (CDBDataParameter param : params) {
+                param.sDbFileVersion.clear();
+                // Rows carry the device's own id, so that opening the file finds them.
+                param.nDeviceID = d.nDeviceID;
+                axes.insert(param.nAxisID);
+                CDataAxisParameter* axis = device.FindAxis(param.nAxisID);
+                if (!axis) {
+                    CDataAxisParameter added;
+                    added.nAxisID = param.nAxisID;
+                    device.m_arrAxis.append(added);
+                    axis = &device.m_arrAxis.last();
+                }
+                axis->m_arrParameter.append(param);
+            }
+        }
+    }
+
+    SelectsByCode options;
+    if (!CDBDataSelects::LoadByCodes(def, options, products, axes))
+        return Fail(alert, kTextDefaultDbReadError, DbDetail(def));
+    for (CDataDevice& device : local.m_arrDevices) {
+        for (CDataAxisParameter& axis : device.m_arrAxis) {
+            for (CDBDataParameter& param : axis.m_arrParameter) {
+                if (const auto* found = options.Find(param.nProductID, param.nAxisID, param.sNum))
+                    param.m_arrSelects = *found;
+            }
+        }
+        device.FillLoadedValues();
+    }
+
+    QString detail;
+    if (!WriteProjectFile(def, info.m_strFilePath, local, products, detail))
+        return Fail(alert, kTextNewFileError, detail);
+
+    const int productId = first->nProductID;
+    return Install(local, info.m_strFilePath, productId);
+}
+
+bool CProjectDatabase::OpenProject(const QString& path)
+{
+    constexpr DbMessageKind alert = DbMessageKind::DesktopAlert;
+    CADODataBase file;
+    if (!Connect(file, path, m_strUser, m_strPassword, true))
+        return Fail(alert, kTextFileReadError, DbDetail(file));
+
+    CDataProject local;
+    if (!CDBDataFileHead::LoadFirst(file, local.m_FileHead, {}) || local.m_FileHead.bIsSystem != 0)
+        return Fail(alert, kTextFileReadError, DbDetail(file));
+    const QString version = local.m_FileHead.sDbFileVersion;
+    if (CompareDbVersions(version, QLatin1String(kDbFileVersion)) > 0)
+        return Fail(alert, kTextFileTooNew, version);
+    if (!CDBDataDeviceList::LoadAll(file, local.m_arrDeviceList) || local.m_arrDeviceList.isEmpty())
+        return Fail(alert, kTextFileReadError, DbDetail(file));
+    const CDBDataDeviceList* first = local.FindDeviceRecord(1);
+    if (!first)
+        return Fail(alert, kTextFileReadError, QStringLiteral("the project has no device 1"));
+    const int productId = first->nProductID;
+
+    const std::set<int> products = ProductsOf(local.m_arrDeviceList);
+    if (!CDBDataProducts::LoadAll(file, local.m_arrProducts, products))
+        return Fail(alert, kTextFileReadError, DbDetail(file));
+    for (int p : products) {
+        const CDBDataProducts* product = local.FindProduct(p);
+        if (!product || product->nAxisCount > kMaxAxes)
+            return Fail(alert, kTextFileReadError, QStringLiteral("product %1 is missing").arg(p));
+        QList<CDBDataSystemGroups> groups;
+        if (!CDBDataSystemGroups::LoadByProduct(file, groups, p))
+            return Fail(alert, kTextFileReadError, DbDetail(file));
+        for (const CDBDataSystemGroups& g : groups)
+            local.AddSystemGroup(g);
+    }
+
+    for (const CDBDataDeviceList& d : local.m_arrDeviceList) {
+        const int axisCount = local.FindProduct(d.nProductID)->nAxisCount;
+        CDataDevice& device = local.FindOrAddDevice(d.nDeviceID);
+        for (int a = 1; a <= axisCount; ++a) {
+            CDataAxisParameter axis;
+            axis.nAxisID = a;
+            if (!CDBDataParameter::LoadByAxis(file, axis.m_arrParameter, version, d.nDeviceID,
+                                              d.nProductID, a))
+                return Fail(alert, kTextFileReadError, DbDetail(file));
+            device.m_arrAxis.append(axis);
+        }
+        device.FillLoadedValues();
+    }
+
+    return Install(local, path, productId);
+}
+
+bool CProjectDatabase::SaveProject(const QString& path)
+{
+    constexpr DbMessageKind alert = DbMessageKind::DesktopAlert;
+    CADODataBase def;
+    if (!Connect(def, m_strDefaultDbPath, m_strUser, m_strPassword, false))
+        return Fail(alert, kTextDefaultDbReadError, DbDetail(def));
+    QString detail;
+    if (!WriteProjectFile(def, path, m_Project, ProductsOf(m_Project.m_arrDeviceList), detail))
+        return Fail(alert, kTextNewFileError, detail);
+    return true;
+}
+
+bool CProjectDatabase::CompactFile(const QString& path)
+{
+    if (!QFileInfo(path).isFile())
+        return false;
+    CADODataBase db;
+    // VACUUM rewrites the file under its own journal: it is complete or untouched.
+    if (!db.Open(CADODataBase::MakeConnectionString(path, CADODataBase::OpenMode::Exclusive),
+                 m_strUser, m_strPassword) ||
+        !db.Execute(QStringLiteral("VACUUM"))) {
+        LogDbDetail(db.GetLastError());
+        return false;
+    }
+    return true;
+}
+
+bool CProjectDatabase::IsFileExist(const QString& path)
+{
+    return !path.isEmpty() && QFileInfo::exists(path);
+}
+
+QString CProjectDatabase::GetFileNameOfPath(const QString& path)
+{
+    const qsizetype cut = std::max(path.lastIndexOf(QLatin1Char('\\')), path.lastIndexOf(QLatin1Char('/')));
+    return cut < 0 ? path : path.mid(cut + 1);
+}
