@@ -1,0 +1,170 @@
+#pragma once
+// The process-wide settings and drive-connection object: config.ini, the serial port, the
+// register codec, the station address, the link state and its lock, the project database with
+// the current project, the custom parameter groups and the parameter look-ups every page uses.
+//
+// Every drive transaction, on any thread, holds m_csSerial from before the request until the
+// reply is decoded:
+//     std::lock_guard lock(sys.m_csSerial);
+//     sys.m_ModbusRTU.ReadRegister(addr, &sys.m_SeriesPort, sys.m_byStation, &value);
+// The lock is never held while a message box is shown or a message is sent to a window.
+//
+// The application owns the live instance and publishes it with SetSysParam(); other code
+// reaches it by GetSysParam(). A second instance (a page's own) that is never initialised
+// never opens the port and never writes config.ini or the custom groups.
+#include "SYSPARAM/LinkLock.h"
+#include "TX/ModbusRTU.h"
+#include "TX/SeriesPort.h"
+#include "database/DBDataParameter.h"
+#include "database/DataProject.h"
+#include "database/GroupsUser.h"
+#include "database/ProjectDatabase.h"
+#include "platform/WinTypes.h"
+
+#include <QList>
+#include <QString>
+#include <atomic>
+
+// Result records of the parameter pages' read and download runs (filled by those pages).
+class CRunData {
+public:
+    QString sNum;
+    long iValue = 0;
+    BOOL bOk = FALSE;
+};
+
+class CSysParam {
+public:
+    // Uses the default parameter database beside the program.
+    CSysParam();
+    explicit CSysParam(const QString &defaultDbPath);
+    virtual ~CSysParam();
+    CSysParam(const CSysParam &) = delete;
+    CSysParam &operator=(const CSysParam &) = delete;
+
+    // Start-up: custom groups, config.ini, the default database for the current product, the
+    // port, and the range check of every parameter. FALSE ends start-up.
+    BOOL Init();
+    bool IsInitialised() const { return m_bInitialised; }
+
+    // ---- Settings (config.ini) ---------------------------------------------------------
+    BOOL LoadSettings();
+    void SaveSettings();
+    void SaveClose1s();
+    static QString ReadIniString(const QString &section, const QString &key, const QString &def,
+                                 const QString &file);
+    // Program directory with a trailing '/'.
+    static QString GetProgramDir();
+    void IgnoreString(const QString &) {}
+
+    // The device the port opens: $KORVANE_DEVICE when set, else [SerialPort] DevicePath, else
+    // the serial device of ComNum (COM1 is /dev/ttyS0).
+    QString GetDevicePath() const;
+    static QString DevicePathOfComNum(int comNum);
+    // Parity (0 none, 1 odd, 2 even) and stop bits (0 one, 2 two) of a frame format text.
+    static int ParityOfProtocol(const QString &protocol);
+    static int StopBitsOfProtocol(const QString &protocol);
+
+    // Opens the port from the settings (an open port stays open unchanged), closes it, or
+    // closes and reopens it with the current settings; each under the link lock.
+    BOOL OpenPortFromSettings();
+    void ClosePort();
+    BOOL ReopenPort();
+
+    // ---- Custom parameter groups ---------------------------------------------------------
+    // Loads them from the user folder; remembers whether an existing file failed to load.
+    bool LoadCustomGroups();
+    // Writes them back. A file that failed to load is kept as "CustomParam.xml.bak" before it
+    // is replaced, and is left alone when there is nothing to write.
+    void SaveCustomGroups();
+
+    // ---- Look-ups over the current project (pointers valid until the project changes) ---
+    CDataAxisParameter *FindActiveAxis(int deviceId);
+    CDataAxisSystem *FindActiveProductSystem(int productId);
+    CDBDataProducts *FindCurrentProduct();
+    BOOL FindParamByCode(const QString &code, CDBDataParameter *out);
+    BOOL AppendGroupParameters(const QString &groupNo, QList<CDBDataParameter> &list);
+    // Tells the user when the value lies outside its range; always TRUE.
+    BOOL CheckParamRange(const CDBDataParameter &param);
+
+    // ---- Connection check and drive identity ---------------------------------------------
+    BOOL CheckConnection();
+    BOOL PollConnection();
+    BOOL ReadDriveModel();
+    BOOL ReadDriveSerial();
+    QString GetDriveModel() const;
+    QString GetDriveSerial() const;
+    // "Er%02X.%01X" of the alarm code; kAlarmUnreadable when the code cannot be read.
+    QString GetAlarmText();
+    static QString FormatAlarmText(int code);
+    QString ReadMcuStdVersion();
+    QString ReadMcuCustomVersion();
+    QString ReadFpgaStdVersion();
+    QString ReadFpgaCustomVersion();
+    bool CheckServoReadyForJog();
+
+    // The alarm text when every attempt to read the alarm code failed.
+    static constexpr const char *kAlarmUnreadable = "Er--.-";
+
+    // Registers of the connection check.
+    static constexpr WORD kRegHandshake = 0x8963;
+    static constexpr WORD kRegLinkWord = 0x9104;
+    static constexpr WORD kRegMcuCustomVersion = 0x9105;
+    static constexpr WORD kRegFpgaStdVersion = 0x9106;
+    static constexpr WORD kRegFpgaCustomVersion = 0x9107;
+    static constexpr WORD kRegWordOrder = 0x8006;
+    static constexpr WORD kRegDriveState = 0x092B;
+    static constexpr WORD kRegAlarmCode = 0x0931;
+    static constexpr WORD kRegModel1 = 0x8970;
+    static constexpr WORD kRegModel2 = 0x8971;
+    static constexpr WORD kRegSerial1 = 0x897A;
+    static constexpr WORD kRegRunState = 0x8901;
+    static constexpr WORD kHandshakeValue = 2;
+
+    // One transaction, under the link lock.
+    BOOL ReadReg(WORD addr, int *value);
+    BOOL ReadReg32(WORD addr, int *value);
+    BOOL WriteReg(WORD addr, WORD value);
+
+    // ---- Members ------------------------------------------------------------------------
+    CProjectDatabase m_ProjectDatabase;
+    QList<CRunData> m_arrRunData;
+    QList<CDBDataParameter> m_arrRecipeParameter;
+    QList<CGroupsUser> m_arrGroupsUser;
+    QList<CParamUser> m_arrParamUser;
+    CSeriesPort m_SeriesPort;
+    int m_nComNum = 1;
+    QString m_strDevicePath;  // [SerialPort] DevicePath; empty: derived from m_nComNum
+    QString m_strProtocol = QStringLiteral("8-N-2");
+    int m_nComBaud = 57600;
+    CModbusRTU m_ModbusRTU;
+    std::atomic<BYTE> m_byStation;
+    std::atomic<BOOL> m_bConnected{FALSE};
+    std::atomic<int> m_nDriveStatus{0};
+    QString m_strConfigFile;
+    QString m_strParamsDataPath;
+    QString m_strRecipePath = QStringLiteral("C:\\");
+    std::atomic<int> m_nLinkWord{0};
+    CLinkLock m_csSerial;
+    std::atomic<BOOL> g_bDriveSampling{FALSE};
+    std::atomic<BOOL> m_bScopeSampling{FALSE};
+    std::atomic<BOOL> m_bLowWordFirst{FALSE};
+    QString m_strDriveModel;
+    QString m_strDriveSerial;
+    QString m_strLoginUser = QStringLiteral("qorvi");
+    QString m_strLoginPsw = QStringLiteral("qorvi");
+    int m_nClose1s = 0;
+    BOOL m_bEngineer = FALSE;
+
+private:
+    void SetConnected(bool up, const char *traceWhenDown);
+    QString ReadVersion(WORD addr);
+    void RestoreDefaultLink();
+
+    bool m_bInitialised = false;
+    bool m_bCustomGroupsLoadFailed = false;
+};
+
+// The live instance, set by the application (null before and after it lives).
+CSysParam *GetSysParam();
+void SetSysParam(CSysParam *sysParam);

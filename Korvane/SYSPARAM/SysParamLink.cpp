@@ -1,0 +1,237 @@
+// The connection check, the 2-second poll and the drive identity of CSysParam. Each drive
+// transaction takes the link lock on its own, so that workers can interleave theirs.
+#include "SYSPARAM/SysParam.h"
+
+#include "LangText.h"
+#include "TraceLog.h"
+#include "platform/LanguageConf.h"
+#include "platform/UiServices.h"
+
+#define SYSPARAM_LOG KLOG("SYSPARAM\\SysParam")
+
+namespace {
+
+QString Hex4(int value)
+{
+    return QString::asprintf("%04x", unsigned(value) & 0xFFFFu);
+}
+
+}
+
+BOOL CSysParam::ReadReg(WORD addr, int *value)
+{
+    std::lock_guard lock(m_csSerial);
+    return m_ModbusRTU.ReadRegister(addr, &m_SeriesPort, m_byStation, value);
+}
+
+BOOL CSysParam::ReadReg32(WORD addr, int *value)
+{
+    std::lock_guard lock(m_csSerial);
+    return m_ModbusRTU.ReadRegister32(addr, &m_SeriesPort, m_byStation, value, m_bLowWordFirst);
+}
+
+BOOL CSysParam::WriteReg(WORD addr, WORD value)
+{
+    std::lock_guard lock(m_csSerial);
+    return m_ModbusRTU.WriteRegister(value, &m_SeriesPort, m_byStation, addr);
+}
+
+void CSysParam::RestoreDefaultLink()
+{
+    // Written only when they differ: workers read these while they talk to the drive.
+    if (g_byDefaultStation != 0xFA)
+        g_byDefaultStation = 0xFA;
+    if (g_byFuncRead != 0x23)
+        g_byFuncRead = 0x23;
+    if (g_byFuncWrite != 0x26)
+        g_byFuncWrite = 0x26;
+    if (g_byFuncWrite32 != 0x20)
+        g_byFuncWrite32 = 0x20;
+    if (g_byFuncBlock != 0x2B)
+        g_byFuncBlock = 0x2B;
+    m_byStation = 0xFA;
+}
+
+BOOL CSysParam::CheckConnection()
+{
+    int linkWord = 0;
+    BOOL ok = FALSE;
+    {
+        std::lock_guard lock(m_csSerial);
+        for (int i = 0; i < 20; ++i) {
+            if (m_ModbusRTU.WriteRegister(kHandshakeValue, &m_SeriesPort, m_byStation, kRegHandshake))
+                break;
+        }
+        ok = m_ModbusRTU.ReadRegister(kRegLinkWord, &m_SeriesPort, m_byStation, &linkWord);
+    }
+    if (!ok) {
+        RestoreDefaultLink();
+        ok = ReadReg(kRegLinkWord, &linkWord);
+        if (!ok || (linkWord != 0x0101 && linkWord != 0x0102)) {
+            if (m_bConnected)
+                SYSPARAM_LOG << "伺服从已连接到未连接";
+            m_bConnected = FALSE;
+            return FALSE;
+        }
+    }
+    if (!m_bConnected) {
+        SYSPARAM_LOG << "伺服从未连接到已连接";
+        ReadDriveModel();
+        ReadDriveSerial();
+    }
+    m_bConnected = TRUE;
+    m_nLinkWord = linkWord;
+    return TRUE;
+}
+
+BOOL CSysParam::PollConnection()
+{
+    const bool wasUp = m_bConnected;
+    int order = 0;
+    int linkWord = 0;
+    BOOL linkOk = FALSE;
+    {
+        std::lock_guard lock(m_csSerial);
+        if (m_ModbusRTU.ReadRegister(kRegWordOrder, &m_SeriesPort, m_byStation, &order))
+            m_bLowWordFirst = order != 0 ? TRUE : FALSE;
+        linkOk = m_ModbusRTU.ReadRegister(kRegLinkWord, &m_SeriesPort, m_byStation, &linkWord);
+    }
+    if (!linkOk) {
+        if (wasUp)
+            SYSPARAM_LOG << "伺服连接状态发生变化 当前状态：" << "断开";
+        m_bConnected = FALSE;
+        return FALSE;
+    }
+    m_nLinkWord = linkWord;
+    m_bConnected = TRUE;
+
+    int state = 0;
+    if (!ReadReg(kRegDriveState, &state))
+        return FALSE;
+    m_nDriveStatus = state;
+    if (!wasUp) {
+        SYSPARAM_LOG << "伺服连接状态发生变化 当前状态：" << "连接";
+        if (!ReadDriveModel() || !ReadDriveSerial())
+            return FALSE;
+    }
+    if (!m_bScopeSampling)
+        WriteReg(kRegHandshake, kHandshakeValue);
+    return TRUE;
+}
+
+BOOL CSysParam::ReadDriveModel()
+{
+    int first = 0;
+    int second = 0;
+    if (!ReadReg(kRegModel1, &first) || !ReadReg(kRegModel2, &second))
+        return FALSE;
+    QString model;
+    for (int word : {first, second}) {
+        model += QChar((word >> 8) & 0xFF);
+        model += QChar(word & 0xFF);
+    }
+    m_strDriveModel = model;
+    return TRUE;
+}
+
+BOOL CSysParam::ReadDriveSerial()
+{
+    int parts[4] = {};
+    for (int i = 0; i < 4; ++i) {
+        if (!ReadReg(WORD(kRegSerial1 + i), &parts[i]))
+            return FALSE;
+    }
+    m_strDriveSerial = QString::asprintf("%02x%04x%04x%04x", unsigned(parts[0]) & 0xFFFFu,
+                                         unsigned(parts[1]) & 0xFFFFu, unsigned(parts[2]) & 0xFFFFu,
+                                         unsigned(parts[3]) & 0xFFFFu);
+    return TRUE;
+}
+
+QString CSysParam::GetDriveModel() const
+{
+    return m_strDriveModel;
+}
+
+QString CSysParam::GetDriveSerial() const
+{
+    return m_strDriveSerial;
+}
+
+QString CSysParam::FormatAlarmText(int code)
+{
+    return QString::asprintf("Er%02X.%01X", unsigned(code >> 4) & 0xFFu, unsigned(code) & 0xFu);
+}
+
+QString CSysParam::GetAlarmText()
+{
+    int code = 0;
+    for (int i = 0; i < 5; ++i) {
+        if (ReadReg(kRegAlarmCode, &code))
+            return FormatAlarmText(code);
+    }
+    // No made-up code: the user must see that the alarm is unknown, not "Er00.0".
+    return QString::fromLatin1(kAlarmUnreadable);
+}
+
+QString CSysParam::ReadVersion(WORD addr)
+{
+    int value = 0;
+    if (!ReadReg(addr, &value))
+        value = 0;
+    return Hex4(value);
+}
+
+QString CSysParam::ReadMcuStdVersion()
+{
+    return ReadVersion(kRegLinkWord);
+}
+
+QString CSysParam::ReadMcuCustomVersion()
+{
+    return ReadVersion(kRegMcuCustomVersion);
+}
+
+QString CSysParam::ReadFpgaStdVersion()
+{
+    return ReadVersion(kRegFpgaStdVersion);
+}
+
+QString CSysParam::ReadFpgaCustomVersion()
+{
+    return ReadVersion(kRegFpgaCustomVersion);
+}
+
+bool CSysParam::CheckServoReadyForJog()
+{
+    QWidget *owner = platform::MainWindow();
+    if (!owner)
+        return false;
+    int state = 0;
+    bool read = false;
+    for (int i = 0; i < 10 && !read; ++i)
+        read = ReadReg(kRegRunState, &state);
+    AssertLinkLockNotHeld();
+    const QString tip = TrText(QStringLiteral("提示"));
+    if (!read) {
+        platform::Ui().MessageBox(LoadLangString(QStringLiteral("IDS_NewInertiaIdentifyDlg_17")), tip,
+                                  MB_OK, owner);
+        return false;
+    }
+    switch ((state >> 12) & 0x3) {
+    case 1:
+        return true;
+    case 0:
+        platform::Ui().MessageBox(LoadLangString(QStringLiteral("IDS_NewInertiaIdentifyDlg_19")),
+                                  LoadLangString(QStringLiteral("IDS_NewInertiaIdentifyDlg_20")),
+                                  MB_OK, owner);
+        return false;
+    case 2:
+        platform::Ui().MessageBox(LoadLangString(QStringLiteral("IDS_NewInertiaIdentifyDlg_21")), tip,
+                                  MB_OK, owner);
+        return false;
+    default:
+        platform::Ui().MessageBox(LoadLangString(QStringLiteral("IDS_NewInertiaIdentifyDlg_23")), tip,
+                                  MB_OK, owner);
+        return false;
+    }
+}
