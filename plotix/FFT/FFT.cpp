@@ -90,7 +90,8 @@ int FFT::runFFT(const double* input, int n)
         ++powers;
     m_M = powers - 1;
     FFT_CHECK((m_M < 17) && (0 != m_N), "(M < 17) && (0 != N)");
-    if (m_M > 16 || m_N == 0) {
+    // The stages only form a transform over a power of two; the callers refuse other counts.
+    if (m_M > 16 || m_N == 0 || !isPowerOfTwo(n)) {
         m_input = nullptr;
         return 4;
     }
@@ -245,6 +246,34 @@ void FFT::setSpeedAmplitude(double amplitude)
     m_amplitudeSet = 1;
 }
 
+namespace {
+
+// Replaces each of the K curves' values by the mean of the values whose x lies within
+// +-ratio % of the point's own x, bounds included; a point whose window holds nothing (a
+// negative x) keeps its value. Every output comes from the unsmoothed inputs.
+template <int K>
+void smoothCurves(const double* x, int count, double ratio, const double* const (&in)[K],
+                  double* const (&out)[K])
+{
+    for (int i = 0; i < count; ++i) {
+        const double lo = x[i] - ratio * x[i] / 100.0;
+        const double hi = x[i] + ratio * x[i] / 100.0;
+        double sum[K] = {};
+        int taken = 0;
+        for (int j = 0; j < count; ++j) {
+            if (x[j] >= lo && x[j] <= hi) {
+                for (int c = 0; c < K; ++c)
+                    sum[c] += in[c][j];
+                ++taken;
+            }
+        }
+        for (int c = 0; c < K; ++c)
+            out[c][i] = taken > 0 ? sum[c] / taken : in[c][i];
+    }
+}
+
+} // namespace
+
 int FFT::smooth(const double* xv, const double* yin, double* yout, int count, double ratio)
 {
     FFT_CHECK(nullptr != xv, "NULL != xv");
@@ -253,19 +282,7 @@ int FFT::smooth(const double* xv, const double* yin, double* yout, int count, do
     FFT_CHECK((ratio > 0.) && (ratio < (25. + EPSILON)), "(ratio > 0.) && (ratio < (25. + EPSILON))");
     if (!xv || !yin || !yout)
         return 5;
-    for (int i = 0; i < count; ++i) {
-        const double lo = xv[i] - ratio * xv[i] / 100.0;
-        const double hi = xv[i] + ratio * xv[i] / 100.0;
-        double sum = 0.0;
-        int taken = 0;
-        for (int j = 0; j < count; ++j) {
-            if (xv[j] >= lo && xv[j] <= hi) {
-                sum += yin[j];
-                ++taken;
-            }
-        }
-        yout[i] = taken > 0 ? sum / taken : yin[i];
-    }
+    smoothCurves<1>(xv, count, ratio, {yin}, {yout});
     return 0;
 }
 
@@ -280,22 +297,7 @@ int FFT::smooth(const double* freq, const double* gain, const double* phase, int
     FFT_CHECK((ratio > 0.) && (ratio < (25. + EPSILON)), "(ratio > 0.) && (ratio < (25. + EPSILON))");
     if (!freq || !gain || !phase || !gainFlt || !phaseFlt)
         return 5;
-    for (int i = 0; i < count; ++i) {
-        const double lo = freq[i] - ratio * freq[i] / 100.0;
-        const double hi = freq[i] + ratio * freq[i] / 100.0;
-        double gainSum = 0.0;
-        double phaseSum = 0.0;
-        int taken = 0;
-        for (int j = 0; j < count; ++j) {
-            if (freq[j] >= lo && freq[j] <= hi) {
-                gainSum += gain[j];
-                phaseSum += phase[j];
-                ++taken;
-            }
-        }
-        gainFlt[i] = taken > 0 ? gainSum / taken : gain[i];
-        phaseFlt[i] = taken > 0 ? phaseSum / taken : phase[i];
-    }
+    smoothCurves<2>(freq, count, ratio, {gain, phase}, {gainFlt, phaseFlt});
     return 0;
 }
 

@@ -76,9 +76,9 @@ void runScalar(const Radix2Job& job)
     stagesScalar(job, 4);
 }
 
-void spectrumScalar(double* re, double* im, int n, double fs, double* freq, double* amp, int from)
+void spectrumScalar(double* re, double* im, int n, double fs, double* freq, double* amp)
 {
-    for (int i = from; i < n / 2; ++i) {
+    for (int i = 0; i < n / 2; ++i) {
         const int k = i + 1;
         re[k] = re[k] * 2.0 / n;
         im[k] = im[k] * 2.0 / n;
@@ -376,22 +376,66 @@ void runSse2(const Radix2Job& job)
     runVector<v2d, v2d>(job);
 }
 
+// The mean sums sample i into chain i mod 32 and adds the chains up as a tree: one long chain
+// is latency bound. Every path keeps this order, so the mean does not depend on the machine.
+constexpr int kChains = 32;
+
+template <class V>
+PLOTIX_INLINE void sumChains(const double* input, int n, double* chains)
+{
+    constexpr int W = kLanes<V>;
+    V acc[kChains / W] = {};
+    for (int i = 0; i < n; i += kChains) {
+#pragma GCC unroll 16
+        for (int k = 0; k < kChains / W; ++k)
+            acc[k] += load<V>(input + i + k * W);
+    }
+    for (int k = 0; k < kChains / W; ++k)
+        store(chains + k * W, acc[k]);
+}
+
+double addChains(double* chains)
+{
+    for (int step = kChains / 2; step >= 1; step /= 2) {
+        for (int c = 0; c < step; ++c)
+            chains[c] += chains[c + step];
+    }
+    return chains[0];
+}
+
+#if defined(__x86_64__)
+__attribute__((target("avx512f"))) void sumChainsAvx512(const double* input, int n, double* chains)
+{
+    sumChains<v8d>(input, n, chains);
+}
+
+__attribute__((target("avx2"))) void sumChainsAvx2(const double* input, int n, double* chains)
+{
+    sumChains<v4d>(input, n, chains);
+}
+#endif
+
 } // namespace
 
 double meanOf(const double* input, int n)
 {
-    // Eight chains (sample i feeds chain i mod 8), added up as a tree: the order is fixed,
-    // whatever the machine.
-    double s[8] = {};
-    int i = 0;
-    for (; i + 7 < n; i += 8) {
-#pragma GCC unroll 8
-        for (int l = 0; l < 8; ++l)
-            s[l] += input[i + l];
+    double chains[kChains] = {};
+    if (n % kChains != 0) {
+        for (int i = 0; i < n; ++i)
+            chains[i % kChains] += input[i];
+        return addChains(chains) / n;
     }
-    for (int l = 0; i < n; ++i, ++l)
-        s[l] += input[i];
-    return (((s[0] + s[4]) + (s[2] + s[6])) + ((s[1] + s[5]) + (s[3] + s[7]))) / n;
+#if defined(__x86_64__)
+    if (isa() == Isa::Avx512)
+        sumChainsAvx512(input, n, chains);
+    else if (isa() == Isa::Avx2)
+        sumChainsAvx2(input, n, chains);
+    else
+        sumChains<v2d>(input, n, chains);
+#else
+    sumChains<v2d>(input, n, chains);
+#endif
+    return addChains(chains) / n;
 }
 
 void runRadix2(const Radix2Job& job)
@@ -425,7 +469,7 @@ void spectrumBins(double* re, double* im, int n, double fs, double* freq, double
         return;
     }
 #endif
-    spectrumScalar(re, im, n, fs, freq, amp, 0);
+    spectrumScalar(re, im, n, fs, freq, amp);
 }
 
 } // namespace plotix

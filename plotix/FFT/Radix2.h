@@ -18,7 +18,7 @@ struct Radix2Job {
     double* im;
 };
 
-// Mean of n samples, summed in four interleaved chains (one long chain is latency bound).
+// Mean of n samples, summed in interleaved chains (one long chain is latency bound).
 double meanOf(const double* input, int n);
 
 // Windowed load in bit-reversed order and every radix-2 stage. Each output is computed by
