@@ -1,0 +1,264 @@
+// The connection check, the poll and the drive identity against the simulated drive.
+#include "SysParamFixture.h"
+
+#include "SYSPARAM/SysParam.h"
+#include "sim/SimDrive.h"
+
+#include <QWidget>
+
+namespace {
+
+class ConnectionTest : public SysParamFixture {
+protected:
+    void SetUp() override
+    {
+        SysParamFixture::SetUp();
+        ASSERT_TRUE(m_sim.Start());
+        m_sim.SetBaud(115200);
+        m_sys = std::make_unique<CSysParam>(m_dbPath);
+        m_sys->m_strDevicePath = m_sim.SlavePath();
+        m_sys->m_nComBaud = 115200;
+        ASSERT_TRUE(m_sys->OpenPortFromSettings());
+    }
+    void TearDown() override
+    {
+        m_sys.reset();
+        m_sim.Stop();
+        SysParamFixture::TearDown();
+    }
+
+    void Silence()
+    {
+        SimFault f;
+        f.kind = SimFaultKind::Silence;
+        f.persistent = true;
+        m_sim.InjectFault(f);
+    }
+    // Register reads answer exception 0x04 while `fail` holds.
+    void FailReadsOf(WORD address)
+    {
+        m_sim.SetReadHook(address, [](WORD, WORD stored) { return SimReadAnswer{stored, 0x04}; });
+    }
+    // How many handshake writes (2 to 0x8963) the drive saw.
+    int Handshakes() const
+    {
+        int n = 0;
+        for (const SimRequest &r : m_sim.Requests()) {
+            const auto &b = r.bytes;
+            if (b.size() >= 6 && b[1] == 0x26 && b[2] == 0x89 && b[3] == 0x63 && b[4] == 0 && b[5] == 2)
+                ++n;
+        }
+        return n;
+    }
+
+    SimDrive m_sim;
+    std::unique_ptr<CSysParam> m_sys;
+};
+
+TEST_F(ConnectionTest, PollDetectsDriveAndReadsIdentity)
+{
+    m_sim.SetRegister(0x092B, 2);
+    EXPECT_TRUE(m_sys->PollConnection());
+    EXPECT_TRUE(m_sys->m_bConnected);
+    EXPECT_EQ(m_sys->m_nLinkWord.load(), 0x0101);
+    EXPECT_EQ(m_sys->m_nDriveStatus.load(), 2);
+    EXPECT_EQ(m_sys->GetDriveModel(), "DRV1");
+    EXPECT_EQ(m_sys->GetDriveSerial(), "12345600789abc");
+    EXPECT_EQ(m_sys->ReadMcuStdVersion(), "0101");
+    EXPECT_EQ(m_sys->ReadMcuCustomVersion(), "0003");
+    EXPECT_EQ(m_sys->ReadFpgaStdVersion(), "0102");
+    EXPECT_EQ(m_sys->ReadFpgaCustomVersion(), "0001");
+    EXPECT_EQ(Handshakes(), 1);
+
+    m_sys->m_bScopeSampling = TRUE;
+    m_sim.ClearRequests();
+    EXPECT_TRUE(m_sys->PollConnection());
+    EXPECT_EQ(Handshakes(), 0) << "no handshake while the oscilloscope samples";
+}
+
+TEST_F(ConnectionTest, IdentityTextsFromRegisters)
+{
+    m_sim.SetRegister(0x897A, 0x00AB);
+    m_sim.SetRegister(0x897B, 0x0001);
+    m_sim.SetRegister(0x897C, 0xFFFF);
+    m_sim.SetRegister(0x897D, 0x0000);
+    m_sim.SetRegister(0x8970, 0x4B56);
+    m_sim.SetRegister(0x8971, 0x3230);
+    ASSERT_TRUE(m_sys->ReadDriveModel());
+    ASSERT_TRUE(m_sys->ReadDriveSerial());
+    EXPECT_EQ(m_sys->GetDriveModel(), "KV20");
+    EXPECT_EQ(m_sys->GetDriveSerial(), "ab0001ffff0000");
+}
+
+TEST_F(ConnectionTest, AlarmTextFormat)
+{
+    struct Case {
+        WORD code;
+        const char *text;
+    } cases[] = {{0x0000, "Er00.0"}, {0x0123, "Er12.3"}, {0x0FFF, "ErFF.F"}, {0x1234, "Er23.4"}};
+    for (const Case &c : cases) {
+        m_sim.SetRegister(0x0931, c.code);
+        EXPECT_EQ(m_sys->GetAlarmText(), c.text) << c.code;
+    }
+}
+
+TEST_F(ConnectionTest, UnreadableAlarmSaysSo)
+{
+    FailReadsOf(0x0931);
+    EXPECT_EQ(m_sys->GetAlarmText(), CSysParam::kAlarmUnreadable);
+    EXPECT_NE(QString(CSysParam::kAlarmUnreadable), "Er00.0");
+    m_sim.ClearHooks();
+    Silence();
+    EXPECT_EQ(m_sys->GetAlarmText(), CSysParam::kAlarmUnreadable);
+}
+
+TEST_F(ConnectionTest, LinkLossDetectedAtNextPoll)
+{
+    struct Case {
+        const char *name;
+        SimFaultKind fault;
+        bool portStaysOpen;
+    } cases[] = {
+        {"drive silent", SimFaultKind::Silence, true},
+        {"device gone", SimFaultKind::DeviceGone, false},
+    };
+    for (const Case &c : cases) {
+        ASSERT_TRUE(m_sys->OpenPortFromSettings()) << c.name;
+        m_sim.ClearFaults();
+        ASSERT_TRUE(m_sys->PollConnection()) << c.name;
+        ASSERT_TRUE(m_sys->m_bConnected) << c.name;
+        SimFault f;
+        f.kind = c.fault;
+        f.persistent = true;
+        m_sim.InjectFault(f);
+        EXPECT_FALSE(m_sys->PollConnection()) << c.name;
+        EXPECT_FALSE(m_sys->m_bConnected) << c.name;
+        EXPECT_EQ(bool(m_sys->m_SeriesPort.m_bOpen), c.portStaysOpen) << c.name;
+        if (c.fault == SimFaultKind::DeviceGone) {
+            // The device comes back: the port reopens and the next poll finds the drive.
+            m_sim.ClearFaults();
+            m_sim.Stop();
+            ASSERT_TRUE(m_sim.Start());
+            m_sys->m_strDevicePath = m_sim.SlavePath();
+            ASSERT_TRUE(m_sys->ReopenPort());
+            EXPECT_TRUE(m_sys->PollConnection());
+            EXPECT_TRUE(m_sys->m_bConnected);
+        }
+    }
+}
+
+TEST_F(ConnectionTest, StateReadFailureKeepsLinkUp)
+{
+    ASSERT_TRUE(m_sys->PollConnection());
+    FailReadsOf(0x092B);
+    m_sim.SetRegister(0x9104, 0x0102);
+    EXPECT_FALSE(m_sys->PollConnection());
+    EXPECT_TRUE(m_sys->m_bConnected);
+    EXPECT_EQ(m_sys->m_nDriveStatus.load(), 1) << "the old state stays";
+}
+
+TEST_F(ConnectionTest, IdentityFailureOnNewLinkKeepsOldTexts)
+{
+    m_sys->m_strDriveModel = "OLD1";
+    FailReadsOf(0x8971);
+    EXPECT_FALSE(m_sys->PollConnection());
+    EXPECT_TRUE(m_sys->m_bConnected);
+    EXPECT_EQ(m_sys->GetDriveModel(), "OLD1");
+}
+
+TEST_F(ConnectionTest, WordOrderFromRegister8006AppliedTo32BitReads)
+{
+    const WORD addr = 0x0700;
+    m_sim.SetRegister(0x8006, 1);
+    m_sim.Set32(addr, 0x00012345);
+    ASSERT_TRUE(m_sys->PollConnection());
+    EXPECT_TRUE(m_sys->m_bLowWordFirst);
+    EXPECT_EQ(m_sim.GetRegister(addr), 0x2345) << "the drive holds the low word first";
+    int value = 0;
+    ASSERT_TRUE(m_sys->ReadReg32(addr, &value));
+    EXPECT_EQ(value, 0x00012345);
+
+    m_sim.SetRegister(0x8006, 0);
+    m_sim.Set32(addr, 0x00012345);
+    ASSERT_TRUE(m_sys->PollConnection());
+    EXPECT_FALSE(m_sys->m_bLowWordFirst);
+    ASSERT_TRUE(m_sys->ReadReg32(addr, &value));
+    EXPECT_EQ(value, 0x00012345);
+
+    // A failed 0x8006 read keeps the order in use.
+    m_sim.SetRegister(0x8006, 1);
+    FailReadsOf(0x8006);
+    ASSERT_TRUE(m_sys->PollConnection());
+    EXPECT_FALSE(m_sys->m_bLowWordFirst);
+}
+
+TEST_F(ConnectionTest, CheckConnectionCases)
+{
+    struct Case {
+        const char *name;
+        BYTE driveStation;
+        BYTE ourStation;
+        WORD linkWord;
+        bool up;
+    } cases[] = {
+        {"configured station, any link word", 5, 5, 0x0305, true},
+        {"fallback to 250 with 0x0101", 250, 5, 0x0101, true},
+        {"fallback to 250 with 0x0102", 250, 5, 0x0102, true},
+        {"fallback to 250 with another word", 250, 5, 0x0305, false},
+        {"no drive at either station", 7, 5, 0x0101, false},
+    };
+    for (const Case &c : cases) {
+        m_sim.SetStation(c.driveStation);
+        m_sim.SetRegister(0x9104, c.linkWord);
+        m_sys->m_byStation = c.ourStation;
+        m_sys->m_bConnected = FALSE;
+        EXPECT_EQ(bool(m_sys->CheckConnection()), c.up) << c.name;
+        EXPECT_EQ(bool(m_sys->m_bConnected), c.up) << c.name;
+        if (!c.up || c.driveStation == 250) {
+            EXPECT_EQ(m_sys->m_byStation.load(), 250) << c.name;
+        }
+        if (c.up) {
+            EXPECT_EQ(m_sys->m_nLinkWord.load(), c.linkWord) << c.name;
+            EXPECT_EQ(m_sys->GetDriveModel(), "DRV1") << c.name;
+        }
+    }
+}
+
+TEST_F(ConnectionTest, ServoReadyForJog)
+{
+    struct Case {
+        WORD runState;
+        bool ready;
+        const char *textKey;  // null: no message
+    } cases[] = {
+        {0x1000, true, nullptr},
+        {0x0000, false, "IDS_NewInertiaIdentifyDlg_19"},
+        {0x2000, false, "IDS_NewInertiaIdentifyDlg_21"},
+        {0x3000, false, "IDS_NewInertiaIdentifyDlg_23"},
+        {0x1FFF, true, nullptr},
+    };
+    QWidget main;
+    platform::SetMainWindow(&main);
+    for (const Case &c : cases) {
+        m_ui->ClearCalls();
+        m_sim.SetRegister(0x8901, c.runState);
+        EXPECT_EQ(m_sys->CheckServoReadyForJog(), c.ready) << c.runState;
+        const auto calls = m_ui->Calls();
+        ASSERT_EQ(calls.size(), c.textKey ? 1u : 0u) << c.runState;
+        if (c.textKey) {
+            EXPECT_EQ(calls[0].text, LoadLangString(c.textKey));
+        }
+    }
+    m_ui->ClearCalls();
+    FailReadsOf(0x8901);
+    EXPECT_FALSE(m_sys->CheckServoReadyForJog());
+    ASSERT_EQ(m_ui->Calls().size(), 1u);
+    EXPECT_EQ(m_ui->Calls()[0].text, LoadLangString("IDS_NewInertiaIdentifyDlg_17"));
+
+    platform::SetMainWindow(nullptr);
+    m_ui->ClearCalls();
+    EXPECT_FALSE(m_sys->CheckServoReadyForJog());
+    EXPECT_TRUE(m_ui->Calls().empty());
+}
+
+}
