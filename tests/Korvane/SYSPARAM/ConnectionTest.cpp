@@ -6,6 +6,9 @@
 
 #include <QWidget>
 
+#include <atomic>
+#include <thread>
+
 namespace {
 
 class ConnectionTest : public SysParamFixture {
@@ -144,6 +147,35 @@ TEST_F(ConnectionTest, LinkLossDetectedAtNextPoll)
             EXPECT_TRUE(m_sys->PollConnection());
             EXPECT_TRUE(m_sys->m_bConnected);
         }
+    }
+}
+
+// A transaction in flight on another thread finishes before the port closes or reopens.
+TEST_F(ConnectionTest, PortClosesAndReopensOnlyUnderLinkLock)
+{
+    for (int reopen = 0; reopen < 2; ++reopen) {
+        std::atomic<bool> locked{false};
+        std::atomic<bool> released{false};
+        std::atomic<bool> readOk{false};
+        std::thread worker([&] {
+            std::lock_guard lock(m_sys->m_csSerial);
+            locked = true;
+            std::this_thread::sleep_for(std::chrono::milliseconds(100));
+            int value = 0;
+            readOk = m_sys->m_ModbusRTU.ReadRegister(0x9104, &m_sys->m_SeriesPort, m_sys->m_byStation, &value);
+            released = true;
+        });
+        while (!locked)
+            std::this_thread::yield();
+        if (reopen)
+            EXPECT_TRUE(m_sys->ReopenPort());
+        else
+            m_sys->ClosePort();
+        EXPECT_TRUE(released) << "the port changed while the link was in use";
+        worker.join();
+        EXPECT_TRUE(readOk);
+        EXPECT_EQ(bool(m_sys->m_SeriesPort.m_bOpen), reopen == 1);
+        ASSERT_TRUE(m_sys->OpenPortFromSettings());
     }
 }
 
