@@ -23,8 +23,8 @@ void ResetLinkConstants()
 
 namespace {
 
-constexpr DWORD kReadRequestLength = 8;
-constexpr DWORD kWriteRequestLength = 8;
+constexpr std::size_t kReadRequestLength = 8;
+constexpr std::size_t kWriteRequestLength = 8;
 constexpr DWORD kWrite32RequestLength = 13;
 constexpr DWORD kBlockRequestLength = 8;
 constexpr DWORD kReplyCapacity = 256;
@@ -55,6 +55,17 @@ void AppendCrc(BYTE *pFrame, DWORD dwLengthBeforeCrc)
     const WORD crc = CModbusRTU::CRC16(pFrame, dwLengthBeforeCrc);
     pFrame[dwLengthBeforeCrc] = static_cast<BYTE>(crc & 0xFF);
     pFrame[dwLengthBeforeCrc + 1] = static_cast<BYTE>(crc >> 8);
+}
+
+// The 8-byte requests: station, function, address, one more word (count or value), CRC.
+void MakeShortRequest(BYTE (&request)[8], BYTE byStation, BYTE byFunction, WORD wAddress,
+                      WORD wWord)
+{
+    request[0] = byStation;
+    request[1] = byFunction;
+    PutWord(request + 2, wAddress);
+    PutWord(request + 4, wWord);
+    AppendCrc(request, 6);
 }
 
 DWORD CharTimeMicros(int nBaud)
@@ -251,11 +262,7 @@ BOOL CModbusRTU::ReadRegister(WORD wAddress, CSeriesPort *pPort, BYTE byStation,
 {
     m_dwLastError = 0;
     BYTE request[kReadRequestLength] = {};
-    request[0] = byStation;
-    request[1] = g_byFuncRead;
-    PutWord(request + 2, wAddress);
-    PutWord(request + 4, 1);
-    AppendCrc(request, 6);
+    MakeShortRequest(request, byStation, g_byFuncRead, wAddress, 1);
     BYTE reply[kReplyCapacity];
     if (!RegisterTransaction(Kind::Read16, request, sizeof request, pPort, byStation, reply))
         return FALSE;
@@ -269,11 +276,7 @@ BOOL CModbusRTU::ReadRegister32(WORD wAddress, CSeriesPort *pPort, BYTE byStatio
 {
     m_dwLastError = 0;
     BYTE request[kReadRequestLength] = {};
-    request[0] = byStation;
-    request[1] = g_byFuncRead;
-    PutWord(request + 2, wAddress);
-    PutWord(request + 4, 2);
-    AppendCrc(request, 6);
+    MakeShortRequest(request, byStation, g_byFuncRead, wAddress, 2);
     BYTE reply[kReplyCapacity];
     if (!RegisterTransaction(Kind::Read32, request, sizeof request, pPort, byStation, reply))
         return FALSE;
@@ -289,11 +292,7 @@ BOOL CModbusRTU::WriteRegister(WORD wValue, CSeriesPort *pPort, BYTE byStation, 
 {
     m_dwLastError = 0;
     BYTE request[kWriteRequestLength] = {};
-    request[0] = byStation;
-    request[1] = g_byFuncWrite;
-    PutWord(request + 2, wAddress);
-    PutWord(request + 4, wValue);
-    AppendCrc(request, 6);
+    MakeShortRequest(request, byStation, g_byFuncWrite, wAddress, wValue);
     BYTE reply[kReplyCapacity];
     return RegisterTransaction(Kind::Write16, request, sizeof request, pPort, byStation, reply);
 }

@@ -544,3 +544,15 @@ TEST(ModbusWithoutPort, CallsFailAsUnsent)
     }
     EXPECT_EQ(value, kUntouched);
 }
+
+TEST_F(LinkTest, DriveAnswersOnlyAtItsStation)
+{
+    sim.SetStation(0x01);
+    int value = kUntouched;
+    EXPECT_FALSE(rtu.ReadRegister(0x9104, &port, kSt, &value));
+    EXPECT_EQ(rtu.m_dwLastError, CModbusRTU::kErrBadReply);
+    CModbusRTU fresh;
+    EXPECT_TRUE(fresh.ReadRegister(0x9104, &port, 0x01, &value));
+    EXPECT_EQ(value, 0x0101);
+    EXPECT_EQ(LastRequest(), WithCrc({0x01, 0x23, 0x91, 0x04, 0x00, 0x01}));
+}
