@@ -168,7 +168,7 @@ void CSysParam::SaveClose1s()
 
 QString CSysParam::DevicePathOfComNum(int comNum)
 {
-    return QStringLiteral("/dev/ttyS%1").arg(comNum > 0 ? comNum - 1 : 0);
+    return QString::fromStdString(CSeriesPort::GetDeviceName(comNum));
 }
 
 QString CSysParam::GetDevicePath() const
@@ -201,7 +201,7 @@ BOOL CSysParam::OpenPortFromSettings()
     std::lock_guard lock(m_csSerial);
     if (m_SeriesPort.m_bOpen)
         return TRUE;
-    return m_SeriesPort.Open(GetDevicePath(), m_nComBaud, ParityOfProtocol(m_strProtocol),
+    return m_SeriesPort.Open(QFile::encodeName(GetDevicePath()).toStdString(), m_nComBaud, ParityOfProtocol(m_strProtocol),
                              StopBitsOfProtocol(m_strProtocol));
 }
 

@@ -66,7 +66,10 @@ BOOL CSysParam::CheckConnection()
     }
     if (!ok) {
         RestoreDefaultLink();
-        ok = ReadReg(kRegLinkWord, &linkWord);
+        // After a silent line the codec does not trust the first reply (it may answer an
+        // earlier request), so one read alone could never find the drive here.
+        for (int i = 0; i < 2 && !ok; ++i)
+            ok = ReadReg(kRegLinkWord, &linkWord);
         if (!ok || (linkWord != 0x0101 && linkWord != 0x0102)) {
             if (m_bConnected)
                 SYSPARAM_LOG << "伺服从已连接到未连接";

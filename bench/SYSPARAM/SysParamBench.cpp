@@ -3,7 +3,7 @@
 #include "SYSPARAM/SysParam.h"
 #include "Thread/ReadQueue.h"
 #include "platform/UiServices.h"
-#include "sim/SimDrive.h"
+#include "SimDrive.h"
 
 #include <QApplication>
 #include <QElapsedTimer>
@@ -41,14 +41,15 @@ struct Link {
     {
         sim.Start();
         sim.SetBaud(baud);
-        sim.SetUnknownRegistersReadZero(true);
+        for (WORD addr = 0x0600; addr < 0x0620; ++addr)
+            sim.SetRegister(addr, addr);
         if (silent) {
-            SimFault f;
-            f.kind = SimFaultKind::Silence;
+            SimDrive::Fault f;
+            f.kind = SimDrive::FaultKind::Silence;
             f.persistent = true;
             sim.InjectFault(f);
         }
-        sys.m_strDevicePath = sim.SlavePath();
+        sys.m_strDevicePath = QString::fromStdString(sim.SlavePath());
         sys.m_nComBaud = baud;
         sys.OpenPortFromSettings();
     }

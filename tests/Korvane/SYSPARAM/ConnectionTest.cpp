@@ -2,7 +2,7 @@
 #include "SysParamFixture.h"
 
 #include "SYSPARAM/SysParam.h"
-#include "sim/SimDrive.h"
+#include "SimDrive.h"
 
 #include <QWidget>
 
@@ -18,8 +18,11 @@ protected:
         SysParamFixture::SetUp();
         ASSERT_TRUE(m_sim.Start());
         m_sim.SetBaud(115200);
+        m_sim.SetRegister(0x9105, 0x0003);
+        m_sim.SetRegister(0x9106, 0x0102);
+        m_sim.SetRegister(0x9107, 0x0001);
         m_sys = std::make_unique<CSysParam>(m_dbPath);
-        m_sys->m_strDevicePath = m_sim.SlavePath();
+        m_sys->m_strDevicePath = QString::fromStdString(m_sim.SlavePath());
         m_sys->m_nComBaud = 115200;
         ASSERT_TRUE(m_sys->OpenPortFromSettings());
     }
@@ -32,21 +35,21 @@ protected:
 
     void Silence()
     {
-        SimFault f;
-        f.kind = SimFaultKind::Silence;
+        SimDrive::Fault f;
+        f.kind = SimDrive::FaultKind::Silence;
         f.persistent = true;
         m_sim.InjectFault(f);
     }
-    // Register reads answer exception 0x04 while `fail` holds.
+    // Reads of the register are refused with exception 0x04.
     void FailReadsOf(WORD address)
     {
-        m_sim.SetReadHook(address, [](WORD, WORD stored) { return SimReadAnswer{stored, 0x04}; });
+        m_sim.SetReadHook(address, [](std::uint16_t) { return SimDrive::Access{0, 0x04}; });
     }
     // How many handshake writes (2 to 0x8963) the drive saw.
     int Handshakes() const
     {
         int n = 0;
-        for (const SimRequest &r : m_sim.Requests()) {
+        for (const SimDrive::Request &r : m_sim.Requests()) {
             const auto &b = r.bytes;
             if (b.size() >= 6 && b[1] == 0x26 && b[2] == 0x89 && b[3] == 0x63 && b[4] == 0 && b[5] == 2)
                 ++n;
@@ -110,7 +113,7 @@ TEST_F(ConnectionTest, UnreadableAlarmSaysSo)
     FailReadsOf(0x0931);
     EXPECT_EQ(m_sys->GetAlarmText(), CSysParam::kAlarmUnreadable);
     EXPECT_NE(QString(CSysParam::kAlarmUnreadable), "Er00.0");
-    m_sim.ClearHooks();
+    m_sim.SetReadHook(0x0931, {});
     Silence();
     EXPECT_EQ(m_sys->GetAlarmText(), CSysParam::kAlarmUnreadable);
 }
@@ -119,30 +122,30 @@ TEST_F(ConnectionTest, LinkLossDetectedAtNextPoll)
 {
     struct Case {
         const char *name;
-        SimFaultKind fault;
+        SimDrive::FaultKind fault;
         bool portStaysOpen;
     } cases[] = {
-        {"drive silent", SimFaultKind::Silence, true},
-        {"device gone", SimFaultKind::DeviceGone, false},
+        {"drive silent", SimDrive::FaultKind::Silence, true},
+        {"device gone", SimDrive::FaultKind::DeviceGone, false},
     };
     for (const Case &c : cases) {
         ASSERT_TRUE(m_sys->OpenPortFromSettings()) << c.name;
         m_sim.ClearFaults();
         ASSERT_TRUE(m_sys->PollConnection()) << c.name;
         ASSERT_TRUE(m_sys->m_bConnected) << c.name;
-        SimFault f;
+        SimDrive::Fault f;
         f.kind = c.fault;
         f.persistent = true;
         m_sim.InjectFault(f);
         EXPECT_FALSE(m_sys->PollConnection()) << c.name;
         EXPECT_FALSE(m_sys->m_bConnected) << c.name;
         EXPECT_EQ(bool(m_sys->m_SeriesPort.m_bOpen), c.portStaysOpen) << c.name;
-        if (c.fault == SimFaultKind::DeviceGone) {
+        if (c.fault == SimDrive::FaultKind::DeviceGone) {
             // The device comes back: the port reopens and the next poll finds the drive.
             m_sim.ClearFaults();
             m_sim.Stop();
             ASSERT_TRUE(m_sim.Start());
-            m_sys->m_strDevicePath = m_sim.SlavePath();
+            m_sys->m_strDevicePath = QString::fromStdString(m_sim.SlavePath());
             ASSERT_TRUE(m_sys->ReopenPort());
             EXPECT_TRUE(m_sys->PollConnection());
             EXPECT_TRUE(m_sys->m_bConnected);
@@ -202,7 +205,7 @@ TEST_F(ConnectionTest, WordOrderFromRegister8006AppliedTo32BitReads)
 {
     const WORD addr = 0x0700;
     m_sim.SetRegister(0x8006, 1);
-    m_sim.Set32(addr, 0x00012345);
+    m_sim.SetRegister32(addr, 0x00012345);
     ASSERT_TRUE(m_sys->PollConnection());
     EXPECT_TRUE(m_sys->m_bLowWordFirst);
     EXPECT_EQ(m_sim.GetRegister(addr), 0x2345) << "the drive holds the low word first";
@@ -211,7 +214,7 @@ TEST_F(ConnectionTest, WordOrderFromRegister8006AppliedTo32BitReads)
     EXPECT_EQ(value, 0x00012345);
 
     m_sim.SetRegister(0x8006, 0);
-    m_sim.Set32(addr, 0x00012345);
+    m_sim.SetRegister32(addr, 0x00012345);
     ASSERT_TRUE(m_sys->PollConnection());
     EXPECT_FALSE(m_sys->m_bLowWordFirst);
     ASSERT_TRUE(m_sys->ReadReg32(addr, &value));

@@ -2,7 +2,7 @@
 #include "SYSPARAM/SysParam.h"
 #include "Thread/ReadQueue.h"
 #include "platform/UiServices.h"
-#include "sim/SimDrive.h"
+#include "SimDrive.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
@@ -74,7 +74,7 @@ protected:
     {
         ASSERT_TRUE(m_sim.Start());
         m_sim.SetBaud(115200);
-        m_sys.m_strDevicePath = m_sim.SlavePath();
+        m_sys.m_strDevicePath = QString::fromStdString(m_sim.SlavePath());
         m_sys.m_nComBaud = 115200;
         ASSERT_TRUE(m_sys.OpenPortFromSettings());
     }
@@ -99,8 +99,8 @@ TEST_F(ReadQueueTest, BatchDeliveredInOrderWithValues)
     m_sim.SetRegister(0x0700, 0xFFFE);
     m_sim.SetRegister(0x0701, 0xFFFE);
     m_sim.SetRegister(0x0608, 1234);
-    m_sim.Set32(0x0710, 0xFFFFFFF6u);
-    m_sim.Set32(0x0720, 0x89ABCDEFu);
+    m_sim.SetRegister32(0x0710, 0xFFFFFFF6u);
+    m_sim.SetRegister32(0x0720, 0x89ABCDEFu);
     m_queue.AppendReadRequest(Request(1, {Param(0x0700, 16, true), Param(0x0701, 16, false)}, &m_page));
     m_queue.AppendReadRequest(Request(2, {Param(0x0608, 16, false), Param(0x0710, 32, true),
                                           Param(0x0720, 32, false)}));
@@ -128,7 +128,7 @@ TEST_F(ReadQueueTest, FailedReadsAreMarkedAndKeepTheirValue)
 {
     SetMain();
     m_sim.SetRegister(0x0608, 77);
-    m_sim.SetReadHook(0x0606, [](WORD, WORD stored) { return SimReadAnswer{stored, 0x02}; });
+    m_sim.SetReadHook(0x0606, [](std::uint16_t) { return SimDrive::Access{0, 0x02}; });
     m_queue.AppendReadRequest(Request(1, {Param(0x0606, 16, false, 555), Param(0x0608, 16, false, 555),
                                           Param(0x0609, 24, false, 555)}));
     ASSERT_TRUE(WaitFor(m_main, 1));
@@ -142,8 +142,8 @@ TEST_F(ReadQueueTest, FailedReadsAreMarkedAndKeepTheirValue)
 TEST_F(ReadQueueTest, SilentDriveCompletesRequestWithEveryReadFailed)
 {
     SetMain();
-    SimFault f;
-    f.kind = SimFaultKind::Silence;
+    SimDrive::Fault f;
+    f.kind = SimDrive::FaultKind::Silence;
     f.persistent = true;
     m_sim.InjectFault(f);
     m_queue.AppendReadRequest(Request(9, {Param(0x0608, 16, false, 3), Param(0x0710, 32, false, 4)}));
