@@ -1,0 +1,386 @@
+#include "platform/UiServices.h"
+
+#include "platform/PopupWindow.h"
+
+#include <QApplication>
+#include <QColorDialog>
+#include <QDesktopServices>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QLabel>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QThread>
+#include <QUrl>
+
+#include <future>
+
+namespace platform {
+
+namespace {
+
+std::mutex g_servicesLock;
+std::shared_ptr<UiServices> &CurrentServices()
+{
+    static std::shared_ptr<UiServices> current;
+    return current;
+}
+
+QPointer<QWidget> &MainWindowRef()
+{
+    static QPointer<QWidget> w;
+    return w;
+}
+
+bool OnGuiThread()
+{
+    auto *app = QCoreApplication::instance();
+    return !app || QThread::currentThread() == app->thread();
+}
+
+template <class R>
+R OnGui(const std::function<R()> &f)
+{
+    if (OnGuiThread())
+        return f();
+    R result{};
+    RunOnGuiThread([&] { result = f(); });
+    return result;
+}
+
+// "Text(*.txt)|*.txt|All(*.*)|*.*||" -> "Text(*.txt) (*.txt);;All(*.*) (*.*)"
+QString QtFilter(const QString &filter)
+{
+    const QStringList parts = filter.split(QLatin1Char('|'));
+    QStringList out;
+    for (int i = 0; i + 1 < parts.size(); i += 2) {
+        if (parts[i].isEmpty() && parts[i + 1].isEmpty())
+            break;
+        QString patterns = parts[i + 1];
+        patterns.replace(QLatin1Char(';'), QLatin1Char(' '));
+        out << parts[i] + QStringLiteral(" (") + patterns + QLatin1Char(')');
+    }
+    return out.join(QStringLiteral(";;"));
+}
+
+int FirstButton(UINT type)
+{
+    switch (type & MB_TYPEMASK) {
+    case MB_ABORTRETRYIGNORE:
+        return IDABORT;
+    case MB_YESNOCANCEL:
+    case MB_YESNO:
+        return IDYES;
+    case MB_RETRYCANCEL:
+        return IDRETRY;
+    default:
+        return IDOK;
+    }
+}
+
+}
+
+void RunOnGuiThread(const std::function<void()> &f)
+{
+    if (OnGuiThread()) {
+        f();
+        return;
+    }
+    // The worker waits on a promise that the GUI thread fulfils; when the call is dropped
+    // unrun (the application is going away) the broken promise releases the worker.
+    auto done = std::make_shared<std::promise<void>>();
+    std::future<void> finished = done->get_future();
+    QMetaObject::invokeMethod(
+        QCoreApplication::instance(),
+        [&f, done] {
+            try {
+                f();
+                done->set_value();
+            } catch (...) {
+                done->set_exception(std::current_exception());
+            }
+        },
+        Qt::QueuedConnection);
+    try {
+        finished.get();
+    } catch (const std::future_error &) {
+    }
+}
+
+int UiServices::MessageBox(const QString &text, const QString &caption, UINT type, QWidget *owner)
+{
+    return OnGui<int>([&] { return DoMessageBox(text, caption, type, owner); });
+}
+
+bool UiServices::AskYesNo(const QString &text, const QString &caption, QWidget *owner)
+{
+    return MessageBox(text, caption, MB_YESNO | MB_ICONQUESTION, owner) == IDYES;
+}
+
+std::optional<QString> UiServices::FileDialog(const FileDialogRequest &request)
+{
+    return OnGui<std::optional<QString>>([&] { return DoFileDialog(request); });
+}
+
+std::optional<COLORREF> UiServices::ChooseColour(COLORREF initial, QWidget *owner)
+{
+    return OnGui<std::optional<COLORREF>>([&] { return DoChooseColour(initial, owner); });
+}
+
+void UiServices::DesktopAlert(const DesktopAlertRequest &request)
+{
+    RunOnGuiThread([&] { DoDesktopAlert(request); });
+}
+
+bool UiServices::ShellOpen(const QString &pathOrUrl)
+{
+    return OnGui<bool>([&] { return DoShellOpen(pathOrUrl); });
+}
+
+// ---- Qt services
+
+int QtUiServices::DoMessageBox(const QString &text, const QString &caption, UINT type, QWidget *owner)
+{
+    QMessageBox box(owner ? owner : MainWindow());
+    box.setText(text);
+    box.setWindowTitle(caption);
+    switch (type & MB_ICONMASK) {
+    case MB_ICONERROR:
+        box.setIcon(QMessageBox::Critical);
+        break;
+    case MB_ICONQUESTION:
+        box.setIcon(QMessageBox::Question);
+        break;
+    case MB_ICONWARNING:
+        box.setIcon(QMessageBox::Warning);
+        break;
+    case MB_ICONINFORMATION:
+        box.setIcon(QMessageBox::Information);
+        break;
+    default:
+        break;
+    }
+    struct Button
+    {
+        QMessageBox::StandardButton button;
+        int id;
+    };
+    std::vector<Button> buttons;
+    switch (type & MB_TYPEMASK) {
+    case MB_OKCANCEL:
+        buttons = {{QMessageBox::Ok, IDOK}, {QMessageBox::Cancel, IDCANCEL}};
+        break;
+    case MB_ABORTRETRYIGNORE:
+        buttons = {{QMessageBox::Abort, IDABORT}, {QMessageBox::Retry, IDRETRY}, {QMessageBox::Ignore, IDIGNORE}};
+        break;
+    case MB_YESNOCANCEL:
+        buttons = {{QMessageBox::Yes, IDYES}, {QMessageBox::No, IDNO}, {QMessageBox::Cancel, IDCANCEL}};
+        break;
+    case MB_YESNO:
+        buttons = {{QMessageBox::Yes, IDYES}, {QMessageBox::No, IDNO}};
+        break;
+    case MB_RETRYCANCEL:
+        buttons = {{QMessageBox::Retry, IDRETRY}, {QMessageBox::Cancel, IDCANCEL}};
+        break;
+    default:
+        buttons = {{QMessageBox::Ok, IDOK}};
+        break;
+    }
+    QMessageBox::StandardButtons all;
+    for (const Button &b : buttons)
+        all |= b.button;
+    box.setStandardButtons(all);
+    const size_t def = (type & MB_DEFMASK) >> 8;
+    if (def < buttons.size())
+        box.setDefaultButton(buttons[def].button);
+    const int r = box.exec();
+    for (const Button &b : buttons)
+        if (r == b.button)
+            return b.id;
+    // Closed without a button: Cancel where there is one, else the only button.
+    for (const Button &b : buttons)
+        if (b.id == IDCANCEL || b.id == IDNO)
+            return b.id;
+    return buttons.front().id;
+}
+
+std::optional<QString> QtUiServices::DoFileDialog(const FileDialogRequest &request)
+{
+    QFileDialog dlg(request.owner ? request.owner : MainWindow(), request.title, request.initialDir,
+                    QtFilter(request.filter));
+    dlg.setAcceptMode(request.save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
+    dlg.setFileMode(request.save ? QFileDialog::AnyFile
+                                 : (request.fileMustExist ? QFileDialog::ExistingFile : QFileDialog::AnyFile));
+    if (!request.overwritePrompt)
+        dlg.setOption(QFileDialog::DontConfirmOverwrite);
+    if (!request.defaultExt.isEmpty())
+        dlg.setDefaultSuffix(request.defaultExt);
+    if (!request.initialName.isEmpty())
+        dlg.selectFile(request.initialName);
+    if (dlg.exec() != QDialog::Accepted || dlg.selectedFiles().isEmpty())
+        return std::nullopt;
+    return dlg.selectedFiles().front();
+}
+
+std::optional<COLORREF> QtUiServices::DoChooseColour(COLORREF initial, QWidget *owner)
+{
+    const QColor c = QColorDialog::getColor(ColorFromRef(initial), owner ? owner : MainWindow());
+    if (!c.isValid())
+        return std::nullopt;
+    return RefFromColor(c);
+}
+
+void QtUiServices::DoDesktopAlert(const DesktopAlertRequest &request)
+{
+    QWidget *w = request.makeWindow ? request.makeWindow() : nullptr;
+    if (!w) {
+        auto *popup = new PopupWindow;
+        popup->SetCaption(request.caption);
+        auto *label = new QLabel(request.text);
+        label->setWordWrap(true);
+        label->setAlignment(Qt::AlignCenter);
+        QPalette pal = label->palette();
+        pal.setColor(QPalette::WindowText, ColorFromRef(request.textColour));
+        label->setPalette(pal);
+        popup->SetContent(label);
+        popup->SetAutoCloseTime(request.seconds * 1000);
+        w = popup;
+    }
+    if (auto *popup = qobject_cast<PopupWindow *>(w)) {
+        popup->ShowAt(request.pos);
+    } else {
+        w->move(request.pos);
+        w->show();
+    }
+}
+
+bool QtUiServices::DoShellOpen(const QString &pathOrUrl)
+{
+    const QUrl url = QFileInfo::exists(pathOrUrl) ? QUrl::fromLocalFile(pathOrUrl) : QUrl(pathOrUrl);
+    return QDesktopServices::openUrl(url);
+}
+
+// ---- scripted services
+
+void ScriptedUiServices::PushAnswer(int id)
+{
+    std::lock_guard<std::mutex> g(m_lock);
+    m_answers.push_back(id);
+}
+
+void ScriptedUiServices::PushFile(std::optional<QString> path)
+{
+    std::lock_guard<std::mutex> g(m_lock);
+    m_files.push_back(std::move(path));
+}
+
+void ScriptedUiServices::PushColour(std::optional<COLORREF> colour)
+{
+    std::lock_guard<std::mutex> g(m_lock);
+    m_colours.push_back(colour);
+}
+
+void ScriptedUiServices::SetShellOpenResult(bool ok)
+{
+    std::lock_guard<std::mutex> g(m_lock);
+    m_shellOk = ok;
+}
+
+std::vector<ScriptedUiServices::Call> ScriptedUiServices::Calls() const
+{
+    std::lock_guard<std::mutex> g(m_lock);
+    return m_calls;
+}
+
+void ScriptedUiServices::ClearCalls()
+{
+    std::lock_guard<std::mutex> g(m_lock);
+    m_calls.clear();
+}
+
+void ScriptedUiServices::Record(Call c)
+{
+    c.onGuiThread = OnGuiThread();
+    m_calls.push_back(std::move(c));
+}
+
+int ScriptedUiServices::DoMessageBox(const QString &text, const QString &caption, UINT type, QWidget *)
+{
+    std::lock_guard<std::mutex> g(m_lock);
+    Call c{Kind::MessageBox, text, caption, type, {}, {}, 0, false};
+    Record(std::move(c));
+    if (m_answers.empty())
+        return FirstButton(type);
+    const int id = m_answers.front();
+    m_answers.pop_front();
+    return id;
+}
+
+std::optional<QString> ScriptedUiServices::DoFileDialog(const FileDialogRequest &request)
+{
+    std::lock_guard<std::mutex> g(m_lock);
+    Record({Kind::FileDialog, request.title, request.title, 0, request, {}, 0, false});
+    if (m_files.empty())
+        return std::nullopt;
+    const bool chosen = m_files.front().has_value();
+    const QString path = chosen ? *m_files.front() : QString();
+    m_files.pop_front();
+    if (!chosen)
+        return std::nullopt;
+    return path;
+}
+
+std::optional<COLORREF> ScriptedUiServices::DoChooseColour(COLORREF initial, QWidget *)
+{
+    std::lock_guard<std::mutex> g(m_lock);
+    Record({Kind::ChooseColour, {}, {}, 0, {}, {}, initial, false});
+    if (m_colours.empty())
+        return std::nullopt;
+    auto r = m_colours.front();
+    m_colours.pop_front();
+    return r;
+}
+
+void ScriptedUiServices::DoDesktopAlert(const DesktopAlertRequest &request)
+{
+    std::lock_guard<std::mutex> g(m_lock);
+    Record({Kind::DesktopAlert, request.text, request.caption, 0, {}, request, request.textColour, false});
+}
+
+bool ScriptedUiServices::DoShellOpen(const QString &pathOrUrl)
+{
+    std::lock_guard<std::mutex> g(m_lock);
+    Record({Kind::ShellOpen, pathOrUrl, {}, 0, {}, {}, 0, false});
+    return m_shellOk;
+}
+
+// ---- the current services
+
+UiServices &Ui()
+{
+    std::lock_guard<std::mutex> g(g_servicesLock);
+    auto &current = CurrentServices();
+    if (!current)
+        current = std::make_shared<QtUiServices>();
+    return *current;
+}
+
+std::shared_ptr<UiServices> SetUiServices(std::shared_ptr<UiServices> services)
+{
+    std::lock_guard<std::mutex> g(g_servicesLock);
+    auto previous = std::move(CurrentServices());
+    CurrentServices() = std::move(services);
+    return previous;
+}
+
+void SetMainWindow(QWidget *w)
+{
+    MainWindowRef() = w;
+}
+
+QWidget *MainWindow()
+{
+    return MainWindowRef().data();
+}
+
+}
