@@ -1,5 +1,6 @@
 #include "DataMid.h"
 
+#include "PathHelpers.h"
 #include "UserCtrlDefValue.h"
 #include "platform/UiServices.h"
 
@@ -20,7 +21,7 @@ constexpr std::uint32_t kMinRecordBytes = 24;
 // Strings that older writers stored in the 8-bit code page.
 QString DecodeAnsi(const QByteArray &bytes)
 {
-    return QString::fromLatin1(bytes);
+    return AnsiToCString(bytes.toStdString());
 }
 
 void ReportFileProblem(const QString &path, const QString &error)

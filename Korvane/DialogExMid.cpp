@@ -2,6 +2,8 @@
 
 #include "UserCtrlDefValue.h"
 #include "platform/ControlId.h"
+#include "platform/IniFile.h"
+#include "platform/LanguageConf.h"
 #include "platform/UiServices.h"
 #include "platform/WindowText.h"
 
@@ -26,30 +28,22 @@ namespace {
 // ---- language library and ini files
 unsigned LanguageNumber()
 {
-    return 0;
+    return platform::CLanguageConf::GetTheOne()->Get();
 }
 
 QString TranslateForControl(const QString &section, int key, const QString &currentText)
 {
-    Q_UNUSED(section);
-    Q_UNUSED(key);
-    return currentText;
+    return platform::GetSqlite()->TranslateControl(section, key, currentText);
 }
 
 int ProfileInt(const QString &file, const QString &section, const QString &key, int def)
 {
-    Q_UNUSED(file);
-    Q_UNUSED(section);
-    Q_UNUSED(key);
-    return def;
+    return platform::IniFile::GetInt(file, section, key, def);
 }
 
 void WriteProfileInt(const QString &file, const QString &section, const QString &key, int value)
 {
-    Q_UNUSED(file);
-    Q_UNUSED(section);
-    Q_UNUSED(key);
-    Q_UNUSED(value);
+    platform::IniFile::WriteInt(file, section, key, value);
 }
 
 // ----

@@ -1,11 +1,12 @@
 #include "DlgDesktop.h"
 
 #include "DialogExMid.h"
+#include "PathHelpers.h"
 #include "Resources.h"
 #include "controls/MFCDesktopAlertMid.h"
+#include "platform/LanguageConf.h"
 #include "platform/UiServices.h"
 
-#include <QClipboard>
 #include <QGuiApplication>
 #include <QMouseEvent>
 #include <QPainter>
@@ -13,16 +14,6 @@
 #include <QStyle>
 
 namespace {
-
-QString DefaultAlertCaption()
-{
-    return QStringLiteral("温馨提示：");
-}
-
-void CopyToClipboard(const QString &text)
-{
-    QGuiApplication::clipboard()->setText(text);
-}
 
 constexpr int kAlertTransparency = 230;
 
@@ -58,7 +49,7 @@ void CDlgDesktop::paintEvent(QPaintEvent *)
 void CDlgDesktop::mouseDoubleClickEvent(QMouseEvent *e)
 {
     if (e->button() == Qt::RightButton)
-        CopyToClipboard(m_strText);
+        CopyTextToClipboard(m_strText);
     QWidget::mouseDoubleClickEvent(e);
 }
 
@@ -71,7 +62,7 @@ void ShowDesktopAlert(int seconds, const QString &text, COLORREF textColour, QWi
     r.seconds = seconds;
     r.text = text;
     r.textColour = textColour;
-    r.caption = caption.isEmpty() ? DefaultAlertCaption() : caption;
+    r.caption = caption.isEmpty() ? TrText(QStringLiteral("温馨提示：")) : caption;
     if (x == 0 && y == 0) {
         QRect client;
         if (mainWindow)

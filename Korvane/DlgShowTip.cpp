@@ -12,15 +12,15 @@
 namespace {
 struct AppFlags
 {
-    bool *isDangerWnd = nullptr;
-    bool *jog = nullptr;
-    bool *inertia = nullptr;
-    bool *analyse = nullptr;
+    BOOL *isDangerWnd = nullptr;
+    BOOL *jog = nullptr;
+    BOOL *inertia = nullptr;
+    BOOL *analyse = nullptr;
 };
 AppFlags g_appFlags;
 }
 
-void CDlgShowTip::BindAppFlags(bool *pIsDangerWnd, bool *pJog, bool *pInertia, bool *pAnalyse)
+void CDlgShowTip::BindAppFlags(BOOL *pIsDangerWnd, BOOL *pJog, BOOL *pInertia, BOOL *pAnalyse)
 {
     g_appFlags = {pIsDangerWnd, pJog, pInertia, pAnalyse};
 }
@@ -84,7 +84,7 @@ void CDlgShowTip::PlacePicture()
 void CDlgShowTip::OnDontShowClicked()
 {
     if (m_pDontShowAgain)
-        *m_pDontShowAgain = m_pDontShow->isChecked();
+        *m_pDontShowAgain = m_pDontShow->isChecked() ? TRUE : FALSE;
     if (g_appFlags.isDangerWnd && g_appFlags.jog && g_appFlags.inertia && g_appFlags.analyse)
-        *g_appFlags.isDangerWnd = !*g_appFlags.jog && !*g_appFlags.inertia && !*g_appFlags.analyse;
+        *g_appFlags.isDangerWnd = (!*g_appFlags.jog && !*g_appFlags.inertia && !*g_appFlags.analyse) ? TRUE : FALSE;
 }

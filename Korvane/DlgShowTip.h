@@ -2,6 +2,7 @@
 // The safety prompt shown before a tuning aid moves the motor, with its picture and the box
 // "do not show the danger warning next time".
 #include "DialogExMid.h"
+#include "platform/WinTypes.h"
 
 #include <QSize>
 
@@ -22,14 +23,14 @@ public:
 
     // The application's prompt flags: whether any prompt is shown at all, and the three
     // "do not show again" flags of the jog, inertia and analysis aids. Bound once at start-up.
-    static void BindAppFlags(bool *pIsDangerWnd, bool *pJog, bool *pInertia, bool *pAnalyse);
+    static void BindAppFlags(BOOL *pIsDangerWnd, BOOL *pJog, BOOL *pInertia, BOOL *pAnalyse);
 
     bool OnInitDialog() override;
     void OnSize(int cx, int cy) override;
 
     QString m_strImagePath;
     QSize m_sizeImage{0, 0};
-    bool *m_pDontShowAgain = nullptr;
+    BOOL *m_pDontShowAgain = nullptr;
 
 private:
     void PlacePicture();

@@ -4,12 +4,8 @@
 #include "platform/ControlId.h"
 #include "platform/IniFile.h"
 #include "platform/LanguageConf.h"
+#include "platform/WindowText.h"
 
-#include <QAbstractButton>
-#include <QComboBox>
-#include <QGroupBox>
-#include <QLabel>
-#include <QLineEdit>
 #include <QLocale>
 #include <QWidget>
 #include <cstdio>
@@ -32,23 +28,6 @@ const LanguageChoice kLanguages[] = {
     {"ChineseT", "config/chinese_T.ini", QLocale::Chinese, QLocale::Taiwan},
     {"EnglishUS", "config/english_US.ini", QLocale::English, QLocale::UnitedStates},
 };
-
-void SetCtrlText(QWidget *w, const QString &text)
-{
-    if (auto *label = qobject_cast<QLabel *>(w))
-        label->setText(text);
-    else if (auto *button = qobject_cast<QAbstractButton *>(w))
-        button->setText(text);
-    else if (auto *group = qobject_cast<QGroupBox *>(w))
-        group->setTitle(text);
-    else if (auto *edit = qobject_cast<QLineEdit *>(w))
-        edit->setText(text);
-    else if (auto *combo = qobject_cast<QComboBox *>(w)) {
-        if (combo->isEditable())  // a drop-down list has no text of its own
-            combo->setEditText(text);
-    } else if (w->isWindow())
-        w->setWindowTitle(text);
-}
 
 // Walks the controls of a dialog: widgets with a control id are handed to `fn`; plain
 // containers without one (frames, layouts' hosts) are looked through, as a dialog template
@@ -74,7 +53,7 @@ void TranslateControls(QWidget *parent, const IniFile &ini, const QString &secti
         const QString text = ini.Read(section, QStringLiteral("IDD%1_%2").arg(resId).arg(id))
                                  .left(kLangTextMax);
         if (!text.isEmpty())
-            SetCtrlText(w, ReplaceLangEscapes(text.trimmed()));
+            platform::SetWindowText(w, ReplaceLangEscapes(text.trimmed()));
     });
 }
 

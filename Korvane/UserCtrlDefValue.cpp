@@ -1,5 +1,7 @@
 #include "UserCtrlDefValue.h"
 
+#include "PathHelpers.h"
+
 #include <QDir>
 
 using platform::Archive;
@@ -65,6 +67,11 @@ CUserCtrlDefValueList *CUserCtrlDefValueList::GetInstance()
 QString CUserCtrlDefValueList::FilePath(const QString &programDir)
 {
     return QDir(programDir).filePath(QStringLiteral("UserHistory.dat"));
+}
+
+QString CUserCtrlDefValueList::DefaultFilePath()
+{
+    return FilePath(GetProgramDir());
 }
 
 std::unique_ptr<CDataMid> CUserCtrlDefValueList::CreateElement() const

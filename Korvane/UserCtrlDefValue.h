@@ -32,6 +32,8 @@ public:
     static CUserCtrlDefValueList *GetInstance();
     // Where the list is kept: "UserHistory.dat" in the program's directory.
     static QString FilePath(const QString &programDir);
+    // FilePath of the running program's directory.
+    static QString DefaultFilePath();
 
     QString GetClassName() const override { return QStringLiteral("CUserCtrlDefValueList"); }
     std::unique_ptr<CDataMid> CreateElement() const override;

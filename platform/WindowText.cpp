@@ -46,13 +46,15 @@ void SetWindowText(QWidget *w, const QString &text)
         g->setTitle(text);
     else if (auto *e = qobject_cast<QLineEdit *>(w))
         e->setText(text);
-    else if (auto *c = qobject_cast<QComboBox *>(w))
-        c->setCurrentText(text);
+    else if (auto *c = qobject_cast<QComboBox *>(w)) {
+        if (c->isEditable())  // a drop-down list has no text of its own
+            c->setEditText(text);
+    }
     else if (auto *t = qobject_cast<QTextEdit *>(w))
         t->setPlainText(text);
     else if (auto *p = qobject_cast<QPlainTextEdit *>(w))
         p->setPlainText(text);
-    else
+    else if (w->isWindow())
         w->setWindowTitle(text);
 }
 

@@ -1,6 +1,7 @@
 #pragma once
 // The text of a control as one value, whatever the widget: a label's or button's caption, a
-// group box's title, an edit box's or combo box's text, else the window title.
+// group box's title, an edit box's or combo box's text, a window's title. Setting the text of
+// a drop-down list (a combo box that is not editable) does nothing.
 #include <QString>
 
 class QWidget;

@@ -5,6 +5,7 @@
 #include "platform/WindowText.h"
 
 #include <QApplication>
+#include <QDir>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QLabel>
@@ -380,4 +381,192 @@ TEST(DialogExMid, MessageBoxGoesThroughTheUiServices)
     EXPECT_EQ(CDialogExMid::ShowBCGMessageBox(nullptr, "文本", "提示", MB_YESNO), IDNO);
     ASSERT_EQ(ui->Calls().size(), 1u);
     EXPECT_EQ(ui->Calls()[0].caption, QString("提示"));
+}
+
+// ---- with the language library and ini files
+
+#include "platform/IniFile.h"
+#include "platform/LanguageConf.h"
+
+#include <QFile>
+#include <QTemporaryDir>
+
+namespace {
+
+class LanguageScope
+{
+public:
+    explicit LanguageScope(const QString &table)
+    {
+        const QString path = m_dir.filePath("LangTable.tsv");
+        QFile f(path);
+        if (f.open(QIODevice::WriteOnly))
+            f.write(table.toUtf8());
+        f.close();
+        platform::CreateLanguageLibrary(path);
+        platform::GetSqlite()->Load();
+    }
+    ~LanguageScope()
+    {
+        platform::DestroyLanguageLibrary();
+        platform::CLanguageConf::GetTheOne()->Set(0);
+    }
+
+private:
+    QTemporaryDir m_dir;
+};
+
+}
+
+TEST(DialogExMid, RetextsThroughTheLanguageLibraryWhenTheLanguageChanged)
+{
+    LanguageScope lang("[CDlgLangPage]\n文字\t文字T\tText\n页面\t頁面\tPage\n[]\n甲\t甲T\tFirst\n");
+    auto *conf = platform::CLanguageConf::GetTheOne();
+    conf->Set(2);
+    CDialogExMid dlg(1);
+    dlg.m_strLangSection = "CDlgLangPage";
+    dlg.setWindowTitle("页面");
+    auto *label = new QLabel("文字", &dlg);
+    auto *combo = new QComboBox(&dlg);
+    combo->addItem("甲");
+    dlg.Create(nullptr);
+    EXPECT_EQ(dlg.windowTitle(), QString("Page"));
+    EXPECT_EQ(label->text(), QString("Text"));
+    EXPECT_EQ(combo->itemText(0), QString("First"));
+    EXPECT_EQ(dlg.m_nAppliedLanguage, 2);
+
+    dlg.DestroyWindow();
+    conf->Set(1);
+    dlg.Create(nullptr);  // the language changed since: re-texted from the shown texts
+    EXPECT_EQ(label->text(), QString("文字T"));
+    EXPECT_EQ(dlg.windowTitle(), QString("頁面"));
+
+    dlg.DestroyWindow();
+    label->setText("文字");
+    dlg.Create(nullptr);  // same language: left alone
+    EXPECT_EQ(label->text(), QString("文字"));
+}
+
+namespace {
+
+struct IniScope
+{
+    QTemporaryDir dir;
+    QString file = dir.filePath("placement.ini");
+    void Write(const QString &key, int v) { platform::IniFile::WriteInt(file, "DlgPlace", key, v); }
+    int Read(const QString &key) const { return platform::IniFile::GetInt(file, "DlgPlace", key, -12345); }
+};
+
+void UsePlacement(CDialogExMid &d, const IniScope &ini, bool pos, bool size)
+{
+    d.m_strIniFile = ini.file;
+    d.m_strIniSection = "DlgPlace";
+    d.m_bRememberPos = pos;
+    d.m_bRememberSize = size;
+}
+
+}
+
+TEST(DialogExMid, PlacementIsRestoredFromTheIniFile)
+{
+    IniScope ini;
+    ini.Write("PosX", 120);
+    ini.Write("PosY", 80);
+    ini.Write("SizeCX", 310);
+    ini.Write("SizeCY", 220);
+    CDialogExMid dlg(1);
+    dlg.resize(100, 100);
+    UsePlacement(dlg, ini, true, true);
+    dlg.Create(nullptr);
+    EXPECT_EQ(dlg.pos(), QPoint(120, 80));
+    EXPECT_EQ(dlg.size(), QSize(310, 220));
+
+    CDialogExMid posOnly(1);
+    posOnly.resize(100, 100);
+    UsePlacement(posOnly, ini, true, false);
+    posOnly.Create(nullptr);
+    EXPECT_EQ(posOnly.pos(), QPoint(120, 80));
+    EXPECT_EQ(posOnly.size(), QSize(100, 100));
+}
+
+TEST(DialogExMid, PlacementThatCannotBeUsedIsIgnored)
+{
+    struct Case
+    {
+        const char *what;
+        int posX;  // -1: key absent
+        bool center;
+        bool moved;
+    } cases[] = {
+        {"beyond the virtual screen", 100000, false, false},
+        {"no position stored", -1, false, false},
+        {"only one coordinate stored", -2, true, false},
+        {"no position stored, centred", -1, true, true},
+    };
+    for (const Case &c : cases) {
+        IniScope ini;
+        if (c.posX == -2)
+            ini.Write("PosY", 10);  // half a position: neither used nor centred
+        if (c.posX >= 0) {
+            ini.Write("PosX", c.posX);
+            ini.Write("PosY", 10);
+        }
+        CDialogExMid dlg(1);
+        dlg.setGeometry(3, 4, 100, 100);
+        UsePlacement(dlg, ini, true, false);
+        dlg.m_bCenterIfUnplaced = c.center;
+        dlg.Create(nullptr);
+        EXPECT_EQ(dlg.pos() != QPoint(3, 4), c.moved) << c.what;
+    }
+}
+
+TEST(DialogExMid, DefaultSizeWhenTheIniFileHasNone)
+{
+    IniScope ini;
+    ini.Write("PosX", 5);
+    ini.Write("PosY", 6);
+    CDialogExMid dlg(1);
+    UsePlacement(dlg, ini, true, true);
+    dlg.m_sizeDefault = QSize(333, 222);
+    dlg.Create(nullptr);
+    EXPECT_EQ(dlg.geometry(), QRect(5, 6, 333, 222));
+}
+
+TEST(DialogExMid, PlacementAndFlagsAreSaved)
+{
+    IniScope ini;
+    CDialogExMid dlg(1);
+    UsePlacement(dlg, ini, true, true);
+    dlg.m_bRememberMax = true;
+    dlg.m_bRememberMin = true;
+    dlg.Create(nullptr);
+    dlg.setGeometry(40, 50, 260, 170);
+    dlg.OnOK();
+    EXPECT_EQ(ini.Read("PosX"), 40);
+    EXPECT_EQ(ini.Read("PosY"), 50);
+    EXPECT_EQ(ini.Read("SizeCX"), 260);
+    EXPECT_EQ(ini.Read("SizeCY"), 170);
+    EXPECT_EQ(ini.Read("MaxFlag"), 0);
+    EXPECT_EQ(ini.Read("MinFlag"), 0);
+
+    dlg.move(70, 90);
+    dlg.ShowStoredState(SW_HIDE);  // hiding a normal window saves it first
+    EXPECT_EQ(ini.Read("PosX"), 70);
+    dlg.move(75, 95);
+    dlg.DestroyWindow();
+    EXPECT_EQ(ini.Read("PosY"), 95);
+}
+
+TEST(DialogExMid, NothingIsWrittenWithoutAnIniFile)
+{
+    QTemporaryDir dir;
+    CDialogExMid dlg(1);
+    dlg.m_bRememberPos = true;
+    dlg.m_bRememberSize = true;
+    dlg.m_strIniSection = "DlgPlace";
+    dlg.Create(nullptr);
+    dlg.OnOK();
+    dlg.DestroyWindow();
+    EXPECT_TRUE(QDir(dir.path()).isEmpty());
+    EXPECT_FALSE(dlg.LoadPlacementFromIni());
 }

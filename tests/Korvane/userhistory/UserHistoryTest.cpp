@@ -1,3 +1,4 @@
+#include "PathHelpers.h"
 #include "UserCtrlDefValue.h"
 #include "platform/UiServices.h"
 
@@ -184,6 +185,28 @@ TEST_F(UserHistory, EightBitStringsAreRead)
     EXPECT_EQ(ar.BytesLeft(), 0);
 }
 
+TEST_F(UserHistory, EightBitStringsInAFileAreInTheAnsiCodePage)
+{
+    Bytes b;
+    b.tag("CTRLLIST").u32(0);
+    const qsizetype sizeAt = b.b.size() - 4;
+    b.u32(1);
+    b.intField("DTAMIDTP", -1).end();
+    b.intField("CTRLDGID", 1);
+    b.tag("CTRLVAUE").u32(5);
+    b.b.append("\x04\xD6\xD0\xCE\xC4", 5);  // "中文" in GBK
+    b.end();
+    const auto listSize = static_cast<std::uint32_t>(b.b.size() - sizeAt - 4);
+    for (int i = 0; i < 4; ++i)
+        b.b[sizeAt + i] = static_cast<char>((listSize >> (8 * i)) & 0xFF);
+    b.end();
+    WriteAll(m_path, b.b);
+    CUserCtrlDefValueList list;
+    ASSERT_TRUE(list.LoadFromFile(m_path));
+    ASSERT_EQ(list.GetCount(), 1);
+    EXPECT_EQ(list.Entries()[0]->m_strValue, QString("中文"));
+}
+
 TEST_F(UserHistory, RecordStopsAfter201Fields)
 {
     for (int foreign : {200, 201}) {
@@ -291,6 +314,9 @@ TEST_F(UserHistory, FileLiesInTheProgramDirectory)
 {
     EXPECT_EQ(CUserCtrlDefValueList::FilePath("/opt/korvane/bin"), QString("/opt/korvane/bin/UserHistory.dat"));
     EXPECT_EQ(CUserCtrlDefValueList::FilePath("/opt/korvane/bin/"), QString("/opt/korvane/bin/UserHistory.dat"));
+    SetProgramDir("/srv/k/bin");
+    EXPECT_EQ(CUserCtrlDefValueList::DefaultFilePath(), QString("/srv/k/bin/UserHistory.dat"));
+    SetProgramDir(QString());
 }
 
 TEST_F(UserHistory, InstanceIsOneList)

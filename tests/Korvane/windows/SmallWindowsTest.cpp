@@ -100,7 +100,7 @@ TEST(DesktopAlert, RightDoubleClickCopiesTheText)
 
 TEST(SafetyTip, CheckBoxSetsTheCallersFlagAndThePromptSwitch)
 {
-    bool isDanger = true, jog = false, inertia = false, analyse = false;
+    BOOL isDanger = TRUE, jog = FALSE, inertia = FALSE, analyse = FALSE;
     CDlgShowTip::BindAppFlags(&isDanger, &jog, &inertia, &analyse);
     CDlgShowTip tip;
     tip.m_pDontShowAgain = &jog;
@@ -114,7 +114,7 @@ TEST(SafetyTip, CheckBoxSetsTheCallersFlagAndThePromptSwitch)
     box->click();
     EXPECT_FALSE(jog);
     EXPECT_TRUE(isDanger);
-    inertia = true;  // another aid still skips its prompt
+    inertia = TRUE;  // another aid still skips its prompt
     box->click();
     box->click();
     EXPECT_FALSE(jog);
