@@ -5,6 +5,7 @@
 #include "platform/LanguageConf.h"
 
 #include <QCloseEvent>
+#include <QCoreApplication>
 #include <QGuiApplication>
 #include <QLabel>
 #include <QScreen>
@@ -77,4 +78,7 @@ void CMainFrame::closeEvent(QCloseEvent *e)
     if (HasKorvaneApp())
         theApp.SaveSysSetIni();
     QMainWindow::closeEvent(e);
+    // Closing the main window ends the program, whatever other window is still open.
+    if (e->isAccepted())
+        QCoreApplication::quit();
 }
