@@ -37,7 +37,8 @@ CDialogExMid *CreatePage(CPageMap &map, int nPageId, int &nExtra, QString &strNa
 QString PageName(int nPageId);
 
 // Pages that run worker threads of their own. Shutdown calls StopWorkers on every such page,
-// which stops its threads and returns only when they have ended.
+// which stops its threads and returns only when they have ended. It may be called again later
+// and must then do nothing.
 class IPageWorkers
 {
 public:
