@@ -1,12 +1,7 @@
 #include "BCGPPropertyPageEx.h"
 
 #include "DialogExMid.h"
-#include "platform/ControlId.h"
 #include "platform/LanguageConf.h"
-#include "platform/WindowText.h"
-
-#include <QComboBox>
-#include <QSignalBlocker>
 
 CBCGPPropertyPageEx::CBCGPPropertyPageEx(int nIDTemplate, QWidget *pParent)
     : QWidget(pParent), MessageTarget(this), m_nIDD(nIDTemplate)
@@ -45,30 +40,8 @@ bool CBCGPPropertyPageEx::TranslateControls()
             return false;
         setWindowTitle(translator->TranslateControl(m_strLangSection, kCaptionTextKey, caption));
     }
-    int comboItem = 0;
-    for (QObject *o : children()) {
-        auto *w = qobject_cast<QWidget *>(o);
-        if (!w || w->isWindow())
-            continue;
-        const int id = platform::GetCtrlId(w);
-        if (m_setNoTranslateIds.count(UINT(id)) || platform::IsEditControl(w))
-            continue;
-        if (auto *combo = qobject_cast<QComboBox *>(w)) {
-            const int sel = combo->currentIndex();
-            QStringList texts;
-            for (int i = 0; i < combo->count(); ++i)
-                texts << translator->TranslateControl(m_strLangSection, kComboTextKeyBase + comboItem++,
-                                                      combo->itemText(i));
-            const QSignalBlocker quiet(combo);
-            combo->clear();
-            combo->addItems(texts);
-            if (sel != -1)
-                combo->setCurrentIndex(sel);
-            continue;
-        }
-        const QString text = platform::GetWindowText(w);
-        if (!text.isEmpty())
-            platform::SetWindowText(w, translator->TranslateControl(m_strLangSection, id, text));
-    }
+    TranslateChildControls(this, m_setNoTranslateIds, [this, translator](int key, const QString &text) {
+        return translator->TranslateControl(m_strLangSection, key, text);
+    });
     return true;
 }
