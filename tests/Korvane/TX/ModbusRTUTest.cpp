@@ -1,0 +1,558 @@
+#include "LinkTestSupport.h"
+
+#include <functional>
+#include <numeric>
+
+namespace {
+
+using Call = std::function<BOOL(CModbusRTU &, CSeriesPort &)>;
+
+constexpr BYTE kSt = 0xFA;
+constexpr int kUntouched = 0x5A5A5A5A;
+
+Call Read16(WORD address, int *out = nullptr)
+{
+    return [=](CModbusRTU &r, CSeriesPort &p) { return r.ReadRegister(address, &p, kSt, out); };
+}
+
+Call Read32(WORD address, BOOL lowFirst = FALSE, int *out = nullptr)
+{
+    return [=](CModbusRTU &r, CSeriesPort &p) {
+        return r.ReadRegister32(address, &p, kSt, out, lowFirst);
+    };
+}
+
+Call Write16(WORD address, WORD value)
+{
+    return [=](CModbusRTU &r, CSeriesPort &p) { return r.WriteRegister(value, &p, kSt, address); };
+}
+
+Call Write32(WORD address, DWORD value, BOOL lowFirst = FALSE)
+{
+    return [=](CModbusRTU &r, CSeriesPort &p) {
+        return r.WriteRegister32(value, &p, kSt, address, lowFirst);
+    };
+}
+
+Call Block(WORD index, BYTE *out = nullptr)
+{
+    return [=](CModbusRTU &r, CSeriesPort &p) {
+        BYTE scratch[128];
+        return r.ReadBlock(index, &p, kSt, out ? out : scratch);
+    };
+}
+
+// Registers the calls below use.
+void SeedTestRegisters(SimDrive &sim)
+{
+    sim.Seed({{0x0608, 0}, {0x0300, 0}, {0x0301, 0}, {0x0937, 0x1234}, {0x0938, 0x5678},
+              {0x0102, 0x0102}, {0x0103, 0xFFFF}});
+}
+
+// 137-byte block reply with the given header and data, and a right or wrong sum.
+Bytes BlockReply(const Bytes &header, BYTE fill, bool rightSum)
+{
+    Bytes reply(135, fill);
+    reply[0] = kSt;
+    reply[1] = 0x2B;
+    std::copy(header.begin(), header.end(), reply.begin() + 2);
+    reply[6] = 0;
+    const unsigned sum = std::accumulate(reply.begin(), reply.end(), 0u) + (rightSum ? 0 : 1);
+    reply.push_back(static_cast<BYTE>(sum & 0xFF));
+    reply.push_back(static_cast<BYTE>((sum >> 8) & 0xFF));
+    return reply;
+}
+
+SimDrive::Fault Raw(Bytes bytes, bool appendCrc = false)
+{
+    SimDrive::Fault f;
+    f.kind = SimDrive::FaultKind::RawReply;
+    f.raw = std::move(bytes);
+    f.appendCrc = appendCrc;
+    return f;
+}
+
+SimDrive::Fault Kind(SimDrive::FaultKind kind)
+{
+    SimDrive::Fault f;
+    f.kind = kind;
+    return f;
+}
+
+}
+
+TEST(ModbusCrc, CheckValueAndFrameResidue)
+{
+    const std::string check = "123456789";
+    EXPECT_EQ(CModbusRTU::CRC16(reinterpret_cast<const BYTE *>(check.data()), check.size()),
+              0x4B37);
+    EXPECT_EQ(CModbusRTU::CRC16(nullptr, 0), 0xFFFF);
+    const Bytes frame = WithCrc({0xFA, 0x23, 0x91, 0x04, 0x00, 0x01});
+    EXPECT_EQ(CModbusRTU::CRC16(frame.data(), frame.size()), 0);
+    EXPECT_EQ(SimDrive::Crc16(frame.data(), 6),
+              CModbusRTU::CRC16(frame.data(), 6));  // the drive computes it alike
+}
+
+TEST(ModbusLinkConstants, DefaultsAndReset)
+{
+    EXPECT_EQ(g_byDefaultStation, 0xFA);
+    EXPECT_EQ(g_byFuncRead, 0x23);
+    EXPECT_EQ(g_byFuncWrite, 0x26);
+    EXPECT_EQ(g_byFuncWrite32, 0x20);
+    EXPECT_EQ(g_byFuncBlock, 0x2B);
+    g_byDefaultStation = 1;
+    g_byFuncRead = 3;
+    g_byFuncWrite = 6;
+    g_byFuncWrite32 = 16;
+    g_byFuncBlock = 0x44;
+    ResetLinkConstants();
+    EXPECT_EQ(g_byDefaultStation, 0xFA);
+    EXPECT_EQ(g_byFuncRead, 0x23);
+    EXPECT_EQ(g_byFuncWrite, 0x26);
+    EXPECT_EQ(g_byFuncWrite32, 0x20);
+    EXPECT_EQ(g_byFuncBlock, 0x2B);
+}
+
+TEST_F(LinkTest, RequestsGoOutAsTheDriveExpectsThem)
+{
+    SeedTestRegisters(sim);
+    const struct {
+        const char *what;
+        Call call;
+        Bytes request;
+    } cases[] = {
+        {"read 0x9104", Read16(0x9104), WithCrc({0xFA, 0x23, 0x91, 0x04, 0x00, 0x01})},
+        {"read32 0x0937", Read32(0x0937), WithCrc({0xFA, 0x23, 0x09, 0x37, 0x00, 0x02})},
+        {"write 0x0608", Write16(0x0608, 0x1234), WithCrc({0xFA, 0x26, 0x06, 0x08, 0x12, 0x34})},
+        {"write32 high word first", Write32(0x0300, 0x12345678, FALSE),
+         WithCrc({0xFA, 0x20, 0x03, 0x00, 0x00, 0x02, 0x04, 0x12, 0x34, 0x56, 0x78})},
+        {"write32 low word first", Write32(0x0300, 0x12345678, TRUE),
+         WithCrc({0xFA, 0x20, 0x03, 0x00, 0x00, 0x02, 0x04, 0x56, 0x78, 0x12, 0x34})},
+        {"block 0x0102", Block(0x0102), WithCrc({0xFA, 0x2B, 0xAD, 0x02, 0x01, 0x40})},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.what);
+        c.call(rtu, port);
+        EXPECT_EQ(LastRequest(), c.request);
+    }
+}
+
+TEST_F(LinkTest, RepliesAreDecoded)
+{
+    SeedTestRegisters(sim);
+    const struct {
+        const char *what;
+        std::function<BOOL(int *)> call;
+        int value;
+    } cases[] = {
+        {"16-bit", [&](int *v) { return rtu.ReadRegister(0x0102, &port, kSt, v); }, 0x0102},
+        {"16-bit is zero-extended", [&](int *v) { return rtu.ReadRegister(0x0103, &port, kSt, v); },
+         0xFFFF},
+        {"32-bit high word first",
+         [&](int *v) { return rtu.ReadRegister32(0x0937, &port, kSt, v, FALSE); }, 0x12345678},
+        {"32-bit low word first",
+         [&](int *v) { return rtu.ReadRegister32(0x0937, &port, kSt, v, TRUE); }, 0x56781234},
+        {"32-bit all ones", [&](int *v) { return rtu.ReadRegister32(0x0102, &port, kSt, v, TRUE); },
+         static_cast<int>(0xFFFF0102u)},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.what);
+        int value = kUntouched;
+        EXPECT_EQ(c.call(&value), TRUE) << std::hex << rtu.m_dwLastError;
+        EXPECT_EQ(value, c.value);
+        EXPECT_EQ(rtu.m_dwLastError, 0u);
+    }
+}
+
+TEST_F(LinkTest, WritesReachTheRegistersInTheirWordOrder)
+{
+    SeedTestRegisters(sim);
+    EXPECT_TRUE(rtu.WriteRegister(0xBEEF, &port, kSt, 0x0608));
+    EXPECT_EQ(sim.GetRegister(0x0608), 0xBEEF);
+
+    for (WORD order : {0, 1}) {
+        SCOPED_TRACE(order);
+        sim.SetRegister(0x8006, order);
+        EXPECT_TRUE(rtu.WriteRegister32(0x89ABCDEF, &port, kSt, 0x0300, order));
+        EXPECT_EQ(sim.GetRegister32(0x0300), 0x89ABCDEFu);
+        int back = 0;
+        EXPECT_TRUE(rtu.ReadRegister32(0x0300, &port, kSt, &back, order));
+        EXPECT_EQ(static_cast<DWORD>(back), 0x89ABCDEFu);
+    }
+}
+
+TEST_F(LinkTest, BlockReadCopiesTheData)
+{
+    Bytes memory(4 * 128);
+    for (size_t i = 0; i < memory.size(); ++i)
+        memory[i] = static_cast<BYTE>(i * 7 + 3);
+    sim.SetBlockMemory(memory);
+    BYTE data[128] = {};
+    ASSERT_TRUE(rtu.ReadBlock(2, &port, kSt, data)) << std::hex << rtu.m_dwLastError;
+    EXPECT_EQ(Bytes(data, data + 128), Bytes(memory.begin() + 256, memory.begin() + 384));
+}
+
+TEST_F(LinkTest, DriveErrorRepliesGiveTheDrivesCode)
+{
+    SeedTestRegisters(sim);
+    auto error = [](SimDrive::ErrorForm form, WORD code) {
+        SimDrive::Fault f;
+        f.kind = SimDrive::FaultKind::ErrorReply;
+        f.form = form;
+        f.errorCode = code;
+        return f;
+    };
+    using F = SimDrive::ErrorForm;
+    const struct {
+        const char *what;
+        SimDrive::Fault fault;
+        Call call;
+        DWORD code;
+    } cases[] = {
+        {"read, bit 7", error(F::Bit7, 0x02), Read16(0x0102), 0x02},
+        {"read, 80 01", error(F::Code16, 0x1234), Read16(0x0102), 0x1234},
+        {"read32, 80 01", error(F::Code16, 0x4321), Read32(0x0937), 0x4321},
+        {"read32, bit 7", error(F::Bit7, 0x03), Read32(0x0937), 0x03},
+        {"write, bit 7", error(F::Bit7, 0x04), Write16(0x0608, 1), 0x04},
+        {"write32, 80 01", error(F::Code16, 0xBEEF), Write32(0x0300, 1), 0xBEEF},
+        {"write32, bit 7", error(F::Bit7, 0x7F), Write32(0x0300, 1), 0x7F},
+        {"block", error(F::Bit7, 0x0102), Block(0), 0x0102},
+        {"written out: A3 02", Raw(WithCrc({0xFA, 0xA3, 0x02})), Read16(0x0102), 0x02},
+        {"written out: 23 80 01 12 34", Raw(WithCrc({0xFA, 0x23, 0x80, 0x01, 0x12, 0x34})),
+         Read16(0x0102), 0x1234},
+        {"written out: block FB", Raw({0xFA, 0xFB, 0x2B, 0xAD, 0, 0, 0x0A, 0x0B, 0, 0}), Block(0),
+         0x0A0B},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.what);
+        sim.InjectFault(c.fault);
+        EXPECT_FALSE(c.call(rtu, port));
+        EXPECT_EQ(rtu.m_dwLastError, c.code);
+    }
+    // The register file's own refusals.
+    int value = kUntouched;
+    EXPECT_FALSE(rtu.ReadRegister(0x7777, &port, kSt, &value));
+    EXPECT_EQ(rtu.m_dwLastError, SimDrive::kExUnknownRegister);
+    EXPECT_EQ(value, kUntouched);
+    sim.SetErrorForm(SimDrive::ErrorForm::Code16);
+    EXPECT_FALSE(rtu.ReadRegister32(0x7777, &port, kSt, &value, FALSE));
+    EXPECT_EQ(rtu.m_dwLastError, SimDrive::kExUnknownRegister);
+    EXPECT_FALSE(rtu.ReadBlock(64, &port, kSt, nullptr));
+    EXPECT_EQ(rtu.m_dwLastError, SimDrive::kExUnknownRegister);
+    // Success clears the code again.
+    EXPECT_TRUE(rtu.ReadRegister(0x0102, &port, kSt, &value));
+    EXPECT_EQ(rtu.m_dwLastError, 0u);
+}
+
+TEST_F(LinkTest, DamagedRepliesAreLinkFailures)
+{
+    SeedTestRegisters(sim);
+    auto shortBy = [](int n) {
+        SimDrive::Fault f = Kind(SimDrive::FaultKind::ShortReply);
+        f.shortBy = n;
+        return f;
+    };
+    const Bytes header = {0xAA, 0x0F, 0x55, 0xF0};
+    const Bytes wrongHeader = {0xAA, 0x0F, 0x55, 0xF1};
+    using K = SimDrive::FaultKind;
+    const struct {
+        const char *what;
+        SimDrive::Fault fault;
+        Call call;
+        DWORD code;
+    } cases[] = {
+        {"read, bad CRC", Kind(K::BadChecksum), Read16(0x0102), CModbusRTU::kErrBadReply},
+        {"read32, bad CRC", Kind(K::BadChecksum), Read32(0x0937), CModbusRTU::kErrBadReply},
+        {"write, bad CRC", Kind(K::BadChecksum), Write16(0x0608, 1), CModbusRTU::kErrBadReply},
+        {"read, one byte short", shortBy(1), Read16(0x0102), CModbusRTU::kErrBadReply},
+        {"read32, one byte short", shortBy(1), Read32(0x0937), CModbusRTU::kErrBadReply},
+        {"write32, one byte short", shortBy(1), Write32(0x0300, 1), CModbusRTU::kErrBadReply},
+        {"block, wrong sum", Kind(K::BadChecksum), Block(0), CModbusRTU::kErrBlockSum},
+        {"block, wrong header", Kind(K::BadHeader), Block(0), CModbusRTU::kErrBlockHeader},
+        {"block, wrong sum and header", Raw(BlockReply(wrongHeader, 0x11, false)), Block(0),
+         CModbusRTU::kErrBlockSum},
+        {"block, wrong header, right sum", Raw(BlockReply(wrongHeader, 0x11, true)), Block(0),
+         CModbusRTU::kErrBlockHeader},
+        {"block, one byte short", shortBy(1), Block(0), CModbusRTU::kErrBlockLength},
+        {"block, nine bytes", shortBy(137 - 9), Block(0), CModbusRTU::kErrBlockShort},
+        {"block, ten bytes without FB", Raw({0xFA, 0x2B, 1, 2, 3, 4, 5, 6, 7, 8}), Block(0),
+         CModbusRTU::kErrBlockLength},
+        {"block, byte behind the reply",
+         Raw([&] { Bytes b = BlockReply(header, 0x22, true); b.push_back(0); return b; }()),
+         Block(0), CModbusRTU::kErrBlockLength},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.what);
+        CModbusRTU fresh;  // no wait for a settling line between the cases
+        sim.InjectFault(c.fault);
+        EXPECT_FALSE(c.call(fresh, port));
+        EXPECT_EQ(fresh.m_dwLastError, c.code);
+        EXPECT_TRUE(port.m_bOpen);
+    }
+}
+
+// A reply counts only when it answers this request: its length fits the request and the kind
+// of reply, and station and function code are the request's.
+TEST_F(LinkTest, RepliesToOtherRequestsAreRefused)
+{
+    SeedTestRegisters(sim);
+    const struct {
+        const char *what;
+        Bytes reply;
+        Call call;
+    } cases[] = {
+        {"other station", WithCrc({0x01, 0x23, 0x02, 0x01, 0x02}), Read16(0x0102)},
+        {"other function", WithCrc({0xFA, 0x26, 0x02, 0x01, 0x02}), Read16(0x0102)},
+        {"even-length read reply", WithCrc({0xFA, 0x23, 0x00, 0x02, 0x01, 0x02}), Read16(0x0102)},
+        {"32-bit reply to a 16-bit read", WithCrc({0xFA, 0x23, 0x04, 0x01, 0x02, 0x03, 0x04}),
+         Read16(0x0102)},
+        {"16-bit reply to a 32-bit read", WithCrc({0xFA, 0x23, 0x02, 0x01, 0x02}),
+         Read32(0x0937)},
+        {"read reply to a write", WithCrc({0xFA, 0x26, 0x02, 0x01, 0x02}), Write16(0x0608, 1)},
+        {"byte behind the reply",
+         [] { Bytes b = WithCrc({0xFA, 0x23, 0x02, 0x01, 0x02}); b.push_back(0); return b; }(),
+         Read16(0x0102)},
+        {"error bit on another function", WithCrc({0xFA, 0xA6, 0x02}), Read16(0x0102)},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.what);
+        CModbusRTU fresh;
+        sim.InjectFault(Raw(c.reply));
+        EXPECT_FALSE(c.call(fresh, port));
+        EXPECT_EQ(fresh.m_dwLastError, CModbusRTU::kErrBadReply);
+    }
+}
+
+// Replies that come in pieces are waited for as a whole, within the reply time-out.
+TEST_F(LinkTest, RepliesInTwoPiecesAreWaitedFor)
+{
+    SeedTestRegisters(sim);
+    auto split = [](int at, int gapMs) {
+        SimDrive::Fault f = Kind(SimDrive::FaultKind::SplitReply);
+        f.splitAt = at;
+        f.gapMs = gapMs;
+        return f;
+    };
+    int value = kUntouched;
+    const struct {
+        const char *what;
+        SimDrive::Fault fault;
+        SimDrive::ErrorForm form;
+        Call call;
+        BOOL ok;
+        DWORD code;
+        int value;
+    } cases[] = {
+        {"read, 3 + 4", split(3, 40), SimDrive::ErrorForm::Bit7, Read16(0x0102, &value), TRUE, 0,
+         0x0102},
+        {"read32, last byte late", split(8, 40), SimDrive::ErrorForm::Bit7,
+         Read32(0x0937, FALSE, &value), TRUE, 0, 0x12345678},
+        {"write32, 7 + 1", split(7, 40), SimDrive::ErrorForm::Bit7, Write32(0x0300, 5), TRUE, 0,
+         kUntouched},
+        {"80 01 error, last byte late", split(7, 40), SimDrive::ErrorForm::Code16,
+         Read16(0x7777, &value), FALSE, SimDrive::kExUnknownRegister, kUntouched},
+        {"bit 7 error, 2 + 3", split(2, 40), SimDrive::ErrorForm::Bit7, Read16(0x7777, &value),
+         FALSE, SimDrive::kExUnknownRegister, kUntouched},
+        {"block, 100 + 37", split(100, 60), SimDrive::ErrorForm::Bit7, Block(0), TRUE, 0,
+         kUntouched},
+        {"read, gap beyond the time-out", split(3, 250), SimDrive::ErrorForm::Bit7,
+         Read16(0x0102, &value), FALSE, CModbusRTU::kErrBadReply, kUntouched},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.what);
+        CModbusRTU fresh;
+        value = kUntouched;
+        sim.SetErrorForm(c.form);
+        sim.InjectFault(c.fault);
+        EXPECT_EQ(c.call(fresh, port), c.ok);
+        EXPECT_EQ(fresh.m_dwLastError, c.code);
+        EXPECT_EQ(value, c.value);
+    }
+}
+
+TEST_F(LinkTest, SilentDriveFailsAfterTheReplyTimeOut)
+{
+    SeedTestRegisters(sim);
+    const struct {
+        const char *what;
+        Call call;
+        DWORD code;
+        double atLeastMs;
+    } cases[] = {
+        {"read", Read16(0x0102), CModbusRTU::kErrBadReply, 90},
+        {"read32", Read32(0x0937), CModbusRTU::kErrBadReply, 90},
+        {"write", Write16(0x0608, 1), CModbusRTU::kErrBadReply, 90},
+        {"write32", Write32(0x0300, 1), CModbusRTU::kErrBadReply, 90},
+        {"block", Block(0), CModbusRTU::kErrBlockShort, 190},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.what);
+        CModbusRTU fresh;
+        sim.InjectFault(Kind(SimDrive::FaultKind::Silence));
+        const auto start = std::chrono::steady_clock::now();
+        EXPECT_FALSE(c.call(fresh, port));
+        const double ms = MillisSince(start);
+        EXPECT_EQ(fresh.m_dwLastError, c.code);
+        EXPECT_GE(ms, c.atLeastMs);
+        EXPECT_LT(ms, 1000);
+    }
+}
+
+TEST_F(LinkTest, BlockErrorReplyEndsTheWaitAtOnce)
+{
+    const auto start = std::chrono::steady_clock::now();
+    EXPECT_FALSE(rtu.ReadBlock(64, &port, kSt, nullptr));  // beyond the recorder memory
+    EXPECT_EQ(rtu.m_dwLastError, SimDrive::kExUnknownRegister);
+    EXPECT_LT(MillisSince(start), 150);  // no waiting for 137 bytes that never come
+}
+
+TEST_F(LinkTest, DriveAnsweringAgainIsHeardAgain)
+{
+    SeedTestRegisters(sim);
+    // One silent request.
+    sim.InjectFault(Kind(SimDrive::FaultKind::Silence));
+    int value = kUntouched;
+    EXPECT_FALSE(rtu.ReadRegister(0x0102, &port, kSt, &value));
+    EXPECT_TRUE(rtu.ReadRegister(0x0102, &port, kSt, &value));
+    EXPECT_EQ(value, 0x0102);
+
+    // A drive that stays silent for a while.
+    SimDrive::Fault silent = Kind(SimDrive::FaultKind::Silence);
+    silent.persistent = true;
+    sim.InjectFault(silent);
+    for (int i = 0; i < 4; ++i)
+        EXPECT_FALSE(rtu.ReadRegister(0x0102, &port, kSt, &value));
+    sim.ClearFaults();
+    bool heard = false;
+    for (int i = 0; i < 2 && !heard; ++i)
+        heard = rtu.ReadRegister(0x0103, &port, kSt, &value);
+    EXPECT_TRUE(heard);
+    EXPECT_EQ(value, 0xFFFF);
+}
+
+// A reply that comes after the time-out is never taken for the answer to a later request.
+TEST_F(LinkTest, LateReplyIsNotTakenForTheNextAnswer)
+{
+    SeedTestRegisters(sim);
+    sim.SetRegister(0x9104, 0x0101);
+    sim.SetRegister(0x092B, 0x0001);
+    Bytes memory(2 * 128);
+    std::fill(memory.begin(), memory.begin() + 128, 0x11);
+    std::fill(memory.begin() + 128, memory.end(), 0x22);
+    sim.SetBlockMemory(memory);
+
+    auto late = [](int delayMs) {
+        SimDrive::Fault f = Kind(SimDrive::FaultKind::LateReply);
+        f.delayMs = delayMs;  // 0: just after the time-out
+        return f;
+    };
+    int value = kUntouched;
+    BYTE block[128] = {};
+    const struct {
+        const char *what;
+        SimDrive::Fault fault;
+        Call first;
+        Call second;
+        std::function<bool()> secondRight;  // after a successful second call
+    } cases[] = {
+        {"read after read", late(0), Read16(0x9104, &value), Read16(0x092B, &value),
+         [&] { return value == 0x0001; }},
+        {"read after read, later still", late(260), Read16(0x9104, &value),
+         Read16(0x092B, &value), [&] { return value == 0x0001; }},
+        {"read after read32", late(0), Read32(0x0937, FALSE, &value), Read16(0x092B, &value),
+         [&] { return value == 0x0001; }},
+        {"read32 after read32", late(0), Read32(0x0937, FALSE, &value),
+         Read32(0x0102, FALSE, &value), [&] { return value == static_cast<int>(0x0102FFFFu); }},
+        {"read after write", late(0), Write16(0x0608, 7), Read16(0x092B, &value),
+         [&] { return value == 0x0001; }},
+        {"block after block", late(0), Block(0, block), Block(1, block),
+         [&] { return block[0] == 0x22 && block[127] == 0x22; }},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.what);
+        CModbusRTU fresh;
+        sim.InjectFault(c.fault);
+        value = kUntouched;
+        EXPECT_FALSE(c.first(fresh, port));
+        value = kUntouched;
+        std::fill(std::begin(block), std::end(block), 0);
+        if (c.second(fresh, port)) {
+            EXPECT_TRUE(c.secondRight()) << std::hex << value;
+        }
+        // Once the line has settled, calls succeed again.
+        EXPECT_TRUE(c.second(fresh, port)) << std::hex << fresh.m_dwLastError;
+        EXPECT_TRUE(c.secondRight());
+    }
+}
+
+TEST_F(LinkTest, DriveThatAlwaysAnswersLateIsNeverBelieved)
+{
+    SeedTestRegisters(sim);
+    SimDrive::Fault late = Kind(SimDrive::FaultKind::LateReply);
+    late.persistent = true;
+    sim.InjectFault(late);
+    const WORD addresses[] = {0x9104, 0x092B, 0x0102, 0x0103, 0x9104, 0x0102};
+    for (WORD a : addresses) {
+        int value = kUntouched;
+        EXPECT_FALSE(rtu.ReadRegister(a, &port, kSt, &value)) << std::hex << a << " " << value;
+        EXPECT_EQ(value, kUntouched);
+    }
+}
+
+TEST_F(LinkTest, VanishedDeviceFailsTheCallAndClosesThePort)
+{
+    SeedTestRegisters(sim);
+    LogCapture log;
+    sim.InjectFault(Kind(SimDrive::FaultKind::DeviceGone));
+    int value = kUntouched;
+    EXPECT_FALSE(rtu.ReadRegister(0x0102, &port, kSt, &value));
+    EXPECT_EQ(rtu.m_dwLastError, CModbusRTU::kErrBadReply);
+    EXPECT_FALSE(port.m_bOpen);
+    EXPECT_TRUE(log.Contains("串口拒绝访问 标志位设置为关闭"));
+
+    const auto start = std::chrono::steady_clock::now();
+    EXPECT_FALSE(rtu.ReadRegister(0x0102, &port, kSt, &value));
+    EXPECT_EQ(rtu.m_dwLastError, CModbusRTU::kErrShortWrite);
+    EXPECT_FALSE(rtu.ReadBlock(0, &port, kSt, nullptr));
+    EXPECT_EQ(rtu.m_dwLastError, CModbusRTU::kErrShortWrite);
+    EXPECT_LT(MillisSince(start), 500);  // nothing is sent, so nothing is waited for
+    EXPECT_EQ(value, kUntouched);
+}
+
+TEST(ModbusWithoutPort, CallsFailAsUnsent)
+{
+    CModbusRTU rtu;
+    CSeriesPort closed;
+    int value = kUntouched;
+    BYTE data[128];
+    const struct {
+        const char *what;
+        std::function<BOOL(CSeriesPort *)> call;
+    } cases[] = {
+        {"read", [&](CSeriesPort *p) { return rtu.ReadRegister(1, p, kSt, &value); }},
+        {"read32", [&](CSeriesPort *p) { return rtu.ReadRegister32(1, p, kSt, &value, 0); }},
+        {"write", [&](CSeriesPort *p) { return rtu.WriteRegister(1, p, kSt, 1); }},
+        {"write32", [&](CSeriesPort *p) { return rtu.WriteRegister32(1, p, kSt, 1, 0); }},
+        {"block", [&](CSeriesPort *p) { return rtu.ReadBlock(1, p, kSt, data); }},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.what);
+        EXPECT_FALSE(c.call(nullptr));
+        EXPECT_EQ(rtu.m_dwLastError, CModbusRTU::kErrShortWrite);
+        EXPECT_FALSE(c.call(&closed));
+        EXPECT_EQ(rtu.m_dwLastError, CModbusRTU::kErrShortWrite);
+    }
+    EXPECT_EQ(value, kUntouched);
+}
+
+TEST_F(LinkTest, DriveAnswersOnlyAtItsStation)
+{
+    sim.SetStation(0x01);
+    int value = kUntouched;
+    EXPECT_FALSE(rtu.ReadRegister(0x9104, &port, kSt, &value));
+    EXPECT_EQ(rtu.m_dwLastError, CModbusRTU::kErrBadReply);
+    CModbusRTU fresh;
+    EXPECT_TRUE(fresh.ReadRegister(0x9104, &port, 0x01, &value));
+    EXPECT_EQ(value, 0x0101);
+    EXPECT_EQ(LastRequest(), WithCrc({0x01, 0x23, 0x91, 0x04, 0x00, 0x01}));
+}

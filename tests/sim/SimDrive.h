@@ -1,0 +1,185 @@
+#pragma once
+// A simulated drive on a pseudo-terminal: answers the register link (read 0x23 of one or two
+// registers, write 0x26, write 0x20 of two registers, block read 0x2B/0xAD) from a register
+// file, paces every reply at the configured baud rate (11 bit times per byte: a
+// pseudo-terminal itself delivers at once), and misbehaves on request.
+//
+// Tests and benchmarks drive it through this class; the korvane-sim program wraps it.
+// All control calls are thread-safe. Hooks run on the drive's thread with its lock held:
+// they may call the register functions of this class, but must not block.
+
+#include <atomic>
+#include <chrono>
+#include <cstddef>
+#include <cstdint>
+#include <functional>
+#include <map>
+#include <mutex>
+#include <string>
+#include <thread>
+#include <vector>
+
+struct termios;
+
+class SimDrive {
+public:
+    static constexpr std::uint8_t kDefaultStation = 0xFA;
+    static constexpr int kDefaultBaud = 57600;
+
+    // Exception codes of the register file.
+    static constexpr std::uint16_t kExIllegalFunction = 0x01;
+    static constexpr std::uint16_t kExUnknownRegister = 0x02;
+    static constexpr std::uint16_t kExBadValue = 0x03;
+    static constexpr std::uint16_t kExRefused = 0x04;
+
+    // Error replies: `st fc|0x80 code CRC`, or `st fc 80 01 codeH codeL CRC`. Writes of one
+    // register (0x26) always use the first form; block reads use their 10-byte 0xFB reply.
+    enum class ErrorForm { Bit7, Code16 };
+
+    enum class FaultKind {
+        Silence,      // no reply
+        BadChecksum,  // register reply: CRC wrong; block reply: byte sum wrong
+        BadHeader,    // block reply: header wrong, sum made to match
+        ShortReply,   // the last `shortBy` bytes are left out
+        SplitReply,   // `splitAt` bytes, a pause of `gapMs`, the rest
+        LateReply,    // the reply starts `delayMs` after the request arrived (default: 40 ms
+                      // after the master gave up waiting)
+        ErrorReply,   // an error reply with `errorCode` in `form`
+        RawReply,     // `raw` (plus its CRC when `appendCrc`) instead of the reply
+        DeviceGone,   // the device vanishes instead of answering
+    };
+
+    struct Fault {
+        FaultKind kind = FaultKind::Silence;
+        bool persistent = false;  // else it applies to the next matching request only
+        int function = -1;        // only requests with this function code; -1: any
+        int shortBy = 1;
+        int splitAt = 0;          // 0: half the reply
+        int gapMs = 30;
+        int delayMs = 0;          // 0: just past the master's time-out
+        std::uint16_t errorCode = kExUnknownRegister;
+        ErrorForm form = ErrorForm::Bit7;
+        std::vector<std::uint8_t> raw;
+        bool appendCrc = true;
+    };
+
+    struct Request {
+        std::vector<std::uint8_t> bytes;  // as received, CRC included
+        std::chrono::steady_clock::time_point at;
+    };
+
+    // The result of reading a register: `exception` non-zero refuses the read.
+    struct Access {
+        std::uint16_t value = 0;
+        std::uint16_t exception = 0;
+    };
+    using ReadHook = std::function<Access(std::uint16_t address)>;
+    // Returns the exception code, 0 to accept. A hook that accepts stores the value itself
+    // when it wants it kept.
+    using WriteHook = std::function<std::uint16_t(std::uint16_t address, std::uint16_t value)>;
+
+    SimDrive();
+    ~SimDrive();
+    SimDrive(const SimDrive &) = delete;
+    SimDrive &operator=(const SimDrive &) = delete;
+
+    // Opens a pseudo-terminal and serves it on a thread of its own. False when no
+    // pseudo-terminal could be had.
+    bool Start();
+    // Stops serving and closes the pseudo-terminal: to the program the device is gone.
+    void Stop();
+    bool IsRunning() const;
+    // The device path for the program's serial port, e.g. "/dev/pts/5".
+    std::string SlavePath() const;
+
+    void SetBaud(int nBaud);
+    int Baud() const;
+    void SetStation(std::uint8_t byStation);
+    std::uint8_t Station() const;
+    // Form of the register file's own refusals (unknown register, hooks' codes).
+    void SetErrorForm(ErrorForm form);
+
+    // The register file. Unknown registers refuse reads and writes with 0x02.
+    void SetRegister(std::uint16_t address, std::uint16_t value);
+    std::uint16_t GetRegister(std::uint16_t address) const;  // 0 when unknown
+    bool HasRegister(std::uint16_t address) const;
+    void RemoveRegister(std::uint16_t address);
+    // A 32-bit value in two registers, in the word order register 0x8006 selects (0: the
+    // first register holds the high word).
+    void SetRegister32(std::uint16_t address, std::uint32_t value);
+    std::uint32_t GetRegister32(std::uint16_t address) const;
+    // Adds or overwrites registers.
+    void Seed(const std::map<std::uint16_t, std::uint16_t> &registers);
+    // The control, status and identity registers a drive has after a reset; read-only ones
+    // acknowledge writes and keep their value.
+    void SeedDefaults();
+    static std::map<std::uint16_t, std::uint16_t> DefaultRegisters();
+    // A hook replaces the plain register behaviour of its address; an empty one removes it.
+    void SetReadHook(std::uint16_t address, ReadHook hook);
+    void SetWriteHook(std::uint16_t address, WriteHook hook);
+
+    // Recorder memory served by block reads: block i is bytes 128·i to 128·i + 127. Indexes
+    // beyond it get the block error reply with code 0x02. Default: 64 zero blocks.
+    void SetBlockMemory(std::vector<std::uint8_t> memory);
+
+    void InjectFault(const Fault &fault);
+    void ClearFaults();
+
+    // Sends bytes to the program at once, unasked.
+    void SendRaw(const std::vector<std::uint8_t> &bytes);
+    // The line settings the program gave its end of the pseudo-terminal.
+    bool LineSettings(struct termios &settings) const;
+
+    // Every complete frame received (valid CRC or not), oldest first.
+    std::vector<Request> Requests() const;
+    void ClearRequests();
+
+    static std::uint16_t Crc16(const std::uint8_t *data, std::size_t length);
+    // Time `bytes` take on the line at `baud`, 11 bit times each.
+    static std::chrono::microseconds WireTime(std::size_t bytes, int baud);
+    // How long after sending a request of `requestBytes` the master gives up on its reply.
+    static std::chrono::microseconds MasterPatience(std::uint8_t function,
+                                                    std::size_t requestBytes, int baud);
+
+private:
+    using Clock = std::chrono::steady_clock;
+    using Bytes = std::vector<std::uint8_t>;
+
+    void Serve();
+    // Takes complete frames off the front of m_rx; false when the device has gone.
+    bool HandleFrames(Clock::time_point received);
+    bool Handle(const Bytes &frame, Clock::time_point received);
+    Bytes BuildReply(const Bytes &frame);
+    Bytes ErrorReply(std::uint8_t function, std::uint16_t code, ErrorForm form) const;
+    Bytes BlockErrorReply(const Bytes &frame, std::uint16_t code) const;
+    Access ReadLocked(std::uint16_t address);
+    std::uint16_t WriteLocked(std::uint16_t address, std::uint16_t value);
+    bool TakeFault(std::uint8_t function, Fault &fault);
+    // Sleeps until `when` unless Stop is called; false when stopped.
+    bool SleepUntil(Clock::time_point when);
+    void WriteMaster(const Bytes &bytes);
+    void CloseLine();
+
+    mutable std::recursive_mutex m_mx;
+    std::map<std::uint16_t, std::uint16_t> m_registers;
+    std::map<std::uint16_t, ReadHook> m_readHooks;
+    std::map<std::uint16_t, WriteHook> m_writeHooks;
+    std::vector<Fault> m_faults;
+    std::vector<Request> m_requests;
+    Bytes m_blockMemory;
+    int m_nBaud = kDefaultBaud;
+    std::uint8_t m_byStation = kDefaultStation;
+    ErrorForm m_errorForm = ErrorForm::Bit7;
+
+    std::string m_strSlavePath;
+    int m_master = -1;
+    int m_slave = -1;  // kept open so that the line exists while the program is away
+    int m_wake[2] = {-1, -1};
+    bool m_bRunning = false;
+    std::atomic<bool> m_bStop{false};
+    std::thread m_thread;
+
+    // Serving thread only.
+    Bytes m_rx;
+    Clock::time_point m_lastRx{};
+};

@@ -1,0 +1,90 @@
+// korvane-sim: serves a simulated drive on a pseudo-terminal until it is told to stop
+// (SIGINT, SIGTERM or SIGHUP). Prints the device path to give the program; with --link,
+// keeps a symbolic link at PATH that points to it.
+//   korvane-sim [--link PATH] [--baud N]
+
+#include "SimDrive.h"
+
+#include <csignal>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <string>
+#include <unistd.h>
+
+namespace {
+
+int Usage()
+{
+    std::fprintf(stderr, "usage: korvane-sim [--link PATH] [--baud N]\n");
+    return 2;
+}
+
+// Replaces `link` in one step, so that a reader never finds it missing or half made.
+bool PlaceLink(const std::string &target, const std::string &link)
+{
+    const std::string temp = link + ".tmp" + std::to_string(::getpid());
+    ::unlink(temp.c_str());
+    return ::symlink(target.c_str(), temp.c_str()) == 0 &&
+           ::rename(temp.c_str(), link.c_str()) == 0;
+}
+
+void RemoveLinkIfOurs(const std::string &target, const std::string &link)
+{
+    char buf[4096];
+    const ssize_t n = ::readlink(link.c_str(), buf, sizeof buf - 1);
+    if (n > 0 && std::string(buf, static_cast<std::size_t>(n)) == target)
+        ::unlink(link.c_str());
+}
+
+}
+
+int main(int argc, char *argv[])
+{
+    std::string link;
+    int baud = SimDrive::kDefaultBaud;
+    for (int i = 1; i < argc; ++i) {
+        const std::string arg = argv[i];
+        if (arg == "--link" && i + 1 < argc) {
+            link = argv[++i];
+        } else if (arg == "--baud" && i + 1 < argc) {
+            char *end = nullptr;
+            const long v = std::strtol(argv[++i], &end, 10);
+            if (!end || *end != '\0' || v <= 0)
+                return Usage();
+            baud = static_cast<int>(v);
+        } else {
+            return Usage();
+        }
+    }
+
+    // Signals are taken by sigwait below, never by the drive's thread.
+    sigset_t stopSignals;
+    sigemptyset(&stopSignals);
+    sigaddset(&stopSignals, SIGINT);
+    sigaddset(&stopSignals, SIGTERM);
+    sigaddset(&stopSignals, SIGHUP);
+    pthread_sigmask(SIG_BLOCK, &stopSignals, nullptr);
+
+    SimDrive drive;
+    drive.SetBaud(baud);
+    if (!drive.Start()) {
+        std::fprintf(stderr, "korvane-sim: no pseudo-terminal: %s\n", std::strerror(errno));
+        return 1;
+    }
+    const std::string path = drive.SlavePath();
+    if (!link.empty() && !PlaceLink(path, link)) {
+        std::fprintf(stderr, "korvane-sim: cannot place link %s: %s\n", link.c_str(),
+                     std::strerror(errno));
+        return 1;
+    }
+    std::printf("%s\n", path.c_str());
+    std::fflush(stdout);
+
+    int sig = 0;
+    sigwait(&stopSignals, &sig);
+    drive.Stop();
+    if (!link.empty())
+        RemoveLinkIfOurs(path, link);
+    return 0;
+}
