@@ -261,32 +261,8 @@ bool CDialogExMid::TranslateControls()
             return false;
         setWindowTitle(LookupControlText(kCaptionTextKey, caption));
     }
-    int comboItem = 0;
-    for (QObject *o : children()) {
-        auto *w = qobject_cast<QWidget *>(o);
-        if (!w || w->isWindow())
-            continue;
-        const int id = platform::GetCtrlId(w);
-        if (m_setNoTranslateIds.count(static_cast<UINT>(id)))
-            continue;
-        if (platform::IsEditControl(w))
-            continue;
-        if (auto *combo = qobject_cast<QComboBox *>(w)) {
-            const int sel = combo->currentIndex();
-            QStringList texts;
-            for (int i = 0; i < combo->count(); ++i)
-                texts << LookupControlText(kComboTextKeyBase + comboItem++, combo->itemText(i));
-            const QSignalBlocker quiet(combo);
-            combo->clear();
-            combo->addItems(texts);
-            if (sel != -1)
-                combo->setCurrentIndex(sel);
-            continue;
-        }
-        const QString text = platform::GetWindowText(w);
-        if (!text.isEmpty())
-            platform::SetWindowText(w, LookupControlText(id, text));
-    }
+    TranslateChildControls(this, m_setNoTranslateIds,
+                           [this](int key, const QString &text) { return LookupControlText(key, text); });
     return true;
 }
 
@@ -596,4 +572,35 @@ QRect CDialogExMid::MapDialogRect(const QRect &dlu)
     auto mapX = [](int v) { return (v * 6 + (v >= 0 ? 2 : -2)) / 4; };
     auto mapY = [](int v) { return (v * 13 + (v >= 0 ? 4 : -4)) / 8; };
     return QRect(mapX(dlu.x()), mapY(dlu.y()), mapX(dlu.width()), mapY(dlu.height()));
+}
+
+void TranslateChildControls(QWidget *dlg, const std::set<UINT> &noTranslateIds,
+                            const std::function<QString(int, const QString &)> &lookup)
+{
+    int comboItem = 0;
+    for (QObject *o : dlg->children()) {
+        auto *w = qobject_cast<QWidget *>(o);
+        if (!w || w->isWindow())
+            continue;
+        const int id = platform::GetCtrlId(w);
+        if (noTranslateIds.count(static_cast<UINT>(id)))
+            continue;
+        if (platform::IsEditControl(w))
+            continue;
+        if (auto *combo = qobject_cast<QComboBox *>(w)) {
+            const int sel = combo->currentIndex();
+            QStringList texts;
+            for (int i = 0; i < combo->count(); ++i)
+                texts << lookup(kComboTextKeyBase + comboItem++, combo->itemText(i));
+            const QSignalBlocker quiet(combo);
+            combo->clear();
+            combo->addItems(texts);
+            if (sel != -1)
+                combo->setCurrentIndex(sel);
+            continue;
+        }
+        const QString text = platform::GetWindowText(w);
+        if (!text.isEmpty())
+            platform::SetWindowText(w, lookup(id, text));
+    }
 }

@@ -177,3 +177,9 @@ private:
     bool m_bDragging = false;
     std::map<int, std::function<void(platform::CmdUi &)>> m_cmdUpdate;
 };
+
+// Re-texts the child controls of a dialog, in z-order: ids in `noTranslateIds` and edit boxes
+// keep their text; combo-box items are looked up under kComboTextKeyBase plus a running item
+// number with the selection kept; other non-empty captions under their control id.
+void TranslateChildControls(QWidget *dlg, const std::set<UINT> &noTranslateIds,
+                            const std::function<QString(int key, const QString &text)> &lookup);

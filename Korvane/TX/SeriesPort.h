@@ -6,6 +6,8 @@
 
 #include "platform/WinTypes.h"
 
+#include <QString>
+
 #include <string>
 
 struct termios;
@@ -30,6 +32,14 @@ public:
     // once when already open (the stored settings then stay as they were). The device is
     // held exclusively until Close.
     BOOL Open(const std::string &strDevice, int nBaud, int nParity, int nStopBits);
+    BOOL Open(const QString &strDevice, int nBaud, int nParity, int nStopBits)
+    {
+        return Open(strDevice.toStdString(), nBaud, nParity, nStopBits);
+    }
+    BOOL Open(const char *szDevice, int nBaud, int nParity, int nStopBits)
+    {
+        return Open(std::string(szDevice ? szDevice : ""), nBaud, nParity, nStopBits);
+    }
     // The same for a numbered port (1 = the first serial device, see GetDeviceName).
     BOOL Open(int nPort, int nBaud, int nParity, int nStopBits);
     // Always TRUE.

@@ -1,5 +1,7 @@
 #include "SimDrive.h"
 
+#include "database/DefaultRegisters.h"
+
 #include <algorithm>
 #include <cerrno>
 #include <climits>
@@ -661,4 +663,33 @@ SimDrive::Bytes SimDrive::BuildReply(const Bytes &frame)
     default:
         return ErrorReply(function, kExIllegalFunction, ErrorForm::Bit7);
     }
+}
+
+bool SimDrive::SeedFromDefaultDatabase(const std::string &dbPath, int productId,
+                                       std::string *error)
+{
+    QString why;
+    const auto defaults =
+        LoadDefaultRegisterValues(QString::fromStdString(dbPath), productId, &why);
+    if (defaults.empty()) {
+        if (error)
+            *error = why.isEmpty() ? "no parameters in " + dbPath : why.toStdString();
+        return false;
+    }
+    const auto identity = DefaultRegisters();
+    for (const auto &[address, def] : defaults) {
+        // The identity and control registers keep the values a live drive reports.
+        if (identity.count(address))
+            continue;
+        if (def.width == 32)
+            SetRegister32(address, def.value);
+        else
+            SetRegister(address, static_cast<std::uint16_t>(def.value & 0xFFFFu));
+    }
+    return true;
+}
+
+std::string SimDrive::DefaultDatabasePath()
+{
+    return KORVANE_DEFAULT_PARAMS_DB;
 }

@@ -114,6 +114,13 @@ public:
     // acknowledge writes and keep their value.
     void SeedDefaults();
     static std::map<std::uint16_t, std::uint16_t> DefaultRegisters();
+    // The parameter registers of the default parameter database (its factory values), 32-bit
+    // ones in the current word order; the control and identity registers stay as they are.
+    // False, with the reason in *error, when the database yields nothing.
+    bool SeedFromDefaultDatabase(const std::string &dbPath, int productId = 1,
+                                 std::string *error = nullptr);
+    // Where the build lays the default parameter database.
+    static std::string DefaultDatabasePath();
     // A hook replaces the plain register behaviour of its address; an empty one removes it.
     void SetReadHook(std::uint16_t address, ReadHook hook);
     void SetWriteHook(std::uint16_t address, WriteHook hook);

@@ -1,7 +1,8 @@
 // korvane-sim: serves a simulated drive on a pseudo-terminal until it is told to stop
 // (SIGINT, SIGTERM or SIGHUP). Prints the device path to give the program; with --link,
 // keeps a symbolic link at PATH that points to it.
-//   korvane-sim [--link PATH] [--baud N]
+//   korvane-sim [--link PATH] [--baud N] [--db PATH]
+// The parameter registers start at the default parameter database's values.
 
 #include "SimDrive.h"
 
@@ -16,7 +17,7 @@ namespace {
 
 int Usage()
 {
-    std::fprintf(stderr, "usage: korvane-sim [--link PATH] [--baud N]\n");
+    std::fprintf(stderr, "usage: korvane-sim [--link PATH] [--baud N] [--db PATH]\n");
     return 2;
 }
 
@@ -42,11 +43,14 @@ void RemoveLinkIfOurs(const std::string &target, const std::string &link)
 int main(int argc, char *argv[])
 {
     std::string link;
+    std::string db = SimDrive::DefaultDatabasePath();
     int baud = SimDrive::kDefaultBaud;
     for (int i = 1; i < argc; ++i) {
         const std::string arg = argv[i];
         if (arg == "--link" && i + 1 < argc) {
             link = argv[++i];
+        } else if (arg == "--db" && i + 1 < argc) {
+            db = argv[++i];
         } else if (arg == "--baud" && i + 1 < argc) {
             char *end = nullptr;
             const long v = std::strtol(argv[++i], &end, 10);
@@ -68,6 +72,9 @@ int main(int argc, char *argv[])
 
     SimDrive drive;
     drive.SetBaud(baud);
+    std::string why;
+    if (!drive.SeedFromDefaultDatabase(db, 1, &why))
+        std::fprintf(stderr, "korvane-sim: parameters not seeded: %s\n", why.c_str());
     if (!drive.Start()) {
         std::fprintf(stderr, "korvane-sim: no pseudo-terminal: %s\n", std::strerror(errno));
         return 1;

@@ -1,0 +1,340 @@
+#include "KorvaneApp.h"
+
+#include "DlgLoad.h"
+#include "KorvaneDoc.h"
+#include "KorvaneView.h"
+#include "LangText.h"
+#include "MainFrame.h"
+#include "PathHelpers.h"
+#include "SysLog.h"
+#include "TraceLog.h"
+#include "UserCtrlDefValue.h"
+#include "platform/IniFile.h"
+#include "platform/LanguageConf.h"
+#include "platform/UiServices.h"
+
+#include <QCoreApplication>
+#include <QFileInfo>
+#include <QScreen>
+#include <QThread>
+
+#include <cstring>
+
+namespace {
+
+CKorvaneApp *g_pApp = nullptr;
+
+const QString kViewSet = QStringLiteral("ViewSet");
+const QString kFunctionSet = QStringLiteral("FunctionSet");
+
+QString FlagText(bool b)
+{
+    return b ? QStringLiteral("1") : QStringLiteral("0");
+}
+
+// Profile values are read with a buffer of 260 characters.
+QString ReadSetting(const platform::IniFile &ini, const QString &section, const QString &key)
+{
+    return ini.Read(section, key).left(259);
+}
+
+// An empty or missing value keeps the member; only "1" is true.
+void ReadFlag(const platform::IniFile &ini, const QString &section, const QString &key, bool &member)
+{
+    const QString v = ReadSetting(ini, section, key);
+    if (!v.isEmpty())
+        member = v == QStringLiteral("1");
+}
+
+void ReadColour(const platform::IniFile &ini, const QString &key, COLORREF &member)
+{
+    const QString v = ReadSetting(ini, kViewSet, key);
+    if (!v.isEmpty())
+        member = CKorvaneApp::ParseColourValue(v);
+}
+
+// The function switches in the order they are written.
+struct FunctionFlag
+{
+    const char *key;
+    bool CKorvaneApp::*member;
+};
+const FunctionFlag kFunctionFlags[] = {
+    {"bIsEnterWriteDriver", &CKorvaneApp::m_bIsEnterWriteDriver},
+    {"bScopeShowCursor", &CKorvaneApp::m_bScopeShowCursor},
+    {"bScopeIsOnce", &CKorvaneApp::m_bScopeIsOnce},
+    {"bScopeCheckCh1", &CKorvaneApp::m_bScopeCheckCh1},
+    {"bScopeCheckCh2", &CKorvaneApp::m_bScopeCheckCh2},
+    {"bScopeCheckCh3", &CKorvaneApp::m_bScopeCheckCh3},
+    {"bScopeCheckCh4", &CKorvaneApp::m_bScopeCheckCh4},
+    {"bIsDangerWnd", &CKorvaneApp::m_bIsDangerWnd},
+    {"m_bIsDangerJogMoveWnd", &CKorvaneApp::m_bIsDangerJogMoveWnd},
+    {"m_bIsDangerInertiaWnd", &CKorvaneApp::m_bIsDangerInertiaWnd},
+    {"m_bIsDangerAnalyseWnd", &CKorvaneApp::m_bIsDangerAnalyseWnd},
+};
+
+CMainFrame *FindMainFrame()
+{
+    return qobject_cast<CMainFrame *>(platform::MainWindow());
+}
+
+}
+
+CKorvaneApp &GetKorvaneApp()
+{
+    Q_ASSERT(g_pApp);
+    return *g_pApp;
+}
+
+bool HasKorvaneApp()
+{
+    return g_pApp != nullptr;
+}
+
+CKorvaneApp::CKorvaneApp() : m_pDriveLink(CreateAppDriveLink())
+{
+    Q_ASSERT(!g_pApp);
+    g_pApp = this;
+    m_splashTimer.setSingleShot(true);
+    m_splashTimer.setTimerType(Qt::PreciseTimer);
+    QObject::connect(&m_splashTimer, &QTimer::timeout, [this] { OnSplashDelayOver(); });
+}
+
+CKorvaneApp::~CKorvaneApp()
+{
+    m_splashTimer.stop();
+    DestroySplash();
+    // The frame takes the view and its pages; their workers were joined by ExitInstance.
+    if (platform::MainWindow() == m_pMainFrame.get())
+        platform::SetMainWindow(nullptr);
+    m_pMainFrame.reset();
+    m_pDocument.reset();
+    m_pDriveLink.reset();
+    g_pApp = nullptr;
+}
+
+int CKorvaneApp::ParseLogLevel(const QString &commandLine, int current)
+{
+    int level = current;
+    for (const QString &word : SplitUpperWords(commandLine)) {
+        if (!word.contains(QStringLiteral("--")) || !word.contains(u'='))
+            continue;
+        if (word.left(10).compare(QStringLiteral("--loglevel"), Qt::CaseInsensitive) != 0)
+            continue;
+        const QString value = word.mid(word.indexOf(u'=') + 1);
+        if (value.compare(QStringLiteral("info"), Qt::CaseInsensitive) == 0)
+            level = kLogInfo;
+        else if (value.compare(QStringLiteral("warning"), Qt::CaseInsensitive) == 0)
+            level = kLogWarning;
+        else if (value.compare(QStringLiteral("error"), Qt::CaseInsensitive) == 0)
+            level = kLogError;
+        else if (value.compare(QStringLiteral("fatal"), Qt::CaseInsensitive) == 0)
+            level = kLogFatal;
+        else
+            level = kLogInfo;
+    }
+    return level;
+}
+
+COLORREF CKorvaneApp::ParseColourValue(const QString &value)
+{
+    // Up to three fields split at commas, each cut to three characters; a missing field is 0.
+    const QStringList fields = value.split(u',');
+    int rgb[3] = {0, 0, 0};
+    for (int i = 0; i < 3 && i < fields.size(); ++i)
+        rgb[i] = platform::IniFile::ParseLeadingInt(fields[i].left(3), 0) & 0xFF;
+    return RGB(rgb[0], rgb[1], rgb[2]);
+}
+
+QString CKorvaneApp::FormatColourValue(COLORREF colour)
+{
+    return QString::asprintf("%d,%d,%d", int(colour & 0xFF), int((colour >> 8) & 0xFF),
+                             int((colour >> 16) & 0xFF));
+}
+
+QString CKorvaneApp::SysSetIniPath() const
+{
+    return m_strAppPath + QStringLiteral("/SysSet.ini");
+}
+
+void CKorvaneApp::LoadSysSetIni()
+{
+    CMainFrame *frame = FindMainFrame();
+    if (!frame || !QFileInfo::exists(SysSetIniPath()))
+        return;
+    const platform::IniFile ini(SysSetIniPath());
+    ReadFlag(ini, kViewSet, QStringLiteral("BShowEditParam"), frame->m_bShowEditParam);
+    ReadFlag(ini, kViewSet, QStringLiteral("BShowMonitorParam"), frame->m_bShowMonitorParam);
+    ReadFlag(ini, kViewSet, QStringLiteral("BShowFuncNavitaion"), frame->m_bShowFuncNavigation);
+    const QString theme = ReadSetting(ini, kViewSet, QStringLiteral("NThemesID"));
+    if (!theme.isEmpty())
+        frame->m_nThemeID = platform::IniFile::ParseLeadingInt(theme, 0);
+    ReadColour(ini, QStringLiteral("ClrFontColor"), frame->m_clrFont);
+    ReadColour(ini, QStringLiteral("ClrEvenColor"), frame->m_clrEven);
+    ReadColour(ini, QStringLiteral("ClrOddColor"), frame->m_clrOdd);
+    ReadFlag(ini, kViewSet, QStringLiteral("BClrCustom"), frame->m_bClrCustom);
+    for (const FunctionFlag &f : kFunctionFlags)
+        ReadFlag(ini, kFunctionSet, QString::fromLatin1(f.key), this->*(f.member));
+}
+
+void CKorvaneApp::SaveSysSetIni()
+{
+    CMainFrame *frame = FindMainFrame();
+    if (!frame)
+        return;
+    platform::IniFile ini(SysSetIniPath());
+    ini.Write(kViewSet, QStringLiteral("BShowEditParam"), FlagText(frame->m_bShowEditParam));
+    ini.Write(kViewSet, QStringLiteral("BShowMonitorParam"), FlagText(frame->m_bShowMonitorParam));
+    ini.Write(kViewSet, QStringLiteral("BShowFuncNavitaion"), FlagText(frame->m_bShowFuncNavigation));
+    ini.Write(kViewSet, QStringLiteral("NThemesID"), QString::number(frame->m_nThemeID));
+    const std::pair<const char *, COLORREF> colours[] = {
+        {"ClrFontColor", frame->m_clrFont}, {"ClrEvenColor", frame->m_clrEven}, {"ClrOddColor", frame->m_clrOdd}};
+    for (const auto &[key, colour] : colours)
+        if (colour != CMainFrame::kNoColour)
+            ini.Write(kViewSet, QString::fromLatin1(key), FormatColourValue(colour));
+    ini.Write(kViewSet, QStringLiteral("BClrCustom"), FlagText(frame->m_bClrCustom));
+    for (const FunctionFlag &f : kFunctionFlags)
+        ini.Write(kFunctionSet, QString::fromLatin1(f.key), FlagText(this->*(f.member)));
+    ini.Save();
+}
+
+bool CKorvaneApp::InitInstance(const QStringList &arguments)
+{
+    // 1. The translator's data file; without it nothing else can start.
+    if (!InitLanguage([](const QString &message) {
+            platform::Ui().MessageBox(message, QString(), MB_OK | MB_ICONERROR);
+        })) {
+        m_nExitCode = kLanguageSetupExitCode;
+        return false;
+    }
+    m_nLanguage = GetLangText().m_nLanguage;
+
+    // 2. Directories.
+    m_strAppPath = GetProgramDir();
+
+    // 3. Command line.
+    m_nLogLevel = ParseLogLevel(arguments.mid(1).join(u' '), m_nLogLevel);
+
+    // 4. Logs.
+    InitLogging(m_nLogLevel);
+    m_bLogging = true;
+
+    // 5. Remembered control values.
+    CUserCtrlDefValueList::GetInstance()->LoadFromFile(CUserCtrlDefValueList::FilePath(m_strAppPath));
+
+    // 7. Settings, language file, settings object and drive port.
+    if (!InitConfig()) {
+        platform::Ui().MessageBox(TrSection(m_strLangSection, QStringLiteral("参数初始化失败")),
+                                  QStringLiteral("Korvane"), MB_OK | MB_ICONERROR);
+        m_nExitCode = kStartupFailedExitCode;
+        return false;
+    }
+
+    KLOG("Korvane") << "0";
+
+    // 12-14. Document, main frame with its view, first page.
+    KLOG("Korvane") << "1";
+    if (!CreateDocumentAndFrame()) {
+        m_nExitCode = kStartupFailedExitCode;
+        return false;
+    }
+
+    // 15. View and function settings.
+    KLOG("Korvane") << "1";
+    LoadSysSetIni();
+
+    // 16-17. Splash; the main window shows when the start-up delay is over.
+    KLOG("Korvane") << "1";
+    ShowSplash();
+    m_splashTimer.start(kSplashDelayMs);
+    return true;
+}
+
+bool CKorvaneApp::InitConfig()
+{
+    CLangText &lang = GetLangText();
+    lang.SetModuleDir(m_strAppPath);
+    m_strModuleDir = lang.m_strModuleDir;
+    m_strSettingIni = lang.m_strSettingIni;
+
+    CSysLog &sysLog = GetSysLog();
+    sysLog.InitPath();
+    sysLog.m_bWithTime = true;
+    sysLog.Write("Start Quennark!");
+
+    SetLanguage(QString());
+    m_strLangFile = lang.m_strLangFile;
+    m_strLanguage = lang.m_strLanguage;
+
+    return m_pDriveLink && m_pDriveLink->Init();
+}
+
+bool CKorvaneApp::CreateDocumentAndFrame()
+{
+    m_pDocument = std::make_unique<CKorvaneDoc>();
+    if (!m_pDocument->OnNewDocument())
+        return false;
+    m_pMainFrame = std::make_unique<CMainFrame>();
+    platform::SetMainWindow(m_pMainFrame.get());
+    m_pMainFrame->GetActiveView()->OnInitialUpdate();
+    return true;
+}
+
+void CKorvaneApp::ShowSplash()
+{
+    if (!m_pSplash)
+        m_pSplash = std::make_unique<CDlgLoad>(m_pMainFrame.get());
+    m_pSplash->resize(600, 400);
+    m_pSplash->show();
+    QRect centre = m_pSplash->frameGeometry();
+    const QRect over = m_pMainFrame ? m_pMainFrame->frameGeometry()
+                                    : (m_pSplash->screen() ? m_pSplash->screen()->availableGeometry() : QRect());
+    centre.moveCenter(over.center());
+    m_pSplash->move(centre.topLeft());
+}
+
+void CKorvaneApp::OnSplashDelayOver()
+{
+    if (m_pMainFrame) {
+        m_pMainFrame->AllowShow();
+        m_pMainFrame->showMaximized();
+    }
+    if (m_pSplash)
+        m_pSplash->hide();
+}
+
+void CKorvaneApp::DestroySplash()
+{
+    m_pSplash.reset();
+}
+
+int CKorvaneApp::ExitInstance()
+{
+    m_splashTimer.stop();
+    if (m_pDriveLink)
+        m_pDriveLink->RequestReadWorkerStop();
+    // Page threads use the settings object and the port: they end before anything goes.
+    StopPageWorkers(g_mapPages);
+
+    SaveSysSetIni();
+    if (!m_strAppPath.isEmpty())
+        CUserCtrlDefValueList::GetInstance()->SaveToFile(CUserCtrlDefValueList::FilePath(m_strAppPath));
+    DestroySplash();
+
+    // The worker may be waiting on the GUI thread (a message it sends, a box it shows): keep
+    // the events flowing while it winds down.
+    while (m_pDriveLink && m_pDriveLink->IsReadWorkerRunning()) {
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
+        QThread::msleep(1);
+    }
+    if (m_bLogging)
+        KLOG("Korvane") << "线程已结束";
+    if (m_pDriveLink)
+        m_pDriveLink->ReleaseReadWorker();
+    if (m_bLogging) {
+        KLOG("Korvane") << "已释放全部空间";
+        ShutdownLogging();
+        m_bLogging = false;
+    }
+    return m_nExitCode;
+}

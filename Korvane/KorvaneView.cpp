@@ -1,0 +1,211 @@
+#include "KorvaneView.h"
+
+#include "DlgStatus.h"
+#include "KorvaneApp.h"
+#include "MainFrame.h"
+#include "Navigation.h"
+#include "Wnds/Controls/DlgPositionCtrl.h"
+#include "Wnds/Controls/DlgSpeedLoop.h"
+#include "Wnds/DiDo/DlgDiDoMonitor.h"
+#include "Wnds/DiDo/DlgDiDoSet.h"
+#include "Wnds/DiDo/DlgDiShowSet.h"
+#include "Wnds/Params/DlgParams.h"
+#include "Wnds/auxFunction/DlgAidAnalyse.h"
+#include "Wnds/auxFunction/DlgAidInertia.h"
+#include "Wnds/auxFunction/DlgAidJogMove.h"
+#include "Wnds/auxFunction/DlgAidMagCalibration.h"
+#include "Wnds/auxFunction/DlgDeviceInfo.h"
+#include "Wnds/auxFunction/DlgFaultManagement.h"
+#include "Wnds/auxFunction/DlgStatusData.h"
+#include "Wnds/scope/DlgScope.h"
+#include "wizard/DlgSetupWizard.h"
+
+#include <QContextMenuEvent>
+#include <QResizeEvent>
+
+CPageMap g_mapPages;
+
+namespace {
+
+struct PageKind
+{
+    int id;
+    const char *name;
+    CDialogExMid *(*make)();
+};
+
+template <class T>
+CDialogExMid *Make()
+{
+    return new T();
+}
+
+const PageKind kPages[] = {
+    {-1, "首页", &Make<CNavigation>},
+    {2, "示波器", &Make<CDlgScope>},
+    {3, "参数管理", &Make<CDlgParams>},
+    {4, "试运转", &Make<CDlgAidJogMove>},
+    {5, "负载惯量辨识", &Make<CDlgAidInertia>},
+    {6, "数据监控", &Make<CDlgStatusData>},
+    {7, "电机磁极角辨识", &Make<CDlgAidMagCalibration>},
+    {8, "IO监控", &Make<CDlgDiDoMonitor>},
+    {9, "IO功能监控", &Make<CDlgDiShowSet>},
+    {10, "IO设置", &Make<CDlgDiDoSet>},
+    {11, "故障管理", &Make<CDlgFaultManagement>},
+    {12, "频率特性分析", &Make<DlgAidAnalyse>},
+    {13, "设备信息", &Make<CDlgDeviceInfo>},
+    {15, "速度环", &Make<CDlgSpeedLoop>},
+    {16, "位置环", &Make<CDlgPositionCtrl>},
+    {17, "安装向导", &Make<CDlgSetupWizard>},
+};
+
+const PageKind *FindKind(int nPageId)
+{
+    for (const PageKind &k : kPages)
+        if (k.id == nPageId)
+            return &k;
+    return nullptr;
+}
+
+}
+
+QString PageName(int nPageId)
+{
+    const PageKind *kind = FindKind(nPageId);
+    return kind ? QString::fromUtf8(kind->name) : QString();
+}
+
+CDialogExMid *CreatePage(CPageMap &map, int nPageId, int &nExtra, QString &strName)
+{
+    auto it = map.find(nPageId);
+    if (it != map.end() && it->second.pPage) {
+        nExtra = it->second.nExtra;
+        strName = it->second.strName;
+        return it->second.pPage;
+    }
+    const PageKind *kind = FindKind(nPageId);
+    if (!kind)
+        return nullptr;
+    CDialogExMid *page = kind->make();
+    strName = QString::fromUtf8(kind->name);
+    if (it != map.end())
+        it->second.pPage = page;
+    else
+        map.emplace(nPageId, CPageEntry{page, nExtra, strName});
+    return page;
+}
+
+void StopPageWorkers(CPageMap &map)
+{
+    for (auto &[id, entry] : map)
+        if (auto *workers = dynamic_cast<IPageWorkers *>(entry.pPage.data()))
+            workers->StopWorkers();
+}
+
+void ClearPageTable(CPageMap &map)
+{
+    StopPageWorkers(map);
+    for (auto &[id, entry] : map)
+        delete entry.pPage.data();
+    map.clear();
+}
+
+CKorvaneView::CKorvaneView(QWidget *parent) : QWidget(parent), MessageTarget(this)
+{
+    setContextMenuPolicy(Qt::PreventContextMenu);
+}
+
+CKorvaneView::~CKorvaneView()
+{
+    // Pages are children of the view; their table owns them and goes with the view, after
+    // their workers have ended.
+    ClearPageTable(g_mapPages);
+}
+
+void CKorvaneView::CreatePageWindow(CDialogExMid *page)
+{
+    page->setWindowFlags(Qt::Widget);
+    page->Create(this);
+    page->hide();
+}
+
+void CKorvaneView::OnInitialUpdate()
+{
+    if (m_bInitialUpdateDone)
+        return;
+    m_bInitialUpdateDone = true;
+    if (!m_pDlgStatus) {
+        m_pDlgStatus = new CDlgStatus();
+        m_pDlgStatus->setWindowFlags(Qt::Widget);
+        m_pDlgStatus->Create(this);
+        m_pDlgStatus->hide();
+    }
+    int nExtra = 0;
+    QString strName;
+    if (CDialogExMid *scope = CreatePage(g_mapPages, kScopePageId, nExtra, strName); scope && !scope->IsCreated())
+        CreatePageWindow(scope);
+    if (HasKorvaneApp() && theApp.MainFrame())
+        theApp.MainFrame()->ShowAllParameters();
+    LayoutPage();
+}
+
+void CKorvaneView::ShowPage(int nPageId)
+{
+    CDialogExMid *pOld = m_pCurPage;
+    setUpdatesEnabled(false);
+
+    int nExtra = 0;
+    QString strName;
+    CDialogExMid *pNew = CreatePage(g_mapPages, nPageId, nExtra, strName);
+    m_pCurPage = pNew;
+
+    if (pOld && pOld != pNew)
+        platform::SendMessage(pOld, UM_STOP_TIMER, 0, 0);
+    if (pNew && !pNew->IsCreated())
+        CreatePageWindow(pNew);
+    if (pOld && pOld != pNew)
+        pOld->hide();
+    if (pNew && pNew != pOld) {
+        platform::SendMessage(pNew, UM_PAGE_ACTIVATE, 0, 0);
+        pNew->show();
+        platform::SendMessage(pNew, UM_START_TIMER, 0, 0);
+        platform::SendMessage(pNew, UM_THEME_CHANGED, 0, 0);
+    }
+    LayoutPage();
+
+    const bool wasShown = pNew && pNew == pOld && pNew->isVisible();
+    setUpdatesEnabled(true);
+    if (pNew && !wasShown)
+        pNew->update();
+}
+
+void CKorvaneView::StartPageTimer()
+{
+    if (m_pCurPage && m_pCurPage->m_nTimerID != -1)
+        m_pCurPage->SetTimer(UINT_PTR(m_pCurPage->m_nTimerID), m_pCurPage->m_nElapse);
+}
+
+void CKorvaneView::RetranslatePage()
+{
+    if (m_pCurPage)
+        m_pCurPage->TranslateControls();
+    if (m_pDlgStatus)
+        m_pDlgStatus->TranslateControls();
+}
+
+void CKorvaneView::LayoutPage()
+{
+    if (m_pCurPage && m_pCurPage->IsCreated())
+        m_pCurPage->setGeometry(0, 0, width(), height());
+}
+
+void CKorvaneView::resizeEvent(QResizeEvent *e)
+{
+    QWidget::resizeEvent(e);
+    LayoutPage();
+}
+
+void CKorvaneView::contextMenuEvent(QContextMenuEvent *e)
+{
+    e->accept();
+}

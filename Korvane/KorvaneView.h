@@ -1,0 +1,84 @@
+#pragma once
+// The page area of the main window: one function page shown at a time, each created the first
+// time its page id is asked for and kept until the view goes; switching pages sends the page
+// protocol in a fixed order so that only the visible page runs its timer.
+#include "DialogExMid.h"
+
+#include <QPointer>
+#include <QString>
+#include <QWidget>
+
+#include <map>
+
+class CDlgStatus;
+
+constexpr int kHomePageId = -1;
+constexpr int kScopePageId = 2;
+constexpr int kParamsPageId = 3;
+constexpr int kLastPageId = 17;
+
+// One entry of the page table.
+struct CPageEntry
+{
+    QPointer<CDialogExMid> pPage;
+    int nExtra = 0;
+    QString strName;
+};
+using CPageMap = std::map<int, CPageEntry>;
+
+// The process-wide page table.
+extern CPageMap g_mapPages;
+
+// The page of `nPageId`: the one already in the map (its int and name copied out), else a new
+// page of the table's class (its name copied out and stored; a new entry keeps `nExtra`).
+// Null for ids without a page (0, 1, 14 and ids outside -1..17).
+CDialogExMid *CreatePage(CPageMap &map, int nPageId, int &nExtra, QString &strName);
+// The table's page name for an id; empty for ids without a page.
+QString PageName(int nPageId);
+
+// Pages that run worker threads of their own. Shutdown calls StopWorkers on every such page,
+// which stops its threads and returns only when they have ended. It may be called again later
+// and must then do nothing.
+class IPageWorkers
+{
+public:
+    virtual ~IPageWorkers() = default;
+    virtual void StopWorkers() = 0;
+};
+
+// Stops and joins the workers of every page in the map.
+void StopPageWorkers(CPageMap &map);
+// Stops every page's workers, then deletes the pages and empties the map.
+void ClearPageTable(CPageMap &map);
+
+class CKorvaneView : public QWidget, public platform::MessageTarget
+{
+    Q_OBJECT
+public:
+    explicit CKorvaneView(QWidget *parent = nullptr);
+    ~CKorvaneView() override;
+
+    // First showing: the hidden status strip, the oscilloscope page created hidden, the
+    // parameter page shown when the application has a main frame. Runs once.
+    void OnInitialUpdate();
+    void ShowPage(int nPageId);
+    // Starts the current page's own timer (after a toolbar command stopped it).
+    void StartPageTimer();
+    // The current page and the status strip re-text themselves.
+    void RetranslatePage();
+
+    CDialogExMid *CurrentPage() const { return m_pCurPage; }
+    CDlgStatus *StatusStrip() const { return m_pDlgStatus; }
+
+protected:
+    void resizeEvent(QResizeEvent *e) override;
+    void contextMenuEvent(QContextMenuEvent *e) override;
+
+private:
+    void CreatePageWindow(CDialogExMid *page);
+    void LayoutPage();
+
+    QPointer<CDialogExMid> m_pCurPage;
+    CDlgStatus *m_pDlgStatus = nullptr;
+    bool m_bInitialUpdateDone = false;
+};

@@ -1,0 +1,266 @@
+// The application object's start-up, shutdown, command line and "SysSet.ini".
+#include "DlgLoad.h"
+#include "KorvaneApp.h"
+#include "KorvaneView.h"
+#include "MainFrame.h"
+#include "PathHelpers.h"
+#include "platform/IniFile.h"
+#include "platform/LanguageConf.h"
+#include "platform/UiServices.h"
+
+#include <QDir>
+#include <QDirIterator>
+#include <QFile>
+#include <QFileInfo>
+#include <QTemporaryDir>
+#include <QWidget>
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <memory>
+#include <string>
+#include <thread>
+#include <vector>
+
+namespace {
+
+using Log = std::vector<std::string>;
+
+TEST(CommandLine, LogLevelWords)
+{
+    const struct
+    {
+        const char *line;
+        int current;
+        int level;
+    } cases[] = {
+        {"", 2, 2},
+        {"--loglevel=Warning", 0, 1},
+        {"--LOGLEVEL=warning", 0, 1},
+        {"--loglevel=WARNING", 0, 1},
+        {"--loglevel=error", 0, 2},
+        {"--loglevel=fatal", 0, 3},
+        {"--loglevel=verbose", 2, 0},
+        {"--loglevel", 2, 2},         // no '=': the level stays
+        {"-loglevel=error", 1, 1},    // not an option word
+        {"--loglevel=info --loglevel=error", 0, 2},
+        {"--loglevel=error --loglevel=info", 0, 0},
+        {"x.kvf   --loglevel=fatal  ", 0, 3},
+    };
+    for (const auto &c : cases)
+        EXPECT_EQ(CKorvaneApp::ParseLogLevel(QString::fromLatin1(c.line), c.current), c.level) << c.line;
+}
+
+TEST(SysSetColours, FieldsTakeTheirLowByteAndMissingOnesAreZero)
+{
+    EXPECT_EQ(CKorvaneApp::ParseColourValue(QStringLiteral("255,128,0")), RGB(255, 128, 0));
+    EXPECT_EQ(CKorvaneApp::ParseColourValue(QStringLiteral("300,0,0")), RGB(44, 0, 0));
+    EXPECT_EQ(CKorvaneApp::ParseColourValue(QStringLiteral("10,20")), RGB(10, 20, 0));
+    EXPECT_EQ(CKorvaneApp::ParseColourValue(QStringLiteral("1234,5,6")), RGB(123, 5, 6));
+    EXPECT_EQ(CKorvaneApp::FormatColourValue(RGB(255, 128, 0)), QStringLiteral("255,128,0"));
+}
+
+// A program directory with the configuration of the build.
+class AppFixture : public ::testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        ASSERT_TRUE(m_dir.isValid());
+        SetProgramDir(m_dir.path());
+        QDirIterator it(QStringLiteral(KORVANE_CONFIG_DIR), QDir::Files);
+        ASSERT_TRUE(QDir().mkpath(m_dir.filePath(QStringLiteral("config"))));
+        while (it.hasNext()) {
+            it.next();
+            ASSERT_TRUE(QFile::copy(it.filePath(), m_dir.filePath(QStringLiteral("config/") + it.fileName())));
+        }
+        platform::CreateLanguageLibrary(m_dir.filePath(QStringLiteral("config/LangTable.tsv")));
+        m_ui = std::make_shared<platform::ScriptedUiServices>();
+        m_scopedUi = std::make_unique<platform::ScopedUiServices>(m_ui);
+    }
+    void TearDown() override
+    {
+        m_scopedUi.reset();
+        platform::DestroyLanguageLibrary();
+        SetProgramDir(QString());
+    }
+    QString File(const QString &name) const { return m_dir.filePath(name); }
+
+    QTemporaryDir m_dir;
+    std::shared_ptr<platform::ScriptedUiServices> m_ui;
+    std::unique_ptr<platform::ScopedUiServices> m_scopedUi;
+};
+
+class FailingLink : public IAppDriveLink
+{
+public:
+    bool Init() override { return false; }
+    void RequestReadWorkerStop() override {}
+    bool IsReadWorkerRunning() const override { return false; }
+    void ReleaseReadWorker() override {}
+};
+
+TEST_F(AppFixture, SettingsFailureShowsItsMessageAndEndsWithAnError)
+{
+    CKorvaneApp app;
+    app.SetDriveLink(std::make_unique<FailingLink>());
+    EXPECT_FALSE(app.InitInstance({QStringLiteral("Korvane")}));
+    EXPECT_NE(app.m_nExitCode, 0);
+    const auto calls = m_ui->Calls();
+    ASSERT_EQ(calls.size(), 1u);
+    EXPECT_EQ(calls[0].text, TrSection(QStringLiteral("CKorvaneApp"), QStringLiteral("参数初始化失败")));
+    EXPECT_EQ(app.MainFrame(), nullptr);
+    // The start was logged before the settings were tried.
+    QFile sysLog(File(QStringLiteral("Quennark_Sys.log")));
+    ASSERT_TRUE(sysLog.open(QIODevice::ReadOnly));
+    EXPECT_TRUE(sysLog.readAll().contains("Start Quennark!"));
+    EXPECT_EQ(app.ExitInstance(), app.m_nExitCode);
+    EXPECT_FALSE(QFileInfo::exists(File(QStringLiteral("SysSet.ini"))));
+}
+
+// A read worker that, once told to stop, still sends one result to a window on the GUI thread
+// before it ends, as the real one may do with the request in hand.
+class SendingWorkerLink : public IAppDriveLink
+{
+public:
+    SendingWorkerLink(Log &log, platform::WindowRef target) : m_log(log), m_target(target)
+    {
+        m_thread = std::thread([this] {
+            while (!m_stop)
+                std::this_thread::sleep_for(std::chrono::milliseconds(1));
+            platform::SendMessage(m_target, UM_READ_DONE);
+            m_done = true;
+        });
+    }
+    ~SendingWorkerLink() override
+    {
+        m_stop = true;
+        if (m_thread.joinable())
+            m_thread.join();
+    }
+    bool Init() override { return true; }
+    void RequestReadWorkerStop() override
+    {
+        m_log.push_back("worker stop flag");
+        m_stop = true;
+    }
+    bool IsReadWorkerRunning() const override { return !m_done; }
+    void ReleaseReadWorker() override
+    {
+        m_log.push_back(m_done ? "released ended worker" : "released running worker");
+        m_thread.join();
+    }
+
+private:
+    Log &m_log;
+    platform::WindowRef m_target;
+    std::atomic<bool> m_stop{false};
+    std::atomic<bool> m_done{false};
+    std::thread m_thread;
+};
+
+class ResultWindow : public QWidget, public platform::MessageTarget
+{
+public:
+    explicit ResultWindow(Log &log) : MessageTarget(this), m_log(log) {}
+    LRESULT WindowProc(UINT msg, WPARAM w, LPARAM l) override
+    {
+        if (msg == UM_READ_DONE)
+            m_log.push_back("result handled");
+        return MessageTarget::WindowProc(msg, w, l);
+    }
+    Log &m_log;
+};
+
+class WorkerPage : public CDialogExMid, public IPageWorkers
+{
+public:
+    explicit WorkerPage(Log &log, const QString &sysSet) : CDialogExMid(0), m_log(log), m_sysSet(sysSet) {}
+    void StopWorkers() override
+    {
+        m_log.push_back(QFileInfo::exists(m_sysSet) ? "page workers after settings" : "page workers stopped");
+    }
+    Log &m_log;
+    QString m_sysSet;
+};
+
+TEST_F(AppFixture, StartsHiddenAndShutsDownWorkersFirst)
+{
+    Log log;
+    ResultWindow results(log);
+    {
+        CKorvaneApp app;
+        app.SetDriveLink(std::make_unique<SendingWorkerLink>(log, platform::WindowRef(&results)));
+        ASSERT_TRUE(app.InitInstance({QStringLiteral("Korvane"), QStringLiteral("--loglevel=warning")}));
+        EXPECT_EQ(app.m_nLogLevel, 1);
+        EXPECT_EQ(app.m_strAppPath, m_dir.path());
+        EXPECT_EQ(app.m_strLangFile, File(QStringLiteral("config/chinese_S.ini")));
+        ASSERT_NE(app.MainFrame(), nullptr);
+        EXPECT_EQ(platform::MainWindow(), app.MainFrame());
+        EXPECT_FALSE(app.MainFrame()->isVisible());
+        app.MainFrame()->show();  // refused until the start-up delay is over
+        EXPECT_FALSE(app.MainFrame()->isVisible());
+        EXPECT_TRUE(app.Splash() && app.Splash()->isVisible());
+
+        // The parameter page is shown first; the oscilloscope page waits hidden.
+        CKorvaneView *view = app.MainFrame()->GetActiveView();
+        ASSERT_NE(view->CurrentPage(), nullptr);
+        EXPECT_STREQ(view->CurrentPage()->metaObject()->className(), "CDlgParams");
+        ASSERT_NE(g_mapPages[kScopePageId].pPage, nullptr);
+        g_mapPages[11] = CPageEntry{new WorkerPage(log, app.SysSetIniPath()), 0, QString()};
+
+        EXPECT_EQ(app.ExitInstance(), 0);
+        EXPECT_TRUE(QFileInfo::exists(app.SysSetIniPath()));
+        EXPECT_TRUE(QFileInfo::exists(File(QStringLiteral("UserHistory.dat"))));
+        EXPECT_EQ(app.Splash(), nullptr);
+    }
+    // The view asks its pages once more as it goes; stopped workers have nothing left to do.
+    EXPECT_EQ(log, (Log{"worker stop flag", "page workers stopped", "result handled", "released ended worker",
+                        "page workers after settings"}));
+    EXPECT_TRUE(g_mapPages.empty());
+}
+
+TEST_F(AppFixture, SysSetRoundTripsThroughTheMainFrame)
+{
+    QFile ini(File(QStringLiteral("SysSet.ini")));
+    ASSERT_TRUE(ini.open(QIODevice::WriteOnly));
+    ini.write("[ViewSet]\r\nBShowEditParam=0\r\nBShowMonitorParam=true\r\nBShowFuncNavitaion=2\r\nNThemesID=abc\r\n"
+              "ClrEvenColor=1,2\r\nBClrCustom=1\r\n[FunctionSet]\r\nbIsEnterWriteDriver=\r\nbScopeCheckCh3=1\r\n"
+              "m_bIsDangerInertiaWnd=1\r\n");
+    ini.close();
+
+    CKorvaneApp app;
+    app.m_strAppPath = m_dir.path();
+    app.LoadSysSetIni();  // no main frame: nothing read
+    EXPECT_FALSE(app.m_bScopeCheckCh3);
+
+    CMainFrame frame;
+    platform::SetMainWindow(&frame);
+    app.LoadSysSetIni();
+    EXPECT_FALSE(frame.m_bShowEditParam);
+    EXPECT_FALSE(frame.m_bShowMonitorParam);
+    EXPECT_FALSE(frame.m_bShowFuncNavigation);
+    EXPECT_EQ(frame.m_nThemeID, 0);
+    EXPECT_EQ(frame.m_clrEven, RGB(1, 2, 0));
+    EXPECT_EQ(frame.m_clrFont, CMainFrame::kNoColour);
+    EXPECT_TRUE(frame.m_bClrCustom);
+    EXPECT_TRUE(app.m_bIsEnterWriteDriver);  // empty value: default kept
+    EXPECT_TRUE(app.m_bScopeCheckCh3);
+    EXPECT_TRUE(app.m_bIsDangerInertiaWnd);
+    EXPECT_TRUE(app.m_bIsDangerWnd);
+
+    frame.m_clrOdd = RGB(9, 8, 7);
+    app.m_bScopeIsOnce = true;
+    app.SaveSysSetIni();
+    platform::SetMainWindow(nullptr);
+    const platform::IniFile saved(File(QStringLiteral("SysSet.ini")));
+    EXPECT_EQ(saved.Read(QStringLiteral("ViewSet"), QStringLiteral("BShowMonitorParam")), QStringLiteral("0"));
+    EXPECT_EQ(saved.Read(QStringLiteral("ViewSet"), QStringLiteral("NThemesID")), QStringLiteral("0"));
+    EXPECT_EQ(saved.Read(QStringLiteral("ViewSet"), QStringLiteral("ClrEvenColor")), QStringLiteral("1,2,0"));
+    EXPECT_EQ(saved.Read(QStringLiteral("ViewSet"), QStringLiteral("ClrOddColor")), QStringLiteral("9,8,7"));
+    EXPECT_FALSE(saved.HasKey(QStringLiteral("ViewSet"), QStringLiteral("ClrFontColor")));
+    EXPECT_EQ(saved.Read(QStringLiteral("FunctionSet"), QStringLiteral("bIsEnterWriteDriver")), QStringLiteral("1"));
+    EXPECT_EQ(saved.Read(QStringLiteral("FunctionSet"), QStringLiteral("bScopeIsOnce")), QStringLiteral("1"));
+}
+
+}

@@ -1,0 +1,194 @@
+// The view's page table and the page switch.
+#include "DlgStatus.h"
+#include "KorvaneView.h"
+#include "Wnds/PlaceholderPage.h"
+
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace {
+
+using Log = std::vector<std::string>;
+
+// A page that writes down the page messages it gets and when it is shown or hidden.
+class RecordingPage : public CDialogExMid
+{
+public:
+    RecordingPage(std::string name, Log &log) : CDialogExMid(0), m_name(std::move(name)), m_log(log)
+    {
+        m_nTimerID = 7;
+        m_nElapse = 60000;
+    }
+    LRESULT WindowProc(UINT msg, WPARAM w, LPARAM l) override
+    {
+        switch (msg) {
+        case UM_STOP_TIMER: Note("stop-timer"); break;
+        case UM_START_TIMER: Note("start-timer"); break;
+        case UM_PAGE_ACTIVATE: Note("activate"); break;
+        case UM_THEME_CHANGED: Note("theme"); break;
+        default: break;
+        }
+        return CDialogExMid::WindowProc(msg, w, l);
+    }
+    void setVisible(bool visible) override
+    {
+        if (visible != m_bShown)
+            Note(visible ? "show" : "hide");
+        m_bShown = visible;
+        CDialogExMid::setVisible(visible);
+    }
+
+private:
+    void Note(const char *what) { m_log.push_back(m_name + ":" + what); }
+    std::string m_name;
+    Log &m_log;
+    bool m_bShown = false;
+};
+
+class ViewPages : public ::testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        ClearPageTable(g_mapPages);
+        m_view = std::make_unique<CKorvaneView>();
+        m_view->resize(400, 300);
+    }
+    void TearDown() override { m_view.reset(); }
+
+    RecordingPage *Plant(int id, const char *name)
+    {
+        auto *page = new RecordingPage(name, m_log);
+        g_mapPages[id] = CPageEntry{page, 0, QString::fromLatin1(name)};
+        return page;
+    }
+
+    std::unique_ptr<CKorvaneView> m_view;
+    Log m_log;
+};
+
+TEST_F(ViewPages, SwitchingStopsTheOldPageBeforeTheNewOneStarts)
+{
+    RecordingPage *a = Plant(4, "A");
+    RecordingPage *b = Plant(5, "B");
+    m_view->ShowPage(4);
+    m_log.clear();
+
+    m_view->ShowPage(5);
+    EXPECT_EQ(m_log, (Log{"A:stop-timer", "A:hide", "B:activate", "B:show", "B:start-timer", "B:theme"}));
+    EXPECT_EQ(m_view->CurrentPage(), b);
+    EXPECT_FALSE(a->IsTimerRunning(7));
+    EXPECT_TRUE(b->IsTimerRunning(7));
+    EXPECT_TRUE(b->isVisibleTo(m_view.get()));
+    EXPECT_EQ(b->geometry(), QRect(0, 0, 400, 300));
+
+    m_log.clear();
+    m_view->ShowPage(5);
+    EXPECT_TRUE(m_log.empty()) << m_log.front();
+    EXPECT_TRUE(b->isVisibleTo(m_view.get()));
+}
+
+TEST_F(ViewPages, IdsWithoutAPageLeaveTheAreaEmpty)
+{
+    RecordingPage *a = Plant(4, "A");
+    for (int id : {0, 1, 14, 18, -2, 1000}) {
+        m_view->ShowPage(4);
+        m_log.clear();
+        m_view->ShowPage(id);
+        EXPECT_EQ(m_log, (Log{"A:stop-timer", "A:hide"})) << id;
+        EXPECT_EQ(m_view->CurrentPage(), nullptr) << id;
+        EXPECT_FALSE(a->isVisibleTo(m_view.get())) << id;
+        EXPECT_EQ(g_mapPages.count(id), 0u) << id;
+    }
+}
+
+TEST_F(ViewPages, EveryIdMakesItsPageOnceAndKeepsIt)
+{
+    const std::vector<std::pair<int, const char *>> table = {
+        {-1, "CNavigation"},          {2, "CDlgScope"},         {3, "CDlgParams"},
+        {4, "CDlgAidJogMove"},        {5, "CDlgAidInertia"},    {6, "CDlgStatusData"},
+        {7, "CDlgAidMagCalibration"}, {8, "CDlgDiDoMonitor"},   {9, "CDlgDiShowSet"},
+        {10, "CDlgDiDoSet"},          {11, "CDlgFaultManagement"}, {12, "DlgAidAnalyse"},
+        {13, "CDlgDeviceInfo"},       {15, "CDlgSpeedLoop"},    {16, "CDlgPositionCtrl"},
+        {17, "CDlgSetupWizard"}};
+    for (const auto &[id, cls] : table) {
+        m_view->ShowPage(id);
+        CDialogExMid *page = m_view->CurrentPage();
+        ASSERT_NE(page, nullptr) << id;
+        EXPECT_STREQ(page->metaObject()->className(), cls);
+        EXPECT_TRUE(page->IsCreated());
+        EXPECT_EQ(page->parentWidget(), m_view.get());
+        EXPECT_EQ(platform::SendMessage(page, UM_IDENTIFY), kIdentifyAnswer);
+        EXPECT_EQ(g_mapPages[id].strName, PageName(id));
+        if (auto *placeholder = qobject_cast<CPlaceholderPage *>(page)) {
+            EXPECT_EQ(placeholder->CaptionText(), PageName(id)) << id;
+        }
+    }
+    // Coming back finds the same page, not a new one.
+    CDialogExMid *scope = g_mapPages[2].pPage;
+    m_view->ShowPage(2);
+    EXPECT_EQ(m_view->CurrentPage(), scope);
+}
+
+TEST_F(ViewPages, CreatePageFillsAnEmptyEntryAndKeepsItsValue)
+{
+    g_mapPages[6] = CPageEntry{nullptr, 42, QString()};
+    int extra = 0;
+    QString name;
+    CDialogExMid *page = CreatePage(g_mapPages, 6, extra, name);
+    ASSERT_NE(page, nullptr);
+    EXPECT_EQ(name, QStringLiteral("数据监控"));
+    EXPECT_EQ(g_mapPages[6].pPage, page);
+    EXPECT_EQ(g_mapPages[6].nExtra, 42);
+
+    int extra2 = 9;
+    QString name2;
+    CDialogExMid *page2 = CreatePage(g_mapPages, 13, extra2, name2);
+    EXPECT_EQ(g_mapPages[13].nExtra, 9);
+    int again = 0;
+    QString againName;
+    EXPECT_EQ(CreatePage(g_mapPages, 13, again, againName), page2);
+    EXPECT_EQ(again, 9);
+    EXPECT_EQ(againName, QStringLiteral("设备信息"));
+}
+
+TEST_F(ViewPages, TheOscilloscopePageExistsHiddenFromTheFirstUpdate)
+{
+    m_view->OnInitialUpdate();
+    ASSERT_EQ(g_mapPages.count(kScopePageId), 1u);
+    CDialogExMid *scope = g_mapPages[kScopePageId].pPage;
+    ASSERT_NE(scope, nullptr);
+    EXPECT_STREQ(scope->metaObject()->className(), "CDlgScope");
+    EXPECT_TRUE(scope->IsCreated());
+    EXPECT_EQ(scope->parentWidget(), m_view.get());
+    EXPECT_FALSE(scope->isVisibleTo(m_view.get()));
+    ASSERT_NE(m_view->StatusStrip(), nullptr);
+    EXPECT_FALSE(m_view->StatusStrip()->isVisibleTo(m_view.get()));
+    // A second update changes nothing.
+    m_view->OnInitialUpdate();
+    EXPECT_EQ(g_mapPages[kScopePageId].pPage, scope);
+}
+
+// A page with a worker of its own: the view's end stops it before the page goes.
+class WorkerPage : public CDialogExMid, public IPageWorkers
+{
+public:
+    explicit WorkerPage(Log &log) : CDialogExMid(0), m_log(log) {}
+    ~WorkerPage() override { m_log.push_back("deleted"); }
+    void StopWorkers() override { m_log.push_back("workers stopped"); }
+    Log &m_log;
+};
+
+TEST_F(ViewPages, PageWorkersEndBeforeTheirPagesGo)
+{
+    g_mapPages[11] = CPageEntry{new WorkerPage(m_log), 0, QString()};
+    m_view->ShowPage(11);
+    m_view.reset();
+    EXPECT_EQ(m_log, (Log{"workers stopped", "deleted"}));
+    EXPECT_TRUE(g_mapPages.empty());
+}
+
+}
