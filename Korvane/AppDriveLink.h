@@ -4,6 +4,8 @@
 // the settings object and its read worker, and tests put in their own.
 #include <memory>
 
+class CSysParam;
+
 class IAppDriveLink
 {
 public:
@@ -19,5 +21,5 @@ public:
     virtual void ReleaseReadWorker() = 0;
 };
 
-// The link the program runs with.
-std::unique_ptr<IAppDriveLink> CreateAppDriveLink();
+// The link the program runs with: the settings object and the application's read queue.
+std::unique_ptr<IAppDriveLink> CreateAppDriveLink(CSysParam &sysParam);

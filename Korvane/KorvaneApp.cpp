@@ -91,7 +91,7 @@ bool HasKorvaneApp()
     return g_pApp != nullptr;
 }
 
-CKorvaneApp::CKorvaneApp() : m_pDriveLink(CreateAppDriveLink())
+CKorvaneApp::CKorvaneApp() : m_pDriveLink(CreateAppDriveLink(g_SysParam))
 {
     Q_ASSERT(!g_pApp);
     g_pApp = this;

@@ -7,6 +7,7 @@
 // main() builds the one object (reachable as theApp), calls InitInstance, runs the event loop,
 // then ExitInstance, and destroys the object before the QApplication.
 #include "AppDriveLink.h"
+#include "SYSPARAM/SysParam.h"
 #include "platform/ColorRef.h"
 
 #include <QString>
@@ -59,6 +60,10 @@ public:
     // A colour as "SysSet.ini" keeps it ("r,g,b", the low byte of each field).
     static COLORREF ParseColourValue(const QString &value);
     static QString FormatColourValue(COLORREF colour);
+
+    // The settings and drive-connection object. Declared ahead of the drive link, the frame
+    // and the pages, so it goes after them and the port closes last.
+    CSysParam g_SysParam;
 
     QString m_strAppPath;
     int m_nLanguage = 0;

@@ -1,6 +1,8 @@
 // The application object's start-up, shutdown, command line and "SysSet.ini".
 #include "DlgLoad.h"
 #include "KorvaneApp.h"
+#include "SimDrive.h"
+#include "Thread/ReadQueue.h"
 #include "KorvaneView.h"
 #include "MainFrame.h"
 #include "PathHelpers.h"
@@ -261,6 +263,38 @@ TEST_F(AppFixture, SysSetRoundTripsThroughTheMainFrame)
     EXPECT_FALSE(saved.HasKey(QStringLiteral("ViewSet"), QStringLiteral("ClrFontColor")));
     EXPECT_EQ(saved.Read(QStringLiteral("FunctionSet"), QStringLiteral("bIsEnterWriteDriver")), QStringLiteral("1"));
     EXPECT_EQ(saved.Read(QStringLiteral("FunctionSet"), QStringLiteral("bScopeIsOnce")), QStringLiteral("1"));
+}
+
+}
+
+namespace {
+
+// The program's own drive link: the settings object opens the device the environment names
+// (here the simulated drive), is published for the rest of the program, and goes at exit.
+TEST_F(AppFixture, RealLinkOpensTheDriveAndIsReleasedAtExit)
+{
+    SimDrive drive;
+    ASSERT_TRUE(drive.Start());
+    qputenv("KORVANE_DEVICE", QByteArray::fromStdString(drive.SlavePath()));
+    {
+        CKorvaneApp app;
+        ASSERT_TRUE(app.InitInstance({QStringLiteral("Korvane")}));
+        EXPECT_EQ(GetSysParam(), &app.g_SysParam);
+        ASSERT_NE(GetReadQueue(), nullptr);
+        EXPECT_TRUE(app.g_SysParam.m_SeriesPort.m_bOpen);
+        EXPECT_TRUE(app.g_SysParam.PollConnection());
+        EXPECT_TRUE(app.g_SysParam.m_bConnected);
+        EXPECT_EQ(app.g_SysParam.m_strDriveModel, QStringLiteral("DRV1"));
+        EXPECT_EQ(app.ExitInstance(), 0);
+    }
+    qunsetenv("KORVANE_DEVICE");
+    EXPECT_EQ(GetSysParam(), nullptr);
+    EXPECT_EQ(GetReadQueue(), nullptr);
+    // The settings were saved beside the program, without the device the environment gave.
+    EXPECT_TRUE(QFileInfo::exists(File(QStringLiteral("config/config.ini"))));
+    EXPECT_EQ(platform::IniFile::GetString(File(QStringLiteral("config/config.ini")),
+                                           QStringLiteral("SerialPort"), QStringLiteral("DevicePath")),
+              QString());
 }
 
 }
