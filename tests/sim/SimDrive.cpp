@@ -147,9 +147,14 @@ void SimDrive::SeedDefaults()
 
 bool SimDrive::Start()
 {
+    {
+        std::lock_guard lock(m_mx);
+        if (m_bRunning)
+            return true;
+    }
+    // A drive whose device vanished has ended its thread but still holds it and its wake pipe.
+    Stop();
     std::lock_guard lock(m_mx);
-    if (m_bRunning)
-        return true;
     m_master = ::posix_openpt(O_RDWR | O_NOCTTY | O_CLOEXEC);
     if (m_master < 0)
         return false;

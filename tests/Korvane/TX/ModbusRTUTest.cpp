@@ -519,6 +519,22 @@ TEST_F(LinkTest, VanishedDeviceFailsTheCallAndClosesThePort)
     EXPECT_EQ(value, kUntouched);
 }
 
+// The drive that vanished mid-exchange comes back on a fresh line when started again.
+TEST_F(LinkTest, VanishedDriveServesAgainWhenRestarted)
+{
+    SeedTestRegisters(sim);
+    sim.InjectFault(Kind(SimDrive::FaultKind::DeviceGone));
+    int value = kUntouched;
+    EXPECT_FALSE(rtu.ReadRegister(0x0102, &port, kSt, &value));
+    ASSERT_FALSE(port.m_bOpen);
+    ASSERT_FALSE(sim.IsRunning());
+
+    ASSERT_TRUE(sim.Start());
+    ASSERT_TRUE(port.Open(sim.SlavePath(), kBaud, 0, 2)) << port.m_dwLastError;
+    EXPECT_TRUE(rtu.ReadRegister(0x0102, &port, kSt, &value)) << std::hex << rtu.m_dwLastError;
+    EXPECT_EQ(value, int(sim.GetRegister(0x0102)));
+}
+
 TEST(ModbusWithoutPort, CallsFailAsUnsent)
 {
     CModbusRTU rtu;
