@@ -1,6 +1,7 @@
 #include "KorvaneApp.h"
 
 #include "DlgLoad.h"
+#include "DlgStatus.h"
 #include "KorvaneDoc.h"
 #include "KorvaneView.h"
 #include "LangText.h"
@@ -317,6 +318,16 @@ int CKorvaneApp::ExitInstance()
     StopPageWorkers(g_mapPages);
 
     SaveSysSetIni();
+    // Destroying a page records the values of its remembered controls: that has to happen
+    // before they are saved, not when the frame goes after this.
+    for (auto &[id, entry] : g_mapPages) {
+        if (entry.pPage) {
+            platform::SendMessage(entry.pPage.data(), UM_STOP_TIMER);
+            entry.pPage->DestroyWindow();
+        }
+    }
+    if (m_pMainFrame && m_pMainFrame->GetActiveView() && m_pMainFrame->GetActiveView()->StatusStrip())
+        m_pMainFrame->GetActiveView()->StatusStrip()->DestroyWindow();
     if (!m_strAppPath.isEmpty())
         CUserCtrlDefValueList::GetInstance()->SaveToFile(CUserCtrlDefValueList::FilePath(m_strAppPath));
     DestroySplash();

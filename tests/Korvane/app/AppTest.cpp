@@ -6,10 +6,13 @@
 #include "KorvaneView.h"
 #include "MainFrame.h"
 #include "PathHelpers.h"
+#include "UserCtrlDefValue.h"
+#include "platform/ControlId.h"
 #include "platform/IniFile.h"
 #include "platform/LanguageConf.h"
 #include "platform/UiServices.h"
 
+#include <QCheckBox>
 #include <QDir>
 #include <QDirIterator>
 #include <QFile>
@@ -220,6 +223,49 @@ TEST_F(AppFixture, StartsHiddenAndShutsDownWorkersFirst)
     EXPECT_EQ(log, (Log{"worker stop flag", "page workers stopped", "result handled", "released ended worker",
                         "page workers after settings"}));
     EXPECT_TRUE(g_mapPages.empty());
+}
+
+class IdleLink : public IAppDriveLink
+{
+public:
+    bool Init() override { return true; }
+    void RequestReadWorkerStop() override {}
+    bool IsReadWorkerRunning() const override { return false; }
+    void ReleaseReadWorker() override {}
+};
+
+// A page that remembers the state of its check box across runs.
+class RememberingPage : public CDialogExMid
+{
+public:
+    static constexpr int kDlgId = 4711;
+    static constexpr int kBoxId = 1001;
+    RememberingPage() : CDialogExMid(kDlgId), m_box(new QCheckBox(this))
+    {
+        m_bRememberValues = true;
+        platform::SetCtrlId(m_box, kBoxId);
+    }
+    QCheckBox *m_box;
+};
+
+TEST_F(AppFixture, PageValuesChosenBeforeExitReachTheSavedFile)
+{
+    {
+        CKorvaneApp app;
+        app.SetDriveLink(std::make_unique<IdleLink>());
+        ASSERT_TRUE(app.InitInstance({QStringLiteral("Korvane")}));
+        CUserCtrlDefValueList::GetInstance()->SetValue(RememberingPage::kDlgId, RememberingPage::kBoxId,
+                                                       kCtrlKindButton, QStringLiteral("0"));
+        auto *page = new RememberingPage;
+        page->Create(app.MainFrame()->GetActiveView());
+        g_mapPages[11] = CPageEntry{page, 0, QString()};
+        page->m_box->setChecked(true);
+        EXPECT_EQ(app.ExitInstance(), 0);
+    }
+    CUserCtrlDefValueList saved;
+    ASSERT_TRUE(saved.LoadFromFile(File(QStringLiteral("UserHistory.dat"))));
+    EXPECT_EQ(saved.GetValue(RememberingPage::kDlgId, RememberingPage::kBoxId, kCtrlKindButton),
+              QStringLiteral("1"));
 }
 
 TEST_F(AppFixture, SysSetRoundTripsThroughTheMainFrame)
