@@ -132,8 +132,12 @@ bool CDataListMid::LoadFromFile(const QString &strPath)
         Archive ar(bytes, DecodeAnsi);
         Serialize(ar);
     } catch (const ArchiveException &e) {
-        // Half a list is no better than none: a damaged file is refused as a whole.
+        // Half a list is no better than none: a damaged file is refused as a whole. Its bytes
+        // are kept beside it, since the next save replaces the file.
         RemoveAll();
+        const QString kept = strPath + QStringLiteral(".bad");
+        QFile::remove(kept);
+        QFile::copy(strPath, kept);
         ReportFileProblem(strPath, e.Text());
         return false;
     }

@@ -63,7 +63,7 @@ public:
     const std::list<std::unique_ptr<CDataMid>> &Items() const { return m_items; }
 
     // False (and no message) for an empty path or a file that cannot be opened. A damaged file
-    // is reported and leaves the list empty.
+    // is reported, copied to "<path>.bad" and leaves the list empty.
     bool LoadFromFile(const QString &strPath);
     // Writes a temporary file beside the target and renames it over the target when complete:
     // a failed save leaves the previous file as it was.

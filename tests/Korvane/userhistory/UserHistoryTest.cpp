@@ -236,6 +236,17 @@ TEST_F(UserHistory, TruncatedFilesAreRejected)
     EXPECT_TRUE(calls[0].text.startsWith(m_path + "  写文件出现问题：")) << calls[0].text.toStdString();
 }
 
+TEST_F(UserHistory, ADamagedFileIsKeptAsideBeforeTheNextSaveReplacesIt)
+{
+    const QByteArray damaged = Fixture().left(Fixture().size() - 3);
+    WriteAll(m_path, damaged);
+    CUserCtrlDefValueList list;
+    EXPECT_FALSE(list.LoadFromFile(m_path));
+    EXPECT_TRUE(list.SaveToFile(m_path));
+    EXPECT_EQ(ReadAll(m_path + ".bad"), damaged);
+    EXPECT_NE(ReadAll(m_path), damaged);
+}
+
 TEST_F(UserHistory, DamagedFieldsAreRejected)
 {
     struct Case
