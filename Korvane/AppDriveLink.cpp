@@ -1,6 +1,5 @@
 #include "AppDriveLink.h"
 
-#include "PathHelpers.h"
 #include "SYSPARAM/SysParam.h"
 #include "Thread/ReadQueue.h"
 #include "database/DbServices.h"
@@ -30,7 +29,6 @@ public:
         SetSysParam(&m_sysParam);
         SetReadQueue(&m_queue);
         // The database layer tells the user through the same prompts as the rest of the program.
-        SetDbProgramDir(GetProgramDir());
         SetDbMessageSink([](DbMessageKind kind, const QString &text) {
             if (kind == DbMessageKind::DesktopAlert) {
                 platform::DesktopAlertRequest alert;

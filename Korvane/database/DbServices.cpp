@@ -1,11 +1,12 @@
 #include "database/DbServices.h"
 
+#include "PathHelpers.h"
+
 #include <QDir>
 #include <QFileInfo>
 #include <glog/logging.h>
 
 #include <cstdio>
-#include <filesystem>
 #include <mutex>
 
 namespace {
@@ -22,15 +23,6 @@ void DefaultSink(DbMessageKind kind, const QString& text)
         LOG(WARNING) << "database " << how << ": " << utf8.constData();
     else
         std::fprintf(stderr, "database %s: %s\n", how, utf8.constData());
-}
-
-QString ExecutableDir()
-{
-    std::error_code ec;
-    const auto exe = std::filesystem::read_symlink("/proc/self/exe", ec);
-    if (ec)
-        return QDir::currentPath();
-    return QString::fromStdString(exe.parent_path().string());
 }
 
 }  // namespace
@@ -73,7 +65,7 @@ QString GetDbProgramDir()
         if (!g_programDir.isEmpty())
             return QDir::cleanPath(g_programDir);
     }
-    return ExecutableDir();
+    return GetProgramDir();
 }
 
 QString DefaultParamsDbPath()

@@ -21,7 +21,8 @@ void ShowDbMessage(DbMessageKind kind, const QString& text);
 void LogDbDetail(const QString& text);
 
 // The directory of the running program, without a trailing separator. Defaults to the
-// directory of the executable; SetDbProgramDir overrides it (an empty text resets).
+// program's directory of the path helpers (GetProgramDir); SetDbProgramDir overrides it
+// (an empty text resets).
 void SetDbProgramDir(const QString& dir);
 QString GetDbProgramDir();
 

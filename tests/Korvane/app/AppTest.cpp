@@ -3,6 +3,7 @@
 #include "KorvaneApp.h"
 #include "SimDrive.h"
 #include "Thread/ReadQueue.h"
+#include "database/DbServices.h"
 #include "KorvaneView.h"
 #include "MainFrame.h"
 #include "PathHelpers.h"
@@ -322,6 +323,8 @@ TEST_F(AppFixture, RealLinkOpensTheDriveAndIsReleasedAtExit)
     SimDrive drive;
     ASSERT_TRUE(drive.Start());
     qputenv("KORVANE_DEVICE", QByteArray::fromStdString(drive.SlavePath()));
+    // The temporary program tree has no CommonRes beside it: take the build's.
+    SetDbProgramDir(QFileInfo(QStringLiteral(KORVANE_CONFIG_DIR)).path());
     {
         CKorvaneApp app;
         ASSERT_TRUE(app.InitInstance({QStringLiteral("Korvane")}));
@@ -334,6 +337,7 @@ TEST_F(AppFixture, RealLinkOpensTheDriveAndIsReleasedAtExit)
         EXPECT_EQ(app.ExitInstance(), 0);
     }
     qunsetenv("KORVANE_DEVICE");
+    SetDbProgramDir(QString());
     EXPECT_EQ(GetSysParam(), nullptr);
     EXPECT_EQ(GetReadQueue(), nullptr);
     // The settings were saved beside the program, without the device the environment gave.
