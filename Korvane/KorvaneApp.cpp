@@ -40,11 +40,13 @@ QString ReadSetting(const platform::IniFile &ini, const QString &section, const 
 }
 
 // An empty or missing value keeps the member; only "1" is true.
-void ReadFlag(const platform::IniFile &ini, const QString &section, const QString &key, bool &member)
+// The frame keeps its switches as bool, the application's flags are BOOL.
+template <typename Flag>
+void ReadFlag(const platform::IniFile &ini, const QString &section, const QString &key, Flag &member)
 {
     const QString v = ReadSetting(ini, section, key);
     if (!v.isEmpty())
-        member = v == QStringLiteral("1");
+        member = v == QStringLiteral("1") ? Flag(1) : Flag(0);
 }
 
 void ReadColour(const platform::IniFile &ini, const QString &key, COLORREF &member)
@@ -58,20 +60,20 @@ void ReadColour(const platform::IniFile &ini, const QString &key, COLORREF &memb
 struct FunctionFlag
 {
     const char *key;
-    bool CKorvaneApp::*member;
+    BOOL CAppFlags::*member;
 };
 const FunctionFlag kFunctionFlags[] = {
-    {"bIsEnterWriteDriver", &CKorvaneApp::m_bIsEnterWriteDriver},
-    {"bScopeShowCursor", &CKorvaneApp::m_bScopeShowCursor},
-    {"bScopeIsOnce", &CKorvaneApp::m_bScopeIsOnce},
-    {"bScopeCheckCh1", &CKorvaneApp::m_bScopeCheckCh1},
-    {"bScopeCheckCh2", &CKorvaneApp::m_bScopeCheckCh2},
-    {"bScopeCheckCh3", &CKorvaneApp::m_bScopeCheckCh3},
-    {"bScopeCheckCh4", &CKorvaneApp::m_bScopeCheckCh4},
-    {"bIsDangerWnd", &CKorvaneApp::m_bIsDangerWnd},
-    {"m_bIsDangerJogMoveWnd", &CKorvaneApp::m_bIsDangerJogMoveWnd},
-    {"m_bIsDangerInertiaWnd", &CKorvaneApp::m_bIsDangerInertiaWnd},
-    {"m_bIsDangerAnalyseWnd", &CKorvaneApp::m_bIsDangerAnalyseWnd},
+    {"bIsEnterWriteDriver", &CAppFlags::m_bIsEnterWriteDriver},
+    {"bScopeShowCursor", &CAppFlags::m_bScopeShowCursor},
+    {"bScopeIsOnce", &CAppFlags::m_bScopeIsOnce},
+    {"bScopeCheckCh1", &CAppFlags::m_bScopeCheckCh1},
+    {"bScopeCheckCh2", &CAppFlags::m_bScopeCheckCh2},
+    {"bScopeCheckCh3", &CAppFlags::m_bScopeCheckCh3},
+    {"bScopeCheckCh4", &CAppFlags::m_bScopeCheckCh4},
+    {"bIsDangerWnd", &CAppFlags::m_bIsDangerWnd},
+    {"m_bIsDangerJogMoveWnd", &CAppFlags::m_bIsDangerJogMoveWnd},
+    {"m_bIsDangerInertiaWnd", &CAppFlags::m_bIsDangerInertiaWnd},
+    {"m_bIsDangerAnalyseWnd", &CAppFlags::m_bIsDangerAnalyseWnd},
 };
 
 CMainFrame *FindMainFrame()
@@ -96,6 +98,7 @@ CKorvaneApp::CKorvaneApp() : m_pDriveLink(CreateAppDriveLink(g_SysParam))
 {
     Q_ASSERT(!g_pApp);
     g_pApp = this;
+    SetAppFlags(this);
     m_splashTimer.setSingleShot(true);
     m_splashTimer.setTimerType(Qt::PreciseTimer);
     QObject::connect(&m_splashTimer, &QTimer::timeout, [this] { OnSplashDelayOver(); });
@@ -111,6 +114,8 @@ CKorvaneApp::~CKorvaneApp()
     m_pMainFrame.reset();
     m_pDocument.reset();
     m_pDriveLink.reset();
+    if (GetAppFlags() == this)
+        SetAppFlags(nullptr);
     g_pApp = nullptr;
 }
 
