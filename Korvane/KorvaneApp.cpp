@@ -10,6 +10,7 @@
 #include "SysLog.h"
 #include "TraceLog.h"
 #include "UserCtrlDefValue.h"
+#include "Wnds/scope/ScopeSettings.h"
 #include "platform/ContextMenus.h"
 #include "platform/IniFile.h"
 #include "platform/LanguageConf.h"
@@ -382,6 +383,8 @@ int CKorvaneApp::ExitInstance()
     if (!m_strAppPath.isEmpty())
         CUserCtrlDefValueList::GetInstance()->SaveToFile(CUserCtrlDefValueList::FilePath(m_strAppPath));
     DestroySplash();
+    // Stops and joins the oscilloscope's acquisition threads before their object goes.
+    CScopeSettings::DestroyInstance();
 
     // The worker may be waiting on the GUI thread (a message it sends, a box it shows): keep
     // the events flowing while it winds down.
