@@ -10,6 +10,7 @@
 #include "SysLog.h"
 #include "TraceLog.h"
 #include "UserCtrlDefValue.h"
+#include "Wnds/scope/ScopeSettings.h"
 #include "platform/IniFile.h"
 #include "platform/LanguageConf.h"
 #include "platform/UiServices.h"
@@ -40,11 +41,13 @@ QString ReadSetting(const platform::IniFile &ini, const QString &section, const 
 }
 
 // An empty or missing value keeps the member; only "1" is true.
-void ReadFlag(const platform::IniFile &ini, const QString &section, const QString &key, bool &member)
+// The frame keeps its switches as bool, the application's flags are BOOL.
+template <typename Flag>
+void ReadFlag(const platform::IniFile &ini, const QString &section, const QString &key, Flag &member)
 {
     const QString v = ReadSetting(ini, section, key);
     if (!v.isEmpty())
-        member = v == QStringLiteral("1");
+        member = v == QStringLiteral("1") ? Flag(1) : Flag(0);
 }
 
 void ReadColour(const platform::IniFile &ini, const QString &key, COLORREF &member)
@@ -58,20 +61,20 @@ void ReadColour(const platform::IniFile &ini, const QString &key, COLORREF &memb
 struct FunctionFlag
 {
     const char *key;
-    bool CKorvaneApp::*member;
+    BOOL CAppFlags::*member;
 };
 const FunctionFlag kFunctionFlags[] = {
-    {"bIsEnterWriteDriver", &CKorvaneApp::m_bIsEnterWriteDriver},
-    {"bScopeShowCursor", &CKorvaneApp::m_bScopeShowCursor},
-    {"bScopeIsOnce", &CKorvaneApp::m_bScopeIsOnce},
-    {"bScopeCheckCh1", &CKorvaneApp::m_bScopeCheckCh1},
-    {"bScopeCheckCh2", &CKorvaneApp::m_bScopeCheckCh2},
-    {"bScopeCheckCh3", &CKorvaneApp::m_bScopeCheckCh3},
-    {"bScopeCheckCh4", &CKorvaneApp::m_bScopeCheckCh4},
-    {"bIsDangerWnd", &CKorvaneApp::m_bIsDangerWnd},
-    {"m_bIsDangerJogMoveWnd", &CKorvaneApp::m_bIsDangerJogMoveWnd},
-    {"m_bIsDangerInertiaWnd", &CKorvaneApp::m_bIsDangerInertiaWnd},
-    {"m_bIsDangerAnalyseWnd", &CKorvaneApp::m_bIsDangerAnalyseWnd},
+    {"bIsEnterWriteDriver", &CAppFlags::m_bIsEnterWriteDriver},
+    {"bScopeShowCursor", &CAppFlags::m_bScopeShowCursor},
+    {"bScopeIsOnce", &CAppFlags::m_bScopeIsOnce},
+    {"bScopeCheckCh1", &CAppFlags::m_bScopeCheckCh1},
+    {"bScopeCheckCh2", &CAppFlags::m_bScopeCheckCh2},
+    {"bScopeCheckCh3", &CAppFlags::m_bScopeCheckCh3},
+    {"bScopeCheckCh4", &CAppFlags::m_bScopeCheckCh4},
+    {"bIsDangerWnd", &CAppFlags::m_bIsDangerWnd},
+    {"m_bIsDangerJogMoveWnd", &CAppFlags::m_bIsDangerJogMoveWnd},
+    {"m_bIsDangerInertiaWnd", &CAppFlags::m_bIsDangerInertiaWnd},
+    {"m_bIsDangerAnalyseWnd", &CAppFlags::m_bIsDangerAnalyseWnd},
 };
 
 CMainFrame *FindMainFrame()
@@ -96,6 +99,7 @@ CKorvaneApp::CKorvaneApp() : m_pDriveLink(CreateAppDriveLink(g_SysParam))
 {
     Q_ASSERT(!g_pApp);
     g_pApp = this;
+    SetAppFlags(this);
     m_splashTimer.setSingleShot(true);
     m_splashTimer.setTimerType(Qt::PreciseTimer);
     QObject::connect(&m_splashTimer, &QTimer::timeout, [this] { OnSplashDelayOver(); });
@@ -111,6 +115,8 @@ CKorvaneApp::~CKorvaneApp()
     m_pMainFrame.reset();
     m_pDocument.reset();
     m_pDriveLink.reset();
+    if (GetAppFlags() == this)
+        SetAppFlags(nullptr);
     g_pApp = nullptr;
 }
 
@@ -331,6 +337,8 @@ int CKorvaneApp::ExitInstance()
     if (!m_strAppPath.isEmpty())
         CUserCtrlDefValueList::GetInstance()->SaveToFile(CUserCtrlDefValueList::FilePath(m_strAppPath));
     DestroySplash();
+    // Stops and joins the oscilloscope's acquisition threads before their object goes.
+    CScopeSettings::DestroyInstance();
 
     // The worker may be waiting on the GUI thread (a message it sends, a box it shows): keep
     // the events flowing while it winds down.

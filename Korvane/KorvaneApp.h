@@ -7,6 +7,7 @@
 // main() builds the one object (reachable as theApp), calls InitInstance, runs the event loop,
 // then ExitInstance, and destroys the object before the QApplication.
 #include "AppDriveLink.h"
+#include "AppFlags.h"
 #include "SYSPARAM/SysParam.h"
 #include "platform/ColorRef.h"
 
@@ -26,7 +27,9 @@ constexpr int kStartupFailedExitCode = 1;
 // How long the main window stays hidden behind the splash window.
 constexpr int kSplashDelayMs = 2000;
 
-class CKorvaneApp
+// The application's switches (CAppFlags) are members of the application itself, so theApp.m_bOnline
+// and GetAppFlags()->m_bOnline are one flag; the constructor installs them.
+class CKorvaneApp : public CAppFlags
 {
 public:
     CKorvaneApp();
@@ -74,19 +77,7 @@ public:
     QString m_strLanguage;
     bool m_bDriveInfoRead = false;
     bool m_bProductChecked = false;
-    bool m_bIsEnterWriteDriver = true;
-    bool m_bScopeShowCursor = true;
-    bool m_bScopeIsOnce = false;
-    bool m_bScopeCheckCh1 = false;
-    bool m_bScopeCheckCh2 = false;
-    bool m_bScopeCheckCh3 = false;
-    bool m_bScopeCheckCh4 = false;
-    bool m_bIsDangerWnd = true;
-    bool m_bIsDangerJogMoveWnd = false;
-    bool m_bIsDangerAnalyseWnd = false;
-    bool m_bIsDangerInertiaWnd = false;
     int m_nLogLevel = 0;
-    bool m_bOnline = false;
     int m_nExitCode = 0;
 
 private:
