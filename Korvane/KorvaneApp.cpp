@@ -11,6 +11,7 @@
 #include "TraceLog.h"
 #include "UserCtrlDefValue.h"
 #include "Wnds/scope/ScopeSettings.h"
+#include "platform/ContextMenus.h"
 #include "platform/IniFile.h"
 #include "platform/LanguageConf.h"
 #include "platform/UiServices.h"
@@ -229,6 +230,9 @@ bool CKorvaneApp::InitInstance(const QStringList &arguments)
     // 5. Remembered control values.
     CUserCtrlDefValueList::GetInstance()->LoadFromFile(CUserCtrlDefValueList::FilePath(m_strAppPath));
 
+    // 6. The framework's part: the context menus.
+    RegisterContextMenus();
+
     // 7. Settings, language file, settings object and drive port.
     if (!InitConfig()) {
         platform::Ui().MessageBox(TrSection(m_strLangSection, QStringLiteral("参数初始化失败")),
@@ -254,6 +258,48 @@ bool CKorvaneApp::InitInstance(const QStringList &arguments)
     KLOG("Korvane") << "1";
     ShowSplash();
     m_splashTimer.start(kSplashDelayMs);
+    return true;
+}
+
+void CKorvaneApp::RegisterContextMenus()
+{
+    // The framework's edit command ids, so an edit control's own handlers take them.
+    platform::AddContextMenu(QString::fromLatin1(kEditMenuName), kEditMenuResId,
+                             {{QStringLiteral("剪切(&T)"), 57635},
+                              {QStringLiteral("复制(&C)"), 57634},
+                              {QStringLiteral("粘贴(&P)"), 57637}});
+}
+
+void CKorvaneApp::ClosePort()
+{
+    m_bOnline = FALSE;
+    m_bDriveInfoRead = false;
+    g_SysParam.ClosePort();
+    const QString text = TrSection(m_strLangSection, QStringLiteral("成功关闭COM%d (波特率%d)!"));
+    platform::Ui().MessageBox(FillLangPlaces(text, {QString::number(g_SysParam.m_nComNum), QString::number(g_SysParam.m_nComBaud)}),
+                              TrSection(m_strLangSection, QStringLiteral("提示")), MB_OK, m_pMainFrame.get());
+}
+
+void CKorvaneApp::ShowCommSettings()
+{
+    // The communication settings dialog is not part of this version yet: nothing opens and
+    // the link state stays as it is.
+    KLOG("Korvane") << "communication settings dialog not available";
+}
+
+bool CKorvaneApp::ChangeProduct(int nProductID)
+{
+    // The port closes first so no transaction runs against a drive whose parameter set is
+    // being replaced; it reopens only when the new set is in place.
+    g_SysParam.ClosePort();
+    CDataProject loaded;
+    // Loading may tell the user why it failed: the link lock is not held here.
+    if (!g_SysParam.m_ProjectDatabase.LoadDefaultDatabase(loaded, nProductID))
+        return false;
+    std::lock_guard lock(g_SysParam.m_csSerial);
+    g_SysParam.m_ProjectDatabase.m_nProductID = nProductID;
+    g_SysParam.m_ProjectDatabase.m_Project = loaded;
+    g_SysParam.OpenPortFromSettings();
     return true;
 }
 

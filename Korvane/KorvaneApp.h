@@ -51,6 +51,21 @@ public:
     CKorvaneDoc *Document() const { return m_pDocument.get(); }
     CDlgLoad *Splash() const { return m_pSplash.get(); }
 
+    // Operations of the main frame's commands and status timer (GUI thread).
+    // Clears m_bOnline and m_bDriveInfoRead, closes the port and tells the user which port
+    // closed.
+    void ClosePort();
+    // The communication settings dialog, modal.
+    void ShowCommSettings();
+    // Switches to another product's parameter set from the default database: the port is
+    // closed, the set loaded, and the port opened again. When loading fails the product in
+    // use stays and the port stays closed; the answer is then false.
+    bool ChangeProduct(int nProductID);
+    // Registers the edit popup (Cut, Copy, Paste) under kEditMenuName.
+    static void RegisterContextMenus();
+    static constexpr const char *kEditMenuName = "My menu";
+    static constexpr int kEditMenuResId = 130;
+
     // View and function settings in m_strAppPath + "/SysSet.ini"; both do nothing without a
     // main frame, and loading keeps every default when the file is missing.
     void LoadSysSetIni();

@@ -31,7 +31,7 @@
 class CRunData {
 public:
     QString sNum;
-    long iValue = 0;
+    std::int32_t iValue = 0;
     BOOL bOk = FALSE;
 };
 
@@ -57,6 +57,8 @@ public:
                                  const QString &file);
     // Program directory with a trailing '/'.
     static QString GetProgramDir();
+    // Where recipe files are looked for until the user picks a folder: the user's home.
+    static QString DefaultRecipePath();
     void IgnoreString(const QString &) {}
 
     // The device the port opens: $KORVANE_DEVICE when set, else [SerialPort] DevicePath, else
@@ -84,6 +86,9 @@ public:
     CDataAxisParameter *FindActiveAxis(int deviceId);
     CDataAxisSystem *FindActiveProductSystem(int productId);
     CDBDataProducts *FindCurrentProduct();
+    // The current device's loaded-value map: parameter code to the value the content held
+    // when it was loaded. Without a current device, an empty map (valid until the next call).
+    QMap<QString, std::int32_t> &GetCurrentDeviceSelects();
     BOOL FindParamByCode(const QString &code, CDBDataParameter *out);
     BOOL AppendGroupParameters(const QString &groupNo, QList<CDBDataParameter> &list);
     // Tells the user when the value lies outside its range; always TRUE.
@@ -177,7 +182,7 @@ public:
     std::atomic<int> m_nDriveStatus{0};
     QString m_strConfigFile;
     QString m_strParamsDataPath;
-    QString m_strRecipePath = QStringLiteral("C:\\");
+    QString m_strRecipePath = DefaultRecipePath();
     std::atomic<int> m_nLinkWord{0};
     CLinkLock m_csSerial;
     std::atomic<BOOL> g_bDriveSampling{FALSE};
@@ -197,6 +202,7 @@ private:
     QString ReadVersion(WORD addr);
     void RestoreDefaultLink();
 
+    QMap<QString, std::int32_t> m_mapNoDeviceSelects;  // answered when there is no current device
     bool m_bInitialised = false;
     bool m_bCustomGroupsLoadFailed = false;
 };

@@ -180,12 +180,14 @@ void CReadQueue::ReadParameters(CSysParam &sys, CReadRequest &request,
             if (p.dwWidth == 16) {
                 ok = sys.m_ModbusRTU.ReadRegister(addr, &sys.m_SeriesPort, station, &value);
                 if (ok)
-                    p.iCurValue = p.bSign ? long(std::int16_t(value & 0xFFFF)) : long(value & 0xFFFF);
+                    p.iCurValue = p.bSign ? std::int32_t(std::int16_t(value & 0xFFFF)) : std::int32_t(value & 0xFFFF);
             } else if (p.dwWidth == 32) {
                 ok = sys.m_ModbusRTU.ReadRegister32(addr, &sys.m_SeriesPort, station, &value,
                                                     lowWordFirst);
+                // The register's 32-bit pattern, whatever its sign: that is what a save and
+                // a reopen keep.
                 if (ok)
-                    p.iCurValue = p.bSign ? long(std::int32_t(value)) : long(std::uint32_t(value));
+                    p.iCurValue = std::int32_t(value);
             }
             request.m_arrReadOk[std::size_t(i)] = ok != FALSE;
             // The drive is not there: every further read would only wait out its time-out.
