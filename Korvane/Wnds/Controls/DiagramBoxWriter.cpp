@@ -40,11 +40,14 @@ void RecordRange(const CDBDataParameter &record, long *lo, long *hi)
 {
     const long regLo = record.bSign ? -32768 : 0;
     const long regHi = record.bSign ? 32767 : 65535;
-    *lo = std::max(record.iMin, regLo);
-    *hi = std::min(record.iMax, regHi);
+    *lo = std::max<long>(record.iMin, regLo);
+    *hi = std::min<long>(record.iMax, regHi);
 }
 
-CDiagramBoxWriter::CDiagramBoxWriter(platform::WindowRef page) : m_page(std::move(page)) {}
+CDiagramBoxWriter::CDiagramBoxWriter(platform::MessageTarget *page)
+    : m_page(page), m_worker(page, "diagram box writer")
+{
+}
 
 CDiagramBoxWriter::~CDiagramBoxWriter()
 {
@@ -53,12 +56,14 @@ CDiagramBoxWriter::~CDiagramBoxWriter()
 
 void CDiagramBoxWriter::Write(int id, unsigned generation, std::vector<WORD> registers, WORD value)
 {
-    std::lock_guard lock(m_mx);
-    if (m_bStop)
-        return;
-    m_jobs.push_back({id, generation, std::move(registers), value});
-    if (!m_thread.joinable())
-        m_thread = std::thread([this] { Run(); });
+    {
+        std::lock_guard lock(m_mx);
+        if (m_bStopped || m_worker.StopRequested())
+            return;
+        m_jobs.push_back({id, generation, std::move(registers), value});
+    }
+    if (!m_worker.IsRunning())
+        m_worker.Start([this](const std::atomic<bool> &stop) { Run(stop); });
     m_cv.notify_one();
 }
 
@@ -66,13 +71,11 @@ void CDiagramBoxWriter::Stop()
 {
     {
         std::lock_guard lock(m_mx);
-        m_bStop = true;
+        m_bStopped = true;
         m_jobs.clear();
     }
     m_cv.notify_all();
-    // The worker only posts, never sends, so it never waits on this thread.
-    if (m_thread.joinable())
-        m_thread.join();
+    m_worker.Stop();
 }
 
 bool CDiagramBoxWriter::IsIdle() const
@@ -88,21 +91,21 @@ bool CDiagramBoxWriter::WriteOnce(WORD reg, WORD value, DWORD *error)
         *error = CModbusRTU::kErrBadReply;
         return false;
     }
-    // The error belongs to this transaction only while the lock is still held.
-    std::lock_guard lock(sys->m_csSerial);
-    const bool ok = sys->WriteReg(reg, value);
-    *error = ok ? 0 : sys->m_ModbusRTU.m_dwLastError;
+    const bool ok = sys->WriteReg(reg, value, CSysParam::LinkWait::Block, 1);
+    *error = ok ? 0 : CSysParam::LastLinkError();
     return ok;
 }
 
-void CDiagramBoxWriter::Run()
+void CDiagramBoxWriter::Run(const std::atomic<bool> &stop)
 {
     for (;;) {
         Job job;
         {
             std::unique_lock lock(m_mx);
-            m_cv.wait(lock, [this] { return m_bStop || !m_jobs.empty(); });
-            if (m_bStop)
+            // The stop flag is the worker's own: it is polled, not signalled.
+            while (!stop && m_jobs.empty())
+                m_cv.wait_for(lock, std::chrono::milliseconds(20));
+            if (stop)
                 return;
             job = std::move(m_jobs.front());
             m_jobs.pop_front();
@@ -111,27 +114,19 @@ void CDiagramBoxWriter::Run()
         auto outcome = std::make_shared<BoxWriteOutcome>();
         outcome->id = job.id;
         outcome->generation = job.generation;
-        bool stopped = false;
         for (WORD reg : job.registers) {
             bool ok = false;
             DWORD error = 0;
-            for (int t = 0; t < kTries && !ok; ++t) {
-                {
-                    std::lock_guard lock(m_mx);
-                    stopped = m_bStop;
-                }
-                if (stopped)
-                    break;
+            for (int t = 0; t < kTries && !ok && !stop; ++t)
                 ok = WriteOnce(reg, job.value, &error);
-            }
-            if (stopped)
+            if (stop)
                 break;
             if (!ok) {
                 outcome->failed.push_back(reg);
                 outcome->lastError = error;
             }
         }
-        if (!stopped)
+        if (!stop)
             platform::PostMessage(m_page, UM_DIAGRAM_WRITE_DONE, static_cast<WPARAM>(job.id), 0, outcome);
         std::lock_guard lock(m_mx);
         m_bBusy = false;

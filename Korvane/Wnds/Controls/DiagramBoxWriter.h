@@ -4,6 +4,7 @@
 // registers (each with up to six tries) away from the GUI thread and posts the outcome to the
 // page. All drive access of the diagram pages goes through CDiagramBoxWriter::WriteOnce.
 #include "platform/Messages.h"
+#include "platform/PageWorker.h"
 #include "platform/WinTypes.h"
 
 #include <QString>
@@ -11,7 +12,6 @@
 #include <condition_variable>
 #include <deque>
 #include <mutex>
-#include <thread>
 #include <vector>
 
 class CDBDataParameter;
@@ -45,7 +45,8 @@ class CDiagramBoxWriter
 public:
     static constexpr int kTries = 6;
 
-    explicit CDiagramBoxWriter(platform::WindowRef page);
+    // The page owns the writer; the page's DestroyWindow stops it with its other workers.
+    explicit CDiagramBoxWriter(platform::MessageTarget *page);
     ~CDiagramBoxWriter();
     CDiagramBoxWriter(const CDiagramBoxWriter &) = delete;
     CDiagramBoxWriter &operator=(const CDiagramBoxWriter &) = delete;
@@ -58,7 +59,7 @@ public:
     // True while nothing is queued or being written.
     bool IsIdle() const;
 
-    // One write transaction under the link lock: the codec's error in *error on failure.
+    // One write transaction (the link taken for it alone): the reason in *error on failure.
     static bool WriteOnce(WORD reg, WORD value, DWORD *error);
 
 private:
@@ -69,13 +70,13 @@ private:
         std::vector<WORD> registers;
         WORD value = 0;
     };
-    void Run();
+    void Run(const std::atomic<bool> &stop);
 
     platform::WindowRef m_page;
     mutable std::mutex m_mx;
     std::condition_variable m_cv;
     std::deque<Job> m_jobs;
     bool m_bBusy = false;
-    bool m_bStop = false;
-    std::thread m_thread;
+    bool m_bStopped = false;
+    platform::PageWorker m_worker;
 };

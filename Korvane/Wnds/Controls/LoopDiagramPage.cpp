@@ -20,7 +20,7 @@ CLoopDiagramPage::CLoopDiagramPage(int nIDTemplate, int nPlaceholderId, const QR
                                    const char *logSource, int lastEditId)
     : CDialogExMid(nIDTemplate), m_pWndDiagram(container), m_rcPlaceholder(placeholderDlu),
       m_pszLogSource(logSource), m_nLastEditId(lastEditId),
-      m_writer(platform::WindowRef(static_cast<platform::MessageTarget *>(this)))
+      m_writer(static_cast<platform::MessageTarget *>(this))
 {
     m_pWndDiagram->setParent(this);
     platform::SetCtrlId(m_pWndDiagram, nPlaceholderId);
