@@ -29,17 +29,7 @@ public:
         SetSysParam(&m_sysParam);
         SetReadQueue(&m_queue);
         // The database layer tells the user through the same prompts as the rest of the program.
-        SetDbMessageSink([](DbMessageKind kind, const QString &text) {
-            if (kind == DbMessageKind::DesktopAlert) {
-                platform::DesktopAlertRequest alert;
-                alert.text = TrText(text);
-                alert.caption = TrText(QStringLiteral("温馨提示："));
-                platform::Ui().DesktopAlert(alert);
-            } else {
-                platform::Ui().MessageBox(TrText(text), TrText(QStringLiteral("提示")),
-                                          MB_OK | MB_ICONWARNING);
-            }
-        });
+        SetDbMessageSink(TellUserOfDbMessage);
         return m_sysParam.Init() != FALSE;
     }
 
@@ -52,6 +42,19 @@ private:
     CReadQueue m_queue;
 };
 
+}
+
+void TellUserOfDbMessage(DbMessageKind kind, const QString &text)
+{
+    if (kind == DbMessageKind::DesktopAlert) {
+        platform::DesktopAlertRequest alert;
+        alert.seconds = kProjectAlertSeconds;
+        alert.text = TrText(text);
+        alert.caption = TrText(QStringLiteral("温馨提示："));
+        platform::Ui().DesktopAlert(alert);
+    } else {
+        platform::Ui().MessageBox(TrText(text), TrText(QStringLiteral("提示")), MB_OK | MB_ICONWARNING);
+    }
 }
 
 std::unique_ptr<IAppDriveLink> CreateAppDriveLink(CSysParam &sysParam)

@@ -121,6 +121,10 @@ void CDialogExMid::EndDialog(int nResult)
 
 void CDialogExMid::DestroyWindow()
 {
+    // A window with workers of its own ends them here: its mailbox goes first, so that a
+    // worker waiting on the window is released, then the workers are stopped and joined.
+    if (HasWorkers())
+        StopWorkersForGood();
     if (!m_bCreated)
         return;
     OnDestroy();

@@ -74,6 +74,8 @@ public:
     int DoModal();
     // Ends a modal run; hides a modeless window; does nothing to a page.
     void EndDialog(int nResult);
+    // Ends the window; one with workers of its own (platform::PageWorker) detaches its
+    // mailbox and stops and joins them first, and is not created again.
     void DestroyWindow();
     bool IsCreated() const { return m_bCreated; }
     bool IsPage() const;

@@ -1,5 +1,6 @@
 #include "DlgShowTip.h"
 
+#include "AppFlags.h"
 #include "Resources.h"
 #include "platform/ControlId.h"
 
@@ -8,22 +9,6 @@
 #include <QLabel>
 #include <QPixmap>
 #include <QPushButton>
-
-namespace {
-struct AppFlags
-{
-    BOOL *isDangerWnd = nullptr;
-    BOOL *jog = nullptr;
-    BOOL *inertia = nullptr;
-    BOOL *analyse = nullptr;
-};
-AppFlags g_appFlags;
-}
-
-void CDlgShowTip::BindAppFlags(BOOL *pIsDangerWnd, BOOL *pJog, BOOL *pInertia, BOOL *pAnalyse)
-{
-    g_appFlags = {pIsDangerWnd, pJog, pInertia, pAnalyse};
-}
 
 CDlgShowTip::CDlgShowTip(QWidget *pParent)
     : CDialogExMid(IDD, pParent), m_strImagePath(QStringLiteral(":/res/JogTip.png"))
@@ -85,6 +70,5 @@ void CDlgShowTip::OnDontShowClicked()
 {
     if (m_pDontShowAgain)
         *m_pDontShowAgain = m_pDontShow->isChecked() ? TRUE : FALSE;
-    if (g_appFlags.isDangerWnd && g_appFlags.jog && g_appFlags.inertia && g_appFlags.analyse)
-        *g_appFlags.isDangerWnd = (!*g_appFlags.jog && !*g_appFlags.inertia && !*g_appFlags.analyse) ? TRUE : FALSE;
+    GetAppFlags()->UpdateDangerWnd();
 }

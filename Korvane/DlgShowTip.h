@@ -21,15 +21,13 @@ public:
 
     explicit CDlgShowTip(QWidget *pParent = nullptr);
 
-    // The application's prompt flags: whether any prompt is shown at all, and the three
-    // "do not show again" flags of the jog, inertia and analysis aids. Bound once at start-up.
-    static void BindAppFlags(BOOL *pIsDangerWnd, BOOL *pJog, BOOL *pInertia, BOOL *pAnalyse);
-
     bool OnInitDialog() override;
     void OnSize(int cx, int cy) override;
 
     QString m_strImagePath;
     QSize m_sizeImage{0, 0};
+    // The caller's "do not show again" flag, normally one of the application's per-aid flags
+    // (GetAppFlags()); the box writes it and recomputes the application's m_bIsDangerWnd.
     BOOL *m_pDontShowAgain = nullptr;
 
 private:

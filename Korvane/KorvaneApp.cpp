@@ -10,6 +10,8 @@
 #include "SysLog.h"
 #include "TraceLog.h"
 #include "UserCtrlDefValue.h"
+#include "Wnds/scope/ScopeSettings.h"
+#include "platform/ContextMenus.h"
 #include "platform/IniFile.h"
 #include "platform/LanguageConf.h"
 #include "platform/UiServices.h"
@@ -40,11 +42,13 @@ QString ReadSetting(const platform::IniFile &ini, const QString &section, const 
 }
 
 // An empty or missing value keeps the member; only "1" is true.
-void ReadFlag(const platform::IniFile &ini, const QString &section, const QString &key, bool &member)
+// The frame keeps its switches as bool, the application's flags are BOOL.
+template <typename Flag>
+void ReadFlag(const platform::IniFile &ini, const QString &section, const QString &key, Flag &member)
 {
     const QString v = ReadSetting(ini, section, key);
     if (!v.isEmpty())
-        member = v == QStringLiteral("1");
+        member = v == QStringLiteral("1") ? Flag(1) : Flag(0);
 }
 
 void ReadColour(const platform::IniFile &ini, const QString &key, COLORREF &member)
@@ -58,20 +62,20 @@ void ReadColour(const platform::IniFile &ini, const QString &key, COLORREF &memb
 struct FunctionFlag
 {
     const char *key;
-    bool CKorvaneApp::*member;
+    BOOL CAppFlags::*member;
 };
 const FunctionFlag kFunctionFlags[] = {
-    {"bIsEnterWriteDriver", &CKorvaneApp::m_bIsEnterWriteDriver},
-    {"bScopeShowCursor", &CKorvaneApp::m_bScopeShowCursor},
-    {"bScopeIsOnce", &CKorvaneApp::m_bScopeIsOnce},
-    {"bScopeCheckCh1", &CKorvaneApp::m_bScopeCheckCh1},
-    {"bScopeCheckCh2", &CKorvaneApp::m_bScopeCheckCh2},
-    {"bScopeCheckCh3", &CKorvaneApp::m_bScopeCheckCh3},
-    {"bScopeCheckCh4", &CKorvaneApp::m_bScopeCheckCh4},
-    {"bIsDangerWnd", &CKorvaneApp::m_bIsDangerWnd},
-    {"m_bIsDangerJogMoveWnd", &CKorvaneApp::m_bIsDangerJogMoveWnd},
-    {"m_bIsDangerInertiaWnd", &CKorvaneApp::m_bIsDangerInertiaWnd},
-    {"m_bIsDangerAnalyseWnd", &CKorvaneApp::m_bIsDangerAnalyseWnd},
+    {"bIsEnterWriteDriver", &CAppFlags::m_bIsEnterWriteDriver},
+    {"bScopeShowCursor", &CAppFlags::m_bScopeShowCursor},
+    {"bScopeIsOnce", &CAppFlags::m_bScopeIsOnce},
+    {"bScopeCheckCh1", &CAppFlags::m_bScopeCheckCh1},
+    {"bScopeCheckCh2", &CAppFlags::m_bScopeCheckCh2},
+    {"bScopeCheckCh3", &CAppFlags::m_bScopeCheckCh3},
+    {"bScopeCheckCh4", &CAppFlags::m_bScopeCheckCh4},
+    {"bIsDangerWnd", &CAppFlags::m_bIsDangerWnd},
+    {"m_bIsDangerJogMoveWnd", &CAppFlags::m_bIsDangerJogMoveWnd},
+    {"m_bIsDangerInertiaWnd", &CAppFlags::m_bIsDangerInertiaWnd},
+    {"m_bIsDangerAnalyseWnd", &CAppFlags::m_bIsDangerAnalyseWnd},
 };
 
 CMainFrame *FindMainFrame()
@@ -96,6 +100,7 @@ CKorvaneApp::CKorvaneApp() : m_pDriveLink(CreateAppDriveLink(g_SysParam))
 {
     Q_ASSERT(!g_pApp);
     g_pApp = this;
+    SetAppFlags(this);
     m_splashTimer.setSingleShot(true);
     m_splashTimer.setTimerType(Qt::PreciseTimer);
     QObject::connect(&m_splashTimer, &QTimer::timeout, [this] { OnSplashDelayOver(); });
@@ -111,6 +116,8 @@ CKorvaneApp::~CKorvaneApp()
     m_pMainFrame.reset();
     m_pDocument.reset();
     m_pDriveLink.reset();
+    if (GetAppFlags() == this)
+        SetAppFlags(nullptr);
     g_pApp = nullptr;
 }
 
@@ -223,6 +230,9 @@ bool CKorvaneApp::InitInstance(const QStringList &arguments)
     // 5. Remembered control values.
     CUserCtrlDefValueList::GetInstance()->LoadFromFile(CUserCtrlDefValueList::FilePath(m_strAppPath));
 
+    // 6. The framework's part: the context menus.
+    RegisterContextMenus();
+
     // 7. Settings, language file, settings object and drive port.
     if (!InitConfig()) {
         platform::Ui().MessageBox(TrSection(m_strLangSection, QStringLiteral("参数初始化失败")),
@@ -248,6 +258,48 @@ bool CKorvaneApp::InitInstance(const QStringList &arguments)
     KLOG("Korvane") << "1";
     ShowSplash();
     m_splashTimer.start(kSplashDelayMs);
+    return true;
+}
+
+void CKorvaneApp::RegisterContextMenus()
+{
+    // The framework's edit command ids, so an edit control's own handlers take them.
+    platform::AddContextMenu(QString::fromLatin1(kEditMenuName), kEditMenuResId,
+                             {{QStringLiteral("剪切(&T)"), 57635},
+                              {QStringLiteral("复制(&C)"), 57634},
+                              {QStringLiteral("粘贴(&P)"), 57637}});
+}
+
+void CKorvaneApp::ClosePort()
+{
+    m_bOnline = FALSE;
+    m_bDriveInfoRead = false;
+    g_SysParam.ClosePort();
+    const QString text = TrSection(m_strLangSection, QStringLiteral("成功关闭COM%d (波特率%d)!"));
+    platform::Ui().MessageBox(FillLangPlaces(text, {QString::number(g_SysParam.m_nComNum), QString::number(g_SysParam.m_nComBaud)}),
+                              TrSection(m_strLangSection, QStringLiteral("提示")), MB_OK, m_pMainFrame.get());
+}
+
+void CKorvaneApp::ShowCommSettings()
+{
+    // The communication settings dialog is not part of this version yet: nothing opens and
+    // the link state stays as it is.
+    KLOG("Korvane") << "communication settings dialog not available";
+}
+
+bool CKorvaneApp::ChangeProduct(int nProductID)
+{
+    // The port closes first so no transaction runs against a drive whose parameter set is
+    // being replaced; it reopens only when the new set is in place.
+    g_SysParam.ClosePort();
+    CDataProject loaded;
+    // Loading may tell the user why it failed: the link lock is not held here.
+    if (!g_SysParam.m_ProjectDatabase.LoadDefaultDatabase(loaded, nProductID))
+        return false;
+    std::lock_guard lock(g_SysParam.m_csSerial);
+    g_SysParam.m_ProjectDatabase.m_nProductID = nProductID;
+    g_SysParam.m_ProjectDatabase.m_Project = loaded;
+    g_SysParam.OpenPortFromSettings();
     return true;
 }
 
@@ -331,6 +383,8 @@ int CKorvaneApp::ExitInstance()
     if (!m_strAppPath.isEmpty())
         CUserCtrlDefValueList::GetInstance()->SaveToFile(CUserCtrlDefValueList::FilePath(m_strAppPath));
     DestroySplash();
+    // Stops and joins the oscilloscope's acquisition threads before their object goes.
+    CScopeSettings::DestroyInstance();
 
     // The worker may be waiting on the GUI thread (a message it sends, a box it shows): keep
     // the events flowing while it winds down.

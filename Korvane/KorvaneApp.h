@@ -7,6 +7,7 @@
 // main() builds the one object (reachable as theApp), calls InitInstance, runs the event loop,
 // then ExitInstance, and destroys the object before the QApplication.
 #include "AppDriveLink.h"
+#include "AppFlags.h"
 #include "SYSPARAM/SysParam.h"
 #include "platform/ColorRef.h"
 
@@ -26,7 +27,9 @@ constexpr int kStartupFailedExitCode = 1;
 // How long the main window stays hidden behind the splash window.
 constexpr int kSplashDelayMs = 2000;
 
-class CKorvaneApp
+// The application's switches (CAppFlags) are members of the application itself, so theApp.m_bOnline
+// and GetAppFlags()->m_bOnline are one flag; the constructor installs them.
+class CKorvaneApp : public CAppFlags
 {
 public:
     CKorvaneApp();
@@ -47,6 +50,21 @@ public:
     CMainFrame *MainFrame() const { return m_pMainFrame.get(); }
     CKorvaneDoc *Document() const { return m_pDocument.get(); }
     CDlgLoad *Splash() const { return m_pSplash.get(); }
+
+    // Operations of the main frame's commands and status timer (GUI thread).
+    // Clears m_bOnline and m_bDriveInfoRead, closes the port and tells the user which port
+    // closed.
+    void ClosePort();
+    // The communication settings dialog, modal.
+    void ShowCommSettings();
+    // Switches to another product's parameter set from the default database: the port is
+    // closed, the set loaded, and the port opened again. When loading fails the product in
+    // use stays and the port stays closed; the answer is then false.
+    bool ChangeProduct(int nProductID);
+    // Registers the edit popup (Cut, Copy, Paste) under kEditMenuName.
+    static void RegisterContextMenus();
+    static constexpr const char *kEditMenuName = "My menu";
+    static constexpr int kEditMenuResId = 130;
 
     // View and function settings in m_strAppPath + "/SysSet.ini"; both do nothing without a
     // main frame, and loading keeps every default when the file is missing.
@@ -74,19 +92,7 @@ public:
     QString m_strLanguage;
     bool m_bDriveInfoRead = false;
     bool m_bProductChecked = false;
-    bool m_bIsEnterWriteDriver = true;
-    bool m_bScopeShowCursor = true;
-    bool m_bScopeIsOnce = false;
-    bool m_bScopeCheckCh1 = false;
-    bool m_bScopeCheckCh2 = false;
-    bool m_bScopeCheckCh3 = false;
-    bool m_bScopeCheckCh4 = false;
-    bool m_bIsDangerWnd = true;
-    bool m_bIsDangerJogMoveWnd = false;
-    bool m_bIsDangerAnalyseWnd = false;
-    bool m_bIsDangerInertiaWnd = false;
     int m_nLogLevel = 0;
-    bool m_bOnline = false;
     int m_nExitCode = 0;
 
 private:

@@ -159,3 +159,28 @@ void TranslateViewControls(QWidget *view)
     const IniFile ini(GetLangText().m_strLangFile);
     TranslateControls(view, ini, QStringLiteral("VIEW"), kScopeViewResId);
 }
+
+QString FillLangPlaces(const QString &format, const QStringList &values)
+{
+    QString out;
+    int next = 0;
+    for (int i = 0; i < format.size(); ++i) {
+        const QChar c = format[i];
+        if (c == QLatin1Char('%') && i + 1 < format.size()) {
+            const QChar k = format[i + 1];
+            if (k == QLatin1Char('%')) {
+                out += c;
+                ++i;
+                continue;
+            }
+            if ((k == QLatin1Char('s') || k == QLatin1Char('d')) && next < values.size()) {
+                out += values[next++];
+                ++i;
+                continue;
+            }
+        }
+        out += c;
+    }
+    return out;
+}
+

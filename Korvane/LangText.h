@@ -4,6 +4,7 @@
 // "config/english_US.ini", chosen by "config/setting.ini"), and the start-up check of the
 // translator of fixed source texts (platform/LanguageConf.h).
 #include <QString>
+#include <QStringList>
 #include <functional>
 
 class QWidget;
@@ -49,6 +50,9 @@ void SetLanguage(const QString &language);
 QString ReadLangIniString(const QString &section, const QString &key);
 // ReadLangIniString("String", key).
 QString LoadLangString(const QString &key);
+// Fills a language text's "%s" and "%d" places in order with the given values ("%%" is one
+// '%'). The texts come from files the user may edit, so they never reach printf.
+QString FillLangPlaces(const QString &format, const QStringList &values);
 // The escapes of the language files turned into their characters.
 QString ReplaceLangEscapes(QString text);
 

@@ -1,5 +1,8 @@
 #include "platform/Messages.h"
 
+#include "platform/BlockingCheck.h"
+#include "platform/PageWorker.h"
+
 #include <QCoreApplication>
 #include <QEvent>
 #include <QThread>
@@ -18,10 +21,17 @@ namespace detail {
 // lock, and the target clears it before it goes.
 struct Mailbox
 {
+    // The newest payload of a PostLatest message not yet handled.
+    struct Latest
+    {
+        std::shared_ptr<void> payload;
+        const std::type_info *type = nullptr;
+    };
     std::mutex lock;
     MessageTarget *target = nullptr;
     QObject *hook = nullptr;
     QThread *thread = nullptr;
+    std::map<UINT, Latest> latest;  // under lock
 };
 
 namespace {
@@ -29,6 +39,7 @@ namespace {
 const QEvent::Type kPostedType = static_cast<QEvent::Type>(QEvent::registerEventType());
 const QEvent::Type kSentType = static_cast<QEvent::Type>(QEvent::registerEventType());
 const QEvent::Type kBroadcastType = static_cast<QEvent::Type>(QEvent::registerEventType());
+const QEvent::Type kLatestType = static_cast<QEvent::Type>(QEvent::registerEventType());
 
 class PostedMessageEvent : public QEvent
 {
@@ -99,6 +110,21 @@ public:
                 m_target->Dispatch(pe->msg, pe->wParam, pe->lParam, nullptr, nullptr);
             return true;
         }
+        if (e->type() == kLatestType) {
+            auto *pe = static_cast<PostedMessageEvent *>(e);
+            Mailbox::Latest newest;
+            {
+                const auto &box = m_target->m_box;
+                std::lock_guard<std::mutex> g(box->lock);
+                auto it = box->latest.find(pe->msg);
+                if (it == box->latest.end() || !box->target)
+                    return true;
+                newest = std::move(it->second);
+                box->latest.erase(it);
+            }
+            m_target->Dispatch(pe->msg, 0, 0, std::move(newest.payload), newest.type);
+            return true;
+        }
         if (e->type() == kSentType) {
             auto *se = static_cast<SentMessageEvent *>(e);
             se->Answer(m_target->Dispatch(se->msg, se->wParam, se->lParam, nullptr, nullptr));
@@ -142,6 +168,8 @@ LRESULT SendMessage(const WindowRef &target, UINT msg, WPARAM wParam, LPARAM lPa
         g.unlock();
         return t->Dispatch(msg, wParam, lParam, nullptr, nullptr);
     }
+    if (!BlockingCallAllowed("SendMessage"))
+        return 0;
     auto answer = std::make_shared<std::promise<LRESULT>>();
     std::future<LRESULT> result = answer->get_future();
     QCoreApplication::postEvent(box->hook, new detail::SentMessageEvent(msg, wParam, lParam, answer));
@@ -160,6 +188,24 @@ bool PostMessageImpl(const WindowRef &target, UINT msg, WPARAM wParam, LPARAM lP
         return false;
     QCoreApplication::postEvent(box->hook, new detail::PostedMessageEvent(detail::kPostedType, msg, wParam,
                                                                   lParam, std::move(payload), type));
+    return true;
+}
+
+bool PostLatestImpl(const WindowRef &target, UINT msg, std::shared_ptr<void> payload,
+                    const std::type_info *type)
+{
+    const auto &box = target.m_box;
+    if (!box)
+        return false;
+    std::lock_guard<std::mutex> g(box->lock);
+    if (!box->target)
+        return false;
+    auto [it, fresh] = box->latest.try_emplace(msg);
+    it->second.payload = std::move(payload);
+    it->second.type = type;
+    if (fresh)
+        QCoreApplication::postEvent(box->hook, new detail::PostedMessageEvent(detail::kLatestType, msg, 0, 0,
+                                                                      nullptr, nullptr));
     return true;
 }
 
@@ -213,9 +259,46 @@ MessageTarget::~MessageTarget()
         std::lock_guard<std::mutex> g(m_box->lock);
         m_box->target = nullptr;
         m_box->hook = nullptr;
+        m_box->latest.clear();
     }
     // Deleting the hook drops the messages still queued for it and stops the timers.
     delete m_hook;
+}
+
+void MessageTarget::Detach()
+{
+    if (m_bDetached)
+        return;
+    m_bDetached = true;
+    {
+        std::lock_guard<std::mutex> g(m_box->lock);
+        m_box->target = nullptr;
+        m_box->latest.clear();
+    }
+    // Dropping the queued events answers every waiting sender with 0.
+    if (m_hook)
+        QCoreApplication::removePostedEvents(m_hook);
+    for (auto &[id, timer] : m_timers) {
+        timer->stop();
+        timer->deleteLater();
+    }
+    m_timers.clear();
+}
+
+void MessageTarget::RequestWorkersStop()
+{
+    for (PageWorker *w : m_workers)
+        w->RequestStop();
+}
+
+void MessageTarget::StopWorkersForGood()
+{
+    Detach();
+    RequestWorkersStop();
+    // Copied: a worker's owner may let it go while the others are joined.
+    const std::vector<PageWorker *> workers = m_workers;
+    for (PageWorker *w : workers)
+        w->Stop();
 }
 
 LRESULT MessageTarget::WindowProc(UINT msg, WPARAM wParam, LPARAM lParam)
@@ -228,6 +311,8 @@ LRESULT MessageTarget::WindowProc(UINT msg, WPARAM wParam, LPARAM lParam)
 LRESULT MessageTarget::Dispatch(UINT msg, WPARAM wParam, LPARAM lParam, std::shared_ptr<void> payload,
                                 const std::type_info *type)
 {
+    if (m_bDetached)
+        return 0;
     // Handlers may send further messages: keep the outer message's payload for after.
     std::shared_ptr<void> outerPayload = std::exchange(m_payload, std::move(payload));
     const std::type_info *outerType = std::exchange(m_payloadType, type);
@@ -240,6 +325,8 @@ LRESULT MessageTarget::Dispatch(UINT msg, WPARAM wParam, LPARAM lParam, std::sha
 bool MessageTarget::SetTimer(UINT_PTR id, UINT elapseMs)
 {
     Q_ASSERT(QThread::currentThread() == m_self->thread());
+    if (m_bDetached)
+        return false;
     QTimer *&timer = m_timers[id];
     if (!timer) {
         timer = new QTimer(m_hook);

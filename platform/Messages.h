@@ -14,6 +14,7 @@
 #include <memory>
 #include <type_traits>
 #include <typeinfo>
+#include <vector>
 
 class QTimer;
 
@@ -88,6 +89,8 @@ constexpr UINT UM_VSCOPE_LCLICK = 0x13A2;
 constexpr UINT UM_SCOPE_CAPTURE_DONE = 0x17BA;
 constexpr UINT UM_SCOPE_PROGRESS = 0x17BB;
 constexpr UINT UM_SCOPE_ROLL_FRAME = 0x17BC;
+// An acquisition thread ended by itself (posted; wParam 0 single shot, 1 roll; lParam its result).
+constexpr UINT UM_SCOPE_THREAD_ENDED = 0x17BD;
 constexpr UINT UM_SCOPE_CURSOR_REFRESH = 0x1800;
 
 // Mechanism analysis (the smoothing notice goes by two names).
@@ -100,6 +103,7 @@ constexpr UINT UM_MA_SMOOTHING_CHANGED = 0x1F4F;
 namespace platform {
 
 class MessageTarget;
+class PageWorker;
 
 namespace detail {
 struct Mailbox;
@@ -132,6 +136,7 @@ private:
     friend LRESULT SendMessage(const WindowRef &, UINT, WPARAM, LPARAM);
     friend bool PostMessageImpl(const WindowRef &, UINT, WPARAM, LPARAM, std::shared_ptr<void>,
                                 const std::type_info *);
+    friend bool PostLatestImpl(const WindowRef &, UINT, std::shared_ptr<void>, const std::type_info *);
     friend class MessageTarget;
     std::shared_ptr<detail::Mailbox> m_box;
 };
@@ -159,6 +164,18 @@ bool PostMessage(const WindowRef &target, UINT msg, WPARAM wParam, LPARAM lParam
                  std::shared_ptr<T> payload)
 {
     return PostMessageImpl(target, msg, wParam, lParam, std::move(payload), &typeid(T));
+}
+
+bool PostLatestImpl(const WindowRef &target, UINT msg, std::shared_ptr<void> payload,
+                    const std::type_info *type);
+
+// For producers faster than the GUI: at most one event per target and message is pending at
+// a time, and it carries the newest payload given (earlier ones are dropped unseen). The
+// handler reads it with Payload<T>(); wParam and lParam are 0. False when the target is gone.
+template <class T>
+bool PostLatest(const WindowRef &target, UINT msg, std::shared_ptr<T> payload)
+{
+    return PostLatestImpl(target, msg, std::move(payload), &typeid(T));
 }
 
 // Posts to every live top-level message target (the broadcast of a registered message).
@@ -191,6 +208,20 @@ public:
     WindowRef GetWindowRef() const;
     QObject *TargetObject() const { return m_self; }
 
+    // Empties the mailbox for good: queued messages are dropped, a worker waiting in
+    // SendMessage gets 0 at once, later sends and posts do nothing, timers stop, and no
+    // handler of this target runs again. Called on the GUI thread before a window stops or
+    // joins its workers, so that none of them can wait on it. Idempotent.
+    void Detach();
+    bool IsDetached() const { return m_bDetached; }
+
+    // The workers this window owns (each PageWorker given this window registers itself).
+    bool HasWorkers() const { return !m_workers.empty(); }
+    // Sets every owned worker's stop flag; returns at once.
+    void RequestWorkersStop();
+    // The end of the window's workers: Detach, stop flags, then joins while pumping events.
+    void StopWorkersForGood();
+
 protected:
     virtual void OnTimer(UINT_PTR id) {}
 
@@ -216,6 +247,9 @@ private:
     std::map<UINT_PTR, QTimer *> m_timers;
     std::shared_ptr<void> m_payload;
     const std::type_info *m_payloadType = nullptr;
+    bool m_bDetached = false;
+    friend class PageWorker;
+    std::vector<PageWorker *> m_workers;
 };
 
 }

@@ -1,5 +1,6 @@
 #include "platform/UiServices.h"
 
+#include "platform/BlockingCheck.h"
 #include "platform/PopupWindow.h"
 
 #include <QApplication>
@@ -80,12 +81,14 @@ int FirstButton(UINT type)
 
 }
 
-void RunOnGuiThread(const std::function<void()> &f)
+bool RunOnGuiThread(const std::function<void()> &f)
 {
     if (OnGuiThread()) {
         f();
-        return;
+        return true;
     }
+    if (!BlockingCallAllowed("RunOnGuiThread"))
+        return false;
     // The worker waits on a promise that the GUI thread fulfils; when the call is dropped
     // unrun (the application is going away) the broken promise releases the worker.
     auto done = std::make_shared<std::promise<void>>();
@@ -104,11 +107,15 @@ void RunOnGuiThread(const std::function<void()> &f)
     try {
         finished.get();
     } catch (const std::future_error &) {
+        return false;
     }
+    return true;
 }
 
 int UiServices::MessageBox(const QString &text, const QString &caption, UINT type, QWidget *owner)
 {
+    if (!BlockingCallAllowed("MessageBox"))
+        return IDCANCEL;
     return OnGui<int>([&] { return DoMessageBox(text, caption, type, owner); });
 }
 
@@ -119,21 +126,29 @@ bool UiServices::AskYesNo(const QString &text, const QString &caption, QWidget *
 
 std::optional<QString> UiServices::FileDialog(const FileDialogRequest &request)
 {
+    if (!BlockingCallAllowed("FileDialog"))
+        return std::nullopt;
     return OnGui<std::optional<QString>>([&] { return DoFileDialog(request); });
 }
 
 std::optional<COLORREF> UiServices::ChooseColour(COLORREF initial, QWidget *owner)
 {
+    if (!BlockingCallAllowed("ChooseColour"))
+        return std::nullopt;
     return OnGui<std::optional<COLORREF>>([&] { return DoChooseColour(initial, owner); });
 }
 
 void UiServices::DesktopAlert(const DesktopAlertRequest &request)
 {
+    if (!BlockingCallAllowed("DesktopAlert"))
+        return;
     RunOnGuiThread([&] { DoDesktopAlert(request); });
 }
 
 bool UiServices::ShellOpen(const QString &pathOrUrl)
 {
+    if (!BlockingCallAllowed("ShellOpen"))
+        return false;
     return OnGui<bool>([&] { return DoShellOpen(pathOrUrl); });
 }
 
@@ -356,13 +371,13 @@ bool ScriptedUiServices::DoShellOpen(const QString &pathOrUrl)
 
 // ---- the current services
 
-UiServices &Ui()
+UiRef Ui()
 {
     std::lock_guard<std::mutex> g(g_servicesLock);
     auto &current = CurrentServices();
     if (!current)
         current = std::make_shared<QtUiServices>();
-    return *current;
+    return UiRef(current);
 }
 
 std::shared_ptr<UiServices> SetUiServices(std::shared_ptr<UiServices> services)

@@ -2,6 +2,8 @@
 // Every message box, question, file or colour dialog, desktop alert and shell open of the program
 // goes through the current UI services. The calls may come from any thread: they run on the GUI
 // thread and the calling worker waits for the answer. Tests install ScriptedUiServices.
+// A caller holding the link lock is refused at once (platform/BlockingCheck.h): a box answers
+// IDCANCEL, a dialog nothing, a shell open false.
 #include "platform/ColorRef.h"
 #include "platform/Messages.h"
 
@@ -154,8 +156,42 @@ private:
     bool m_shellOk = true;
 };
 
+// The services now in use, shared: a call that is still running when other services are
+// installed (a worker's box at exit, a test swapping its script) keeps its own alive.
+class UiRef
+{
+public:
+    explicit UiRef(std::shared_ptr<UiServices> services) : m_services(std::move(services)) {}
+    UiServices *operator->() const { return m_services.get(); }
+    UiServices &operator*() const { return *m_services; }
+    std::shared_ptr<UiServices> Share() const { return m_services; }
+
+    int MessageBox(const QString &text, const QString &caption, UINT type = MB_OK,
+                   QWidget *owner = nullptr) const
+    {
+        return m_services->MessageBox(text, caption, type, owner);
+    }
+    bool AskYesNo(const QString &text, const QString &caption, QWidget *owner = nullptr) const
+    {
+        return m_services->AskYesNo(text, caption, owner);
+    }
+    std::optional<QString> FileDialog(const FileDialogRequest &request) const
+    {
+        return m_services->FileDialog(request);
+    }
+    std::optional<COLORREF> ChooseColour(COLORREF initial, QWidget *owner = nullptr) const
+    {
+        return m_services->ChooseColour(initial, owner);
+    }
+    void DesktopAlert(const DesktopAlertRequest &request) const { m_services->DesktopAlert(request); }
+    bool ShellOpen(const QString &pathOrUrl) const { return m_services->ShellOpen(pathOrUrl); }
+
+private:
+    std::shared_ptr<UiServices> m_services;
+};
+
 // The services now in use (the Qt ones unless others were installed).
-UiServices &Ui();
+UiRef Ui();
 // Installs services and returns the previous ones; null goes back to the Qt services.
 std::shared_ptr<UiServices> SetUiServices(std::shared_ptr<UiServices> services);
 
@@ -176,7 +212,8 @@ private:
 void SetMainWindow(QWidget *w);
 QWidget *MainWindow();
 
-// Runs f on the GUI thread and returns its result; at once when already there.
-void RunOnGuiThread(const std::function<void()> &f);
+// Runs f on the GUI thread and waits for it; at once when already there. From a thread that
+// holds the link lock it refuses (logged and counted) and returns false without running f.
+bool RunOnGuiThread(const std::function<void()> &f);
 
 }

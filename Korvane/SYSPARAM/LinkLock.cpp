@@ -1,34 +1,40 @@
 #include "SYSPARAM/LinkLock.h"
 
-#include <cassert>
+#include "platform/BlockingCheck.h"
 
-namespace {
-thread_local int t_nHeld = 0;
-}
+#include <cassert>
 
 void CLinkLock::lock()
 {
     m_mutex.lock();
-    ++t_nHeld;
+    platform::NoteNoBlockLockTaken();
 }
 
 bool CLinkLock::try_lock()
 {
     if (!m_mutex.try_lock())
         return false;
-    ++t_nHeld;
+    platform::NoteNoBlockLockTaken();
+    return true;
+}
+
+bool CLinkLock::try_lock_for(std::chrono::milliseconds ms)
+{
+    if (!m_mutex.try_lock_for(ms))
+        return false;
+    platform::NoteNoBlockLockTaken();
     return true;
 }
 
 void CLinkLock::unlock()
 {
-    --t_nHeld;
+    platform::NoteNoBlockLockReleased();
     m_mutex.unlock();
 }
 
 bool CLinkLock::HeldByThisThread()
 {
-    return t_nHeld > 0;
+    return platform::HoldsNoBlockLock();
 }
 
 void AssertLinkLockNotHeld()

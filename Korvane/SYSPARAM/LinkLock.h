@@ -1,14 +1,17 @@
 #pragma once
 // The link lock: one re-entrant lock held around every drive transaction, on any thread.
-// It also knows whether the calling thread holds it, so that code about to show a box or send
-// to a window can assert that it does not (a nested event loop could otherwise poll the drive
-// and wait on the lock forever).
+// It also knows whether the calling thread holds it: a thread holding it must not wait on
+// the GUI thread (a sent message, a box), which may itself be waiting for the link. The
+// blocking calls check this in every build (platform/BlockingCheck.h).
+#include <chrono>
 #include <mutex>
 
 class CLinkLock {
 public:
     void lock();
     bool try_lock();
+    // Waits at most `ms` for the lock.
+    bool try_lock_for(std::chrono::milliseconds ms);
     void unlock();
 
     // The names the program's older code calls.
@@ -19,7 +22,7 @@ public:
     static bool HeldByThisThread();
 
 private:
-    std::recursive_mutex m_mutex;
+    std::recursive_timed_mutex m_mutex;
 };
 
 // Debug builds stop here when the calling thread holds the link lock.

@@ -7,6 +7,7 @@
 #include "platform/IniFile.h"
 #include "platform/UiServices.h"
 
+#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 
@@ -19,32 +20,6 @@ const QString kPath = QStringLiteral("Path");
 const QString kUserManage = QStringLiteral("UserManage");
 const QString kDialog = QStringLiteral("Dialog");
 const QString kLastState = QStringLiteral("LastState");
-
-// Fills a language text's "%s" and "%d" places in order with the given values. The texts come
-// from files the user may edit, so they never reach printf.
-QString FillPlaces(const QString &format, const QStringList &values)
-{
-    QString out;
-    int next = 0;
-    for (int i = 0; i < format.size(); ++i) {
-        const QChar c = format[i];
-        if (c == QLatin1Char('%') && i + 1 < format.size()) {
-            const QChar k = format[i + 1];
-            if (k == QLatin1Char('%')) {
-                out += c;
-                ++i;
-                continue;
-            }
-            if ((k == QLatin1Char('s') || k == QLatin1Char('d')) && next < values.size()) {
-                out += values[next++];
-                ++i;
-                continue;
-            }
-        }
-        out += c;
-    }
-    return out;
-}
 
 }
 
@@ -118,6 +93,11 @@ QString CSysParam::GetProgramDir()
     return GetModulePath();
 }
 
+QString CSysParam::DefaultRecipePath()
+{
+    return QDir::homePath();
+}
+
 BOOL CSysParam::LoadSettings()
 {
     const IniFile ini(m_strConfigFile);
@@ -129,7 +109,7 @@ BOOL CSysParam::LoadSettings()
     m_strDevicePath = IniFile::NormalizePath(text(kSerialPort, QStringLiteral("DevicePath"), {}));
     m_nComBaud = ini.ReadInt(kSerialPort, QStringLiteral("ComBaud"), 57600);
     m_strProtocol = text(kSerialPort, QStringLiteral("Protocol"), QStringLiteral("8-N-2"));
-    m_strRecipePath = text(kPath, QStringLiteral("RecipePath"), QStringLiteral("C:\\"));
+    m_strRecipePath = text(kPath, QStringLiteral("RecipePath"), DefaultRecipePath());
     m_strLoginUser = text(kUserManage, QStringLiteral("LoginUser"), QStringLiteral("qorvi"));
     m_strLoginPsw = text(kUserManage, QStringLiteral("LoginPsw"), QStringLiteral("qorvi"));
     m_nClose1s = ini.ReadInt(kDialog, QStringLiteral("Close1s"), 0);
@@ -252,6 +232,14 @@ void CSysParam::SaveCustomGroups()
 
 // ---- Look-ups ---------------------------------------------------------------------------------
 
+QMap<QString, std::int32_t> &CSysParam::GetCurrentDeviceSelects()
+{
+    if (CDataDevice *device = m_ProjectDatabase.m_Project.FindDevice(m_ProjectDatabase.m_nCurDeviceID))
+        return device->m_mapLoadedValues;
+    m_mapNoDeviceSelects.clear();
+    return m_mapNoDeviceSelects;
+}
+
 CDataAxisParameter *CSysParam::FindActiveAxis(int deviceId)
 {
     CDataDevice *device = m_ProjectDatabase.m_Project.FindDevice(deviceId);
@@ -298,7 +286,7 @@ BOOL CSysParam::AppendGroupParameters(const QString &groupNo, QList<CDBDataParam
 BOOL CSysParam::CheckParamRange(const CDBDataParameter &param)
 {
     if (param.iCurValue < param.iMin || param.iCurValue > param.iMax) {
-        const QString text = FillPlaces(LoadLangString(QStringLiteral("IDS_SysParam_15")),
+        const QString text = FillLangPlaces(LoadLangString(QStringLiteral("IDS_SysParam_15")),
                                         {param.sNum, QString::number(param.iMin),
                                          QString::number(param.iMax),
                                          QString::number(param.iCurValue)});

@@ -4,10 +4,12 @@
 // the current project, the custom parameter groups and the parameter look-ups every page uses.
 //
 // Every drive transaction, on any thread, holds m_csSerial from before the request until the
-// reply is decoded:
-//     std::lock_guard lock(sys.m_csSerial);
-//     sys.m_ModbusRTU.ReadRegister(addr, &sys.m_SeriesPort, sys.m_byStation, &value);
-// The lock is never held while a message box is shown or a message is sent to a window.
+// reply is decoded. Pages use the transaction methods (ReadReg, ReadReg32, WriteReg,
+// WriteReg32, ReadBlock, RawTransaction), which take it for one transaction each; only this
+// object, the connection check and the read worker touch the codec and the port directly.
+// The GUI thread never waits on the drive for long: its calls wait a bounded time for the
+// lock, periodic GUI work only tries it. The lock is never held while a message box is shown
+// or a message is sent to a window (the blocking calls refuse and count it).
 //
 // The application owns the live instance and publishes it with SetSysParam(); other code
 // reaches it by GetSysParam(). A second instance (a page's own) that is never initialised
@@ -29,7 +31,7 @@
 class CRunData {
 public:
     QString sNum;
-    long iValue = 0;
+    std::int32_t iValue = 0;
     BOOL bOk = FALSE;
 };
 
@@ -55,6 +57,8 @@ public:
                                  const QString &file);
     // Program directory with a trailing '/'.
     static QString GetProgramDir();
+    // Where recipe files are looked for until the user picks a folder: the user's home.
+    static QString DefaultRecipePath();
     void IgnoreString(const QString &) {}
 
     // The device the port opens: $KORVANE_DEVICE when set, else [SerialPort] DevicePath, else
@@ -82,6 +86,9 @@ public:
     CDataAxisParameter *FindActiveAxis(int deviceId);
     CDataAxisSystem *FindActiveProductSystem(int productId);
     CDBDataProducts *FindCurrentProduct();
+    // The current device's loaded-value map: parameter code to the value the content held
+    // when it was loaded. Without a current device, an empty map (valid until the next call).
+    QMap<QString, std::int32_t> &GetCurrentDeviceSelects();
     BOOL FindParamByCode(const QString &code, CDBDataParameter *out);
     BOOL AppendGroupParameters(const QString &groupNo, QList<CDBDataParameter> &list);
     // Tells the user when the value lies outside its range; always TRUE.
@@ -121,10 +128,42 @@ public:
     static constexpr WORD kRegRunState = 0x8901;
     static constexpr WORD kHandshakeValue = 2;
 
-    // One transaction, under the link lock.
-    BOOL ReadReg(WORD addr, int *value);
-    BOOL ReadReg32(WORD addr, int *value);
-    BOOL WriteReg(WORD addr, WORD value);
+    // ---- Drive transactions ------------------------------------------------------------
+    // Pages reach the drive only through these: each takes the link lock for its own
+    // transaction (a retry takes it again, so others interleave), and the codec owns the
+    // purge before the request and the settling after a failure. 32-bit calls use the
+    // drive's word order. Outputs are written only on success; on failure
+    // LastLinkError() tells why (the codec's code, the drive's code, or kErrLinkBusy).
+    //
+    // How long a call waits for the link when another thread has it:
+    enum class LinkWait {
+        Auto,     // the GUI thread: Bounded; any other thread: Block
+        Block,    // as long as it takes (workers)
+        Bounded,  // at most kBoundedLinkWaitMs, about two transactions (a user's command)
+        TryOnly,  // only when the link is free at once (periodic work on the GUI thread)
+    };
+    static constexpr DWORD kErrLinkBusy = 0x1010;
+    static constexpr int kBoundedLinkWaitMs = 250;
+
+    BOOL ReadReg(WORD addr, int *value, LinkWait wait = LinkWait::Auto, int nTries = 1);
+    BOOL ReadReg32(WORD addr, int *value, LinkWait wait = LinkWait::Auto, int nTries = 1);
+    BOOL WriteReg(WORD addr, WORD value, LinkWait wait = LinkWait::Auto, int nTries = 1);
+    BOOL WriteReg32(WORD addr, DWORD value, LinkWait wait = LinkWait::Auto, int nTries = 1);
+    BOOL ReadBlock(WORD index, BYTE data[128], LinkWait wait = LinkWait::Auto, int nTries = 1);
+    // A frame built by hand: sends it, lets its frame time pass (when bSleepFrameTime),
+    // waits for dwExpected reply bytes at most dwTimeoutMs, and reads what came (at most
+    // dwCapacity). Returns the byte count; 0 with LastLinkError() when nothing could be
+    // sent or the link stayed busy.
+    DWORD RawTransaction(const BYTE *frame, DWORD dwLength, BYTE *reply, DWORD dwCapacity,
+                         DWORD dwExpected, DWORD dwTimeoutMs, LinkWait wait = LinkWait::Auto,
+                         bool bSleepFrameTime = true);
+    // Why the calling thread's last failed transaction method failed.
+    static DWORD LastLinkError();
+    // True when the link lock could be had within the time `wait` allows; the caller then
+    // holds it and must unlock it (a short run of transactions under one hold).
+    bool AcquireLink(LinkWait wait);
+    // The codec's verdict that the drive is absent (two silent exchanges in a row).
+    bool IsDriveAbsent() const { return m_ModbusRTU.IsDriveAbsent(); }
 
     // ---- Members ------------------------------------------------------------------------
     CProjectDatabase m_ProjectDatabase;
@@ -143,7 +182,7 @@ public:
     std::atomic<int> m_nDriveStatus{0};
     QString m_strConfigFile;
     QString m_strParamsDataPath;
-    QString m_strRecipePath = QStringLiteral("C:\\");
+    QString m_strRecipePath = DefaultRecipePath();
     std::atomic<int> m_nLinkWord{0};
     CLinkLock m_csSerial;
     std::atomic<BOOL> g_bDriveSampling{FALSE};
@@ -157,10 +196,13 @@ public:
     BOOL m_bEngineer = FALSE;
 
 private:
+    template <typename Call>
+    BOOL Transact(LinkWait wait, int nTries, Call call);
     void SetConnected(bool up, const char *traceWhenDown);
     QString ReadVersion(WORD addr);
     void RestoreDefaultLink();
 
+    QMap<QString, std::int32_t> m_mapNoDeviceSelects;  // answered when there is no current device
     bool m_bInitialised = false;
     bool m_bCustomGroupsLoadFailed = false;
 };

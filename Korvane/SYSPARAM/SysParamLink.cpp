@@ -7,6 +7,12 @@
 #include "platform/LanguageConf.h"
 #include "platform/UiServices.h"
 
+#include <QCoreApplication>
+#include <QThread>
+
+#include <algorithm>
+#include <chrono>
+
 #define SYSPARAM_LOG KLOG("SYSPARAM\\SysParam")
 
 namespace {
@@ -18,22 +24,104 @@ QString Hex4(int value)
 
 }
 
-BOOL CSysParam::ReadReg(WORD addr, int *value)
+namespace {
+thread_local DWORD t_dwLastLinkError = 0;
+
+bool OnGuiThread()
 {
-    std::lock_guard lock(m_csSerial);
-    return m_ModbusRTU.ReadRegister(addr, &m_SeriesPort, m_byStation, value);
+    auto *app = QCoreApplication::instance();
+    return app && QThread::currentThread() == app->thread();
+}
 }
 
-BOOL CSysParam::ReadReg32(WORD addr, int *value)
+DWORD CSysParam::LastLinkError()
 {
-    std::lock_guard lock(m_csSerial);
-    return m_ModbusRTU.ReadRegister32(addr, &m_SeriesPort, m_byStation, value, m_bLowWordFirst);
+    return t_dwLastLinkError;
 }
 
-BOOL CSysParam::WriteReg(WORD addr, WORD value)
+bool CSysParam::AcquireLink(LinkWait wait)
 {
-    std::lock_guard lock(m_csSerial);
-    return m_ModbusRTU.WriteRegister(value, &m_SeriesPort, m_byStation, addr);
+    if (wait == LinkWait::Auto)
+        wait = OnGuiThread() ? LinkWait::Bounded : LinkWait::Block;
+    switch (wait) {
+    case LinkWait::Block:
+        m_csSerial.lock();
+        return true;
+    case LinkWait::TryOnly:
+        return m_csSerial.try_lock();
+    case LinkWait::Bounded:
+    case LinkWait::Auto:
+        break;
+    }
+    return m_csSerial.try_lock_for(std::chrono::milliseconds(kBoundedLinkWaitMs));
+}
+
+template <typename Call>
+BOOL CSysParam::Transact(LinkWait wait, int nTries, Call call)
+{
+    t_dwLastLinkError = 0;
+    BOOL ok = FALSE;
+    for (int i = 0; i < std::max(nTries, 1) && !ok; ++i) {
+        if (!AcquireLink(wait)) {
+            t_dwLastLinkError = kErrLinkBusy;
+            return FALSE;
+        }
+        std::lock_guard lock(m_csSerial, std::adopt_lock);
+        ok = call();
+        t_dwLastLinkError = ok ? 0 : m_ModbusRTU.m_dwLastError;
+    }
+    return ok;
+}
+
+BOOL CSysParam::ReadReg(WORD addr, int *value, LinkWait wait, int nTries)
+{
+    return Transact(wait, nTries, [&] {
+        return m_ModbusRTU.ReadRegister(addr, &m_SeriesPort, m_byStation, value);
+    });
+}
+
+BOOL CSysParam::ReadReg32(WORD addr, int *value, LinkWait wait, int nTries)
+{
+    return Transact(wait, nTries, [&] {
+        return m_ModbusRTU.ReadRegister32(addr, &m_SeriesPort, m_byStation, value, m_bLowWordFirst);
+    });
+}
+
+BOOL CSysParam::WriteReg(WORD addr, WORD value, LinkWait wait, int nTries)
+{
+    return Transact(wait, nTries, [&] {
+        return m_ModbusRTU.WriteRegister(value, &m_SeriesPort, m_byStation, addr);
+    });
+}
+
+BOOL CSysParam::WriteReg32(WORD addr, DWORD value, LinkWait wait, int nTries)
+{
+    return Transact(wait, nTries, [&] {
+        return m_ModbusRTU.WriteRegister32(value, &m_SeriesPort, m_byStation, addr, m_bLowWordFirst);
+    });
+}
+
+BOOL CSysParam::ReadBlock(WORD index, BYTE data[128], LinkWait wait, int nTries)
+{
+    return Transact(wait, nTries, [&] {
+        return m_ModbusRTU.ReadBlock(index, &m_SeriesPort, m_byStation, data);
+    });
+}
+
+DWORD CSysParam::RawTransaction(const BYTE *frame, DWORD dwLength, BYTE *reply, DWORD dwCapacity,
+                                DWORD dwExpected, DWORD dwTimeoutMs, LinkWait wait,
+                                bool bSleepFrameTime)
+{
+    t_dwLastLinkError = 0;
+    if (!AcquireLink(wait)) {
+        t_dwLastLinkError = kErrLinkBusy;
+        return 0;
+    }
+    std::lock_guard lock(m_csSerial, std::adopt_lock);
+    const DWORD got = m_ModbusRTU.RawTransaction(&m_SeriesPort, frame, dwLength, reply, dwCapacity,
+                                                 dwExpected, dwTimeoutMs, bSleepFrameTime);
+    t_dwLastLinkError = m_ModbusRTU.m_dwLastError;
+    return got;
 }
 
 void CSysParam::RestoreDefaultLink()

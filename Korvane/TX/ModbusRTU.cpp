@@ -100,40 +100,15 @@ WORD CModbusRTU::ByteSum(const BYTE *pData, std::size_t nLength)
     return static_cast<WORD>(sum & 0xFFFF);
 }
 
-void CModbusRTU::NoteExchange(bool bAnswered, bool bAnyByte, DWORD dwTimeoutMs)
+bool CModbusRTU::DrainUntilQuiet(CSeriesPort *pPort, Clock::time_point until, bool bInBurst)
 {
-    if (bAnyByte)
-        m_nSilentExchanges = 0;
-    else if (m_nSilentExchanges < 1000)
-        ++m_nSilentExchanges;
-    m_bUnsettled = !bAnswered;
-    if (m_bUnsettled)
-        m_tSettleUntil = Clock::now() + std::chrono::milliseconds(dwTimeoutMs);
-}
-
-DWORD CModbusRTU::FollowUpMicros(int nBaud, DWORD dwRequestLength, DWORD dwReplyLength)
-{
-    // The drive's own turnaround is not known: allow it generously, this is paid only
-    // after a failure.
-    constexpr DWORD kTurnaroundMicros = 30000;
-    return CharTimeMicros(nBaud) * (dwRequestLength + dwReplyLength) +
-           std::max(QuietGapMicros(nBaud), kTurnaroundMicros);
-}
-
-bool CModbusRTU::SettleLine(CSeriesPort *pPort)
-{
-    if (!m_bUnsettled)
-        return false;
-    m_bUnsettled = false;
-    if (DriveAbsent())
-        return true;
     const auto quietGap = std::chrono::microseconds(QuietGapMicros(pPort->m_nBaud));
-    bool sawBytes = false;
+    bool sawBytes = bInBurst;
     for (;;) {
         const auto now = Clock::now();
-        if (now >= m_tSettleUntil || !pPort->m_bOpen)
+        if (now >= until || !pPort->m_bOpen)
             break;
-        auto wait = std::chrono::duration_cast<std::chrono::microseconds>(m_tSettleUntil - now);
+        auto wait = std::chrono::duration_cast<std::chrono::microseconds>(until - now);
         if (sawBytes)
             wait = std::min(wait, quietGap);
         const int waitMs = static_cast<int>((wait.count() + 999) / 1000);
@@ -145,10 +120,106 @@ bool CModbusRTU::SettleLine(CSeriesPort *pPort)
         BYTE scratch[kReplyCapacity];
         if (pPort->Read(scratch, sizeof scratch) > 0)
             sawBytes = true;
+        else if (sawBytes)
+            break;
     }
-    if (sawBytes)
+    return sawBytes;
+}
+
+DWORD CModbusRTU::FollowUpMicros(int nBaud, DWORD dwRequestLength, DWORD dwReplyLength)
+{
+    // The drive's own turnaround is not known: allow it generously, this is paid only
+    // by a different request shortly after a failure.
+    constexpr DWORD kTurnaroundMicros = 30000;
+    return CharTimeMicros(nBaud) * (dwRequestLength + dwReplyLength) +
+           std::max(QuietGapMicros(nBaud), kTurnaroundMicros);
+}
+
+CModbusRTU::Approach CModbusRTU::Prepare(CSeriesPort *pPort, const BYTE *pRequest,
+                                         DWORD dwRequestLength)
+{
+    if (!m_bUnsettled)
+        return Approach::Clean;
+    const bool same = dwRequestLength == m_dwFailedLength &&
+                      std::memcmp(pRequest, m_byFailed, dwRequestLength) == 0;
+    const bool settleTimeOver = Clock::now() >= m_tSettleUntil;
+    if (m_bListenOnly) {
+        if (settleTimeOver) {
+            m_bUnsettled = false;
+            m_bListenOnly = false;
+            return Approach::Clean;
+        }
+        return same ? Approach::Twin : Approach::Wary;
+    }
+    // A retry of the request that went unanswered: a late answer to its twin answers it too.
+    if (same && m_bFailedSilent)
+        return Approach::Twin;
+    // A different request: a late answer to the earlier one would look like its own. Let
+    // such a burst pass before sending, unless the drive has been absent (then nothing is
+    // on its way and the wait would only add to every time-out).
+    if (!settleTimeOver && !IsDriveAbsent() && DrainUntilQuiet(pPort, m_tSettleUntil))
         m_nSilentExchanges = 0;
-    return true;
+    return Approach::Wary;
+}
+
+void CModbusRTU::Conclude(CSeriesPort *pPort, Approach approach, const BYTE *pRequest,
+                          DWORD dwRequestLength, bool bAnswered, bool bAnyByte,
+                          DWORD dwTimeoutMs)
+{
+    if (bAnyByte)
+        m_nSilentExchanges = 0;
+    else if (m_nSilentExchanges < 1000)
+        ++m_nSilentExchanges;
+    if (bAnswered) {
+        if (approach == Approach::Twin) {
+            // The reply taken may have been the twin's late one, with ours still to come.
+            m_bUnsettled = true;
+            m_bListenOnly = true;
+            m_tSettleUntil = Clock::now() + std::chrono::milliseconds(dwTimeoutMs);
+        } else {
+            m_bUnsettled = false;
+            m_bListenOnly = false;
+        }
+        return;
+    }
+    m_bUnsettled = true;
+    m_bListenOnly = false;
+    m_dwFailedLength = std::min<DWORD>(dwRequestLength, sizeof m_byFailed);
+    std::memcpy(m_byFailed, pRequest, m_dwFailedLength);
+    m_bFailedSilent = !bAnyByte;
+    if (bAnyByte && pPort && pPort->m_bOpen) {
+        // Settle after the failure rather than before the next call: the rest of the
+        // burst is read away now, and then only a listen behind the next reply is needed.
+        DrainUntilQuiet(pPort, Clock::now() + std::chrono::milliseconds(dwTimeoutMs), true);
+        m_bListenOnly = true;
+    }
+    m_tSettleUntil = Clock::now() + std::chrono::milliseconds(dwTimeoutMs);
+}
+
+void CModbusRTU::WaitForReply(CSeriesPort *pPort, DWORD dwCount, DWORD dwTimeoutMs)
+{
+    if (!pPort)
+        return;
+    const auto deadline = Clock::now() + std::chrono::milliseconds(dwTimeoutMs);
+    for (;;) {
+        if (!pPort->m_bOpen)
+            return;
+        const DWORD queued = pPort->GetBytesQueued();
+        if (queued >= dwCount)
+            return;
+        const auto left =
+            std::chrono::duration_cast<std::chrono::microseconds>(deadline - Clock::now());
+        if (left.count() <= 0)
+            return;
+        if (queued > 0) {
+            std::this_thread::sleep_for(std::chrono::milliseconds(1));
+            continue;
+        }
+        const int waitMs = static_cast<int>((left.count() + 999) / 1000);
+        // Readable with nothing queued: a device condition the following Read must see.
+        if (pPort->WaitForData(waitMs) && pPort->GetBytesQueued() == 0)
+            return;
+    }
 }
 
 template <typename Expected>
@@ -219,8 +290,7 @@ BOOL CModbusRTU::RegisterTransaction(Kind kind, BYTE *pRequest, DWORD dwRequestL
         m_dwLastError = kErrShortWrite;
         return FALSE;
     }
-    const bool wary = SettleLine(pPort);
-    const bool distrust = DriveAbsent();
+    const Approach approach = Prepare(pPort, pRequest, dwRequestLength);
     if (pPort->Write(pRequest, dwRequestLength) != dwRequestLength) {
         m_dwLastError = kErrShortWrite;
         return FALSE;
@@ -233,19 +303,31 @@ BOOL CModbusRTU::RegisterTransaction(Kind kind, BYTE *pRequest, DWORD dwRequestL
     const auto expected = [kind, function](const BYTE *p, DWORD have) {
         return ExpectedRegisterReply(kind, function, p, have);
     };
-    const DWORD followUp =
-        wary ? FollowUpMicros(pPort->m_nBaud, dwRequestLength, kLongestRegisterReply) : 0;
-    const DWORD have = Receive(pPort, reply, sizeof reply, kRegisterTimeoutMs, expected, followUp);
-    const DWORD whole = expected(reply, have);
-
-    const bool wellFormed = have > 0 && whole == have && reply[0] == byStation &&
-                            (reply[1] & 0x7F) == function && CRC16(reply, have) == 0;
-    if (!wellFormed || distrust) {
-        NoteExchange(false, have > 0, kRegisterTimeoutMs);
+    const DWORD followUp = approach == Approach::Wary
+                               ? FollowUpMicros(pPort->m_nBaud, dwRequestLength, kLongestRegisterReply)
+                               : 0;
+    const DWORD timeoutMs = m_dwRegisterTimeoutMs;
+    const DWORD have = Receive(pPort, reply, sizeof reply, timeoutMs, expected, followUp);
+    DWORD whole = expected(reply, have);
+    // A twin's late answer with ours right behind it: both answer this request.
+    if (approach == Approach::Twin && whole > 0 && have > whole)
+        DrainUntilQuiet(pPort, Clock::now() + std::chrono::milliseconds(timeoutMs), true);
+    else
+        whole = have;
+    const bool isError = whole >= 2 && ((reply[1] & 0x80) != 0 ||
+                         (kind != Kind::Write16 && whole >= 4 && reply[2] == 0x80 && reply[3] == 0x01));
+    // Write replies name the register written: a late acknowledgement of another write
+    // does not pass for this one.
+    const bool isWrite = kind == Kind::Write16 || kind == Kind::Write32;
+    const bool echoRight = !isWrite || isError || (whole >= 4 && reply[2] == pRequest[2] &&
+                                                   reply[3] == pRequest[3]);
+    const bool wellFormed = whole > 0 && expected(reply, whole) == whole && reply[0] == byStation &&
+                            (reply[1] & 0x7F) == function && CRC16(reply, whole) == 0 && echoRight;
+    Conclude(pPort, approach, pRequest, dwRequestLength, wellFormed, have > 0, timeoutMs);
+    if (!wellFormed) {
         m_dwLastError = kErrBadReply;
         return FALSE;
     }
-    NoteExchange(true, true, kRegisterTimeoutMs);
     if (kind != Kind::Write16 && reply[1] == function && reply[2] == 0x80 && reply[3] == 0x01) {
         m_dwLastError = GetWord(reply + 4);
         return FALSE;
@@ -254,8 +336,39 @@ BOOL CModbusRTU::RegisterTransaction(Kind kind, BYTE *pRequest, DWORD dwRequestL
         m_dwLastError = reply[2];
         return FALSE;
     }
-    std::memcpy(pReply, reply, have);
+    std::memcpy(pReply, reply, whole);
     return TRUE;
+}
+
+DWORD CModbusRTU::RawTransaction(CSeriesPort *pPort, const BYTE *pRequest, DWORD dwRequestLength,
+                                 BYTE *pReply, DWORD dwCapacity, DWORD dwExpected,
+                                 DWORD dwTimeoutMs, bool bSleepFrameTime)
+{
+    m_dwLastError = 0;
+    if (!pPort || !pRequest || dwRequestLength == 0) {
+        m_dwLastError = kErrShortWrite;
+        return 0;
+    }
+    const Approach approach = Prepare(pPort, pRequest, dwRequestLength);
+    if (pPort->Write(pRequest, dwRequestLength) != dwRequestLength) {
+        m_dwLastError = kErrShortWrite;
+        return 0;
+    }
+    if (bSleepFrameTime)
+        std::this_thread::sleep_for(std::chrono::milliseconds(
+            CSeriesPort::GetFrameTime(dwRequestLength, pPort->m_nBaud)));
+    WaitForReply(pPort, dwExpected, dwTimeoutMs);
+    DWORD have = pReply && dwCapacity > 0 ? pPort->Read(pReply, dwCapacity) : 0;
+    bool answered = dwExpected > 0 && have >= dwExpected;
+    if (approach == Approach::Wary && answered && have == dwExpected && pPort->m_bOpen &&
+        pPort->WaitForData(static_cast<int>(
+            (FollowUpMicros(pPort->m_nBaud, dwRequestLength, dwExpected) + 999) / 1000))) {
+        if (have < dwCapacity)
+            have += pPort->Read(pReply + have, dwCapacity - have);
+        answered = false;  // more came behind it: the first part may answer another request
+    }
+    Conclude(pPort, approach, pRequest, dwRequestLength, answered, have > 0, dwTimeoutMs);
+    return have;
 }
 
 BOOL CModbusRTU::ReadRegister(WORD wAddress, CSeriesPort *pPort, BYTE byStation, int *pValue)
@@ -332,17 +445,23 @@ BOOL CModbusRTU::ReadBlock(WORD wIndex, CSeriesPort *pPort, BYTE byStation, BYTE
     request[5] = 0x40;
     AppendCrc(request, 6);
 
-    const bool wary = SettleLine(pPort);
-    const bool distrust = DriveAbsent();
+    const Approach approach = Prepare(pPort, request, sizeof request);
     if (pPort->Write(request, sizeof request) != sizeof request) {
         m_dwLastError = kErrShortWrite;
         return FALSE;
     }
     BYTE reply[kReplyCapacity];
-    const DWORD followUp =
-        wary ? FollowUpMicros(pPort->m_nBaud, sizeof request, kBlockReplyLength) : 0;
-    const DWORD have =
-        Receive(pPort, reply, sizeof reply, kBlockTimeoutMs, ExpectedBlockReply, followUp);
+    const DWORD followUp = approach == Approach::Wary
+                               ? FollowUpMicros(pPort->m_nBaud, sizeof request, kBlockReplyLength)
+                               : 0;
+    const DWORD timeoutMs = m_dwBlockTimeoutMs;
+    DWORD have = Receive(pPort, reply, sizeof reply, timeoutMs, ExpectedBlockReply, followUp);
+    const bool anyByte = have > 0;
+    if (approach == Approach::Twin && have > ExpectedBlockReply(reply, have) &&
+        ExpectedBlockReply(reply, have) > 0) {
+        have = ExpectedBlockReply(reply, have);
+        DrainUntilQuiet(pPort, Clock::now() + std::chrono::milliseconds(timeoutMs), true);
+    }
 
     // The reply is whole when it is a drive error reply or a block with sum and header right.
     bool answered = false;
@@ -363,12 +482,7 @@ BOOL CModbusRTU::ReadBlock(WORD wIndex, CSeriesPort *pPort, BYTE byStation, BYTE
     } else {
         error = kErrBlockLength;
     }
-    if (distrust && have > 0) {
-        NoteExchange(false, true, kBlockTimeoutMs);
-        m_dwLastError = have < kBlockErrorLength ? kErrBlockShort : kErrBlockLength;
-        return FALSE;
-    }
-    NoteExchange(answered, have > 0, kBlockTimeoutMs);
+    Conclude(pPort, approach, request, sizeof request, answered, anyByte, timeoutMs);
     if (!answered || have != kBlockReplyLength) {
         m_dwLastError = error;
         return FALSE;

@@ -1,7 +1,8 @@
 #pragma once
 // The drive's register link: builds request frames, sends them through the serial port,
 // waits for the reply, checks and decodes it. One transaction per call; no retries (callers
-// decide how often to try). Every caller holds the link lock for the whole call.
+// decide how often to try). Every caller holds the link lock for the whole call; pages go
+// through CSysParam's transaction methods, which take it.
 
 #include "platform/WinTypes.h"
 
@@ -35,6 +36,8 @@ public:
     static constexpr DWORD kBlockSize = 128;
     static constexpr DWORD kBlockReplyLength = 137;
     static constexpr DWORD kBlockErrorLength = 10;
+    // Default reply time-outs; each codec holds its own copy (SetReplyTimeouts), so that
+    // page-logic tests can shorten them while the codec's own tests keep these.
     static constexpr DWORD kRegisterTimeoutMs = 100;
     static constexpr DWORD kBlockTimeoutMs = 200;
 
@@ -55,17 +58,49 @@ public:
     // byData receives the 128 data bytes of block wIndex.
     BOOL ReadBlock(WORD wIndex, CSeriesPort *pPort, BYTE byStation, BYTE byData[128]);
 
+    // A frame built by the caller: sends it (after the same settling as the five calls),
+    // lets the frame time pass when bSleepFrameTime, waits for dwExpected bytes at most
+    // dwTimeoutMs and reads what came, at most dwCapacity. Returns the count read; the
+    // caller judges the bytes. The exchange counts as answered when dwExpected bytes came.
+    DWORD RawTransaction(CSeriesPort *pPort, const BYTE *pRequest, DWORD dwRequestLength,
+                         BYTE *pReply, DWORD dwCapacity, DWORD dwExpected, DWORD dwTimeoutMs,
+                         bool bSleepFrameTime = true);
+
+    // Waits until dwCount bytes are queued at the port or dwTimeoutMs has passed; returns at
+    // once when the port cannot tell (closed or gone). The following Read takes what came.
+    static void WaitForReply(CSeriesPort *pPort, DWORD dwCount, DWORD dwTimeoutMs);
+
     // CRC-16/MODBUS (reflected 0xA001, start 0xFFFF); frames carry it low byte first, and
     // the CRC over a whole frame including its CRC is 0.
     static WORD CRC16(const BYTE *pData, std::size_t nLength);
     // 16-bit sum of the bytes, as block replies carry it.
     static WORD ByteSum(const BYTE *pData, std::size_t nLength);
 
+    // The verdict the read worker stops on: two exchanges in a row brought no byte at all.
+    bool IsDriveAbsent() const { return m_nSilentExchanges >= 2; }
+
+    void SetReplyTimeouts(DWORD dwRegisterMs, DWORD dwBlockMs)
+    {
+        m_dwRegisterTimeoutMs = dwRegisterMs;
+        m_dwBlockTimeoutMs = dwBlockMs;
+    }
+    DWORD RegisterTimeoutMs() const { return m_dwRegisterTimeoutMs; }
+    DWORD BlockTimeoutMs() const { return m_dwBlockTimeoutMs; }
+
     DWORD m_dwLastError = 0;
 
 private:
     enum class Kind { Read16, Read32, Write16, Write32 };
     using Clock = std::chrono::steady_clock;
+
+    // How a call meets the line after an earlier failure.
+    enum class Approach {
+        Clean,  // nothing outstanding: take the first whole reply
+        Twin,   // the same request as the one that went unanswered: its late answer is as
+                // good as ours, so the first whole reply is taken at once
+        Wary,   // another request: a late answer to the earlier one may still come, so the
+                // reply counts only when nothing follows right behind it
+    };
 
     BOOL RegisterTransaction(Kind kind, BYTE *pRequest, DWORD dwRequestLength,
                              CSeriesPort *pPort, BYTE byStation, BYTE *pReply);
@@ -80,24 +115,33 @@ private:
     DWORD Receive(CSeriesPort *pPort, BYTE *pBuffer, DWORD dwCapacity, DWORD dwTimeoutMs,
                   Expected expected, DWORD dwFollowUpUs);
 
-    // A reply that did not come in time may still be on its way and must not pass for the
-    // answer to the next request. After such a failure the next call first waits for the
-    // line to stay quiet (until one time-out after the failure, or until a burst has
-    // ended), and its request's purge drops whatever came. Should the old reply come later
-    // still, the drive answers the new request right behind it: so the next reply is
-    // taken only when no further bytes follow it at once. TRUE when the line was unsettled.
-    bool SettleLine(CSeriesPort *pPort);
-    // How long to listen behind a whole reply of dwReplyLength after an unsettled line.
+    // Chooses the approach for this request and, where a different request follows an
+    // unanswered one, lets a burst already on its way pass first.
+    Approach Prepare(CSeriesPort *pPort, const BYTE *pRequest, DWORD dwRequestLength);
+    // Books the outcome. bAnswered: a whole reply was taken (a drive error reply included).
+    // bAnyByte: anything came at all. After a failure that brought bytes, the rest of the
+    // burst is read away here, so that the next call starts on a quiet line.
+    void Conclude(CSeriesPort *pPort, Approach approach, const BYTE *pRequest,
+                  DWORD dwRequestLength, bool bAnswered, bool bAnyByte, DWORD dwTimeoutMs);
+    // Reads until the line has been quiet for a short gap after bytes came (from the start
+    // when bInBurst), or until `until`. True when bytes came.
+    static bool DrainUntilQuiet(CSeriesPort *pPort, Clock::time_point until, bool bInBurst = false);
+    // How long to listen behind a whole reply of dwReplyLength on a wary call.
     static DWORD FollowUpMicros(int nBaud, DWORD dwRequestLength, DWORD dwReplyLength);
-    // Books the outcome of one exchange for SettleLine.
-    void NoteExchange(bool bAnswered, bool bAnyByte, DWORD dwTimeoutMs);
-    bool DriveAbsent() const { return m_nSilentExchanges >= 2; }
 
+    DWORD m_dwRegisterTimeoutMs = kRegisterTimeoutMs;
+    DWORD m_dwBlockTimeoutMs = kBlockTimeoutMs;
+
+    // After a failure: a late reply may still be on its way until m_tSettleUntil.
     bool m_bUnsettled = false;
     Clock::time_point m_tSettleUntil{};
-    // Exchanges in a row that brought no byte at all. From two on (the second one after a
-    // quiet settle wait) the drive counts as absent: later calls skip the settle wait, so
-    // a missing drive costs no more than the time-outs, and the first reply after such a
-    // silence is not trusted, as it may answer an earlier request.
+    // The request that went unanswered and whether its exchange was silent.
+    BYTE m_byFailed[16] = {};
+    DWORD m_dwFailedLength = 0;
+    bool m_bFailedSilent = false;
+    // A twin's answer was taken: our own may still follow, so other requests listen behind
+    // their reply until m_tSettleUntil, without waiting before it.
+    bool m_bListenOnly = false;
+    // Exchanges in a row that brought no byte at all.
     int m_nSilentExchanges = 0;
 };

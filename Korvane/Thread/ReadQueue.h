@@ -1,8 +1,11 @@
 #pragma once
 // The read-request queue and its worker thread. Pages hand a request to AppendReadRequest on
-// the GUI thread; one worker takes the requests in order, reads all parameters of a request
-// in one hold of the link lock, and posts UM_READ_DONE to the request's windows. The worker
-// ends when it finds the queue empty; the next request starts a new one.
+// the GUI thread; one worker takes the requests in order, reads the parameters of a request in
+// short runs (the link lock taken for at most kReadsPerLockHold reads at a time), and posts
+// UM_READ_DONE to the request's windows. A request stops at the codec's "drive absent" verdict,
+// the rest of its parameters marked failed. A request asking again what a request still
+// waiting asks replaces it, so a periodic requester never piles up requests behind a slow
+// drive. The worker ends when it finds the queue empty; the next request starts a new one.
 //
 // Locks: the queue lock is never held while the link lock is taken. Whether a worker will
 // still take a request is one flag under the queue lock, so a request appended while the
@@ -40,9 +43,12 @@ public:
     std::size_t QueuedCount() const;
     std::size_t PendingCount() const;
 
-    // What the worker does with one request: every parameter read in one hold of the link
-    // lock, each result marked read or failed.
-    static void ReadParameters(CSysParam &sysParam, CReadRequest &request);
+    // What the worker does with one request: the parameters read in runs of at most
+    // kReadsPerLockHold per hold of the link lock, each result marked read or failed. Stops
+    // (the rest failed) at the "drive absent" verdict or when *pStop becomes true.
+    static void ReadParameters(CSysParam &sysParam, CReadRequest &request,
+                               const std::atomic<bool> *pStop = nullptr);
+    static constexpr int kReadsPerLockHold = 4;
 
 private:
     void ThreadProc();

@@ -19,6 +19,8 @@ public:
     // After the worker: one entry per parameter, true where the read succeeded. A parameter
     // whose read failed keeps the value the requester gave it and must not be taken as read.
     std::vector<bool> m_arrReadOk;
+    // The reads stopped early because the drive did not answer at all.
+    bool m_bDriveAbsent = false;
     bool IsRead(int index) const
     {
         return index >= 0 && std::size_t(index) < m_arrReadOk.size() && m_arrReadOk[std::size_t(index)];

@@ -14,7 +14,7 @@ int Narrow16(std::int64_t v)
     return static_cast<std::int16_t>(static_cast<std::uint16_t>(v & 0xFFFF));
 }
 
-long Narrow32(std::int64_t v)
+std::int32_t Narrow32(std::int64_t v)
 {
     return static_cast<std::int32_t>(static_cast<std::uint32_t>(v & 0xFFFFFFFF));
 }
@@ -278,11 +278,20 @@ bool CADORecordset::GetNumber(const QString& name, std::int64_t& number, bool& i
 
 bool CADORecordset::GetFieldValue(const QString& name, long& value)
 {
+    std::int32_t narrow = 0;
+    if (!GetFieldValue32(name, narrow))
+        return false;
+    value = narrow;
+    return true;
+}
+
+bool CADORecordset::GetFieldValue32(const QString& name, std::int32_t& value)
+{
     std::int64_t number = 0;
     bool isBoolean = false;
     if (!GetNumber(name, number, isBoolean))
         return false;
-    value = isBoolean ? long(number) : Narrow32(number);
+    value = isBoolean ? std::int32_t(number) : Narrow32(number);
     return true;
 }
 

@@ -46,6 +46,9 @@ public:
     // True once a step failed: the rows seen so far are not the whole result.
     bool IsFailed() const { return m_bFailed; }
 
+    // The long getter. The 32-bit fields of the records are std::int32_t, which is int here and
+    // so cannot be told from the int getter by overloading: they read through GetFieldValue32.
+    bool GetFieldValue32(const QString& name, std::int32_t& value);
     bool GetFieldValue(const QString& name, long& value);
     bool GetFieldValue(const QString& name, int& value);
     bool GetFieldValue(const QString& name, QString& value, const QString& dateFormat = {});

@@ -7,6 +7,8 @@
 
 #include <QList>
 
+#include <cstdint>
+
 class CDBDataParameter : public CDBDataBase {
 public:
     QString sDbFileVersion;  // the database version from which the row is valid; empty: always
@@ -14,13 +16,13 @@ public:
     int nAxisID = 0;         // 1-based
     int nDeviceID = 0;       // in a project; rows of the default database are given device 1
     int bSign = 0;           // non-zero: signed value
-    long iCurValue = 0;
-    long iDefaultValue = 0;
-    long iMax = 0;           // permitted range, inclusive
-    long iMin = 0;
-    long dwWidth = 0;        // 16 or 32 bits
-    long dwAddress = 0;      // drive register
-    long dwInput = 0;        // 1: chosen from m_arrSelects
+    std::int32_t iCurValue = 0;
+    std::int32_t iDefaultValue = 0;
+    std::int32_t iMax = 0;           // permitted range, inclusive
+    std::int32_t iMin = 0;
+    std::int32_t dwWidth = 0;        // 16 or 32 bits
+    std::int32_t dwAddress = 0;      // drive register
+    std::int32_t dwInput = 0;        // 1: chosen from m_arrSelects
     QString sGroupNO;
     QString sNum;            // "P" and four hex digits
     QString sName;

@@ -19,7 +19,7 @@ bool CDBDataSelects::LoadFromRecordset(CADORecordset* pRs)
     pRs->GetFieldValue(QStringLiteral("nAxisID"), nAxisID);
     pRs->GetFieldValue(QStringLiteral("sNum"), sNum);
     pRs->GetFieldValue(QStringLiteral("nIndex"), nIndex);
-    pRs->GetFieldValue(QStringLiteral("iValue"), iValue);
+    pRs->GetFieldValue32(QStringLiteral("iValue"), iValue);
     pRs->GetFieldValue(QStringLiteral("sDescription"), sDescription);
     pRs->GetFieldValue(QStringLiteral("sDbFileVersion"), sDbFileVersion);
     return true;

@@ -5,6 +5,8 @@
 
 #include <QList>
 
+#include <cstdint>
+
 #include <map>
 
 class SelectsByCode;
@@ -15,7 +17,7 @@ public:
     int nAxisID = 0;
     QString sNum;           // code of the parameter the option belongs to
     int nIndex = 0;         // display position
-    long iValue = 0;        // the value written to the drive
+    std::int32_t iValue = 0;  // the value written to the drive
     QString sDescription;   // Chinese source text
     QString sDbFileVersion;
 

@@ -15,6 +15,8 @@
 #include <QMap>
 #include <QString>
 
+#include <cstdint>
+
 class CDataAxisParameter {
 public:
     int nAxisID = 0;
@@ -28,7 +30,7 @@ public:
     QList<CDBDataParameter> m_arrParameter;  // device-level list; left empty by the loaders
     // For every parameter of axis 1, the value the database held at load time (the first
     // row of a code wins). Pages mark a parameter whose current value differs.
-    QMap<QString, long> m_mapLoadedValues;
+    QMap<QString, std::int32_t> m_mapLoadedValues;
 
     CDataAxisParameter* FindAxis(int axisId);
     const CDataAxisParameter* FindAxis(int axisId) const;

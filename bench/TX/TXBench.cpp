@@ -2,6 +2,12 @@
 // rate. Reported per transaction and baud rate: the median time, its floor, and their ratio.
 // The floor of a register call is its frame-time sleep plus the reply's line time; a block
 // read has no sleep, its floor is the line time of request and reply.
+//
+// Behind a failure (57,600 baud): the retry of the same request after one silent exchange
+// over a normal read (retry_ratio); the time of a silent call after a success, repeating the
+// failed request, and as a different request after a failure (silent_ms); whether the first
+// valid reply after two silent exchanges is taken (taken = 1); and late replies at several
+// delays followed by the same or a different request (misdecoded must stay 0).
 
 #include "SimDrive.h"
 #include "TX/ModbusRTU.h"
@@ -116,7 +122,167 @@ void Rates(benchmark::internal::Benchmark *b)
     b->UseManualTime()->Iterations(kIterations)->Unit(benchmark::kMillisecond);
 }
 
+double Median(std::vector<double> v)
+{
+    if (v.empty())
+        return 0;
+    std::sort(v.begin(), v.end());
+    return v[v.size() / 2];
 }
+
+template <typename F>
+double TimeMs(F f)
+{
+    const auto start = std::chrono::steady_clock::now();
+    f();
+    return std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count();
+}
+
+struct Rig {
+    SimDrive sim;
+    CSeriesPort port;
+    CModbusRTU rtu;
+    bool Start()
+    {
+        sim.Seed({{0x0102, 0x0102}, {0x0103, 0x0103}, {0x0104, 0x0104}});
+        return sim.Start() && port.Open(sim.SlavePath(), 57600, 0, 2);
+    }
+    void Silence(int n = 1)
+    {
+        SimDrive::Fault f;
+        f.kind = SimDrive::FaultKind::Silence;
+        for (int i = 0; i < n; ++i)
+            sim.InjectFault(f);
+    }
+    BOOL Read(WORD a, int *v = nullptr) { return rtu.ReadRegister(a, &port, kStation, v); }
+};
+
+void RetryAfterFailure(benchmark::State &state)
+{
+    Rig rig;
+    if (!rig.Start()) {
+        state.SkipWithError("no simulated drive");
+        return;
+    }
+    std::vector<double> normal, retry;
+    for (auto _ : state) {
+        rig.Read(0x0104);  // settles the line after the previous round
+        normal.push_back(TimeMs([&] { rig.Read(0x0102); }));
+        rig.Silence();
+        rig.Read(0x0103);
+        bool ok = false;
+        const double ms = TimeMs([&] { ok = rig.Read(0x0103) != FALSE; });
+        retry.push_back(ms);
+        state.SetIterationTime(ms / 1000.0);
+        if (!ok) {
+            state.SkipWithError("retry failed");
+            break;
+        }
+    }
+    state.counters["normal_ms"] = Median(normal);
+    state.counters["retry_ms"] = Median(retry);
+    state.counters["retry_ratio"] = Median(retry) / Median(normal);
+}
+
+// 0: after a success; 1: repeating the failed request; 2: a different request after a failure.
+void SilentCall(benchmark::State &state)
+{
+    const int shape = static_cast<int>(state.range(0));
+    Rig rig;
+    if (!rig.Start()) {
+        state.SkipWithError("no simulated drive");
+        return;
+    }
+    std::vector<double> times;
+    for (auto _ : state) {
+        rig.Read(0x0104);  // a success: the line is settled
+        if (shape > 0) {
+            rig.Silence();
+            rig.Read(0x0102);
+        }
+        rig.Silence();
+        const WORD address = shape == 2 ? 0x0103 : 0x0102;
+        const double ms = TimeMs([&] { rig.Read(address); });
+        times.push_back(ms);
+        state.SetIterationTime(ms / 1000.0);
+    }
+    state.counters["silent_ms"] = Median(times);
+    state.counters["window_ms"] =
+        CModbusRTU::kRegisterTimeoutMs + CSeriesPort::GetFrameTime(8, 57600);
+}
+
+void FirstReplyAfterSilence(benchmark::State &state)
+{
+    Rig rig;
+    if (!rig.Start()) {
+        state.SkipWithError("no simulated drive");
+        return;
+    }
+    int takenSame = 0, takenOther = 0, runs = 0;
+    for (auto _ : state) {
+        for (bool same : {true, false}) {
+            rig.Silence(2);
+            rig.Read(0x0102);
+            rig.Read(0x0102);
+            int value = 0;
+            const WORD address = same ? 0x0102 : 0x0103;
+            const double ms = TimeMs([&] {
+                if (rig.Read(address, &value) && value == address)
+                    (same ? takenSame : takenOther)++;
+            });
+            state.SetIterationTime(ms / 1000.0);
+        }
+        ++runs;
+    }
+    state.counters["taken_same"] = double(takenSame) / runs;
+    state.counters["taken_other"] = double(takenOther) / runs;
+}
+
+void LateReply(benchmark::State &state)
+{
+    Rig rig;
+    if (!rig.Start()) {
+        state.SkipWithError("no simulated drive");
+        return;
+    }
+    int misdecoded = 0, taken = 0, calls = 0;
+    for (auto _ : state) {
+        double total = 0;
+        for (int delay : {0, 110, 130, 160, 200, 260}) {
+            for (bool same : {true, false}) {
+                SimDrive::Fault f;
+                f.kind = SimDrive::FaultKind::LateReply;
+                f.delayMs = delay;
+                rig.sim.InjectFault(f);
+                total += TimeMs([&] { rig.Read(0x0102); });
+                for (WORD address : {same ? WORD(0x0102) : WORD(0x0103), WORD(0x0104), WORD(0x0103)}) {
+                    int value = 0;
+                    ++calls;
+                    if (rig.Read(address, &value)) {
+                        ++taken;
+                        if (value != address)
+                            ++misdecoded;
+                    }
+                }
+            }
+        }
+        state.SetIterationTime(total / 1000.0);
+    }
+    state.counters["misdecoded"] = misdecoded;
+    state.counters["taken_share"] = calls ? double(taken) / calls : 0;
+}
+
+void Behind(benchmark::internal::Benchmark *b)
+{
+    b->UseManualTime()->Iterations(20)->Unit(benchmark::kMillisecond);
+}
+
+}
+
+BENCHMARK(RetryAfterFailure)->Apply(Behind);
+BENCHMARK(SilentCall)->ArgName("after_success0_repeat1_other2")->Arg(0)->Arg(1)->Arg(2)->Apply(Behind);
+BENCHMARK(FirstReplyAfterSilence)->Apply(Behind);
+BENCHMARK(LateReply)->UseManualTime()->Iterations(3)->Unit(benchmark::kMillisecond);
 
 BENCHMARK_CAPTURE(Transaction, ReadRegister, Tx::Read16)->Apply(Rates);
 BENCHMARK_CAPTURE(Transaction, ReadRegister32, Tx::Read32)->Apply(Rates);

@@ -74,6 +74,8 @@ SimDrive::SimDrive()
 SimDrive::~SimDrive()
 {
     Stop();
+    if (m_frameLogFile)
+        std::fclose(m_frameLogFile);
 }
 
 std::uint16_t SimDrive::Crc16(const std::uint8_t *data, std::size_t length)
@@ -123,7 +125,12 @@ std::map<std::uint16_t, std::uint16_t> SimDrive::DefaultRegisters()
         {0x0931, 0x0000},  // no alarm
         {0x8006, 0x0000},  // 32-bit values: high word first
         {0x8901, 0x1000},  // may be jogged
+        {0x8958, 16000},   // recorder: sampling frequency in Hz
+        {0x8959, 0x0000}, {0x895A, 0x0000}, {0x895B, 0x0000}, {0x895C, 0x0000},
+        {0x895D, 0x0000}, {0x895E, 0x0000}, {0x895F, 0x0000}, {0x8960, 0x0000},
+        {0x8961, 0x0000}, {0x8962, 0x0000},  // recorder set-up; 0x8962 also ring position P
         {0x8963, 0x0000},  // recorder command / link handshake
+        {0x8965, 0x0000},  // recorder ring position T
         {0x8970, 0x4452},  // model "DR"
         {0x8971, 0x5631},  // model "V1"
         {0x8972, 0x0000}, {0x8973, 0x0000}, {0x8974, 0x0000}, {0x8975, 0x0000},
@@ -143,6 +150,7 @@ void SimDrive::SeedDefaults()
         m_registers[address] = value;
     for (std::uint16_t address : kReportOnly)
         m_writeHooks[address] = [](std::uint16_t, std::uint16_t) -> std::uint16_t { return 0; };
+    InstallRecorderHooks();
 }
 
 bool SimDrive::Start()
@@ -185,6 +193,7 @@ bool SimDrive::Start()
     m_bStop = false;
     m_bRunning = true;
     m_thread = std::thread([this] { Serve(); });
+    m_streamThread = std::thread([this] { Stream(); });
     return true;
 }
 
@@ -193,6 +202,7 @@ void SimDrive::Stop()
     {
         std::lock_guard lock(m_mx);
         m_bStop = true;
+        m_recWake.notify_all();
         if (m_wake[1] >= 0) {
             const char c = 1;
             [[maybe_unused]] const ssize_t r = ::write(m_wake[1], &c, 1);
@@ -200,6 +210,8 @@ void SimDrive::Stop()
     }
     if (m_thread.joinable())
         m_thread.join();
+    if (m_streamThread.joinable())
+        m_streamThread.join();
     std::lock_guard lock(m_mx);
     CloseLine();
     for (int &fd : m_wake) {
@@ -219,6 +231,9 @@ void SimDrive::CloseLine()
     m_slave = -1;
     m_master = -1;
     m_bRunning = false;
+    if (m_nRecMode == 2)
+        m_nRecMode = 0;
+    m_recWake.notify_all();
 }
 
 bool SimDrive::IsRunning() const
@@ -347,6 +362,7 @@ void SimDrive::ClearFaults()
 {
     std::lock_guard lock(m_mx);
     m_faults.clear();
+    m_blockFaults.clear();
 }
 
 void SimDrive::SendRaw(const std::vector<std::uint8_t> &bytes)
@@ -489,7 +505,20 @@ bool SimDrive::Handle(const Bytes &frame, Clock::time_point received)
     const std::uint8_t function = frame[1];
     const bool block = function == kFuncBlock;
     Fault fault;
-    const bool faulty = TakeFault(function, fault);
+    bool faulty = false;
+    if (block) {
+        // Faults placed on one block index come first.
+        std::lock_guard lock(m_mx);
+        const auto it = m_blockFaults.find(static_cast<std::size_t>(frame[3] | (frame[4] << 8)));
+        if (it != m_blockFaults.end()) {
+            fault = it->second;
+            faulty = true;
+            if (!fault.persistent)
+                m_blockFaults.erase(it);
+        }
+    }
+    if (!faulty)
+        faulty = TakeFault(function, fault);
     if (faulty && fault.kind == FaultKind::DeviceGone) {
         CloseLine();
         return false;
@@ -499,12 +528,15 @@ bool SimDrive::Handle(const Bytes &frame, Clock::time_point received)
 
     Bytes reply;
     int baud;
+    Clock::time_point lineFree;
     {
         std::lock_guard lock(m_mx);
         reply = BuildReply(frame);
         baud = m_nBaud;
+        lineFree = m_lineFreeAt;
     }
-    auto start = received + WireTime(frame.size(), baud);
+    // A reply waits for whatever the line still carries (a roll frame).
+    auto start = std::max(received + WireTime(frame.size(), baud), lineFree);
     if (faulty) {
         switch (fault.kind) {
         case FaultKind::BadChecksum:
@@ -559,6 +591,11 @@ bool SimDrive::Handle(const Bytes &frame, Clock::time_point received)
             return false;
         WriteMaster(Bytes(reply.begin() + static_cast<std::ptrdiff_t>(first), reply.end()));
         return true;
+    }
+    {
+        std::lock_guard lock(m_mx);
+        start = std::max(start, m_lineFreeAt);
+        m_lineFreeAt = start + WireTime(reply.size(), baud);
     }
     if (!SleepUntil(start + WireTime(reply.size(), baud)))
         return false;

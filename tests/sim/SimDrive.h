@@ -9,6 +9,8 @@
 // they may call the register functions of this class, but must not block.
 
 #include <atomic>
+#include <condition_variable>
+#include <cstdio>
 #include <chrono>
 #include <cstddef>
 #include <cstdint>
@@ -141,6 +143,62 @@ public:
     std::vector<Request> Requests() const;
     void ClearRequests();
 
+    // ---- The recorder (oscilloscope) -------------------------------------------------------
+    // Registers 0x8958 (sampling frequency, settable, default 16000), 0x8959..0x8962 (set-up:
+    // layout code, period count, source codes, six trigger words), 0x8963 (1 latches the
+    // set-up and starts, 2 stops; always answered), 0x8964 (status: 1 while a single shot
+    // records, 2 when it can be read, 0 idle), 0x8962 and 0x8965 (ring positions P and T after
+    // a single shot).
+    //
+    // Single shot (layout code 0..4): records for n·p/f seconds (n samples per channel, p the
+    // period count, f the frequency), then the capture memory (SetRecorderWords words) holds
+    // each channel's n samples by layout, rotated so that the program's rotation by P and T
+    // puts the first sample first. Trigger: with source A (high byte of word 1: channel 1..4)
+    // set, the first sample m >= w6 where that channel's raw value meets condition A (low
+    // byte: 0 rising through, 1 falling through, 2 at or above, 3 at or below, 4 equal to the
+    // level, word 2 as signed 16-bit) lands at index w6 of the rotated capture.
+    // Roll (layout code 5..9): a 137-byte frame every s·p/f seconds (s samples per channel and
+    // frame), at the line's pace; requests are answered between frames; a frame the line
+    // cannot carry in its slot is dropped with its counter; none after the stop.
+    struct FrameLogEntry {
+        long long index = 0;        // frame number since the roll start
+        int counter = 0;            // the frame's counter byte
+        long long firstSample = 0;  // sample number of its first samples
+        bool sent = false;          // false: dropped, the line was busy
+        std::chrono::steady_clock::time_point at;  // when its last byte left
+    };
+    static constexpr std::uint16_t kRegRecFrequency = 0x8958;
+    static constexpr std::uint16_t kRegRecCommand = 0x8963;
+    static constexpr std::uint16_t kRegRecStatus = 0x8964;
+    static constexpr std::uint16_t kRegRecRingP = 0x8962;
+    static constexpr std::uint16_t kRegRecRingT = 0x8965;
+
+    // The value of source `code` at sample number `sample`: a function of the time
+    // sample·p/f. Sources that count (the "FUNC测试" items) give the sample number itself.
+    static std::uint32_t RecorderSample(int code, long long sample, int periodCount, int frequency);
+    static bool IsCountingSource(int code);
+    // Samples per channel of a capture of `bytes` in layout 0..4, and per roll frame.
+    static int RecorderSamplesPerChannel(int layout, std::size_t bytes);
+    static int RecorderSamplesPerFrame(int layout);
+
+    void SetRecorderWords(int words);
+    // P and T that the next single shots report (-1: chosen by the drive).
+    void SetRecorderRing(int P, int T);
+    // The status stays 1 (the recording never ends).
+    void SetRecorderStatusStuck(bool stuck);
+    bool RecorderRolling() const;
+    // The sample number of the first sample of the last single shot's capture.
+    long long RecorderCaptureStart() const;
+    // A fault for the block read of one index (one-shot unless persistent); cleared by
+    // ClearFaults.
+    void SetBlockFault(std::size_t index, const Fault &fault);
+    // Every roll frame due, sent or dropped, oldest first; also written one line a frame to
+    // the file set by SetFrameLogFile ("frame <index> counter <c> sample <first> sent|dropped
+    // t_us <microseconds since the roll start>").
+    std::vector<FrameLogEntry> FrameLog() const;
+    void ClearFrameLog();
+    bool SetFrameLogFile(const std::string &path);
+
     static std::uint16_t Crc16(const std::uint8_t *data, std::size_t length);
     // Time `bytes` take on the line at `baud`, 11 bit times each.
     static std::chrono::microseconds WireTime(std::size_t bytes, int baud);
@@ -185,6 +243,30 @@ private:
     bool m_bRunning = false;
     std::atomic<bool> m_bStop{false};
     std::thread m_thread;
+
+    // The recorder.
+    void InstallRecorderHooks();
+    std::uint16_t RecorderCommand(std::uint16_t value);
+    void LatchSingleShot();
+    void Stream();
+    Bytes BuildRollFrame(long long index);
+    int m_nRecWords = 4096;
+    int m_nRingP = -1;
+    int m_nRingT = -1;
+    bool m_bStatusStuck = false;
+    int m_nRecMode = 0;  // 0 idle, 1 single shot, 2 roll
+    Clock::time_point m_tRecStart{};
+    double m_dRecSeconds = 0;
+    long long m_nCaptureStart = 0;
+    std::uint16_t m_wLatched[10] = {};  // 0x8959..0x8962 at the start
+    int m_nRecFrequency = 16000;
+    std::map<std::size_t, Fault> m_blockFaults;
+    std::vector<FrameLogEntry> m_frameLog;
+    std::FILE *m_frameLogFile = nullptr;
+    Clock::time_point m_lineFreeAt{};  // the line carries earlier bytes until then
+    std::condition_variable_any m_recWake;
+    std::thread m_streamThread;
+    long long m_nRollGeneration = 0;
 
     // Serving thread only.
     Bytes m_rx;

@@ -1,7 +1,8 @@
 // korvane-sim: serves a simulated drive on a pseudo-terminal until it is told to stop
 // (SIGINT, SIGTERM or SIGHUP). Prints the device path to give the program; with --link,
 // keeps a symbolic link at PATH that points to it.
-//   korvane-sim [--link PATH] [--baud N] [--db PATH]
+//   korvane-sim [--link PATH] [--baud N] [--db PATH] [--frame-log PATH]
+// --frame-log writes one line per roll frame of the recorder (sent or dropped).
 // The parameter registers start at the default parameter database's values.
 
 #include "SimDrive.h"
@@ -17,7 +18,7 @@ namespace {
 
 int Usage()
 {
-    std::fprintf(stderr, "usage: korvane-sim [--link PATH] [--baud N] [--db PATH]\n");
+    std::fprintf(stderr, "usage: korvane-sim [--link PATH] [--baud N] [--db PATH] [--frame-log PATH]\n");
     return 2;
 }
 
@@ -43,12 +44,15 @@ void RemoveLinkIfOurs(const std::string &target, const std::string &link)
 int main(int argc, char *argv[])
 {
     std::string link;
+    std::string frameLog;
     std::string db = SimDrive::DefaultDatabasePath();
     int baud = SimDrive::kDefaultBaud;
     for (int i = 1; i < argc; ++i) {
         const std::string arg = argv[i];
         if (arg == "--link" && i + 1 < argc) {
             link = argv[++i];
+        } else if (arg == "--frame-log" && i + 1 < argc) {
+            frameLog = argv[++i];
         } else if (arg == "--db" && i + 1 < argc) {
             db = argv[++i];
         } else if (arg == "--baud" && i + 1 < argc) {
@@ -75,6 +79,11 @@ int main(int argc, char *argv[])
     std::string why;
     if (!drive.SeedFromDefaultDatabase(db, 1, &why))
         std::fprintf(stderr, "korvane-sim: parameters not seeded: %s\n", why.c_str());
+    if (!frameLog.empty() && !drive.SetFrameLogFile(frameLog)) {
+        std::fprintf(stderr, "korvane-sim: cannot write %s: %s\n", frameLog.c_str(),
+                     std::strerror(errno));
+        return 1;
+    }
     if (!drive.Start()) {
         std::fprintf(stderr, "korvane-sim: no pseudo-terminal: %s\n", std::strerror(errno));
         return 1;

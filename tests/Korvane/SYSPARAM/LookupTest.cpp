@@ -36,6 +36,32 @@ TEST_F(LookupTest, ActiveAxisAndProduct)
     EXPECT_EQ(m_sys->FindCurrentProduct()->sProductModel, "DRV1");
 }
 
+// The map the parameter pages compare current values against: the current device's values as
+// loaded, shared (a change made through it is seen by the next caller), and empty without a
+// current device.
+TEST_F(LookupTest, CurrentDeviceSelectsAreTheLoadedValues)
+{
+    QMap<QString, std::int32_t> &selects = m_sys->GetCurrentDeviceSelects();
+    const CDataAxisParameter *axis = m_sys->FindActiveAxis(1);
+    ASSERT_NE(axis, nullptr);
+    ASSERT_FALSE(selects.isEmpty());
+    for (const CDBDataParameter &p : axis->m_arrParameter) {
+        ASSERT_TRUE(selects.contains(p.sNum)) << p.sNum.toStdString();
+        EXPECT_EQ(selects.value(p.sNum), p.iCurValue) << p.sNum.toStdString();
+    }
+    EXPECT_EQ(&selects, &m_sys->m_ProjectDatabase.m_Project.FindDevice(1)->m_mapLoadedValues);
+    // A current value changed afterwards does not move the loaded one.
+    const QString code = axis->m_arrParameter[0].sNum;
+    const std::int32_t loaded = selects.value(code);
+    m_sys->FindActiveAxis(1)->m_arrParameter[0].iCurValue = loaded + 1;
+    EXPECT_EQ(m_sys->GetCurrentDeviceSelects().value(code), loaded);
+
+    m_sys->m_ProjectDatabase.m_nCurDeviceID = 5;
+    EXPECT_TRUE(m_sys->GetCurrentDeviceSelects().isEmpty());
+    m_sys->GetCurrentDeviceSelects().insert(QStringLiteral("P0000"), 1);
+    EXPECT_TRUE(m_sys->GetCurrentDeviceSelects().isEmpty()) << "nothing sticks without a device";
+}
+
 TEST_F(LookupTest, FindParamByCode)
 {
     CDBDataParameter p;
@@ -71,7 +97,7 @@ TEST_F(LookupTest, CheckParamRange)
     p.iMin = -5;
     p.iMax = 100;
     struct Case {
-        long value;
+        std::int32_t value;
         bool message;
     } cases[] = {{100, false}, {-5, false}, {0, false}, {101, true}, {-6, true}};
     for (const Case &c : cases) {

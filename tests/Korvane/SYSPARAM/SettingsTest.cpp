@@ -3,6 +3,9 @@
 #include "SYSPARAM/SysParam.h"
 #include "platform/IniFile.h"
 
+#include <QDir>
+#include <QFileInfo>
+
 namespace {
 
 using SettingsTest = SysParamFixture;
@@ -17,7 +20,8 @@ TEST_F(SettingsTest, MissingConfigGivesDefaults)
     EXPECT_EQ(CSysParam::ParityOfProtocol(sys.m_strProtocol), 0);
     EXPECT_EQ(CSysParam::StopBitsOfProtocol(sys.m_strProtocol), 2);
     EXPECT_EQ(sys.m_byStation.load(), 250);
-    EXPECT_EQ(sys.m_strRecipePath, "C:\\");
+    EXPECT_EQ(sys.m_strRecipePath, QDir::homePath());
+    EXPECT_TRUE(QFileInfo(sys.m_strRecipePath).isDir()) << "the recipe folder is one that exists";
     EXPECT_EQ(sys.m_ProjectDatabase.m_nProductID, 1);
     EXPECT_EQ(sys.m_strLoginUser, "qorvi");
     EXPECT_EQ(sys.m_strLoginPsw, "qorvi");
@@ -64,6 +68,25 @@ TEST_F(SettingsTest, SettingsSurviveSaveAndLoad)
     EXPECT_EQ(again.m_nClose1s, 1);
     EXPECT_EQ(again.m_bEngineer, TRUE);
     EXPECT_EQ(again.GetDevicePath(), "/dev/ttyUSB0");
+}
+
+// The keys reach a new config.ini section by section in the order they are written.
+TEST_F(SettingsTest, SaveWritesItsKeysInOrder)
+{
+    {
+        CSysParam sys(m_dbPath);
+        ASSERT_TRUE(sys.Init());
+        sys.SaveSettings();
+    }
+    QStringList order;
+    for (const QByteArray &raw : ReadFile(ConfigIni()).split('\n')) {
+        const QString line = QString::fromUtf8(raw).trimmed();
+        if (!line.isEmpty())
+            order << line.section(u'=', 0, 0);
+    }
+    EXPECT_EQ(order, QStringList({"[SerialPort]", "ComNum", "ComBaud", "ModAddr", "Protocol", "[Path]", "RecipePath",
+                                  "[UserManage]", "LoginUser", "LoginPsw", "[LastState]", "LastProductID",
+                                  "bEngineer", "[Dialog]", "Close1s"}));
 }
 
 TEST_F(SettingsTest, UninitialisedInstanceWritesNothing)

@@ -3,9 +3,11 @@
 #include "Thread/ReadQueue.h"
 #include "platform/UiServices.h"
 #include "SimDrive.h"
+#include "database/ProjectDatabase.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
+#include <QTemporaryDir>
 #include <QWidget>
 #include <gtest/gtest.h>
 
@@ -38,7 +40,7 @@ public:
     std::vector<Delivery> got;
 };
 
-CDBDataParameter Param(WORD address, int width, bool sign, long preset = 0)
+CDBDataParameter Param(WORD address, int width, bool sign, std::int32_t preset = 0)
 {
     CDBDataParameter p;
     p.sNum = QString::asprintf("P%04X", address);
@@ -116,12 +118,57 @@ TEST_F(ReadQueueTest, BatchDeliveredInOrderWithValues)
     EXPECT_EQ(m_main.got[1].flag, 2);
     EXPECT_EQ(m_main.got[1].params[0].iCurValue, 1234);
     EXPECT_EQ(m_main.got[1].params[1].iCurValue, -10);
-    EXPECT_EQ(m_main.got[1].params[2].iCurValue, 0x89ABCDEFL);
+    EXPECT_EQ(m_main.got[1].params[2].iCurValue, std::int32_t(0x89ABCDEFu)) << "the 32-bit pattern, not a wider number";
     EXPECT_EQ(m_main.got[1].readOk, (std::vector<bool>{true, true, true}));
 
     ASSERT_EQ(m_page.got.size(), 1u) << "a request without a page goes to the main window only";
     EXPECT_EQ(m_page.got[0].which, 1u);
     EXPECT_EQ(m_page.got[0].flag, 1);
+}
+
+// An unsigned 32-bit register above INT_MAX, read from the drive, saved in a project and opened
+// again: the value is the register's 32-bit pattern at every step, never a 64-bit number that
+// the file then narrows into something else.
+TEST_F(ReadQueueTest, UnsignedThirtyTwoBitReadSurvivesSaveAndReopen)
+{
+    QTemporaryDir dir;
+    ASSERT_TRUE(dir.isValid());
+    CProjectDatabase pdb(QStringLiteral(KORVANE_DEFAULT_PARAMS_DB));
+    CNewProjectInfo info;
+    CDBDataDeviceList device;
+    device.nDeviceID = 1;
+    device.nProductID = 1;
+    info.m_arrDeviceList = {device};
+    info.m_strFilePath = dir.filePath("u32.KVF");
+    ASSERT_TRUE(pdb.NewProject(info));
+    CDBDataParameter *p = nullptr;
+    for (CDBDataParameter &q : pdb.m_Project.FindDevice(1)->FindAxis(1)->m_arrParameter)
+        if (q.dwWidth == 32)
+            p = &q;
+    ASSERT_NE(p, nullptr);
+    p->bSign = 0;
+
+    SetMain();
+    m_sim.SetRegister32(WORD(p->dwAddress), 0xB2D05E00u);
+    m_queue.AppendReadRequest(Request(1, {*p}));
+    ASSERT_TRUE(WaitFor(m_main, 1));
+    ASSERT_EQ(m_main.got[0].readOk, std::vector<bool>{true});
+    const std::int32_t pattern = std::int32_t(0xB2D05E00u);
+    EXPECT_EQ(m_main.got[0].params[0].iCurValue, pattern);
+    EXPECT_EQ(pattern, -1294967296);
+
+    p->iCurValue = m_main.got[0].params[0].iCurValue;
+    const QString code = p->sNum;
+    const QString saved = dir.filePath("saved.KVF");
+    ASSERT_TRUE(pdb.SaveProject(saved));
+    CProjectDatabase reopened(QStringLiteral(KORVANE_DEFAULT_PARAMS_DB));
+    ASSERT_TRUE(reopened.OpenProject(saved));
+    for (const CDBDataParameter &q : reopened.m_Project.FindDevice(1)->FindAxis(1)->m_arrParameter) {
+        if (q.sNum == code) {
+            EXPECT_EQ(q.iCurValue, pattern);
+        }
+    }
+    EXPECT_EQ(reopened.m_Project.FindDevice(1)->m_mapLoadedValues.value(code), pattern);
 }
 
 TEST_F(ReadQueueTest, FailedReadsAreMarkedAndKeepTheirValue)

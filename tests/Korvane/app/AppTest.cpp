@@ -8,6 +8,10 @@
 #include "MainFrame.h"
 #include "PathHelpers.h"
 #include "UserCtrlDefValue.h"
+#include "LangText.h"
+#include "database/ADODataBase.h"
+#include "platform/CommandId.h"
+#include "platform/ContextMenus.h"
 #include "platform/ControlId.h"
 #include "platform/IniFile.h"
 #include "platform/LanguageConf.h"
@@ -18,6 +22,7 @@
 #include <QDirIterator>
 #include <QFile>
 #include <QFileInfo>
+#include <QMenu>
 #include <QTemporaryDir>
 #include <QWidget>
 #include <gtest/gtest.h>
@@ -345,6 +350,114 @@ TEST_F(AppFixture, RealLinkOpensTheDriveAndIsReleasedAtExit)
     EXPECT_EQ(platform::IniFile::GetString(File(QStringLiteral("config/config.ini")),
                                            QStringLiteral("SerialPort"), QStringLiteral("DevicePath")),
               QString());
+}
+
+}
+
+namespace {
+
+// The main frame's port and product operations on the program's own link and the simulated
+// drive, and the edit menu the start-up registers.
+TEST_F(AppFixture, PortAndProductOperations)
+{
+    SimDrive drive;
+    ASSERT_TRUE(drive.Start());
+    qputenv("KORVANE_DEVICE", QByteArray::fromStdString(drive.SlavePath()));
+    SetDbProgramDir(QFileInfo(QStringLiteral(KORVANE_CONFIG_DIR)).path());
+    platform::ClearContextMenus();
+    {
+        CKorvaneApp app;
+        ASSERT_TRUE(app.InitInstance({QStringLiteral("Korvane")}));
+        CSysParam &sys = app.g_SysParam;
+        ASSERT_TRUE(sys.m_SeriesPort.m_bOpen);
+
+        // The edit popup under its name, with the edit commands.
+        const QString editMenu = QString::fromLatin1(CKorvaneApp::kEditMenuName);
+        EXPECT_EQ(editMenu, QStringLiteral("My menu"));
+        EXPECT_EQ(platform::ContextMenuResId(editMenu), 130);
+        std::unique_ptr<QMenu> menu(platform::CreateContextMenu(editMenu, nullptr));
+        ASSERT_TRUE(menu);
+        std::vector<int> ids;
+        for (QAction *a : menu->actions())
+            ids.push_back(platform::GetCommandId(a));
+        EXPECT_EQ(ids, (std::vector<int>{57635, 57634, 57637}));
+
+        // A second product in a copy of the default database.
+        const QString db = File(QStringLiteral("default.mdb"));
+        ASSERT_TRUE(QFile::copy(sys.m_ProjectDatabase.m_strDefaultDbPath, db));
+        QFile::setPermissions(db, QFile::ReadOwner | QFile::WriteOwner);
+        {
+            CADODataBase writer;
+            ASSERT_TRUE(writer.Open(CADODataBase::MakeConnectionString(db, CADODataBase::OpenMode::Exclusive), {}, {}));
+            for (const char *sql : {"insert into PRODUCTS values(2,'DRV2',1,'',0)",
+                                    "insert into SYSTEMGROUPS select 2,nAxisID,sGroupNO,sGroupName,sDbFileVersion,"
+                                    "nGroupIndex from SYSTEMGROUPS where nProductID=1",
+                                    "insert into PARAMETER select sDbFileVersion,2,nAxisID,nDeviceID,bSign,iCurValue,"
+                                    "iDefaultValue,iMax,iMin,dwWidth,dwAddress,dwInput,sGroupNO,sNum,sName,sUnit,"
+                                    "nModify,nEffective,nLimit from PARAMETER where nProductID=1 and sNum<>'P0608'"})
+                ASSERT_TRUE(writer.Execute(QString::fromLatin1(sql))) << sql;
+        }
+        sys.m_ProjectDatabase.m_strDefaultDbPath = db;
+
+        // The port is not touched while another thread is in a transaction.
+        std::atomic<bool> locked{false};
+        std::atomic<bool> released{false};
+        std::thread worker([&] {
+            std::lock_guard lock(sys.m_csSerial);
+            locked = true;
+            std::this_thread::sleep_for(std::chrono::milliseconds(100));
+            released = true;
+        });
+        while (!locked)
+            std::this_thread::yield();
+        EXPECT_TRUE(app.ChangeProduct(2));
+        EXPECT_TRUE(released) << "the port closed while the link was in use";
+        worker.join();
+        EXPECT_EQ(sys.m_ProjectDatabase.m_nProductID, 2);
+        ASSERT_EQ(sys.m_ProjectDatabase.m_Project.m_arrProducts.size(), 1);
+        EXPECT_EQ(sys.m_ProjectDatabase.m_Project.m_arrProducts[0].sProductModel, QStringLiteral("DRV2"));
+        CDBDataParameter p;
+        EXPECT_FALSE(sys.FindParamByCode(QStringLiteral("P0608"), &p)) << "product 2's own parameter set";
+        EXPECT_TRUE(sys.m_SeriesPort.m_bOpen);
+        EXPECT_TRUE(sys.PollConnection());
+
+        // A product the database does not hold: told, the product in use stays, the port stays shut.
+        m_ui->ClearCalls();
+        EXPECT_FALSE(app.ChangeProduct(7));
+        EXPECT_EQ(m_ui->Calls().size(), 1u);
+        EXPECT_EQ(sys.m_ProjectDatabase.m_nProductID, 2);
+        EXPECT_EQ(sys.m_ProjectDatabase.m_Project.m_arrProducts[0].sProductModel, QStringLiteral("DRV2"));
+        EXPECT_FALSE(sys.m_SeriesPort.m_bOpen);
+
+        // Closing: the flags drop, the port shuts and the user learns which port closed.
+        ASSERT_TRUE(sys.OpenPortFromSettings());
+        app.m_bOnline = TRUE;
+        app.m_bDriveInfoRead = true;
+        m_ui->ClearCalls();
+        app.ClosePort();
+        EXPECT_FALSE(app.m_bOnline);
+        EXPECT_FALSE(GetAppFlags()->m_bOnline);
+        EXPECT_FALSE(app.m_bDriveInfoRead);
+        EXPECT_FALSE(sys.m_SeriesPort.m_bOpen);
+        const auto calls = m_ui->Calls();
+        ASSERT_EQ(calls.size(), 1u);
+        const QString closed = TrSection(QStringLiteral("CKorvaneApp"), QStringLiteral("成功关闭COM%d (波特率%d)!"));
+        EXPECT_EQ(calls[0].text, FillLangPlaces(closed, {QString::number(sys.m_nComNum), QStringLiteral("57600")}));
+        EXPECT_TRUE(calls[0].text.contains(QStringLiteral("57600")));
+        EXPECT_EQ(calls[0].caption, TrSection(QStringLiteral("CKorvaneApp"), QStringLiteral("提示")));
+
+        // The project file's alerts last one second.
+        m_ui->ClearCalls();
+        EXPECT_FALSE(sys.m_ProjectDatabase.SaveProject(File(QStringLiteral("no-such-dir/p.KVF"))));
+        const auto alerts = m_ui->Calls();
+        ASSERT_EQ(alerts.size(), 1u);
+        EXPECT_EQ(alerts[0].kind, platform::ScriptedUiServices::Kind::DesktopAlert);
+        EXPECT_EQ(alerts[0].alert.seconds, 1);
+        EXPECT_EQ(app.ExitInstance(), 0);
+    }
+    qunsetenv("KORVANE_DEVICE");
+    SetDbProgramDir(QString());
+    platform::ClearContextMenus();
 }
 
 }

@@ -2,6 +2,7 @@
 #include "DlgDesktop.h"
 #include "DlgLoad.h"
 #include "DlgShowTip.h"
+#include "KorvaneApp.h"
 #include "PopupMenu.h"
 #include "controls/MFCDesktopAlertMid.h"
 #include "platform/CommandId.h"
@@ -98,28 +99,38 @@ TEST(DesktopAlert, RightDoubleClickCopiesTheText)
     EXPECT_EQ(QGuiApplication::clipboard()->text(), QString("复制我"));
 }
 
-TEST(SafetyTip, CheckBoxSetsTheCallersFlagAndThePromptSwitch)
+// Through the application's own flags, as a tuning page hands them to the prompt: each aid's
+// flag is written by the box and the application's prompt switch follows all three.
+TEST(SafetyTip, CheckBoxSetsTheAidsFlagAndTheApplicationsPromptSwitch)
 {
-    BOOL isDanger = TRUE, jog = FALSE, inertia = FALSE, analyse = FALSE;
-    CDlgShowTip::BindAppFlags(&isDanger, &jog, &inertia, &analyse);
-    CDlgShowTip tip;
-    tip.m_pDontShowAgain = &jog;
-    tip.Create(nullptr);
-    auto *box = qobject_cast<QCheckBox *>(FindCtrl(&tip, CDlgShowTip::IDC_DONT_SHOW));
-    ASSERT_TRUE(box);
-    EXPECT_EQ(box->text(), QString("下次不显示危险提醒"));
-    box->click();
-    EXPECT_TRUE(jog);
-    EXPECT_FALSE(isDanger);
-    box->click();
-    EXPECT_FALSE(jog);
-    EXPECT_TRUE(isDanger);
-    inertia = TRUE;  // another aid still skips its prompt
-    box->click();
-    box->click();
-    EXPECT_FALSE(jog);
-    EXPECT_FALSE(isDanger);
-    CDlgShowTip::BindAppFlags(nullptr, nullptr, nullptr, nullptr);
+    CKorvaneApp app;
+    ASSERT_EQ(GetAppFlags(), static_cast<CAppFlags *>(&app));
+    BOOL CAppFlags::*const aids[] = {&CAppFlags::m_bIsDangerJogMoveWnd, &CAppFlags::m_bIsDangerInertiaWnd,
+                                     &CAppFlags::m_bIsDangerAnalyseWnd};
+    for (BOOL CAppFlags::*aid : aids) {
+        for (BOOL CAppFlags::*other : aids)
+            app.*other = FALSE;
+        app.m_bIsDangerWnd = TRUE;
+        CDlgShowTip tip;
+        tip.m_pDontShowAgain = &(app.*aid);
+        tip.Create(nullptr);
+        auto *box = qobject_cast<QCheckBox *>(FindCtrl(&tip, CDlgShowTip::IDC_DONT_SHOW));
+        ASSERT_TRUE(box);
+        EXPECT_EQ(box->text(), QString("下次不显示危险提醒"));
+        box->click();
+        EXPECT_TRUE(app.*aid);
+        EXPECT_FALSE(app.m_bIsDangerWnd);
+        box->click();
+        EXPECT_FALSE(app.*aid);
+        EXPECT_TRUE(app.m_bIsDangerWnd);
+        // Another aid that still skips its prompt keeps the switch off.
+        BOOL CAppFlags::*another = aid == aids[0] ? aids[1] : aids[0];
+        app.*another = TRUE;
+        box->click();
+        box->click();
+        EXPECT_FALSE(app.*aid);
+        EXPECT_FALSE(app.m_bIsDangerWnd);
+    }
 }
 
 TEST(SafetyTip, PictureIsCentredInItsFrame)

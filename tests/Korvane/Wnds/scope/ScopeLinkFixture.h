@@ -1,0 +1,108 @@
+#pragma once
+// The oscilloscope against the simulated drive: a live settings object on the drive's
+// pseudo-terminal, scripted boxes, and a window that records what the threads send.
+#include "LangText.h"
+#include "SYSPARAM/SysParam.h"
+#include "Wnds/scope/ScopeSettings.h"
+#include "Wnds/scope/ScopeThreads.h"
+#include "platform/UiServices.h"
+#include "SimDrive.h"
+
+#include <QCoreApplication>
+#include <QElapsedTimer>
+#include <QWidget>
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <vector>
+
+class ScopeReceiver : public QWidget, public platform::MessageTarget {
+public:
+    ScopeReceiver() : MessageTarget(this) {}
+    struct Got {
+        UINT msg;
+        WPARAM w;
+        LPARAM l;
+        std::vector<double> ch[4];
+        std::vector<int> di;
+    };
+    LRESULT WindowProc(UINT msg, WPARAM w, LPARAM l) override
+    {
+        if (msg != UM_SCOPE_PROGRESS && msg != UM_SCOPE_CAPTURE_DONE &&
+            msg != UM_SCOPE_ROLL_FRAME && msg != UM_SCOPE_THREAD_ENDED)
+            return MessageTarget::WindowProc(msg, w, l);
+        Got g{msg, w, l, {}, {}};
+        if (msg == UM_SCOPE_CAPTURE_DONE || msg == UM_SCOPE_ROLL_FRAME) {
+            CScopeSettings *s = CScopeSettings::GetInstance();
+            for (int i = 0; i < 4; ++i)
+                g.ch[i] = s->m_vecCh[i];
+            g.di.assign(s->m_vecDI.begin(), s->m_vecDI.end());
+        }
+        got.push_back(std::move(g));
+        if (onMessage)
+            onMessage(got.back());
+        return 0;
+    }
+    std::size_t Count(UINT msg) const
+    {
+        std::size_t n = 0;
+        for (const auto &g : got)
+            n += g.msg == msg;
+        return n;
+    }
+    std::vector<Got> got;
+    std::function<void(const Got &)> onMessage;
+};
+
+inline bool PumpUntil(const std::function<bool()> &done, int timeoutMs = 3000)
+{
+    QElapsedTimer t;
+    t.start();
+    while (!done() && t.elapsed() < timeoutMs)
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
+    return done();
+}
+
+class ScopeLinkTest : public ::testing::Test {
+protected:
+    static constexpr int kBaud = 115200;
+
+    void SetUp() override
+    {
+        ASSERT_TRUE(sim.Start());
+        sim.SetBaud(kBaud);
+        sys.m_strDevicePath = QString::fromStdString(sim.SlavePath());
+        sys.m_nComBaud = kBaud;
+        ASSERT_TRUE(sys.OpenPortFromSettings());
+        sys.m_bConnected = TRUE;
+        SetSysParam(&sys);
+        GetLangText().m_strLangFile =
+            QCoreApplication::applicationDirPath() + QStringLiteral("/config/english_US.ini");
+        settings = CScopeSettings::GetInstance();
+        settings->Reset();
+        settings->ClearSamples();
+    }
+    void TearDown() override
+    {
+        StopScopeThreads();
+        SetSysParam(nullptr);
+    }
+
+    std::size_t RequestsTo(std::uint8_t function, std::uint16_t address) const
+    {
+        std::size_t n = 0;
+        for (const auto &r : sim.Requests())
+            if (r.bytes.size() >= 4 && r.bytes[1] == function &&
+                ((r.bytes[2] << 8) | r.bytes[3]) == address)
+                ++n;
+        return n;
+    }
+
+    std::shared_ptr<platform::ScriptedUiServices> ui =
+        std::make_shared<platform::ScriptedUiServices>();
+    platform::ScopedUiServices uiScope{ui};
+    SimDrive sim;
+    CSysParam sys;
+    CScopeSettings *settings = nullptr;
+    ScopeReceiver receiver;
+};
