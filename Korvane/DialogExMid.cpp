@@ -1,6 +1,7 @@
 #include "DialogExMid.h"
 
 #include "UserCtrlDefValue.h"
+#include "platform/ControlWalk.h"
 #include "platform/ControlId.h"
 #include "platform/IniFile.h"
 #include "platform/LanguageConf.h"
@@ -10,6 +11,7 @@
 #include <QAbstractButton>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QGroupBox>
 #include <QGuiApplication>
 #include <QKeyEvent>
 #include <QLabel>
@@ -293,13 +295,21 @@ void CDialogExMid::OnDestroy()
 void CDialogExMid::CaptureRememberedValues()
 {
     CUserCtrlDefValueList *store = CUserCtrlDefValueList::GetInstance();
+    // The controls by id, found by the same walk that re-texts them (the first of an id wins).
+    std::map<int, QWidget *> byId;
+    platform::ForEachControl(this, [&byId](QWidget *w) {
+        const int id = platform::GetCtrlId(w);
+        if (id != platform::kNoCtrlId)
+            byId.emplace(id, w);
+    });
     for (CUserCtrlDefValue *entry : store->Entries()) {
         if (entry->m_nDlgID != m_nIDD)
             continue;
         const int ctrl = entry->m_nCtrlID;
-        QWidget *w = platform::FindCtrl(this, ctrl);
-        if (!w)
+        const auto found = byId.find(ctrl);
+        if (found == byId.end())
             continue;
+        QWidget *w = found->second;
         if (qobject_cast<QLineEdit *>(w) || qobject_cast<QTextEdit *>(w) || qobject_cast<QPlainTextEdit *>(w)) {
             store->SetValue(m_nIDD, ctrl, kCtrlKindEdit, platform::GetWindowText(w));
         } else if (auto *combo = qobject_cast<QComboBox *>(w)) {
@@ -582,15 +592,12 @@ void TranslateChildControls(QWidget *dlg, const std::set<UINT> &noTranslateIds,
                             const std::function<QString(int, const QString &)> &lookup)
 {
     int comboItem = 0;
-    for (QObject *o : dlg->children()) {
-        auto *w = qobject_cast<QWidget *>(o);
-        if (!w || w->isWindow())
-            continue;
+    platform::ForEachControl(dlg, [&](QWidget *w) {
         const int id = platform::GetCtrlId(w);
         if (noTranslateIds.count(static_cast<UINT>(id)))
-            continue;
+            return;
         if (platform::IsEditControl(w))
-            continue;
+            return;
         if (auto *combo = qobject_cast<QComboBox *>(w)) {
             const int sel = combo->currentIndex();
             QStringList texts;
@@ -601,10 +608,13 @@ void TranslateChildControls(QWidget *dlg, const std::set<UINT> &noTranslateIds,
             combo->addItems(texts);
             if (sel != -1)
                 combo->setCurrentIndex(sel);
-            continue;
+            return;
         }
+        // A plain frame or page has no caption; a group box has its title.
+        if (platform::IsPlainContainer(w) && !qobject_cast<QGroupBox *>(w))
+            return;
         const QString text = platform::GetWindowText(w);
         if (!text.isEmpty())
             platform::SetWindowText(w, lookup(id, text));
-    }
+    });
 }

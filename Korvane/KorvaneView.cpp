@@ -97,9 +97,22 @@ CDialogExMid *CreatePage(CPageMap &map, int nPageId, int &nExtra, QString &strNa
 
 void StopPageWorkers(CPageMap &map)
 {
-    for (auto &[id, entry] : map)
+    // Stop, pump, join: every page's mailbox goes first (a worker waiting on its page is
+    // released and none of the page's handlers runs again), then every worker is told to
+    // stop, and only then are they joined, with the events flowing meanwhile.
+    for (auto &[id, entry] : map) {
+        if (entry.pPage) {
+            entry.pPage->Detach();
+            entry.pPage->RequestWorkersStop();
+        }
+    }
+    for (auto &[id, entry] : map) {
+        if (!entry.pPage)
+            continue;
+        entry.pPage->StopWorkersForGood();
         if (auto *workers = dynamic_cast<IPageWorkers *>(entry.pPage.data()))
             workers->StopWorkers();
+    }
 }
 
 void ClearPageTable(CPageMap &map)

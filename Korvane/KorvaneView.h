@@ -46,7 +46,9 @@ public:
     virtual void StopWorkers() = 0;
 };
 
-// Stops and joins the workers of every page in the map.
+// Exit and the view's end: detaches every page's mailbox, sets every page worker's stop flag,
+// then joins them (platform::PageWorker) while pumping events, and calls StopWorkers of the
+// pages that run threads of their own.
 void StopPageWorkers(CPageMap &map);
 // Stops every page's workers, then deletes the pages and empties the map.
 void ClearPageTable(CPageMap &map);

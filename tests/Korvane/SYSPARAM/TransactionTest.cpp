@@ -5,6 +5,12 @@
 #include "SYSPARAM/SysParam.h"
 #include "SimDrive.h"
 
+#include "platform/BlockingCheck.h"
+#include "platform/Messages.h"
+
+#include <QCoreApplication>
+#include <QWidget>
+
 #include <future>
 #include <thread>
 
@@ -122,6 +128,39 @@ TEST_F(TransactionTest, BusyLinkIsMetByTheChosenWait)
     EXPECT_EQ(worker.wait_for(std::chrono::milliseconds(50)), std::future_status::timeout);
     Release();
     EXPECT_TRUE(worker.get());
+}
+
+// A worker that holds the link lock must not wait on the GUI thread, which may be waiting for
+// the link: its sent message and its box fail at once, and both are counted.
+TEST_F(TransactionTest, BlockingCallsUnderTheLinkLockFailAtOnce)
+{
+    class Window : public QWidget, public platform::MessageTarget {
+    public:
+        Window() : MessageTarget(this) {}
+        LRESULT WindowProc(UINT, WPARAM, LPARAM) override { return 5; }
+    } window;
+    const platform::WindowRef ref(&window);
+    platform::ResetBlockingViolationCount();
+    m_ui->PushAnswer(IDOK);
+    std::atomic<LRESULT> sent{-1};
+    int box = -1;
+    std::thread worker([&] {
+        std::lock_guard lock(m_sys->m_csSerial);
+        sent = platform::SendMessage(ref, WM_USER + 1);
+        box = platform::Ui().MessageBox(QStringLiteral("?"), QStringLiteral("?"), MB_OKCANCEL);
+    });
+    worker.join();  // no pumping: a call that waited on the GUI thread would hang here
+    EXPECT_EQ(sent, 0);
+    EXPECT_EQ(box, IDCANCEL);
+    EXPECT_EQ(platform::BlockingViolationCount(), 2);
+    EXPECT_TRUE(m_ui->Calls().empty());
+
+    // Without the lock the same calls go through.
+    std::thread free([&] { sent = platform::SendMessage(ref, WM_USER + 1); });
+    while (sent != 5)
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
+    free.join();
+    EXPECT_EQ(platform::BlockingViolationCount(), 2);
 }
 
 }

@@ -265,3 +265,85 @@ TEST_F(ReadQueueTest, StressAppendsRacingWorkerEndStrandNothing)
 }
 
 }
+
+namespace {
+
+QList<CDBDataParameter> ManyParams(int count)
+{
+    QList<CDBDataParameter> params;
+    for (int i = 0; i < count; ++i)
+        params.push_back(Param(WORD(0x0600 + i), i % 3 == 0 ? 32 : 16, false, 11));
+    return params;
+}
+
+// A request against a drive that does not answer stops at the codec's "drive absent" verdict:
+// the drive sees no further reads, and the rest of the request is marked failed.
+TEST_F(ReadQueueTest, SilentDriveStopsTheRequestAtTheAbsentVerdict)
+{
+    SetMain();
+    m_sys.m_ModbusRTU.SetReplyTimeouts(20, 40);
+    SimDrive::Fault f;
+    f.kind = SimDrive::FaultKind::Silence;
+    f.persistent = true;
+    m_sim.InjectFault(f);
+    m_queue.AppendReadRequest(Request(5, ManyParams(50)));
+    ASSERT_TRUE(WaitFor(m_main, 1));
+    EXPECT_EQ(m_sim.Requests().size(), 2u);
+    EXPECT_EQ(m_main.got[0].readOk, std::vector<bool>(50, false));
+    EXPECT_EQ(m_main.got[0].params[49].iCurValue, 11);
+
+    // A later request finds the drive still absent after its first silent read.
+    m_sim.ClearRequests();
+    m_queue.AppendReadRequest(Request(6, ManyParams(10)));
+    ASSERT_TRUE(WaitFor(m_main, 2));
+    EXPECT_EQ(m_sim.Requests().size(), 1u);
+}
+
+// A requester asking the same every period never leaves more than one request waiting, with
+// the drive answering or not; the answers still come.
+TEST_F(ReadQueueTest, PeriodicRequesterLeavesAtMostOneWaiting)
+{
+    SetMain();
+    m_sys.m_ModbusRTU.SetReplyTimeouts(20, 40);
+    for (bool silent : {false, true}) {
+        SCOPED_TRACE(silent ? "silent drive" : "healthy drive");
+        m_sim.ClearFaults();
+        if (silent) {
+            SimDrive::Fault f;
+            f.kind = SimDrive::FaultKind::Silence;
+            f.persistent = true;
+            m_sim.InjectFault(f);
+        }
+        m_main.got.clear();
+        std::size_t most = 0;
+        for (int period = 0; period < 20; ++period) {
+            m_queue.AppendReadRequest(Request(7, ManyParams(12), &m_page));
+            most = std::max(most, m_queue.QueuedCount());
+            QElapsedTimer t;
+            t.start();
+            while (t.elapsed() < 10)
+                QCoreApplication::processEvents(QEventLoop::AllEvents, 2);
+        }
+        EXPECT_LE(most, 1u);
+        ASSERT_TRUE(WaitFor(m_main, 1));
+        QElapsedTimer t;
+        t.start();
+        while ((m_queue.IsWorkerRunning() || m_queue.QueuedCount() > 0) && t.elapsed() < 3000)
+            QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
+    }
+}
+
+// Only a request still waiting is replaced: another flag or other parameters queue behind it.
+TEST_F(ReadQueueTest, OnlyTheSameQuestionIsReplaced)
+{
+    // Before the main window exists nothing starts, so everything waits.
+    m_queue.AppendReadRequest(Request(1, {Param(0x0600, 16, false, 1)}, &m_page));
+    m_queue.AppendReadRequest(Request(1, {Param(0x0600, 16, false, 2)}, &m_page));
+    EXPECT_EQ(m_queue.PendingCount(), 1u);
+    m_queue.AppendReadRequest(Request(2, {Param(0x0600, 16, false)}, &m_page));
+    m_queue.AppendReadRequest(Request(1, {Param(0x0601, 16, false)}, &m_page));
+    m_queue.AppendReadRequest(Request(1, {Param(0x0600, 16, false)}, &m_main));
+    EXPECT_EQ(m_queue.PendingCount(), 4u);
+}
+
+}
