@@ -13,6 +13,7 @@
 #include <QLineEdit>
 #include <QTest>
 
+#include <set>
 #include <utility>
 #include <vector>
 
@@ -313,6 +314,32 @@ TEST_F(LoopPagesTest, ClosingThePageWithAWriteInFlightEnds)
     t.start();
     page.StopWorkers();
     EXPECT_LT(t.elapsed(), 1000) << "stops after the transaction in flight";
+}
+
+}
+
+namespace {
+
+// Every register a diagram box writes is plain storage on the simulated drive, and its
+// request log keeps the order of the requests.
+TEST_F(LoopPagesTest, DiagramRegistersArePlainStorageInOrder)
+{
+    std::set<WORD> registers;
+    for (const auto &table : {CDlgPositionCtrl::RegisterTable(), CDlgSpeedLoop::RegisterTable()})
+        for (const auto &[id, regs] : table)
+            registers.insert(regs.begin(), regs.end());
+    ASSERT_EQ(registers.size(), 32u);
+    std::vector<Write> sent;
+    WORD value = 7;
+    for (WORD reg : registers) {
+        ASSERT_TRUE(m_sys->WriteReg(reg, value, CSysParam::LinkWait::Block, 1)) << std::hex << reg;
+        int back = -1;
+        ASSERT_TRUE(m_sys->ReadReg(reg, &back, CSysParam::LinkWait::Block, 1)) << std::hex << reg;
+        EXPECT_EQ(back, value) << std::hex << reg;
+        sent.push_back({reg, value});
+        ++value;
+    }
+    EXPECT_EQ(Writes(), sent);
 }
 
 }
