@@ -10,6 +10,7 @@
 #include <QComboBox>
 #include <QCoreApplication>
 #include <QElapsedTimer>
+#include <QFocusEvent>
 #include <QLineEdit>
 #include <QTest>
 
@@ -126,6 +127,13 @@ TEST_F(LoopPagesTest, OpeningReadsNothingAndShowsEmptyBoxes)
     }
     EXPECT_EQ(page.BoxEdit(1128), nullptr);
     EXPECT_TRUE(m_sim.Requests().empty());
+    // The diagram keeps its top-left corner and grows and shrinks with the page.
+    page.show();
+    QCoreApplication::processEvents();
+    const QRect before = page.DiagramCtrl()->geometry();
+    page.resize(page.width() + 200, page.height() + 100);
+    QCoreApplication::processEvents();
+    EXPECT_EQ(page.DiagramCtrl()->geometry(), before.adjusted(0, 0, 200, 100));
 }
 
 TEST_F(LoopPagesTest, TypingWritesNothingUntilEnterThenTheValueOnce)
@@ -147,6 +155,29 @@ TEST_F(LoopPagesTest, TypingWritesNothingUntilEnterThenTheValueOnce)
     fir->clear();
     Type(fir, "1234567890123");
     EXPECT_EQ(fir->text(), "123456789012");
+}
+
+// Leaving a box commits it only when its text changed since it was last committed.
+TEST_F(LoopPagesTest, LeavingABoxCommitsOnlyAChangedText)
+{
+    CDlgPositionCtrl &page = Position();
+    QLineEdit *gain = page.BoxEdit(1112);
+    auto leave = [](QLineEdit *edit) {
+        QFocusEvent in(QEvent::FocusIn, Qt::TabFocusReason);
+        QCoreApplication::sendEvent(edit, &in);
+        QFocusEvent out(QEvent::FocusOut, Qt::TabFocusReason);
+        QCoreApplication::sendEvent(edit, &out);
+    };
+    Type(gain, "55");
+    leave(gain);
+    Settle(page);
+    EXPECT_EQ(Writes(), (std::vector<Write>{{0x0203, 55}}));
+    leave(gain);
+    Settle(page);
+    EXPECT_EQ(Writes().size(), 1u) << "unchanged: nothing more";
+    Enter(gain);
+    Settle(page);
+    EXPECT_EQ(Writes().size(), 2u) << "Enter sends again";
 }
 
 TEST_F(LoopPagesTest, InvalidTextShowsTheRangeAndSendsNothing)
