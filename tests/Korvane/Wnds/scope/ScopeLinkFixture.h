@@ -3,6 +3,7 @@
 // pseudo-terminal, scripted boxes, and a window that records what the threads send.
 #include "LangText.h"
 #include "SYSPARAM/SysParam.h"
+#include "Wnds/scope/ScopeLink.h"
 #include "Wnds/scope/ScopeSettings.h"
 #include "Wnds/scope/ScopeThreads.h"
 #include "platform/UiServices.h"
@@ -86,6 +87,15 @@ protected:
     {
         StopScopeThreads();
         SetSysParam(nullptr);
+    }
+
+    // A write as the program makes it: up to 10 attempts.
+    static bool Write(WORD address, WORD value)
+    {
+        for (int i = 0; i < 10; ++i)
+            if (scopelink::WriteReg(address, value))
+                return true;
+        return false;
     }
 
     std::size_t RequestsTo(std::uint8_t function, std::uint16_t address) const

@@ -106,12 +106,13 @@ TEST_F(ScopeRoll, RecorderStreamArrivesInOrderAndStopsWithTheCommand)
     // Layout 3 in roll mode: 64 samples a frame every 64·10/16000 s = 40 ms.
     const WORD words[4] = {8, 10, 0x8C00, 0};
     for (int i = 0; i < 4; ++i)
-        ASSERT_TRUE(scopelink::WriteReg(static_cast<WORD>(0x8959 + i), words[i]));
+        ASSERT_TRUE(Write(static_cast<WORD>(0x8959 + i), words[i]));
     StartThread(0x8C);
-    ASSERT_TRUE(scopelink::WriteReg(0x8963, 1));
+    ASSERT_TRUE(Write(0x8963, 1));
     ASSERT_TRUE(PumpUntil([&] { return receiver.Count(UM_SCOPE_ROLL_FRAME) >= 8; }));
     StopThread();
-    ASSERT_TRUE(scopelink::WriteReg(0x8963, 2));
+    // A reply that lands behind a frame still on the line fails; the stop tries again.
+    ASSERT_TRUE(Write(0x8963, 2));
     EXPECT_FALSE(sim.RecorderRolling());
     const auto log = sim.FrameLog();
     std::this_thread::sleep_for(std::chrono::milliseconds(100));

@@ -36,7 +36,7 @@ protected:
                                 trigger[0], trigger[1], trigger[2], trigger[3], trigger[4],
                                 trigger[5], 1};
         for (int i = 0; i < 11; ++i)
-            ASSERT_TRUE(scopelink::WriteReg(static_cast<WORD>(0x8959 + i), words[i]));
+            ASSERT_TRUE(Write(static_cast<WORD>(0x8959 + i), words[i]));
         settings->m_bSingleRunning = 1;
         StartScopeSingleShotThread(&p);
     }
