@@ -59,7 +59,9 @@ void CIntRangeEdit::OnChar(QChar ch)
             restoreSelection = true;
         }
     } else if (now.startsWith(u'0')) {
-        // Drops leading zeros; the value stays inside the range.
+        // Drops leading zeros. The value shown is the one kept inside the range: the plain value
+        // would let a '0' typed into an empty box commit 0 to a box whose range does not hold it
+        // (5..10, or -100..-10).
         replacement = QString::asprintf("%d", clamped);
         changed = true;
     }

@@ -221,13 +221,28 @@ TEST(IntRangeEdit, SignOverASignKeepsTextAndSelection)
     EXPECT_EQ(Marked(e), QString("-|5"));
 }
 
+// A text starting with '0' is replaced by its value, and that value is the one kept inside
+// the range: a range that does not hold 0 must not end up showing 0.
 TEST(IntRangeEdit, LeadingZeroIsDroppedInsideTheRange)
 {
-    CIntRangeEdit e;
-    e.m_nMin = 5;
-    e.m_nMax = 10;
-    Type(e, "0");  // 0 is below the minimum
-    EXPECT_EQ(e.text(), QString("5"));
+    const struct
+    {
+        int min, max;
+        const char *start, *keys, *result;
+    } cases[] = {
+        {0, 1000, "|3", "0", "3|"},
+        {0, 1000, "", "0", "0|"},
+        {5, 10, "", "0", "5|"},       // 0 is below the minimum
+        {-100, -10, "", "0", "-10|"},  // and above the maximum
+    };
+    for (const auto &c : cases) {
+        CIntRangeEdit e;
+        e.m_nMin = c.min;
+        e.m_nMax = c.max;
+        Prepare(e, c.start);
+        Type(e, c.keys);
+        EXPECT_EQ(Marked(e), QString(c.result)) << c.min << ".." << c.max << " " << c.start;
+    }
 }
 
 TEST(IntRangeEdit, LongNumbersDoNotOverflow)
