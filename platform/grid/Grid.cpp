@@ -624,9 +624,11 @@ void GridDelegate::paint(QPainter *p, const QStyleOptionViewItem &option, const 
     GridPaintInfo info;
     info.selected = option.state & QStyle::State_Selected;
     info.font = g->m_font;
-    info.textColor = g->m_clrText;
-    info.backColor = info.selected ? kSelectBack
-                                   : (g->m_bAlternateRows && (index.row() & 1) ? kAltBack : RGB(255, 255, 255));
+    const GridCtrl::ColorTheme &theme = g->m_theme;
+    info.textColor = theme.text != kGridDefaultColor ? theme.text : g->m_clrText;
+    const COLORREF even = theme.evenBack != kGridDefaultColor ? theme.evenBack : RGB(255, 255, 255);
+    const COLORREF odd = theme.oddBack != kGridDefaultColor ? theme.oddBack : g->m_bAlternateRows ? kAltBack : even;
+    info.backColor = info.selected ? kSelectBack : (index.row() & 1) ? odd : even;
     p->save();
     p->setFont(g->m_font);
     const QRect cell = option.rect;
@@ -2055,6 +2057,13 @@ void GridCtrl::SetGridFont(const QFont &font)
             w->setFont(font);
     }
     SetRowHeight();
+}
+
+void GridCtrl::SetColorTheme(const ColorTheme &theme, bool bRedraw)
+{
+    m_theme = theme;
+    if (bRedraw)
+        RedrawAll();
 }
 
 void GridCtrl::SetRowHeight()
