@@ -1,9 +1,9 @@
 #include "MiniGridCtrl.h"
 
-#include "KorvaneApp.h"
 #include "MainFrame.h"
 #include "platform/ControlId.h"
 #include "platform/LanguageConf.h"
+#include "platform/UiServices.h"
 
 #include <QFontMetrics>
 #include <QHeaderView>
@@ -75,7 +75,7 @@ void CMiniGridCtrl::ApplyTableColors(bool custom, COLORREF text, COLORREF even, 
 
 void CMiniGridCtrl::ApplyGridColors()
 {
-    const CMainFrame *frame = HasKorvaneApp() ? theApp.MainFrame() : nullptr;
+    const auto *frame = dynamic_cast<const CMainFrame *>(platform::MainWindow());
     if (frame)
         ApplyTableColors(frame->m_bClrCustom, frame->m_clrFont, frame->m_clrEven, frame->m_clrOdd);
     else
