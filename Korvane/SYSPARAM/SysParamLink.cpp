@@ -167,8 +167,7 @@ BOOL CSysParam::CheckConnection()
     }
     if (!m_bConnected) {
         SYSPARAM_LOG << "伺服从未连接到已连接";
-        ReadDriveModel();
-        ReadDriveSerial();
+        ReadIdentity();
     }
     m_bConnected = TRUE;
     m_nLinkWord = linkWord;
@@ -191,6 +190,7 @@ BOOL CSysParam::PollConnection()
         if (wasUp)
             SYSPARAM_LOG << "伺服连接状态发生变化 当前状态：" << "断开";
         m_bConnected = FALSE;
+        m_bIdentityPending = false;  // read again on the next new link
         return FALSE;
     }
     m_nLinkWord = linkWord;
@@ -202,12 +202,25 @@ BOOL CSysParam::PollConnection()
     m_nDriveStatus = state;
     if (!wasUp) {
         SYSPARAM_LOG << "伺服连接状态发生变化 当前状态：" << "连接";
-        if (!ReadDriveModel() || !ReadDriveSerial())
-            return FALSE;
+        m_bIdentityPending = true;
     }
+    // On a new link, and at each poll after it until both are known.
+    if (m_bIdentityPending && !ReadIdentity())
+        return FALSE;
     if (!m_bScopeSampling)
         WriteReg(kRegHandshake, kHandshakeValue);
     return TRUE;
+}
+
+bool CSysParam::ReadIdentity()
+{
+    // Both are tried even when the first fails: a model without a serial number (or the
+    // reverse) is still worth showing.
+    const BOOL model = ReadDriveModel();
+    const BOOL serial = ReadDriveSerial();
+    const bool known = model && serial;
+    m_bIdentityPending = !known;
+    return known;
 }
 
 BOOL CSysParam::ReadDriveModel()
@@ -221,6 +234,7 @@ BOOL CSysParam::ReadDriveModel()
         model += QChar((word >> 8) & 0xFF);
         model += QChar(word & 0xFF);
     }
+    std::lock_guard identity(m_csIdentity);
     m_strDriveModel = model;
     return TRUE;
 }
@@ -232,20 +246,37 @@ BOOL CSysParam::ReadDriveSerial()
         if (!ReadReg(WORD(kRegSerial1 + i), &parts[i]))
             return FALSE;
     }
-    m_strDriveSerial = QString::asprintf("%02x%04x%04x%04x", unsigned(parts[0]) & 0xFFFFu,
-                                         unsigned(parts[1]) & 0xFFFFu, unsigned(parts[2]) & 0xFFFFu,
-                                         unsigned(parts[3]) & 0xFFFFu);
+    const QString serial = QString::asprintf("%02x%04x%04x%04x", unsigned(parts[0]) & 0xFFFFu,
+                                             unsigned(parts[1]) & 0xFFFFu, unsigned(parts[2]) & 0xFFFFu,
+                                             unsigned(parts[3]) & 0xFFFFu);
+    std::lock_guard identity(m_csIdentity);
+    m_strDriveSerial = serial;
     return TRUE;
 }
 
 QString CSysParam::GetDriveModel() const
 {
+    std::lock_guard identity(m_csIdentity);
     return m_strDriveModel;
 }
 
 QString CSysParam::GetDriveSerial() const
 {
+    std::lock_guard identity(m_csIdentity);
     return m_strDriveSerial;
+}
+
+CLinkState CSysParam::GetLinkState() const
+{
+    CLinkState state;
+    state.bConnected = m_bConnected;
+    state.nDriveStatus = m_nDriveStatus;
+    state.nLinkWord = m_nLinkWord;
+    state.bLowWordFirst = m_bLowWordFirst;
+    std::lock_guard identity(m_csIdentity);
+    state.strModel = m_strDriveModel;
+    state.strSerial = m_strDriveSerial;
+    return state;
 }
 
 QString CSysParam::FormatAlarmText(int code)

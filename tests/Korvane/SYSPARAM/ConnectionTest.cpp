@@ -7,6 +7,8 @@
 #include <QWidget>
 
 #include <atomic>
+#include <cctype>
+#include <string>
 #include <thread>
 
 namespace {
@@ -201,6 +203,47 @@ TEST_F(ConnectionTest, IdentityFailureOnNewLinkKeepsOldTexts)
     EXPECT_EQ(m_sys->GetDriveModel(), "OLD1");
 }
 
+// On a new link both halves of the identity are read even when one fails, and the polls after
+// it read the identity again until both are known; then they stop reading it.
+TEST_F(ConnectionTest, IdentityIsReadAgainUntilBothHalvesAreKnown)
+{
+    const struct {
+        const char *what;
+        WORD failing;  // the register whose reads fail on the new link
+    } cases[] = {{"model fails", 0x8970}, {"serial fails", 0x897B}, {"both read", 0}};
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.what);
+        m_sys->m_strDriveModel = "OLD1";
+        m_sys->m_strDriveSerial = "old";
+        m_sim.SetRegister(0x8970, 0x4452);  // "DR"
+        m_sim.SetRegister(0x8971, 0x5632);  // "V2"
+        m_sim.SetRegister(0x897A, 0x0012);
+        m_sim.SetRegister(0x897B, 0x3456);
+        m_sim.SetRegister(0x897C, 0x0078);
+        m_sim.SetRegister(0x897D, 0x9ABC);
+        m_sys->m_bConnected = FALSE;  // a new link
+        if (c.failing)
+            FailReadsOf(c.failing);
+        EXPECT_EQ(m_sys->PollConnection(), c.failing == 0);
+        // The half that could be read is there at once.
+        EXPECT_EQ(m_sys->GetDriveModel(), c.failing == 0x8970 ? "OLD1" : "DRV2");
+        EXPECT_EQ(m_sys->GetDriveSerial(), c.failing == 0x897B ? "old" : "12345600789abc");
+        if (c.failing)
+            m_sim.SetReadHook(c.failing, {});
+        EXPECT_TRUE(m_sys->PollConnection()) << "the next poll reads the identity again";
+        EXPECT_EQ(m_sys->GetDriveModel(), "DRV2");
+        EXPECT_EQ(m_sys->GetDriveSerial(), "12345600789abc");
+        // Known now: a later poll leaves the identity registers alone.
+        m_sim.ClearRequests();
+        EXPECT_TRUE(m_sys->PollConnection());
+        for (const SimDrive::Request &r : m_sim.Requests()) {
+            ASSERT_GE(r.bytes.size(), 4u);
+            const int addr = (r.bytes[2] << 8) | r.bytes[3];
+            EXPECT_TRUE(addr < 0x8970 || addr > 0x897D) << std::hex << addr;
+        }
+    }
+}
+
 TEST_F(ConnectionTest, WordOrderFromRegister8006AppliedTo32BitReads)
 {
     const WORD addr = 0x0700;
@@ -227,37 +270,50 @@ TEST_F(ConnectionTest, WordOrderFromRegister8006AppliedTo32BitReads)
     EXPECT_FALSE(m_sys->m_bLowWordFirst);
 }
 
-TEST_F(ConnectionTest, CheckConnectionCases)
+struct CheckCase {
+    const char *name;
+    BYTE driveStation;
+    BYTE ourStation;
+    WORD linkWord;
+    bool up;
+};
+
+// One test per case: a case without a drive waits out twenty handshakes, and the table as one
+// test would run for seconds.
+class CheckConnectionCase : public ConnectionTest, public ::testing::WithParamInterface<CheckCase> {};
+
+TEST_P(CheckConnectionCase, FindsTheDriveOrReportsItMissing)
 {
-    struct Case {
-        const char *name;
-        BYTE driveStation;
-        BYTE ourStation;
-        WORD linkWord;
-        bool up;
-    } cases[] = {
-        {"configured station, any link word", 5, 5, 0x0305, true},
-        {"fallback to 250 with 0x0101", 250, 5, 0x0101, true},
-        {"fallback to 250 with 0x0102", 250, 5, 0x0102, true},
-        {"fallback to 250 with another word", 250, 5, 0x0305, false},
-        {"no drive at either station", 7, 5, 0x0101, false},
-    };
-    for (const Case &c : cases) {
-        m_sim.SetStation(c.driveStation);
-        m_sim.SetRegister(0x9104, c.linkWord);
-        m_sys->m_byStation = c.ourStation;
-        m_sys->m_bConnected = FALSE;
-        EXPECT_EQ(bool(m_sys->CheckConnection()), c.up) << c.name;
-        EXPECT_EQ(bool(m_sys->m_bConnected), c.up) << c.name;
-        if (!c.up || c.driveStation == 250) {
-            EXPECT_EQ(m_sys->m_byStation.load(), 250) << c.name;
-        }
-        if (c.up) {
-            EXPECT_EQ(m_sys->m_nLinkWord.load(), c.linkWord) << c.name;
-            EXPECT_EQ(m_sys->GetDriveModel(), "DRV1") << c.name;
-        }
+    const CheckCase &c = GetParam();
+    // The logic under test is the check's, not the codec's: shorter reply time-outs will do.
+    m_sys->m_ModbusRTU.SetReplyTimeouts(50, 100);
+    m_sim.SetStation(c.driveStation);
+    m_sim.SetRegister(0x9104, c.linkWord);
+    m_sys->m_byStation = c.ourStation;
+    m_sys->m_bConnected = FALSE;
+    EXPECT_EQ(bool(m_sys->CheckConnection()), c.up) << c.name;
+    EXPECT_EQ(bool(m_sys->m_bConnected), c.up) << c.name;
+    if (!c.up || c.driveStation == 250) {
+        EXPECT_EQ(m_sys->m_byStation.load(), 250) << c.name;
+    }
+    if (c.up) {
+        EXPECT_EQ(m_sys->m_nLinkWord.load(), c.linkWord) << c.name;
+        EXPECT_EQ(m_sys->GetDriveModel(), "DRV1") << c.name;
     }
 }
+
+INSTANTIATE_TEST_SUITE_P(Cases, CheckConnectionCase,
+                         ::testing::Values(CheckCase{"configured station, any link word", 5, 5, 0x0305, true},
+                                           CheckCase{"fallback to 250 with 0x0101", 250, 5, 0x0101, true},
+                                           CheckCase{"fallback to 250 with 0x0102", 250, 5, 0x0102, true},
+                                           CheckCase{"fallback to 250 with another word", 250, 5, 0x0305, false},
+                                           CheckCase{"no drive at either station", 7, 5, 0x0101, false}),
+                         [](const ::testing::TestParamInfo<CheckCase> &info) {
+                             std::string name;
+                             for (const char *p = info.param.name; *p; ++p)
+                                 name += std::isalnum(static_cast<unsigned char>(*p)) ? *p : '_';
+                             return name;
+                         });
 
 TEST_F(ConnectionTest, ServoReadyForJog)
 {
