@@ -399,4 +399,30 @@ TEST_F(FrameCommandsTest, ConnectOpensTheDialogWhenOfflineAndClosesThePortWhenOn
     EXPECT_EQ(button->m_iImage, 0);
 }
 
+TEST_F(FrameCommandsTest, ANewProjectWithoutDevicesCreatesNothing)
+{
+    const QString before = m_sys->m_ProjectDatabase.m_strProjectPath;
+    int asked = 0;
+    m_frame->m_fnNewProjectDialog = [&]() -> std::optional<CNewProjectInfo> {
+        ++asked;
+        CNewProjectInfo info;
+        info.m_strFilePath = m_tmp.filePath(QStringLiteral("empty.KVF"));
+        return info;
+    };
+    m_frame->OnToolbarCommand(CMainFrame::ID_CMD_NEW);
+    EXPECT_EQ(asked, 1);
+    EXPECT_EQ(m_sys->m_ProjectDatabase.m_strProjectPath, before);
+    EXPECT_FALSE(QFileInfo::exists(m_tmp.filePath(QStringLiteral("empty.KVF"))));
+}
+
+// The program's own watcher comes up and goes quietly, with or without udev in reach.
+TEST(DeviceWatcher, TheSystemWatcherStartsAndStops)
+{
+    auto watcher = platform::CreateDeviceWatcher();
+    ASSERT_NE(watcher, nullptr);
+    watcher->SetHandler([](const platform::DeviceEvent &) {});
+    QApplication::processEvents();
+    watcher.reset();
+}
+
 }
