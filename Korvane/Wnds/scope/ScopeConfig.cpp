@@ -69,7 +69,7 @@ int Int(const QString &s)
 
 QString ScopeConfigDir()
 {
-    return GetProgramDir() + QStringLiteral("config/Scope/");
+    return QDir(GetProgramDir()).filePath(QStringLiteral("config/Scope")) + QLatin1Char('/');
 }
 
 QString ScopeChannelTablePath()
@@ -108,7 +108,7 @@ void ReadScopeIni(CScopeSettings &settings, ScopePanelIniValues &panel)
     QString path = platform::IniFile::NormalizePath(
         ini.Read(QStringLiteral("NewScopeFilePath"), QStringLiteral("path"), QStringLiteral("C:\\")));
     if (!QFileInfo(path).isDir()) {
-        path = GetProgramDir() + QStringLiteral("ScopeData");
+        path = QDir(GetProgramDir()).filePath(QStringLiteral("ScopeData"));
         QDir().mkpath(path);
     }
     settings.m_strContinuousPath = path;
