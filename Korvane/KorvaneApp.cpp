@@ -5,7 +5,9 @@
 #include "KorvaneDoc.h"
 #include "KorvaneView.h"
 #include "LangText.h"
+#include "CustomTheme.h"
 #include "MainFrame.h"
+#include "NavigationInfo.h"
 #include "PathHelpers.h"
 #include "SysLog.h"
 #include "TraceLog.h"
@@ -327,6 +329,7 @@ bool CKorvaneApp::CreateDocumentAndFrame()
     m_pDocument = std::make_unique<CKorvaneDoc>();
     if (!m_pDocument->OnNewDocument())
         return false;
+    InstallCustomTheme();
     m_pMainFrame = std::make_unique<CMainFrame>();
     platform::SetMainWindow(m_pMainFrame.get());
     m_pMainFrame->GetActiveView()->OnInitialUpdate();
@@ -383,6 +386,8 @@ int CKorvaneApp::ExitInstance()
     if (!m_strAppPath.isEmpty())
         CUserCtrlDefValueList::GetInstance()->SaveToFile(CUserCtrlDefValueList::FilePath(m_strAppPath));
     DestroySplash();
+    DeleteNavigationTrees();
+    UninstallCustomTheme();
     // Stops and joins the oscilloscope's acquisition threads before their object goes.
     CScopeSettings::DestroyInstance();
 

@@ -1,14 +1,24 @@
 #pragma once
-// The program's main window: hosts the view (the page area) and the status bar, holds the view
-// settings of "SysSet.ini", and stays hidden until the start-up allows it to be shown.
+// The program's main window: a frameless window whose toolbar is its title bar, the status bar
+// with four panes, the function and parameter-edit navigation panes tabbed on the left, the
+// monitor pane's bottom dock, and the page area (the view). Every 2,000 ms its status tick
+// polls the drive on a worker and paints the posted result. It holds the view settings of
+// "SysSet.ini" and stays hidden until the start-up allows it to be shown.
+#include "NavigationInfo.h"
+#include "StatusTick.h"
 #include "platform/ColorRef.h"
 #include "platform/Messages.h"
 
 #include <QMainWindow>
 
 #include <array>
+#include <functional>
+#include <memory>
 
 class CKorvaneView;
+class CMyToolBar;
+class CToolBoxEx;
+class QDockWidget;
 class QLabel;
 
 class CMainFrame : public QMainWindow, public platform::MessageTarget
@@ -30,9 +40,32 @@ public:
     // Requests to show the window are dropped until AllowShow.
     void setVisible(bool visible) override;
 
+    // Timer 1, the status tick; the oscilloscope stops it while it captures.
+    void StartStatusTimer();
+    void StopStatusTimer();
+    bool IsStatusTimerRunning() const;
+    // One tick: starts a poll on the worker unless the previous one still runs.
+    void OnStatusTimer();
+
+    // Sets the label (button 8) and the seven-segment display (button 9).
+    void UpdateToolbarStatus(const QString &label, const QString &indicator);
+    void FillFunctionPane(bool bRebuild);
+    void LoadParamEditPane(bool bRebuild);
+    // After a language change: title, panes, toolbar texts, monitor pane, the current page.
+    void RetranslateAll();
+    bool GetToolbarButtonToolTipText(UINT id, QString &text) const;
+
+    CMyToolBar *ToolBar() const { return m_wndToolBar; }
+    CToolBoxEx *FunctionPane() const { return m_wndFuncToolBox; }
+    CToolBoxEx *ParamPane() const { return m_wndParamToolBox; }
+    QDockWidget *MonitorPane() const { return m_wndParamWatchBar; }
+
     static constexpr COLORREF kNoColour = 0xFFFFFFFFu;
     static constexpr int kDefaultThemeId = 32826;
+    static constexpr UINT_PTR kStatusTimerId = 1;
+    static constexpr UINT kStatusTimerMs = 2000;
 
+    NavigationTarget m_curTarget;
     QString m_strLangSection = QStringLiteral("CMainFrame");
     bool m_bClrCustom = false;
     COLORREF m_clrFont = kNoColour;
@@ -44,10 +77,41 @@ public:
     int m_nThemeID = kDefaultThemeId;
     bool m_bAllowShow = false;
 
+    // How a product switch is made (the application's product change by default); answers
+    // whether the new product is in use.
+    std::function<bool(int)> m_fnChangeProduct;
+    // The drive link the tick polls (the settings object by default); set before the first
+    // tick, it must outlive the frame's worker.
+    void SetStatusLink(std::shared_ptr<IStatusLink> link);
+    // Number of ticks that found the previous poll still running.
+    int m_nSkippedTicks = 0;
+
 protected:
     void closeEvent(QCloseEvent *e) override;
+    void paintEvent(QPaintEvent *e) override;
+    void resizeEvent(QResizeEvent *e) override;
+    void OnTimer(UINT_PTR id) override;
 
 private:
+    void CreateStatusBar();
+    void CreateToolBar();
+    void CreatePanes();
+    void ApplyStatus(const StatusPollResult &result);
+    void FillPane(CToolBoxEx *pane, CNavigationInfo *tree);
+    bool &DriveInfoReadFlag();
+    bool &ProductCheckedFlag();
+    QString Tr(const char *source) const;
+
     CKorvaneView *m_pView = nullptr;
     std::array<QLabel *, 4> m_statusPanes{};
+    CMyToolBar *m_wndToolBar = nullptr;
+    CToolBoxEx *m_wndFuncToolBox = nullptr;
+    CToolBoxEx *m_wndParamToolBox = nullptr;
+    QDockWidget *m_wndParamWatchBar = nullptr;
+    UINT m_nPollDoneMsg = 0;
+    UINT m_nColourRefreshMsg = 0;
+    std::shared_ptr<IStatusLink> m_pStatusLink;
+    std::unique_ptr<CStatusPoller> m_pPoller;
+    bool m_bDriveInfoReadHere = false;
+    bool m_bProductCheckedHere = false;
 };

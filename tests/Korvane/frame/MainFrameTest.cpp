@@ -1,0 +1,257 @@
+// The main frame against the simulated drive: the status tick's texts, the seven-segment
+// display, the product check, and a tick that finds its previous poll still running.
+#include "Korvane/SYSPARAM/SysParamFixture.h"
+
+#include "AppFlags.h"
+#include "MainFrame.h"
+#include "MyToolBar.h"
+#include "SYSPARAM/SysParam.h"
+#include "SimDrive.h"
+#include "ToolBoxEx.h"
+#include "controls/MyNumericIndicatorCtrl.h"
+
+#include <QApplication>
+#include <QDockWidget>
+#include <QElapsedTimer>
+#include <QLabel>
+#include <QThread>
+
+#include <condition_variable>
+#include <functional>
+#include <mutex>
+
+namespace {
+
+bool WaitFor(const std::function<bool()> &done, int ms)
+{
+    QElapsedTimer timer;
+    timer.start();
+    while (!done()) {
+        if (timer.elapsed() > ms)
+            return false;
+        QApplication::processEvents(QEventLoop::AllEvents, 5);
+        QThread::msleep(2);
+    }
+    return true;
+}
+
+class MainFrameTest : public SysParamFixture
+{
+protected:
+    void SetUp() override
+    {
+        SysParamFixture::SetUp();
+        ASSERT_TRUE(m_sim.Start());
+        qputenv("KORVANE_DEVICE", QByteArray::fromStdString(m_sim.SlavePath()));
+        m_sys = std::make_unique<CSysParam>(m_dbPath);
+        ASSERT_TRUE(m_sys->Init());
+        ASSERT_TRUE(m_sys->m_SeriesPort.m_bOpen);
+        SetSysParam(m_sys.get());
+        SetAppFlags(&m_flags);
+    }
+    void TearDown() override
+    {
+        m_frame.reset();
+        SetAppFlags(nullptr);
+        SetSysParam(nullptr);
+        m_sys.reset();
+        m_sim.Stop();
+        qunsetenv("KORVANE_DEVICE");
+        SysParamFixture::TearDown();
+    }
+
+    CMainFrame &Frame()
+    {
+        if (!m_frame) {
+            m_frame = std::make_unique<CMainFrame>();
+            m_frame->m_fnChangeProduct = [this](int id) {
+                m_switches.push_back(id);
+                return true;
+            };
+        }
+        return *m_frame;
+    }
+    QString Pane(int i) { return Frame().StatusPane(i)->text(); }
+    QString Display()
+    {
+        CMyToolBar *bar = Frame().ToolBar();
+        auto *numeric = dynamic_cast<CMyToolBarNumericButton *>(bar->GetButton(bar->GetCount() - 1));
+        return numeric && numeric->m_pIndicator ? numeric->m_pIndicator->GetImpl()->m_arrChars.join(QString())
+                                                : QStringLiteral("<none>");
+    }
+    QString Label()
+    {
+        CMyToolBar *bar = Frame().ToolBar();
+        return bar->GetButton(bar->GetCount() - 2)->m_strText;
+    }
+    // One tick now, waiting for its result to be painted.
+    void Tick()
+    {
+        const QString before = Pane(2) + QStringLiteral("|") + QString::number(m_ticks++);
+        Frame().StatusPane(2)->setText(before);
+        Frame().OnStatusTimer();
+        ASSERT_TRUE(WaitFor([&] { return Pane(2) != before; }, 3000));
+    }
+    int RunStateReads() const
+    {
+        int n = 0;
+        for (const SimDrive::Request &r : m_sim.Requests()) {
+            const auto &b = r.bytes;
+            if (b.size() >= 4 && b[1] == 0x23 && b[2] == 0x89 && b[3] == 0x01)
+                ++n;
+        }
+        return n;
+    }
+    void Silence()
+    {
+        SimDrive::Fault f;
+        f.kind = SimDrive::FaultKind::Silence;
+        f.persistent = true;
+        m_sim.InjectFault(f);
+    }
+
+    SimDrive m_sim;
+    std::unique_ptr<CSysParam> m_sys;
+    CAppFlags m_flags;
+    std::unique_ptr<CMainFrame> m_frame;
+    std::vector<int> m_switches;
+    int m_ticks = 0;
+};
+
+TEST_F(MainFrameTest, OnlineAndReadyWithinOneTickOfStart)
+{
+    Frame();
+    EXPECT_EQ(Display(), QStringLiteral("Er00.00"));
+    EXPECT_TRUE(Frame().IsStatusTimerRunning());
+    ASSERT_TRUE(WaitFor([&] { return Pane(0) == QStringLiteral("当前状态: 在线"); }, 3000));
+    EXPECT_EQ(Display(), QStringLiteral("rdy"));
+    EXPECT_EQ(Label(), QString());
+    EXPECT_EQ(Pane(2), QStringLiteral("软件发布版本号：1.0.6 驱动器型号：  DRV1SN号：  12345600789abc"));
+    EXPECT_EQ(Pane(3), QStringLiteral("Halvex"));
+    EXPECT_TRUE(m_flags.m_bOnline);
+    const int connect = Frame().ToolBar()->CommandToIndex(32945);
+    EXPECT_EQ(Frame().ToolBar()->GetButton(connect)->m_strText, QStringLiteral("关闭"));
+    EXPECT_EQ(Frame().ToolBar()->GetButton(connect)->m_iImage, 5);
+}
+
+TEST_F(MainFrameTest, AlarmShowsItsTextAndSilenceShowsOfflineAtTheNextTick)
+{
+    m_sim.SetRegister(0x092B, 3);
+    m_sim.SetRegister(0x0931, 0x0E1);
+    Tick();
+    EXPECT_EQ(Display(), QStringLiteral("Er0E.1"));
+    Silence();
+    Tick();
+    EXPECT_EQ(Pane(0), QStringLiteral("当前状态: 离线"));
+    EXPECT_EQ(Display(), QStringLiteral("88888"));
+    EXPECT_EQ(Label(), QStringLiteral("DRV1   "));
+    EXPECT_EQ(Pane(2), QStringLiteral("软件发布版本号：1.0.6 "));
+    EXPECT_FALSE(m_flags.m_bOnline);
+    const int connect = Frame().ToolBar()->CommandToIndex(32945);
+    EXPECT_EQ(Frame().ToolBar()->GetButton(connect)->m_strText, QStringLiteral("连通"));
+}
+
+TEST_F(MainFrameTest, ProductIsNotSwitchedWhileNotConnected)
+{
+    m_sys->m_ProjectDatabase.m_nProductID = 1;
+    Silence();
+    Tick();
+    Tick();
+    EXPECT_EQ(Pane(0), QStringLiteral("当前状态: 离线"));
+    EXPECT_TRUE(m_switches.empty());
+    // The drive answers with the model of the product in use: checked once on this link
+    // (its run state read), nothing to switch.
+    m_sim.ClearFaults();
+    m_sim.ClearRequests();
+    Tick();
+    ASSERT_EQ(Pane(0), QStringLiteral("当前状态: 在线"));
+    EXPECT_EQ(RunStateReads(), 1);
+    EXPECT_TRUE(m_switches.empty());
+    m_sim.ClearRequests();
+    Tick();
+    EXPECT_EQ(RunStateReads(), 0);
+    EXPECT_TRUE(m_switches.empty());
+}
+
+// A link whose poll waits until released.
+class BlockingLink : public IStatusLink
+{
+public:
+    bool IsPortOpen() const override { return true; }
+    bool IsDriveSampling() const override { return false; }
+    bool IsConnected() const override { return false; }
+    bool PollConnection() override
+    {
+        std::unique_lock lock(mutex);
+        ++polls;
+        entered.notify_all();
+        released.wait(lock, [this] { return release; });
+        return false;
+    }
+    int DriveStatus() const override { return 0; }
+    QString AlarmText() override { return {}; }
+    QString DriveModel() const override { return {}; }
+    QString DriveSerial() const override { return {}; }
+    void ReadRunState() override {}
+
+    void Release()
+    {
+        std::lock_guard lock(mutex);
+        release = true;
+        released.notify_all();
+    }
+
+    std::mutex mutex;
+    std::condition_variable entered;
+    std::condition_variable released;
+    bool release = false;
+    int polls = 0;
+};
+
+TEST_F(MainFrameTest, TickSkipsWhileThePreviousPollRuns)
+{
+    auto link = std::make_shared<BlockingLink>();
+    Frame().StopStatusTimer();
+    Frame().SetStatusLink(link);
+    Frame().OnStatusTimer();
+    {
+        std::unique_lock lock(link->mutex);
+        ASSERT_TRUE(link->entered.wait_for(lock, std::chrono::seconds(2), [&] { return link->polls == 1; }));
+    }
+    // The GUI thread goes on while the poll hangs: further ticks are skipped, not queued.
+    Frame().OnStatusTimer();
+    Frame().OnStatusTimer();
+    EXPECT_EQ(Frame().m_nSkippedTicks, 2);
+    link->Release();
+    ASSERT_TRUE(WaitFor([&] { return Pane(0) == QStringLiteral("当前状态: 离线"); }, 2000));
+    EXPECT_EQ(link->polls, 1);
+}
+
+TEST_F(MainFrameTest, PanesToolbarAndStatusBarAreBuilt)
+{
+    CMainFrame &f = Frame();
+    EXPECT_TRUE(f.windowFlags() & Qt::FramelessWindowHint);
+    ASSERT_NE(f.FunctionPane(), nullptr);
+    ASSERT_NE(f.ParamPane(), nullptr);
+    EXPECT_EQ(f.FunctionPane()->GetPageCount(), 3);
+    EXPECT_EQ(f.FunctionPane()->m_nClickMessage, UM_FUNCTION_TOOL_CLICK);
+    EXPECT_EQ(f.FunctionPane()->m_nMenuMessage, 0u);
+    EXPECT_EQ(f.ParamPane()->m_nMenuMessage, UM_GROUP_TOOL_MENU);
+    EXPECT_EQ(f.tabifiedDockWidgets(f.FunctionPane()).size(), 1);
+    EXPECT_EQ(f.FunctionPane()->GetPage(0)->GetTool(3)->data, 2);  // 示波器
+    EXPECT_EQ(f.ToolBar()->GetCount(), 10);
+    EXPECT_EQ(f.dockWidgetArea(f.MonitorPane()), Qt::BottomDockWidgetArea);
+    QString tip;
+    EXPECT_TRUE(f.GetToolbarButtonToolTipText(32949, tip));
+    EXPECT_EQ(tip, QStringLiteral("紧急停机"));
+    EXPECT_TRUE(f.GetToolbarButtonToolTipText(1234, tip));
+    EXPECT_TRUE(tip.isEmpty());
+    // Hidden until the start-up allows it.
+    f.show();
+    EXPECT_FALSE(f.isVisible());
+    f.AllowShow();
+    f.show();
+    EXPECT_TRUE(f.isVisible());
+}
+
+}
