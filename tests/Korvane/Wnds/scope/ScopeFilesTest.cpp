@@ -376,6 +376,9 @@ TEST_F(ScopeRollHandler, FramesLostFramesAndBadFrames)
 TEST_F(ScopeRollHandler, FullViewIsRecordedAndStartsAgain)
 {
     settings->m_nLayout = 0;
+    // The set-up the roll start wrote: CH1, CH2 and CH4 values, CH3 the DI word.
+    settings->m_wDriveConfig[2] = 0x9090;
+    settings->m_wDriveConfig[3] = 0x0190;
     for (int c : {0, 1, 3}) {
         channels.m_ch[c].m_nCount = 59990;
     }
