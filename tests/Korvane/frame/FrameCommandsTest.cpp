@@ -7,6 +7,7 @@
 #include "MainFrame.h"
 #include "MyToolBar.h"
 #include "PathHelpers.h"
+#include "Thread/ReadRequest.h"
 #include "database/DbServices.h"
 #include "platform/DeviceWatcher.h"
 #include "platform/LanguageConf.h"
@@ -210,7 +211,7 @@ TEST_F(FrameCommandsTest, ToolbarCommandsStopThePageTimerAndRestartItExceptForCl
     auto ui = std::make_shared<TimerWatchingUi>();
     platform::ScopedUiServices scope(ui);
     auto *page = new TimerPage();
-    g_mapPages[90] = CPageEntry{page, 0, QString()};
+    m_frame->GetActiveView()->Pages()[90] = CPageEntry{page, 0, QString()};
     m_frame->GetActiveView()->ShowPage(90);
     ASSERT_EQ(m_frame->GetActiveView()->CurrentPage(), page);
     m_frame->GetActiveView()->StartPageTimer();
@@ -227,7 +228,7 @@ TEST_F(FrameCommandsTest, ToolbarCommandsStopThePageTimerAndRestartItExceptForCl
     EXPECT_TRUE(page->IsTimerRunning(7));
     m_frame->OnToolbarCommand(CMainFrame::ID_CMD_CLOSE);
     EXPECT_FALSE(page->IsTimerRunning(7));
-    g_mapPages.erase(90);
+    m_frame->GetActiveView()->Pages().erase(90);
     delete page;
 }
 
@@ -287,6 +288,64 @@ TEST_F(FrameCommandsTest, SaveAndOpenShowOneSecondAlerts)
         EXPECT_EQ(alerts[i].alert.textColour, expected[i].colour) << i;
         EXPECT_EQ(alerts[i].alert.seconds, 1) << i;
     }
+}
+
+TEST_F(FrameCommandsTest, DeletingACustomGroupAsksFirstAndRemovesItsPairs)
+{
+    CGroupsUser a, b;
+    a.sGroupName = QStringLiteral("mine");
+    b.sGroupName = QStringLiteral("other");
+    m_sys->m_arrGroupsUser = {a, b};
+    for (const char *g : {"mine", "other", "mine"}) {
+        CParamUser p;
+        p.sGroupName = QString::fromLatin1(g);
+        p.sNum = QStringLiteral("P0001");
+        m_sys->m_arrParamUser.append(p);
+    }
+    m_frame->m_curTarget.m_bCustom = 1;
+    m_frame->m_curTarget.m_nTargetId = 5;
+    m_frame->m_curTarget.m_strGroup = QStringLiteral("mine");
+    m_frame->m_curTarget.m_strCaption = QStringLiteral("mine");
+
+    m_ui->PushAnswer(IDNO);
+    platform::SendMessage(platform::WindowRef(m_frame.get()), WM_COMMAND, CMainFrame::ID_CMD_DELETE_GROUP);
+    EXPECT_EQ(m_sys->m_arrGroupsUser.size(), 2);
+    EXPECT_EQ(m_sys->m_arrParamUser.size(), 3);
+    ASSERT_EQ(Boxes().size(), 1u);
+    EXPECT_TRUE(Boxes()[0].text.contains(QStringLiteral("[mine]")));
+
+    m_ui->PushAnswer(IDYES);
+    platform::SendMessage(platform::WindowRef(m_frame.get()), WM_COMMAND, CMainFrame::ID_CMD_DELETE_GROUP);
+    ASSERT_EQ(m_sys->m_arrGroupsUser.size(), 1);
+    EXPECT_EQ(m_sys->m_arrGroupsUser[0].sGroupName, QStringLiteral("other"));
+    ASSERT_EQ(m_sys->m_arrParamUser.size(), 1);
+    EXPECT_EQ(m_sys->m_arrParamUser[0].sGroupName, QStringLiteral("other"));
+
+    // A system group is never deleted, and nothing is asked.
+    m_ui->ClearCalls();
+    m_frame->m_curTarget.m_bCustom = 0;
+    m_frame->m_curTarget.m_strGroup = QStringLiteral("other");
+    platform::SendMessage(platform::WindowRef(m_frame.get()), WM_COMMAND, CMainFrame::ID_CMD_DELETE_GROUP);
+    EXPECT_EQ(m_sys->m_arrGroupsUser.size(), 1);
+    EXPECT_TRUE(Boxes().empty());
+}
+
+TEST_F(FrameCommandsTest, ReadValuesReachTheCurrentDeviceOnlyWhereTheReadSucceeded)
+{
+    CDataAxisParameter *axis = m_sys->FindActiveAxis(m_sys->m_ProjectDatabase.m_nCurDeviceID);
+    ASSERT_NE(axis, nullptr);
+    ASSERT_GE(axis->m_arrParameter.size(), 2);
+    auto request = std::make_shared<CReadRequest>();
+    request->m_arrParam = {axis->m_arrParameter[0], axis->m_arrParameter[1]};
+    request->m_arrParam[0].iCurValue = 1234;
+    request->m_arrParam[1].iCurValue = 5678;
+    request->m_arrReadOk = {true, false};
+    const std::int32_t before = axis->m_arrParameter[1].iCurValue;
+    platform::PostMessage(platform::WindowRef(m_frame.get()), UM_READ_DONE, 0, 0, request);
+    QApplication::processEvents();
+    axis = m_sys->FindActiveAxis(m_sys->m_ProjectDatabase.m_nCurDeviceID);
+    EXPECT_EQ(axis->m_arrParameter[0].iCurValue, 1234);
+    EXPECT_EQ(axis->m_arrParameter[1].iCurValue, before);
 }
 
 }
