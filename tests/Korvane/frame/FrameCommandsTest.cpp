@@ -348,4 +348,55 @@ TEST_F(FrameCommandsTest, ReadValuesReachTheCurrentDeviceOnlyWhereTheReadSucceed
     EXPECT_EQ(axis->m_arrParameter[1].iCurValue, before);
 }
 
+TEST(CustomGroupMenu, OnlyACustomGroupOffersDeleteAndEdit)
+{
+    NavigationTarget custom;
+    custom.m_bCustom = 1;
+    custom.m_nTargetId = 4;
+    NavigationTarget all = custom;
+    all.m_bAll = 1;
+    NavigationTarget system;
+    system.m_bSystem = 1;
+    system.m_nTargetId = 2;
+    NavigationTarget none = custom;
+    none.m_nTargetId = -1;
+    const std::vector<UINT> onlyNew = {CMainFrame::ID_CMD_NEW_GROUP};
+    const std::vector<UINT> deleteEdit = {CMainFrame::ID_CMD_DELETE_GROUP, CMainFrame::ID_CMD_EDIT_GROUP};
+    EXPECT_EQ(CMainFrame::CustomGroupMenuCommands(7, custom), deleteEdit);
+    EXPECT_EQ(CMainFrame::CustomGroupMenuCommands(-1, custom), onlyNew);
+    EXPECT_EQ(CMainFrame::CustomGroupMenuCommands(7, all), onlyNew);
+    EXPECT_EQ(CMainFrame::CustomGroupMenuCommands(7, system), onlyNew);
+    EXPECT_EQ(CMainFrame::CustomGroupMenuCommands(7, none), onlyNew);
+}
+
+TEST_F(FrameCommandsTest, ConnectOpensTheDialogWhenOfflineAndClosesThePortWhenOnline)
+{
+    CMyToolBar *bar = m_frame->ToolBar();
+    auto *button = bar->GetButton(bar->CommandToIndex(CMainFrame::ID_CMD_CONNECT));
+    int dialogs = 0;
+    int closes = 0;
+    m_frame->m_fnShowCommSettings = [&] {
+        ++dialogs;
+        m_flags.m_bOnline = TRUE;
+    };
+    m_frame->m_fnClosePort = [&] {
+        ++closes;
+        m_flags.m_bOnline = FALSE;
+    };
+    m_frame->m_bPortClosedByUser = true;
+    m_flags.m_bOnline = FALSE;
+    m_frame->OnToolbarCommand(CMainFrame::ID_CMD_CONNECT);
+    EXPECT_EQ(dialogs, 1);
+    EXPECT_FALSE(m_frame->m_bPortClosedByUser);  // the port is open again
+    EXPECT_EQ(button->m_strText, TrSection(QStringLiteral("CMainFrame"), QStringLiteral("关闭")));
+    EXPECT_EQ(button->m_iImage, 5);
+    ASSERT_TRUE(WaitFor([this] { return !m_frame->IsEmergencyBusy(); }, 3000));  // the latch read
+
+    m_frame->OnToolbarCommand(CMainFrame::ID_CMD_CONNECT);
+    EXPECT_EQ(closes, 1);
+    EXPECT_TRUE(m_frame->m_bPortClosedByUser);
+    EXPECT_EQ(button->m_strText, TrSection(QStringLiteral("CMainFrame"), QStringLiteral("连通")));
+    EXPECT_EQ(button->m_iImage, 0);
+}
+
 }
