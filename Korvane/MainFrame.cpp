@@ -98,6 +98,12 @@ CMainFrame::CMainFrame(QWidget *parent) : QMainWindow(parent), MessageTarget(thi
     setDockNestingEnabled(false);
     // The client area starts 10 pixels in from the left edge; the picture shows there.
     setContentsMargins(10, 0, 0, 0);
+    // Pane captions and tabs stand on the dark background picture.
+    setStyleSheet(QStringLiteral(
+        "QDockWidget { color: rgb(220, 220, 220); }"
+        "QDockWidget::title { background: rgba(16, 32, 56, 220); padding-left: 4px; }"
+        "QMainWindow > QTabBar::tab { background: rgb(36, 54, 78); color: rgb(220, 220, 220); padding: 3px 10px; }"
+        "QMainWindow > QTabBar::tab:selected { background: rgb(210, 1, 59); }"));
 
     m_pView = new CKorvaneView(this);
     setCentralWidget(m_pView);
@@ -112,6 +118,8 @@ CMainFrame::CMainFrame(QWidget *parent) : QMainWindow(parent), MessageTarget(thi
     m_nColourRefreshMsg = platform::RegisterWindowMessage(QStringLiteral("WM_MSG_GRID_COLOR_CUSTOM_REFRESH"));
     if (CSysParam *sys = GetSysParam())
         m_pStatusLink = std::make_shared<CSysParamStatusLink>(*sys);
+    if (HasKorvaneApp())
+        m_fnChangeProduct = [](int id) { return theApp.ChangeProduct(id); };
     m_pPoller = std::make_unique<CStatusPoller>(GetWindowRef(), m_nPollDoneMsg,
                                                 [](const StatusPollRequest &r) { return RunStatusPoll(r); });
     StartStatusTimer();
