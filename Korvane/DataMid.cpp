@@ -17,6 +17,8 @@ const QString kTagId = QStringLiteral("DTAMIDTP");
 constexpr int kMaxFields = 200;
 // The smallest record: an end tag alone.
 constexpr std::uint32_t kMinRecordBytes = 24;
+// A tag: its character count, the string marker and eight UTF-16 characters.
+constexpr qsizetype kTagBytes = 24;
 
 // Strings that older writers stored in the 8-bit code page.
 QString DecodeAnsi(const QByteArray &bytes)
@@ -129,6 +131,13 @@ bool CDataListMid::LoadFromFile(const QString &strPath)
     if (bytes.isEmpty())
         return true;
     try {
+        // An intact file starts with the list's own tag, exactly as an empty list writes it.
+        // Without this check a damaged first tag reads as a foreign field that is skipped, and
+        // the file would pass for an empty list that the next save then overwrites.
+        Archive empty;
+        Serialize(empty);
+        if (!bytes.startsWith(empty.Bytes().left(kTagBytes)))
+            throw ArchiveException(QStringLiteral("the file does not start with its list tag"));
         Archive ar(bytes, DecodeAnsi);
         Serialize(ar);
     } catch (const ArchiveException &e) {

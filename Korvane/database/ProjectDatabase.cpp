@@ -1,8 +1,11 @@
 #include "database/ProjectDatabase.h"
 
+#include "database/ADORecordset.h"
+
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QRegularExpression>
 #include <QTemporaryFile>
 
 #include <fcntl.h>
@@ -14,6 +17,34 @@ namespace {
 
 // More axes than any drive has: a damaged product row must not drive the loaders on.
 constexpr int kMaxAxes = 64;
+
+// What a save appends to the target's name for its temporary file, before six random
+// characters; distinctive, so that only our own leftovers match it.
+const QString kTempInfix = QStringLiteral(".kvtmp-");
+// The side files SQLite may leave beside a database file.
+const char* const kSideFiles[] = {"-journal", "-wal", "-shm"};
+
+void RemoveWithSideFiles(const QString& path)
+{
+    QFile::remove(path);
+    for (const char* side : kSideFiles)
+        QFile::remove(path + QLatin1String(side));
+}
+
+// Temporary files of earlier saves of the target that never finished (the program was
+// killed half-way), with their journals.
+void RemoveStaleTempFiles(const QString& target)
+{
+    const QFileInfo info(target);
+    const QRegularExpression ours(
+        QStringLiteral("^") + QRegularExpression::escape(info.fileName() + kTempInfix) +
+        QStringLiteral("[A-Za-z0-9]{6}(-journal|-wal|-shm)?$"));
+    const QDir dir = info.absoluteDir();
+    for (const QString& name : dir.entryList(QDir::Files | QDir::Hidden | QDir::System)) {
+        if (ours.match(name).hasMatch())
+            QFile::remove(dir.filePath(name));
+    }
+}
 
 // A file beside the target that becomes the target only by an explicit rename; removed
 // when it never does.
@@ -28,14 +59,15 @@ public:
     ~TempFileBeside()
     {
         if (!m_path.isEmpty() && !m_renamed)
-            QFile::remove(m_path);
+            RemoveWithSideFiles(m_path);
     }
     TempFileBeside(const TempFileBeside&) = delete;
     TempFileBeside& operator=(const TempFileBeside&) = delete;
 
     bool Create(QString& detail)
     {
-        QTemporaryFile file(m_target + QStringLiteral(".XXXXXX"));
+        RemoveStaleTempFiles(m_target);
+        QTemporaryFile file(m_target + kTempInfix + QStringLiteral("XXXXXX"));
         file.setAutoRemove(false);
         if (!file.open()) {
             detail = QStringLiteral("cannot create a file beside ") + m_target + QStringLiteral(": ") +
@@ -83,6 +115,27 @@ private:
 QString DbDetail(const CADODataBase& db)
 {
     return db.GetLastError();
+}
+
+// SQLite's quick check answers one row "ok" for a sound file, else a row per problem.
+bool IsFileIntact(CADODataBase& db, QString& detail)
+{
+    CADORecordset rs(&db);
+    if (!rs.Open(QStringLiteral("PRAGMA quick_check"))) {
+        detail = rs.GetLastError();
+        return false;
+    }
+    QString first;
+    if (rs.IsEOF() || !rs.GetFieldValue(QStringLiteral("quick_check"), first)) {
+        detail = QStringLiteral("the file's check gave no answer");
+        return false;
+    }
+    rs.MoveNext();
+    if (first != QLatin1String("ok") || !rs.IsEOF()) {
+        detail = QStringLiteral("damaged file: ") + first;
+        return false;
+    }
+    return true;
 }
 
 std::set<int> ProductsOf(const QList<CDBDataDeviceList>& devices)
@@ -280,6 +333,12 @@ bool CProjectDatabase::NewProject(const CNewProjectInfo& info)
     const CDBDataDeviceList* first = local.FindDeviceRecord(1);
     if (!first)
         return Fail(alert, kTextNewFileError, QStringLiteral("the request has no device 1"));
+    // Rows are filed under their device id: two devices with one id would share them.
+    std::set<int> ids;
+    for (const CDBDataDeviceList& d : local.m_arrDeviceList) {
+        if (!ids.insert(d.nDeviceID).second)
+            return Fail(alert, kTextNewFileError, QStringLiteral("device id %1 is given twice").arg(d.nDeviceID));
+    }
     for (const CDBDataDeviceList& d : local.m_arrDeviceList) {
         if (!local.FindProduct(d.nProductID))
             return Fail(alert, kTextNewFileError,
@@ -348,6 +407,10 @@ bool CProjectDatabase::OpenProject(const QString& path)
     CADODataBase file;
     if (!Connect(file, path, m_strUser, m_strPassword, true))
         return Fail(alert, kTextFileReadError, DbDetail(file));
+    // A file damaged on disk (a crash, a bad copy) is refused before any of it is taken.
+    QString damage;
+    if (!IsFileIntact(file, damage))
+        return Fail(alert, kTextFileReadError, damage);
 
     CDataProject local;
     if (!CDBDataFileHead::LoadFirst(file, local.m_FileHead, {}) || local.m_FileHead.bIsSystem != 0)
@@ -389,6 +452,13 @@ bool CProjectDatabase::OpenProject(const QString& path)
         }
         device.FillLoadedValues();
     }
+    // Nothing to work with, as for the default database: a product without axes or a file
+    // without parameter rows.
+    qsizetype total = 0;
+    for (const CDataAxisParameter& axis : local.FindOrAddDevice(1).m_arrAxis)
+        total += axis.m_arrParameter.size();
+    if (total == 0)
+        return Fail(alert, kTextFileReadError, QStringLiteral("the project has no parameters"));
 
     return Install(local, path, productId);
 }

@@ -460,8 +460,12 @@ TEST_F(ProjectDb, OpenChecksTheFileBeforeTakingIt)
         {"no device 1", "update DEVICELIST set nDeviceID=5; update PARAMETER set nDeviceID=5", readError},
         {"device of an unknown product", "delete from PRODUCTS", readError},
         {"no parameter table", "drop table PARAMETER", readError},
+        {"no parameters", "delete from PARAMETER", readError},
+        {"no axes", "update PRODUCTS set nAxisCount=0", readError},
         {"missing file", "-", readError},
         {"not a database", "=", readError},
+        // A damaged page of a table the open never reads: only the file check finds it.
+        {"damaged page", "#CUSTOMGROUPS", readError},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);
@@ -471,6 +475,15 @@ TEST_F(ProjectDb, OpenChecksTheFileBeforeTakingIt)
             QFile junk(path);
             ASSERT_TRUE(junk.open(QIODevice::WriteOnly));
             junk.write(QByteArray(2048, '\x5a'));
+        } else if (c.sql[0] == '#') {
+            ASSERT_TRUE(QFile::copy(good, path));
+            const int page = std::stoi(QueryOne(path, "select rootpage from sqlite_master where name='" +
+                                                          c.sql.substr(1) + "'"));
+            const int pageSize = std::stoi(QueryOne(path, "PRAGMA page_size"));
+            QFile f(path);
+            ASSERT_TRUE(f.open(QIODevice::ReadWrite));
+            ASSERT_TRUE(f.seek(qint64(page - 1) * pageSize));
+            f.write(QByteArray(16, '\xFF'));  // the page's header: no valid page type
         } else if (c.sql != "-") {
             ASSERT_TRUE(QFile::copy(good, path));
             Sql(path, c.sql);
@@ -497,6 +510,27 @@ TEST_F(ProjectDb, OpenChecksTheFileBeforeTakingIt)
     EXPECT_FALSE(QFile::exists(dir.filePath("missing.KVF")));
 }
 
+// Temporary files that a killed save left beside its target go with the next save of that
+// target; other files, and the leftovers of other targets, stay.
+TEST_F(ProjectDb, ASaveRemovesTheLeftoversOfAKilledSave)
+{
+    const QString path = MakeProject("p.KVF");
+    const QStringList leftovers = {"p.KVF.kvtmp-a1B2c3", "p.KVF.kvtmp-a1B2c3-journal", "p.KVF.kvtmp-zz9zz9-wal"};
+    const QStringList others = {"p.KVF.backup", "p.KVF.kvtmp-short", "q.KVF.kvtmp-a1B2c3", "notes.txt"};
+    for (const QString& name : leftovers + others) {
+        QFile f(dir.filePath(name));
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write("x");
+    }
+    CProjectDatabase pdb(DefaultDb());
+    ASSERT_TRUE(pdb.OpenProject(path));
+    ASSERT_TRUE(pdb.SaveProject(path));
+    QStringList expected = others;
+    expected << "p.KVF";
+    expected.sort();
+    EXPECT_EQ(Entries(dir), expected);
+}
+
 TEST_F(ProjectDb, NewRefusesRequestsItCannotServe)
 {
     const struct {
@@ -507,6 +541,8 @@ TEST_F(ProjectDb, NewRefusesRequestsItCannotServe)
         {"no device 1", {Device(2, 1)}, dir.filePath("a.KVF")},
         {"unknown product", {Device(1, 1), Device(2, 7)}, dir.filePath("b.KVF")},
         {"folder missing", {Device(1, 1)}, dir.filePath("nosuch/c.KVF")},
+        {"one device id twice", {Device(1, 1), Device(2, 1), Device(2, 1)}, dir.filePath("d.KVF")},
+        {"device 1 twice", {Device(1, 1), Device(1, 1)}, dir.filePath("e.KVF")},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);

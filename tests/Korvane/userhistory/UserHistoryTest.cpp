@@ -247,6 +247,32 @@ TEST_F(UserHistory, ADamagedFileIsKeptAsideBeforeTheNextSaveReplacesIt)
     EXPECT_NE(ReadAll(m_path), damaged);
 }
 
+// The first 24 bytes are the list's tag: damage to any of them is damage to the file, kept
+// aside and reported like any other, never an empty list that the next save writes over.
+TEST_F(UserHistory, ADamagedListTagIsKeptAsideAndReported)
+{
+    const QByteArray good = Fixture();
+    for (qsizetype i = 0; i < 24; ++i) {
+        QByteArray damaged = good;
+        damaged[i] = static_cast<char>(damaged[i] ^ 0x41);
+        WriteAll(m_path, damaged);
+        QFile::remove(m_path + ".bad");
+        m_ui->ClearCalls();
+        CUserCtrlDefValueList list;
+        EXPECT_FALSE(list.LoadFromFile(m_path)) << i;
+        EXPECT_EQ(list.GetCount(), 0) << i;
+        EXPECT_EQ(ReadAll(m_path + ".bad"), damaged) << i;
+        EXPECT_EQ(m_ui->Calls().size(), 1u) << i;
+    }
+    // A file too short to hold the tag is damaged as well; an empty one is an empty list.
+    WriteAll(m_path, good.left(10));
+    CUserCtrlDefValueList shortList;
+    EXPECT_FALSE(shortList.LoadFromFile(m_path));
+    WriteAll(m_path, {});
+    CUserCtrlDefValueList emptyList;
+    EXPECT_TRUE(emptyList.LoadFromFile(m_path));
+}
+
 TEST_F(UserHistory, DamagedFieldsAreRejected)
 {
     struct Case
