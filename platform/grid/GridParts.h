@@ -1,0 +1,130 @@
+#pragma once
+// The Qt pieces behind GridCtrl: the model, the proxy, the delegate, the header and the views.
+// Only Grid.cpp and tests that look inside the grid include this.
+#include "platform/grid/Grid.h"
+
+#include <QAbstractTableModel>
+#include <QHeaderView>
+#include <QSortFilterProxyModel>
+#include <QStyledItemDelegate>
+#include <QTableView>
+
+namespace platform {
+
+class GridModel : public QAbstractTableModel
+{
+public:
+    explicit GridModel(GridCtrl *grid) : QAbstractTableModel(grid), g(grid) {}
+    int rowCount(const QModelIndex &parent = QModelIndex()) const override;
+    int columnCount(const QModelIndex &parent = QModelIndex()) const override;
+    QVariant data(const QModelIndex &index, int role = Qt::DisplayRole) const override;
+    QVariant headerData(int section, Qt::Orientation o, int role = Qt::DisplayRole) const override;
+    Qt::ItemFlags flags(const QModelIndex &index) const override;
+
+    void Announce(int newCount);
+    void Reset(const std::function<void()> &change);
+    void CellChanged(int row, int col);
+
+    GridCtrl *g;
+};
+
+class GridProxy : public QSortFilterProxyModel
+{
+public:
+    explicit GridProxy(GridCtrl *grid) : QSortFilterProxyModel(grid), g(grid) {}
+    void Refilter() { invalidateFilter(); }
+
+protected:
+    bool filterAcceptsRow(int sourceRow, const QModelIndex &) const override;
+    bool filterAcceptsColumn(int, const QModelIndex &) const override { return true; }
+    bool lessThan(const QModelIndex &a, const QModelIndex &b) const override;
+
+private:
+    GridCtrl *g;
+};
+
+class GridDelegate : public QStyledItemDelegate
+{
+public:
+    explicit GridDelegate(GridCtrl *grid) : QStyledItemDelegate(grid), g(grid) {}
+    void paint(QPainter *p, const QStyleOptionViewItem &option, const QModelIndex &index) const override;
+    QSize sizeHint(const QStyleOptionViewItem &option, const QModelIndex &index) const override;
+    QWidget *createEditor(QWidget *parent, const QStyleOptionViewItem &option,
+                          const QModelIndex &index) const override;
+    void setEditorData(QWidget *editor, const QModelIndex &index) const override;
+    void setModelData(QWidget *editor, QAbstractItemModel *model, const QModelIndex &index) const override;
+    void destroyEditor(QWidget *editor, const QModelIndex &index) const override;
+    void updateEditorGeometry(QWidget *editor, const QStyleOptionViewItem &option,
+                              const QModelIndex &index) const override;
+    bool editorEvent(QEvent *event, QAbstractItemModel *model, const QStyleOptionViewItem &option,
+                     const QModelIndex &index) override;
+    // The cell's rectangle without the row check box.
+    QRect ValueRect(const QRect &cell, int column) const;
+    QRect CheckBoxRect(const QRect &cell) const;
+
+protected:
+    bool eventFilter(QObject *editor, QEvent *event) override;
+
+private:
+    GridItem *ItemAt(const QModelIndex &proxyIndex) const;
+    GridCtrl *g;
+};
+
+class GridHeader : public QHeaderView
+{
+public:
+    GridHeader(GridCtrl *grid, QWidget *parent);
+    QSize sizeHint() const override;
+    QRect CheckBoxRect(const QRect &section) const;
+    QRect MenuButtonRect(const QRect &section) const;
+    QRect SectionRect(int logical) const;
+
+protected:
+    void paintSection(QPainter *p, const QRect &rect, int logical) const override;
+    void paintEvent(QPaintEvent *e) override;
+    void mousePressEvent(QMouseEvent *e) override;
+    void mouseMoveEvent(QMouseEvent *e) override;
+    bool viewportEvent(QEvent *e) override;
+
+private:
+    GridCtrl *g;
+};
+
+class GridView : public QTableView
+{
+public:
+    GridView(GridCtrl *grid, int which);
+    GridHeader *Header() const { return static_cast<GridHeader *>(horizontalHeader()); }
+    void Commit(QWidget *editor) { commitData(editor); }
+    void Close(QWidget *editor) { closeEditor(editor, QAbstractItemDelegate::NoHint); }
+    bool Edit(const QModelIndex &index) { return edit(index, AllEditTriggers, nullptr); }
+    int Which() const { return m_which; }
+    bool IsEditing() const { return state() == QAbstractItemView::EditingState; }
+
+protected:
+    void keyPressEvent(QKeyEvent *e) override;
+    void mousePressEvent(QMouseEvent *e) override;
+    void mouseReleaseEvent(QMouseEvent *e) override;
+    void mouseDoubleClickEvent(QMouseEvent *e) override;
+    bool viewportEvent(QEvent *e) override;
+    void wheelEvent(QWheelEvent *e) override;
+
+private:
+    GridCtrl *g;
+    int m_which;
+};
+
+class GridSumBand : public QWidget
+{
+public:
+    GridSumBand(GridCtrl *grid, int which) : QWidget(grid), g(grid), m_which(which) {}
+
+protected:
+    void paintEvent(QPaintEvent *e) override;
+
+private:
+    GridCtrl *g;
+    int m_which;
+};
+
+}
