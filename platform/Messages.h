@@ -80,6 +80,10 @@ constexpr UINT UM_USABILITY_EDIT_DONE = 0x469;
 // Control-loop diagrams and the setup wizard.
 constexpr UINT UM_DIAGRAM_MODE_CHANGED = 0x40C;
 constexpr UINT UM_DIAGRAM_EDIT_CHANGED = 0x40D;
+// A parameter box's text was committed (Enter, or left changed): wParam = the edit's id.
+constexpr UINT UM_DIAGRAM_EDIT_COMMITTED = 0x43C;
+// A parameter box's write has ended (posted by the page's writer, payload: its outcome).
+constexpr UINT UM_DIAGRAM_WRITE_DONE = 0x43D;
 constexpr UINT UM_WIZARD_NEXT_PAGE = 0x8B0;
 
 // Oscilloscope.

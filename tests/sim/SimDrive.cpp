@@ -486,11 +486,16 @@ bool SimDrive::HandleFrames(Clock::time_point received)
     return true;
 }
 
-bool SimDrive::TakeFault(std::uint8_t function, Fault &fault)
+bool SimDrive::TakeFault(const Bytes &frame, Fault &fault)
 {
+    const std::uint8_t function = frame[1];
+    // Register requests carry their address in bytes 2 and 3; block reads have none.
+    const int address = function != kFuncBlock && frame.size() >= 4 ? (frame[2] << 8) | frame[3] : -1;
     std::lock_guard lock(m_mx);
     for (auto it = m_faults.begin(); it != m_faults.end(); ++it) {
         if (it->function >= 0 && it->function != function)
+            continue;
+        if (it->address >= 0 && it->address != address)
             continue;
         fault = *it;
         if (!it->persistent)
@@ -518,7 +523,7 @@ bool SimDrive::Handle(const Bytes &frame, Clock::time_point received)
         }
     }
     if (!faulty)
-        faulty = TakeFault(function, fault);
+        faulty = TakeFault(frame, fault);
     if (faulty && fault.kind == FaultKind::DeviceGone) {
         CloseLine();
         return false;

@@ -55,6 +55,7 @@ public:
         FaultKind kind = FaultKind::Silence;
         bool persistent = false;  // else it applies to the next matching request only
         int function = -1;        // only requests with this function code; -1: any
+        int address = -1;         // only register requests for this address; -1: any
         int shortBy = 1;
         int splitAt = 0;          // 0: half the reply
         int gapMs = 30;
@@ -219,7 +220,7 @@ private:
     Bytes BlockErrorReply(const Bytes &frame, std::uint16_t code) const;
     Access ReadLocked(std::uint16_t address);
     std::uint16_t WriteLocked(std::uint16_t address, std::uint16_t value);
-    bool TakeFault(std::uint8_t function, Fault &fault);
+    bool TakeFault(const Bytes &frame, Fault &fault);
     // Sleeps until `when` unless Stop is called; false when stopped.
     bool SleepUntil(Clock::time_point when);
     void WriteMaster(const Bytes &bytes);
