@@ -63,6 +63,9 @@ void CDlgPositionCtrl::BuildModelPositionControlDiagram()
 
 void CDlgPositionCtrl::AfterBuild()
 {
-    if (QLineEdit *gain = BoxEdit(kModelGainEditId))
+    if (QLineEdit *gain = BoxEdit(kModelGainEditId)) {
         gain->setReadOnly(true);
+        // Greyed, so that it does not look like a box that takes a value.
+        gain->setStyleSheet(QStringLiteral("QLineEdit { background: #ececec; }"));
+    }
 }

@@ -10,9 +10,11 @@
 #include <QComboBox>
 #include <QCoreApplication>
 #include <QElapsedTimer>
+#include <QFocusEvent>
 #include <QLineEdit>
 #include <QTest>
 
+#include <set>
 #include <utility>
 #include <vector>
 
@@ -125,6 +127,13 @@ TEST_F(LoopPagesTest, OpeningReadsNothingAndShowsEmptyBoxes)
     }
     EXPECT_EQ(page.BoxEdit(1128), nullptr);
     EXPECT_TRUE(m_sim.Requests().empty());
+    // The diagram keeps its top-left corner and grows and shrinks with the page.
+    page.show();
+    QCoreApplication::processEvents();
+    const QRect before = page.DiagramCtrl()->geometry();
+    page.resize(page.width() + 200, page.height() + 100);
+    QCoreApplication::processEvents();
+    EXPECT_EQ(page.DiagramCtrl()->geometry(), before.adjusted(0, 0, 200, 100));
 }
 
 TEST_F(LoopPagesTest, TypingWritesNothingUntilEnterThenTheValueOnce)
@@ -146,6 +155,29 @@ TEST_F(LoopPagesTest, TypingWritesNothingUntilEnterThenTheValueOnce)
     fir->clear();
     Type(fir, "1234567890123");
     EXPECT_EQ(fir->text(), "123456789012");
+}
+
+// Leaving a box commits it only when its text changed since it was last committed.
+TEST_F(LoopPagesTest, LeavingABoxCommitsOnlyAChangedText)
+{
+    CDlgPositionCtrl &page = Position();
+    QLineEdit *gain = page.BoxEdit(1112);
+    auto leave = [](QLineEdit *edit) {
+        QFocusEvent in(QEvent::FocusIn, Qt::TabFocusReason);
+        QCoreApplication::sendEvent(edit, &in);
+        QFocusEvent out(QEvent::FocusOut, Qt::TabFocusReason);
+        QCoreApplication::sendEvent(edit, &out);
+    };
+    Type(gain, "55");
+    leave(gain);
+    Settle(page);
+    EXPECT_EQ(Writes(), (std::vector<Write>{{0x0203, 55}}));
+    leave(gain);
+    Settle(page);
+    EXPECT_EQ(Writes().size(), 1u) << "unchanged: nothing more";
+    Enter(gain);
+    Settle(page);
+    EXPECT_EQ(Writes().size(), 2u) << "Enter sends again";
 }
 
 TEST_F(LoopPagesTest, InvalidTextShowsTheRangeAndSendsNothing)
@@ -313,6 +345,32 @@ TEST_F(LoopPagesTest, ClosingThePageWithAWriteInFlightEnds)
     t.start();
     page.StopWorkers();
     EXPECT_LT(t.elapsed(), 1000) << "stops after the transaction in flight";
+}
+
+}
+
+namespace {
+
+// Every register a diagram box writes is plain storage on the simulated drive, and its
+// request log keeps the order of the requests.
+TEST_F(LoopPagesTest, DiagramRegistersArePlainStorageInOrder)
+{
+    std::set<WORD> registers;
+    for (const auto &table : {CDlgPositionCtrl::RegisterTable(), CDlgSpeedLoop::RegisterTable()})
+        for (const auto &[id, regs] : table)
+            registers.insert(regs.begin(), regs.end());
+    ASSERT_EQ(registers.size(), 32u);
+    std::vector<Write> sent;
+    WORD value = 7;
+    for (WORD reg : registers) {
+        ASSERT_TRUE(m_sys->WriteReg(reg, value, CSysParam::LinkWait::Block, 1)) << std::hex << reg;
+        int back = -1;
+        ASSERT_TRUE(m_sys->ReadReg(reg, &back, CSysParam::LinkWait::Block, 1)) << std::hex << reg;
+        EXPECT_EQ(back, value) << std::hex << reg;
+        sent.push_back({reg, value});
+        ++value;
+    }
+    EXPECT_EQ(Writes(), sent);
 }
 
 }
