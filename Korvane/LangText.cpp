@@ -107,9 +107,13 @@ void SetLanguage(const QString &language)
         if (name.isEmpty())
             return;
     }
+    // The language files are read again from disk after a switch.
+    if (!state.m_strLangFile.isEmpty())
+        IniFile::DropCached(state.m_strLangFile);
     for (const LanguageChoice &c : kLanguages) {
         if (name == QLatin1String(c.name)) {
             state.m_strLangFile = state.m_strModuleDir + QLatin1String(c.file);
+            IniFile::DropCached(state.m_strLangFile);
             QLocale::setDefault(QLocale(c.language, c.territory));
             break;
         }

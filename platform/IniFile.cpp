@@ -5,7 +5,10 @@
 #include <QFileInfo>
 #include <QSaveFile>
 #include <cstdint>
+#include <sys/stat.h>
+#include <memory>
 #include <mutex>
+#include <unordered_map>
 
 namespace platform {
 
@@ -244,6 +247,7 @@ bool IniFile::Save() const
 {
     if (m_path.isEmpty())
         return false;
+    DropCached(m_path);
     const QFileInfo fi(m_path);
     if (!fi.absoluteDir().exists())
         return false;
@@ -262,15 +266,99 @@ bool IniFile::Save() const
     return out.commit();
 }
 
+// ---- the parsed-file cache of the one-shot reads
+
+namespace {
+
+// A file parsed once: the first section of each name and in it the first key of each name,
+// as the lookups take them; names folded for the case-insensitive match. Valid while the
+// file keeps its modification time and size.
+struct ParsedProfile {
+    QByteArray nativePath;
+    bool exists = false;
+    std::int64_t modifiedNs = 0;
+    std::int64_t size = -1;
+    std::unordered_map<QString, std::unordered_map<QString, QString>> values;
+};
+
+// The file's identity for the cache: whether it exists, its modification time and its size.
+// A plain stat: this runs on every lookup.
+void StatFile(const QByteArray &nativePath, bool &exists, std::int64_t &modifiedNs, std::int64_t &size)
+{
+    struct stat st {};
+    exists = ::stat(nativePath.constData(), &st) == 0;
+    modifiedNs = exists ? std::int64_t(st.st_mtim.tv_sec) * 1000000000 + st.st_mtim.tv_nsec : 0;
+    size = exists ? std::int64_t(st.st_size) : -1;
+}
+
+std::mutex g_cacheMutex;
+std::unordered_map<QString, std::shared_ptr<const ParsedProfile>> g_cache;  // under g_cacheMutex
+
+}
+
+std::shared_ptr<const void> IniFile::CachedProfile(const QString &file)
+{
+    std::shared_ptr<const ParsedProfile> cached;
+    {
+        std::lock_guard<std::mutex> lock(g_cacheMutex);
+        const auto it = g_cache.find(file);
+        if (it != g_cache.end())
+            cached = it->second;
+    }
+    const QByteArray nativePath = cached ? cached->nativePath : QFile::encodeName(file);
+    bool exists = false;
+    std::int64_t modifiedNs = 0;
+    std::int64_t size = -1;
+    StatFile(nativePath, exists, modifiedNs, size);
+    if (cached && cached->exists == exists && cached->modifiedNs == modifiedNs && cached->size == size)
+        return cached;
+
+    auto parsed = std::make_shared<ParsedProfile>();
+    parsed->nativePath = nativePath;
+    parsed->exists = exists;
+    parsed->modifiedNs = modifiedNs;
+    parsed->size = size;
+    const IniFile ini(file);
+    std::unordered_map<QString, QString> *current = nullptr;
+    for (const Line &l : ini.m_lines) {
+        if (l.kind == Kind::Section) {
+            auto [it, fresh] = parsed->values.try_emplace(l.name.toCaseFolded());
+            current = fresh ? &it->second : nullptr;  // a repeated section is never read
+        } else if (l.kind == Kind::Key && current) {
+            current->try_emplace(l.name.toCaseFolded(), l.value);
+        }
+    }
+    std::lock_guard<std::mutex> lock(g_cacheMutex);
+    g_cache[file] = parsed;
+    return parsed;
+}
+
+void IniFile::DropCached(const QString &file)
+{
+    std::lock_guard<std::mutex> lock(g_cacheMutex);
+    g_cache.erase(file);
+}
+
+void IniFile::DropAllCached()
+{
+    std::lock_guard<std::mutex> lock(g_cacheMutex);
+    g_cache.clear();
+}
+
 QString IniFile::GetString(const QString &file, const QString &section, const QString &key,
                            const QString &def)
 {
-    return IniFile(file).Read(section, key, def);
+    const auto profile = std::static_pointer_cast<const ParsedProfile>(CachedProfile(file));
+    const auto s = profile->values.find(section.toCaseFolded());
+    if (s == profile->values.end())
+        return def;
+    const auto k = s->second.find(key.toCaseFolded());
+    return k == s->second.end() ? def : k->second;
 }
 
 int IniFile::GetInt(const QString &file, const QString &section, const QString &key, int def)
 {
-    return IniFile(file).ReadInt(section, key, def);
+    return ParseLeadingInt(GetString(file, section, key, QString()), def);
 }
 
 bool IniFile::WriteString(const QString &file, const QString &section, const QString &key,

@@ -13,6 +13,7 @@
 #include <QByteArray>
 #include <QString>
 #include <QStringList>
+#include <memory>
 #include <vector>
 
 namespace platform {
@@ -43,7 +44,10 @@ public:
     void RemoveKey(const QString &section, const QString &key);
     void RemoveSection(const QString &section);
 
-    // One-shot forms: each reads (or reads, changes and writes) the file.
+    // One-shot forms: each reads (or reads, changes and writes) the file. Reads parse a file
+    // once and keep it, by path, for as long as its modification time and size stay the same
+    // (a file edited behind the cache is read again); every write through this class drops
+    // the file's entry.
     static QString GetString(const QString &file, const QString &section, const QString &key,
                              const QString &def = QString());
     static int GetInt(const QString &file, const QString &section, const QString &key, int def);
@@ -53,6 +57,10 @@ public:
     static bool WriteInt(const QString &file, const QString &section, const QString &key, int value);
     static bool DeleteKey(const QString &file, const QString &section, const QString &key);
     static bool DeleteSection(const QString &file, const QString &section);
+
+    // Forgets the parsed copy of one file, or of all (a language switch).
+    static void DropCached(const QString &file);
+    static void DropAllCached();
 
     // Paths stored by the program's Windows heritage use backslashes; inside we use '/'.
     static QString NormalizePath(const QString &path);
@@ -75,6 +83,7 @@ private:
     };
 
     static void Classify(Line &line, bool first);
+    static std::shared_ptr<const void> CachedProfile(const QString &file);
     int FindSection(const QString &section) const;            // line index or -1
     int FindKey(int sectionLine, const QString &key) const;   // line index or -1
     int SectionEnd(int sectionLine) const;                    // index of the next section or size

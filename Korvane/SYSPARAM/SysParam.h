@@ -26,6 +26,7 @@
 #include <QList>
 #include <QString>
 #include <atomic>
+#include <mutex>
 
 // Result records of the parameter pages' read and download runs (filled by those pages).
 class CRunData {
@@ -33,6 +34,17 @@ public:
     QString sNum;
     std::int32_t iValue = 0;
     BOOL bOk = FALSE;
+};
+
+// What the status display shows of the link, copied in one piece: a worker polls, the GUI
+// paints the copy it was posted.
+struct CLinkState {
+    BOOL bConnected = FALSE;
+    int nDriveStatus = 0;
+    int nLinkWord = 0;
+    BOOL bLowWordFirst = FALSE;
+    QString strModel;
+    QString strSerial;
 };
 
 class CSysParam {
@@ -99,8 +111,10 @@ public:
     BOOL PollConnection();
     BOOL ReadDriveModel();
     BOOL ReadDriveSerial();
+    // The identity texts; a worker writes them, so they are read under their own lock.
     QString GetDriveModel() const;
     QString GetDriveSerial() const;
+    CLinkState GetLinkState() const;
     // "Er%02X.%01X" of the alarm code; kAlarmUnreadable when the code cannot be read.
     QString GetAlarmText();
     static QString FormatAlarmText(int code);
@@ -188,8 +202,9 @@ public:
     std::atomic<BOOL> g_bDriveSampling{FALSE};
     std::atomic<BOOL> m_bScopeSampling{FALSE};
     std::atomic<BOOL> m_bLowWordFirst{FALSE};
-    QString m_strDriveModel;
-    QString m_strDriveSerial;
+    QString m_strDriveModel;   // under m_csIdentity
+    QString m_strDriveSerial;  // under m_csIdentity
+    mutable std::mutex m_csIdentity;
     QString m_strLoginUser = QStringLiteral("qorvi");
     QString m_strLoginPsw = QStringLiteral("qorvi");
     int m_nClose1s = 0;

@@ -221,6 +221,7 @@ BOOL CSysParam::ReadDriveModel()
         model += QChar((word >> 8) & 0xFF);
         model += QChar(word & 0xFF);
     }
+    std::lock_guard identity(m_csIdentity);
     m_strDriveModel = model;
     return TRUE;
 }
@@ -232,20 +233,37 @@ BOOL CSysParam::ReadDriveSerial()
         if (!ReadReg(WORD(kRegSerial1 + i), &parts[i]))
             return FALSE;
     }
-    m_strDriveSerial = QString::asprintf("%02x%04x%04x%04x", unsigned(parts[0]) & 0xFFFFu,
-                                         unsigned(parts[1]) & 0xFFFFu, unsigned(parts[2]) & 0xFFFFu,
-                                         unsigned(parts[3]) & 0xFFFFu);
+    const QString serial = QString::asprintf("%02x%04x%04x%04x", unsigned(parts[0]) & 0xFFFFu,
+                                             unsigned(parts[1]) & 0xFFFFu, unsigned(parts[2]) & 0xFFFFu,
+                                             unsigned(parts[3]) & 0xFFFFu);
+    std::lock_guard identity(m_csIdentity);
+    m_strDriveSerial = serial;
     return TRUE;
 }
 
 QString CSysParam::GetDriveModel() const
 {
+    std::lock_guard identity(m_csIdentity);
     return m_strDriveModel;
 }
 
 QString CSysParam::GetDriveSerial() const
 {
+    std::lock_guard identity(m_csIdentity);
     return m_strDriveSerial;
+}
+
+CLinkState CSysParam::GetLinkState() const
+{
+    CLinkState state;
+    state.bConnected = m_bConnected;
+    state.nDriveStatus = m_nDriveStatus;
+    state.nLinkWord = m_nLinkWord;
+    state.bLowWordFirst = m_bLowWordFirst;
+    std::lock_guard identity(m_csIdentity);
+    state.strModel = m_strDriveModel;
+    state.strSerial = m_strDriveSerial;
+    return state;
 }
 
 QString CSysParam::FormatAlarmText(int code)

@@ -7,6 +7,8 @@
 #include <QWidget>
 
 #include <atomic>
+#include <cctype>
+#include <string>
 #include <thread>
 
 namespace {
@@ -227,37 +229,50 @@ TEST_F(ConnectionTest, WordOrderFromRegister8006AppliedTo32BitReads)
     EXPECT_FALSE(m_sys->m_bLowWordFirst);
 }
 
-TEST_F(ConnectionTest, CheckConnectionCases)
+struct CheckCase {
+    const char *name;
+    BYTE driveStation;
+    BYTE ourStation;
+    WORD linkWord;
+    bool up;
+};
+
+// One test per case: a case without a drive waits out twenty handshakes, and the table as one
+// test would run for seconds.
+class CheckConnectionCase : public ConnectionTest, public ::testing::WithParamInterface<CheckCase> {};
+
+TEST_P(CheckConnectionCase, FindsTheDriveOrReportsItMissing)
 {
-    struct Case {
-        const char *name;
-        BYTE driveStation;
-        BYTE ourStation;
-        WORD linkWord;
-        bool up;
-    } cases[] = {
-        {"configured station, any link word", 5, 5, 0x0305, true},
-        {"fallback to 250 with 0x0101", 250, 5, 0x0101, true},
-        {"fallback to 250 with 0x0102", 250, 5, 0x0102, true},
-        {"fallback to 250 with another word", 250, 5, 0x0305, false},
-        {"no drive at either station", 7, 5, 0x0101, false},
-    };
-    for (const Case &c : cases) {
-        m_sim.SetStation(c.driveStation);
-        m_sim.SetRegister(0x9104, c.linkWord);
-        m_sys->m_byStation = c.ourStation;
-        m_sys->m_bConnected = FALSE;
-        EXPECT_EQ(bool(m_sys->CheckConnection()), c.up) << c.name;
-        EXPECT_EQ(bool(m_sys->m_bConnected), c.up) << c.name;
-        if (!c.up || c.driveStation == 250) {
-            EXPECT_EQ(m_sys->m_byStation.load(), 250) << c.name;
-        }
-        if (c.up) {
-            EXPECT_EQ(m_sys->m_nLinkWord.load(), c.linkWord) << c.name;
-            EXPECT_EQ(m_sys->GetDriveModel(), "DRV1") << c.name;
-        }
+    const CheckCase &c = GetParam();
+    // The logic under test is the check's, not the codec's: shorter reply time-outs will do.
+    m_sys->m_ModbusRTU.SetReplyTimeouts(50, 100);
+    m_sim.SetStation(c.driveStation);
+    m_sim.SetRegister(0x9104, c.linkWord);
+    m_sys->m_byStation = c.ourStation;
+    m_sys->m_bConnected = FALSE;
+    EXPECT_EQ(bool(m_sys->CheckConnection()), c.up) << c.name;
+    EXPECT_EQ(bool(m_sys->m_bConnected), c.up) << c.name;
+    if (!c.up || c.driveStation == 250) {
+        EXPECT_EQ(m_sys->m_byStation.load(), 250) << c.name;
+    }
+    if (c.up) {
+        EXPECT_EQ(m_sys->m_nLinkWord.load(), c.linkWord) << c.name;
+        EXPECT_EQ(m_sys->GetDriveModel(), "DRV1") << c.name;
     }
 }
+
+INSTANTIATE_TEST_SUITE_P(Cases, CheckConnectionCase,
+                         ::testing::Values(CheckCase{"configured station, any link word", 5, 5, 0x0305, true},
+                                           CheckCase{"fallback to 250 with 0x0101", 250, 5, 0x0101, true},
+                                           CheckCase{"fallback to 250 with 0x0102", 250, 5, 0x0102, true},
+                                           CheckCase{"fallback to 250 with another word", 250, 5, 0x0305, false},
+                                           CheckCase{"no drive at either station", 7, 5, 0x0101, false}),
+                         [](const ::testing::TestParamInfo<CheckCase> &info) {
+                             std::string name;
+                             for (const char *p = info.param.name; *p; ++p)
+                                 name += std::isalnum(static_cast<unsigned char>(*p)) ? *p : '_';
+                             return name;
+                         });
 
 TEST_F(ConnectionTest, ServoReadyForJog)
 {

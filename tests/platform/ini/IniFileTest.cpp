@@ -2,6 +2,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QDateTime>
 #include <QFileInfo>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
@@ -267,6 +268,40 @@ TEST(IniPaths, BackslashesAreNormalisedOnRequest)
     WriteAll(path, "[Path]\nRecipePath=C:\\a\\b\\\n");
     EXPECT_EQ(IniFile::GetPath(path, "Path", "RecipePath"), "C:/a/b/");
     EXPECT_EQ(IniFile::NormalizePath("config\\Scope\\scope.ini"), "config/Scope/scope.ini");
+}
+
+}
+
+namespace {
+
+// One-shot reads keep the parsed file; a write through the class, or an edit behind it that
+// changes the size or the modification time, makes the next read see the file as it is.
+TEST(IniCache, EditsBehindTheCacheAndWritesAreSeen)
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath("cached.ini");
+    WriteAll(path, "[S]\nK=one\n");
+    EXPECT_EQ(IniFile::GetString(path, "s", "k"), QString("one"));
+
+    WriteAll(path, "[S]\nK=three\n");  // another size
+    EXPECT_EQ(IniFile::GetString(path, "S", "K"), QString("three"));
+
+    WriteAll(path, "[S]\nK=thrEE\n");  // the same size: only the time tells
+    QFile f(path);
+    ASSERT_TRUE(f.open(QIODevice::ReadWrite));
+    ASSERT_TRUE(f.setFileTime(QDateTime::currentDateTime().addSecs(5), QFileDevice::FileModificationTime));
+    f.close();
+    EXPECT_EQ(IniFile::GetString(path, "S", "K"), QString("thrEE"));
+
+    EXPECT_TRUE(IniFile::WriteString(path, "S", "K", "four"));
+    EXPECT_EQ(IniFile::GetString(path, "S", "K"), QString("four"));
+    EXPECT_TRUE(IniFile::DeleteKey(path, "S", "K"));
+    EXPECT_EQ(IniFile::GetString(path, "S", "K", "gone"), QString("gone"));
+
+    ASSERT_TRUE(QFile::remove(path));
+    EXPECT_EQ(IniFile::GetString(path, "S", "K", "no file"), QString("no file"));
+    WriteAll(path, "[S]\nK=back\n");
+    EXPECT_EQ(IniFile::GetString(path, "S", "K"), QString("back"));
 }
 
 }
