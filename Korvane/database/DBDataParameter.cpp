@@ -1,5 +1,7 @@
 #include "database/DBDataParameter.h"
 
+#include "platform/LanguageConf.h"
+
 #include <QHash>
 
 void CDBDataParameter::Clear()
@@ -91,4 +93,13 @@ DbStatement CDBDataParameter::GetInsertSql() const
              std::int64_t(iDefaultValue), std::int64_t(iMax), std::int64_t(iMin),
              std::int64_t(dwWidth), std::int64_t(dwAddress), std::int64_t(dwInput), sGroupNO, sNum,
              sName, sUnit, std::int64_t(nModify), std::int64_t(nEffective), std::int64_t(nLimit)}};
+}
+
+QString GetParamOptionText(const CDBDataParameter& param, std::int32_t value)
+{
+    for (const CDBDataSelects& option : param.m_arrSelects) {
+        if (option.iValue == value)
+            return TrText(option.sDescription);
+    }
+    return {};
 }

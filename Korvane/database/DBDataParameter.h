@@ -47,3 +47,7 @@ public:
     // Writes every column of the row.
     DbStatement GetInsertSql() const;
 };
+
+// The description of the parameter's option whose value equals `value`, in the active
+// language; empty when the parameter has no such option.
+QString GetParamOptionText(const CDBDataParameter& param, std::int32_t value);

@@ -301,10 +301,75 @@ bool CProjectDatabase::WriteProjectFile(CADODataBase& defaultDb, const QString& 
             !CDBDataSelects::DeleteOtherProducts(file, products))
             return failed(file);
     }
+    if (!WriteProductsMissingFromDefault(file, content, products, detail))
+        return false;
     if (!file.CommitTrans() || !file.Execute(QStringLiteral("VACUUM")))
         return failed(file);
     file.Close();
     return temp.ReplaceTarget(detail);
+}
+
+// A project made elsewhere, or whose product was dropped since, holds a product the default
+// database lacks: its product, group and option rows come from the content itself, so the
+// saved file opens again. A product found in neither place fails the save.
+bool CProjectDatabase::WriteProductsMissingFromDefault(CADODataBase& file, const CDataProject& content,
+                                                       const std::set<int>& products, QString& detail)
+{
+    for (int productId : products) {
+        QList<CDBDataProducts> present;
+        if (!CDBDataProducts::LoadAll(file, present, {productId})) {
+            detail = file.GetLastError();
+            return false;
+        }
+        if (!present.isEmpty())
+            continue;
+        const CDBDataProducts* product = content.FindProduct(productId);
+        if (!product) {
+            detail = QStringLiteral("product %1 is in neither the project nor the default database").arg(productId);
+            return false;
+        }
+        const auto id = [](int v) { return std::int64_t(v); };
+        std::vector<DbStatement> rows;
+        rows.push_back({QStringLiteral("insert into PRODUCTS(nProductID,sProductModel,nAxisCount,sMemo,"
+                                       "nCommunicationMode) values(?,?,?,?,?)"),
+                        {id(productId), product->sProductModel, id(product->nAxisCount), product->sMemo,
+                         id(product->nCommunicationMode)}});
+        if (const CDataProductSystem* system = content.FindProductSystem(productId)) {
+            for (const CDataAxisSystem& axis : system->m_arrAxis) {
+                for (const CDBDataSystemGroups& g : axis.m_arrGroups)
+                    rows.push_back({QStringLiteral("insert into SYSTEMGROUPS(nProductID,nAxisID,sGroupNO,"
+                                                   "sGroupName,sDbFileVersion,nGroupIndex) values(?,?,?,?,?,?)"),
+                                    {id(productId), id(axis.nAxisID), g.sGroupNO, g.sGroupName,
+                                     g.sDbFileVersion, id(g.nGroupIndex)}});
+            }
+        }
+        // Options belong to the product's axis and code; every device of the product holds
+        // the same ones, so the first device's are written once.
+        std::set<std::pair<int, QString>> written;
+        for (const CDBDataDeviceList& d : content.m_arrDeviceList) {
+            const CDataDevice* device = d.nProductID == productId ? content.FindDevice(d.nDeviceID) : nullptr;
+            if (!device)
+                continue;
+            for (const CDataAxisParameter& axis : device->m_arrAxis) {
+                for (const CDBDataParameter& p : axis.m_arrParameter) {
+                    if (!written.insert({axis.nAxisID, p.sNum}).second)
+                        continue;
+                    for (const CDBDataSelects& o : p.m_arrSelects)
+                        rows.push_back({QStringLiteral("insert into SELECTS(nProductID,nAxisID,sNum,nIndex,iValue,"
+                                                       "sDescription,sDbFileVersion) values(?,?,?,?,?,?,?)"),
+                                        {id(productId), id(axis.nAxisID), p.sNum, id(o.nIndex), id(o.iValue),
+                                         o.sDescription, o.sDbFileVersion}});
+                }
+            }
+        }
+        for (const DbStatement& row : rows) {
+            if (!file.Execute(row)) {
+                detail = file.GetLastError();
+                return false;
+            }
+        }
+    }
+    return true;
 }
 
 bool CProjectDatabase::Install(const CDataProject& content, const QString& path, int productId)

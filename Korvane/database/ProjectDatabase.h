@@ -74,6 +74,8 @@ private:
     // Makes the content the one in use, as a project opened from the path.
     bool Install(const CDataProject& content, const QString& path, int productId);
     bool Fail(DbMessageKind kind, const char* text, const QString& detail = {});
+    bool WriteProductsMissingFromDefault(CADODataBase& file, const CDataProject& content,
+                                         const std::set<int>& products, QString& detail);
     bool WriteProjectFile(CADODataBase& defaultDb, const QString& target,
                           const CDataProject& content, const std::set<int>& products,
                           QString& detail);

@@ -366,6 +366,57 @@ TEST_F(ProjectDbTwoProducts, ProductsTheProjectDoesNotUseArePruned)
     EXPECT_EQ(pdb.m_Project.m_arrProducts.size(), 2);
 }
 
+// A project of a product this machine's default database does not know (made elsewhere, or
+// the product dropped since): saving keeps its product, groups and options, and the saved
+// file opens again with everything the project held. A product known nowhere fails the save
+// and leaves the old file alone.
+TEST_F(ProjectDbTwoProducts, AProjectOfAProductUnknownHereSavesAndOpensAgain)
+{
+    const QString made = dir.filePath("elsewhere.KVF");
+    {
+        CProjectDatabase elsewhere(defaultDb);  // the machine that knows product 2
+        ASSERT_TRUE(elsewhere.NewProject(Request(made, {Device(1, 2), Device(2, 2)})));
+    }
+    CProjectDatabase here(DefaultDb());  // product 1 only
+    ASSERT_TRUE(here.OpenProject(made));
+    ASSERT_EQ(here.m_nProductID, 2);
+    const QString saved = dir.filePath("saved.KVF");
+    messages.messages.clear();
+    ASSERT_TRUE(here.SaveProject(saved));
+    EXPECT_TRUE(messages.messages.empty());
+    EXPECT_EQ(IntegrityCheck(saved), "ok");
+    EXPECT_EQ(QueryOne(saved, "select group_concat(distinct nProductID) from SELECTS"), "2");
+
+    CProjectDatabase reopened(DefaultDb());
+    ASSERT_TRUE(reopened.OpenProject(saved));
+    EXPECT_EQ(reopened.m_nProductID, 2);
+    ASSERT_NE(reopened.m_Project.FindProduct(2), nullptr);
+    EXPECT_EQ(reopened.m_Project.FindProduct(2)->sProductModel, "DRV3");
+    EXPECT_EQ(reopened.m_Project.FindProduct(2)->nAxisCount, 3);
+    ASSERT_NE(reopened.m_Project.FindProductSystem(2), nullptr);
+    ASSERT_NE(reopened.m_Project.FindProductSystem(2)->FindAxis(1), nullptr);
+    EXPECT_EQ(reopened.m_Project.FindProductSystem(2)->FindAxis(1)->m_arrGroups.size(), 19);
+    for (int axis = 1; axis <= 3; ++axis) {
+        SCOPED_TRACE(axis);
+        for (int device : {1, 2})
+            ExpectSameParameters(reopened.m_Project.FindDevice(device)->FindAxis(axis)->m_arrParameter,
+                                 here.m_Project.FindDevice(device)->FindAxis(axis)->m_arrParameter);
+    }
+    EXPECT_EQ(FirstOption(reopened.m_Project.FindDevice(1), 2, "P000A"),
+              FirstOption(here.m_Project.FindDevice(1), 2, "P000A"));
+    EXPECT_TRUE(FirstOption(reopened.m_Project.FindDevice(1), 2, "P000A").startsWith("P2A2 "));
+
+    // Without the product's row in the project either, the save is refused.
+    const QByteArray before = FileBytes(saved);
+    here.m_Project.m_arrProducts.clear();
+    messages.messages.clear();
+    EXPECT_FALSE(here.SaveProject(saved));
+    ASSERT_EQ(messages.messages.size(), 1u);
+    EXPECT_EQ(messages.Last(), QString::fromUtf8(kTextNewFileError));
+    EXPECT_EQ(FileBytes(saved), before);
+    EXPECT_EQ(Entries(dir), QStringList({"default.mdb", "elsewhere.KVF", "saved.KVF"}));
+}
+
 // A failure in the middle of writing: the file that was there stays byte for byte.
 TEST_F(ProjectDb, AFailedSaveLeavesThePreviousFileUntouched)
 {

@@ -7,6 +7,7 @@
 #include "database/DBDataProducts.h"
 #include "database/DBDataSelects.h"
 #include "database/DBDataSystemGroups.h"
+#include "platform/LanguageConf.h"
 
 using namespace dbtest;
 
@@ -331,4 +332,39 @@ TEST(RecordValues, CopiesAreDeepAndClearEmptiesAll)
     EXPECT_TRUE(copy.sNum.isEmpty());
     EXPECT_EQ(copy.iCurValue, 0);
     EXPECT_TRUE(copy.m_arrSelects.isEmpty());
+}
+
+// The monitor pane shows an enumerated value by its option's text, in the active language.
+TEST(RecordValues, OptionTextOfAValueIsTranslated)
+{
+    QTemporaryDir dir;
+    ASSERT_TRUE(dir.isValid());
+    const QString table = dir.filePath("LangTable.tsv");
+    {
+        QFile f(table);
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write("速度模式\t速度模式\tSpeed mode\n位置模式\t位置模式\tPosition mode\n");
+    }
+    platform::CreateLanguageLibrary(table);
+    platform::GetSqlite()->Load();
+    platform::CLanguageConf::GetTheOne()->Set(platform::CLanguageConf::kEnglish);
+
+    CDBDataParameter p;
+    for (const auto& [value, text] : {std::pair{0, "位置模式"}, std::pair{-70000, "速度模式"}, std::pair{7, "无译文"}}) {
+        CDBDataSelects o;
+        o.iValue = value;
+        o.sDescription = QString::fromUtf8(text);
+        p.m_arrSelects.append(o);
+    }
+    const struct {
+        std::int32_t value;
+        const char* text;
+    } cases[] = {{0, "Position mode"}, {-70000, "Speed mode"}, {7, "无译文"}, {1, ""}, {70000, ""}};
+    for (const auto& c : cases)
+        EXPECT_EQ(GetParamOptionText(p, c.value), QString::fromUtf8(c.text)) << c.value;
+    EXPECT_EQ(GetParamOptionText(CDBDataParameter(), 0), QString()) << "no options";
+
+    platform::CLanguageConf::GetTheOne()->Set(platform::CLanguageConf::kSimplified);
+    EXPECT_EQ(GetParamOptionText(p, 0), QStringLiteral("位置模式"));
+    platform::DestroyLanguageLibrary();
 }

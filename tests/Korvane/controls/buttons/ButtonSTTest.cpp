@@ -4,6 +4,7 @@
 
 #include <QApplication>
 #include <QFocusEvent>
+#include <QImage>
 #include <QMouseEvent>
 #include <QSignalSpy>
 #include <QTest>
@@ -240,4 +241,40 @@ TEST(ButtonST, DisablingMovesTheFocusOnlyFromItself)
     EXPECT_TRUE(p.a->hasFocus()) << "typing elsewhere must not jump";
     p.a->setEnabled(false);
     EXPECT_TRUE(p.c->hasFocus()) << "to the next tab stop that can take it";
+}
+
+TEST(ButtonST, FaceColourFollowsTheState)
+{
+    struct Case
+    {
+        const char *what;
+        bool hover, down, checkBox, checked;
+        QColor face;
+    };
+    const QColor in(255, 255, 0), out(10, 20, 30);
+    const Case cases[] = {
+        {"rest", false, false, false, false, out},
+        {"hover", true, false, false, false, in},
+        {"pressed", false, true, false, false, in},
+        {"checked check box", false, false, true, true, in},
+        {"unchecked check box", false, false, true, false, out},
+    };
+    for (const Case &c : cases) {
+        CButtonST b;
+        b.resize(60, 30);
+        b.m_clrStates[CButtonST::BTNST_COLOR_BK_IN] = platform::RefFromColor(in);
+        b.m_clrStates[CButtonST::BTNST_COLOR_BK_OUT] = platform::RefFromColor(out);
+        if (c.checkBox) {
+            b.PreSubclassWindow(BS_AUTOCHECKBOX);
+            b.SetCheck(c.checked ? BST_CHECKED : BST_UNCHECKED);
+        }
+        b.m_bHover = c.hover;
+        b.setDown(c.down);
+        QImage img(b.size(), QImage::Format_RGB32);
+        b.render(&img);
+        EXPECT_EQ(img.pixelColor(30, 5), c.face) << c.what;
+        // The flat edge shows exactly when the face is lit.
+        const bool edge = img.pixelColor(0, 15) != c.face;
+        EXPECT_EQ(edge, c.face == in) << c.what;
+    }
 }

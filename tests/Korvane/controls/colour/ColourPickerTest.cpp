@@ -399,3 +399,18 @@ TEST(ColourPicker, SizesItselfForSwatchAndArrow)
     EXPECT_EQ(wide.size(), QSize(80, 20));
     EXPECT_EQ(wide.m_rcArrow, QRect(80 - 18, 2, 16, 16));
 }
+
+TEST(ColourPicker, PaintsTheSwatchLeftOfTheArrowOrAcrossWhenSwitchedOff)
+{
+    CColourPicker p;
+    p.resize(80, 20);
+    p.AdjustButtonSize();
+    p.SetColour(RGB(0, 200, 0));
+    QImage img(p.size(), QImage::Format_RGB32);
+    p.render(&img);
+    EXPECT_EQ(img.pixelColor(30, 10), QColor(0, 200, 0));
+    EXPECT_NE(img.pixelColor(70, 10), QColor(0, 200, 0)) << "the arrow box";
+    p.SetPopupEnabled(FALSE);
+    p.render(&img);
+    EXPECT_EQ(img.pixelColor(70, 10), QColor(0, 200, 0)) << "no arrow box";
+}
