@@ -214,10 +214,14 @@ private:
     template <typename Call>
     BOOL Transact(LinkWait wait, int nTries, Call call);
     void SetConnected(bool up, const char *traceWhenDown);
+    // Model and serial number, both tried; true when both were read. Sets or clears
+    // m_bIdentityPending accordingly.
+    bool ReadIdentity();
     QString ReadVersion(WORD addr);
     void RestoreDefaultLink();
 
     QMap<QString, std::int32_t> m_mapNoDeviceSelects;  // answered when there is no current device
+    std::atomic<bool> m_bIdentityPending{false};  // the link is up, the identity not yet known
     bool m_bInitialised = false;
     bool m_bCustomGroupsLoadFailed = false;
 };

@@ -167,8 +167,7 @@ BOOL CSysParam::CheckConnection()
     }
     if (!m_bConnected) {
         SYSPARAM_LOG << "伺服从未连接到已连接";
-        ReadDriveModel();
-        ReadDriveSerial();
+        ReadIdentity();
     }
     m_bConnected = TRUE;
     m_nLinkWord = linkWord;
@@ -191,6 +190,7 @@ BOOL CSysParam::PollConnection()
         if (wasUp)
             SYSPARAM_LOG << "伺服连接状态发生变化 当前状态：" << "断开";
         m_bConnected = FALSE;
+        m_bIdentityPending = false;  // read again on the next new link
         return FALSE;
     }
     m_nLinkWord = linkWord;
@@ -202,12 +202,25 @@ BOOL CSysParam::PollConnection()
     m_nDriveStatus = state;
     if (!wasUp) {
         SYSPARAM_LOG << "伺服连接状态发生变化 当前状态：" << "连接";
-        if (!ReadDriveModel() || !ReadDriveSerial())
-            return FALSE;
+        m_bIdentityPending = true;
     }
+    // On a new link, and at each poll after it until both are known.
+    if (m_bIdentityPending && !ReadIdentity())
+        return FALSE;
     if (!m_bScopeSampling)
         WriteReg(kRegHandshake, kHandshakeValue);
     return TRUE;
+}
+
+bool CSysParam::ReadIdentity()
+{
+    // Both are tried even when the first fails: a model without a serial number (or the
+    // reverse) is still worth showing.
+    const BOOL model = ReadDriveModel();
+    const BOOL serial = ReadDriveSerial();
+    const bool known = model && serial;
+    m_bIdentityPending = !known;
+    return known;
 }
 
 BOOL CSysParam::ReadDriveModel()

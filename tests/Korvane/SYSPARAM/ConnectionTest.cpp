@@ -203,6 +203,47 @@ TEST_F(ConnectionTest, IdentityFailureOnNewLinkKeepsOldTexts)
     EXPECT_EQ(m_sys->GetDriveModel(), "OLD1");
 }
 
+// On a new link both halves of the identity are read even when one fails, and the polls after
+// it read the identity again until both are known; then they stop reading it.
+TEST_F(ConnectionTest, IdentityIsReadAgainUntilBothHalvesAreKnown)
+{
+    const struct {
+        const char *what;
+        WORD failing;  // the register whose reads fail on the new link
+    } cases[] = {{"model fails", 0x8970}, {"serial fails", 0x897B}, {"both read", 0}};
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.what);
+        m_sys->m_strDriveModel = "OLD1";
+        m_sys->m_strDriveSerial = "old";
+        m_sim.SetRegister(0x8970, 0x4452);  // "DR"
+        m_sim.SetRegister(0x8971, 0x5632);  // "V2"
+        m_sim.SetRegister(0x897A, 0x0012);
+        m_sim.SetRegister(0x897B, 0x3456);
+        m_sim.SetRegister(0x897C, 0x0078);
+        m_sim.SetRegister(0x897D, 0x9ABC);
+        m_sys->m_bConnected = FALSE;  // a new link
+        if (c.failing)
+            FailReadsOf(c.failing);
+        EXPECT_EQ(m_sys->PollConnection(), c.failing == 0);
+        // The half that could be read is there at once.
+        EXPECT_EQ(m_sys->GetDriveModel(), c.failing == 0x8970 ? "OLD1" : "DRV2");
+        EXPECT_EQ(m_sys->GetDriveSerial(), c.failing == 0x897B ? "old" : "12345600789abc");
+        if (c.failing)
+            m_sim.SetReadHook(c.failing, {});
+        EXPECT_TRUE(m_sys->PollConnection()) << "the next poll reads the identity again";
+        EXPECT_EQ(m_sys->GetDriveModel(), "DRV2");
+        EXPECT_EQ(m_sys->GetDriveSerial(), "12345600789abc");
+        // Known now: a later poll leaves the identity registers alone.
+        m_sim.ClearRequests();
+        EXPECT_TRUE(m_sys->PollConnection());
+        for (const SimDrive::Request &r : m_sim.Requests()) {
+            ASSERT_GE(r.bytes.size(), 4u);
+            const int addr = (r.bytes[2] << 8) | r.bytes[3];
+            EXPECT_TRUE(addr < 0x8970 || addr > 0x897D) << std::hex << addr;
+        }
+    }
+}
+
 TEST_F(ConnectionTest, WordOrderFromRegister8006AppliedTo32BitReads)
 {
     const WORD addr = 0x0700;

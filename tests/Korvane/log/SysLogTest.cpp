@@ -110,10 +110,4 @@ TEST_F(SysLogTest, UnopenableFileFails)
     EXPECT_TRUE(QFileInfo(path).isDir());
 }
 
-TEST(SysLogGlobal, OneInstance)
-{
-    EXPECT_EQ(&GetSysLog(), &GetSysLog());
-    EXPECT_FALSE(GetSysLog().m_bEnable);
-}
-
 }

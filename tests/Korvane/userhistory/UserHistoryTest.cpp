@@ -356,12 +356,6 @@ TEST_F(UserHistory, FileLiesInTheProgramDirectory)
     SetProgramDir(QString());
 }
 
-TEST_F(UserHistory, InstanceIsOneList)
-{
-    EXPECT_NE(CUserCtrlDefValueList::GetInstance(), nullptr);
-    EXPECT_EQ(CUserCtrlDefValueList::GetInstance(), CUserCtrlDefValueList::GetInstance());
-}
-
 TEST_F(UserHistory, LocalTextRecordsRoundTrip)
 {
     CUserLocalTextList list;

@@ -4,7 +4,9 @@
 #include "platform/ControlId.h"
 #include "platform/LanguageConf.h"
 
+#include <QFile>
 #include <QLabel>
+#include <QTemporaryDir>
 #include <gtest/gtest.h>
 
 namespace {
@@ -69,8 +71,23 @@ TEST(PropertyPage, ReTextsOnceForTheSameLanguage)
     EXPECT_EQ(page.m_nCalls, 2);
 }
 
+// With translations of both texts loaded and English chosen, so that "unchanged" means
+// something: a page without a section stops at its caption, and the same page with a
+// section is re-texted.
 TEST(PropertyPage, CaptionWithoutASectionIsNeverReTexted)
 {
+    QTemporaryDir dir;
+    ASSERT_TRUE(dir.isValid());
+    const QString table = dir.filePath(QStringLiteral("LangTable.tsv"));
+    {
+        QFile f(table);
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write("设置\t設置\tSettings\n语言\t語言\tLanguage\n");
+    }
+    platform::CreateLanguageLibrary(table);
+    platform::GetSqlite()->Load();
+    CLanguageConf::GetTheOne()->Set(CLanguageConf::kEnglish);
+
     CBCGPPropertyPageEx page(245);
     page.setWindowTitle(QStringLiteral("设置"));
     auto *label = new QLabel(QStringLiteral("语言"), &page);
@@ -78,6 +95,14 @@ TEST(PropertyPage, CaptionWithoutASectionIsNeverReTexted)
     EXPECT_FALSE(page.TranslateControls());
     EXPECT_EQ(page.windowTitle(), QStringLiteral("设置"));
     EXPECT_EQ(label->text(), QStringLiteral("语言"));
+
+    page.m_strLangSection = QStringLiteral("CDlgSetLanguage");
+    EXPECT_TRUE(page.TranslateControls());
+    EXPECT_EQ(page.windowTitle(), QStringLiteral("Settings"));
+    EXPECT_EQ(label->text(), QStringLiteral("Language"));
+
+    CLanguageConf::GetTheOne()->Set(CLanguageConf::kSimplified);
+    platform::DestroyLanguageLibrary();
 }
 
 }
