@@ -54,7 +54,8 @@ struct Link {
         sys.OpenPortFromSettings();
     }
     SimDrive sim;
-    CSysParam sys{QString()};
+    // The default parameter database of the program tree, as the program runs.
+    CSysParam sys;
 };
 
 void WorkerThroughput(benchmark::State &state, bool silent)

@@ -402,11 +402,6 @@ GridRow::~GridRow()
         delete item;
 }
 
-GridItem *GridRow::GetItem(int column) const
-{
-    return column >= 0 && column < GetItemCount() ? m_items[column] : nullptr;
-}
-
 void GridRow::ReplaceItem(int column, GridItem *item)
 {
     if (column < 0)
@@ -579,8 +574,80 @@ int CompareItems(const GridItem *a, const GridItem *b)
 
 }
 
+namespace {
+
+GridProxy::SortKey KeyOf(const GridItem *item)
+{
+    GridProxy::SortKey k;
+    if (!item)
+        return k;
+    const QVariant &v = item->GetValue();
+    switch (v.typeId()) {
+    case QMetaType::Int:
+    case QMetaType::UInt:
+    case QMetaType::LongLong:
+    case QMetaType::ULongLong:
+    case QMetaType::Short:
+    case QMetaType::UShort:
+    case QMetaType::UChar:
+    case QMetaType::Char:
+    case QMetaType::Double:
+    case QMetaType::Float:
+    case QMetaType::Bool:
+        k.number = true;
+        k.value = v.toDouble();
+        break;
+    case QMetaType::QDateTime:
+        k.number = true;
+        k.value = double(v.toDateTime().toMSecsSinceEpoch());
+        break;
+    case QMetaType::QString:
+        k.text = v.toString();
+        break;
+    default:
+        k.text = item->FormatItem();
+        break;
+    }
+    return k;
+}
+
+int CompareKeys(const GridProxy::SortKey &a, const GridProxy::SortKey &b)
+{
+    if (a.number && b.number)
+        return a.value < b.value ? -1 : (a.value > b.value ? 1 : 0);
+    if (a.number != b.number)
+        return a.number ? -1 : 1;  // numbers before texts
+    const int c = QString::compare(a.text, b.text);
+    return c < 0 ? -1 : (c > 0 ? 1 : 0);
+}
+
+}
+
+void GridProxy::Resort()
+{
+    const auto &columns = g->GetColumnsInfo().GetSortColumns();
+    m_keys.assign(columns.size(), {});
+    const int n = g->m_modelRows;
+    for (std::size_t k = 0; k < columns.size(); ++k) {
+        m_keys[k].resize(n);
+        for (int r = 0; r < n; ++r)
+            m_keys[k][r] = KeyOf(g->m_rows[r]->GetItem(columns[k].first));
+    }
+    sort(0, Qt::AscendingOrder);
+    m_keys.clear();
+}
+
 bool GridProxy::lessThan(const QModelIndex &a, const QModelIndex &b) const
 {
+    if (!m_keys.empty()) {
+        const auto &columns = g->GetColumnsInfo().GetSortColumns();
+        for (std::size_t k = 0; k < m_keys.size() && k < columns.size(); ++k) {
+            const int c = CompareKeys(m_keys[k][a.row()], m_keys[k][b.row()]);
+            if (c)
+                return columns[k].second ? c < 0 : c > 0;
+        }
+        return a.row() < b.row();
+    }
     const GridRow *ra = g->m_rows[a.row()];
     const GridRow *rb = g->m_rows[b.row()];
     for (const auto &[col, asc] : g->GetColumnsInfo().GetSortColumns()) {
@@ -953,6 +1020,8 @@ GridView::GridView(GridCtrl *grid, int which) : QTableView(grid), g(grid), m_whi
     setTabKeyNavigation(false);
     verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
     verticalHeader()->setMinimumSectionSize(4);
+    // Wide enough for the sum row's caption under it.
+    verticalHeader()->setMinimumWidth(36);
     verticalHeader()->setDefaultAlignment(Qt::AlignCenter);
     verticalHeader()->setVisible(which == 0);
     horizontalHeader()->setSectionsMovable(false);
@@ -1516,7 +1585,8 @@ void GridCtrl::LayoutChildren()
         default: mainCols += w; break;
         }
     }
-    const int vh = m_bRowHeader ? m_views[0]->verticalHeader()->sizeHint().width() : 0;
+    QHeaderView *rowHeader = m_views[0]->verticalHeader();
+    const int vh = m_bRowHeader ? std::max(rowHeader->minimumWidth(), rowHeader->sizeHint().width()) : 0;
     const int leftW = (leftCols || vh) ? vh + leftCols : 0;
     const int gap = rightCols ? 2 : 0;
     const int mainW = std::max(0, W - leftW - rightCols - gap - bar);
@@ -1639,7 +1709,9 @@ bool GridCtrl::eventFilter(QObject *o, QEvent *e)
             for (auto &[c, w] : m_filterEdits) {
                 if (w == o) {
                     OnFilterBarEnter(c);
-                    break;
+                    // The edit has its Enter; it must not travel on to the grid's own.
+                    o->event(e);
+                    return true;
                 }
             }
         }
@@ -1854,7 +1926,7 @@ void GridCtrl::ResortNow()
 {
     Flush();
     if (GetColumnCount() > 0)
-        m_proxy->sort(0, Qt::AscendingOrder);
+        m_proxy->Resort();
     for (GridView *v : m_views) {
         v->viewport()->update();
         v->horizontalHeader()->viewport()->update();

@@ -245,7 +245,10 @@ public:
     GridRow &operator=(const GridRow &) = delete;
 
     int GetItemCount() const { return static_cast<int>(m_items.size()); }
-    GridItem *GetItem(int column) const;
+    GridItem *GetItem(int column) const
+    {
+        return column >= 0 && column < static_cast<int>(m_items.size()) ? m_items[column] : nullptr;
+    }
     // Puts the item in the column (the row owns it), deleting the one that was there.
     void ReplaceItem(int column, GridItem *item);
     void AddItem(GridItem *item);

@@ -32,7 +32,25 @@ class GridProxy : public QSortFilterProxyModel
 {
 public:
     explicit GridProxy(GridCtrl *grid) : QSortFilterProxyModel(grid), g(grid) {}
-    void Refilter() { invalidateFilter(); }
+    // Refiltering as one reset: removing thousands of scattered rows one interval at a time
+    // costs the views' headers quadratic time, and a layout change may not change the count.
+    void Refilter()
+    {
+        beginResetModel();
+        const bool blocked = blockSignals(true);
+        invalidate();
+        blockSignals(blocked);
+        endResetModel();
+    }
+    // Sorts once more. The keys of the sort columns are taken out of the rows first, so that
+    // the comparisons run on packed values instead of chasing every row's cells.
+    void Resort();
+
+    struct SortKey {
+        bool number = false;
+        double value = 0;
+        QString text;
+    };
 
 protected:
     bool filterAcceptsRow(int sourceRow, const QModelIndex &) const override;
@@ -41,6 +59,7 @@ protected:
 
 private:
     GridCtrl *g;
+    std::vector<std::vector<SortKey>> m_keys;  // [sort key][source row]
 };
 
 class GridDelegate : public QStyledItemDelegate
