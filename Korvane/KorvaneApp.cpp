@@ -331,6 +331,8 @@ bool CKorvaneApp::CreateDocumentAndFrame()
         return false;
     InstallCustomTheme();
     m_pMainFrame = std::make_unique<CMainFrame>();
+    m_pMainFrame->BindIdentityFlags(&m_bDriveInfoRead, &m_bProductChecked);
+    QObject::connect(m_pMainFrame.get(), &CMainFrame::closing, m_pMainFrame.get(), [this] { SaveSysSetIni(); });
     platform::SetMainWindow(m_pMainFrame.get());
     m_pMainFrame->GetActiveView()->OnInitialUpdate();
     return true;
@@ -370,12 +372,15 @@ int CKorvaneApp::ExitInstance()
     if (m_pDriveLink)
         m_pDriveLink->RequestReadWorkerStop();
     // Page threads use the settings object and the port: they end before anything goes.
-    StopPageWorkers(g_mapPages);
+    CKorvaneView *view = m_pMainFrame ? m_pMainFrame->GetActiveView() : nullptr;
+    CPageMap noPages;
+    CPageMap &pages = view ? view->Pages() : noPages;
+    StopPageWorkers(pages);
 
     SaveSysSetIni();
     // Destroying a page records the values of its remembered controls: that has to happen
     // before they are saved, not when the frame goes after this.
-    for (auto &[id, entry] : g_mapPages) {
+    for (auto &[id, entry] : pages) {
         if (entry.pPage) {
             platform::SendMessage(entry.pPage.data(), UM_STOP_TIMER);
             entry.pPage->DestroyWindow();

@@ -1,8 +1,6 @@
 #include "KorvaneView.h"
 
 #include "DlgStatus.h"
-#include "KorvaneApp.h"
-#include "MainFrame.h"
 #include "Navigation.h"
 #include "Wnds/Controls/DlgPositionCtrl.h"
 #include "Wnds/Controls/DlgSpeedLoop.h"
@@ -21,9 +19,8 @@
 #include "wizard/DlgSetupWizard.h"
 
 #include <QContextMenuEvent>
+#include <QMainWindow>
 #include <QResizeEvent>
-
-CPageMap g_mapPages;
 
 namespace {
 
@@ -132,7 +129,7 @@ CKorvaneView::~CKorvaneView()
 {
     // Pages are children of the view; their table owns them and goes with the view, after
     // their workers have ended.
-    ClearPageTable(g_mapPages);
+    ClearPageTable(m_mapPages);
 }
 
 void CKorvaneView::CreatePageWindow(CDialogExMid *page)
@@ -155,10 +152,11 @@ void CKorvaneView::OnInitialUpdate()
     }
     int nExtra = 0;
     QString strName;
-    if (CDialogExMid *scope = CreatePage(g_mapPages, kScopePageId, nExtra, strName); scope && !scope->IsCreated())
+    if (CDialogExMid *scope = CreatePage(m_mapPages, kScopePageId, nExtra, strName); scope && !scope->IsCreated())
         CreatePageWindow(scope);
-    if (HasKorvaneApp() && theApp.MainFrame())
-        theApp.MainFrame()->ShowAllParameters();
+    // Hosted by the main window, the view opens on the parameter page by itself.
+    if (qobject_cast<QMainWindow *>(window()))
+        ShowPage(kParamsPageId);
     LayoutPage();
 }
 
@@ -169,7 +167,7 @@ void CKorvaneView::ShowPage(int nPageId)
 
     int nExtra = 0;
     QString strName;
-    CDialogExMid *pNew = CreatePage(g_mapPages, nPageId, nExtra, strName);
+    CDialogExMid *pNew = CreatePage(m_mapPages, nPageId, nExtra, strName);
     m_pCurPage = pNew;
 
     if (pOld && pOld != pNew)

@@ -26,9 +26,6 @@ struct CPageEntry
 };
 using CPageMap = std::map<int, CPageEntry>;
 
-// The process-wide page table.
-extern CPageMap g_mapPages;
-
 // The page of `nPageId`: the one already in the map (its int and name copied out), else a new
 // page of the table's class (its name copied out and stored; a new entry keeps `nExtra`).
 // Null for ids without a page (0, 1, 14 and ids outside -1..17).
@@ -70,6 +67,8 @@ public:
     void RetranslatePage();
 
     CDialogExMid *CurrentPage() const { return m_pCurPage; }
+    // The page table: every page created so far, by page id. The view owns the pages.
+    CPageMap &Pages() { return m_mapPages; }
     CDlgStatus *StatusStrip() const { return m_pDlgStatus; }
 
 protected:
@@ -80,6 +79,7 @@ private:
     void CreatePageWindow(CDialogExMid *page);
     void LayoutPage();
 
+    CPageMap m_mapPages;
     QPointer<CDialogExMid> m_pCurPage;
     CDlgStatus *m_pDlgStatus = nullptr;
     bool m_bInitialUpdateDone = false;

@@ -1,7 +1,6 @@
 #include "MainFrame.h"
 
 #include "CustomTheme.h"
-#include "KorvaneApp.h"
 #include "KorvaneView.h"
 #include "MyToolBar.h"
 #include "Resources.h"
@@ -261,12 +260,12 @@ void CMainFrame::OnTimer(UINT_PTR id)
 
 bool &CMainFrame::DriveInfoReadFlag()
 {
-    return HasKorvaneApp() ? theApp.m_bDriveInfoRead : m_bDriveInfoReadHere;
+    return *m_pDriveInfoRead;
 }
 
 bool &CMainFrame::ProductCheckedFlag()
 {
-    return HasKorvaneApp() ? theApp.m_bProductChecked : m_bProductCheckedHere;
+    return *m_pProductChecked;
 }
 
 void CMainFrame::OnStatusTimer()
@@ -489,8 +488,7 @@ void CMainFrame::resizeEvent(QResizeEvent *e)
 
 void CMainFrame::closeEvent(QCloseEvent *e)
 {
-    if (HasKorvaneApp())
-        theApp.SaveSysSetIni();
+    Q_EMIT closing();
     QMainWindow::closeEvent(e);
     // Closing the main window ends the program, whatever other window is still open.
     if (e->isAccepted())

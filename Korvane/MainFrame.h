@@ -31,6 +31,13 @@ public:
     LRESULT WindowProc(UINT msg, WPARAM wParam, LPARAM lParam) override;
 
     CKorvaneView *GetActiveView() const { return m_pView; }
+    // The application's "drive identity read" and "product checked" flags; until bound the
+    // frame keeps its own.
+    void BindIdentityFlags(bool *driveInfoRead, bool *productChecked)
+    {
+        m_pDriveInfoRead = driveInfoRead ? driveInfoRead : &m_bDriveInfoReadHere;
+        m_pProductChecked = productChecked ? productChecked : &m_bProductCheckedHere;
+    }
     // The view shows the parameter page.
     void ShowAllParameters();
     // Lets the window become visible from now on.
@@ -114,4 +121,10 @@ private:
     std::unique_ptr<CStatusPoller> m_pPoller;
     bool m_bDriveInfoReadHere = false;
     bool m_bProductCheckedHere = false;
+    bool *m_pDriveInfoRead = &m_bDriveInfoReadHere;
+    bool *m_pProductChecked = &m_bProductCheckedHere;
+
+Q_SIGNALS:
+    // The window is closing: the application saves its view settings.
+    void closing();
 };

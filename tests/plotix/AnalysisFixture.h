@@ -10,13 +10,16 @@
 // settings a freshly loaded library has.
 class AnalysisTest : public ::testing::Test {
 protected:
-    void SetUp() override
+    void SetUp() override { resetLibrary(); }
+    // Not SetUp(): a derived fixture's SetUp would run again at its tear-down.
+    void TearDown() override { resetLibrary(); }
+
+    static void resetLibrary()
     {
         plotix::setSampleWindow(2);
         plotix::saveAnalyzedData("");
         consumeAmplitude();
     }
-    void TearDown() override { SetUp(); }
 
     // Leaves the amplitude-set flag at 0, whatever it was.
     static void consumeAmplitude()

@@ -291,6 +291,16 @@ std::uint16_t SimDrive::GetRegister(std::uint16_t address) const
     return it == m_registers.end() ? 0 : it->second;
 }
 
+std::vector<std::uint16_t> SimDrive::RegisterAddresses() const
+{
+    std::lock_guard lock(m_mx);
+    std::vector<std::uint16_t> addresses;
+    addresses.reserve(m_registers.size());
+    for (const auto &entry : m_registers)
+        addresses.push_back(entry.first);
+    return addresses;
+}
+
 bool SimDrive::HasRegister(std::uint16_t address) const
 {
     std::lock_guard lock(m_mx);

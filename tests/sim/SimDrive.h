@@ -106,6 +106,8 @@ public:
     void SetRegister(std::uint16_t address, std::uint16_t value);
     std::uint16_t GetRegister(std::uint16_t address) const;  // 0 when unknown
     bool HasRegister(std::uint16_t address) const;
+    // Every address of the register file, in order.
+    std::vector<std::uint16_t> RegisterAddresses() const;
     void RemoveRegister(std::uint16_t address);
     // A 32-bit value in two registers, in the word order register 0x8006 selects (0: the
     // first register holds the high word).

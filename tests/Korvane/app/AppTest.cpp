@@ -217,8 +217,8 @@ TEST_F(AppFixture, StartsHiddenAndShutsDownWorkersFirst)
         CKorvaneView *view = app.MainFrame()->GetActiveView();
         ASSERT_NE(view->CurrentPage(), nullptr);
         EXPECT_STREQ(view->CurrentPage()->metaObject()->className(), "CDlgParams");
-        ASSERT_NE(g_mapPages[kScopePageId].pPage, nullptr);
-        g_mapPages[11] = CPageEntry{new WorkerPage(log, app.SysSetIniPath()), 0, QString()};
+        ASSERT_NE(view->Pages()[kScopePageId].pPage, nullptr);
+        view->Pages()[11] = CPageEntry{new WorkerPage(log, app.SysSetIniPath()), 0, QString()};
 
         EXPECT_EQ(app.ExitInstance(), 0);
         EXPECT_TRUE(QFileInfo::exists(app.SysSetIniPath()));
@@ -228,7 +228,6 @@ TEST_F(AppFixture, StartsHiddenAndShutsDownWorkersFirst)
     // The view asks its pages once more as it goes; stopped workers have nothing left to do.
     EXPECT_EQ(log, (Log{"worker stop flag", "page workers stopped", "result handled", "released ended worker",
                         "page workers after settings"}));
-    EXPECT_TRUE(g_mapPages.empty());
 }
 
 class IdleLink : public IAppDriveLink
@@ -264,7 +263,7 @@ TEST_F(AppFixture, PageValuesChosenBeforeExitReachTheSavedFile)
                                                        kCtrlKindButton, QStringLiteral("0"));
         auto *page = new RememberingPage;
         page->Create(app.MainFrame()->GetActiveView());
-        g_mapPages[11] = CPageEntry{page, 0, QString()};
+        app.MainFrame()->GetActiveView()->Pages()[11] = CPageEntry{page, 0, QString()};
         page->m_box->setChecked(true);
         EXPECT_EQ(app.ExitInstance(), 0);
     }

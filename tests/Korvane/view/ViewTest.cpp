@@ -53,7 +53,6 @@ class ViewPages : public ::testing::Test
 protected:
     void SetUp() override
     {
-        ClearPageTable(g_mapPages);
         m_view = std::make_unique<CKorvaneView>();
         m_view->resize(400, 300);
     }
@@ -62,7 +61,7 @@ protected:
     RecordingPage *Plant(int id, const char *name)
     {
         auto *page = new RecordingPage(name, m_log);
-        g_mapPages[id] = CPageEntry{page, 0, QString::fromLatin1(name)};
+        m_view->Pages()[id] = CPageEntry{page, 0, QString::fromLatin1(name)};
         return page;
     }
 
@@ -101,7 +100,7 @@ TEST_F(ViewPages, IdsWithoutAPageLeaveTheAreaEmpty)
         EXPECT_EQ(m_log, (Log{"A:stop-timer", "A:hide"})) << id;
         EXPECT_EQ(m_view->CurrentPage(), nullptr) << id;
         EXPECT_FALSE(a->isVisibleTo(m_view.get())) << id;
-        EXPECT_EQ(g_mapPages.count(id), 0u) << id;
+        EXPECT_EQ(m_view->Pages().count(id), 0u) << id;
     }
 }
 
@@ -122,35 +121,35 @@ TEST_F(ViewPages, EveryIdMakesItsPageOnceAndKeepsIt)
         EXPECT_TRUE(page->IsCreated());
         EXPECT_EQ(page->parentWidget(), m_view.get());
         EXPECT_EQ(platform::SendMessage(page, UM_IDENTIFY), kIdentifyAnswer);
-        EXPECT_EQ(g_mapPages[id].strName, PageName(id));
+        EXPECT_EQ(m_view->Pages()[id].strName, PageName(id));
         if (auto *placeholder = qobject_cast<CPlaceholderPage *>(page)) {
             EXPECT_EQ(placeholder->CaptionText(), PageName(id)) << id;
         }
     }
     // Coming back finds the same page, not a new one.
-    CDialogExMid *scope = g_mapPages[2].pPage;
+    CDialogExMid *scope = m_view->Pages()[2].pPage;
     m_view->ShowPage(2);
     EXPECT_EQ(m_view->CurrentPage(), scope);
 }
 
 TEST_F(ViewPages, CreatePageFillsAnEmptyEntryAndKeepsItsValue)
 {
-    g_mapPages[6] = CPageEntry{nullptr, 42, QString()};
+    m_view->Pages()[6] = CPageEntry{nullptr, 42, QString()};
     int extra = 0;
     QString name;
-    CDialogExMid *page = CreatePage(g_mapPages, 6, extra, name);
+    CDialogExMid *page = CreatePage(m_view->Pages(), 6, extra, name);
     ASSERT_NE(page, nullptr);
     EXPECT_EQ(name, QStringLiteral("数据监控"));
-    EXPECT_EQ(g_mapPages[6].pPage, page);
-    EXPECT_EQ(g_mapPages[6].nExtra, 42);
+    EXPECT_EQ(m_view->Pages()[6].pPage, page);
+    EXPECT_EQ(m_view->Pages()[6].nExtra, 42);
 
     int extra2 = 9;
     QString name2;
-    CDialogExMid *page2 = CreatePage(g_mapPages, 13, extra2, name2);
-    EXPECT_EQ(g_mapPages[13].nExtra, 9);
+    CDialogExMid *page2 = CreatePage(m_view->Pages(), 13, extra2, name2);
+    EXPECT_EQ(m_view->Pages()[13].nExtra, 9);
     int again = 0;
     QString againName;
-    EXPECT_EQ(CreatePage(g_mapPages, 13, again, againName), page2);
+    EXPECT_EQ(CreatePage(m_view->Pages(), 13, again, againName), page2);
     EXPECT_EQ(again, 9);
     EXPECT_EQ(againName, QStringLiteral("设备信息"));
 }
@@ -158,8 +157,8 @@ TEST_F(ViewPages, CreatePageFillsAnEmptyEntryAndKeepsItsValue)
 TEST_F(ViewPages, TheOscilloscopePageExistsHiddenFromTheFirstUpdate)
 {
     m_view->OnInitialUpdate();
-    ASSERT_EQ(g_mapPages.count(kScopePageId), 1u);
-    CDialogExMid *scope = g_mapPages[kScopePageId].pPage;
+    ASSERT_EQ(m_view->Pages().count(kScopePageId), 1u);
+    CDialogExMid *scope = m_view->Pages()[kScopePageId].pPage;
     ASSERT_NE(scope, nullptr);
     EXPECT_STREQ(scope->metaObject()->className(), "CDlgScope");
     EXPECT_TRUE(scope->IsCreated());
@@ -169,7 +168,7 @@ TEST_F(ViewPages, TheOscilloscopePageExistsHiddenFromTheFirstUpdate)
     EXPECT_FALSE(m_view->StatusStrip()->isVisibleTo(m_view.get()));
     // A second update changes nothing.
     m_view->OnInitialUpdate();
-    EXPECT_EQ(g_mapPages[kScopePageId].pPage, scope);
+    EXPECT_EQ(m_view->Pages()[kScopePageId].pPage, scope);
 }
 
 // A page with a worker of its own: the view's end stops it before the page goes.
@@ -184,11 +183,10 @@ public:
 
 TEST_F(ViewPages, PageWorkersEndBeforeTheirPagesGo)
 {
-    g_mapPages[11] = CPageEntry{new WorkerPage(m_log), 0, QString()};
+    m_view->Pages()[11] = CPageEntry{new WorkerPage(m_log), 0, QString()};
     m_view->ShowPage(11);
     m_view.reset();
     EXPECT_EQ(m_log, (Log{"workers stopped", "deleted"}));
-    EXPECT_TRUE(g_mapPages.empty());
 }
 
 }
