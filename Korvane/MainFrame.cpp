@@ -117,8 +117,6 @@ CMainFrame::CMainFrame(QWidget *parent) : QMainWindow(parent), MessageTarget(thi
     m_nColourRefreshMsg = platform::RegisterWindowMessage(QStringLiteral("WM_MSG_GRID_COLOR_CUSTOM_REFRESH"));
     if (CSysParam *sys = GetSysParam())
         m_pStatusLink = std::make_shared<CSysParamStatusLink>(*sys);
-    if (HasKorvaneApp())
-        m_fnChangeProduct = [](int id) { return theApp.ChangeProduct(id); };
     m_pPoller = std::make_unique<CStatusPoller>(GetWindowRef(), m_nPollDoneMsg,
                                                 [](const StatusPollRequest &r) { return RunStatusPoll(r); });
     StartStatusTimer();
