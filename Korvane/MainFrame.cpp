@@ -9,6 +9,8 @@
 #include "TraceLog.h"
 #include "AppFlags.h"
 #include "platform/ControlId.h"
+#include "platform/DeviceWatcher.h"
+#include "platform/PageWorker.h"
 #include "platform/LanguageConf.h"
 
 #include <QCloseEvent>
@@ -120,6 +122,13 @@ CMainFrame::CMainFrame(QWidget *parent) : QMainWindow(parent), MessageTarget(thi
     m_pPoller = std::make_unique<CStatusPoller>(GetWindowRef(), m_nPollDoneMsg,
                                                 [](const StatusPollRequest &r) { return RunStatusPoll(r); });
     StartStatusTimer();
+
+    m_nEmergencyDoneMsg = platform::RegisterWindowMessage(QStringLiteral("KORVANE_EMERGENCY_DONE"));
+    // Raising the parameter pane's tab shows the parameter page.
+    connect(this, &QMainWindow::tabifiedDockWidgetActivated, this, [this](QDockWidget *dock) {
+        if (dock == m_wndParamToolBox)
+            m_pView->ShowPage(kParamsPageId);
+    });
 }
 
 CMainFrame::~CMainFrame()
@@ -127,6 +136,9 @@ CMainFrame::~CMainFrame()
     KillTimer(kStatusTimerId);
     // The worker posts to this window: it ends before the window does.
     m_pPoller.reset();
+    if (m_pEmergencyWorker)
+        m_pEmergencyWorker->Stop();
+    m_pDeviceWatcher.reset();
 }
 
 QString CMainFrame::Tr(const char *source) const
@@ -291,7 +303,10 @@ void CMainFrame::ApplyStatus(const StatusPollResult &result)
     const StatusView view = ComputeStatusView(result, context);
 
     m_statusPanes[0]->setText(view.pane0);
+    const bool wasOnline = GetAppFlags()->m_bOnline;
     GetAppFlags()->m_bOnline = view.online ? TRUE : FALSE;
+    if (view.online && !wasOnline)
+        ReadEmergencyLatch();
     const int connect = m_wndToolBar->CommandToIndex(ID_CONNECT);
     m_wndToolBar->SetButtonInfo(connect, view.connectText, view.connectImage);
     m_wndToolBar->repaint();
@@ -420,6 +435,8 @@ bool CMainFrame::GetToolbarButtonToolTipText(UINT id, QString &text) const
 
 LRESULT CMainFrame::WindowProc(UINT msg, WPARAM wParam, LPARAM lParam)
 {
+    if (LRESULT handled = 0; HandleCommandMessage(msg, wParam, lParam, handled))
+        return handled;
     if (msg == m_nPollDoneMsg && msg != 0) {
         if (auto result = Payload<StatusPollResult>())
             ApplyStatus(*result);

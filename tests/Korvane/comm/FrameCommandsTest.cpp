@@ -1,0 +1,292 @@
+// The main frame's commands against the simulated drive: emergency stop, serial devices
+// arriving and leaving, the page timer around toolbar commands, projects and the manual.
+#include "CommFixture.h"
+
+#include "DialogExMid.h"
+#include "KorvaneView.h"
+#include "MainFrame.h"
+#include "MyToolBar.h"
+#include "PathHelpers.h"
+#include "database/DbServices.h"
+#include "platform/DeviceWatcher.h"
+#include "platform/LanguageConf.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+
+namespace {
+
+using Kind = platform::ScriptedUiServices::Kind;
+
+class FakeWatcher : public platform::IDeviceWatcher
+{
+};
+
+// A page with a timer of its own.
+class TimerPage : public CDialogExMid
+{
+public:
+    TimerPage() : CDialogExMid(0)
+    {
+        m_nTimerID = 7;
+        m_nElapse = 100000;
+    }
+};
+
+// Message boxes that note whether the page's timer ran while they were up.
+class TimerWatchingUi : public platform::ScriptedUiServices
+{
+public:
+    std::function<bool()> timerRunning;
+    std::vector<bool> seen;
+
+protected:
+    int DoMessageBox(const QString &text, const QString &caption, UINT type, QWidget *owner) override
+    {
+        seen.push_back(timerRunning && timerRunning());
+        return ScriptedUiServices::DoMessageBox(text, caption, type, owner);
+    }
+};
+
+class FrameCommandsTest : public CommFixture
+{
+protected:
+    void SetUp() override
+    {
+        CommFixture::SetUp();
+        m_frame = std::make_unique<CMainFrame>();
+        m_frame->StopStatusTimer();
+        auto watcher = std::make_unique<FakeWatcher>();
+        m_watcher = watcher.get();
+        m_frame->SetDeviceWatcher(std::move(watcher));
+    }
+    void TearDown() override
+    {
+        m_frame.reset();
+        CommFixture::TearDown();
+    }
+
+    QString EmergencyText() const
+    {
+        CMyToolBar *bar = m_frame->ToolBar();
+        return bar->GetButton(bar->CommandToIndex(CMainFrame::ID_CMD_EMERGENCY))->m_strText;
+    }
+    int EmergencyImage() const
+    {
+        CMyToolBar *bar = m_frame->ToolBar();
+        return bar->GetButton(bar->CommandToIndex(CMainFrame::ID_CMD_EMERGENCY))->m_iImage;
+    }
+    // Counts the writes of `value` to the emergency-stop register.
+    std::function<int()> CountWrites(std::uint16_t value)
+    {
+        auto count = std::make_shared<std::atomic<int>>(0);
+        m_sim.SetWriteHook(CMainFrame::kRegEmergencyStop, [this, count, value](std::uint16_t a, std::uint16_t v) {
+            if (v == value)
+                ++*count;
+            m_sim.SetRegister(a, v);
+            return std::uint16_t(0);
+        });
+        return [count] { return count->load(); };
+    }
+    void Press()
+    {
+        m_frame->OnToolbarCommand(CMainFrame::ID_CMD_EMERGENCY);
+        ASSERT_TRUE(WaitFor([this] { return !m_frame->IsEmergencyBusy(); }, 3000));
+        QApplication::processEvents();
+        QApplication::processEvents();
+    }
+    platform::DeviceEvent Event(platform::DeviceEvent::Kind kind, const QString &node, QStringList links = {})
+    {
+        platform::DeviceEvent e;
+        e.kind = kind;
+        e.devNode = node;
+        e.links = std::move(links);
+        return e;
+    }
+
+    std::unique_ptr<CMainFrame> m_frame;
+    FakeWatcher *m_watcher = nullptr;
+};
+
+TEST_F(FrameCommandsTest, EmergencyStopLatchesAndReleasesByTheButtonsState)
+{
+    m_sim.SetRegister(CMainFrame::kRegEmergencyStop, 0);
+    auto ones = CountWrites(1);
+    Press();
+    EXPECT_EQ(m_sim.GetRegister(CMainFrame::kRegEmergencyStop), 1);
+    EXPECT_EQ(EmergencyText(), TrSection(QStringLiteral("CMainFrame"), QStringLiteral("取消")));
+    EXPECT_EQ(EmergencyImage(), 7);
+    Press();
+    EXPECT_EQ(m_sim.GetRegister(CMainFrame::kRegEmergencyStop), 0);
+    EXPECT_EQ(EmergencyText(), TrSection(QStringLiteral("CMainFrame"), QStringLiteral("急停")));
+    EXPECT_EQ(EmergencyImage(), 4);
+
+    // The drive latched by itself while the button shows "急停": a press stops, never releases.
+    m_sim.SetRegister(CMainFrame::kRegEmergencyStop, 1);
+    const int before = ones();
+    Press();
+    EXPECT_EQ(ones(), before + 1);
+    EXPECT_EQ(m_sim.GetRegister(CMainFrame::kRegEmergencyStop), 1);
+    EXPECT_TRUE(m_frame->m_bEmergencyLatched);
+    EXPECT_TRUE(Boxes().empty());
+}
+
+TEST_F(FrameCommandsTest, EmergencyStopIsTriedWhileOfflineAndAFailedWriteIsReported)
+{
+    m_flags.m_bOnline = FALSE;  // the cached flag lags: the port is open
+    SimDrive::Fault refuse;
+    refuse.kind = SimDrive::FaultKind::ErrorReply;
+    refuse.persistent = true;
+    refuse.address = CMainFrame::kRegEmergencyStop;
+    refuse.errorCode = SimDrive::kExRefused;
+    m_sim.InjectFault(refuse);
+    Press();
+    EXPECT_FALSE(m_frame->m_bEmergencyLatched);
+    EXPECT_EQ(EmergencyText(), TrSection(QStringLiteral("CMainFrame"), QStringLiteral("急停")));
+    const auto boxes = Boxes();
+    ASSERT_EQ(boxes.size(), 1u);
+    EXPECT_EQ(boxes[0].text, TrSection(QStringLiteral("CMainFrame"), QStringLiteral("急停写入失败，驱动器未停机！")));
+
+    // With the port closed nothing is tried.
+    m_ui->ClearCalls();
+    m_sys->ClosePort();
+    m_frame->OnToolbarCommand(CMainFrame::ID_CMD_EMERGENCY);
+    EXPECT_FALSE(m_frame->IsEmergencyBusy());
+    EXPECT_TRUE(Boxes().empty());
+}
+
+TEST_F(FrameCommandsTest, TheLatchReadOnConnectDecidesTheButton)
+{
+    m_sim.SetRegister(CMainFrame::kRegEmergencyStop, 1);
+    m_frame->ReadEmergencyLatch();
+    ASSERT_TRUE(WaitFor([this] { return !m_frame->IsEmergencyBusy(); }, 3000));
+    QApplication::processEvents();
+    EXPECT_TRUE(m_frame->m_bEmergencyLatched);
+    auto zeros = CountWrites(0);
+    Press();
+    EXPECT_EQ(zeros(), 1);
+    EXPECT_EQ(m_sim.GetRegister(CMainFrame::kRegEmergencyStop), 0);
+}
+
+TEST_F(FrameCommandsTest, RemovalOfTheConfiguredDeviceClosesThePortAndSaves)
+{
+    m_sys->m_bConnected = TRUE;
+    m_flags.m_bOnline = TRUE;
+    ASSERT_FALSE(QFileInfo::exists(ConfigIni()));
+    ASSERT_FALSE(QFileInfo::exists(CustomXml()));
+    // Another device leaving changes nothing.
+    m_watcher->Notify(Event(platform::DeviceEvent::Kind::Removal, QStringLiteral("/dev/ttyUSB7")));
+    EXPECT_TRUE(m_sys->m_SeriesPort.m_bOpen);
+    EXPECT_TRUE(m_flags.m_bOnline);
+    EXPECT_FALSE(QFileInfo::exists(ConfigIni()));
+
+    m_sys->m_arrGroupsUser.append(CGroupsUser{});
+    m_sys->m_arrGroupsUser.back().sGroupName = QStringLiteral("mine");
+    m_watcher->Notify(Event(platform::DeviceEvent::Kind::Removal, QStringLiteral("/dev/ttyUSB0"), {SimPath()}));
+    EXPECT_FALSE(m_sys->m_SeriesPort.m_bOpen);
+    EXPECT_FALSE(m_sys->m_bConnected);
+    EXPECT_FALSE(m_flags.m_bOnline);
+    EXPECT_TRUE(QFileInfo::exists(ConfigIni()));
+    EXPECT_TRUE(QFileInfo::exists(CustomXml()));
+}
+
+TEST_F(FrameCommandsTest, ArrivalOpensTheConfiguredPortUnlessTheUserClosedIt)
+{
+    m_sys->ClosePort();  // as after a start without the adapter
+    m_watcher->Notify(Event(platform::DeviceEvent::Kind::Arrival, QStringLiteral("/dev/ttyUSB7")));
+    EXPECT_FALSE(m_sys->m_SeriesPort.m_bOpen);
+    m_watcher->Notify(Event(platform::DeviceEvent::Kind::Arrival, SimPath()));
+    EXPECT_TRUE(m_sys->m_SeriesPort.m_bOpen);
+
+    m_frame->OnToolbarCommand(CMainFrame::ID_CMD_CLOSE_PORT);  // no application: the flag only
+    m_sys->ClosePort();
+    m_watcher->Notify(Event(platform::DeviceEvent::Kind::Arrival, SimPath()));
+    EXPECT_FALSE(m_sys->m_SeriesPort.m_bOpen);
+}
+
+TEST_F(FrameCommandsTest, ToolbarCommandsStopThePageTimerAndRestartItExceptForClose)
+{
+    auto ui = std::make_shared<TimerWatchingUi>();
+    platform::ScopedUiServices scope(ui);
+    auto *page = new TimerPage();
+    g_mapPages[90] = CPageEntry{page, 0, QString()};
+    m_frame->GetActiveView()->ShowPage(90);
+    ASSERT_EQ(m_frame->GetActiveView()->CurrentPage(), page);
+    m_frame->GetActiveView()->StartPageTimer();
+    ASSERT_TRUE(page->IsTimerRunning(7));
+    ui->timerRunning = [page] { return page->IsTimerRunning(7); };
+
+    m_frame->OnToolbarCommand(CMainFrame::ID_CMD_MANUAL);  // the manual is missing: a box
+    ASSERT_EQ(ui->seen.size(), 1u);
+    EXPECT_FALSE(ui->seen[0]);
+    EXPECT_TRUE(page->IsTimerRunning(7));
+    EXPECT_EQ(ui->Calls()[0].text, TrSection(QStringLiteral("CMainFrame"), QStringLiteral("文件名无效!")));
+
+    m_frame->OnToolbarCommand(CMainFrame::ID_CMD_NOTHING);
+    EXPECT_TRUE(page->IsTimerRunning(7));
+    m_frame->OnToolbarCommand(CMainFrame::ID_CMD_CLOSE);
+    EXPECT_FALSE(page->IsTimerRunning(7));
+    g_mapPages.erase(90);
+    delete page;
+}
+
+TEST_F(FrameCommandsTest, ManualOpensWithTheDesktopAndSaysWhenNothingCanShowIt)
+{
+    const QString manual = m_frame->ManualPath();
+    WriteFile(manual, "%PDF-1.4\n");
+    m_frame->OnManual();
+    auto calls = m_ui->Calls();
+    ASSERT_EQ(calls.size(), 1u);
+    EXPECT_EQ(calls[0].kind, Kind::ShellOpen);
+    EXPECT_EQ(calls[0].text, manual);
+
+    m_ui->ClearCalls();
+    m_ui->SetShellOpenResult(false);
+    m_frame->OnManual();
+    const auto boxes = Boxes();
+    ASSERT_EQ(boxes.size(), 1u);
+    EXPECT_EQ(boxes[0].text, TrSection(QStringLiteral("CMainFrame"), QStringLiteral("没有相关联的应用程序!")));
+    EXPECT_TRUE(boxes[0].caption.isEmpty());
+}
+
+TEST_F(FrameCommandsTest, SaveAndOpenShowOneSecondAlerts)
+{
+    const QString file = m_tmp.filePath("project.KVF");
+    m_ui->PushFile(file);
+    m_frame->OnToolbarCommand(CMainFrame::ID_CMD_SAVE);
+    m_ui->PushFile(file);
+    m_frame->OnToolbarCommand(CMainFrame::ID_CMD_OPEN);
+    WriteFile(m_tmp.filePath("broken.KVF"), "not a project");
+    m_ui->PushFile(m_tmp.filePath("broken.KVF"));
+    m_frame->OnToolbarCommand(CMainFrame::ID_CMD_OPEN);
+    m_ui->PushFile(std::nullopt);  // cancelled: nothing
+    m_frame->OnToolbarCommand(CMainFrame::ID_CMD_SAVE);
+
+    std::vector<platform::ScriptedUiServices::Call> alerts;
+    std::vector<platform::ScriptedUiServices::Call> choosers;
+    for (const auto &c : m_ui->Calls()) {
+        if (c.kind == Kind::DesktopAlert)
+            alerts.push_back(c);
+        if (c.kind == Kind::FileDialog)
+            choosers.push_back(c);
+    }
+    ASSERT_EQ(choosers.size(), 4u);
+    EXPECT_TRUE(choosers[0].file.save);
+    EXPECT_EQ(choosers[0].file.filter, QStringLiteral("Korvane File(*.KVF)|*.KVF||"));
+    EXPECT_EQ(choosers[0].file.defaultExt, QStringLiteral("KVF"));
+    EXPECT_FALSE(choosers[1].file.save);
+    const struct
+    {
+        const char *text;
+        COLORREF colour;
+    } expected[] = {{"保存成功！", RGB(0, 0, 255)}, {"打开成功！", RGB(0, 0, 255)}, {"打开失败！", RGB(255, 0, 0)}};
+    ASSERT_EQ(alerts.size(), 3u);
+    for (size_t i = 0; i < 3; ++i) {
+        EXPECT_EQ(alerts[i].alert.text, TrSection(QStringLiteral("CMainFrame"), QString::fromUtf8(expected[i].text))) << i;
+        EXPECT_EQ(alerts[i].alert.textColour, expected[i].colour) << i;
+        EXPECT_EQ(alerts[i].alert.seconds, 1) << i;
+    }
+}
+
+}
