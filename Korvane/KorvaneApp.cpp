@@ -346,6 +346,8 @@ bool CKorvaneApp::CreateDocumentAndFrame()
     QObject::connect(m_pMainFrame.get(), &CMainFrame::closing, m_pMainFrame.get(), [this] { SaveSysSetIni(); });
     platform::SetMainWindow(m_pMainFrame.get());
     m_pMainFrame->SetDeviceWatcher(platform::CreateDeviceWatcher());
+    m_pMainFrame->m_fnClosePort = [this] { ClosePort(); };
+    m_pMainFrame->m_fnShowCommSettings = [this] { ShowCommSettings(); };
     m_pMainFrame->GetActiveView()->OnInitialUpdate();
     return true;
 }

@@ -152,6 +152,10 @@ public:
     // The user manual the manual command opens.
     QString ManualPath() const;
 
+    // The application's operations the connect and close commands use (its ClosePort and
+    // ShowCommSettings).
+    std::function<void()> m_fnClosePort;
+    std::function<void()> m_fnShowCommSettings;
     // Stand-ins for dialogs of other parts of the program. The new-project dialog answers the
     // record of the devices chosen (nothing when cancelled); the custom-group dialog gets
     // (edit?, group name) and answers the group name on OK (nothing when cancelled).

@@ -9,7 +9,6 @@
 #include "DlgSetLanguage.h"
 #include "DlgSysSet.h"
 #include "DlgViewSetPage.h"
-#include "KorvaneApp.h"
 #include "KorvaneView.h"
 #include "LangText.h"
 #include "MyToolBar.h"
@@ -139,8 +138,8 @@ void CMainFrame::OnToolbarCommand(UINT id)
     case ID_CMD_EMERGENCY: OnEmergencyStop(); break;
     case ID_CMD_CLOSE_PORT:
         m_bPortClosedByUser = true;
-        if (HasKorvaneApp())
-            theApp.ClosePort();
+        if (m_fnClosePort)
+            m_fnClosePort();
         break;
     case ID_CMD_SETTINGS: OnSystemSettings(); break;
     case ID_CMD_MINIMISE: showMinimized(); break;
@@ -151,8 +150,7 @@ void CMainFrame::OnToolbarCommand(UINT id)
             showMaximized();
         break;
     case ID_CMD_CLOSE:
-        if (HasKorvaneApp())
-            theApp.SaveSysSetIni();
+        // Closing tells the application, which writes "SysSet.ini" before the window goes.
         close();
         return;  // the page's timer stays stopped: the window is going
     case ID_CMD_NEW: OnNewProject(); break;
@@ -168,8 +166,8 @@ void CMainFrame::OnConnect()
     CAppFlags *flags = GetAppFlags();
     const int index = m_wndToolBar->CommandToIndex(ID_CMD_CONNECT);
     if (!flags->m_bOnline) {
-        if (HasKorvaneApp())
-            theApp.ShowCommSettings();
+        if (m_fnShowCommSettings)
+            m_fnShowCommSettings();
         if (CSysParam *sys = GetSysParam(); sys && sys->m_SeriesPort.m_bOpen)
             m_bPortClosedByUser = false;
         if (flags->m_bOnline) {
@@ -178,8 +176,8 @@ void CMainFrame::OnConnect()
         }
     } else {
         m_bPortClosedByUser = true;
-        if (HasKorvaneApp())
-            theApp.ClosePort();
+        if (m_fnClosePort)
+            m_fnClosePort();
         if (!flags->m_bOnline)
             m_wndToolBar->SetButtonInfo(index, Tr("连通"), 0);
     }

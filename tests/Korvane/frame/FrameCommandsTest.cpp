@@ -210,7 +210,7 @@ TEST_F(FrameCommandsTest, ToolbarCommandsStopThePageTimerAndRestartItExceptForCl
     auto ui = std::make_shared<TimerWatchingUi>();
     platform::ScopedUiServices scope(ui);
     auto *page = new TimerPage();
-    g_mapPages[90] = CPageEntry{page, 0, QString()};
+    m_frame->GetActiveView()->Pages()[90] = CPageEntry{page, 0, QString()};
     m_frame->GetActiveView()->ShowPage(90);
     ASSERT_EQ(m_frame->GetActiveView()->CurrentPage(), page);
     m_frame->GetActiveView()->StartPageTimer();
@@ -227,7 +227,7 @@ TEST_F(FrameCommandsTest, ToolbarCommandsStopThePageTimerAndRestartItExceptForCl
     EXPECT_TRUE(page->IsTimerRunning(7));
     m_frame->OnToolbarCommand(CMainFrame::ID_CMD_CLOSE);
     EXPECT_FALSE(page->IsTimerRunning(7));
-    g_mapPages.erase(90);
+    m_frame->GetActiveView()->Pages().erase(90);
     delete page;
 }
 
