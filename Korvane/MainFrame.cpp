@@ -457,12 +457,6 @@ LRESULT CMainFrame::WindowProc(UINT msg, WPARAM wParam, LPARAM lParam)
     case UM_FUNCTION_TOOL_CLICK:
         m_pView->ShowPage(int(wParam));
         return 0;
-    case UM_GROUP_TOOL_CLICK:
-        m_pView->ShowPage(kParamsPageId);
-        return 0;
-    case UM_GROUP_TOOL_MENU:
-        m_curTarget = GetGroupTree(false)->FindTargetByKey(int(wParam));
-        return 0;
     case WM_SYSCOMMAND:
         switch (wParam) {
         case SC_CLOSE: close(); break;

@@ -317,11 +317,6 @@ TEST_F(MainFrameTest, PaneClicksShowTheirPage)
     const auto *scope = f.GetActiveView()->CurrentPage();
     platform::SendMessage(platform::WindowRef(&f), UM_GROUP_TOOL_CLICK, 1);
     EXPECT_NE(f.GetActiveView()->CurrentPage(), scope);
-    // A right-click remembers the entry under it; -1 (empty space) gives the empty record.
-    platform::SendMessage(platform::WindowRef(&f), UM_GROUP_TOOL_MENU, 1);
-    EXPECT_EQ(f.m_curTarget.m_bAll, 1);
-    platform::SendMessage(platform::WindowRef(&f), UM_GROUP_TOOL_MENU, WPARAM(-1));
-    EXPECT_EQ(f.m_curTarget.m_nTargetId, -1);
 }
 
 }
