@@ -16,6 +16,7 @@
 #include <functional>
 #include <memory>
 #include <optional>
+#include <vector>
 
 namespace platform {
 class IDeviceWatcher;
@@ -137,6 +138,9 @@ public:
     void OnDeleteCustomGroup();
     void OnParamGroupClick(int key);
     void OnParamGroupContextMenu(int key, const QPoint &at);
+    // The items of the parameter pane's menu for the entry under the mouse (key -1: none):
+    // delete and edit over a custom group, else only new.
+    static std::vector<UINT> CustomGroupMenuCommands(int key, const NavigationTarget &target);
     // A serial device arrived or left.
     void OnDeviceChange(const platform::DeviceEvent &event);
     // Takes the device watcher and listens to it.

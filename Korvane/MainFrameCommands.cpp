@@ -411,20 +411,24 @@ void CMainFrame::OnParamGroupClick(int key)
     COMMANDS_LOG << "param string " << target.m_strCaption.toStdString();
 }
 
+std::vector<UINT> CMainFrame::CustomGroupMenuCommands(int key, const NavigationTarget &target)
+{
+    const bool custom = key != -1 && target.m_bCustom && !target.m_bAll && target.m_nTargetId != -1;
+    if (custom)
+        return {ID_CMD_DELETE_GROUP, ID_CMD_EDIT_GROUP};
+    return {ID_CMD_NEW_GROUP};
+}
+
 void CMainFrame::OnParamGroupContextMenu(int key, const QPoint &at)
 {
     const NavigationTarget target = key == -1 ? NavigationTarget{} : GetGroupTree(false)->FindTargetByKey(key);
-    const bool custom = key != -1 && target.m_bCustom && !target.m_bAll && target.m_nTargetId != -1;
-    if (custom)
+    const std::vector<UINT> commands = CustomGroupMenuCommands(key, target);
+    if (commands.front() != ID_CMD_NEW_GROUP)
         m_curTarget = target;
     QMenu menu(this);
-    const std::pair<UINT, const char *> items[] = {
-        {ID_CMD_NEW_GROUP, "新建自定义组"}, {ID_CMD_DELETE_GROUP, "删除自定义组"}, {ID_CMD_EDIT_GROUP, "编辑自定义组"}};
-    for (const auto &[id, text] : items) {
-        if (custom ? id == ID_CMD_NEW_GROUP : id != ID_CMD_NEW_GROUP)
-            continue;
-        QAction *action = menu.addAction(Tr(text));
-        platform::SetCommandId(action, int(id));
+    for (UINT id : commands) {
+        const char *text = id == ID_CMD_NEW_GROUP ? "新建自定义组" : id == ID_CMD_DELETE_GROUP ? "删除自定义组" : "编辑自定义组";
+        platform::SetCommandId(menu.addAction(Tr(text)), int(id));
     }
     menu.setProperty("menuResId", kCustomGroupMenuId);
     ShowPopupMenu(this, &menu, at.x(), at.y());

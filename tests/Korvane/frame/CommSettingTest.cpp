@@ -3,10 +3,13 @@
 #include "CommFixture.h"
 
 #include "DlgCommSetting.h"
+#include "DlgSysSet.h"
+#include "DlgViewSetPage.h"
 #include "LangText.h"
 #include "TX/SeriesPort.h"
 
 #include <QComboBox>
+#include <QDir>
 #include <QPushButton>
 
 #include <cerrno>
@@ -160,6 +163,31 @@ TEST_F(CommSettingTest, EachOpenFailureHasItsCause)
         EXPECT_TRUE(text.startsWith(FillLangPlaces(LoadLangString(QString::fromLatin1(c.key)), {o.device})))
             << c.key << " " << text.toStdString();
     }
+}
+
+}
+
+namespace {
+
+// Pictures of the communication dialog listing the simulated drive's device and of the
+// settings sheet, for a look by eye (written to the working directory).
+TEST_F(CommSettingTest, PicturesOfTheDialogAndTheSettingsSheet)
+{
+    auto dlg = std::make_unique<CDlgCommSetting>();
+    dlg->Create(nullptr);
+    dlg->show();
+    QApplication::processEvents();
+    EXPECT_EQ(dlg->m_cmbPort->currentData().toString(), SimPath());
+    EXPECT_TRUE(dlg->grab().save(QDir::current().absoluteFilePath(QStringLiteral("comm_dialog.png"))));
+
+    CDlgSysSet sheet;
+    sheet.m_pageView->m_clrFont = RGB(0, 0, 128);
+    sheet.m_pageView->m_clrTable1 = RGB(230, 240, 255);
+    sheet.m_pageView->m_clrTable2 = RGB(255, 255, 255);
+    sheet.Create(nullptr);
+    sheet.show();
+    QApplication::processEvents();
+    EXPECT_TRUE(sheet.grab().save(QDir::current().absoluteFilePath(QStringLiteral("settings_sheet.png"))));
 }
 
 }

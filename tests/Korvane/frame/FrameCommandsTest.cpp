@@ -7,6 +7,7 @@
 #include "MainFrame.h"
 #include "MyToolBar.h"
 #include "PathHelpers.h"
+#include "Thread/ReadRequest.h"
 #include "database/DbServices.h"
 #include "platform/DeviceWatcher.h"
 #include "platform/LanguageConf.h"
@@ -287,6 +288,115 @@ TEST_F(FrameCommandsTest, SaveAndOpenShowOneSecondAlerts)
         EXPECT_EQ(alerts[i].alert.textColour, expected[i].colour) << i;
         EXPECT_EQ(alerts[i].alert.seconds, 1) << i;
     }
+}
+
+TEST_F(FrameCommandsTest, DeletingACustomGroupAsksFirstAndRemovesItsPairs)
+{
+    CGroupsUser a, b;
+    a.sGroupName = QStringLiteral("mine");
+    b.sGroupName = QStringLiteral("other");
+    m_sys->m_arrGroupsUser = {a, b};
+    for (const char *g : {"mine", "other", "mine"}) {
+        CParamUser p;
+        p.sGroupName = QString::fromLatin1(g);
+        p.sNum = QStringLiteral("P0001");
+        m_sys->m_arrParamUser.append(p);
+    }
+    m_frame->m_curTarget.m_bCustom = 1;
+    m_frame->m_curTarget.m_nTargetId = 5;
+    m_frame->m_curTarget.m_strGroup = QStringLiteral("mine");
+    m_frame->m_curTarget.m_strCaption = QStringLiteral("mine");
+
+    m_ui->PushAnswer(IDNO);
+    platform::SendMessage(platform::WindowRef(m_frame.get()), WM_COMMAND, CMainFrame::ID_CMD_DELETE_GROUP);
+    EXPECT_EQ(m_sys->m_arrGroupsUser.size(), 2);
+    EXPECT_EQ(m_sys->m_arrParamUser.size(), 3);
+    ASSERT_EQ(Boxes().size(), 1u);
+    EXPECT_TRUE(Boxes()[0].text.contains(QStringLiteral("[mine]")));
+
+    m_ui->PushAnswer(IDYES);
+    platform::SendMessage(platform::WindowRef(m_frame.get()), WM_COMMAND, CMainFrame::ID_CMD_DELETE_GROUP);
+    ASSERT_EQ(m_sys->m_arrGroupsUser.size(), 1);
+    EXPECT_EQ(m_sys->m_arrGroupsUser[0].sGroupName, QStringLiteral("other"));
+    ASSERT_EQ(m_sys->m_arrParamUser.size(), 1);
+    EXPECT_EQ(m_sys->m_arrParamUser[0].sGroupName, QStringLiteral("other"));
+
+    // A system group is never deleted, and nothing is asked.
+    m_ui->ClearCalls();
+    m_frame->m_curTarget.m_bCustom = 0;
+    m_frame->m_curTarget.m_strGroup = QStringLiteral("other");
+    platform::SendMessage(platform::WindowRef(m_frame.get()), WM_COMMAND, CMainFrame::ID_CMD_DELETE_GROUP);
+    EXPECT_EQ(m_sys->m_arrGroupsUser.size(), 1);
+    EXPECT_TRUE(Boxes().empty());
+}
+
+TEST_F(FrameCommandsTest, ReadValuesReachTheCurrentDeviceOnlyWhereTheReadSucceeded)
+{
+    CDataAxisParameter *axis = m_sys->FindActiveAxis(m_sys->m_ProjectDatabase.m_nCurDeviceID);
+    ASSERT_NE(axis, nullptr);
+    ASSERT_GE(axis->m_arrParameter.size(), 2);
+    auto request = std::make_shared<CReadRequest>();
+    request->m_arrParam = {axis->m_arrParameter[0], axis->m_arrParameter[1]};
+    request->m_arrParam[0].iCurValue = 1234;
+    request->m_arrParam[1].iCurValue = 5678;
+    request->m_arrReadOk = {true, false};
+    const std::int32_t before = axis->m_arrParameter[1].iCurValue;
+    platform::PostMessage(platform::WindowRef(m_frame.get()), UM_READ_DONE, 0, 0, request);
+    QApplication::processEvents();
+    axis = m_sys->FindActiveAxis(m_sys->m_ProjectDatabase.m_nCurDeviceID);
+    EXPECT_EQ(axis->m_arrParameter[0].iCurValue, 1234);
+    EXPECT_EQ(axis->m_arrParameter[1].iCurValue, before);
+}
+
+TEST(CustomGroupMenu, OnlyACustomGroupOffersDeleteAndEdit)
+{
+    NavigationTarget custom;
+    custom.m_bCustom = 1;
+    custom.m_nTargetId = 4;
+    NavigationTarget all = custom;
+    all.m_bAll = 1;
+    NavigationTarget system;
+    system.m_bSystem = 1;
+    system.m_nTargetId = 2;
+    NavigationTarget none = custom;
+    none.m_nTargetId = -1;
+    const std::vector<UINT> onlyNew = {CMainFrame::ID_CMD_NEW_GROUP};
+    const std::vector<UINT> deleteEdit = {CMainFrame::ID_CMD_DELETE_GROUP, CMainFrame::ID_CMD_EDIT_GROUP};
+    EXPECT_EQ(CMainFrame::CustomGroupMenuCommands(7, custom), deleteEdit);
+    EXPECT_EQ(CMainFrame::CustomGroupMenuCommands(-1, custom), onlyNew);
+    EXPECT_EQ(CMainFrame::CustomGroupMenuCommands(7, all), onlyNew);
+    EXPECT_EQ(CMainFrame::CustomGroupMenuCommands(7, system), onlyNew);
+    EXPECT_EQ(CMainFrame::CustomGroupMenuCommands(7, none), onlyNew);
+}
+
+TEST_F(FrameCommandsTest, ConnectOpensTheDialogWhenOfflineAndClosesThePortWhenOnline)
+{
+    CMyToolBar *bar = m_frame->ToolBar();
+    auto *button = bar->GetButton(bar->CommandToIndex(CMainFrame::ID_CMD_CONNECT));
+    int dialogs = 0;
+    int closes = 0;
+    m_frame->m_fnShowCommSettings = [&] {
+        ++dialogs;
+        m_flags.m_bOnline = TRUE;
+    };
+    m_frame->m_fnClosePort = [&] {
+        ++closes;
+        m_flags.m_bOnline = FALSE;
+    };
+    m_frame->m_bPortClosedByUser = true;
+    m_flags.m_bOnline = FALSE;
+    m_frame->OnToolbarCommand(CMainFrame::ID_CMD_CONNECT);
+    EXPECT_EQ(dialogs, 1);
+    EXPECT_FALSE(m_frame->m_bPortClosedByUser);  // the port is open again
+    EXPECT_EQ(button->m_strText, TrSection(QStringLiteral("CMainFrame"), QStringLiteral("关闭")));
+    EXPECT_EQ(button->m_iImage, 5);
+    ASSERT_TRUE(WaitFor([this] { return !m_frame->IsEmergencyBusy(); }, 3000));  // the latch read
+
+    m_frame->OnToolbarCommand(CMainFrame::ID_CMD_CONNECT);
+    EXPECT_EQ(closes, 1);
+    EXPECT_TRUE(m_frame->m_bPortClosedByUser);
+    EXPECT_EQ(button->m_strText, TrSection(QStringLiteral("CMainFrame"), QStringLiteral("连通")));
+    EXPECT_EQ(button->m_iImage, 0);
 }
 
 }

@@ -429,4 +429,40 @@ TEST_F(PageFixture, TwoOptionCellsExplainThemselvesInTheirToolTip)
     }
 }
 
+TEST_F(PageFixture, CheckByClickLeavesOneRowOrFollowsTheSelection)
+{
+    CGridTableAttribute t = Table();
+    t.isWholeRowSelect = true;
+    t.IsMultiRowSelectNoLoseFocus = true;
+    t.isEnableEdit = false;
+    page->InitColumns(t, 2);
+    Fill(kRows);
+    auto *grid = page->GetGrid();
+    const int name = page->m_mapFieldToCol.at("name");
+    auto click = [&](int row) {
+        QLGridCellNotify hit{grid->GetItem(GridItemID{row, name}), row, name, 0};
+        SendMessage(WindowRef(static_cast<MessageTarget *>(page)), UM_GRID_CELL_LCLICK, CDlgBCGGrid::IDC_GRID,
+                    reinterpret_cast<LPARAM>(&hit));
+    };
+    grid->GetRow(2)->SetCheck(true);
+    click(0);
+    EXPECT_TRUE(grid->GetRow(0)->GetCheck());
+    EXPECT_FALSE(grid->GetRow(2)->GetCheck());
+    EXPECT_EQ(page->m_nCheckedRows, 1);
+    // Shift extends the selection, and the checks follow it.
+    page->m_bShiftDown = 1;
+    click(2);
+    page->m_bShiftDown = 0;
+    EXPECT_TRUE(grid->GetRow(1)->GetCheck());
+    EXPECT_TRUE(grid->GetRow(2)->GetCheck());
+    EXPECT_EQ(page->m_nCheckedRows, 3);
+    // Ctrl takes one row out again.
+    page->m_bCtrlDown = 1;
+    click(1);
+    page->m_bCtrlDown = 0;
+    EXPECT_FALSE(grid->GetRow(1)->GetCheck());
+    EXPECT_EQ(page->m_nCheckedRows, 2);
+    EXPECT_EQ(owner->Count(GridMessage("BCGM_GRID_ROW_CHECKBOX_CLICK")), 3);
+}
+
 }

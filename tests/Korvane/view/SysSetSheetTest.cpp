@@ -147,6 +147,8 @@ TEST_F(SysSetSheetTest, LanguageSwitchRetextsTheSheetButNotTheFunctionPage)
     EXPECT_EQ(dlg.m_pageView->m_btnTable1->GetColor(), RGB(2, 2, 2));
     EXPECT_EQ(dlg.m_pageView->m_btnTable2->GetColor(), RGB(3, 3, 3));
     EXPECT_EQ(frame.windowTitle(), QStringLiteral("Halvex Servo Tuning Software"));
+    EXPECT_EQ(TrSection(QStringLiteral("CMainFrame"), QStringLiteral("急停写入失败，驱动器未停机！")),
+              QStringLiteral("The emergency stop could not be written: the drive has not stopped!"));
 
     platform::CLanguageConf::GetTheOne()->Set(0);
     platform::DestroyLanguageLibrary();
