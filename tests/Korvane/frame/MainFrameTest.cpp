@@ -175,6 +175,30 @@ TEST_F(MainFrameTest, ProductIsNotSwitchedWhileNotConnected)
     EXPECT_TRUE(m_switches.empty());
 }
 
+TEST_F(MainFrameTest, DuringACaptureOnePollPerTickReachesTheDriveWithoutHandshake)
+{
+    Tick();  // link up
+    ASSERT_EQ(Pane(0), QStringLiteral("当前状态: 在线"));
+    // What every run that streams from the drive sets.
+    m_sys->g_bDriveSampling = TRUE;
+    m_sys->m_bScopeSampling = TRUE;
+    m_sim.ClearRequests();
+    Tick();
+    int linkWordReads = 0;
+    int handshakes = 0;
+    for (const SimDrive::Request &r : m_sim.Requests()) {
+        const auto &b = r.bytes;
+        if (b.size() >= 4 && b[1] == 0x23 && b[2] == 0x91 && b[3] == 0x04)
+            ++linkWordReads;
+        if (b.size() >= 6 && b[1] == 0x26 && b[2] == 0x89 && b[3] == 0x63)
+            ++handshakes;
+    }
+    EXPECT_EQ(linkWordReads, 1);
+    EXPECT_EQ(handshakes, 0);
+    EXPECT_EQ(Pane(0), QStringLiteral("当前状态: 在线"));
+    EXPECT_EQ(Display(), QStringLiteral("rdy"));
+}
+
 // A link whose poll waits until released.
 class BlockingLink : public IStatusLink
 {
