@@ -387,6 +387,14 @@ void CScopeControl::StopSampling(ScopeMode mode, std::function<void()> done)
     m_settings.m_bRollRunning = 0;
     if (CSysParam *sys = GetSysParam())
         sys->g_bDriveSampling = FALSE;
+    // The caller may be handling one of the thread's frames, which the thread waits for: the
+    // join comes once that handler has returned.
+    Post([this, connected, done, finish] { FinishRollStop(connected, done, finish); });
+}
+
+void CScopeControl::FinishRollStop(bool connected, const std::function<void()> &done,
+                                   const std::function<void()> &finish)
+{
     JoinScopeRollThread();
     const QString path = RecordingFilePath(m_settings.m_strContinuousPath,
                                            static_cast<std::int64_t>(std::time(nullptr)));
