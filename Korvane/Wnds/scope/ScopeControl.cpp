@@ -27,7 +27,7 @@ QString Lang(const char *key)
     return LoadLangString(QString::fromLatin1(key));
 }
 
-QString FormatLang(const char *key, long long value)
+QString FormatLang(const char *key, int value)
 {
     return QString::asprintf(Lang(key).toUtf8().constData(), value);
 }
