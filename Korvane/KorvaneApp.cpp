@@ -342,6 +342,7 @@ bool CKorvaneApp::CreateDocumentAndFrame()
     InstallCustomTheme();
     m_pMainFrame = std::make_unique<CMainFrame>();
     m_pMainFrame->BindIdentityFlags(&m_bDriveInfoRead, &m_bProductChecked);
+    m_pMainFrame->m_fnChangeProduct = [this](int id) { return ChangeProduct(id); };
     QObject::connect(m_pMainFrame.get(), &CMainFrame::closing, m_pMainFrame.get(), [this] { SaveSysSetIni(); });
     platform::SetMainWindow(m_pMainFrame.get());
     m_pMainFrame->SetDeviceWatcher(platform::CreateDeviceWatcher());

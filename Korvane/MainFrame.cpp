@@ -99,6 +99,12 @@ CMainFrame::CMainFrame(QWidget *parent) : QMainWindow(parent), MessageTarget(thi
     setDockNestingEnabled(false);
     // The client area starts 10 pixels in from the left edge; the picture shows there.
     setContentsMargins(10, 0, 0, 0);
+    // Pane captions and tabs stand on the dark background picture.
+    setStyleSheet(QStringLiteral(
+        "QDockWidget { color: rgb(220, 220, 220); }"
+        "QDockWidget::title { background: rgba(16, 32, 56, 220); padding-left: 4px; }"
+        "QMainWindow > QTabBar::tab { background: rgb(36, 54, 78); color: rgb(220, 220, 220); padding: 3px 10px; }"
+        "QMainWindow > QTabBar::tab:selected { background: rgb(210, 1, 59); }"));
 
     m_pView = new CKorvaneView(this);
     setCentralWidget(m_pView);
@@ -450,12 +456,6 @@ LRESULT CMainFrame::WindowProc(UINT msg, WPARAM wParam, LPARAM lParam)
     switch (msg) {
     case UM_FUNCTION_TOOL_CLICK:
         m_pView->ShowPage(int(wParam));
-        return 0;
-    case UM_GROUP_TOOL_CLICK:
-        m_pView->ShowPage(kParamsPageId);
-        return 0;
-    case UM_GROUP_TOOL_MENU:
-        m_curTarget = GetGroupTree(false)->FindTargetByKey(int(wParam));
         return 0;
     case WM_SYSCOMMAND:
         switch (wParam) {

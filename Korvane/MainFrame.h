@@ -94,7 +94,7 @@ public:
     int m_nThemeID = kDefaultThemeId;
     bool m_bAllowShow = false;
 
-    // How a product switch is made (the application's product change by default); answers
+    // How a product switch is made (the application sets its product change); answers
     // whether the new product is in use.
     std::function<bool(int)> m_fnChangeProduct;
     // The drive link the tick polls (the settings object by default); set before the first

@@ -27,7 +27,7 @@ QString Lang(const char *key)
     return LoadLangString(QString::fromLatin1(key));
 }
 
-QString FormatLang(const char *key, long long value)
+QString FormatLang(const char *key, int value)
 {
     return QString::asprintf(Lang(key).toUtf8().constData(), value);
 }
@@ -387,6 +387,14 @@ void CScopeControl::StopSampling(ScopeMode mode, std::function<void()> done)
     m_settings.m_bRollRunning = 0;
     if (CSysParam *sys = GetSysParam())
         sys->g_bDriveSampling = FALSE;
+    // The caller may be handling one of the thread's frames, which the thread waits for: the
+    // join comes once that handler has returned.
+    Post([this, connected, done, finish] { FinishRollStop(connected, done, finish); });
+}
+
+void CScopeControl::FinishRollStop(bool connected, const std::function<void()> &done,
+                                   const std::function<void()> &finish)
+{
     JoinScopeRollThread();
     const QString path = RecordingFilePath(m_settings.m_strContinuousPath,
                                            static_cast<std::int64_t>(std::time(nullptr)));

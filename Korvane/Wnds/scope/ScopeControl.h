@@ -79,6 +79,8 @@ private:
     bool FillThreadParam(CScopeThreadParam &param, const ScopeStartChoice &choice, int layoutCode);
     bool ReadSampleBase();
     bool SaveRecording(const QString &path);
+    void FinishRollStop(bool connected, const std::function<void()> &done,
+                        const std::function<void()> &finish);
 
     CScopeChannels &m_channels;
     CScopeSettings &m_settings;

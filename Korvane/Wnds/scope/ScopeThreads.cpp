@@ -30,7 +30,7 @@ platform::PageWorker &RollWorker()
     return worker;
 }
 
-QString FormatLang(const char *key, long long value)
+QString FormatLang(const char *key, int value)
 {
     return QString::asprintf(LoadLangString(QString::fromLatin1(key)).toUtf8().constData(), value);
 }
