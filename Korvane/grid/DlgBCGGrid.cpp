@@ -917,8 +917,14 @@ BOOL CDlgBCGGrid::SelectCell(int nRow, int nCol, BOOL bByClick)
     if (!m_pGrid || nRow < 0 || nRow >= m_pGrid->GetRowCount())
         return FALSE;
     nCol = std::clamp(nCol, 0, std::max(0, m_pGrid->GetColumnCount() - 1));
-    (void)bByClick;
-    m_pGrid->SetCurSel(GridItemID{nRow, nCol});
+    auto mode = platform::GridCtrl::SelectSingle;
+    if (m_tableAttr.isMultiRowSelect && bByClick) {
+        if (m_bCtrlDown && !m_bShiftDown)
+            mode = platform::GridCtrl::SelectAdd;
+        else if (m_bShiftDown && !m_bCtrlDown)
+            mode = platform::GridCtrl::SelectExtend;
+    }
+    m_pGrid->SetCurSel(GridItemID{nRow, nCol}, true, mode);
     return TRUE;
 }
 

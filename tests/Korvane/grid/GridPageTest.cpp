@@ -388,4 +388,81 @@ TEST_F(PageFixture, ColumnLayoutSavedOnCloseReadsBack)
     EXPECT_EQ(back.m_mapColumns.at("IDS_ParaView_1").iColIndex, 2);
 }
 
+TEST_F(PageFixture, FilterTypingRefreshesTheStatisticsOnceAfterAPause)
+{
+    page->InitColumns(Table(), 2);
+    Fill(kRows);
+    auto *grid = page->GetGrid();
+    const int name = page->m_mapFieldToCol.at("name");
+    EXPECT_EQ(Sum(name), QString::fromUtf8("计数=3"));
+    for (const char *typed : {"g", "ga", "gam"})
+        grid->SetFilterBarText(name, typed);
+    QApplication::processEvents();
+    // The rows are filtered at once; the statistics wait for the typing to stop.
+    EXPECT_EQ(grid->GetVisibleRowCount(), 1);
+    EXPECT_EQ(Sum(name), QString::fromUtf8("计数=3"));
+    EXPECT_TRUE(page->IsTimerRunning(CDlgBCGGrid::kStatisticsTimer));
+    QTest::qWait(650);
+    EXPECT_EQ(Sum(name), QString::fromUtf8("计数=1"));
+    EXPECT_FALSE(page->IsTimerRunning(CDlgBCGGrid::kStatisticsTimer));
+}
+
+TEST_F(PageFixture, TwoOptionCellsExplainThemselvesInTheirToolTip)
+{
+    CGridTableAttribute t;
+    AddColumnAttribute(t, 1, "di", "DI", "", "", true, true, 90, true, 0, 0, 11, false, 0, "");
+    page->InitColumns(t, 2);
+    const struct {
+        const char *value;
+        const char *tip;
+    } cases[] = {{"1", "closed"}, {"0", "open"}};
+    for (const auto &c : cases) {
+        CGridRowData row;
+        InsertGridCellData("di", c.value, row, 1, 14, -1, {}, {}, {}, {"ON", "OFF"}, {"closed", "open"});
+        page->m_rows.clear();
+        page->m_rows[1] = row;
+        page->FillRows();
+        QString text, description;
+        page->GetGrid()->GetItemCustomTooltip(GridItemID{0, 0}, text, description);
+        EXPECT_EQ(text, c.tip);
+        EXPECT_EQ(page->GetGrid()->GetItem(GridItemID{0, 0})->FormatItem(), std::string(c.value) == "1" ? "ON" : "OFF");
+    }
+}
+
+TEST_F(PageFixture, CheckByClickLeavesOneRowOrFollowsTheSelection)
+{
+    CGridTableAttribute t = Table();
+    t.isWholeRowSelect = true;
+    t.IsMultiRowSelectNoLoseFocus = true;
+    t.isEnableEdit = false;
+    page->InitColumns(t, 2);
+    Fill(kRows);
+    auto *grid = page->GetGrid();
+    const int name = page->m_mapFieldToCol.at("name");
+    auto click = [&](int row) {
+        QLGridCellNotify hit{grid->GetItem(GridItemID{row, name}), row, name, 0};
+        SendMessage(WindowRef(static_cast<MessageTarget *>(page)), UM_GRID_CELL_LCLICK, CDlgBCGGrid::IDC_GRID,
+                    reinterpret_cast<LPARAM>(&hit));
+    };
+    grid->GetRow(2)->SetCheck(true);
+    click(0);
+    EXPECT_TRUE(grid->GetRow(0)->GetCheck());
+    EXPECT_FALSE(grid->GetRow(2)->GetCheck());
+    EXPECT_EQ(page->m_nCheckedRows, 1);
+    // Shift extends the selection, and the checks follow it.
+    page->m_bShiftDown = 1;
+    click(2);
+    page->m_bShiftDown = 0;
+    EXPECT_TRUE(grid->GetRow(1)->GetCheck());
+    EXPECT_TRUE(grid->GetRow(2)->GetCheck());
+    EXPECT_EQ(page->m_nCheckedRows, 3);
+    // Ctrl takes one row out again.
+    page->m_bCtrlDown = 1;
+    click(1);
+    page->m_bCtrlDown = 0;
+    EXPECT_FALSE(grid->GetRow(1)->GetCheck());
+    EXPECT_EQ(page->m_nCheckedRows, 2);
+    EXPECT_EQ(owner->Count(GridMessage("BCGM_GRID_ROW_CHECKBOX_CLICK")), 3);
+}
+
 }
