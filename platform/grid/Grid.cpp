@@ -2020,7 +2020,7 @@ GridItem *GridCtrl::GetItem(const GridItemID &id) const
 
 // -- selection
 
-void GridCtrl::SetCurSel(const GridItemID &id, bool)
+void GridCtrl::SetCurSel(const GridItemID &id, bool, SelectMode mode)
 {
     Flush();
     QItemSelectionModel *sel = m_views[1]->selectionModel();
@@ -2036,10 +2036,21 @@ void GridCtrl::SetCurSel(const GridItemID &id, bool)
     const QModelIndex p = m_proxy->mapFromSource(m_model->index(id.m_nRow, std::max(0, col)));
     if (!p.isValid())
         return;
-    QItemSelectionModel::SelectionFlags f = QItemSelectionModel::ClearAndSelect;
-    if (m_bWholeRow || id.m_nColumn < 0)
-        f |= QItemSelectionModel::Rows;
-    sel->setCurrentIndex(p, f);
+    const QItemSelectionModel::SelectionFlags rows =
+        (m_bWholeRow || id.m_nColumn < 0) ? QItemSelectionModel::Rows : QItemSelectionModel::NoUpdate;
+    if (mode == SelectExtend && sel->currentIndex().isValid()) {
+        const QModelIndex from = sel->currentIndex();
+        const QItemSelection range(m_proxy->index(std::min(from.row(), p.row()), std::min(from.column(), p.column())),
+                                   m_proxy->index(std::max(from.row(), p.row()), std::max(from.column(), p.column())));
+        sel->select(range, QItemSelectionModel::Select | rows);
+        sel->setCurrentIndex(p, QItemSelectionModel::NoUpdate);
+        return;
+    }
+    if (mode == SelectAdd) {
+        sel->setCurrentIndex(p, QItemSelectionModel::Toggle | rows);
+        return;
+    }
+    sel->setCurrentIndex(p, QItemSelectionModel::ClearAndSelect | rows);
 }
 
 GridItemID GridCtrl::GetCurSelItemID() const

@@ -403,7 +403,10 @@ public:
     GridItem *GetItem(const GridItemID &id) const;
 
     // Selection.
-    void SetCurSel(const GridItemID &id, bool bRedraw = true);
+    enum SelectMode { SelectSingle = 0, SelectAdd = 1, SelectExtend = 2 };
+    // Single: only this cell (its row in whole-row mode); add: toggles it in the selection, as
+    // a Ctrl click; extend: from the current cell to this one, as a Shift click.
+    void SetCurSel(const GridItemID &id, bool bRedraw = true, SelectMode mode = SelectSingle);
     void ClearSelection() { SetCurSel(GridItemID{}); }
     GridRow *GetCurSel() const;
     GridItem *GetCurSelItem() const;
