@@ -1,5 +1,6 @@
 #include "KorvaneApp.h"
 
+#include "DlgCommSetting.h"
 #include "DlgLoad.h"
 #include "DlgStatus.h"
 #include "KorvaneDoc.h"
@@ -14,6 +15,7 @@
 #include "UserCtrlDefValue.h"
 #include "Wnds/scope/ScopeSettings.h"
 #include "platform/ContextMenus.h"
+#include "platform/DeviceWatcher.h"
 #include "platform/IniFile.h"
 #include "platform/LanguageConf.h"
 #include "platform/UiServices.h"
@@ -172,7 +174,14 @@ void CKorvaneApp::LoadSysSetIni()
     CMainFrame *frame = FindMainFrame();
     if (!frame || !QFileInfo::exists(SysSetIniPath()))
         return;
-    const platform::IniFile ini(SysSetIniPath());
+    platform::IniFile ini;
+    if (!ini.Load(SysSetIniPath())) {
+        // The user's settings are there but out of reach: keep the defaults for this run and
+        // leave the file alone at exit.
+        m_bSysSetUnreadable = true;
+        KLOG("Korvane") << "SysSet.ini could not be read";
+        return;
+    }
     ReadFlag(ini, kViewSet, QStringLiteral("BShowEditParam"), frame->m_bShowEditParam);
     ReadFlag(ini, kViewSet, QStringLiteral("BShowMonitorParam"), frame->m_bShowMonitorParam);
     ReadFlag(ini, kViewSet, QStringLiteral("BShowFuncNavitaion"), frame->m_bShowFuncNavigation);
@@ -190,9 +199,11 @@ void CKorvaneApp::LoadSysSetIni()
 void CKorvaneApp::SaveSysSetIni()
 {
     CMainFrame *frame = FindMainFrame();
-    if (!frame)
+    if (!frame || m_bSysSetUnreadable)
         return;
-    platform::IniFile ini(SysSetIniPath());
+    platform::IniFile ini;
+    if (!ini.Load(SysSetIniPath()) && QFileInfo::exists(SysSetIniPath()))
+        return;  // writing would drop the keys that could not be read
     ini.Write(kViewSet, QStringLiteral("BShowEditParam"), FlagText(frame->m_bShowEditParam));
     ini.Write(kViewSet, QStringLiteral("BShowMonitorParam"), FlagText(frame->m_bShowMonitorParam));
     ini.Write(kViewSet, QStringLiteral("BShowFuncNavitaion"), FlagText(frame->m_bShowFuncNavigation));
@@ -284,9 +295,8 @@ void CKorvaneApp::ClosePort()
 
 void CKorvaneApp::ShowCommSettings()
 {
-    // The communication settings dialog is not part of this version yet: nothing opens and
-    // the link state stays as it is.
-    KLOG("Korvane") << "communication settings dialog not available";
+    CDlgCommSetting dlg(m_pMainFrame.get());
+    dlg.DoModal();
 }
 
 bool CKorvaneApp::ChangeProduct(int nProductID)
@@ -332,8 +342,12 @@ bool CKorvaneApp::CreateDocumentAndFrame()
     InstallCustomTheme();
     m_pMainFrame = std::make_unique<CMainFrame>();
     m_pMainFrame->BindIdentityFlags(&m_bDriveInfoRead, &m_bProductChecked);
+    m_pMainFrame->m_fnChangeProduct = [this](int id) { return ChangeProduct(id); };
     QObject::connect(m_pMainFrame.get(), &CMainFrame::closing, m_pMainFrame.get(), [this] { SaveSysSetIni(); });
     platform::SetMainWindow(m_pMainFrame.get());
+    m_pMainFrame->SetDeviceWatcher(platform::CreateDeviceWatcher());
+    m_pMainFrame->m_fnClosePort = [this] { ClosePort(); };
+    m_pMainFrame->m_fnShowCommSettings = [this] { ShowCommSettings(); };
     m_pMainFrame->GetActiveView()->OnInitialUpdate();
     return true;
 }

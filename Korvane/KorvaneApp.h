@@ -67,7 +67,8 @@ public:
     static constexpr int kEditMenuResId = 130;
 
     // View and function settings in m_strAppPath + "/SysSet.ini"; both do nothing without a
-    // main frame, and loading keeps every default when the file is missing.
+    // main frame, and loading keeps every default when the file is missing. A file that is
+    // there but cannot be read is never written over.
     void LoadSysSetIni();
     void SaveSysSetIni();
     QString SysSetIniPath() const;
@@ -108,6 +109,7 @@ private:
     std::unique_ptr<CDlgLoad> m_pSplash;
     QTimer m_splashTimer;
     bool m_bLogging = false;
+    bool m_bSysSetUnreadable = false;
 };
 
 // The one application object; only valid while main() holds it.

@@ -9,6 +9,8 @@
 #include "TraceLog.h"
 #include "AppFlags.h"
 #include "platform/ControlId.h"
+#include "platform/DeviceWatcher.h"
+#include "platform/PageWorker.h"
 #include "platform/LanguageConf.h"
 
 #include <QCloseEvent>
@@ -97,6 +99,12 @@ CMainFrame::CMainFrame(QWidget *parent) : QMainWindow(parent), MessageTarget(thi
     setDockNestingEnabled(false);
     // The client area starts 10 pixels in from the left edge; the picture shows there.
     setContentsMargins(10, 0, 0, 0);
+    // Pane captions and tabs stand on the dark background picture.
+    setStyleSheet(QStringLiteral(
+        "QDockWidget { color: rgb(220, 220, 220); }"
+        "QDockWidget::title { background: rgba(16, 32, 56, 220); padding-left: 4px; }"
+        "QMainWindow > QTabBar::tab { background: rgb(36, 54, 78); color: rgb(220, 220, 220); padding: 3px 10px; }"
+        "QMainWindow > QTabBar::tab:selected { background: rgb(210, 1, 59); }"));
 
     m_pView = new CKorvaneView(this);
     setCentralWidget(m_pView);
@@ -114,6 +122,13 @@ CMainFrame::CMainFrame(QWidget *parent) : QMainWindow(parent), MessageTarget(thi
     m_pPoller = std::make_unique<CStatusPoller>(GetWindowRef(), m_nPollDoneMsg,
                                                 [](const StatusPollRequest &r) { return RunStatusPoll(r); });
     StartStatusTimer();
+
+    m_nEmergencyDoneMsg = platform::RegisterWindowMessage(QStringLiteral("KORVANE_EMERGENCY_DONE"));
+    // Raising the parameter pane's tab shows the parameter page.
+    connect(this, &QMainWindow::tabifiedDockWidgetActivated, this, [this](QDockWidget *dock) {
+        if (dock == m_wndParamToolBox)
+            m_pView->ShowPage(kParamsPageId);
+    });
 }
 
 CMainFrame::~CMainFrame()
@@ -121,6 +136,9 @@ CMainFrame::~CMainFrame()
     KillTimer(kStatusTimerId);
     // The worker posts to this window: it ends before the window does.
     m_pPoller.reset();
+    if (m_pEmergencyWorker)
+        m_pEmergencyWorker->Stop();
+    m_pDeviceWatcher.reset();
 }
 
 QString CMainFrame::Tr(const char *source) const
@@ -285,7 +303,10 @@ void CMainFrame::ApplyStatus(const StatusPollResult &result)
     const StatusView view = ComputeStatusView(result, context);
 
     m_statusPanes[0]->setText(view.pane0);
+    const bool wasOnline = GetAppFlags()->m_bOnline;
     GetAppFlags()->m_bOnline = view.online ? TRUE : FALSE;
+    if (view.online && !wasOnline)
+        ReadEmergencyLatch();
     const int connect = m_wndToolBar->CommandToIndex(ID_CONNECT);
     m_wndToolBar->SetButtonInfo(connect, view.connectText, view.connectImage);
     m_wndToolBar->repaint();
@@ -414,6 +435,8 @@ bool CMainFrame::GetToolbarButtonToolTipText(UINT id, QString &text) const
 
 LRESULT CMainFrame::WindowProc(UINT msg, WPARAM wParam, LPARAM lParam)
 {
+    if (LRESULT handled = 0; HandleCommandMessage(msg, wParam, lParam, handled))
+        return handled;
     if (msg == m_nPollDoneMsg && msg != 0) {
         if (auto result = Payload<StatusPollResult>())
             ApplyStatus(*result);
@@ -433,12 +456,6 @@ LRESULT CMainFrame::WindowProc(UINT msg, WPARAM wParam, LPARAM lParam)
     switch (msg) {
     case UM_FUNCTION_TOOL_CLICK:
         m_pView->ShowPage(int(wParam));
-        return 0;
-    case UM_GROUP_TOOL_CLICK:
-        m_pView->ShowPage(kParamsPageId);
-        return 0;
-    case UM_GROUP_TOOL_MENU:
-        m_curTarget = GetGroupTree(false)->FindTargetByKey(int(wParam));
         return 0;
     case WM_SYSCOMMAND:
         switch (wParam) {

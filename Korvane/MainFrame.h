@@ -8,12 +8,22 @@
 #include "StatusTick.h"
 #include "platform/ColorRef.h"
 #include "platform/Messages.h"
+#include "platform/WinTypes.h"
 
 #include <QMainWindow>
 
 #include <array>
 #include <functional>
 #include <memory>
+#include <optional>
+#include <vector>
+
+namespace platform {
+class IDeviceWatcher;
+class PageWorker;
+struct DeviceEvent;
+}
+#include "database/DataProject.h"
 
 class CKorvaneView;
 class CMyToolBar;
@@ -84,7 +94,7 @@ public:
     int m_nThemeID = kDefaultThemeId;
     bool m_bAllowShow = false;
 
-    // How a product switch is made (the application's product change by default); answers
+    // How a product switch is made (the application sets its product change); answers
     // whether the new product is in use.
     std::function<bool(int)> m_fnChangeProduct;
     // The drive link the tick polls (the settings object by default); set before the first
@@ -92,6 +102,71 @@ public:
     void SetStatusLink(std::shared_ptr<IStatusLink> link);
     // Number of ticks that found the previous poll still running.
     int m_nSkippedTicks = 0;
+
+    // ---- Commands (toolbar, window commands, custom-group menu) and relays ----------------
+    // Command ids of the toolbar range, the window commands and the custom-group menu.
+    static constexpr UINT ID_CMD_CONNECT = 32945;
+    static constexpr UINT ID_CMD_SAVE = 32946;
+    static constexpr UINT ID_CMD_OPEN = 32947;
+    static constexpr UINT ID_CMD_MANUAL = 32948;
+    static constexpr UINT ID_CMD_EMERGENCY = 32949;
+    static constexpr UINT ID_CMD_CLOSE_PORT = 32950;
+    static constexpr UINT ID_CMD_SETTINGS = 32951;
+    static constexpr UINT ID_CMD_NOTHING = 32952;
+    static constexpr UINT ID_CMD_MINIMISE = 32953;
+    static constexpr UINT ID_CMD_MAXIMISE = 32954;
+    static constexpr UINT ID_CMD_CLOSE = 32955;
+    static constexpr UINT ID_CMD_NEW = 32956;
+    static constexpr UINT ID_CMD_NEW_GROUP = 32933;
+    static constexpr UINT ID_CMD_DELETE_GROUP = 32934;
+    static constexpr UINT ID_CMD_EDIT_GROUP = 32935;
+    static constexpr WORD kRegEmergencyStop = 0x0806;
+    static constexpr int kEmergencyTries = 10;
+
+    // A toolbar-range command with the current page's timer stopped around it (not restarted
+    // after the close command).
+    void OnToolbarCommand(UINT id);
+    void OnConnect();
+    void OnNewProject();
+    void OnSaveProject();
+    void OnOpenProject();
+    void OnManual();
+    void OnEmergencyStop();
+    void OnSystemSettings();
+    void OnNewCustomGroup();
+    void OnEditCustomGroup();
+    void OnDeleteCustomGroup();
+    void OnParamGroupClick(int key);
+    void OnParamGroupContextMenu(int key, const QPoint &at);
+    // The items of the parameter pane's menu for the entry under the mouse (key -1: none):
+    // delete and edit over a custom group, else only new.
+    static std::vector<UINT> CustomGroupMenuCommands(int key, const NavigationTarget &target);
+    // A serial device arrived or left.
+    void OnDeviceChange(const platform::DeviceEvent &event);
+    // Takes the device watcher and listens to it.
+    void SetDeviceWatcher(std::unique_ptr<platform::IDeviceWatcher> watcher);
+    // Reads the drive's emergency-stop latch on the worker and shows it on the button.
+    void ReadEmergencyLatch();
+    bool IsEmergencyBusy() const;
+    // The emergency button shows "取消": the next press releases the stop.
+    bool m_bEmergencyLatched = false;
+    // The user closed the port (close command, or the connect button while online): a device
+    // arriving does not open it again until the user connects.
+    bool m_bPortClosedByUser = false;
+    // The user manual the manual command opens.
+    QString ManualPath() const;
+
+    // The application's operations the connect and close commands use (its ClosePort and
+    // ShowCommSettings).
+    std::function<void()> m_fnClosePort;
+    std::function<void()> m_fnShowCommSettings;
+    // Stand-ins for dialogs of other parts of the program. The new-project dialog answers the
+    // record of the devices chosen (nothing when cancelled); the custom-group dialog gets
+    // (edit?, group name) and answers the group name on OK (nothing when cancelled).
+    std::function<std::optional<CNewProjectInfo>()> m_fnNewProjectDialog;
+    std::function<std::optional<QString>(bool, const QString &)> m_fnCustomGroupDialog;
+    // How the settings sheet is shown (modal by default); tests look at it instead.
+    std::function<void(class CDlgSysSet &)> m_fnShowSettingsSheet;
 
 protected:
     void closeEvent(QCloseEvent *e) override;
@@ -120,6 +195,12 @@ private:
     std::shared_ptr<IStatusLink> m_pStatusLink;
     std::unique_ptr<CStatusPoller> m_pPoller;
     bool m_bDriveInfoReadHere = false;
+    bool HandleCommandMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT &result);
+    void SetEmergencyButton(bool latched);
+    void OnEmergencyDone(bool ok, bool latched, bool wasWrite);
+    std::unique_ptr<platform::IDeviceWatcher> m_pDeviceWatcher;
+    std::unique_ptr<platform::PageWorker> m_pEmergencyWorker;
+    UINT m_nEmergencyDoneMsg = 0;
     bool m_bProductCheckedHere = false;
     bool *m_pDriveInfoRead = &m_bDriveInfoReadHere;
     bool *m_pProductChecked = &m_bProductCheckedHere;

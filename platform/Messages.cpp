@@ -9,6 +9,7 @@
 #include <QTimer>
 #include <QWidget>
 
+#include <atomic>
 #include <future>
 #include <mutex>
 #include <vector>
@@ -36,6 +37,20 @@ struct Mailbox
 
 namespace {
 
+// Qt hands an event to the receiving thread under a lock of its own that race checkers
+// cannot see. A release here, once the event is built, and an acquire where a message hook
+// starts on an event make that hand-off (the event and everything its sender wrote before
+// it) visible to them, so that no suppression has to cover the handlers.
+std::atomic<unsigned> g_handOff{0};
+void NoteHandOff()
+{
+    g_handOff.fetch_add(1, std::memory_order_release);
+}
+void TakeHandOff()
+{
+    (void)g_handOff.load(std::memory_order_acquire);
+}
+
 const QEvent::Type kPostedType = static_cast<QEvent::Type>(QEvent::registerEventType());
 const QEvent::Type kSentType = static_cast<QEvent::Type>(QEvent::registerEventType());
 const QEvent::Type kBroadcastType = static_cast<QEvent::Type>(QEvent::registerEventType());
@@ -48,6 +63,7 @@ public:
                        const std::type_info *t)
         : QEvent(type), msg(m), wParam(w), lParam(l), payload(std::move(p)), payloadType(t)
     {
+        NoteHandOff();
     }
     UINT msg;
     WPARAM wParam;
@@ -64,6 +80,7 @@ public:
     SentMessageEvent(UINT m, WPARAM w, LPARAM l, std::shared_ptr<std::promise<LRESULT>> p)
         : QEvent(kSentType), msg(m), wParam(w), lParam(l), answer(std::move(p))
     {
+        NoteHandOff();
     }
     ~SentMessageEvent() override
     {
@@ -98,6 +115,7 @@ public:
 
     bool event(QEvent *e) override
     {
+        TakeHandOff();
         if (e->type() == kPostedType) {
             auto *pe = static_cast<PostedMessageEvent *>(e);
             m_target->Dispatch(pe->msg, pe->wParam, pe->lParam, pe->payload, pe->payloadType);

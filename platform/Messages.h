@@ -95,6 +95,8 @@ constexpr UINT UM_SCOPE_PROGRESS = 0x17BB;
 constexpr UINT UM_SCOPE_ROLL_FRAME = 0x17BC;
 // An acquisition thread ended by itself (posted; wParam 0 single shot, 1 roll; lParam its result).
 constexpr UINT UM_SCOPE_THREAD_ENDED = 0x17BD;
+// The sampling panel's core: a drive command of its worker has finished (posted to itself).
+constexpr UINT UM_SCOPE_CORE_RESULT = 0x17BE;
 constexpr UINT UM_SCOPE_CURSOR_REFRESH = 0x1800;
 
 // Mechanism analysis (the smoothing notice goes by two names).

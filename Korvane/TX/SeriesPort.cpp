@@ -129,6 +129,7 @@ BOOL CSeriesPort::Open(int nPort, int nBaud, int nParity, int nStopBits)
 BOOL CSeriesPort::Open(const std::string &strDevice, int nBaud, int nParity, int nStopBits)
 {
     m_dwLastError = kOpenOk;
+    m_nLastErrno = 0;
     if (m_bOpen)
         return TRUE;
 
@@ -141,12 +142,14 @@ BOOL CSeriesPort::Open(const std::string &strDevice, int nBaud, int nParity, int
 
     const int fd = ::open(strDevice.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
     if (fd < 0) {
+        m_nLastErrno = errno;
         m_dwLastError = OpenErrnoToCode(errno);
         return FALSE;
     }
     // Another program (or another port object) already holds the device. TIOCEXCL alone
     // does not keep out a privileged opener, the advisory lock does.
     if (::flock(fd, LOCK_EX | LOCK_NB) != 0) {
+        m_nLastErrno = errno;
         m_dwLastError = errno == EWOULDBLOCK ? kOpenInUse : kOpenSetupFailed;
         ::close(fd);
         return FALSE;

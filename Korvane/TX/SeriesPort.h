@@ -76,6 +76,7 @@ public:
     int m_nParity = 0;
     int m_nStopBits = 0;
     DWORD m_dwLastError = kOpenOk;
+    int m_nLastErrno = 0;      // the system's reason behind the last failed Open
 
 private:
     // The device vanished (adapter pulled out, pseudo-terminal master gone): the

@@ -66,6 +66,8 @@ void CInfoTip::RelayEvent(QEvent *e)
     case QEvent::Enter:
     case QEvent::Leave: {
         QWidget *under = platform::WindowFromPoint(platform::GetCursorPos());
+        if (under == this)
+            break;  // the balloon's own pointer under the cursor changes nothing
         if (!under) {
             if (m_pCurrentTool)
                 HideTip();
@@ -162,7 +164,7 @@ void CInfoTip::OnTimer(UINT_PTR id)
         SetTimer(kCheckTimer, 1000);
     } else if (id == kCheckTimer) {
         QWidget *under = platform::WindowFromPoint(platform::GetCursorPos());
-        if (under && under != m_pCurrentTool.data()) {
+        if (under && under != this && under != m_pCurrentTool.data()) {
             hide();
             m_pCurrentTool = nullptr;
         }

@@ -2,6 +2,9 @@
 // value filter, sorting, and one repaint of a 1280 x 800 grid.
 #include "GridDemo.h"
 
+#include "grid/DlgBCGGrid.h"
+#include "grid/GridCtrlTableAttributeOp.h"
+
 #include <QApplication>
 #include <QImage>
 #include <benchmark/benchmark.h>
@@ -99,6 +102,82 @@ void BM_Repaint(benchmark::State &state)
     }
 }
 BENCHMARK(BM_Repaint)->Unit(benchmark::kMillisecond)->Iterations(20);
+
+// ---- The grid page with parameter-like rows ------------------------------------------------
+
+CGridRowDataMap ParameterRows()
+{
+    CGridRowDataMap rows;
+    for (int i = 0; i < kRows; ++i) {
+        CGridRowData row;
+        AddGridCellValue("IDS_ParaView_1", row, "P%02d.%02d", i / 100, i % 100);
+        AddGridCellValue("IDS_ParaView_2", row, "parameter %d", i);
+        if (i % 4 == 0)
+            InsertGridCellData("IDS_ParaView_3", QString::number(i % 3), row, 0, 2, -1, {}, {"off", "on", "auto"});
+        else
+            InsertGridCellData("IDS_ParaView_3", QString::number(i * 7 % 1000), row, 1, 0, -1);
+        for (int c = 4; c <= 11; ++c)
+            InsertGridCellData(QStringLiteral("IDS_ParaView_%1").arg(c), QString::number((i * c) % 500), row, 1, 0, -1);
+        if (i % 50 == 0)
+            row["IDS_ParaView_3"].m_bEnabled = 0;
+        rows[i] = row;
+    }
+    return rows;
+}
+
+struct Page {
+    Page()
+    {
+        window.resize(1280, 800);
+        page = new CDlgBCGGrid(&window);
+        page->Create(&window);
+        page->setGeometry(window.rect());
+        CGridCtrlTableAttributeOp::GetInstance()->BuildDefaultAttribute(QStringLiteral("XML_Params"), attr);
+        for (auto &[id, col] : attr.m_mapColumns) {
+            col.isShow = true;
+            col.enColSumType = col.iColIndex % 4;
+        }
+        attr.isShowSumBar = true;
+        attr.isShowSortBar = true;
+        page->InitColumns(attr, 2);
+        window.show();
+        QApplication::processEvents();
+    }
+    QWidget window;
+    CDlgBCGGrid *page;
+    CGridTableAttribute attr;
+};
+
+void BM_PageFillRows(benchmark::State &state)
+{
+    Page p;
+    const CGridRowDataMap rows = ParameterRows();
+    for (auto _ : state) {
+        state.PauseTiming();
+        p.page->m_rows = rows;
+        state.ResumeTiming();
+        p.page->FillRows();
+        benchmark::DoNotOptimize(p.page->GetGrid()->GetRowCount());
+    }
+}
+BENCHMARK(BM_PageFillRows)->Unit(benchmark::kMillisecond)->Iterations(5);
+
+void BM_PageStatisticsAfterFilter(benchmark::State &state)
+{
+    Page p;
+    p.page->m_rows = ParameterRows();
+    p.page->FillRows();
+    const int col = p.page->m_mapFieldToCol.at(QStringLiteral("IDS_ParaView_2"));
+    bool on = false;
+    for (auto _ : state) {
+        state.PauseTiming();
+        on = !on;
+        p.page->GetGrid()->SetFilterBarText(col, on ? QStringLiteral("parameter 1") : QString());
+        state.ResumeTiming();
+        p.page->RefreshStatistics();
+    }
+}
+BENCHMARK(BM_PageStatisticsAfterFilter)->Unit(benchmark::kMillisecond)->Iterations(10);
 
 }
 

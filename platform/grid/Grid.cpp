@@ -691,9 +691,11 @@ void GridDelegate::paint(QPainter *p, const QStyleOptionViewItem &option, const 
     GridPaintInfo info;
     info.selected = option.state & QStyle::State_Selected;
     info.font = g->m_font;
-    info.textColor = g->m_clrText;
-    info.backColor = info.selected ? kSelectBack
-                                   : (g->m_bAlternateRows && (index.row() & 1) ? kAltBack : RGB(255, 255, 255));
+    const GridCtrl::ColorTheme &theme = g->m_theme;
+    info.textColor = theme.text != kGridDefaultColor ? theme.text : g->m_clrText;
+    const COLORREF even = theme.evenBack != kGridDefaultColor ? theme.evenBack : RGB(255, 255, 255);
+    const COLORREF odd = theme.oddBack != kGridDefaultColor ? theme.oddBack : g->m_bAlternateRows ? kAltBack : even;
+    info.backColor = info.selected ? kSelectBack : (index.row() & 1) ? odd : even;
     p->save();
     p->setFont(g->m_font);
     const QRect cell = option.rect;
@@ -2018,7 +2020,7 @@ GridItem *GridCtrl::GetItem(const GridItemID &id) const
 
 // -- selection
 
-void GridCtrl::SetCurSel(const GridItemID &id, bool)
+void GridCtrl::SetCurSel(const GridItemID &id, bool, SelectMode mode)
 {
     Flush();
     QItemSelectionModel *sel = m_views[1]->selectionModel();
@@ -2034,10 +2036,21 @@ void GridCtrl::SetCurSel(const GridItemID &id, bool)
     const QModelIndex p = m_proxy->mapFromSource(m_model->index(id.m_nRow, std::max(0, col)));
     if (!p.isValid())
         return;
-    QItemSelectionModel::SelectionFlags f = QItemSelectionModel::ClearAndSelect;
-    if (m_bWholeRow || id.m_nColumn < 0)
-        f |= QItemSelectionModel::Rows;
-    sel->setCurrentIndex(p, f);
+    const QItemSelectionModel::SelectionFlags rows =
+        (m_bWholeRow || id.m_nColumn < 0) ? QItemSelectionModel::Rows : QItemSelectionModel::NoUpdate;
+    if (mode == SelectExtend && sel->currentIndex().isValid()) {
+        const QModelIndex from = sel->currentIndex();
+        const QItemSelection range(m_proxy->index(std::min(from.row(), p.row()), std::min(from.column(), p.column())),
+                                   m_proxy->index(std::max(from.row(), p.row()), std::max(from.column(), p.column())));
+        sel->select(range, QItemSelectionModel::Select | rows);
+        sel->setCurrentIndex(p, QItemSelectionModel::NoUpdate);
+        return;
+    }
+    if (mode == SelectAdd) {
+        sel->setCurrentIndex(p, QItemSelectionModel::Toggle | rows);
+        return;
+    }
+    sel->setCurrentIndex(p, QItemSelectionModel::ClearAndSelect | rows);
 }
 
 GridItemID GridCtrl::GetCurSelItemID() const
@@ -2127,6 +2140,13 @@ void GridCtrl::SetGridFont(const QFont &font)
             w->setFont(font);
     }
     SetRowHeight();
+}
+
+void GridCtrl::SetColorTheme(const ColorTheme &theme, bool bRedraw)
+{
+    m_theme = theme;
+    if (bRedraw)
+        RedrawAll();
 }
 
 void GridCtrl::SetRowHeight()

@@ -403,7 +403,10 @@ public:
     GridItem *GetItem(const GridItemID &id) const;
 
     // Selection.
-    void SetCurSel(const GridItemID &id, bool bRedraw = true);
+    enum SelectMode { SelectSingle = 0, SelectAdd = 1, SelectExtend = 2 };
+    // Single: only this cell (its row in whole-row mode); add: toggles it in the selection, as
+    // a Ctrl click; extend: from the current cell to this one, as a Shift click.
+    void SetCurSel(const GridItemID &id, bool bRedraw = true, SelectMode mode = SelectSingle);
     void ClearSelection() { SetCurSel(GridItemID{}); }
     GridRow *GetCurSel() const;
     GridItem *GetCurSelItem() const;
@@ -432,6 +435,17 @@ public:
     void SetGridFont(const QFont &font);
     QFont GetGridFont() const { return m_font; }
     void SetTextColor(COLORREF c) { m_clrText = c; }
+    // Table colours: the text and the backgrounds of even and odd rows as the view shows them;
+    // kGridDefaultColor keeps the grid's own. The visual manager's theme is the grid's own.
+    struct ColorTheme {
+        COLORREF text = kGridDefaultColor;
+        COLORREF evenBack = kGridDefaultColor;
+        COLORREF oddBack = kGridDefaultColor;
+        bool operator==(const ColorTheme &) const = default;
+    };
+    void SetColorTheme(const ColorTheme &theme, bool bRedraw = true);
+    void SetVisualManagerColorTheme(bool bRedraw = true) { SetColorTheme(ColorTheme{}, bRedraw); }
+    const ColorTheme &GetColorTheme() const { return m_theme; }
 
     // Heights.
     virtual void SetRowHeight();
@@ -601,6 +615,7 @@ private:
     std::vector<int> m_selectedColumns;
     QFont m_font;
     COLORREF m_clrText = 0;
+    ColorTheme m_theme;
     int m_nLeftFrozen = 0;
     int m_nRightFrozen = 0;
     bool m_bHeader = true;

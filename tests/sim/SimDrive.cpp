@@ -373,6 +373,7 @@ void SimDrive::ClearFaults()
     std::lock_guard lock(m_mx);
     m_faults.clear();
     m_blockFaults.clear();
+    m_rollFaults.clear();
 }
 
 void SimDrive::SendRaw(const std::vector<std::uint8_t> &bytes)

@@ -199,6 +199,17 @@ public:
     // the file set by SetFrameLogFile ("frame <index> counter <c> sample <first> sent|dropped
     // t_us <microseconds since the roll start>").
     std::vector<FrameLogEntry> FrameLog() const;
+    // Faults of the roll stream, each for the next frame sent: a wrong byte sum; `count`
+    // frames skipped with their counters (logged as dropped); `count` garbage bytes before it;
+    // the frame split after `count` bytes with a pause of `gapMs`; a burst of `count` bytes
+    // without any header before it.
+    enum class RollFaultKind { BadSum, CounterGap, Garbage, Split, Burst };
+    struct RollFault {
+        RollFaultKind kind = RollFaultKind::BadSum;
+        int count = 0;
+        int gapMs = 30;
+    };
+    void InjectRollFault(const RollFault &fault);
     void ClearFrameLog();
     bool SetFrameLogFile(const std::string &path);
 
@@ -264,6 +275,7 @@ private:
     std::uint16_t m_wLatched[10] = {};  // 0x8959..0x8962 at the start
     int m_nRecFrequency = 16000;
     std::map<std::size_t, Fault> m_blockFaults;
+    std::vector<RollFault> m_rollFaults;
     std::vector<FrameLogEntry> m_frameLog;
     std::FILE *m_frameLogFile = nullptr;
     Clock::time_point m_lineFreeAt{};  // the line carries earlier bytes until then

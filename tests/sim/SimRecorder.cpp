@@ -138,6 +138,12 @@ std::vector<SimDrive::FrameLogEntry> SimDrive::FrameLog() const
     return m_frameLog;
 }
 
+void SimDrive::InjectRollFault(const RollFault &fault)
+{
+    std::lock_guard lock(m_mx);
+    m_rollFaults.push_back(fault);
+}
+
 void SimDrive::ClearFrameLog()
 {
     std::lock_guard lock(m_mx);
@@ -306,24 +312,67 @@ void SimDrive::Stream()
             m_recWake.wait_until(lock, due);
             continue;
         }
-        const auto wire = WireTime(kFrameLength, m_nBaud);
+        RollFault fault;
+        const bool faulty = !m_rollFaults.empty();
+        if (faulty) {
+            fault = m_rollFaults.front();
+            m_rollFaults.erase(m_rollFaults.begin());
+        }
+        if (faulty && fault.kind == RollFaultKind::CounterGap) {
+            // The skipped frames never reach the line.
+            for (int i = 0; i < fault.count; ++i) {
+                FrameLogEntry skipped;
+                skipped.index = index;
+                skipped.counter = static_cast<int>(index & 0xFF);
+                skipped.firstSample = index * RecorderSamplesPerFrame(m_wLatched[0] - 5);
+                skipped.at = due;
+                m_frameLog.push_back(skipped);
+                ++index;
+            }
+            // The next frame keeps this one's time slot.
+            t0 -= period * fault.count;
+        }
+        Bytes prefix;
+        if (faulty && (fault.kind == RollFaultKind::Garbage || fault.kind == RollFaultKind::Burst)) {
+            for (int i = 0; i < fault.count; ++i)
+                prefix.push_back(fault.kind == RollFaultKind::Garbage ? static_cast<std::uint8_t>(0x11 + i)
+                                                                      : static_cast<std::uint8_t>(i * 7));
+        }
+        const auto wire = WireTime(kFrameLength + prefix.size(), m_nBaud);
         const auto begin = std::max(due, m_lineFreeAt);
         FrameLogEntry entry;
         entry.index = index;
         entry.counter = static_cast<int>(index & 0xFF);
         entry.firstSample = index * RecorderSamplesPerFrame(m_wLatched[0] - 5);
         Bytes frame;
-        if (begin + wire > due + period) {
+        if (begin + wire > due + period && !faulty) {
             entry.at = due;  // the line is still busy when its slot ends: the frame is lost
         } else {
             m_lineFreeAt = begin + wire;
+            if (faulty && fault.kind == RollFaultKind::Split)
+                m_lineFreeAt += std::chrono::milliseconds(fault.gapMs);
             frame = BuildRollFrame(index);
+            if (faulty && fault.kind == RollFaultKind::BadSum)
+                frame[kFrameLength - 2] ^= 0x5A;
+            frame.insert(frame.begin(), prefix.begin(), prefix.end());
             entry.sent = true;
         }
         ++index;
         if (entry.sent) {
             lock.unlock();
-            const bool running = SleepUntil(begin + wire);
+            bool running = true;
+            std::size_t first = frame.size();
+            if (faulty && fault.kind == RollFaultKind::Split)
+                first = std::min(frame.size(), static_cast<std::size_t>(std::max(fault.count, 1)));
+            if (first < frame.size()) {
+                running = SleepUntil(begin + WireTime(first, m_nBaud));
+                if (running)
+                    WriteMaster(Bytes(frame.begin(), frame.begin() + static_cast<std::ptrdiff_t>(first)));
+                running = running && SleepUntil(begin + wire + std::chrono::milliseconds(fault.gapMs));
+                frame.erase(frame.begin(), frame.begin() + static_cast<std::ptrdiff_t>(first));
+            } else {
+                running = SleepUntil(begin + wire);
+            }
             lock.lock();
             if (!running)
                 break;

@@ -9,57 +9,48 @@ namespace scopelink {
 
 namespace {
 
-thread_local DWORD t_lastError = 0;
 constexpr DWORD kErrNoLink = 0x2000;
+thread_local DWORD t_noLink = 0;
 
-template <typename Call>
-BOOL Transaction(Call call)
+// Workers block for the link; the calls of this file never run long on the GUI thread.
+constexpr auto kWait = CSysParam::LinkWait::Auto;
+
+CSysParam *Sys()
 {
     CSysParam *sys = GetSysParam();
-    if (!sys) {
-        t_lastError = kErrNoLink;
-        return FALSE;
-    }
-    std::lock_guard lock(sys->m_csSerial);
-    const BOOL ok = call(*sys);
-    t_lastError = ok ? 0 : sys->m_ModbusRTU.m_dwLastError;
-    return ok;
+    t_noLink = sys ? 0 : kErrNoLink;
+    return sys;
 }
 
 }
 
 BOOL ReadReg(WORD address, int *value)
 {
-    return Transaction([&](CSysParam &s) {
-        return s.m_ModbusRTU.ReadRegister(address, &s.m_SeriesPort, s.m_byStation, value);
-    });
+    CSysParam *sys = Sys();
+    return sys && sys->ReadReg(address, value, kWait);
 }
 
 BOOL ReadReg32(WORD address, int *value)
 {
-    return Transaction([&](CSysParam &s) {
-        return s.m_ModbusRTU.ReadRegister32(address, &s.m_SeriesPort, s.m_byStation, value,
-                                            s.m_bLowWordFirst);
-    });
+    CSysParam *sys = Sys();
+    return sys && sys->ReadReg32(address, value, kWait);
 }
 
 BOOL WriteReg(WORD address, WORD value)
 {
-    return Transaction([&](CSysParam &s) {
-        return s.m_ModbusRTU.WriteRegister(value, &s.m_SeriesPort, s.m_byStation, address);
-    });
+    CSysParam *sys = Sys();
+    return sys && sys->WriteReg(address, value, kWait);
 }
 
 BOOL ReadBlock(WORD index, BYTE data[128])
 {
-    return Transaction([&](CSysParam &s) {
-        return s.m_ModbusRTU.ReadBlock(index, &s.m_SeriesPort, s.m_byStation, data);
-    });
+    CSysParam *sys = Sys();
+    return sys && sys->ReadBlock(index, data, kWait);
 }
 
 DWORD LastError()
 {
-    return t_lastError;
+    return t_noLink ? t_noLink : CSysParam::LastLinkError();
 }
 
 DWORD ReadStream(BYTE *buffer, DWORD max, int waitMs)

@@ -101,3 +101,61 @@ void CScopeSettings::ClearSamples()
     m_vecDI.clear();
     m_vecDO.clear();
 }
+
+int CScopeSettings::FindChannelInfo(const QString &name) const
+{
+    for (std::size_t i = 0; i < m_arrChannelInfo.size(); ++i)
+        if (m_arrChannelInfo[i].strName == name)
+            return static_cast<int>(i);
+    return -1;
+}
+
+int CScopeSettings::FindBitSource(const QString &name) const
+{
+    for (std::size_t i = 0; i < m_arrChBit.size(); ++i)
+        if (m_arrChBit[i].strName == name)
+            return static_cast<int>(i);
+    return -1;
+}
+
+int CScopeSettings::SourceCodeOfName(const QString &name) const
+{
+    const int i = FindChannelInfo(name);
+    if (i >= 0)
+        return m_arrChannelInfo[static_cast<std::size_t>(i)].nSourceCode;
+    const int b = FindBitSource(name);
+    return b >= 0 ? m_arrChBit[static_cast<std::size_t>(b)].nId : 0;
+}
+
+QString CScopeSettings::FindChannelName(int code) const
+{
+    QString name;
+    for (const auto &c : m_arrChannelInfo) {
+        if (c.nSourceCode == code) {
+            name = c.strName;
+            break;
+        }
+    }
+    for (const auto &b : m_arrChBit) {
+        if (b.nId == code)
+            return b.strName;
+    }
+    return name;
+}
+
+int CScopeSettings::GetChannelType(const QString &name) const
+{
+    const int i = FindChannelInfo(name);
+    return i >= 0 ? m_arrChannelInfo[static_cast<std::size_t>(i)].nType : 0;
+}
+
+BOOL CScopeSettings::SetLoadedParamValue(const QString &code, int value)
+{
+    for (auto &p : m_arrParamList) {
+        if (p.sNum == code) {
+            p.iCurValue = value;
+            return TRUE;
+        }
+    }
+    return FALSE;
+}

@@ -137,6 +137,19 @@ public:
     // Empties the six sample buffers.
     void ClearSamples();
 
+    // Look-ups over the source tables.
+    // The code of the first source of that name, else the id of the first bit source, else 0.
+    int SourceCodeOfName(const QString &name) const;
+    // Index of the first source (bit source) of that name, -1 when none.
+    int FindChannelInfo(const QString &name) const;
+    int FindBitSource(const QString &name) const;
+    // The name of a code: a bit source's name wins over a source's; empty when neither.
+    QString FindChannelName(int code) const;
+    // The type of the source of that name, 0 when none.
+    int GetChannelType(const QString &name) const;
+    // Sets the value of the first entry of m_arrParamList with that code; FALSE when none.
+    BOOL SetLoadedParamValue(const QString &code, int value);
+
 private:
     CScopeSettings();
     ~CScopeSettings() = default;

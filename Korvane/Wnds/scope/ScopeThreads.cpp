@@ -1,13 +1,10 @@
 #include "Wnds/scope/ScopeThreads.h"
 
 #include "LangText.h"
-#include "TraceLog.h"
 #include "Wnds/scope/ScopeDecode.h"
 #include "Wnds/scope/ScopeLink.h"
+#include "platform/PageWorker.h"
 #include "platform/UiServices.h"
-
-#include <QCoreApplication>
-#include <QThread>
 
 #include <chrono>
 #include <thread>
@@ -20,15 +17,20 @@ constexpr WORD kRegRingT = 0x8965;
 constexpr int kTries = 10;
 constexpr int kRollIdleWaitMs = 40;
 
-struct ThreadSlot {
-    std::thread thread;
-    std::atomic<bool> done{true};
-};
+// Process-wide owners of the two threads (one capture of each mode at a time).
+platform::PageWorker &SingleWorker()
+{
+    static platform::PageWorker worker(nullptr, "oscilloscope single-shot");
+    return worker;
+}
 
-ThreadSlot g_single;
-ThreadSlot g_roll;
+platform::PageWorker &RollWorker()
+{
+    static platform::PageWorker worker(nullptr, "oscilloscope roll");
+    return worker;
+}
 
-QString FormatLang(const char *key, long long value)
+QString FormatLang(const char *key, int value)
 {
     return QString::asprintf(LoadLangString(QString::fromLatin1(key)).toUtf8().constData(), value);
 }
@@ -48,36 +50,11 @@ bool Attempts(Read read)
     return false;
 }
 
-bool JoinSlot(ThreadSlot &slot, const char *what)
+void StartOn(platform::PageWorker &worker, int (*proc)(CScopeThreadParam *),
+             CScopeThreadParam *param)
 {
-    if (!slot.thread.joinable())
-        return true;
-    const bool pump = QCoreApplication::instance() &&
-                      QThread::currentThread() == QCoreApplication::instance()->thread();
-    const auto start = std::chrono::steady_clock::now();
-    bool warned = false;
-    while (!slot.done) {
-        if (pump)
-            QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
-        std::this_thread::sleep_for(std::chrono::milliseconds(1));
-        if (!warned && std::chrono::steady_clock::now() - start > std::chrono::seconds(5)) {
-            KLOG("Wnds\\scope\\ScopeThreads") << what << " thread still running 5 s after its stop";
-            warned = true;
-        }
-    }
-    slot.thread.join();
-    return true;
-}
-
-void StartSlot(ThreadSlot &slot, const char *what, int (*proc)(CScopeThreadParam *),
-               CScopeThreadParam *param)
-{
-    JoinSlot(slot, what);
-    slot.done = false;
-    slot.thread = std::thread([&slot, proc, param] {
-        proc(param);
-        slot.done = true;
-    });
+    // The run flag, not the worker's own flag, ends a capture: the panel clears it.
+    worker.Start([proc, param](const std::atomic<bool> &) { proc(param); });
 }
 
 }
@@ -164,32 +141,34 @@ int ScopeRollThreadProc(CScopeThreadParam *param)
 
 void StartScopeSingleShotThread(CScopeThreadParam *param)
 {
-    StartSlot(g_single, "single-shot", ScopeSingleShotThreadProc, param);
+    StartOn(SingleWorker(), ScopeSingleShotThreadProc, param);
 }
 
 void StartScopeRollThread(CScopeThreadParam *param)
 {
-    StartSlot(g_roll, "roll", ScopeRollThreadProc, param);
+    StartOn(RollWorker(), ScopeRollThreadProc, param);
 }
 
 bool JoinScopeSingleShotThread()
 {
-    return JoinSlot(g_single, "single-shot");
+    SingleWorker().Stop();
+    return true;
 }
 
 bool JoinScopeRollThread()
 {
-    return JoinSlot(g_roll, "roll");
+    RollWorker().Stop();
+    return true;
 }
 
 bool ScopeSingleShotThreadRunning()
 {
-    return !g_single.done;
+    return SingleWorker().IsRunning();
 }
 
 bool ScopeRollThreadRunning()
 {
-    return !g_roll.done;
+    return RollWorker().IsRunning();
 }
 
 void StopScopeThreads()

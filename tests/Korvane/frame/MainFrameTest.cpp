@@ -8,7 +8,9 @@
 #include "SYSPARAM/SysParam.h"
 #include "SimDrive.h"
 #include "ToolBoxEx.h"
+#include "KorvaneView.h"
 #include "controls/MyNumericIndicatorCtrl.h"
+#include "platform/LanguageConf.h"
 
 #include <QApplication>
 #include <QDockWidget>
@@ -173,6 +175,30 @@ TEST_F(MainFrameTest, ProductIsNotSwitchedWhileNotConnected)
     EXPECT_TRUE(m_switches.empty());
 }
 
+TEST_F(MainFrameTest, DuringACaptureOnePollPerTickReachesTheDriveWithoutHandshake)
+{
+    Tick();  // link up
+    ASSERT_EQ(Pane(0), QStringLiteral("当前状态: 在线"));
+    // What every run that streams from the drive sets.
+    m_sys->g_bDriveSampling = TRUE;
+    m_sys->m_bScopeSampling = TRUE;
+    m_sim.ClearRequests();
+    Tick();
+    int linkWordReads = 0;
+    int handshakes = 0;
+    for (const SimDrive::Request &r : m_sim.Requests()) {
+        const auto &b = r.bytes;
+        if (b.size() >= 4 && b[1] == 0x23 && b[2] == 0x91 && b[3] == 0x04)
+            ++linkWordReads;
+        if (b.size() >= 6 && b[1] == 0x26 && b[2] == 0x89 && b[3] == 0x63)
+            ++handshakes;
+    }
+    EXPECT_EQ(linkWordReads, 1);
+    EXPECT_EQ(handshakes, 0);
+    EXPECT_EQ(Pane(0), QStringLiteral("当前状态: 在线"));
+    EXPECT_EQ(Display(), QStringLiteral("rdy"));
+}
+
 // A link whose poll waits until released.
 class BlockingLink : public IStatusLink
 {
@@ -252,6 +278,69 @@ TEST_F(MainFrameTest, PanesToolbarAndStatusBarAreBuilt)
     f.AllowShow();
     f.show();
     EXPECT_TRUE(f.isVisible());
+}
+
+
+TEST_F(MainFrameTest, RetranslateAllTakesTheNewLanguageEverywhere)
+{
+    const QString table = m_tmp.filePath("LangTable.tsv");
+    ASSERT_TRUE(QFile::copy(KORVANE_SOURCE_DIR "/Korvane/config/LangTable.tsv", table));
+    platform::CreateLanguageLibrary(table);
+    GetSqlite()->Load();
+    CMainFrame &f = Frame();
+    f.StopStatusTimer();
+    f.FunctionPane()->GetPage(1)->SetSelected(2);
+    CLanguageConf::GetTheOne()->Set(CLanguageConf::kEnglish);
+    f.RetranslateAll();
+    EXPECT_EQ(f.windowTitle(), QStringLiteral("Halvex Servo Tuning Software"));
+    EXPECT_EQ(f.FunctionPane()->windowTitle(), QStringLiteral("Function Navigation"));
+    EXPECT_EQ(f.ParamPane()->windowTitle(), QStringLiteral("Parameter Editing"));
+    EXPECT_EQ(f.MonitorPane()->windowTitle(), QStringLiteral("Parameter Monitor"));
+    EXPECT_EQ(f.FunctionPane()->GetPage(0)->GetTool(0)->label, QStringLiteral("Data Monitor"));
+    EXPECT_EQ(f.FunctionPane()->GetPage(0)->GetTool(0)->data, 6);
+    // The selection survives the refill.
+    EXPECT_EQ(f.FunctionPane()->GetPage(1)->GetSelected(), 2);
+    CMyToolBar *bar = f.ToolBar();
+    EXPECT_EQ(bar->GetButton(bar->CommandToIndex(32946))->m_strText, QStringLiteral("Save"));
+    CLanguageConf::GetTheOne()->Set(CLanguageConf::kSimplified);
+    platform::DestroyLanguageLibrary();
+}
+
+// A window inside the frame that counts the colour refresh.
+class ColourListener : public QWidget, public platform::MessageTarget
+{
+public:
+    explicit ColourListener(QWidget *parent) : QWidget(parent), MessageTarget(this) {}
+    LRESULT WindowProc(UINT msg, WPARAM wParam, LPARAM lParam) override
+    {
+        if (msg == platform::RegisterWindowMessage(QStringLiteral("WM_MSG_GRID_COLOR_CUSTOM_REFRESH")))
+            ++heard;
+        return MessageTarget::WindowProc(msg, wParam, lParam);
+    }
+    int heard = 0;
+};
+
+TEST_F(MainFrameTest, ColourRefreshReachesEveryDescendantOnce)
+{
+    CMainFrame &f = Frame();
+    f.StopStatusTimer();
+    auto *child = new ColourListener(f.GetActiveView());
+    auto *grandChild = new ColourListener(child);
+    const UINT msg = platform::RegisterWindowMessage(QStringLiteral("WM_MSG_GRID_COLOR_CUSTOM_REFRESH"));
+    EXPECT_EQ(platform::SendMessage(platform::WindowRef(&f), msg), 0);
+    EXPECT_EQ(child->heard, 1);
+    EXPECT_EQ(grandChild->heard, 1);
+}
+
+TEST_F(MainFrameTest, PaneClicksShowTheirPage)
+{
+    CMainFrame &f = Frame();
+    f.StopStatusTimer();
+    platform::SendMessage(platform::WindowRef(&f), UM_FUNCTION_TOOL_CLICK, 2);
+    ASSERT_NE(f.GetActiveView()->CurrentPage(), nullptr);
+    const auto *scope = f.GetActiveView()->CurrentPage();
+    platform::SendMessage(platform::WindowRef(&f), UM_GROUP_TOOL_CLICK, 1);
+    EXPECT_NE(f.GetActiveView()->CurrentPage(), scope);
 }
 
 }

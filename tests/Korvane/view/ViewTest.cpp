@@ -3,7 +3,14 @@
 #include "KorvaneView.h"
 #include "Wnds/PlaceholderPage.h"
 
+#include "platform/PageWorker.h"
+#include "platform/UiServices.h"
+
 #include <gtest/gtest.h>
+
+#include <atomic>
+#include <chrono>
+#include <thread>
 
 #include <memory>
 #include <string>
@@ -187,6 +194,66 @@ TEST_F(ViewPages, PageWorkersEndBeforeTheirPagesGo)
     m_view->ShowPage(11);
     m_view.reset();
     EXPECT_EQ(m_log, (Log{"workers stopped", "deleted"}));
+}
+
+// Pages whose workers wait on the GUI thread, or flood it, or were never stopped: destroying
+// the view and the exit's stop (detach every page, stop every worker, then join while
+// pumping) both end, and no page handler runs once its mailbox is detached.
+enum class WorkerShape { BlockedInSend, InScriptedBox, PostingInALoop };
+
+class BusyPage : public CDialogExMid
+{
+public:
+    static constexpr UINT kPing = WM_USER + 77;
+    explicit BusyPage(WorkerShape shape) : CDialogExMid(0), m_worker(this, "busy page")
+    {
+        const platform::WindowRef self(this);
+        m_worker.Start([self, shape](const std::atomic<bool> &stop) {
+            while (!stop) {
+                if (shape == WorkerShape::BlockedInSend)
+                    platform::SendMessage(self, kPing);
+                else if (shape == WorkerShape::InScriptedBox)
+                    platform::Ui().MessageBox(QStringLiteral("?"), QStringLiteral("busy"));
+                else
+                    platform::PostMessage(self, kPing);
+            }
+        });
+    }
+    LRESULT WindowProc(UINT msg, WPARAM w, LPARAM l) override
+    {
+        if (msg == kPing) {
+            if (IsDetached())
+                ++handledDetached;
+            return 1;
+        }
+        return CDialogExMid::WindowProc(msg, w, l);
+    }
+    int handledDetached = 0;
+
+private:
+    platform::PageWorker m_worker;
+};
+
+TEST(ViewExit, PagesWithBusyWorkersEnd)
+{
+    auto ui = std::make_shared<platform::ScriptedUiServices>();
+    platform::ScopedUiServices scope(ui);
+    for (WorkerShape shape : {WorkerShape::BlockedInSend, WorkerShape::InScriptedBox, WorkerShape::PostingInALoop}) {
+        for (bool exitFirst : {true, false}) {
+            SCOPED_TRACE(testing::Message() << "shape " << int(shape) << (exitFirst ? ", exit" : ", view goes"));
+            auto view = std::make_unique<CKorvaneView>();
+            auto *page = new BusyPage(shape);
+            view->Pages()[11] = CPageEntry{page, 0, QString()};
+            view->ShowPage(11);
+            std::this_thread::sleep_for(std::chrono::milliseconds(20));  // the GUI thread is busy
+            if (exitFirst) {
+                StopPageWorkers(view->Pages());
+                EXPECT_TRUE(page->IsDetached());
+                EXPECT_EQ(page->handledDetached, 0);
+            }
+            view.reset();
+        }
+    }
 }
 
 }

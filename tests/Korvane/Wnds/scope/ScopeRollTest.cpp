@@ -130,3 +130,38 @@ TEST_F(ScopeRoll, RecorderStreamArrivesInOrderAndStopsWithTheCommand)
         EXPECT_TRUE(e.sent);
     EXPECT_LE(receiver.got.size(), log.size());
 }
+
+TEST_F(ScopeRoll, RecorderStreamFaultsAreDecodedAndCounted)
+{
+    using K = SimDrive::RollFaultKind;
+    for (const SimDrive::RollFault f : {SimDrive::RollFault{K::Garbage, 3, 0}, SimDrive::RollFault{K::BadSum, 0, 0},
+                                        SimDrive::RollFault{K::CounterGap, 2, 0}, SimDrive::RollFault{K::Split, 100, 20},
+                                        SimDrive::RollFault{K::Burst, 300, 0},
+                                        SimDrive::RollFault{K::CounterGap, 250, 0}})
+        sim.InjectRollFault(f);
+    const WORD words[4] = {8, 10, 0xB600, 0};
+    for (int i = 0; i < 4; ++i)
+        ASSERT_TRUE(Write(static_cast<WORD>(0x8959 + i), words[i]));
+    StartThread(0xB6);
+    ASSERT_TRUE(Write(0x8963, 1));
+    ASSERT_TRUE(PumpUntil([&] { return receiver.Count(UM_SCOPE_ROLL_FRAME) >= 7; }));
+    StopThread();
+    ASSERT_TRUE(Write(0x8963, 2));
+
+    // Frame numbers: 0 after garbage, 1 with a bad sum, 4 after two skipped, 5 split, 6 after a
+    // header-less burst, 257 after 250 skipped (its counter wrapped to 1), 258.
+    struct Want { WPARAM decoded; LPARAM lost; long long frame; } want[] = {
+        {1, 0, 0}, {0, 0, -1}, {1, 3, 4}, {1, 0, 5}, {1, 0, 6}, {1, 250, 257}, {1, 0, 258},
+    };
+    ASSERT_GE(receiver.got.size(), std::size(want));
+    for (std::size_t i = 0; i < std::size(want); ++i) {
+        SCOPED_TRACE(i);
+        const auto &g = receiver.got[i];
+        EXPECT_EQ(g.w, want[i].decoded);
+        EXPECT_EQ(g.l, want[i].lost);
+        if (want[i].decoded) {
+            ASSERT_EQ(g.ch[0].size(), 64u);
+            EXPECT_EQ(g.ch[0][0], static_cast<double>((want[i].frame * 64) & 0xFFFF));
+        }
+    }
+}

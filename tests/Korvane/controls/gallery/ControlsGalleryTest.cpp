@@ -2,6 +2,7 @@
 // gallery/ beside the test, for a look by eye.
 #include "controls/KVProcessIndicator.h"
 #include "controls/LHBGraph.h"
+#include "controls/MiniGridCtrl.h"
 #include "controls/MyProgressCtrl.h"
 #include "controls/ProgressDialog_Implement.h"
 
@@ -131,4 +132,28 @@ TEST(ControlsGallery, CurveCharts)
     Keep(linear, QStringLiteral("curve_chart_linear.png"));
     linear.DoLButtonUp({300, 200});
     Keep(linear, QStringLiteral("curve_chart_zoomed.png"));
+}
+
+TEST(ControlsGallery, MiniGrid)
+{
+    CMiniGridCtrl grid;
+    grid.resize(420, 190);
+    grid.m_nMinRowHeight = 30;
+    grid.m_bUseMinRowHeight = TRUE;
+    grid.InsertColumn(0, QStringLiteral("Di状态"), 130);
+    grid.InsertColumn(1, QStringLiteral("功能"), 150);
+    grid.InsertColumn(2, QStringLiteral("强制"), 120);
+    const char *functions[] = {"伺服使能", "报警清除", "正转限位", "反转限位"};
+    for (int r = 0; r < 4; ++r) {
+        platform::GridRow *row = grid.CreateRow(3);
+        row->ReplaceItem(0, new CMiniRadioItem(QStringLiteral("低电平"), QStringLiteral("高电平"), static_cast<BYTE>(r % 2)));
+        row->ReplaceItem(1, new platform::GridItem(QString::fromUtf8(functions[r])));
+        row->ReplaceItem(2, new CMiniRadioItem(QString(), QString(), static_cast<BYTE>(r == 3)));
+        grid.AddRow(row, false);
+    }
+    grid.SetRowHeight();
+    grid.ApplyTableColors(true, RGB(20, 20, 90), RGB(250, 250, 250), RGB(232, 240, 250));
+    grid.show();
+    QTest::qWait(30);
+    Keep(grid, QStringLiteral("mini_grid.png"));
 }

@@ -107,6 +107,11 @@ TEST_F(TipFixture, ShowsAfterRestingWithThePointerOnTheCursor)
     EXPECT_FALSE(tip.IsTimerRunning(CInfoTip::kShowTimer));
     EXPECT_TRUE(tip.IsTimerRunning(CInfoTip::kCheckTimer));
 
+    // The balloon itself under the cursor (its pointer sits there) is not another window.
+    Over(&tip, QPoint(510, 410));
+    EXPECT_TRUE(tip.isVisible());
+    EXPECT_EQ(tip.m_pCurrentTool.data(), toolA);
+
     // A press hides it.
     Relay(tip, QEvent::MouseButtonPress, Qt::RightButton);
     EXPECT_FALSE(tip.isVisible());

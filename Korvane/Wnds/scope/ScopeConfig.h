@@ -1,0 +1,28 @@
+#pragma once
+// The oscilloscope's files under config/Scope: the panel settings "scope.ini", the source
+// table "NewChannel.set" and the bit table "ChBit.txt" (each in the program's three languages),
+// and the remembered bit selections "NewChannelBitSelec.bss".
+#include "Wnds/scope/ScopeSettings.h"
+
+// The sampling panel's own values that scope.ini carries.
+struct ScopePanelIniValues {
+    COLORREF clrChannel[4] = {};
+    COLORREF clrBack = 0;
+    unsigned nCycleCount = 0;  // the period edit
+    // Current selections, for writing: source lists (-1 when a list is empty) and layout list.
+    int nSourceSel[4] = {-1, -1, -1, -1};
+    int nLayoutSel = 0;
+};
+
+QString ScopeConfigDir();  // program directory + "config/Scope/"
+// The table files of the program's language; empty for a language without tables.
+QString ScopeChannelTablePath();
+QString ScopeBitTablePath();
+
+void ReadScopeIni(CScopeSettings &settings, ScopePanelIniValues &panel);
+void WriteScopeIni(CScopeSettings &settings, const ScopePanelIniValues &panel);
+// Replace the settings' tables by the file's rows; a file that does not open changes nothing.
+void ReadChannelTable(CScopeSettings &settings);
+int ReadBitTable(CScopeSettings &settings);
+void ReadBitSelections(CScopeSettings &settings);
+void WriteBitSelections(const CScopeSettings &settings);

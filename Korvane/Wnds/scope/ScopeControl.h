@@ -1,0 +1,92 @@
+#pragma once
+// The sampling panel's core, free of widgets: starting and stopping captures on the drive, the
+// minimum roll period, the parameters a capture records, and the roll frames' way into the
+// trace view's channels and the continuous recording. The panel passes its choices in and
+// keeps its controls itself.
+//
+// Drive I/O runs on the core's worker, with the tries, order and messages it always had; the
+// result comes back on the GUI thread through the callback given to the call. The GUI thread
+// never waits on the drive.
+#include "Wnds/scope/ScopeChannels.h"
+#include "Wnds/scope/ScopeSettings.h"
+#include "platform/PageWorker.h"
+
+#include <QObject>
+
+#include <functional>
+#include <memory>
+
+// Radio buttons of the mode, as the panel reports them.
+enum class ScopeMode { None, SingleShot, Roll };
+
+struct ScopeStartChoice {
+    ScopeMode mode = ScopeMode::None;
+    unsigned nCycleCount = 0;   // the period edit
+    QString strSource[4];       // the chosen source of CH1..CH4; "NULL" for none
+    platform::WindowRef hNotify;  // receives the threads' messages
+};
+
+class CScopeControl {
+public:
+    // Results of StartSampling.
+    static constexpr int kPending = 1;  // drive I/O under way: the callback gets the result
+
+    CScopeControl(CScopeChannels &channels, CScopeSettings &settings);
+    ~CScopeControl();
+    CScopeControl(const CScopeControl &) = delete;
+    CScopeControl &operator=(const CScopeControl &) = delete;
+
+    // -1 not connected (single shot), -2 refused (its message shown), -3 no channel has a
+    // source, 0 nothing to do (no mode); kPending: `done` receives 0 (started) or -2 (a
+    // message was shown; for a period below the roll minimum, *minimum tells it).
+    int StartSampling(const ScopeStartChoice &choice,
+                      std::function<void(int result, unsigned minimum)> done);
+    // Ends the capture of the mode: flags, threads and the roll recording always; the stop
+    // command to the drive only while connected. `done` runs when the drive was told.
+    void StopSampling(ScopeMode mode, std::function<void()> done = {});
+    bool Busy() const;
+
+    // The minimum roll period for drive frequency f in layout 0..4 at the port's rate: never
+    // below max(⌊f·1551/s/57600⌋ + 4, ⌊f·141·b/s/baud⌋ + 4) (s samples per frame, b bits a
+    // byte on the line).
+    static unsigned MinimumRollPeriod(unsigned f, int layout, int baud, int bitsPerByte);
+    // Reads the drive's frequency (one attempt, 8000 when it fails) and applies the rule to
+    // the period count; on the worker.
+    BOOL CheckRollPeriod(unsigned nCycleCount, unsigned *minimum);
+    // Reads every entry of m_arrCaptureParams (10 attempts each); on the worker.
+    BOOL RefreshCaptureParams();
+    void RefreshCaptureParamsAsync(std::function<void(BOOL)> done);
+    // Fills both parameter lists from the active device's parameters.
+    void BuildCaptureParamLists(const QList<CDBDataParameter> &activeAxis);
+    static const QStringList &LoadedParamCodes();
+    static const QStringList &CaptureParamCodes();
+
+    // The names and colours of the four traces during a roll capture (the panel's choice).
+    void SetRollTraces(const QString names[4], const COLORREF colors[4]);
+    // One UM_SCOPE_ROLL_FRAME: appends the frame to the channels, keeps the recording.
+    void OnRollFrame(int bDecoded, int nLost);
+    // The recording files written so far in this run (for the panel and tests).
+    const QStringList &RecordingFiles() const { return m_recordings; }
+
+private:
+    class Sink;
+    void RunOnWorker(std::function<void()> work);
+    void Post(std::function<void()> onGui);
+    int StartSingle(const ScopeStartChoice &choice,
+                    std::function<void(int result, unsigned minimum)> done);
+    int StartRoll(const ScopeStartChoice &choice,
+                  std::function<void(int result, unsigned minimum)> done);
+    bool FillThreadParam(CScopeThreadParam &param, const ScopeStartChoice &choice, int layoutCode);
+    bool ReadSampleBase();
+    bool SaveRecording(const QString &path);
+    void FinishRollStop(bool connected, const std::function<void()> &done,
+                        const std::function<void()> &finish);
+
+    CScopeChannels &m_channels;
+    CScopeSettings &m_settings;
+    std::unique_ptr<Sink> m_sink;
+    platform::PageWorker m_worker;
+    QString m_rollNames[4];
+    COLORREF m_rollColors[4] = {};
+    QStringList m_recordings;
+};

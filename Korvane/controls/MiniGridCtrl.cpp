@@ -1,0 +1,124 @@
+#include "MiniGridCtrl.h"
+
+#include "MainFrame.h"
+#include "platform/ControlId.h"
+#include "platform/LanguageConf.h"
+#include "platform/UiServices.h"
+
+#include <QFontMetrics>
+#include <QHeaderView>
+#include <QPainter>
+#include <QTableView>
+
+#include <algorithm>
+
+namespace {
+
+// A length of the 96-DPI design at the screen's resolution.
+int ScaleByDPI(int v, int dpi)
+{
+    return (v * dpi + 48) / 96;
+}
+
+}
+
+CMiniGridCtrl::CMiniGridCtrl(QWidget *parent) : GridCtrl(parent) {}
+
+int CMiniGridCtrl::RowHeightFor(int fontHeight, int dpi, bool useMin, int minHeight)
+{
+    const int v = ScaleByDPI(ScaleByDPI(2, dpi), dpi);
+    int h = fontHeight + 2 * v;
+    if (useMin)
+        h = std::max(h, minHeight);
+    return h;
+}
+
+void CMiniGridCtrl::SetRowHeight()
+{
+    GridCtrl::SetRowHeight();
+    const int h = RowHeightFor(QFontMetrics(GetGridFont()).height(), logicalDpiY(), m_bUseMinRowHeight,
+                               m_nMinRowHeight);
+    if (h == m_nRowHeight)
+        return;
+    m_nRowHeight = h;
+    for (int i = 0; i < 3; ++i)
+        if (QTableView *v = View(i))
+            v->verticalHeader()->setDefaultSectionSize(h);
+}
+
+void CMiniGridCtrl::GetItemCustomTooltip(const platform::GridItemID &id, QString &text, QString &description)
+{
+    if (id.m_nColumn == 0) {
+        const platform::GridRow *row = GetRow(id.m_nRow);
+        const platform::GridItem *item = row ? row->GetItem(0) : nullptr;
+        if (!item)
+            return;
+        text = TrText(item->GetValue().toInt() != 0 ? QStringLiteral("输入状态ON") : QStringLiteral("输出状态OFF"));
+    } else if (id.m_nColumn == 2) {
+        text = TrText(QStringLiteral("强制写入IO状态"));
+    }
+}
+
+void CMiniGridCtrl::ApplyTableColors(bool custom, COLORREF text, COLORREF even, COLORREF odd)
+{
+    if (custom) {
+        ColorTheme theme = GetColorTheme();
+        theme.text = text;
+        theme.evenBack = even;
+        theme.oddBack = odd;
+        SetColorTheme(theme, true);
+    } else {
+        SetVisualManagerColorTheme(true);
+    }
+    AdjustLayout();
+}
+
+void CMiniGridCtrl::ApplyGridColors()
+{
+    const auto *frame = dynamic_cast<const CMainFrame *>(platform::MainWindow());
+    if (frame)
+        ApplyTableColors(frame->m_bClrCustom, frame->m_clrFont, frame->m_clrEven, frame->m_clrOdd);
+    else
+        ApplyTableColors(false, 0, 0, 0);
+}
+
+void CMiniGridCtrl::OnCellLButtonUp(const platform::GridItemID &hit, const QPoint &pt)
+{
+    GridCtrl::OnCellLButtonUp(hit, pt);
+    const platform::WindowRef parent(parentWidget());
+    auto *record = new MiniGridClick{hit.IsNull() ? -1 : hit.m_nRow, hit.IsNull() ? -1 : hit.m_nColumn};
+    if (!parent.IsAlive()) {
+        delete record;  // nobody to hand it to
+        return;
+    }
+    platform::SendMessage(parent, UM_MINIGRID_CLICK, reinterpret_cast<WPARAM>(record),
+                          static_cast<LPARAM>(platform::GetCtrlId(this)));
+}
+
+CMiniRadioItem::CMiniRadioItem(const QString &normalText, const QString &altText, BYTE altState)
+    : GridItem(QVariant()), m_strAltText(altText), m_strNormalText(normalText), m_bAltState(altState)
+{
+}
+
+void CMiniRadioItem::OnDrawValue(QPainter &p, const QRect &rect, const platform::GridPaintInfo &info,
+                                 COLORREF textColor)
+{
+    const QString caption = m_bAltState ? m_strAltText : m_strNormalText;
+    const QColor lamp = m_bAltState ? QColor(255, 0, 0) : QColor(0, 255, 0);
+    const int cx = rect.left() + rect.width() / 2;
+    const int cy = rect.top() + rect.height() / 2;
+    const int lx = caption.isEmpty() ? cx : cx - 25;
+
+    p.save();
+    p.setPen(QPen(QColor(128, 128, 128), 1));
+    p.setBrush(platform::ColorFromRef(info.backColor));
+    p.drawEllipse(QRect(lx - 10, cy - 10, 20, 20));
+    p.setBrush(lamp);
+    p.drawEllipse(QRect(lx - 5, cy - 5, 10, 10));
+    if (!caption.isEmpty()) {
+        p.setPen(platform::ColorFromRef(textColor));
+        p.drawText(QRect(QPoint(cx - 10, rect.top()), QPoint(cx + 40 - 1, rect.bottom())),
+                   Qt::AlignLeft | Qt::AlignVCenter | Qt::TextSingleLine, caption);
+    }
+    p.restore();
+}

@@ -1,0 +1,428 @@
+// The main frame's commands against the simulated drive: emergency stop, serial devices
+// arriving and leaving, the page timer around toolbar commands, projects and the manual.
+#include "CommFixture.h"
+
+#include "DialogExMid.h"
+#include "KorvaneView.h"
+#include "MainFrame.h"
+#include "MyToolBar.h"
+#include "PathHelpers.h"
+#include "Thread/ReadRequest.h"
+#include "database/DbServices.h"
+#include "platform/DeviceWatcher.h"
+#include "platform/LanguageConf.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+
+namespace {
+
+using Kind = platform::ScriptedUiServices::Kind;
+
+class FakeWatcher : public platform::IDeviceWatcher
+{
+};
+
+// A page with a timer of its own.
+class TimerPage : public CDialogExMid
+{
+public:
+    TimerPage() : CDialogExMid(0)
+    {
+        m_nTimerID = 7;
+        m_nElapse = 100000;
+    }
+};
+
+// Message boxes that note whether the page's timer ran while they were up.
+class TimerWatchingUi : public platform::ScriptedUiServices
+{
+public:
+    std::function<bool()> timerRunning;
+    std::vector<bool> seen;
+
+protected:
+    int DoMessageBox(const QString &text, const QString &caption, UINT type, QWidget *owner) override
+    {
+        seen.push_back(timerRunning && timerRunning());
+        return ScriptedUiServices::DoMessageBox(text, caption, type, owner);
+    }
+};
+
+class FrameCommandsTest : public CommFixture
+{
+protected:
+    void SetUp() override
+    {
+        CommFixture::SetUp();
+        m_frame = std::make_unique<CMainFrame>();
+        m_frame->StopStatusTimer();
+        auto watcher = std::make_unique<FakeWatcher>();
+        m_watcher = watcher.get();
+        m_frame->SetDeviceWatcher(std::move(watcher));
+    }
+    void TearDown() override
+    {
+        m_frame.reset();
+        CommFixture::TearDown();
+    }
+
+    QString EmergencyText() const
+    {
+        CMyToolBar *bar = m_frame->ToolBar();
+        return bar->GetButton(bar->CommandToIndex(CMainFrame::ID_CMD_EMERGENCY))->m_strText;
+    }
+    int EmergencyImage() const
+    {
+        CMyToolBar *bar = m_frame->ToolBar();
+        return bar->GetButton(bar->CommandToIndex(CMainFrame::ID_CMD_EMERGENCY))->m_iImage;
+    }
+    // Counts the writes of `value` to the emergency-stop register.
+    std::function<int()> CountWrites(std::uint16_t value)
+    {
+        auto count = std::make_shared<std::atomic<int>>(0);
+        m_sim.SetWriteHook(CMainFrame::kRegEmergencyStop, [this, count, value](std::uint16_t a, std::uint16_t v) {
+            if (v == value)
+                ++*count;
+            m_sim.SetRegister(a, v);
+            return std::uint16_t(0);
+        });
+        return [count] { return count->load(); };
+    }
+    void Press()
+    {
+        m_frame->OnToolbarCommand(CMainFrame::ID_CMD_EMERGENCY);
+        ASSERT_TRUE(WaitFor([this] { return !m_frame->IsEmergencyBusy(); }, 3000));
+        QApplication::processEvents();
+        QApplication::processEvents();
+    }
+    platform::DeviceEvent Event(platform::DeviceEvent::Kind kind, const QString &node, QStringList links = {})
+    {
+        platform::DeviceEvent e;
+        e.kind = kind;
+        e.devNode = node;
+        e.links = std::move(links);
+        return e;
+    }
+
+    std::unique_ptr<CMainFrame> m_frame;
+    FakeWatcher *m_watcher = nullptr;
+};
+
+TEST_F(FrameCommandsTest, EmergencyStopLatchesAndReleasesByTheButtonsState)
+{
+    m_sim.SetRegister(CMainFrame::kRegEmergencyStop, 0);
+    auto ones = CountWrites(1);
+    Press();
+    EXPECT_EQ(m_sim.GetRegister(CMainFrame::kRegEmergencyStop), 1);
+    EXPECT_EQ(EmergencyText(), TrSection(QStringLiteral("CMainFrame"), QStringLiteral("取消")));
+    EXPECT_EQ(EmergencyImage(), 7);
+    Press();
+    EXPECT_EQ(m_sim.GetRegister(CMainFrame::kRegEmergencyStop), 0);
+    EXPECT_EQ(EmergencyText(), TrSection(QStringLiteral("CMainFrame"), QStringLiteral("急停")));
+    EXPECT_EQ(EmergencyImage(), 4);
+
+    // The drive latched by itself while the button shows "急停": a press stops, never releases.
+    m_sim.SetRegister(CMainFrame::kRegEmergencyStop, 1);
+    const int before = ones();
+    Press();
+    EXPECT_EQ(ones(), before + 1);
+    EXPECT_EQ(m_sim.GetRegister(CMainFrame::kRegEmergencyStop), 1);
+    EXPECT_TRUE(m_frame->m_bEmergencyLatched);
+    EXPECT_TRUE(Boxes().empty());
+}
+
+TEST_F(FrameCommandsTest, EmergencyStopIsTriedWhileOfflineAndAFailedWriteIsReported)
+{
+    m_flags.m_bOnline = FALSE;  // the cached flag lags: the port is open
+    SimDrive::Fault refuse;
+    refuse.kind = SimDrive::FaultKind::ErrorReply;
+    refuse.persistent = true;
+    refuse.address = CMainFrame::kRegEmergencyStop;
+    refuse.errorCode = SimDrive::kExRefused;
+    m_sim.InjectFault(refuse);
+    Press();
+    EXPECT_FALSE(m_frame->m_bEmergencyLatched);
+    EXPECT_EQ(EmergencyText(), TrSection(QStringLiteral("CMainFrame"), QStringLiteral("急停")));
+    const auto boxes = Boxes();
+    ASSERT_EQ(boxes.size(), 1u);
+    EXPECT_EQ(boxes[0].text, TrSection(QStringLiteral("CMainFrame"), QStringLiteral("急停写入失败，驱动器未停机！")));
+
+    // With the port closed nothing is tried.
+    m_ui->ClearCalls();
+    m_sys->ClosePort();
+    m_frame->OnToolbarCommand(CMainFrame::ID_CMD_EMERGENCY);
+    EXPECT_FALSE(m_frame->IsEmergencyBusy());
+    EXPECT_TRUE(Boxes().empty());
+}
+
+TEST_F(FrameCommandsTest, TheLatchReadOnConnectDecidesTheButton)
+{
+    m_sim.SetRegister(CMainFrame::kRegEmergencyStop, 1);
+    m_frame->ReadEmergencyLatch();
+    ASSERT_TRUE(WaitFor([this] { return !m_frame->IsEmergencyBusy(); }, 3000));
+    QApplication::processEvents();
+    EXPECT_TRUE(m_frame->m_bEmergencyLatched);
+    auto zeros = CountWrites(0);
+    Press();
+    EXPECT_EQ(zeros(), 1);
+    EXPECT_EQ(m_sim.GetRegister(CMainFrame::kRegEmergencyStop), 0);
+}
+
+TEST_F(FrameCommandsTest, RemovalOfTheConfiguredDeviceClosesThePortAndSaves)
+{
+    m_sys->m_bConnected = TRUE;
+    m_flags.m_bOnline = TRUE;
+    ASSERT_FALSE(QFileInfo::exists(ConfigIni()));
+    ASSERT_FALSE(QFileInfo::exists(CustomXml()));
+    // Another device leaving changes nothing.
+    m_watcher->Notify(Event(platform::DeviceEvent::Kind::Removal, QStringLiteral("/dev/ttyUSB7")));
+    EXPECT_TRUE(m_sys->m_SeriesPort.m_bOpen);
+    EXPECT_TRUE(m_flags.m_bOnline);
+    EXPECT_FALSE(QFileInfo::exists(ConfigIni()));
+
+    m_sys->m_arrGroupsUser.append(CGroupsUser{});
+    m_sys->m_arrGroupsUser.back().sGroupName = QStringLiteral("mine");
+    m_watcher->Notify(Event(platform::DeviceEvent::Kind::Removal, QStringLiteral("/dev/ttyUSB0"), {SimPath()}));
+    EXPECT_FALSE(m_sys->m_SeriesPort.m_bOpen);
+    EXPECT_FALSE(m_sys->m_bConnected);
+    EXPECT_FALSE(m_flags.m_bOnline);
+    EXPECT_TRUE(QFileInfo::exists(ConfigIni()));
+    EXPECT_TRUE(QFileInfo::exists(CustomXml()));
+}
+
+TEST_F(FrameCommandsTest, ArrivalOpensTheConfiguredPortUnlessTheUserClosedIt)
+{
+    m_sys->ClosePort();  // as after a start without the adapter
+    m_watcher->Notify(Event(platform::DeviceEvent::Kind::Arrival, QStringLiteral("/dev/ttyUSB7")));
+    EXPECT_FALSE(m_sys->m_SeriesPort.m_bOpen);
+    m_watcher->Notify(Event(platform::DeviceEvent::Kind::Arrival, SimPath()));
+    EXPECT_TRUE(m_sys->m_SeriesPort.m_bOpen);
+
+    m_frame->OnToolbarCommand(CMainFrame::ID_CMD_CLOSE_PORT);  // no application: the flag only
+    m_sys->ClosePort();
+    m_watcher->Notify(Event(platform::DeviceEvent::Kind::Arrival, SimPath()));
+    EXPECT_FALSE(m_sys->m_SeriesPort.m_bOpen);
+}
+
+TEST_F(FrameCommandsTest, ToolbarCommandsStopThePageTimerAndRestartItExceptForClose)
+{
+    auto ui = std::make_shared<TimerWatchingUi>();
+    platform::ScopedUiServices scope(ui);
+    auto *page = new TimerPage();
+    m_frame->GetActiveView()->Pages()[90] = CPageEntry{page, 0, QString()};
+    m_frame->GetActiveView()->ShowPage(90);
+    ASSERT_EQ(m_frame->GetActiveView()->CurrentPage(), page);
+    m_frame->GetActiveView()->StartPageTimer();
+    ASSERT_TRUE(page->IsTimerRunning(7));
+    ui->timerRunning = [page] { return page->IsTimerRunning(7); };
+
+    m_frame->OnToolbarCommand(CMainFrame::ID_CMD_MANUAL);  // the manual is missing: a box
+    ASSERT_EQ(ui->seen.size(), 1u);
+    EXPECT_FALSE(ui->seen[0]);
+    EXPECT_TRUE(page->IsTimerRunning(7));
+    EXPECT_EQ(ui->Calls()[0].text, TrSection(QStringLiteral("CMainFrame"), QStringLiteral("文件名无效!")));
+
+    m_frame->OnToolbarCommand(CMainFrame::ID_CMD_NOTHING);
+    EXPECT_TRUE(page->IsTimerRunning(7));
+    m_frame->OnToolbarCommand(CMainFrame::ID_CMD_CLOSE);
+    EXPECT_FALSE(page->IsTimerRunning(7));
+    m_frame->GetActiveView()->Pages().erase(90);
+    delete page;
+}
+
+TEST_F(FrameCommandsTest, ManualOpensWithTheDesktopAndSaysWhenNothingCanShowIt)
+{
+    const QString manual = m_frame->ManualPath();
+    WriteFile(manual, "%PDF-1.4\n");
+    m_frame->OnManual();
+    auto calls = m_ui->Calls();
+    ASSERT_EQ(calls.size(), 1u);
+    EXPECT_EQ(calls[0].kind, Kind::ShellOpen);
+    EXPECT_EQ(calls[0].text, manual);
+
+    m_ui->ClearCalls();
+    m_ui->SetShellOpenResult(false);
+    m_frame->OnManual();
+    const auto boxes = Boxes();
+    ASSERT_EQ(boxes.size(), 1u);
+    EXPECT_EQ(boxes[0].text, TrSection(QStringLiteral("CMainFrame"), QStringLiteral("没有相关联的应用程序!")));
+    EXPECT_TRUE(boxes[0].caption.isEmpty());
+}
+
+TEST_F(FrameCommandsTest, SaveAndOpenShowOneSecondAlerts)
+{
+    const QString file = m_tmp.filePath("project.KVF");
+    m_ui->PushFile(file);
+    m_frame->OnToolbarCommand(CMainFrame::ID_CMD_SAVE);
+    m_ui->PushFile(file);
+    m_frame->OnToolbarCommand(CMainFrame::ID_CMD_OPEN);
+    WriteFile(m_tmp.filePath("broken.KVF"), "not a project");
+    m_ui->PushFile(m_tmp.filePath("broken.KVF"));
+    m_frame->OnToolbarCommand(CMainFrame::ID_CMD_OPEN);
+    m_ui->PushFile(std::nullopt);  // cancelled: nothing
+    m_frame->OnToolbarCommand(CMainFrame::ID_CMD_SAVE);
+
+    std::vector<platform::ScriptedUiServices::Call> alerts;
+    std::vector<platform::ScriptedUiServices::Call> choosers;
+    for (const auto &c : m_ui->Calls()) {
+        if (c.kind == Kind::DesktopAlert)
+            alerts.push_back(c);
+        if (c.kind == Kind::FileDialog)
+            choosers.push_back(c);
+    }
+    ASSERT_EQ(choosers.size(), 4u);
+    EXPECT_TRUE(choosers[0].file.save);
+    EXPECT_EQ(choosers[0].file.filter, QStringLiteral("Korvane File(*.KVF)|*.KVF||"));
+    EXPECT_EQ(choosers[0].file.defaultExt, QStringLiteral("KVF"));
+    EXPECT_FALSE(choosers[1].file.save);
+    const struct
+    {
+        const char *text;
+        COLORREF colour;
+    } expected[] = {{"保存成功！", RGB(0, 0, 255)}, {"打开成功！", RGB(0, 0, 255)}, {"打开失败！", RGB(255, 0, 0)}};
+    ASSERT_EQ(alerts.size(), 3u);
+    for (size_t i = 0; i < 3; ++i) {
+        EXPECT_EQ(alerts[i].alert.text, TrSection(QStringLiteral("CMainFrame"), QString::fromUtf8(expected[i].text))) << i;
+        EXPECT_EQ(alerts[i].alert.textColour, expected[i].colour) << i;
+        EXPECT_EQ(alerts[i].alert.seconds, 1) << i;
+    }
+}
+
+TEST_F(FrameCommandsTest, DeletingACustomGroupAsksFirstAndRemovesItsPairs)
+{
+    CGroupsUser a, b;
+    a.sGroupName = QStringLiteral("mine");
+    b.sGroupName = QStringLiteral("other");
+    m_sys->m_arrGroupsUser = {a, b};
+    for (const char *g : {"mine", "other", "mine"}) {
+        CParamUser p;
+        p.sGroupName = QString::fromLatin1(g);
+        p.sNum = QStringLiteral("P0001");
+        m_sys->m_arrParamUser.append(p);
+    }
+    m_frame->m_curTarget.m_bCustom = 1;
+    m_frame->m_curTarget.m_nTargetId = 5;
+    m_frame->m_curTarget.m_strGroup = QStringLiteral("mine");
+    m_frame->m_curTarget.m_strCaption = QStringLiteral("mine");
+
+    m_ui->PushAnswer(IDNO);
+    platform::SendMessage(platform::WindowRef(m_frame.get()), WM_COMMAND, CMainFrame::ID_CMD_DELETE_GROUP);
+    EXPECT_EQ(m_sys->m_arrGroupsUser.size(), 2);
+    EXPECT_EQ(m_sys->m_arrParamUser.size(), 3);
+    ASSERT_EQ(Boxes().size(), 1u);
+    EXPECT_TRUE(Boxes()[0].text.contains(QStringLiteral("[mine]")));
+
+    m_ui->PushAnswer(IDYES);
+    platform::SendMessage(platform::WindowRef(m_frame.get()), WM_COMMAND, CMainFrame::ID_CMD_DELETE_GROUP);
+    ASSERT_EQ(m_sys->m_arrGroupsUser.size(), 1);
+    EXPECT_EQ(m_sys->m_arrGroupsUser[0].sGroupName, QStringLiteral("other"));
+    ASSERT_EQ(m_sys->m_arrParamUser.size(), 1);
+    EXPECT_EQ(m_sys->m_arrParamUser[0].sGroupName, QStringLiteral("other"));
+
+    // A system group is never deleted, and nothing is asked.
+    m_ui->ClearCalls();
+    m_frame->m_curTarget.m_bCustom = 0;
+    m_frame->m_curTarget.m_strGroup = QStringLiteral("other");
+    platform::SendMessage(platform::WindowRef(m_frame.get()), WM_COMMAND, CMainFrame::ID_CMD_DELETE_GROUP);
+    EXPECT_EQ(m_sys->m_arrGroupsUser.size(), 1);
+    EXPECT_TRUE(Boxes().empty());
+}
+
+TEST_F(FrameCommandsTest, ReadValuesReachTheCurrentDeviceOnlyWhereTheReadSucceeded)
+{
+    CDataAxisParameter *axis = m_sys->FindActiveAxis(m_sys->m_ProjectDatabase.m_nCurDeviceID);
+    ASSERT_NE(axis, nullptr);
+    ASSERT_GE(axis->m_arrParameter.size(), 2);
+    auto request = std::make_shared<CReadRequest>();
+    request->m_arrParam = {axis->m_arrParameter[0], axis->m_arrParameter[1]};
+    request->m_arrParam[0].iCurValue = 1234;
+    request->m_arrParam[1].iCurValue = 5678;
+    request->m_arrReadOk = {true, false};
+    const std::int32_t before = axis->m_arrParameter[1].iCurValue;
+    platform::PostMessage(platform::WindowRef(m_frame.get()), UM_READ_DONE, 0, 0, request);
+    QApplication::processEvents();
+    axis = m_sys->FindActiveAxis(m_sys->m_ProjectDatabase.m_nCurDeviceID);
+    EXPECT_EQ(axis->m_arrParameter[0].iCurValue, 1234);
+    EXPECT_EQ(axis->m_arrParameter[1].iCurValue, before);
+}
+
+TEST(CustomGroupMenu, OnlyACustomGroupOffersDeleteAndEdit)
+{
+    NavigationTarget custom;
+    custom.m_bCustom = 1;
+    custom.m_nTargetId = 4;
+    NavigationTarget all = custom;
+    all.m_bAll = 1;
+    NavigationTarget system;
+    system.m_bSystem = 1;
+    system.m_nTargetId = 2;
+    NavigationTarget none = custom;
+    none.m_nTargetId = -1;
+    const std::vector<UINT> onlyNew = {CMainFrame::ID_CMD_NEW_GROUP};
+    const std::vector<UINT> deleteEdit = {CMainFrame::ID_CMD_DELETE_GROUP, CMainFrame::ID_CMD_EDIT_GROUP};
+    EXPECT_EQ(CMainFrame::CustomGroupMenuCommands(7, custom), deleteEdit);
+    EXPECT_EQ(CMainFrame::CustomGroupMenuCommands(-1, custom), onlyNew);
+    EXPECT_EQ(CMainFrame::CustomGroupMenuCommands(7, all), onlyNew);
+    EXPECT_EQ(CMainFrame::CustomGroupMenuCommands(7, system), onlyNew);
+    EXPECT_EQ(CMainFrame::CustomGroupMenuCommands(7, none), onlyNew);
+}
+
+TEST_F(FrameCommandsTest, ConnectOpensTheDialogWhenOfflineAndClosesThePortWhenOnline)
+{
+    CMyToolBar *bar = m_frame->ToolBar();
+    auto *button = bar->GetButton(bar->CommandToIndex(CMainFrame::ID_CMD_CONNECT));
+    int dialogs = 0;
+    int closes = 0;
+    m_frame->m_fnShowCommSettings = [&] {
+        ++dialogs;
+        m_flags.m_bOnline = TRUE;
+    };
+    m_frame->m_fnClosePort = [&] {
+        ++closes;
+        m_flags.m_bOnline = FALSE;
+    };
+    m_frame->m_bPortClosedByUser = true;
+    m_flags.m_bOnline = FALSE;
+    m_frame->OnToolbarCommand(CMainFrame::ID_CMD_CONNECT);
+    EXPECT_EQ(dialogs, 1);
+    EXPECT_FALSE(m_frame->m_bPortClosedByUser);  // the port is open again
+    EXPECT_EQ(button->m_strText, TrSection(QStringLiteral("CMainFrame"), QStringLiteral("关闭")));
+    EXPECT_EQ(button->m_iImage, 5);
+    ASSERT_TRUE(WaitFor([this] { return !m_frame->IsEmergencyBusy(); }, 3000));  // the latch read
+
+    m_frame->OnToolbarCommand(CMainFrame::ID_CMD_CONNECT);
+    EXPECT_EQ(closes, 1);
+    EXPECT_TRUE(m_frame->m_bPortClosedByUser);
+    EXPECT_EQ(button->m_strText, TrSection(QStringLiteral("CMainFrame"), QStringLiteral("连通")));
+    EXPECT_EQ(button->m_iImage, 0);
+}
+
+TEST_F(FrameCommandsTest, ANewProjectWithoutDevicesCreatesNothing)
+{
+    const QString before = m_sys->m_ProjectDatabase.m_strProjectPath;
+    int asked = 0;
+    m_frame->m_fnNewProjectDialog = [&]() -> std::optional<CNewProjectInfo> {
+        ++asked;
+        CNewProjectInfo info;
+        info.m_strFilePath = m_tmp.filePath(QStringLiteral("empty.KVF"));
+        return info;
+    };
+    m_frame->OnToolbarCommand(CMainFrame::ID_CMD_NEW);
+    EXPECT_EQ(asked, 1);
+    EXPECT_EQ(m_sys->m_ProjectDatabase.m_strProjectPath, before);
+    EXPECT_FALSE(QFileInfo::exists(m_tmp.filePath(QStringLiteral("empty.KVF"))));
+}
+
+// The program's own watcher comes up and goes quietly, with or without udev in reach.
+TEST(DeviceWatcher, TheSystemWatcherStartsAndStops)
+{
+    auto watcher = platform::CreateDeviceWatcher();
+    ASSERT_NE(watcher, nullptr);
+    watcher->SetHandler([](const platform::DeviceEvent &) {});
+    QApplication::processEvents();
+    watcher.reset();
+}
+
+}
