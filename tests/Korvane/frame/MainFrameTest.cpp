@@ -1,6 +1,6 @@
 // The main frame against the simulated drive: the status tick's texts, the seven-segment
 // display, the product check, and a tick that finds its previous poll still running.
-#include "Korvane/SYSPARAM/SysParamFixture.h"
+#include "CommFixture.h"
 
 #include "AppFlags.h"
 #include "MainFrame.h"
@@ -23,19 +23,6 @@
 #include <mutex>
 
 namespace {
-
-bool WaitFor(const std::function<bool()> &done, int ms)
-{
-    QElapsedTimer timer;
-    timer.start();
-    while (!done()) {
-        if (timer.elapsed() > ms)
-            return false;
-        QApplication::processEvents(QEventLoop::AllEvents, 5);
-        QThread::msleep(2);
-    }
-    return true;
-}
 
 class MainFrameTest : public SysParamFixture
 {
