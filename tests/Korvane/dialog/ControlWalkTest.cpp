@@ -20,31 +20,9 @@
 #include <QVBoxLayout>
 #include <gtest/gtest.h>
 
+#include "LanguageScope.h"
+
 namespace {
-
-class LanguageScope
-{
-public:
-    explicit LanguageScope(const QString &table)
-    {
-        const QString path = m_dir.filePath("LangTable.tsv");
-        QFile f(path);
-        if (f.open(QIODevice::WriteOnly))
-            f.write(table.toUtf8());
-        f.close();
-        platform::CreateLanguageLibrary(path);
-        platform::GetSqlite()->Load();
-        platform::CLanguageConf::GetTheOne()->Set(2);
-    }
-    ~LanguageScope()
-    {
-        platform::DestroyLanguageLibrary();
-        platform::CLanguageConf::GetTheOne()->Set(0);
-    }
-
-private:
-    QTemporaryDir m_dir;
-};
 
 const char *const kTable = "[CDlgWalk]\n"
                            "平面\t平面T\tFlat\n"
@@ -101,7 +79,7 @@ void ExpectRetexted(const Shape &s)
 
 TEST(ControlWalk, DialogBaseRetextsNestedCaptions)
 {
-    LanguageScope lang(kTable);
+    LanguageScope lang(kTable, 2);
     CDialogExMid dlg(880);
     dlg.m_strLangSection = "CDlgWalk";
     const Shape s = Build(&dlg);
@@ -111,7 +89,7 @@ TEST(ControlWalk, DialogBaseRetextsNestedCaptions)
 
 TEST(ControlWalk, PropertyPageRetextsNestedCaptions)
 {
-    LanguageScope lang(kTable);
+    LanguageScope lang(kTable, 2);
     CBCGPPropertyPageEx page(881);
     page.m_strLangSection = "CDlgWalk";
     const Shape s = Build(&page);

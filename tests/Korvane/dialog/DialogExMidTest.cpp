@@ -391,32 +391,7 @@ TEST(DialogExMid, MessageBoxGoesThroughTheUiServices)
 #include <QFile>
 #include <QTemporaryDir>
 
-namespace {
-
-class LanguageScope
-{
-public:
-    explicit LanguageScope(const QString &table)
-    {
-        const QString path = m_dir.filePath("LangTable.tsv");
-        QFile f(path);
-        if (f.open(QIODevice::WriteOnly))
-            f.write(table.toUtf8());
-        f.close();
-        platform::CreateLanguageLibrary(path);
-        platform::GetSqlite()->Load();
-    }
-    ~LanguageScope()
-    {
-        platform::DestroyLanguageLibrary();
-        platform::CLanguageConf::GetTheOne()->Set(0);
-    }
-
-private:
-    QTemporaryDir m_dir;
-};
-
-}
+#include "LanguageScope.h"
 
 TEST(DialogExMid, RetextsThroughTheLanguageLibraryWhenTheLanguageChanged)
 {
