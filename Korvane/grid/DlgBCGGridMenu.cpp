@@ -150,7 +150,8 @@ void CDlgBCGGrid::LoadStyleFile(CGridTableAttribute &copy)
     platform::FileDialogRequest req;
     req.save = false;
     req.title = QString::fromUtf8("请选择表格样式");
-    req.filter = QString::fromUtf8("XML文件(*.XML)|*.XML||");
+    // Names are case-sensitive here: both spellings of the extension are offered.
+    req.filter = QString::fromUtf8("XML文件(*.XML)|*.XML;*.xml||");
     req.fileMustExist = true;
     req.owner = this;
     const std::optional<QString> path = platform::Ui().FileDialog(req);
@@ -175,7 +176,7 @@ void CDlgBCGGrid::SaveStyleFile()
     platform::FileDialogRequest req;
     req.save = true;
     req.title = QString::fromUtf8("导出样式");
-    req.filter = QString::fromUtf8("Excel File(*.xml)|*.xml||");
+    req.filter = QString::fromUtf8("Excel File(*.xml)|*.xml;*.XML||");
     if (!windowTitle().isEmpty())
         req.initialName = windowTitle() + QStringLiteral(".xml");
     req.owner = this;
