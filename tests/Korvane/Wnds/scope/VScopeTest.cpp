@@ -511,7 +511,14 @@ TEST_F(VScope, PicturesOfAFullCapture)
     view->m_bShowCoordTip = 1;
     view->m_ptMouse = PlotCentre();
     const QString out = QDir::currentPath();
-    EXPECT_TRUE(view->Render().save(out + "/vscope_plain.png"));
+    const QImage plain = view->Render();
+    EXPECT_TRUE(plain.save(out + "/vscope_plain.png"));
+    // Five rows, the three DI rows lowest, each marked by an arrow in its bit's colour.
+    const QColor arrows[5] = {QColor(255, 80, 80), QColor(80, 255, 80), QColor(80, 80, 255), QColor(255, 160, 0),
+                              QColor(160, 0, 255)};
+    const vscope::Rect bits = view->m_rcBits;
+    for (int r = 0; r < 5; ++r)
+        EXPECT_EQ(Pixel(plain, bits.left - 7, bits.bottom - 20 * r - 5), arrows[r]) << r;
     view->SetZoomed(1);
     view->ZoomInAt(Screen(PlotCentre()));
     view->ZoomInAt(Screen(PlotCentre()));
