@@ -9,23 +9,15 @@
 //       The longest gap of a 10 ms timer on the GUI thread while a page works: the data monitor
 //       and the DI/DO display with the drive answering and silent, and the fault history read.
 //       Target: 50 ms.
-#include "AppFlags.h"
-#include "PathHelpers.h"
-#include "SYSPARAM/SysParam.h"
-#include "SimDrive.h"
+#include "StatusWorld.h"
+
 #include "TX/SeriesPort.h"
-#include "Thread/ReadQueue.h"
 #include "Wnds/DiDo/DlgDiShowSet.h"
 #include "Wnds/auxFunction/DlgFaultManagement.h"
 #include "Wnds/auxFunction/DlgStatusData.h"
-#include "database/DbServices.h"
-#include "platform/UiServices.h"
 
 #include <QApplication>
-#include <QDir>
 #include <QElapsedTimer>
-#include <QFile>
-#include <QTemporaryDir>
 #include <QTimer>
 
 #include <algorithm>
@@ -35,12 +27,6 @@
 #include <vector>
 
 namespace {
-
-class MainStub : public QWidget, public platform::MessageTarget
-{
-public:
-    MainStub() : MessageTarget(this) {}
-};
 
 // The data monitor with a stopwatch on its requests.
 class TimedMonitor : public CDlgStatusData
@@ -68,69 +54,6 @@ protected:
         CDlgStatusData::OnTimer(id);
         if (sends)
             sentAt = clock.nsecsElapsed() / 1000;
-    }
-};
-
-struct World
-{
-    QTemporaryDir tmp;
-    SimDrive sim;
-    std::unique_ptr<CSysParam> sys;
-    MainStub main;
-    std::unique_ptr<CReadQueue> queue;
-    CAppFlags flags;
-
-    bool Start(int baud)
-    {
-        const QString bin = tmp.filePath("bin");
-        QDir().mkpath(bin + "/config");
-        QDir().mkpath(tmp.filePath("CommonRes/ParamsData"));
-        const QString db = tmp.filePath("CommonRes/ParamsData/ZiDizorAdovora.mdb");
-        QFile::copy(QString::fromStdString(SimDrive::DefaultDatabasePath()), db);
-        SetProgramDir(bin);
-        SetDbProgramDir(bin);
-        sim.SetBaud(baud);
-        std::string error;
-        if (!sim.SeedFromDefaultDatabase(db.toStdString(), 1, &error) || !sim.Start())
-            return false;
-        sim.SetStatusMoving(true);
-        sim.RaiseFault(0x0A1);
-        sim.RaiseFault(0x1234);
-        qputenv("KORVANE_DEVICE", QByteArray::fromStdString(sim.SlavePath()));
-        sys = std::make_unique<CSysParam>(db);
-        if (!sys->Init())
-            return false;
-        sys->m_nComBaud = baud;
-        sys->ReopenPort();
-        SetSysParam(sys.get());
-        if (!sys->CheckConnection())
-            return false;
-        flags.m_bOnline = TRUE;
-        SetAppFlags(&flags);
-        platform::SetMainWindow(&main);
-        queue = std::make_unique<CReadQueue>(*sys);
-        SetReadQueue(queue.get());
-        return true;
-    }
-    ~World()
-    {
-        if (queue)
-            queue->Shutdown();
-        SetReadQueue(nullptr);
-        platform::SetMainWindow(nullptr);
-        SetAppFlags(nullptr);
-        SetSysParam(nullptr);
-        sys.reset();
-        sim.Stop();
-        SetProgramDir(QString());
-        SetDbProgramDir(QString());
-    }
-    void Silence()
-    {
-        SimDrive::Fault f;
-        f.kind = SimDrive::FaultKind::Silence;
-        f.persistent = true;
-        sim.InjectFault(f);
     }
 };
 
