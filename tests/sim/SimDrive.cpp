@@ -151,7 +151,6 @@ void SimDrive::SeedDefaults()
     for (std::uint16_t address : kReportOnly)
         m_writeHooks[address] = [](std::uint16_t, std::uint16_t) -> std::uint16_t { return 0; };
     InstallRecorderHooks();
-    InstallStatusHooks();
 }
 
 bool SimDrive::Start()

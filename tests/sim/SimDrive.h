@@ -224,6 +224,9 @@ public:
     // 0x0810 keeps 9 bits, 0x0811 5. In strict mode a write to a DI parameter (0x0107..0x0118)
     // is refused with 0x04 unless 0x0001 holds 0x3A6D.
     // Moving status: 0x0900 (speed) and 0x0906 (32-bit position) change on every read.
+    // The status side takes over these registers only once it is enabled (by EnableStatusSide
+    // or the first call below); until then they are plain registers like any other.
+    void EnableStatusSide();
     struct FaultRecord {
         std::uint16_t code = 0;
         std::uint32_t time = 0;       // 0.1 s
@@ -294,6 +297,7 @@ private:
     std::uint16_t m_wDoWord = 0;
     bool m_bStrictDi = false;
     bool m_bStatusMoving = false;
+    bool m_bStatusSide = false;
     long long m_nStatusReads = 0;
 
     // The recorder.

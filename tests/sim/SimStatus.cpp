@@ -28,6 +28,15 @@ constexpr std::uint16_t kLastDiParam = 0x0118;
 
 }
 
+void SimDrive::EnableStatusSide()
+{
+    std::lock_guard lock(m_mx);
+    if (m_bStatusSide)
+        return;
+    m_bStatusSide = true;
+    InstallStatusHooks();
+}
+
 void SimDrive::InstallStatusHooks()
 {
     for (std::uint16_t a : {kRegWriteEnable, kRegFaultReset, kRegForceEnable, kRegForcedDi, kRegForcedDo,
@@ -124,6 +133,7 @@ void SimDrive::InstallStatusHooks()
 
 void SimDrive::RaiseFault(const FaultRecord &record, bool resettable)
 {
+    EnableStatusSide();
     std::lock_guard lock(m_mx);
     m_faultRing.insert(m_faultRing.begin(), record);
     m_faultRing.resize(10);
@@ -157,24 +167,28 @@ std::vector<SimDrive::FaultRecord> SimDrive::FaultHistory() const
 
 void SimDrive::SetDiWord(std::uint16_t word)
 {
+    EnableStatusSide();
     std::lock_guard lock(m_mx);
     m_wDiWord = word;
 }
 
 void SimDrive::SetDoWord(std::uint16_t word)
 {
+    EnableStatusSide();
     std::lock_guard lock(m_mx);
     m_wDoWord = word;
 }
 
 void SimDrive::SetStrictDiWrites(bool strict)
 {
+    EnableStatusSide();
     std::lock_guard lock(m_mx);
     m_bStrictDi = strict;
 }
 
 void SimDrive::SetStatusMoving(bool moving)
 {
+    EnableStatusSide();
     std::lock_guard lock(m_mx);
     m_bStatusMoving = moving;
 }

@@ -97,6 +97,7 @@ int main(int argc, char *argv[])
     std::string why;
     if (!drive.SeedFromDefaultDatabase(db, 1, &why))
         std::fprintf(stderr, "korvane-sim: parameters not seeded: %s\n", why.c_str());
+    drive.EnableStatusSide();
     drive.SetStatusMoving(true);
     for (std::uint16_t code : faults)
         drive.RaiseFault(code);

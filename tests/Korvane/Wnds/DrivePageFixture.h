@@ -24,6 +24,7 @@ protected:
         ASSERT_TRUE(m_sim.Start());
         std::string error;
         ASSERT_TRUE(m_sim.SeedFromDefaultDatabase(m_dbPath.toStdString(), 1, &error)) << error;
+        m_sim.EnableStatusSide();
         qputenv("KORVANE_DEVICE", QByteArray::fromStdString(m_sim.SlavePath()));
         m_sys = std::make_unique<CSysParam>(m_dbPath);
         ASSERT_TRUE(m_sys->Init());
