@@ -150,3 +150,13 @@ void CDlgSetUpWizardChildThree::OnMechanismType(int buttonId)
     for (QLabel *picture : m_pictures)
         picture->setPixmap(WizardImage(t.image));
 }
+
+int CDlgSetUpWizardChildThree::NextStep(int step) const
+{
+    return wizard::CommandInputNextStep(step, m_radAdvanced->isChecked());
+}
+
+int CDlgSetUpWizardChildThree::PrevStep(int step) const
+{
+    return wizard::CommandInputPrevStep(step, m_radAdvanced->isChecked());
+}

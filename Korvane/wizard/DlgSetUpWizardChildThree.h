@@ -27,6 +27,6 @@ public:
     QGroupBox *m_groupBox2260 = nullptr;
 
 protected:
-    int NextStep(int step) const override { return wizard::CommandInputNextStep(step, m_radAdvanced->isChecked()); }
-    int PrevStep(int step) const override { return wizard::CommandInputPrevStep(step, m_radAdvanced->isChecked()); }
+    int NextStep(int step) const override;
+    int PrevStep(int step) const override;
 };

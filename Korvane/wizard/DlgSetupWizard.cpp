@@ -186,7 +186,7 @@ void CDlgSetupWizard::OnWriteRecipe()
 {
     m_writeList = RecipeWriteList();
     CSysParam *sys = GetSysParam();
-    CDataAxisParameter *axis = sys ? sys->FindActiveAxis(sys->m_nCurDeviceID) : nullptr;
+    CDataAxisParameter *axis = sys ? sys->FindActiveAxis(sys->m_ProjectDatabase.m_nCurDeviceID) : nullptr;
     if (!axis) {
         platform::Ui().MessageBox(platform::TrText(QStringLiteral("当前设备没有参数表，无法写入。")),
                                   platform::TrText(QStringLiteral("参数写入")), MB_OK | MB_ICONWARNING, this);
@@ -237,7 +237,7 @@ bool CDlgSetupWizard::IsWriting() const
 void CDlgSetupWizard::ApplyAcknowledged(const QList<CDBDataParameter> &records)
 {
     CSysParam *sys = GetSysParam();
-    CDataAxisParameter *axis = sys ? sys->FindActiveAxis(sys->m_nCurDeviceID) : nullptr;
+    CDataAxisParameter *axis = sys ? sys->FindActiveAxis(sys->m_ProjectDatabase.m_nCurDeviceID) : nullptr;
     if (!axis)
         return;
     for (const CDBDataParameter &done : records)

@@ -6,6 +6,7 @@
 #include "wizard/WizardSteps.h"
 
 #include <QFont>
+#include <QLabel>
 
 #include <vector>
 
