@@ -11,9 +11,6 @@
 #include "Wnds/auxFunction/FreqResponse4096.h"
 #include "Wnds/auxFunction/MaAnalysis.h"
 #include "Wnds/auxFunction/MaRun.h"
-#if __has_include("Wnds/auxFunction/SetXBQ.h")
-#include "Wnds/auxFunction/SetXBQ.h"
-#endif
 #include "controls/ColourPicker.h"
 #include "controls/LHBGraph.h"
 #include "controls/MyProgressCtrl.h"
@@ -139,7 +136,6 @@ DlgAidAnalyse::~DlgAidAnalyse()
     m_worker.Stop();
     if (marun::s_bMASingleSampRecvData)
         marun::SetRunFlags(false);
-    delete m_pNotch;
 }
 
 void DlgAidAnalyse::CreateDocker()
@@ -777,13 +773,8 @@ void DlgAidAnalyse::OnCompare()
 
 void DlgAidAnalyse::OnSetNotch()
 {
-#if __has_include("Wnds/auxFunction/SetXBQ.h")  // TEMP until the list lands
-    if (!m_pNotch) {
-        m_pNotch = new CSetXBQ(this);
-        m_pNotch->Create(nullptr);
-    }
-    m_pNotch->show();
-#endif
+    // SEAM: the notch-filter dialog (CSetXBQ) is built on the register-bound parameter list,
+    // which is not in the tree yet; until it is, the notch command does nothing.
 }
 
 void DlgAidAnalyse::contextMenuEvent(QContextMenuEvent *e)
