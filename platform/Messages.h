@@ -105,6 +105,8 @@ constexpr UINT UM_SCOPE_CURSOR_REFRESH = 0x1800;
 constexpr UINT UM_MA_ANALYSE = 0xC6C;
 constexpr UINT UM_MA_PROGRESS = 0xC6D;
 constexpr UINT UM_MA_STATE = 0xC6E;
+// The analysis page's worker: a step to finish on the GUI thread (posted, payload std::function).
+constexpr UINT UM_MA_RUN_STEP = 0xC6F;
 constexpr UINT UM_MA_SMOOTH_CHANGED = 0x1F4F;
 constexpr UINT UM_MA_SMOOTHING_CHANGED = 0x1F4F;
 

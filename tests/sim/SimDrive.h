@@ -12,6 +12,7 @@
 #include <condition_variable>
 #include <cstdio>
 #include <chrono>
+#include <complex>
 #include <cstddef>
 #include <cstdint>
 #include <functional>
@@ -243,6 +244,35 @@ public:
     void SetDoWord(std::uint16_t word);
     void SetStrictDiWrites(bool strict);
     void SetStatusMoving(bool moving);
+    // ---- The mechanism analysis -------------------------------------------------------------
+    // Registers 0x8940 (sample rate, default 16000), 0x8941 and 0x8942 (amplitude and offset,
+    // r/min), 0x8943 (run control: 0 then 1 starts a run), 0x8944 (status: 0 while running, 3
+    // when the record is complete, 4 on error; writing 0 clears it), 0x8945, 0x894A (commands;
+    // 0x31 ends a run) and 0x8923 (the stop request: ends a run). A recorder stop (0x8963 = 2)
+    // during a run ends it too and is counted. A run lasts 4096/rate seconds unless told
+    // otherwise; its record (4096 int16 samples, tenths of r/min) is then in block memory.
+    //
+    // The record is the mechanism model's periodic steady state under the drive's excitation:
+    // at 10000 Hz and above the sweep as the analysis page rebuilds it from amplitude and
+    // offset; at 4000..8000 Hz a multisine of the analysis library's phase tables.
+    struct MechanismModel {
+        double resonanceHz = 0;  // 0: flat (unity gain at every frequency)
+        double peakGain = 10;    // |H| at the resonance (linear); unity far below and above it
+        double damping = 0.05;   // relative width of the resonance
+    };
+    enum class AnalysisFault { None, ErrorBit, NeverDone };
+    void SetMechanismModel(const MechanismModel &model);
+    void SetAnalysisFault(AnalysisFault fault);
+    // Run length in seconds; negative: 4096/rate.
+    void SetAnalysisSeconds(double seconds);
+    bool AnalysisRunning() const;
+    int AnalysisRunsStarted() const;
+    // Runs that a recorder stop (0x8963 = 2) ended.
+    int AnalysisRunsStoppedByRecorder() const;
+    // The model's response H(f) and the record a run makes.
+    static std::complex<double> MechanismResponse(const MechanismModel &model, double f);
+    static std::vector<std::int16_t> MechanismRecord(const MechanismModel &model, int rate,
+                                                     int amplitude, int offset);
 
     static std::uint16_t Crc16(const std::uint8_t *data, std::size_t length);
     // Time `bytes` take on the line at `baud`, 11 bit times each.
@@ -324,6 +354,19 @@ private:
     std::condition_variable_any m_recWake;
     std::thread m_streamThread;
     long long m_nRollGeneration = 0;
+
+    // The mechanism analysis.
+    void InstallAnalysisHooks();
+    void EndAnalysisRun();
+    MechanismModel m_model;
+    AnalysisFault m_anaFault = AnalysisFault::None;
+    double m_dAnaSeconds = -1;
+    bool m_bAnaRunning = false;
+    bool m_bAnaDone = false;
+    Clock::time_point m_tAnaStart{};
+    double m_dAnaRunSeconds = 0;
+    int m_nAnaRuns = 0;
+    int m_nAnaRecorderStops = 0;
 
     // Serving thread only.
     Bytes m_rx;
