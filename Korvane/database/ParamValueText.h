@@ -7,7 +7,6 @@
 #include <QString>
 
 #include <cstdint>
-#include <optional>
 
 // The fourteen codes whose values are shown and entered in hexadecimal: P8970 to P8975,
 // P897A to P897D and P9104 to P9107.
@@ -16,12 +15,3 @@ bool IsSpecialParamCode(const QString &code);
 // The value as the parameter pages show it: the translated option text when one matches,
 // else "0x%X" for the hexadecimal codes, else "%d".
 QString ParamValueText(const CDBDataParameter &param, std::int32_t value);
-
-// A whole signed 32-bit decimal number, blanks around it allowed; nothing for "", "0x10",
-// "12abc" or a number outside the 32-bit range.
-std::optional<std::int32_t> ParseDecimalInt32(const QString &text);
-
-// Reads back a text that ParamValueText could have written for this parameter: an option's
-// text (shown or source language), "0x..." for the hexadecimal codes (the 32-bit pattern),
-// or a decimal number. Nothing when the text is none of these.
-std::optional<std::int32_t> ReadParamValueText(const CDBDataParameter &param, const QString &text);
