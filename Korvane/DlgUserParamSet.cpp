@@ -153,7 +153,7 @@ bool CDlgUserParamSet::OnInitDialog()
     const int dpi = logicalDpiX() > 0 ? logicalDpiX() : 96;
     for (QTreeWidget *list : {m_listAvailable, m_listGroup}) {
         list->setColumnCount(3);
-        list->setHeaderLabels({QStringLiteral("#"), TrText(QStringLiteral("功能码")), TrText(QStringLiteral("描述"))});
+        list->setHeaderLabels({QStringLiteral("#"), Tr("功能码"), Tr("描述")});
         list->setColumnWidth(0, 30 * dpi / 96);
         list->setColumnWidth(1, 50);
         list->setColumnWidth(2, 220);
