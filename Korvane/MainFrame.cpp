@@ -3,6 +3,7 @@
 #include "CustomTheme.h"
 #include "KorvaneView.h"
 #include "MyToolBar.h"
+#include "ParamWatchBar.h"
 #include "Resources.h"
 #include "SYSPARAM/SysParam.h"
 #include "ToolBoxEx.h"
@@ -12,6 +13,7 @@
 #include "platform/DeviceWatcher.h"
 #include "platform/PageWorker.h"
 #include "platform/LanguageConf.h"
+#include "Wnds/Params/DlgParams.h"
 
 #include <QCloseEvent>
 #include <QCoreApplication>
@@ -178,11 +180,9 @@ void CMainFrame::CreatePanes()
     LoadParamEditPane(false);
 
     // The monitor pane's dock; its content is the parameter monitor.
-    m_wndParamWatchBar = new QDockWidget(Tr("参数监控"), this);
+    m_wndParamWatchBar = new CParamWatchBar(Tr("参数监控"), this);
     m_wndParamWatchBar->setObjectName(QStringLiteral("monitorPane"));
     platform::SetCtrlId(m_wndParamWatchBar, kMonitorPaneId);
-    m_wndParamWatchBar->setWidget(new QWidget(m_wndParamWatchBar));
-    m_wndParamWatchBar->widget()->setMinimumHeight(150);
     QImage icons;
     if (LoadResourceImage(147, "PNG", &icons) && icons.width() >= 48)
         m_wndParamWatchBar->setWindowIcon(QPixmap::fromImage(icons.copy(32, 0, 16, 16)));
@@ -416,7 +416,7 @@ void CMainFrame::RetranslateAll()
     m_wndToolBar->repaint();
 
     m_wndParamWatchBar->setWindowTitle(Tr("参数监控"));
-    platform::SendMessage(platform::WindowRef(static_cast<QObject *>(m_wndParamWatchBar->widget())), UM_BUTTON_RELEASED);
+    platform::SendMessage(platform::WindowRef(m_wndParamWatchBar), UM_BUTTON_RELEASED);
     m_wndParamWatchBar->update();
     m_pView->RetranslatePage();
 }
@@ -477,6 +477,12 @@ LRESULT CMainFrame::WindowProc(UINT msg, WPARAM wParam, LPARAM lParam)
 void CMainFrame::ShowAllParameters()
 {
     m_pView->ShowPage(kParamsPageId);
+    NavigationTarget all;
+    all.m_strCaption = Tr("所有参数");
+    all.m_nTargetId = -1;
+    ShowParamGroupOnPage(all);
+    if (CToolBoxPageEx *page = m_wndParamToolBox ? m_wndParamToolBox->GetPage(0) : nullptr)
+        page->SetSelected(0);
 }
 
 void CMainFrame::paintEvent(QPaintEvent *)

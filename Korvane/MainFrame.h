@@ -5,6 +5,7 @@
 // polls the drive on a worker and paints the posted result. It holds the view settings of
 // "SysSet.ini" and stays hidden until the start-up allows it to be shown.
 #include "NavigationInfo.h"
+#include "ParamWatchBar.h"
 #include "StatusTick.h"
 #include "platform/ColorRef.h"
 #include "platform/Messages.h"
@@ -75,7 +76,7 @@ public:
     CMyToolBar *ToolBar() const { return m_wndToolBar; }
     CToolBoxEx *FunctionPane() const { return m_wndFuncToolBox; }
     CToolBoxEx *ParamPane() const { return m_wndParamToolBox; }
-    QDockWidget *MonitorPane() const { return m_wndParamWatchBar; }
+    CParamWatchBar *MonitorPane() const { return m_wndParamWatchBar; }
 
     static constexpr COLORREF kNoColour = 0xFFFFFFFFu;
     static constexpr int kDefaultThemeId = 32826;
@@ -137,6 +138,8 @@ public:
     void OnEditCustomGroup();
     void OnDeleteCustomGroup();
     void OnParamGroupClick(int key);
+    // Hands the group to the parameter page when it is the page shown.
+    void ShowParamGroupOnPage(const NavigationTarget &target);
     void OnParamGroupContextMenu(int key, const QPoint &at);
     // The items of the parameter pane's menu for the entry under the mouse (key -1: none):
     // delete and edit over a custom group, else only new.
@@ -189,7 +192,7 @@ private:
     CMyToolBar *m_wndToolBar = nullptr;
     CToolBoxEx *m_wndFuncToolBox = nullptr;
     CToolBoxEx *m_wndParamToolBox = nullptr;
-    QDockWidget *m_wndParamWatchBar = nullptr;
+    CParamWatchBar *m_wndParamWatchBar = nullptr;
     UINT m_nPollDoneMsg = 0;
     UINT m_nColourRefreshMsg = 0;
     std::shared_ptr<IStatusLink> m_pStatusLink;

@@ -14,8 +14,10 @@
 #include "MyToolBar.h"
 #include "PathHelpers.h"
 #include "PopupMenu.h"
+#include "ParamWatchBar.h"
 #include "SYSPARAM/SysParam.h"
 #include "Thread/ReadRequest.h"
+#include "Wnds/Params/DlgParams.h"
 #include "ToolBoxEx.h"
 #include "TraceLog.h"
 #include "platform/CommandId.h"
@@ -91,13 +93,13 @@ bool CMainFrame::HandleCommandMessage(UINT msg, WPARAM wParam, LPARAM lParam, LR
             return true;
         GetActiveView()->ShowPage(kParamsPageId);
         const NavigationTarget target = GetGroupTree(false)->FindSystemTarget(param->sGroupNO);
+        ShowParamGroupOnPage(target);
         if (CToolBoxPageEx *page = ParamPane()->GetPage(target.m_bSystem))
             page->SetSelected(target.m_nIndex);
         return true;
     }
     case UM_MONITOR_ADD_PARAM:
-        result = platform::SendMessage(platform::WindowRef(static_cast<QObject *>(MonitorPane()->widget())), msg,
-                                       wParam, lParam);
+        result = platform::SendMessage(platform::WindowRef(MonitorPane()), msg, wParam, lParam);
         return true;
     case UM_READ_DONE:
         if (wParam == 0) {
@@ -409,6 +411,14 @@ void CMainFrame::OnParamGroupClick(int key)
     const NavigationTarget target = GetGroupTree(false)->FindTargetByKey(key);
     GetActiveView()->ShowPage(kParamsPageId);
     COMMANDS_LOG << "param string " << target.m_strCaption.toStdString();
+    ShowParamGroupOnPage(target);
+}
+
+void CMainFrame::ShowParamGroupOnPage(const NavigationTarget &target)
+{
+    auto *page = dynamic_cast<CDlgParams *>(GetActiveView()->CurrentPage());
+    if (page && page->IsCreated())
+        page->ShowParamGroup(target);
 }
 
 std::vector<UINT> CMainFrame::CustomGroupMenuCommands(int key, const NavigationTarget &target)

@@ -41,6 +41,8 @@ public:
     void OnDrawValue(QPainter &p, const QRect &rect, const platform::GridPaintInfo &info,
                      COLORREF textColor) override;
     bool CanEditInPlace() const override { return false; }
+    // The cell has no value: its text (sorting, filtering, export) is the caption of its state.
+    QString FormatItem() const override { return m_bAltState ? m_strAltText : m_strNormalText; }
 
     QString m_strAltText;
     QString m_strNormalText;

@@ -1,5 +1,6 @@
 #include "grid/DlgBCGGrid.h"
 
+#include "controls/MiniGridCtrl.h"
 #include "grid/BCGPGridDateTimeExtItem.h"
 #include "grid/BallColorBCGPGridCellItem.h"
 #include "grid/ButtonItem.h"
@@ -66,40 +67,6 @@ int QtAlignOf(int nAlign)
     }
 }
 
-// The two-option cell of kind 14 until the custom controls' own cell is here: a radio mark,
-// on or off, with the text of its state.
-class TwoOptionCell : public GridItem
-{
-public:
-    TwoOptionCell(const QString &onText, const QString &offText, bool on)
-        : GridItem(QVariant(on)), m_on(onText), m_off(offText)
-    {
-        AllowEdit(false);
-    }
-    QString FormatItem() const override { return m_value.toBool() ? m_on : m_off; }
-    void OnDrawValue(QPainter &p, const QRect &rect, const platform::GridPaintInfo &, COLORREF text) override
-    {
-        const int s = platform::GridCheckBoxSize();
-        const QRect mark(rect.left() + 4, rect.center().y() - s / 2, s, s);
-        p.save();
-        p.setRenderHint(QPainter::Antialiasing, true);
-        p.setPen(QColor(0x33, 0x33, 0x33));
-        p.setBrush(Qt::white);
-        p.drawEllipse(mark);
-        if (m_value.toBool()) {
-            p.setBrush(QColor(0x20, 0x20, 0x20));
-            p.drawEllipse(mark.adjusted(3, 3, -3, -3));
-        }
-        p.restore();
-        p.setPen(platform::ColorFromRef(text));
-        p.drawText(rect.adjusted(s + 9, 0, 0, 0), Qt::AlignLeft | Qt::AlignVCenter | Qt::TextSingleLine,
-                   FormatItem());
-    }
-
-private:
-    QString m_on;
-    QString m_off;
-};
 
 }
 
@@ -359,7 +326,10 @@ GridItem *CDlgBCGGrid::BuildItem(const QString &fieldId, CGridCellData &cell, bo
     }
     case 12: item = new CBCGPGridDateTimeExtItem(ParseDate(v)); break;
     case 13: item = new CPictureGridItem(v); break;
-    case 14: item = new TwoOptionCell(cell.m_strChoice[0], cell.m_strChoice[1], WToI(v) != 0); break;
+    case 14:
+        // The on state is the lamp's alternate state, captioned with the on text.
+        item = new CMiniRadioItem(cell.m_strChoice[1], cell.m_strChoice[0], WToI(v) != 0 ? 1 : 0);
+        break;
     default: item = new CBCGPGridItemMid(QVariant(v)); break;
     }
     const bool isCheck = kind == 1 || kind == 4;

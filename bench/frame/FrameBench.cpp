@@ -1,7 +1,8 @@
 // GUI responsiveness of the main window: a 10 ms probe timer on the GUI thread runs for 20 s
 // while the frame's 2-second status tick polls the simulated drive, (a) answering, (b) silent,
 // (c) answering while the read worker reads every parameter of the default database over
-// and over. Prints the longest gap between two probes of each run (target: at most 50 ms).
+// and over, (d) falling silent while the monitor pane watches 20 parameters. Prints the longest gap between two probes of each run (target: at most 50 ms).
+#include "DlgParamMointor.h"
 #include "MainFrame.h"
 #include "SYSPARAM/SysParam.h"
 #include "SimDrive.h"
@@ -21,6 +22,14 @@
 #include <memory>
 
 namespace {
+
+// Lets the GUI thread's events run for `ms`.
+void WaitMs(int ms)
+{
+    QEventLoop loop;
+    QTimer::singleShot(ms, &loop, &QEventLoop::quit);
+    loop.exec();
+}
 
 constexpr int kRunMs = 20000;
 constexpr int kProbeMs = 10;
@@ -50,7 +59,7 @@ private:
     CReadRequest m_request;
 };
 
-enum class Drive { Answering, Silent, AnsweringWhileReadingAll };
+enum class Drive { Answering, Silent, AnsweringWhileReadingAll, SilentWhileMonitoring };
 
 struct Outcome
 {
@@ -60,6 +69,7 @@ struct Outcome
     bool online = false;
     int readsDone = 0;
     int parameters = 0;
+    int monitored = 0;
 };
 
 Outcome Run(Drive drive)
@@ -98,6 +108,31 @@ Outcome Run(Drive drive)
         Rereader rereader(queue, all);
         if (drive == Drive::AnsweringWhileReadingAll)
             rereader.Start();
+        if (drive == Drive::SilentWhileMonitoring) {
+            // Online first, 20 parameters watched and read once, then the drive falls silent.
+            QElapsedTimer wait;
+            wait.start();
+            while (!sys.m_bConnected && wait.elapsed() < 10000)
+                WaitMs(10);
+            int added = 0;
+            for (const CDBDataParameter &p : all.m_arrParam) {
+                if (added == 20)
+                    break;
+                if (p.nLimit != 0)
+                    continue;
+                QString code = p.sNum;
+                platform::SendMessage(platform::WindowRef(&frame), UM_MONITOR_ADD_PARAM, 0, reinterpret_cast<LPARAM>(&code));
+                ++added;
+            }
+            CDlgParamMointor *monitor = frame.MonitorPane()->Monitor();
+            while (monitor->Rounds() < 1 && wait.elapsed() < 20000)
+                WaitMs(10);
+            outcome.monitored = int(monitor->Monitored().size());
+            SimDrive::Fault f;
+            f.kind = SimDrive::FaultKind::Silence;
+            f.persistent = true;
+            sim.InjectFault(f);
+        }
 
         QElapsedTimer clock;
         clock.start();
@@ -148,6 +183,7 @@ int main(int argc, char **argv)
         {Drive::Answering, "drive answering"},
         {Drive::Silent, "drive silent"},
         {Drive::AnsweringWhileReadingAll, "answering, every parameter read in the worker"},
+        {Drive::SilentWhileMonitoring, "silent, 20 parameters in the monitor pane"},
     };
     bool met = true;
     for (const auto &r : runs) {
@@ -157,6 +193,8 @@ int main(int argc, char **argv)
                     o.online ? "online" : "offline");
         if (r.drive == Drive::AnsweringWhileReadingAll)
             std::printf("; %d reads of all %d parameters", o.readsDone, o.parameters);
+        if (r.drive == Drive::SilentWhileMonitoring)
+            std::printf("; %d parameters monitored", o.monitored);
         std::printf("; longest gap ended %lld ms into the run)\n", static_cast<long long>(o.longestAtMs));
         std::fflush(stdout);
         met = met && o.longestGapMs <= 50;

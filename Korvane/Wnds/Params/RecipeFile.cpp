@@ -1,6 +1,7 @@
 #include "Wnds/Params/RecipeFile.h"
 
 #include "PathHelpers.h"
+#include "Wnds/Params/DlgParams.h"
 #include "database/ParamValueText.h"
 #include "platform/LanguageConf.h"
 
@@ -8,7 +9,6 @@
 #include <QFileInfo>
 #include <QSaveFile>
 
-#include <algorithm>
 
 namespace {
 
@@ -257,17 +257,10 @@ QMap<QString, std::int32_t> RecipeValueMap(const QList<CDBDataParameter> &record
     return map;
 }
 
-void SortParametersByAddress(QList<CDBDataParameter> &list)
-{
-    std::stable_sort(list.begin(), list.end(), [](const CDBDataParameter &a, const CDBDataParameter &b) {
-        return static_cast<std::uint32_t>(a.dwAddress) < static_cast<std::uint32_t>(b.dwAddress);
-    });
-}
-
 bool WriteRecipeText(const QString &path, const QString &model, const QList<CDBDataParameter> &records)
 {
     QList<CDBDataParameter> sorted = records;
-    SortParametersByAddress(sorted);
+    CDlgParams::SortParametersByAddress(sorted);
     QByteArray out;
     AppendLine(out, model);
     for (const CDBDataParameter &p : sorted)

@@ -59,9 +59,6 @@ RecipeReadResult ReadRecipeBytes(const QByteArray &bytes, RecipeLayout layout,
 // Code -> value of a read, the later line winning.
 QMap<QString, std::int32_t> RecipeValueMap(const QList<CDBDataParameter> &records);
 
-// Sorts by register address, taken as unsigned; equal addresses keep their order.
-void SortParametersByAddress(QList<CDBDataParameter> &list);
-
 // Writes the plain text layout: the model, then "code value" of each record in address
 // order. The file is replaced only when complete; false when it could not be written.
 bool WriteRecipeText(const QString &path, const QString &model, const QList<CDBDataParameter> &records);

@@ -80,6 +80,11 @@ void CChannel::AutoScale()
 
 void CChannel::SetRange(double lo, double hi)
 {
+    // A range without span would make every mapping divide by zero: it opens to lo - 1..lo + 1.
+    if (hi == lo) {
+        lo -= 1;
+        hi += 1;
+    }
     double dataLo, dataHi;
     DataExtent(dataLo, dataHi);
     if (hi >= dataHi && lo <= dataLo) {

@@ -1,6 +1,7 @@
 #pragma once
 // A grid with every kind of cell, frozen columns at both edges, a sum row and check boxes: the
 // picture test and the benchmark build their grids with it.
+#include "controls/MiniGridCtrl.h"
 #include "grid/BCGPGridDateTimeExtItem.h"
 #include "grid/BallColorBCGPGridCellItem.h"
 #include "grid/ButtonItem.h"
@@ -56,10 +57,7 @@ inline platform::GridItem *MakeCell(int kind, int r)
     }
     case 9: return new CBCGPGridDateTimeExtItem(QDateTime(QDate(2020, 5, 6).addDays(r % 365), QTime(14, 0)));
     case 10: return new CPictureGridItem(DemoPicture());
-    case 11: {
-        // Stand-in for the two-option cell until the custom controls provide theirs.
-        return new GridCheckItem(r % 2 == 1, QString::fromUtf8("开/关"));
-    }
+    case 11: return new CMiniRadioItem(QString::fromUtf8("关"), QString::fromUtf8("开"), BYTE(r % 2 == 1));
     default: {
         auto *item = new CBCGPGridItemMid(QVariant(double(r) * 0.25));
         item->SetValueFormat(QStringLiteral("%.2f"), QVariant(double(0)));

@@ -53,6 +53,17 @@ TEST(Channel, SetRangeKeepsOrCentresTheSpan)
     c.SetRange(0, 2);
     EXPECT_DOUBLE_EQ(c.m_dMin, -0.5);
     EXPECT_DOUBLE_EQ(c.m_dMax, 1.5);
+
+    // A range without span opens to one unit either side, so nothing maps through zero.
+    CChannel flat;
+    Fill(flat, {3, 3});
+    flat.SetRange(3, 3);
+    EXPECT_DOUBLE_EQ(flat.m_dMin, 2);
+    EXPECT_DOUBLE_EQ(flat.m_dMax, 4);
+    CChannel outside;
+    Fill(outside, {-3, 4});
+    outside.SetRange(7, 7);
+    EXPECT_DOUBLE_EQ(outside.m_dMax - outside.m_dMin, 2);
 }
 
 TEST(Channel, Statistics)

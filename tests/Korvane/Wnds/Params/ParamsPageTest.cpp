@@ -1,0 +1,326 @@
+// The parameter page against the simulated drive: groups, reads, edits, writes and what reaches
+// the drive (its request log).
+#include "ParamsFixture.h"
+
+#include "controls/MyProgressCtrl.h"
+#include "platform/grid/Grid.h"
+
+#include <QLineEdit>
+
+#include <set>
+
+using platform::GridMessage;
+
+namespace {
+
+const char *const kValue = "IDS_ParaView_3";
+
+QStringList Codes(const CDlgParams &page)
+{
+    return page.m_listShownCode;
+}
+
+}
+
+TEST_F(ParamsFixture, GroupsListTheirParametersAndHideLimitedOnesUnlessEngineer)
+{
+    CDlgParams &page = Page();
+    NavigationTarget group;
+    group.m_nTargetId = 3;
+    group.m_strGroup = "P02";
+    page.ShowParamGroup(group);
+    ASSERT_FALSE(Codes(page).isEmpty());
+    for (const QString &code : Codes(page))
+        EXPECT_EQ(Record(code)->sGroupNO, "P02") << code.toStdString();
+    EXPECT_EQ(page.Grid()->GetGrid()->GetRowCount(), Codes(page).size());
+
+    NavigationTarget all;
+    all.m_nTargetId = 0;
+    all.m_bAll = 1;
+    page.ShowParamGroup(all);
+    EXPECT_FALSE(Codes(page).contains("H0302")) << "hidden without engineer mode";
+    EXPECT_TRUE(Codes(page).contains("P0203"));
+    m_sys->m_bEngineer = TRUE;
+    page.ShowParamGroup(all);
+    EXPECT_TRUE(Codes(page).contains("H0302"));
+
+    // Custom groups: one group keeps its order (duplicates too); all groups list a code once.
+    m_sys->m_bEngineer = FALSE;
+    m_sys->m_arrParamUser = {{"A", "P0608"}, {"A", "P0203"}, {"B", "P0203"}, {"A", "PFFFF"}, {"A", "H0302"}};
+    NavigationTarget a;
+    a.m_nTargetId = 5;
+    a.m_bCustom = 1;
+    a.m_strGroup = "A";
+    page.ShowParamGroup(a);
+    EXPECT_EQ(Codes(page), QStringList({"P0608", "P0203"}));
+    NavigationTarget customAll = a;
+    customAll.m_bAll = 1;
+    page.ShowParamGroup(customAll);
+    EXPECT_EQ(Codes(page), QStringList({"P0608", "P0203"}));
+}
+
+TEST_F(ParamsFixture, RowsShowValueTextsAndLockDisplayOnlyParameters)
+{
+    CDlgParams &page = Page();
+    EXPECT_EQ(CellText("P8970", kValue), "0x4452");
+    EXPECT_EQ(CellText("P8970", "IDS_ParaView_7"), "0xFFFF");
+    EXPECT_EQ(CellText("P0203", kValue), "400");
+    // An enumerated value whose option exists shows the option; one without shows the number.
+    const CDBDataParameter *mode = Record("P000A");
+    ASSERT_FALSE(mode->m_arrSelects.isEmpty());
+    EXPECT_EQ(CellText("P000A", kValue), GetParamOptionText(*mode, mode->iCurValue));
+    Record("P000A")->iCurValue = 77;
+    page.RefreshTable();
+    EXPECT_EQ(CellText("P000A", kValue), "77");
+    const int row = page.FindRowByCode("P0900");
+    const int col = page.Grid()->m_mapFieldToCol.at(kValue);
+    EXPECT_TRUE(page.Grid()->IsLockedCell(row, col)) << "display only";
+    EXPECT_FALSE(page.Grid()->IsLockedCell(page.FindRowByCode("P0203"), col));
+}
+
+TEST_F(ParamsFixture, ReadAllShowsTheDrivesValuesAndTicksThem)
+{
+    m_sim.SetRegister(0x0203, 777);
+    m_sim.SetRegister(0x0900, 0xFFFF);  // signed: -1
+    m_sim.SetRegister(0x0904, 0xFFFF);  // unsigned, above its range: listed, not stored
+    CDlgParams &page = Page();
+    page.ReadAllParameters();
+    ASSERT_TRUE(WaitForResult("读参数结果"));
+    EXPECT_EQ(CellText("P0203", kValue), "777");
+    EXPECT_EQ(CellText("P0900", kValue), "-1");
+    EXPECT_EQ(CellText("P0904", kValue), "3110");
+    const QString box = Boxes("读参数结果").front();
+    EXPECT_TRUE(box.contains(QString::fromUtf8("【超过范围】【P0904】【范围0-10000->当前值65535】"))) << box.toStdString();
+    EXPECT_FALSE(box.contains(QString::fromUtf8("读取失败")));
+    EXPECT_TRUE(box.endsWith(QString::fromUtf8("读取完毕!\r\n")));
+    // Every row read is ticked, with its new value in the checked list.
+    const QList<CDBDataParameter> *checked = CDlgParams::CheckedParams();
+    auto it = std::find_if(checked->begin(), checked->end(), [](const auto &p) { return p.sNum == "P0203"; });
+    ASSERT_NE(it, checked->end());
+    EXPECT_EQ(it->iCurValue, 777);
+    BOOL ticked = FALSE;
+    page.Grid()->GetRowCheck(&ticked, page.FindRowByCode("P0203"));
+    EXPECT_TRUE(ticked);
+    EXPECT_FALSE(page.Progress()->isVisible());
+}
+
+TEST_F(ParamsFixture, AFailedReadIsListedAndKeepsTheValueShown)
+{
+    CDlgParams &page = Page();
+    Record("P0203")->iCurValue = 555;
+    page.RefreshTable();
+    SimDrive::Fault f;
+    f.kind = SimDrive::FaultKind::ErrorReply;
+    f.address = 0x0203;
+    f.persistent = true;
+    m_sim.InjectFault(f);
+    page.m_arrTransferParameter = {*Record("P0203"), *Record("P0206")};
+    page.StartParameterRead(0, FALSE);
+    ASSERT_TRUE(WaitForResult("读参数结果"));
+    EXPECT_EQ(CellText("P0203", kValue), "555") << "never 0";
+    EXPECT_EQ(Record("P0203")->iCurValue, 555);
+    const QString box = Boxes("读参数结果").front();
+    EXPECT_TRUE(box.startsWith(QString::fromUtf8("【读取失败】【P0203】"))) << box.toStdString();
+    EXPECT_TRUE(box.contains(QString::fromUtf8("当前选项 2个")));
+}
+
+TEST_F(ParamsFixture, NothingMovesWhileTheLinkIsDown)
+{
+    CDlgParams &page = Page();
+    m_sys->m_bConnected = FALSE;
+    page.ReadAllParameters();
+    page.ReadCheckedParameters();
+    page.WriteCheckedParameters();
+    const std::vector<QString> expected(2, QString::fromUtf8("请连接串口！"));
+    EXPECT_EQ(Boxes("参数读取"), expected);
+    EXPECT_EQ(Boxes("参数写入"), std::vector<QString>{QString::fromUtf8("请连接串口！")});
+    EXPECT_FALSE(page.IsTransferRunning());
+    EXPECT_TRUE(m_sim.Requests().empty());
+}
+
+// Edit + Enter: one register written, the row keeps the typed value and is not read again.
+TEST_F(ParamsFixture, EditAndEnterWriteOneRegister)
+{
+    CDlgParams &page = Page();
+    CQLBCGGridCtrl *grid = page.Grid()->GetGrid();
+    const int row = page.FindRowByCode("P0203");
+    const int col = page.Grid()->m_mapFieldToCol.at(kValue);
+    grid->SetCurSel(platform::GridItemID{row, col});
+    platform::SendMessage(platform::WindowRef(&page), GridMessage("BCGM_GRID_SEL_CHANGED"), 0, 0);
+    ASSERT_TRUE(page.Note()->isVisible());
+    grid->GetItem(platform::GridItemID{row, col})->SetValue(QVariant(QStringLiteral("123")), false);
+    platform::GridItemInfo info{grid->GetItem(platform::GridItemID{row, col}), row, col};
+    platform::SendMessage(platform::WindowRef(page.Grid()), GridMessage("BCGM_GRID_ITEM_CHANGED"), 0,
+                          reinterpret_cast<LPARAM>(&info));
+    EXPECT_EQ(Record("P0203")->iCurValue, 123);
+    platform::SendMessage(platform::WindowRef(page.Grid()), GridMessage("BCGM_GRID_ENTER_MSG"), 0, 0);
+    ASSERT_TRUE(WaitForResult("写参数结果"));
+    EXPECT_EQ(Writes(), (std::vector<std::pair<int, int>>{{0x0203, 123}}));
+    EXPECT_EQ(m_sim.GetRegister(0x0203), 123);
+    EXPECT_EQ(Boxes("写参数结果").front(), QString::fromUtf8("信息提示：选项1个,参数写入完毕!\r\n"));
+    EXPECT_EQ(CellText("P0203", kValue), "123");
+    EXPECT_TRUE(WaitFor([&] { return !page.IsTimerRunning(CDlgParams::kWriteTimerId); }));
+    for (const SimDrive::Request &r : m_sim.Requests())
+        EXPECT_NE(r.bytes[1], 0x23) << "no read after a write";
+    // The switch off: Enter writes nothing.
+    m_flags.m_bIsEnterWriteDriver = FALSE;
+    m_sim.ClearRequests();
+    platform::SendMessage(platform::WindowRef(page.Grid()), GridMessage("BCGM_GRID_ENTER_MSG"), 0, 0);
+    QTest::qWait(50);
+    EXPECT_TRUE(m_sim.Requests().empty());
+}
+
+TEST_F(ParamsFixture, AnOutOfRangeEditIsRefusedAndTheCellRestored)
+{
+    CDlgParams &page = Page();
+    CQLBCGGridCtrl *grid = page.Grid()->GetGrid();
+    const int row = page.FindRowByCode("P0203");
+    const int col = page.Grid()->m_mapFieldToCol.at(kValue);
+    grid->GetItem(platform::GridItemID{row, col})->SetValue(QVariant(QStringLiteral("5000")), false);
+    platform::GridItemInfo info{grid->GetItem(platform::GridItemID{row, col}), row, col};
+    platform::SendMessage(platform::WindowRef(page.Grid()), GridMessage("BCGM_GRID_ITEM_CHANGED"), 0,
+                          reinterpret_cast<LPARAM>(&info));
+    EXPECT_EQ(Record("P0203")->iCurValue, 400);
+    EXPECT_EQ(CellText("P0203", kValue), "400");
+    ASSERT_FALSE(m_ui->Calls().empty());
+    EXPECT_EQ(m_ui->Calls().back().kind, platform::ScriptedUiServices::Kind::DesktopAlert);
+    EXPECT_EQ(m_ui->Calls().back().text, QString::fromUtf8("设置值超出范围！"));
+}
+
+// Ticked rows after confirmation: a success adds no line, a rejected register one line, an
+// out-of-range value never reaches the drive, display-only rows are left out.
+TEST_F(ParamsFixture, WriteCheckedListsOnlyTheFailures)
+{
+    CDlgParams &page = Page();
+    QList<CDBDataParameter> &checked = *CDlgParams::CheckedParams();
+    checked.clear();
+    auto tick = [&](const char *code, int value) {
+        CDBDataParameter p = *Record(code);
+        p.iCurValue = value;
+        checked.append(p);
+    };
+    tick("P0203", 321);
+    tick("P0206", 50);
+    tick("P0608", 20000);  // out of range
+    tick("P0900", 5);      // display only
+    tick("P0606", 300);
+    m_sim.SetWriteHook(0x0206, [](std::uint16_t, std::uint16_t) -> std::uint16_t { return SimDrive::kExRefused; });
+    page.WriteCheckedParameters();
+    ASSERT_TRUE(WaitForResult("写参数结果"));
+    ASSERT_EQ(m_listed.size(), 1u);
+    EXPECT_EQ(m_listed.front().size(), 4) << "display-only left out of the list";
+    EXPECT_EQ(m_listLines.front(), QString::fromUtf8("【001】【P0203】 【位置环增益】"));
+    const std::vector<std::pair<int, int>> writes = Writes();
+    EXPECT_EQ(std::count(writes.begin(), writes.end(), std::pair<int, int>{0x0203, 321}), 1);
+    EXPECT_EQ(std::count(writes.begin(), writes.end(), std::pair<int, int>{0x0206, 50}), CDlgParams::kWriteTries);
+    EXPECT_EQ(std::count_if(writes.begin(), writes.end(), [](auto w) { return w.first == 0x0608 || w.first == 0x0900; }), 0);
+    EXPECT_EQ(m_sim.GetRegister(0x0606), 300) << "the run goes on after a failure";
+    EXPECT_EQ(Boxes("写参数结果").front(),
+              QString::fromUtf8("【写入失败】 【P0206】 【转矩滤波时间】\r\n"
+                                "【超过范围】【P0608】【范围0-10000->当前值20000】\r\n"
+                                "信息提示：选项4个, 2个写入失败!\r\n"));
+}
+
+TEST_F(ParamsFixture, CancellingTheListWritesNothingAndStartsNoTimer)
+{
+    CDlgParams &page = Page();
+    m_listAnswer = IDCANCEL;
+    CDlgParams::CheckedParams()->append(*Record("P0203"));
+    page.WriteCheckedParameters();
+    EXPECT_EQ(m_listed.size(), 1u);
+    EXPECT_FALSE(page.IsTimerRunning(CDlgParams::kWriteTimerId));
+    EXPECT_FALSE(page.IsTransferRunning());
+    EXPECT_TRUE(Writes().empty());
+}
+
+TEST_F(ParamsFixture, WriteAllSkipsDisplayOnlyAndHiddenParameters)
+{
+    CDlgParams &page = Page();
+    page.WriteAllParameters();
+    ASSERT_TRUE(WaitForResult("写参数结果"));
+    ASSERT_EQ(m_listed.size(), 1u);
+    for (const CDBDataParameter &p : m_listed.front()) {
+        EXPECT_NE(p.nModify, 2) << p.sNum.toStdString();
+        EXPECT_EQ(p.nLimit, 0) << p.sNum.toStdString();
+    }
+    // Registers of display-only parameters (hidden H records share some with writable ones).
+    std::set<int> displayOnly, writable;
+    for (const CDBDataParameter &p : *CDlgParams::ActiveParams())
+        (p.nModify == 2 ? displayOnly : writable).insert(p.dwAddress);
+    for (int address : writable)
+        displayOnly.erase(address);
+    ASSERT_TRUE(displayOnly.count(0x0900));
+    ASSERT_FALSE(Writes().empty());
+    for (const auto &[address, value] : Writes())
+        EXPECT_EQ(displayOnly.count(address), 0u) << std::hex << address;
+    EXPECT_TRUE(Boxes("写参数结果").front().endsWith(QString::fromUtf8("参数写入完毕!\r\n")));
+}
+
+// After P8006 is written in a run, later 32-bit values go out in the new word order.
+TEST_F(ParamsFixture, AWordOrderChangeAppliesToTheRestOfTheRun)
+{
+    CDlgParams &page = Page();
+    CDBDataParameter order = *Record("P8006");
+    order.iCurValue = 1;
+    CDBDataParameter wide = *Record("P0906");
+    wide.nModify = 0;
+    wide.iCurValue = 0x12345678;
+    page.m_arrTransferParameter = {order, wide};
+    m_ui->PushAnswer(IDYES);
+    page.StartParameterWrite();
+    ASSERT_TRUE(WaitForResult("写参数结果"));
+    ASSERT_TRUE(Boxes("提示").size() == 1u) << "asked before changing the word order";
+    EXPECT_EQ(m_sim.GetRegister(0x8006), 1);
+    EXPECT_EQ(m_sim.GetRegister(0x0906), 0x5678) << "low word first";
+    EXPECT_EQ(m_sim.GetRegister(0x0907), 0x1234);
+    EXPECT_TRUE(m_sys->m_bLowWordFirst);
+
+    // Answering No leaves P8006 out entirely; the count still names it.
+    m_ui->ClearCalls();
+    m_sim.ClearRequests();
+    order.iCurValue = 0;
+    page.m_arrTransferParameter = {order};
+    m_ui->PushAnswer(IDNO);
+    page.StartParameterWrite();
+    ASSERT_TRUE(WaitForResult("写参数结果"));
+    EXPECT_TRUE(Writes().empty());
+    EXPECT_EQ(Boxes("写参数结果").front(), QString::fromUtf8("信息提示：选项1个,参数写入完毕!\r\n"));
+}
+
+TEST_F(ParamsFixture, HeaderToggleTicksAllThenUnticksAllWithTheCheckedList)
+{
+    CDlgParams &page = Page();
+    NavigationTarget group;
+    group.m_nTargetId = 3;
+    group.m_strGroup = "P02";
+    page.ShowParamGroup(group);
+    const int rows = page.Grid()->GetGrid()->GetRowCount();
+    platform::SendMessage(platform::WindowRef(&page), WM_COMMAND, CDlgParams::ID_CHECK_TOGGLE, 0);
+    EXPECT_EQ(CDlgParams::CheckedParams()->size(), rows);
+    platform::SendMessage(platform::WindowRef(&page), WM_COMMAND, CDlgParams::ID_CHECK_TOGGLE, 0);
+    EXPECT_TRUE(CDlgParams::CheckedParams()->isEmpty());
+}
+
+TEST(ParamsPage, SortByAddressAndMenuItems)
+{
+    QList<CDBDataParameter> list(3);
+    list[0].dwAddress = 0x0608;
+    list[1].dwAddress = 0x0200;
+    list[2].dwAddress = 0x8006;
+    CDlgParams::SortParametersByAddress(list);
+    EXPECT_EQ(list[0].dwAddress, 0x0200);
+    EXPECT_EQ(list[1].dwAddress, 0x0608);
+    EXPECT_EQ(list[2].dwAddress, 0x8006);
+
+    using P = CDlgParams;
+    const struct {
+        bool locked, compare, custom;
+        std::vector<int> ids;
+    } cases[] = {
+        {false, false, false, {P::ID_WRITE_ROW, P::ID_READ_ROW, P::ID_CHECK_ALL, P::ID_WRITE_CHECKED_MENU, P::ID_READ_CHECKED_MENU, P::ID_ADD_TO_CUSTOM, P::ID_ADD_TO_MONITOR}},
+        {true, false, false, {P::ID_READ_ROW, P::ID_CHECK_ALL, P::ID_READ_CHECKED_MENU, P::ID_ADD_TO_CUSTOM, P::ID_ADD_TO_MONITOR}},
+        {false, true, true, {P::ID_WRITE_ROW, P::ID_READ_ROW, P::ID_CHECK_ALL, P::ID_ADD_TO_CUSTOM, P::ID_REMOVE_FROM_CUSTOM, P::ID_ADD_TO_MONITOR}},
+    };
+    for (const auto &c : cases)
+        EXPECT_EQ(P::ContextMenuCommands(c.locked, c.compare, c.custom), c.ids);
+}
