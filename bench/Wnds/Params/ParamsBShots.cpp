@@ -6,6 +6,7 @@
 #include "AppFlags.h"
 #include "DlgNew.h"
 #include "DlgUserParamSet.h"
+#include "LangText.h"
 #include "PathHelpers.h"
 #include "SYSPARAM/SysParam.h"
 #include "SimDrive.h"
@@ -82,6 +83,7 @@ int main(int argc, char **argv)
     QFile::copy(KORVANE_SOURCE_DIR "/Korvane/config/chinese_S.ini", bin + "/config/chinese_S.ini");
     SetProgramDir(bin);
     SetDbProgramDir(bin);
+    GetLangText().m_strLangFile = bin + "/config/chinese_S.ini";
     auto ui = std::make_shared<platform::ScriptedUiServices>();
     platform::ScopedUiServices scope(ui);
 
