@@ -15,11 +15,6 @@ namespace {
 
 constexpr int kMaxToken = 99;
 
-QString IniPath()
-{
-    return ScopeConfigDir() + QStringLiteral("scope.ini");
-}
-
 QString ByLanguage(const QString &simplified, const QString &traditional, const QString &english)
 {
     const QString lang = GetLangText().m_strLanguage;
@@ -72,6 +67,11 @@ QString ScopeConfigDir()
     return QDir(GetProgramDir()).filePath(QStringLiteral("config/Scope")) + QLatin1Char('/');
 }
 
+QString ScopeIniPath()
+{
+    return ScopeConfigDir() + QStringLiteral("scope.ini");
+}
+
 QString ScopeChannelTablePath()
 {
     return ByLanguage(QStringLiteral("NewChannel.set"), QStringLiteral("NewChannel_T.set"),
@@ -86,7 +86,7 @@ QString ScopeBitTablePath()
 
 void ReadScopeIni(CScopeSettings &settings, ScopePanelIniValues &panel)
 {
-    const platform::IniFile ini(IniPath());
+    const platform::IniFile ini(ScopeIniPath());
     for (int i = 0; i < 4; ++i) {
         const auto c = static_cast<COLORREF>(
             ini.ReadInt(QStringLiteral("NewScopeColor"), QStringLiteral("ch%1").arg(i + 1), 0));
@@ -105,18 +105,28 @@ void ReadScopeIni(CScopeSettings &settings, ScopePanelIniValues &panel)
         settings.m_nChSel[i] =
             ini.ReadInt(QStringLiteral("NewScopeChannel"), QStringLiteral("ch%1sel").arg(i + 1), 0);
     settings.m_nSampleWords = ini.ReadInt(QStringLiteral("NewScopePoints"), QStringLiteral("count"), 4096);
-    QString path = platform::IniFile::NormalizePath(
+    settings.m_strContinuousPath = CheckedRecordingFolder(
         ini.Read(QStringLiteral("NewScopeFilePath"), QStringLiteral("path"), QStringLiteral("C:\\")));
-    if (!QFileInfo(path).isDir()) {
-        path = QDir(GetProgramDir()).filePath(QStringLiteral("ScopeData"));
+}
+
+QString DefaultRecordingFolder()
+{
+    return QDir(GetProgramDir()).filePath(QStringLiteral("ScopeData"));
+}
+
+QString CheckedRecordingFolder(const QString &stored)
+{
+    QString path = platform::IniFile::NormalizePath(stored);
+    if (path.isEmpty() || !QFileInfo(path).isDir()) {
+        path = DefaultRecordingFolder();
         QDir().mkpath(path);
     }
-    settings.m_strContinuousPath = path;
+    return path;
 }
 
 void WriteScopeIni(CScopeSettings &settings, const ScopePanelIniValues &panel)
 {
-    platform::IniFile ini(IniPath());
+    platform::IniFile ini(ScopeIniPath());
     for (int i = 0; i < 4; ++i) {
         settings.m_clrChannel[i] = panel.clrChannel[i];
         ini.Write(QStringLiteral("NewScopeColor"), QStringLiteral("ch%1").arg(i + 1),

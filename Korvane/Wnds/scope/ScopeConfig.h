@@ -19,6 +19,12 @@ QString ScopeConfigDir();  // program directory + "config/Scope/"
 QString ScopeChannelTablePath();
 QString ScopeBitTablePath();
 
+// The continuous-recording folder a stored "path" gives: the folder itself when it is one,
+// else the program's "ScopeData" folder (created when missing).
+QString CheckedRecordingFolder(const QString &stored);
+QString DefaultRecordingFolder();
+QString ScopeIniPath();
+
 void ReadScopeIni(CScopeSettings &settings, ScopePanelIniValues &panel);
 void WriteScopeIni(CScopeSettings &settings, const ScopePanelIniValues &panel);
 // Replace the settings' tables by the file's rows; a file that does not open changes nothing.

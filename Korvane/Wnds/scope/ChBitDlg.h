@@ -1,0 +1,36 @@
+#pragma once
+// Which of the 16 bits of a bit-type channel source are drawn as bit traces.
+#include "DialogExMid.h"
+#include "platform/WinTypes.h"
+#include "platform/ColorRef.h"
+
+#include <QStringList>
+
+#include <vector>
+
+class QCheckBox;
+
+class CChBitDlg : public CDialogExMid
+{
+    Q_OBJECT
+public:
+    static constexpr int IDD = 193;
+    static constexpr int kFirstBox = 1263;
+
+    // The bits (the upper 16 pass through) and the 16 bit names of the source, bit 0 first.
+    CChBitDlg(const DWORD *pBits, const QStringList *pNames);
+
+    bool OnInitDialog() override;
+    void OnOK() override;
+
+    QCheckBox *Box(int bit) const;
+    static COLORREF BitColour(int bit);
+
+    DWORD m_dwBits = 0;
+    QStringList m_arrBitNames;
+    QStringList m_arrSelNames;
+    std::vector<COLORREF> m_arrSelColours;
+
+private:
+    QList<QCheckBox *> m_boxes;
+};
