@@ -49,8 +49,9 @@ bool CDlgParamMointor::OnInitDialog()
     for (const char *id : {"IDS_ParaView_1", "IDS_ParaView_2", "IDS_ParaView_3", "IDS_ParaView_4", "IDS_ParaView_5",
                            "IDS_ParaView_6", "IDS_ParaView_7", "IDS_ParaView_9", "IDS_ParaView_10", "IDS_ParaView_11"}) {
         auto it = attr.m_mapColumns.find(QString::fromLatin1(id));
-        if (it != attr.m_mapColumns.end())
-            it->second.strColShowName = ReadLangIniString(kSection, it->first);
+        const QString text = it != attr.m_mapColumns.end() ? ReadLangIniString(kSection, it->first) : QString();
+        if (!text.isEmpty() && text != QLatin1String("Not found"))
+            it->second.strColShowName = text;
     }
     m_dlgGrid.m_strTableId = QStringLiteral("XML_Params_Monitor");
     m_dlgGrid.SetOwner(this);

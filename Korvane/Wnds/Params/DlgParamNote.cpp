@@ -83,7 +83,8 @@ void CDlgParamNote::CreatePictureGrid()
     m_pPictureGrid = new CQLBCGGridCtrl(this);
     platform::SetCtrlId(m_pPictureGrid, IDC_PICTURES);
     m_pPictureGrid->EnableAlternateRows(false);
-    m_pPictureGrid->EnableRowHeader(true);
+    // A row header of one pixel: none to speak of.
+    m_pPictureGrid->EnableRowHeader(false);
     m_pPictureGrid->EnableHeader(false);
     m_pPictureGrid->InsertColumn(0, QString(), 380);
     m_pPictureGrid->InsertColumn(1, QString(), 0);

@@ -131,8 +131,9 @@ bool CDlgParams::OnInitDialog()
     CGridTableAttribute attr;
     CGridCtrlTableAttributeOp::GetInstance()->GetTableAttribute(QString::fromLatin1(kTableId), attr);
     for (auto &[id, col] : attr.m_mapColumns) {
-        if (id != kColIndex)
-            col.strColShowName = ReadLangIniString(m_strLangSection, id);
+        const QString text = id != kColIndex ? ReadLangIniString(m_strLangSection, id) : QString();
+        if (!text.isEmpty() && text != QLatin1String("Not found"))
+            col.strColShowName = text;
     }
     m_dlgGrid.m_strTableId = QString::fromLatin1(kTableId);
     m_dlgGrid.SetOwner(this);

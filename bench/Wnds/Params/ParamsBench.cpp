@@ -3,6 +3,7 @@
 // the time taken to the line's floor (the request and reply bytes of every read at 11 bit times
 // a byte, nothing else). Writes a picture of the page after the read ("params_page.png", or
 // the path given as the first argument).
+#include "LangText.h"
 #include "SYSPARAM/SysParam.h"
 #include "SimDrive.h"
 #include "Wnds/Params/DlgParams.h"
@@ -92,6 +93,8 @@ int main(int argc, char **argv)
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
+    // The texts of the language file laid out beside the program.
+    GetLangText().m_strLangFile = QCoreApplication::applicationDirPath() + QStringLiteral("/config/chinese_S.ini");
     auto ui = std::make_shared<platform::ScriptedUiServices>();
     platform::ScopedUiServices uiScope(ui);
     const QString shot = argc > 1 ? QString::fromLocal8Bit(argv[1]) : QStringLiteral("params_page.png");

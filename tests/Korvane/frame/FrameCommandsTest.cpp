@@ -8,6 +8,9 @@
 #include "MyToolBar.h"
 #include "PathHelpers.h"
 #include "Thread/ReadRequest.h"
+#include "DlgParamMointor.h"
+#include "NavigationInfo.h"
+#include "Wnds/Params/DlgParams.h"
 #include "database/DbServices.h"
 #include "platform/DeviceWatcher.h"
 #include "platform/LanguageConf.h"
@@ -425,4 +428,33 @@ TEST(DeviceWatcher, TheSystemWatcherStartsAndStops)
     watcher.reset();
 }
 
+}
+
+// A click on a group of the parameter pane shows that group on the parameter page; "all
+// parameters" (no target) shows every parameter.
+TEST_F(FrameCommandsTest, AGroupClickShowsItsParametersOnTheParameterPage)
+{
+    int key = -1;
+    for (const auto &[group, entries] : GetGroupTree(true)->m_targets)
+        for (const auto &[k, target] : entries)
+            if (target.m_bSystem && target.m_strGroup == "P02")
+                key = k;
+    ASSERT_NE(key, -1);
+    platform::SendMessage(platform::WindowRef(m_frame.get()), UM_GROUP_TOOL_CLICK, WPARAM(key));
+    auto *page = dynamic_cast<CDlgParams *>(m_frame->GetActiveView()->CurrentPage());
+    ASSERT_NE(page, nullptr);
+    ASSERT_FALSE(page->m_listShownCode.isEmpty());
+    for (const QString &code : page->m_listShownCode)
+        EXPECT_TRUE(code.startsWith("P02")) << code.toStdString();
+    m_frame->ShowAllParameters();
+    EXPECT_TRUE(page->m_listShownCode.contains("P0007"));
+    EXPECT_TRUE(page->m_listShownCode.contains("P0203"));
+}
+
+TEST_F(FrameCommandsTest, MonitorRequestsReachTheMonitorPane)
+{
+    QString code = QStringLiteral("P0203");
+    platform::SendMessage(platform::WindowRef(m_frame.get()), UM_MONITOR_ADD_PARAM, 0, reinterpret_cast<LPARAM>(&code));
+    ASSERT_EQ(m_frame->MonitorPane()->Monitor()->Monitored().size(), 1);
+    EXPECT_EQ(m_frame->MonitorPane()->Monitor()->Monitored().front().sNum, "P0203");
 }
