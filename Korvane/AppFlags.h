@@ -10,6 +10,7 @@
 #include "platform/WinTypes.h"
 
 #include <atomic>
+#include <functional>
 
 struct CAppFlags
 {
@@ -39,6 +40,10 @@ struct CAppFlags
     BOOL m_bIsDangerJogMoveWnd = FALSE;
     BOOL m_bIsDangerAnalyseWnd = FALSE;
     BOOL m_bIsDangerInertiaWnd = FALSE;
+
+    // Writes "SysSet.ini" at once, for a switch that is saved when it is clicked. The
+    // application installs it; without it (tests) nothing is written.
+    std::function<void()> m_fnSaveSysSetIni;
 };
 
 // The installed flags: the application's while it lives, or what a test set. Never null: with

@@ -107,6 +107,7 @@ CKorvaneApp::CKorvaneApp() : m_pDriveLink(CreateAppDriveLink(g_SysParam))
     Q_ASSERT(!g_pApp);
     g_pApp = this;
     SetAppFlags(this);
+    m_fnSaveSysSetIni = [this] { SaveSysSetIni(); };
     m_splashTimer.setSingleShot(true);
     m_splashTimer.setTimerType(Qt::PreciseTimer);
     QObject::connect(&m_splashTimer, &QTimer::timeout, [this] { OnSplashDelayOver(); });

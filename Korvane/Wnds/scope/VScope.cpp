@@ -490,25 +490,34 @@ void CVScope::DrawBitTraces(QPainter &dc, bool zoomed)
     const double xScale = p.Width() / (last - first == 0 ? 1.0 : last - first);
     auto xOf = [&](int i) { return p.left + vscope::HalfUp((i - first) * xScale); };
 
+    std::vector<QPoint> levels, steps;
     auto drawRow = [&](const CDIDOChannel &word, int row, int slot, const QColor &colour) {
         const int limit = std::min(i1, std::max(word.m_nCount - 1, -1));
         if (limit < i0)
             return;
-        auto yOf = [&](int level) { return m_rcBits.bottom - (level + 2 * slot) * 10 - 5; };
-        std::vector<QPoint> points;
-        int level = word.GetRowValue(i0, row);
-        points.emplace_back(xOf(i0), yOf(level));
-        for (int i = i0 + stride; i <= limit; i += stride) {
-            const int now = word.GetRowValue(i, row);
-            const int x = xOf(i);
-            if (now != level) {
-                points.emplace_back(x, yOf(level));
-                level = now;
-            }
-            points.emplace_back(x, yOf(level));
+        // The row's bit: the row-th bit shown (none: the row reads 0).
+        int bit = -1;
+        for (int b = 0, seen = 0; b < 16 && bit < 0; ++b)
+            if (word.m_bitsShown.test(static_cast<size_t>(b)) && seen++ == row)
+                bit = b;
+        const int *data = word.m_arrData.data();
+        auto yOf = [&](int i) {
+            const int level = bit < 0 ? 0 : (data[i] >> bit) & 1;
+            return m_rcBits.bottom - (level + 2 * slot) * 10 - 5;
+        };
+        levels.clear();
+        if (stride == 1 && limit - i0 > 2 * p.Width()) {
+            vscope::ThinToColumns(i0, limit, xOf, yOf, levels);
+        } else {
+            for (int i = i0; i <= limit; i += stride)
+                levels.emplace_back(xOf(i), yOf(i));
         }
+        vscope::SquareSteps(levels, steps);
         dc.setPen(QPen(colour, m_nTraceWidth, Qt::SolidLine));
-        dc.drawPolyline(points.data(), static_cast<int>(points.size()));
+        if (steps.size() == 1)
+            dc.drawPoint(steps.front());
+        else
+            dc.drawPolyline(steps.data(), static_cast<int>(steps.size()));
     };
     auto colourOf = [](const CDIDOChannel &word, int row, const CDIDOChannel *fallback) {
         if (row < static_cast<int>(word.m_arrBitColors.size()))

@@ -217,6 +217,17 @@ void AlignGrids(std::vector<AxisRange> &ranges)
     }
 }
 
+void SquareSteps(const std::vector<QPoint> &levels, std::vector<QPoint> &out)
+{
+    out.clear();
+    out.reserve(2 * levels.size());
+    for (size_t k = 0; k < levels.size(); ++k) {
+        if (k > 0 && levels[k].y() != levels[k - 1].y() && levels[k].x() != levels[k - 1].x())
+            out.emplace_back(levels[k].x(), levels[k - 1].y());
+        out.push_back(levels[k]);
+    }
+}
+
 void CursorPositions(const Rect &plot, int &x1, int &x2, int &y1, int &y2)
 {
     const int dx = static_cast<int>(plot.Width() / 10.0 + 0.5);

@@ -98,6 +98,10 @@ void CursorPositions(const Rect &plot, int &x1, int &x2, int &y1, int &y2);
 // its distance, and stops with the outer one on the edge.
 void DragCursorPair(int &moving, int &other, int target, int lo, int hi, bool locked);
 
+// A square wave through the points: a change of level goes across at the old level first,
+// then up or down.
+void SquareSteps(const std::vector<QPoint> &levels, std::vector<QPoint> &out);
+
 // The samples of first..last (both included) that a polyline needs to cover exactly the
 // pixels of the full one, when many samples share a pixel column: in each column the first,
 // the lowest, the highest and the last. xOf maps a sample index to its pixel column.

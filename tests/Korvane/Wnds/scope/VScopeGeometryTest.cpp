@@ -236,15 +236,32 @@ TEST(VScopeGeometry, ThinnedTraceCoversTheSamePixels)
         full.emplace_back(xOf(i), yOf(i));
     ThinToColumns(0, 59999, xOf, yOf, thin);
     EXPECT_LT(thin.size(), 4 * 701u);
-    for (int width : {1, 2}) {
-        QImage a(800, 460, QImage::Format_RGB32), b(800, 460, QImage::Format_RGB32);
-        a.fill(Qt::black);
-        b.fill(Qt::black);
-        for (auto [img, pts] : {std::pair{&a, &full}, std::pair{&b, &thin}}) {
-            QPainter p(img);
-            p.setPen(QPen(Qt::white, width));
-            p.drawPolyline(pts->data(), static_cast<int>(pts->size()));
+    auto same = [](const std::vector<QPoint> &one, const std::vector<QPoint> &other, const char *what) {
+        for (int width : {1, 2}) {
+            QImage a(800, 460, QImage::Format_RGB32), b(800, 460, QImage::Format_RGB32);
+            a.fill(Qt::black);
+            b.fill(Qt::black);
+            for (auto [img, pts] : {std::pair{&a, &one}, std::pair{&b, &other}}) {
+                QPainter p(img);
+                p.setPen(QPen(Qt::white, width));
+                p.drawPolyline(pts->data(), static_cast<int>(pts->size()));
+            }
+            EXPECT_EQ(a, b) << what << ", pen width " << width;
         }
-        EXPECT_EQ(a, b) << "pen width " << width;
-    }
+    };
+    same(full, thin, "trace");
+
+    // A bit row: levels 5 and 15 pixels above the row's bottom, toggling irregularly, drawn
+    // as square waves from every sample and from the thinned columns.
+    auto bitY = [&](int i) { return 400 - ((i * 7 / 13 + (i % 97 == 0 ? 1 : 0)) % 2) * 10 - 5; };
+    std::vector<QPoint> levels, fullSteps, thinSteps;
+    for (int i = 0; i < 60000; ++i)
+        levels.emplace_back(xOf(i), bitY(i));
+    SquareSteps(levels, fullSteps);
+    ThinToColumns(0, 59999, xOf, bitY, levels);
+    SquareSteps(levels, thinSteps);
+    same(fullSteps, thinSteps, "bit row");
+    // Few samples: every change of level is a step across, then up or down.
+    SquareSteps({{0, 5}, {10, 5}, {20, 15}, {30, 5}}, thinSteps);
+    EXPECT_EQ(thinSteps, (std::vector<QPoint>{{0, 5}, {10, 5}, {20, 5}, {20, 15}, {30, 15}, {30, 5}}));
 }

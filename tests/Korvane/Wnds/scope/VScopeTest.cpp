@@ -511,7 +511,25 @@ TEST_F(VScope, PicturesOfAFullCapture)
     view->m_bShowCoordTip = 1;
     view->m_ptMouse = PlotCentre();
     const QString out = QDir::currentPath();
-    EXPECT_TRUE(view->Render().save(out + "/vscope_plain.png"));
+    const QImage plain = view->Render();
+    EXPECT_TRUE(plain.save(out + "/vscope_plain.png"));
+    // Five rows, the three DI rows lowest, each marked by an arrow in its bit's colour.
+    const QColor arrows[5] = {QColor(255, 80, 80), QColor(80, 255, 80), QColor(80, 80, 255), QColor(255, 160, 0),
+                              QColor(160, 0, 255)};
+    const vscope::Rect bits = view->m_rcBits;
+    for (int r = 0; r < 5; ++r)
+        EXPECT_EQ(Pixel(plain, bits.left - 7, bits.bottom - 20 * r - 5), arrows[r]) << r;
+    // The comparison DI (drawn over the live one) has a colour for its first row only: its
+    // other rows take the live rows' colours.
+    auto rowHas = [&](int y, const QColor &colour) {
+        for (int x = bits.left + 1; x < bits.right; ++x)
+            if (Pixel(plain, x, y) == colour)
+                return true;
+        return false;
+    };
+    EXPECT_TRUE(rowHas(bits.bottom - 15, QColor(128, 40, 40)));
+    EXPECT_TRUE(rowHas(bits.bottom - 20 - 15, arrows[1]));
+    EXPECT_TRUE(rowHas(bits.bottom - 40 - 15, arrows[2]));
     view->SetZoomed(1);
     view->ZoomInAt(Screen(PlotCentre()));
     view->ZoomInAt(Screen(PlotCentre()));
