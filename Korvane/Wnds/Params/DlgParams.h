@@ -191,6 +191,9 @@ private:
     // Builds the "all" list (checked list and m_arrTransferParameter); bForWrite leaves out
     // display-only parameters.
     void BuildAllList(bool bForWrite);
+    // The link check and the list of a read or write command (all or the ticked parameters);
+    // false, after telling the user, when there is nothing to do.
+    bool PrepareTransfer(bool bWrite, bool bAll);
     void ReadWorker(QList<CDBDataParameter> list, const std::atomic<bool> &stop);
     void WriteWorker(QList<CDBDataParameter> list, const std::atomic<bool> &stop);
     void FocusGrid();
