@@ -106,8 +106,9 @@ TEST(WizardRecipe, ValuesMustBeWholeNumbersWithinRangeAndWidth)
         p.bSign = c.sign;
         std::int32_t v = 0;
         EXPECT_EQ(ParseRecipeValue(QString::fromLatin1(c.text), p, &v), c.ok) << c.text;
-        if (c.ok)
+        if (c.ok) {
             EXPECT_EQ(v, c.value) << c.text;
+        }
     }
 }
 
