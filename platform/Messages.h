@@ -85,6 +85,8 @@ constexpr UINT UM_DIAGRAM_EDIT_COMMITTED = 0x43C;
 // A parameter box's write has ended (posted by the page's writer, payload: its outcome).
 constexpr UINT UM_DIAGRAM_WRITE_DONE = 0x43D;
 constexpr UINT UM_WIZARD_NEXT_PAGE = 0x8B0;
+// The setup wizard's write worker hands the acknowledged records back to the page.
+constexpr UINT UM_WIZARD_WRITTEN = 0x8B1;
 
 // Oscilloscope.
 constexpr UINT UM_VSCOPE_NOTIFY = 0x13A0;
@@ -103,6 +105,8 @@ constexpr UINT UM_SCOPE_CURSOR_REFRESH = 0x1800;
 constexpr UINT UM_MA_ANALYSE = 0xC6C;
 constexpr UINT UM_MA_PROGRESS = 0xC6D;
 constexpr UINT UM_MA_STATE = 0xC6E;
+// The analysis page's worker: a step to finish on the GUI thread (posted, payload std::function).
+constexpr UINT UM_MA_RUN_STEP = 0xC6F;
 constexpr UINT UM_MA_SMOOTH_CHANGED = 0x1F4F;
 constexpr UINT UM_MA_SMOOTHING_CHANGED = 0x1F4F;
 

@@ -151,6 +151,7 @@ void SimDrive::SeedDefaults()
     for (std::uint16_t address : kReportOnly)
         m_writeHooks[address] = [](std::uint16_t, std::uint16_t) -> std::uint16_t { return 0; };
     InstallRecorderHooks();
+    InstallAnalysisHooks();
 }
 
 bool SimDrive::Start()

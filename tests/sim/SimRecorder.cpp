@@ -179,6 +179,10 @@ std::uint16_t SimDrive::RecorderCommand(std::uint16_t value)
 {
     m_registers[kRegRecCommand] = value;
     if (value == 2) {
+        if (m_bAnaRunning) {
+            ++m_nAnaRecorderStops;
+            EndAnalysisRun();
+        }
         m_nRecMode = 0;
         m_recWake.notify_all();
         return 0;

@@ -95,6 +95,23 @@ public:
     // Enables the first seven command buttons outside comparison mode.
     void EnableCommandButtons();
 
+    // ---- recipe files and comparison (DlgParamsRecipe.cpp, DlgParamsCompare.cpp) ------------
+    // Loads a recipe file into the table, the checked list and the recipe list: 1 when loaded.
+    int LoadRecipeFile();
+    // Saves the checked parameters to a recipe file.
+    void SaveRecipeFile();
+    // The comparison button was pressed.
+    void OnCompare();
+    // Gathers the reference of m_nCompareType and rebuilds the table.
+    void RunCompare();
+    // Switches the comparison off and shows every row again.
+    void EndCompare();
+    // The translated text of the parameter's option with the value, else empty.
+    static void GetOptionText(QString &out, const CDBDataParameter &param, std::int32_t value);
+    bool TranslateControls() override;
+    // Commands 1003, 1004, 2016, 2334 and 2097; false for any other.
+    bool OnRecipeCompareCommand(UINT id);
+
     // ---- reads and writes ---------------------------------------------------------------------
     void ReadAllParameters();
     void ReadCheckedParameters();
@@ -174,6 +191,9 @@ private:
     // Builds the "all" list (checked list and m_arrTransferParameter); bForWrite leaves out
     // display-only parameters.
     void BuildAllList(bool bForWrite);
+    // The link check and the list of a read or write command (all or the ticked parameters);
+    // false, after telling the user, when there is nothing to do.
+    bool PrepareTransfer(bool bWrite, bool bAll);
     void ReadWorker(QList<CDBDataParameter> list, const std::atomic<bool> &stop);
     void WriteWorker(QList<CDBDataParameter> list, const std::atomic<bool> &stop);
     void FocusGrid();

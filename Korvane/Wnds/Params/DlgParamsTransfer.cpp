@@ -70,78 +70,54 @@ void CDlgParams::BuildAllList(bool bForWrite)
     RefreshTable();
 }
 
-void CDlgParams::ReadAllParameters()
+bool CDlgParams::PrepareTransfer(bool bWrite, bool bAll)
 {
-    const QString caption = TrSection(m_strLangSection, QStringLiteral("参数读取"));
-    if (IsTransferRunning())
-        return;
+    const QString caption = TrSection(m_strLangSection, bWrite ? QStringLiteral("参数写入") : QStringLiteral("参数读取"));
     if (!LinkUp()) {
         platform::Ui().MessageBox(TrSection(m_strLangSection, QStringLiteral("请连接串口！")), caption, MB_OK, this);
-        return;
+        return false;
     }
-    BuildAllList(false);
+    if (bAll) {
+        BuildAllList(bWrite);
+    } else {
+        const QList<CDBDataParameter> *checked = CheckedParams();
+        m_arrTransferParameter = checked ? *checked : QList<CDBDataParameter>();
+    }
     if (m_arrTransferParameter.isEmpty()) {
         platform::Ui().MessageBox(TrSection(m_strLangSection, QStringLiteral("请选择功能码！")), caption, MB_OK, this);
-        return;
+        return false;
     }
-    StartParameterRead(0, FALSE);
+    return true;
+}
+
+void CDlgParams::ReadAllParameters()
+{
+    if (!IsTransferRunning() && PrepareTransfer(false, true))
+        StartParameterRead(0, FALSE);
 }
 
 void CDlgParams::ReadCheckedParameters()
 {
-    const QString caption = TrSection(m_strLangSection, QStringLiteral("参数读取"));
-    if (IsTransferRunning())
-        return;
-    if (!LinkUp()) {
-        platform::Ui().MessageBox(TrSection(m_strLangSection, QStringLiteral("请连接串口！")), caption, MB_OK, this);
-        return;
-    }
-    const QList<CDBDataParameter> *checked = CheckedParams();
-    if (!checked || checked->isEmpty()) {
-        platform::Ui().MessageBox(TrSection(m_strLangSection, QStringLiteral("请选择功能码！")), caption, MB_OK, this);
-        return;
-    }
-    m_arrTransferParameter = *checked;
-    StartParameterRead(0, FALSE);
+    if (!IsTransferRunning() && PrepareTransfer(false, false))
+        StartParameterRead(0, FALSE);
 }
 
 void CDlgParams::WriteAllParameters()
 {
-    const QString caption = TrSection(m_strLangSection, QStringLiteral("参数写入"));
     if (IsTransferRunning())
         return;
     if (platform::Ui().MessageBox(TrSection(m_strLangSection, QStringLiteral("请确认是否需要把所有数据写入驱动器？")),
                                   TrSection(m_strLangSection, QStringLiteral("提示")), MB_OKCANCEL | MB_ICONQUESTION,
                                   this) != IDOK)
         return;
-    if (!LinkUp()) {
-        platform::Ui().MessageBox(TrSection(m_strLangSection, QStringLiteral("请连接串口！")), caption, MB_OK, this);
-        return;
-    }
-    BuildAllList(true);
-    if (m_arrTransferParameter.isEmpty()) {
-        platform::Ui().MessageBox(TrSection(m_strLangSection, QStringLiteral("请选择功能码！")), caption, MB_OK, this);
-        return;
-    }
-    StartParameterWrite();
+    if (PrepareTransfer(true, true))
+        StartParameterWrite();
 }
 
 void CDlgParams::WriteCheckedParameters()
 {
-    const QString caption = TrSection(m_strLangSection, QStringLiteral("参数写入"));
-    if (IsTransferRunning())
-        return;
-    if (!LinkUp()) {
-        platform::Ui().MessageBox(TrSection(m_strLangSection, QStringLiteral("请连接串口！")), caption, MB_OK, this);
-        return;
-    }
-    const QList<CDBDataParameter> *checked = CheckedParams();
-    if (!checked || checked->isEmpty()) {
-        platform::Ui().MessageBox(TrSection(m_strLangSection, QStringLiteral("请选择功能码！")), caption, MB_OK, this);
-        return;
-    }
-    m_arrTransferParameter = *checked;
-    StartParameterWrite();
+    if (!IsTransferRunning() && PrepareTransfer(true, false))
+        StartParameterWrite();
 }
 
 // ---- read ----------------------------------------------------------------------------------------
