@@ -40,6 +40,11 @@ CInertiaCheck ValidateInertiaInputs(const CInertiaParamTexts &t, CInertiaParamVa
 {
     CInertiaCheck check;
     CInertiaParamValues v;
+    // A page never read has no list selection: ask for a read before judging zeros in the boxes.
+    if (t.nTuneMode < 0)
+        return {CInertiaCheck::kNoSelection, InertiaField::TuneMode};
+    if (t.nCmdType < 0)
+        return {CInertiaCheck::kNoSelection, InertiaField::CmdType};
     if (!CheckInt(t.strRigidity, 0, 32, InertiaField::Rigidity, &v.nRigidity, &check) ||
         !CheckInt(t.strSpeedGain, 10, 20000, InertiaField::SpeedGain, &v.nSpeedGain, &check) ||
         !CheckInt(t.strIntegralTime, 15, 51200, InertiaField::IntegralTime, &v.nIntegralTime, &check))
@@ -56,10 +61,6 @@ CInertiaCheck ValidateInertiaInputs(const CInertiaParamTexts &t, CInertiaParamVa
         !CheckInt(t.strAccelTime, 20, 800, InertiaField::AccelTime, &v.nAccelTime, &check) ||
         !CheckInt(t.strIntervalTime, 50, 10000, InertiaField::IntervalTime, &v.nIntervalTime, &check))
         return check;
-    if (t.nTuneMode < 0)
-        return {CInertiaCheck::kNoSelection, InertiaField::TuneMode};
-    if (t.nCmdType < 0)
-        return {CInertiaCheck::kNoSelection, InertiaField::CmdType};
     v.nTuneMode = t.nTuneMode;
     v.nCmdType = t.nCmdType;
     if (out)

@@ -58,10 +58,6 @@ private:
 class ViewPages : public ::testing::Test
 {
 protected:
-    // Real pages may tell the user something when they first come up (an offline drive).
-    std::shared_ptr<platform::ScriptedUiServices> m_ui = std::make_shared<platform::ScriptedUiServices>();
-    platform::ScopedUiServices m_uiScope{m_ui};
-
     void SetUp() override
     {
         m_view = std::make_unique<CKorvaneView>();

@@ -34,6 +34,8 @@ TEST(JOGButtonTest, EveryEndOfAPressIsOneRelease)
     parent.show();
     const QPoint inside = button->rect().center();
     const unsigned down = CJOGButton::kPressed, up = CJOGButton::kReleased;
+    // The page hears the click through the button's signal; it must come before the release.
+    QObject::connect(button, &QPushButton::clicked, &parent, [&parent] { parent.codes.push_back(BN_CLICKED); });
 
     QTest::mousePress(button, Qt::LeftButton, {}, inside);
     QTest::mouseRelease(button, Qt::LeftButton, {}, inside);
@@ -100,6 +102,7 @@ TEST_F(SimAidsTest, InertiaEstimateConvergesOnlyWhileMoving)
 {
     sim.SetRegister(0x0230, 100);
     aids->SetInertiaRatio(400);
+    aids->SetWatchdogMs(0);  // one run command, then only reads: the estimate takes longer than the watchdog
     int value = 0;
     EXPECT_TRUE(sys.WriteReg(0x080C, 1));
     ASSERT_TRUE(sys.ReadReg(0x8937, &value));
