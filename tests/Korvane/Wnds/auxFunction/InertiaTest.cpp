@@ -61,8 +61,9 @@ TEST(InertiaParamsTest, ValidateChecksEveryBoxInOrderBeforeAnything)
         const CInertiaCheck check = ValidateInertiaInputs(t, &out);
         EXPECT_EQ(check.nResult, c.result) << c.what;
         EXPECT_EQ(check.field, c.field) << c.what;
-        if (c.result != 0)
+        if (c.result != 0) {
             EXPECT_EQ(out.nMaxSpeed, -7) << c.what << ": nothing handed out";
+        }
     }
     EXPECT_TRUE(IsAllowedText("", "0123456789"));
     EXPECT_FALSE(IsAllowedText("1 2", "0123456789"));
