@@ -119,24 +119,29 @@ bool CDlgCommSetting::OnInitDialog()
 
 void CDlgCommSetting::FillPortList()
 {
-    m_cmbPort->clear();
     const CSysParam *sys = GetSysParam();
-    const QString configured = sys ? sys->GetDevicePath() : QString();
+    FillSerialPortList(m_cmbPort, m_fnListDevices ? m_fnListDevices() : std::vector<platform::SerialDevice>{},
+                       sys ? sys->GetDevicePath() : QString());
+}
+
+void FillSerialPortList(QComboBox *box, const std::vector<platform::SerialDevice> &devices, const QString &configured)
+{
+    box->clear();
     const QString configuredNode = QFileInfo(configured).canonicalFilePath();
     int select = -1;
-    for (const platform::SerialDevice &d : m_fnListDevices ? m_fnListDevices() : std::vector<platform::SerialDevice>{}) {
-        m_cmbPort->addItem(d.label, d.path);
+    for (const platform::SerialDevice &d : devices) {
+        box->addItem(d.label, d.path);
         const bool same = d.path == configured ||
                           (!configuredNode.isEmpty() && QFileInfo(d.path).canonicalFilePath() == configuredNode);
         if (same && select < 0)
-            select = m_cmbPort->count() - 1;
+            select = box->count() - 1;
     }
     if (select < 0 && !configured.isEmpty()) {
-        m_cmbPort->addItem(configured, configured);
-        select = m_cmbPort->count() - 1;
+        box->addItem(configured, configured);
+        select = box->count() - 1;
     }
-    if (m_cmbPort->count() > 0)
-        m_cmbPort->setCurrentIndex(select < 0 ? 0 : select);
+    if (box->count() > 0)
+        box->setCurrentIndex(select < 0 ? 0 : select);
 }
 
 void CDlgCommSetting::SetBusy(bool busy)

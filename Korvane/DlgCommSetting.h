@@ -79,3 +79,8 @@ private:
     bool m_bBusy = false;
     QString m_strOpenText;
 };
+
+class QComboBox;
+// Fills a port list with the devices (data: the path), then the configured device when it is
+// none of them; selects the configured one, else the first.
+void FillSerialPortList(QComboBox *box, const std::vector<platform::SerialDevice> &devices, const QString &configured);

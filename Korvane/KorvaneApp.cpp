@@ -2,7 +2,9 @@
 
 #include "DlgCommSetting.h"
 #include "DlgLoad.h"
+#include "DlgNew.h"
 #include "DlgStatus.h"
+#include "DlgUserParamSet.h"
 #include "KorvaneDoc.h"
 #include "KorvaneView.h"
 #include "LangText.h"
@@ -349,6 +351,19 @@ bool CKorvaneApp::CreateDocumentAndFrame()
     m_pMainFrame->SetDeviceWatcher(platform::CreateDeviceWatcher());
     m_pMainFrame->m_fnClosePort = [this] { ClosePort(); };
     m_pMainFrame->m_fnShowCommSettings = [this] { ShowCommSettings(); };
+    m_pMainFrame->m_fnNewProjectDialog = [this]() -> std::optional<CNewProjectInfo> {
+        CDlgNew dlg(m_pMainFrame.get());
+        if (dlg.DoModal() != IDOK)
+            return std::nullopt;
+        return dlg.m_record.info;
+    };
+    m_pMainFrame->m_fnCustomGroupDialog = [this](bool edit, const QString &name) -> std::optional<QString> {
+        CDlgUserParamSet dlg(m_pMainFrame.get());
+        dlg.SetGroup(edit, name);
+        if (dlg.DoModal() != IDOK)
+            return std::nullopt;
+        return dlg.m_strSavedName;
+    };
     m_pMainFrame->GetActiveView()->OnInitialUpdate();
     return true;
 }

@@ -12,6 +12,7 @@
 #include "KorvaneView.h"
 #include "LangText.h"
 #include "MyToolBar.h"
+#include "OpenDocument.h"
 #include "PathHelpers.h"
 #include "PopupMenu.h"
 #include "ParamWatchBar.h"
@@ -257,14 +258,7 @@ QString CMainFrame::ManualPath() const
 
 void CMainFrame::OnManual()
 {
-    const QString path = ManualPath();
-    // The desktop's opener does not tell a missing file from a missing viewer: look first.
-    if (!QFileInfo(path).isFile()) {
-        platform::Ui().MessageBox(Tr("文件名无效!"), QString(), MB_OK, this);
-        return;
-    }
-    if (!platform::Ui().ShellOpen(path))
-        platform::Ui().MessageBox(Tr("没有相关联的应用程序!"), QString(), MB_OK, this);
+    OpenInstalledDocument(ManualPath(), this, m_strLangSection);
 }
 
 void CMainFrame::OnSystemSettings()

@@ -85,6 +85,8 @@ constexpr UINT UM_DIAGRAM_EDIT_COMMITTED = 0x43C;
 // A parameter box's write has ended (posted by the page's writer, payload: its outcome).
 constexpr UINT UM_DIAGRAM_WRITE_DONE = 0x43D;
 constexpr UINT UM_WIZARD_NEXT_PAGE = 0x8B0;
+// The setup wizard's write worker hands the acknowledged records back to the page.
+constexpr UINT UM_WIZARD_WRITTEN = 0x8B1;
 
 // Oscilloscope.
 constexpr UINT UM_VSCOPE_NOTIFY = 0x13A0;

@@ -6,6 +6,7 @@
 #include "grid/ButtonItem.h"
 #include "grid/ColorfulTextCell.h"
 #include "grid/GridCtrlTableAttributeOp.h"
+#include "grid/GridMenu.h"
 #include "grid/MultiCheckBox.h"
 #include "grid/PercentBCGPGridCellItem.h"
 #include "grid/PictureGridItem.h"
@@ -1130,7 +1131,11 @@ LRESULT CDlgBCGGrid::WindowProc(UINT msg, WPARAM wParam, LPARAM lParam)
         return 0;
     }
     if (msg == UM_GRID_HEADER_RCLICK)
+        return OnHeaderRClick(wParam, lParam);
+    if (msg == WM_COMMAND && (wParam & 0xFFFF) >= ID_GRID_MENU_FIRST && (wParam & 0xFFFF) <= ID_GRID_MENU_LAST) {
+        OnGridMenuCommand(static_cast<UINT>(wParam & 0xFFFF));
         return 0;
+    }
     if (msg == GridMessage("BCGM_GRID_ITEM_BEGININPLACEEDIT")) {
         SendToOwner(UM_GRID_BEGIN_EDIT, lParam);
         return 1;

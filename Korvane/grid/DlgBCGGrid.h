@@ -6,12 +6,17 @@
 #include "grid/GridRowData.h"
 #include "grid/GridTableAttribute.h"
 #include "grid/QLBCGGridCtrl.h"
+#include "grid/SpreadsheetExport.h"
 
 #include <QDateTime>
 
 #include <list>
 #include <map>
+#include <set>
 #include <vector>
+
+class CDlgGridCtrlTableStyle;
+class QMenu;
 
 class CDlgBCGGrid : public CTabDialog
 {
@@ -72,6 +77,16 @@ public:
     void UpdateCheckedCountMark(int nChecked);
     int CountCheckedRows();
 
+    // ---- header menu, style files and export (the menu's commands are in grid/GridMenu.h)
+    LRESULT OnHeaderRClick(WPARAM wParam, LPARAM lParam);
+    void OnGridMenuCommand(UINT id);
+    BOOL LookupColumnFieldId(int nCol, QString &out);
+    BOOL InvertRowChecks();
+    BOOL ExportToSpreadsheet();
+    BOOL CollectExportRows(SpreadsheetRows &out);
+    BOOL CollectExportHeader(QStringList &out);
+    BOOL GetDisplayColumnOrder(std::vector<int> &out);
+
     CQLBCGGridCtrl *GetGrid() const { return m_pGrid; }
 
     BOOL m_bAlternateRows = 1;
@@ -103,12 +118,21 @@ public:
     int m_bCtrlDown = 0;
     std::vector<QString> m_exportFields;
     std::vector<QString> m_extraExportFields;
+    // Grid column of the last header right click; -1 off the columns.
+    int m_nMenuColumn = -1;
+    BOOL m_bHeaderMenuEnabled = 1;
+    // Columns that may not be sort keys in the style editor.
+    std::set<QString> m_setUnsortableFieldIDs;
 
 protected:
     void OnTimer(UINT_PTR id) override;
     void keyPressEvent(QKeyEvent *e) override;
     void keyReleaseEvent(QKeyEvent *e) override;
     bool eventFilter(QObject *o, QEvent *e) override;
+    // Shows the header menu at the screen point; the choice comes back as WM_COMMAND.
+    virtual void RunHeaderMenu(QMenu &menu, const QPoint &at);
+    // Runs the table style editor modally; answers its result.
+    virtual int RunStyleEditor(CDlgGridCtrlTableStyle &dlg);
 
 private:
     void CreateGrid();
@@ -122,6 +146,9 @@ private:
     void RestartStatisticsTimer();
     std::map<QString, QString> SaveFilterBarTexts() const;
     bool HandleKey(QKeyEvent *e, bool down);
+    void RebuildFromAttribute(const CGridTableAttribute &attr);
+    void LoadStyleFile(CGridTableAttribute &copy);
+    void SaveStyleFile();
 
     QPointer<QObject> m_owner;
 };

@@ -633,12 +633,22 @@ void GridProxy::Resort()
         for (int r = 0; r < n; ++r)
             m_keys[k][r] = KeyOf(g->m_rows[r]->GetItem(columns[k].first));
     }
+    m_groupRank.clear();
+    if (!g->m_groupCols.empty()) {
+        std::map<QString, int> firstRow;
+        m_groupRank.resize(n);
+        for (int r = 0; r < n; ++r)
+            m_groupRank[r] = firstRow.try_emplace(g->GroupKey(r), r).first->second;
+    }
     sort(0, Qt::AscendingOrder);
     m_keys.clear();
+    m_groupRank.clear();
 }
 
 bool GridProxy::lessThan(const QModelIndex &a, const QModelIndex &b) const
 {
+    if (!m_groupRank.empty() && m_groupRank[a.row()] != m_groupRank[b.row()])
+        return m_groupRank[a.row()] < m_groupRank[b.row()];
     if (!m_keys.empty()) {
         const auto &columns = g->GetColumnsInfo().GetSortColumns();
         for (std::size_t k = 0; k < m_keys.size() && k < columns.size(); ++k) {
@@ -698,7 +708,7 @@ void GridDelegate::paint(QPainter *p, const QStyleOptionViewItem &option, const 
     info.backColor = info.selected ? kSelectBack : (index.row() & 1) ? odd : even;
     p->save();
     p->setFont(g->m_font);
-    const QRect cell = option.rect;
+    const QRect cell = option.rect.adjusted(0, g->GroupBandHeight(index.row()), 0, 0);
     QRect valueRect = cell;
     if (g->m_bCheckBoxes && src.column() == g->GetFirstDisplayColumn()) {
         p->fillRect(cell, C(info.backColor));
@@ -763,7 +773,7 @@ void GridDelegate::updateEditorGeometry(QWidget *editor, const QStyleOptionViewI
                                         const QModelIndex &index) const
 {
     const QModelIndex src = g->m_proxy->mapToSource(index);
-    editor->setGeometry(ValueRect(option.rect, src.column()));
+    editor->setGeometry(ValueRect(option.rect.adjusted(0, g->GroupBandHeight(index.row()), 0, 0), src.column()));
 }
 
 bool GridDelegate::editorEvent(QEvent *event, QAbstractItemModel *, const QStyleOptionViewItem &option,
@@ -777,6 +787,8 @@ bool GridDelegate::editorEvent(QEvent *event, QAbstractItemModel *, const QStyle
         return false;
     GridRow *row = g->m_rows[src.row()];
     const QPoint pt = me->position().toPoint();
+    if (pt.y() < option.rect.top() + g->GroupBandHeight(index.row()))
+        return false;  // the group's caption band
     if (me->button() == Qt::LeftButton && g->m_bCheckBoxes && src.column() == g->GetFirstDisplayColumn()
         && pt.x() < ValueRect(option.rect, src.column()).left()) {
         g->OnRowCheckBoxClick(row);
@@ -1097,6 +1109,39 @@ void GridView::wheelEvent(QWheelEvent *e)
     QScrollBar *vs = verticalScrollBar();
     if (vs->value() >= vs->maximum())
         g->OnScrollEnd();
+}
+
+void GridView::paintEvent(QPaintEvent *e)
+{
+    QTableView::paintEvent(e);
+    if (g->m_bandRows.empty())
+        return;
+    QPainter p(viewport());
+    p.setFont(g->m_font);
+    // The caption is written in the leftmost view that shows columns.
+    const bool writes = m_which == 0 ? g->m_nLeftFrozen > 0
+                                     : m_which == 1 && !(g->m_views[0]->isVisible() && g->m_nLeftFrozen > 0);
+    const int w = viewport()->width();
+    for (const auto &[viewRow, caption] : g->m_groupCaptions) {
+        const int y = rowViewportPosition(viewRow);
+        const int h = g->GroupBandHeight(viewRow);
+        if (y + h < 0 || y > viewport()->height())
+            continue;
+        const QRect band(0, y, w, h);
+        p.fillRect(band, C(kHeaderBack));
+        p.setPen(C(kHeaderLine));
+        p.drawLine(band.bottomLeft(), band.bottomRight());
+        if (writes && !caption.isEmpty()) {
+            QFont bold = g->m_font;
+            bold.setBold(true);
+            p.setFont(bold);
+            p.setPen(C(g->m_clrText));
+            const QRect textRect = band.adjusted(kTextMargin - horizontalOffset(), 0, 0, 0);
+            p.drawText(textRect, Qt::AlignLeft | Qt::AlignVCenter,
+                       QFontMetrics(bold).elidedText(caption, Qt::ElideRight, textRect.width() + horizontalOffset()));
+            p.setFont(g->m_font);
+        }
+    }
 }
 
 void GridSumBand::paintEvent(QPaintEvent *)
@@ -1919,6 +1964,9 @@ void GridCtrl::RefilterNow()
 {
     Flush();
     m_proxy->Refilter();
+    if (!m_groupCols.empty() && GetColumnCount() > 0)
+        m_proxy->Resort();
+    UpdateGroupLayout();
     LayoutChildren();
     for (GridView *v : m_views)
         v->viewport()->update();
@@ -1929,6 +1977,7 @@ void GridCtrl::ResortNow()
     Flush();
     if (GetColumnCount() > 0)
         m_proxy->Resort();
+    UpdateGroupLayout();
     for (GridView *v : m_views) {
         v->viewport()->update();
         v->horizontalHeader()->viewport()->update();
@@ -1981,6 +2030,8 @@ void GridCtrl::RemoveAll()
         m_rows.clear();
         m_modelRows = 0;
     });
+    m_groupCaptions.clear();
+    m_bandRows.clear();
 }
 
 GridRow *GridCtrl::GetRow(int nRow) const
@@ -2441,9 +2492,85 @@ QRect GridCtrl::GetFilterEditRect(int col) const
 void GridCtrl::AdjustLayout()
 {
     Flush();
+    if (!m_groupCols.empty() || !m_bandRows.empty()) {
+        // Rows added since the last layout join their groups.
+        if (GetColumnCount() > 0)
+            m_proxy->Resort();
+        UpdateGroupLayout();
+    }
     LayoutChildren();
     PlaceFilterEdits();
     RedrawAll();
+}
+
+// -- grouping
+
+void GridCtrl::InsertGroupColumn(int pos, int col)
+{
+    if (col < 0 || col >= GetColumnCount())
+        return;
+    std::erase(m_groupCols, col);
+    pos = std::clamp(pos, 0, static_cast<int>(m_groupCols.size()));
+    m_groupCols.insert(m_groupCols.begin() + pos, col);
+}
+
+void GridCtrl::RemoveGroupColumn(int col) { std::erase(m_groupCols, col); }
+
+void GridCtrl::RemoveAllGroupColumns() { m_groupCols.clear(); }
+
+int GridCtrl::GetGroupColumn(int pos) const
+{
+    return pos >= 0 && pos < static_cast<int>(m_groupCols.size()) ? m_groupCols[pos] : -1;
+}
+
+QString GridCtrl::GetGroupName(int, const GridItem *item) const { return item ? item->FormatItem() : QString(); }
+
+QString GridCtrl::GroupKey(int row) const
+{
+    QString key;
+    const GridRow *r = GetRow(row);
+    for (int col : m_groupCols) {
+        const GridItem *item = r ? r->GetItem(col) : nullptr;
+        key += item ? item->FormatItem() : QString();
+        key += QChar(0x1F);  // unit separator: "a"+"bc" and "ab"+"c" stay apart
+    }
+    return key;
+}
+
+int GridCtrl::GroupBandHeight(int viewRow) const
+{
+    return std::binary_search(m_bandRows.begin(), m_bandRows.end(), viewRow) ? m_nRowHeight : 0;
+}
+
+void GridCtrl::UpdateGroupLayout()
+{
+    const std::vector<int> oldBands = std::move(m_bandRows);
+    m_bandRows.clear();
+    m_groupCaptions.clear();
+    if (!m_groupCols.empty()) {
+        const int n = m_proxy->rowCount();
+        QString previous;
+        for (int vr = 0; vr < n; ++vr) {
+            const int row = ViewRowToRow(vr);
+            const QString key = GroupKey(row);
+            if (vr > 0 && key == previous)
+                continue;
+            previous = key;
+            m_bandRows.push_back(vr);
+            const GridRow *r = GetRow(row);
+            m_groupCaptions.emplace_back(vr, GetGroupName(m_groupCols.front(), r ? r->GetItem(m_groupCols.front()) : nullptr));
+        }
+    }
+    for (GridView *v : m_views) {
+        QHeaderView *vh = v->verticalHeader();
+        for (int vr : oldBands) {
+            if (vr < vh->count())
+                vh->resizeSection(vr, m_nRowHeight);
+        }
+        for (int vr : m_bandRows)
+            vh->resizeSection(vr, 2 * m_nRowHeight);
+        v->viewport()->update();
+    }
 }
 
 void GridCtrl::RedrawItem(const GridItem *item)

@@ -547,6 +547,20 @@ public:
     QRect GetSumCellRect(int col) const;
     QRect GetFilterEditRect(int col) const;
 
+    // Grouping: rows whose group columns show equal texts are kept together under a caption
+    // band, the groups in the order of their first rows and the rows of a group in the grid's
+    // order. The caption of a group comes from GetGroupName with the group's first row.
+    void InsertGroupColumn(int pos, int col);
+    void RemoveGroupColumn(int col);
+    void RemoveAllGroupColumns();
+    int GetGroupColumnCount() const { return static_cast<int>(m_groupCols.size()); }
+    int GetGroupColumn(int pos) const;
+    virtual QString GetGroupName(int groupCol, const GridItem *item) const;
+    // The groups as shown: (view row of the group's first row, caption).
+    const std::vector<std::pair<int, QString>> &GetGroupCaptions() const { return m_groupCaptions; }
+    // The caption band above a view row (0 when the row does not start a group).
+    int GroupBandHeight(int viewRow) const;
+
     // Rebuilds the views after changes (columns, rows, switches).
     void AdjustLayout();
     void RedrawItem(const GridItem *item);
@@ -592,6 +606,10 @@ private:
     void NotifyBeginEdit(GridItem *item);
     void NotifyEndEdit(GridItem *item);
     void FilterEditTextChanged(int col, const QString &text);
+    // The group key of a model row: the texts of its group columns.
+    QString GroupKey(int row) const;
+    // Recomputes the caption bands after the rows' order or visibility changed.
+    void UpdateGroupLayout();
 
     GridColumnsInfo m_defaultColumns;
     QPointer<QObject> m_owner;
@@ -611,6 +629,9 @@ private:
     std::map<int, FilterColumnInfo> m_columnFilters;
     FilterCallback m_filterCallback;
     LPARAM m_filterParam = 0;
+    std::vector<int> m_groupCols;
+    std::vector<std::pair<int, QString>> m_groupCaptions;
+    std::vector<int> m_bandRows;  // view rows with a caption band, ascending
     std::vector<int> m_order;  // display order
     std::vector<int> m_selectedColumns;
     QFont m_font;

@@ -45,6 +45,8 @@ public:
     // Sorts once more. The keys of the sort columns are taken out of the rows first, so that
     // the comparisons run on packed values instead of chasing every row's cells.
     void Resort();
+    // Group of each source row while sorting: rank of the group's first row (empty: no grouping).
+    std::vector<int> m_groupRank;
 
     struct SortKey {
         bool number = false;
@@ -127,6 +129,7 @@ protected:
     void mouseDoubleClickEvent(QMouseEvent *e) override;
     bool viewportEvent(QEvent *e) override;
     void wheelEvent(QWheelEvent *e) override;
+    void paintEvent(QPaintEvent *e) override;
 
 private:
     GridCtrl *g;

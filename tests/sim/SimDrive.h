@@ -214,6 +214,36 @@ public:
     void ClearFrameLog();
     bool SetFrameLogFile(const std::string &path);
 
+    // ---- Status, faults and digital I/O -----------------------------------------------------
+    // Fault history: a ring of ten records behind 0x0935 (record select, 0 = latest; above 9
+    // refused with 0x03) and 0x0936..0x093D (code, time as 32 bits in the 0x8006 order,
+    // speed, -, U and V current, bus voltage); empty slots read 0. Raising a fault sets 0x0931
+    // to its code and 0x092B to 3 and pushes its record; writing 1 to 0x0805 clears 0x0931
+    // and sets 0x092B to 1 (unless the fault is not resettable), the history stays.
+    // DI/DO: 0x0925 (0x0926) reads the physical DI (DO) word, or the forced word 0x0810
+    // (0x0811) while bit 0 (bit 1) of 0x080F is set; 0x0B03 and 0x0B05 read the same.
+    // 0x0810 keeps 9 bits, 0x0811 5. In strict mode a write to a DI parameter (0x0107..0x0118)
+    // is refused with 0x04 unless 0x0001 holds 0x3A6D.
+    // Moving status: 0x0900 (speed) and 0x0906 (32-bit position) change on every read.
+    // The status side takes over these registers only once it is enabled (by EnableStatusSide
+    // or the first call below); until then they are plain registers like any other.
+    void EnableStatusSide();
+    struct FaultRecord {
+        std::uint16_t code = 0;
+        std::uint32_t time = 0;       // 0.1 s
+        std::int16_t speed = 0;       // rpm
+        std::int16_t currentU = 0;    // 0.01 A
+        std::int16_t currentV = 0;    // 0.01 A
+        std::uint16_t busVoltage = 0; // 0.1 V
+    };
+    void RaiseFault(const FaultRecord &record, bool resettable = true);
+    void RaiseFault(std::uint16_t code, bool resettable = true);
+    // Latest first; ten entries, empty slots zero.
+    std::vector<FaultRecord> FaultHistory() const;
+    void SetDiWord(std::uint16_t word);
+    void SetDoWord(std::uint16_t word);
+    void SetStrictDiWrites(bool strict);
+    void SetStatusMoving(bool moving);
     // ---- The mechanism analysis -------------------------------------------------------------
     // Registers 0x8940 (sample rate, default 16000), 0x8941 and 0x8942 (amplitude and offset,
     // r/min), 0x8943 (run control: 0 then 1 starts a run), 0x8944 (status: 0 while running, 3
@@ -288,6 +318,17 @@ private:
     bool m_bRunning = false;
     std::atomic<bool> m_bStop{false};
     std::thread m_thread;
+
+    // Status, faults and digital I/O.
+    void InstallStatusHooks();
+    std::vector<FaultRecord> m_faultRing = std::vector<FaultRecord>(10);  // [0] latest
+    bool m_bFaultResettable = true;
+    std::uint16_t m_wDiWord = 0;
+    std::uint16_t m_wDoWord = 0;
+    bool m_bStrictDi = false;
+    bool m_bStatusMoving = false;
+    bool m_bStatusSide = false;
+    long long m_nStatusReads = 0;
 
     // The recorder.
     void InstallRecorderHooks();

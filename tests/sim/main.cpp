@@ -1,9 +1,11 @@
 // korvane-sim: serves a simulated drive on a pseudo-terminal until it is told to stop
 // (SIGINT, SIGTERM or SIGHUP). Prints the device path to give the program; with --link,
 // keeps a symbolic link at PATH that points to it.
-//   korvane-sim [--link PATH] [--baud N] [--db PATH] [--frame-log PATH]
+//   korvane-sim [--link PATH] [--baud N] [--db PATH] [--frame-log PATH] [--faults CODE,...]
 // --frame-log writes one line per roll frame of the recorder (sent or dropped).
-// The parameter registers start at the default parameter database's values.
+// --faults raises the given fault codes (hexadecimal), in order: the last one is the latest.
+// The parameter registers start at the default parameter database's values; the speed and
+// position status values move.
 
 #include "SimDrive.h"
 
@@ -12,13 +14,15 @@
 #include <cstdlib>
 #include <cstring>
 #include <string>
+#include <vector>
+#include <algorithm>
 #include <unistd.h>
 
 namespace {
 
 int Usage()
 {
-    std::fprintf(stderr, "usage: korvane-sim [--link PATH] [--baud N] [--db PATH] [--frame-log PATH]\n");
+    std::fprintf(stderr, "usage: korvane-sim [--link PATH] [--baud N] [--db PATH] [--frame-log PATH] [--faults CODE,...]\n");
     return 2;
 }
 
@@ -45,6 +49,7 @@ int main(int argc, char *argv[])
 {
     std::string link;
     std::string frameLog;
+    std::vector<std::uint16_t> faults;
     std::string db = SimDrive::DefaultDatabasePath();
     int baud = SimDrive::kDefaultBaud;
     for (int i = 1; i < argc; ++i) {
@@ -53,6 +58,19 @@ int main(int argc, char *argv[])
             link = argv[++i];
         } else if (arg == "--frame-log" && i + 1 < argc) {
             frameLog = argv[++i];
+        } else if (arg == "--faults" && i + 1 < argc) {
+            std::string list = argv[++i];
+            std::size_t start = 0;
+            while (start <= list.size()) {
+                const std::size_t comma = std::min(list.find(',', start), list.size());
+                const std::string item = list.substr(start, comma - start);
+                char *end = nullptr;
+                const unsigned long v = std::strtoul(item.c_str(), &end, 16);
+                if (item.empty() || !end || *end != '\0' || v > 0xFFFF)
+                    return Usage();
+                faults.push_back(static_cast<std::uint16_t>(v));
+                start = comma + 1;
+            }
         } else if (arg == "--db" && i + 1 < argc) {
             db = argv[++i];
         } else if (arg == "--baud" && i + 1 < argc) {
@@ -79,6 +97,10 @@ int main(int argc, char *argv[])
     std::string why;
     if (!drive.SeedFromDefaultDatabase(db, 1, &why))
         std::fprintf(stderr, "korvane-sim: parameters not seeded: %s\n", why.c_str());
+    drive.EnableStatusSide();
+    drive.SetStatusMoving(true);
+    for (std::uint16_t code : faults)
+        drive.RaiseFault(code);
     if (!frameLog.empty() && !drive.SetFrameLogFile(frameLog)) {
         std::fprintf(stderr, "korvane-sim: cannot write %s: %s\n", frameLog.c_str(),
                      std::strerror(errno));

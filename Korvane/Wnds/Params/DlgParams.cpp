@@ -4,6 +4,7 @@
 #include "DlgDesktop.h"
 #include "PopupMenu.h"
 #include "TraceLog.h"
+#include "Wnds/Params/DlgParamAddToUser.h"
 #include "Wnds/Params/DlgParamNote.h"
 #include "controls/MyProgressCtrl.h"
 #include "database/ParamValueText.h"
@@ -299,7 +300,7 @@ void CDlgParams::ShowParamGroup(const NavigationTarget &target)
 void CDlgParams::RerunComparison()
 {
     // The comparison re-reads its reference and rebuilds the table itself.
-    RefreshTable();
+    RunCompare();
 }
 
 bool CDlgParams::BuildRow(const CDBDataParameter &param, int index, CGridRowDataMap &rows) const
@@ -566,9 +567,8 @@ void CDlgParams::OnCommand(UINT id)
     case ID_WRITE_ROW:
         platform::SendMessage(platform::WindowRef(m_pDlgParamNote), WM_COMMAND, CDlgParamNote::IDC_WRITE, 0);
         break;
-    // Recipe files (1003, 1004, 2016, 2334) and the comparison (2097) are handled with those
-    // features; the menu's 2011 and 2012 have no action (the buttons do that work).
-    default: break;
+    // The menu's 2011 and 2012 have no action (the buttons do that work).
+    default: OnRecipeCompareCommand(id); break;
     }
 }
 
@@ -726,7 +726,23 @@ void CDlgParams::SetNoteVisible(bool visible)
 
 void CDlgParams::AddCurrentToCustom()
 {
-    // The group chooser comes with the custom-group editor.
+    CSysParam *sys = GetSysParam();
+    const QString code = CurrentRowCode();
+    if (!sys || code.isEmpty())
+        return;
+    CDlgParamAddToUser dlg(this);
+    if (dlg.DoModal() != IDOK)
+        return;
+    bool listed = false;
+    for (const CParamUser &pair : sys->m_arrParamUser)
+        listed = listed || (pair.sGroupName == dlg.m_strGroupName && pair.sNum == code);
+    if (!listed)
+        sys->m_arrParamUser.push_back(CParamUser{dlg.m_strGroupName, code});
+    const CDBDataParameter *param = FindRecord(code);
+    if (!m_listShownCode.contains(code) && param && PassesHiddenRule(*param)) {
+        m_listShownCode.append(code);
+        RefreshTable();
+    }
 }
 
 void CDlgParams::RemoveCurrentFromCustom()

@@ -95,6 +95,23 @@ public:
     // Enables the first seven command buttons outside comparison mode.
     void EnableCommandButtons();
 
+    // ---- recipe files and comparison (DlgParamsRecipe.cpp, DlgParamsCompare.cpp) ------------
+    // Loads a recipe file into the table, the checked list and the recipe list: 1 when loaded.
+    int LoadRecipeFile();
+    // Saves the checked parameters to a recipe file.
+    void SaveRecipeFile();
+    // The comparison button was pressed.
+    void OnCompare();
+    // Gathers the reference of m_nCompareType and rebuilds the table.
+    void RunCompare();
+    // Switches the comparison off and shows every row again.
+    void EndCompare();
+    // The translated text of the parameter's option with the value, else empty.
+    static void GetOptionText(QString &out, const CDBDataParameter &param, std::int32_t value);
+    bool TranslateControls() override;
+    // Commands 1003, 1004, 2016, 2334 and 2097; false for any other.
+    bool OnRecipeCompareCommand(UINT id);
+
     // ---- reads and writes ---------------------------------------------------------------------
     void ReadAllParameters();
     void ReadCheckedParameters();

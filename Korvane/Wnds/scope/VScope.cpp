@@ -980,31 +980,7 @@ void CVScope::ZoomInAt(QPoint screenPoint)
                                   MB_OK | MB_ICONINFORMATION, this);
         return;
     }
-    TakeCursorValues();
-    m_dqZoomHistory[kStackWindow].emplace_back(m_dViewXFirst, m_dViewXLast);
-    m_dViewXFirst = first;
-    m_dViewXLast = last;
-    if (m_bCompare) {
-        vscope::MapWindow(plot, m_dCmpViewXFirst, m_dCmpViewXLast, r.left, r.right, first, last);
-        if (last - first < vscope::kMinZoomSpan) {
-            platform::Ui().MessageBox(QStringLiteral("无法再放大了"), QStringLiteral("Zoom In"),
-                                      MB_OK | MB_ICONINFORMATION, this);
-        } else {
-            m_dqZoomHistory[kStackCmpWindow].emplace_back(m_dCmpViewXFirst, m_dCmpViewXLast);
-            m_dCmpViewXFirst = first;
-            m_dCmpViewXLast = last;
-        }
-    }
-    for (int k = 0; k < 4; ++k) {
-        if (m_ch[k].m_nCount <= 0)
-            continue;
-        ZoomRange(m_dqZoomHistory[k], m_ch[k], plot, r);
-        if (m_chCmp[k].m_nCount > 0)
-            ZoomRange(m_dqZoomHistory[kStackCmpChannel + k], m_chCmp[k], plot, r);
-    }
-    PlaceCursorsFromValues();
-    AlignChannelGrids();
-    update();
+    PushZoom(plot, r, first, last);
 }
 
 void CVScope::ZoomOutAt(QPoint)
@@ -1043,25 +1019,8 @@ void CVScope::ZoomOutAt(QPoint)
     update();
 }
 
-bool CVScope::ZoomToRect(const Rect &rect)
+void CVScope::PushZoom(const Rect &plot, const Rect &r, double first, double last)
 {
-    if (!m_bZoomed) {
-        if (m_bRolling)
-            return false;
-        SetZoomed(1);
-    }
-    CalcExtraXDivs();
-    CalcLayout();
-    const Rect r = rect.Normalized();
-    const Rect &plot = m_rcPlot;
-    double first, last;
-    vscope::MapWindow(plot, m_dViewXFirst, m_dViewXLast, r.left, r.right, first, last);
-    if (last - first < vscope::kMinZoomSpan) {
-        platform::Ui().MessageBox(QStringLiteral("无法再放大了"), QStringLiteral("Zoom In"), MB_OK | MB_ICONINFORMATION,
-                                  this);
-        return false;
-    }
-    // Kept on the zoom stacks like a wheel step, so that a zoom-out step undoes it.
     TakeCursorValues();
     m_dqZoomHistory[kStackWindow].emplace_back(m_dViewXFirst, m_dViewXLast);
     m_dViewXFirst = first;
@@ -1087,6 +1046,28 @@ bool CVScope::ZoomToRect(const Rect &rect)
     PlaceCursorsFromValues();
     AlignChannelGrids();
     update();
+}
+
+bool CVScope::ZoomToRect(const Rect &rect)
+{
+    if (!m_bZoomed) {
+        if (m_bRolling)
+            return false;
+        SetZoomed(1);
+    }
+    CalcExtraXDivs();
+    CalcLayout();
+    const Rect r = rect.Normalized();
+    const Rect &plot = m_rcPlot;
+    double first, last;
+    vscope::MapWindow(plot, m_dViewXFirst, m_dViewXLast, r.left, r.right, first, last);
+    if (last - first < vscope::kMinZoomSpan) {
+        platform::Ui().MessageBox(QStringLiteral("无法再放大了"), QStringLiteral("Zoom In"), MB_OK | MB_ICONINFORMATION,
+                                  this);
+        return false;
+    }
+    // Kept on the zoom stacks like a wheel step, so that a zoom-out step undoes it.
+    PushZoom(plot, r, first, last);
     return true;
 }
 

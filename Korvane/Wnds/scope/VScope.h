@@ -192,6 +192,9 @@ private:
     void DrawTipBox(QPainter &dc, const QStringList &names, const QStringList &values, QPoint at);
 
     void TakeCursorValues();
+    // Zooms every window and channel range to the plot rectangle `r` (the view's new window
+    // [first, last] already checked), each step kept on its stack.
+    void PushZoom(const vscope::Rect &plot, const vscope::Rect &r, double first, double last);
     void PlaceCursorsFromValues();
     void DragCursor(QPoint point);
     void TrackMouseDrag(QPoint point);

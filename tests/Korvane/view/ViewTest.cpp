@@ -72,6 +72,8 @@ protected:
         return page;
     }
 
+    // Pages made without a drive say so in a box: answered here, never shown.
+    platform::ScopedUiServices m_ui{std::make_shared<platform::ScriptedUiServices>()};
     std::unique_ptr<CKorvaneView> m_view;
     Log m_log;
 };

@@ -240,13 +240,7 @@ protected:
             o.sDescription = QString::fromLatin1(text);
             di.m_arrSelects << o;
         }
-        CDataAxisParameter axis;
-        axis.nAxisID = 1;
-        axis.m_arrParameter << di;
-        CDataDevice device;
-        device.nDeviceID = sys.m_ProjectDatabase.m_nCurDeviceID;
-        device.m_arrAxis << axis;
-        sys.m_ProjectDatabase.m_Project.m_arrDevices << device;
+        AddActiveAxisParameter(sys, di);
         for (int i = 0; i < 10; ++i)
             sim.SetRegister(static_cast<std::uint16_t>(0x0302 + 2 * i), i == 0 ? 1 : i == 2 ? 2 : 9);
         for (int i = 0; i < 8; ++i)

@@ -55,6 +55,18 @@ public:
     std::function<void(const Got &)> onMessage;
 };
 
+// Gives the current device of `sys` an axis 1 holding `param` (a project of one parameter).
+inline void AddActiveAxisParameter(CSysParam &sys, const CDBDataParameter &param)
+{
+    CDataAxisParameter axis;
+    axis.nAxisID = 1;
+    axis.m_arrParameter << param;
+    CDataDevice device;
+    device.nDeviceID = sys.m_ProjectDatabase.m_nCurDeviceID;
+    device.m_arrAxis << axis;
+    sys.m_ProjectDatabase.m_Project.m_arrDevices << device;
+}
+
 inline bool PumpUntil(const std::function<bool()> &done, int timeoutMs = 3000)
 {
     QElapsedTimer t;

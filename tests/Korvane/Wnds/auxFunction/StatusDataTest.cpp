@@ -1,0 +1,228 @@
+// The data monitor page against the simulated drive through the read worker: moving values in
+// both word orders, a silent drive, at most one waiting request, stop, the combos' memory and
+// the charts' scales.
+#include "DrivePageFixture.h"
+
+#include "LangText.h"
+#include "Thread/ReadQueue.h"
+#include "Wnds/auxFunction/DlgStatusData.h"
+#include "controls/LineChart.h"
+#include "controls/MyNumericIndicatorCtrl.h"
+#include "platform/IniFile.h"
+
+#include <QComboBox>
+#include <QLabel>
+#include <QPushButton>
+
+namespace {
+
+class MainStub : public QWidget, public platform::MessageTarget
+{
+public:
+    MainStub() : MessageTarget(this) {}
+};
+
+class StatusDataTest : public DrivePageFixture
+{
+protected:
+    void SetUp() override
+    {
+        DrivePageFixture::SetUp();
+        m_sim.SetStatusMoving(true);
+        m_queue = std::make_unique<CReadQueue>(*m_sys);
+        SetReadQueue(m_queue.get());
+        platform::SetMainWindow(&m_main);
+    }
+    void DestroyPages() override
+    {
+        m_page.reset();
+        if (m_queue)
+            m_queue->Shutdown();
+        SetReadQueue(nullptr);
+        platform::SetMainWindow(nullptr);
+        m_queue.reset();
+    }
+    CDlgStatusData &Open()
+    {
+        m_page = std::make_unique<CDlgStatusData>();
+        m_page->Create(nullptr);
+        m_page->resize(1200, 700);
+        return *m_page;
+    }
+    int ItemOf(const char *code) const
+    {
+        for (int i = 0; i < m_page->Items().size(); ++i)
+            if (m_page->Items()[i].sNum == QLatin1String(code))
+                return i;
+        return -1;
+    }
+    void Choose(int slot, const char *name)
+    {
+        QComboBox *c = m_page->Combo(slot);
+        c->setCurrentIndex(c->findText(QString::fromUtf8(name)));
+    }
+    bool WaitAnswers(int n) { return WaitFor([&] { return m_page->Answers() >= n; }, 15000); }
+
+    MainStub m_main;
+    std::unique_ptr<CReadQueue> m_queue;
+    std::unique_ptr<CDlgStatusData> m_page;
+};
+
+TEST(StatusDataValues, BitStringsAndNumbers)
+{
+    const std::tuple<const char *, int, const char *> cases[] = {
+        {"H0B03", 5, "0000000101"}, {"H0B05", 0, "0000000000"}, {"H0B03", 0x7FF, "11111111111"},
+        {"H0B03", -1, "11111111111111111111111111111111"}, {"P0900", -5, "-5"}, {"P0906", 70000, "70000"},
+    };
+    for (const auto &[code, value, text] : cases) {
+        CDBDataParameter p;
+        p.sNum = QString::fromLatin1(code);
+        p.iCurValue = value;
+        EXPECT_EQ(CDlgStatusData::ValueText(p), QString::fromLatin1(text)) << code << " " << value;
+    }
+}
+
+TEST(StatusDataScales, RescaleCharts)
+{
+    struct Case
+    {
+        std::vector<std::pair<double, bool>> samples;
+        int highest, lowest;
+        double low, high, step;
+    };
+    const Case cases[] = {
+        {{{0, true}}, 100, -100, -100, 100, 20},
+        {{{0, true}, {350, false}}, 350, -100, -150, 400, 50},
+        {{{0, true}, {49.2, false}}, 100, -100, -120, 120, 20},
+        {{{0, true}, {-12000, false}}, 100, -12000, -13000, 1100, 1000},
+        {{{0, true}, {59000, false}}, 59000, -100, -5100, 64000, 5000},
+        {{{0, true}, {350, false}, {0, true}}, 100, -100, -100, 100, 20},
+    };
+    for (const Case &c : cases) {
+        ChartScale s;
+        for (const auto &[v, reset] : c.samples)
+            CDlgStatusData::RescaleChart(s, v, reset);
+        EXPECT_EQ(s.nHighest, c.highest);
+        EXPECT_EQ(s.nLowest, c.lowest);
+        EXPECT_EQ(s.dAxisLow, c.low);
+        EXPECT_EQ(s.dAxisHigh, c.high);
+        EXPECT_EQ(s.dStep, c.step);
+    }
+}
+
+TEST_F(StatusDataTest, MovingValuesReachTableChartsAndIndicatorsInBothWordOrders)
+{
+    for (int order : {0, 1}) {
+        SCOPED_TRACE(order);
+        m_sim.SetRegister(0x8006, WORD(order));
+        m_sys->m_bLowWordFirst = order;
+        Open();
+        Choose(0, "电机转速");
+        Choose(1, "位置反馈");
+        const int speed = ItemOf("P0900");
+        const int position = ItemOf("P0906");
+        ASSERT_GE(speed, 0);
+        ASSERT_GE(position, 0);
+        m_page->SetRowChecked(position, true);
+        m_page->StartButton()->click();
+        EXPECT_FALSE(m_page->Combo(0)->isEnabled());
+        EXPECT_EQ(m_page->RowModel().size(), 1u);  // checked rows only while running
+        ASSERT_TRUE(WaitAnswers(4));
+        const QVector<double> &pos = m_page->Chart(1)->Points();
+        ASSERT_GE(pos.size(), 2);
+        EXPECT_GT(pos.back(), pos.front());
+        EXPECT_GE(pos.front(), 70000);
+        EXPECT_EQ(std::fmod(pos.back() - 70000, 1237), 0);
+        EXPECT_EQ(m_page->Items()[position].iCurValue, int(pos.back()));
+        ASSERT_EQ(m_page->RowModel().size(), 1u);
+        EXPECT_EQ(m_page->RowModel().begin()->second.at("XML_STATUS_DATA_CTL_FUNC_NUM").m_strValue, "P0906");
+        EXPECT_EQ(m_page->RowModel().begin()->second.at("XML_STATUS_DATA_CTL_CUR_VALUE").m_strValue,
+                  QString::number(m_page->Items()[position].iCurValue));
+        EXPECT_EQ(m_page->Indicator(1)->GetImpl()->m_arrChars.join(""), QString::number(int(pos.back())));
+        EXPECT_GE(m_page->Chart(0)->Points().size(), 2);
+        EXPECT_LE(m_page->MaxWaiting(), 1);
+        m_page->StopButton()->click();
+        EXPECT_EQ(m_page->RowModel().size(), std::size_t(m_page->Items().size()));
+        m_page.reset();
+    }
+}
+
+TEST_F(StatusDataTest, ASilentDriveLeavesMarkedValuesAndNoChartPoints)
+{
+    Open();
+    Choose(0, "电机转速");
+    const int speed = ItemOf("P0900");
+    m_page->StartButton()->click();
+    ASSERT_TRUE(WaitAnswers(3));
+    const int value = m_page->Items()[speed].iCurValue;
+    const int answers = m_page->Answers();
+    Silence();
+    ASSERT_TRUE(WaitAnswers(answers + 2));
+    const int points = int(m_page->Chart(0)->Points().size());
+    ASSERT_TRUE(WaitAnswers(m_page->Answers() + 1));
+    EXPECT_TRUE(m_page->IsStale(speed));
+    EXPECT_EQ(m_page->Items()[speed].iCurValue, value);
+    EXPECT_EQ(int(m_page->Chart(0)->Points().size()), points);
+    EXPECT_LE(m_page->MaxWaiting(), 1);
+    EXPECT_LE(m_page->WaitingCount(), 1);
+}
+
+TEST_F(StatusDataTest, StopEndsTheRequestsAndComingBackDoesNotRestartThem)
+{
+    Open();
+    m_page->StartButton()->click();
+    ASSERT_TRUE(WaitAnswers(2));
+    platform::SendMessage(platform::WindowRef(m_page.get()), UM_STOP_TIMER, 0, 0);
+    EXPECT_FALSE(m_page->IsRunning());
+    EXPECT_TRUE(m_page->StartButton()->isEnabled());
+    platform::SendMessage(platform::WindowRef(m_page.get()), UM_START_TIMER, 0, 0);
+    ASSERT_TRUE(WaitFor([&] { return !m_queue->IsWorkerRunning(); }));
+    Pump();
+    m_sim.ClearRequests();
+    QTest::qWait(1300);
+    EXPECT_TRUE(m_sim.Requests().empty());
+}
+
+TEST_F(StatusDataTest, CombosAreRememberedAndFoundByPrefix)
+{
+    Open();
+    Choose(2, "母线电压");
+    EXPECT_EQ(m_page->UnitLabel(2)->text(), "0.1V");
+    m_page.reset();
+    EXPECT_EQ(platform::IniFile::GetString(CDlgStatusData::ConfigFile(), "StatusDataComb", "comb3", ""),
+              QString::fromUtf8("母线电压"));
+    platform::IniFile::WriteString(CDlgStatusData::ConfigFile(), "StatusDataComb", "comb1", QString::fromUtf8("陷波器"));
+    platform::IniFile::WriteString(CDlgStatusData::ConfigFile(), "StatusDataComb", "comb2", QString::fromUtf8("不存在"));
+    Open();
+    EXPECT_EQ(m_page->Combo(0)->currentText(), QString::fromUtf8("陷波器1频率"));
+    EXPECT_EQ(m_page->Combo(1)->currentIndex(), -1);
+    EXPECT_EQ(m_page->Combo(2)->currentText(), QString::fromUtf8("母线电压"));
+}
+
+TEST_F(StatusDataTest, TheSameParameterTwiceFeedsOnlyTheLowerSlot)
+{
+    Open();
+    Choose(0, "电机转速");
+    Choose(3, "电机转速");
+    m_page->StartButton()->click();
+    ASSERT_TRUE(WaitAnswers(3));
+    EXPECT_GE(m_page->Chart(0)->Points().size(), 2);
+    EXPECT_TRUE(m_page->Chart(3)->Points().isEmpty());
+    EXPECT_TRUE(m_page->Chart(1)->Points().isEmpty());
+}
+
+TEST_F(StatusDataTest, NoStatusValuesSaysSoAndBuildsNoCharts)
+{
+    CDataAxisParameter *axis = m_sys->FindActiveAxis(m_sys->m_ProjectDatabase.m_nCurDeviceID);
+    ASSERT_NE(axis, nullptr);
+    axis->m_arrParameter.erase(std::remove_if(axis->m_arrParameter.begin(), axis->m_arrParameter.end(),
+                                              [](const CDBDataParameter &p) { return p.sGroupNO == "P09"; }),
+                               axis->m_arrParameter.end());
+    Open();
+    ASSERT_EQ(BoxTexts().size(), 1u);
+    EXPECT_EQ(BoxTexts()[0], LoadLangString("IDS_DlgParamRealData_1"));
+    EXPECT_EQ(m_page->Chart(0), nullptr);
+    EXPECT_TRUE(m_page->RowModel().empty());
+}
+
+}
