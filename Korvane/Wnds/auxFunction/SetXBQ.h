@@ -7,6 +7,7 @@
 // These are the drive's own notch filters, not those of the control-loop diagrams
 // (0x0303..0x030E): neither writes the other.
 #include "DialogExMid.h"
+#include "platform/WinTypes.h"
 
 class CListCtrlUsabilityJog;
 

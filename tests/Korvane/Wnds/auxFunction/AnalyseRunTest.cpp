@@ -5,6 +5,7 @@
 #include "StatusTick.h"
 #include "Wnds/auxFunction/DlgAidAnalyse.h"
 #include "Wnds/auxFunction/DlgAidAnalyzeDocker.h"
+#include "Wnds/auxFunction/FreqResponse4096.h"
 #include "Wnds/auxFunction/MaRun.h"
 #include "Wnds/auxFunction/SetXBQ.h"
 #include "controls/LHBGraph.h"
@@ -287,8 +288,9 @@ TEST_F(AnalyseRunTest, LibraryRatesDrawTheModel)
     for (int i = 0; i < r.nCount && first < 0; ++i)
         if (r.gain[static_cast<size_t>(i)] < -3.0)
             first = i;
-    if (first >= 0)
+    if (first >= 0) {
         EXPECT_EQ(r.dStopFreq, r.freq[static_cast<size_t>(first)]);
+    }
     EXPECT_TRUE(Texts().empty());
 }
 
