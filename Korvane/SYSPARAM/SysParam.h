@@ -29,6 +29,8 @@
 #include <mutex>
 
 // Result records of the parameter pages' read and download runs (filled by those pages).
+class QWidget;
+
 class CRunData {
 public:
     QString sNum;
@@ -123,6 +125,10 @@ public:
     QString ReadFpgaStdVersion();
     QString ReadFpgaCustomVersion();
     bool CheckServoReadyForJog();
+    // Whether the run-state word (0x8901, bits 12-13 = 1) lets a servo be switched on, read
+    // with up to 10 tries; each refusal is told in a box owned by `owner` that states the
+    // value read. CheckServoReadyForJog is this with the main window as owner (none: false).
+    bool CheckServoReady(QWidget *owner);
 
     // The alarm text when every attempt to read the alarm code failed.
     static constexpr const char *kAlarmUnreadable = "Er--.-";

@@ -326,8 +326,11 @@ QString CSysParam::ReadFpgaCustomVersion()
 bool CSysParam::CheckServoReadyForJog()
 {
     QWidget *owner = platform::MainWindow();
-    if (!owner)
-        return false;
+    return owner && CheckServoReady(owner);
+}
+
+bool CSysParam::CheckServoReady(QWidget *owner)
+{
     int state = 0;
     bool read = false;
     for (int i = 0; i < 10 && !read; ++i)

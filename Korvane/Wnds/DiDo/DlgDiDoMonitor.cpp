@@ -3,6 +3,7 @@
 #include "AppFlags.h"
 #include "LangText.h"
 #include "SYSPARAM/SysParam.h"
+#include "Wnds/DiDo/DiDoGrid.h"
 #include "controls/MiniGridCtrl.h"
 #include "controls/MyProgressCtrl.h"
 #include "platform/ControlId.h"
@@ -47,27 +48,15 @@ CDlgDiDoMonitor::CDlgDiDoMonitor() : CDialogExMid(IDD)
 bool CDlgDiDoMonitor::OnInitDialog()
 {
     CDialogExMid::OnInitDialog();
-    m_pProgress = new CMyProgressCtrl(this);
-    platform::SetCtrlId(m_pProgress, 255);
-    m_pProgress->hide();
+    m_pProgress = MakeDiDoProgress(this);
     auto make = [this](int id, bool isDo) {
-        auto *grid = new CMiniGridCtrl(this);
-        platform::SetCtrlId(grid, id);
-        const char *captions[] = {isDo ? "Do状态" : "Di状态", "名称", "执行", "模式"};
-        for (int c = 0; c < 4; ++c) {
-            grid->InsertColumn(c, TrSection(m_strLangSection, QString::fromUtf8(captions[c])), 160);
-            grid->SetColumnAlign(c, Qt::AlignCenter);
-            grid->SetHeaderAlign(c, Qt::AlignCenter);
-        }
-        grid->show();
-        return grid;
+        return MakeDiDoGrid(this, id, m_strLangSection,
+                            {{isDo ? "Do状态" : "Di状态", 160}, {"名称", 160}, {"执行", 160}, {"模式", 160}});
     };
     m_pDiGrid = make(IDC_DI_GRID, false);
     m_pDoGrid = make(IDC_DO_GRID, true);
     BuildDiDoRows(ActiveParameterTable(), m_lists);
-    CSysParam *sys = GetSysParam();
-    if (!sys || !sys->m_bConnected)
-        platform::Ui().MessageBox(LoadLangString(QStringLiteral("IDS_DlgSoftWarning_1")), QString(), MB_OK, this);
+    WarnWhenOffline(this);
     InitDiData();
     InitDoData();
     OnSize(width(), height());
@@ -91,8 +80,7 @@ void CDlgDiDoMonitor::OnSize(int cx, int cy)
 
 int CDlgDiDoMonitor::LineOfRow(bool isDo, int row) const
 {
-    const std::vector<int> &map = isDo ? m_doRowLine : m_diRowLine;
-    return row >= 0 && std::size_t(row) < map.size() ? map[std::size_t(row)] : -1;
+    return DiDoLineOfRow(isDo ? m_doRowLine : m_diRowLine, row);
 }
 
 void CDlgDiDoMonitor::FillGrid(bool isDo)

@@ -3,6 +3,7 @@
 #include "AppFlags.h"
 #include "LangText.h"
 #include "SYSPARAM/SysParam.h"
+#include "Wnds/DiDo/DiDoGrid.h"
 #include "controls/MiniGridCtrl.h"
 #include "controls/MyProgressCtrl.h"
 #include "platform/ControlId.h"
@@ -63,25 +64,12 @@ QPushButton *CDlgDiDoSet::Button(int id) const
 bool CDlgDiDoSet::OnInitDialog()
 {
     CDialogExMid::OnInitDialog();
-    m_pProgress = new CMyProgressCtrl(this);
-    platform::SetCtrlId(m_pProgress, 255);
-    m_pProgress->hide();
+    m_pProgress = MakeDiDoProgress(this);
     BuildDiDoRows(ActiveParameterTable(), m_lists);
     SetConnectorLabels(m_lists, ActiveProductId());
-    CSysParam *sys = GetSysParam();
-    if (!sys || !sys->m_bConnected)
-        platform::Ui().MessageBox(LoadLangString(QStringLiteral("IDS_DlgSoftWarning_1")), QString(), MB_OK, this);
+    WarnWhenOffline(this);
     auto make = [this](int id, bool isDo) {
-        auto *grid = new CMiniGridCtrl(this);
-        platform::SetCtrlId(grid, id);
-        const std::pair<const char *, int> columns[] = {{isDo ? "Do模式" : "Di模式", 160}, {"功能", 250}, {"连接器", 160}};
-        for (int c = 0; c < 3; ++c) {
-            grid->InsertColumn(c, TrSection(m_strLangSection, QString::fromUtf8(columns[c].first)), columns[c].second);
-            grid->SetColumnAlign(c, Qt::AlignCenter);
-            grid->SetHeaderAlign(c, Qt::AlignCenter);
-        }
-        grid->show();
-        return grid;
+        return MakeDiDoGrid(this, id, m_strLangSection, {{isDo ? "Do模式" : "Di模式", 160}, {"功能", 250}, {"连接器", 160}});
     };
     m_pDiGrid = make(IDC_DI_GRID, false);
     m_pDoGrid = make(IDC_DO_GRID, true);
@@ -110,8 +98,7 @@ void CDlgDiDoSet::OnSize(int cx, int cy)
 
 int CDlgDiDoSet::LineOfRow(bool isDo, int row) const
 {
-    const std::vector<int> &map = isDo ? m_doRowLine : m_diRowLine;
-    return row >= 0 && std::size_t(row) < map.size() ? map[std::size_t(row)] : -1;
+    return DiDoLineOfRow(isDo ? m_doRowLine : m_diRowLine, row);
 }
 
 void CDlgDiDoSet::FillGrid(bool isDo)

@@ -1,4 +1,5 @@
 #include "Wnds/auxFunction/DlgAidAnalyse.h"
+#include "Wnds/auxFunction/SetXBQ.h"
 
 #include "AppFlags.h"
 #include "DlgShowTip.h"
@@ -773,8 +774,14 @@ void DlgAidAnalyse::OnCompare()
 
 void DlgAidAnalyse::OnSetNotch()
 {
-    // SEAM: the notch-filter dialog (CSetXBQ) is built on the register-bound parameter list,
-    // which is not in the tree yet; until it is, the notch command does nothing.
+    // Made once and kept: the drive is read when the dialog is made, and later commands show the
+    // rows as the user left them.
+    if (!m_pNotch) {
+        m_pNotch = new CSetXBQ(this);
+        m_pNotch->Create(nullptr);
+    }
+    m_pNotch->show();
+    m_pNotch->raise();
 }
 
 void DlgAidAnalyse::contextMenuEvent(QContextMenuEvent *e)

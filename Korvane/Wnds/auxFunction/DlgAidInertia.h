@@ -1,11 +1,91 @@
 #pragma once
-// The load-inertia identification page.
-#include "Wnds/PlaceholderPage.h"
+// The load-inertia identification page: reads and writes the identification parameters
+// ("step1", CInertiaParams), switches the servo on, turns the motor while a round control is
+// held and shows the drive's running estimate ("step2"), and writes the result into the
+// drive's initial inertia ratio ("step3"). Run command word 0x080C, kept alive every 500 ms.
+#include "DialogExMid.h"
+#include "Wnds/auxFunction/HoldToRun.h"
+#include "Wnds/auxFunction/InertiaParams.h"
 
-class CDlgAidInertia : public CPlaceholderPage
+class CJOGButton;
+class CKVProcessIndicator;
+class QComboBox;
+class QLineEdit;
+class QPushButton;
+
+class CDlgAidInertia : public CDialogExMid
 {
     Q_OBJECT
 public:
     static constexpr int IDD = 198;
-    CDlgAidInertia() : CPlaceholderPage(IDD, QStringLiteral("CDlgAidInertia"), QStringLiteral("负载惯量辨识")) {}
+    enum {
+        IDC_TUNE_MODE = 1905, IDC_RIGIDITY = 1906, IDC_SPEED_GAIN = 1904, IDC_INTEGRAL_TIME = 1903,
+        IDC_INIT_RATIO = 1902, IDC_CMD_TYPE = 1917, IDC_MAX_SPEED = 1911, IDC_ACCEL_TIME = 1912,
+        IDC_INTERVAL_TIME = 1913, IDC_RESULT = 1925, IDC_FORWARD_BUTTON = 1922, IDC_REVERSE_BUTTON = 1921,
+        IDC_READ = 1918, IDC_WRITE = 1919, IDC_SERVO = 1920, IDC_WRITE_RESULT = 1926,
+        IDC_FORWARD = 2059, IDC_REVERSE = 2060, IDC_WRITE_GAUGE = 2061,
+    };
+    static constexpr UINT kPollTimer = 16;
+    static constexpr UINT kPollMs = 200;
+
+    CDlgAidInertia();
+    ~CDlgAidInertia() override;
+
+    bool OnInitDialog() override;
+    LRESULT WindowProc(UINT msg, WPARAM wParam, LPARAM lParam) override;
+    void OnDestroy() override;
+
+    void OnReadParams();
+    // The boxes as they stand; the check's result (CInertiaCheck), focus on a failing box.
+    int ValidateInputs(CInertiaParamValues *values = nullptr);
+    void OnWriteParams();
+    void OnServoOnOff();
+    // Switches the servo off; false (told) when the drive refused.
+    bool ServoOff();
+    void OnWriteResult();
+    // Leaving or closing the page: off when connected (told when refused), always state 0 and
+    // both timers stopped.
+    void LeavePage();
+
+    int RunState() const { return m_run.State(); }
+    QPushButton *ServoButton() const { return m_pServo; }
+    QLineEdit *Edit(int id) const;
+    QComboBox *Combo(int id) const;
+    CKVProcessIndicator *Indicator(int id) const;
+    bool IsResultKnown() const { return m_bResultKnown; }
+    int ResultRaw() const { return m_nResult; }
+
+protected:
+    void OnTimer(UINT_PTR id) override;
+    void showEvent(QShowEvent *e) override;
+
+private:
+    void Box(const char *textKey, const char *captionKey, bool withCode, DWORD code = 0);
+    void ShowOff();
+    void ShowResult(int hundredths);
+    void OnButtonPressed(int id);
+    void OnButtonReleased(int id);
+    bool OnHoldCommand(int id, unsigned code);
+
+    CHoldToRun m_run{inertia_reg::kRun};
+    bool m_bInTick = false;
+    bool m_bResultKnown = false;
+    int m_nResult = 0;  // hundredths
+    QComboBox *m_pTuneMode;
+    QComboBox *m_pCmdType;
+    QLineEdit *m_pRigidity;
+    QLineEdit *m_pSpeedGain;
+    QLineEdit *m_pIntegralTime;
+    QLineEdit *m_pInitRatio;
+    QLineEdit *m_pMaxSpeed;
+    QLineEdit *m_pAccelTime;
+    QLineEdit *m_pIntervalTime;
+    QLineEdit *m_pResult;
+    QPushButton *m_pServo;
+    QPushButton *m_pWriteResult;
+    CJOGButton *m_pForwardBtn;
+    CJOGButton *m_pReverseBtn;
+    CKVProcessIndicator *m_pForward;
+    CKVProcessIndicator *m_pReverse;
+    CKVProcessIndicator *m_pWriteGauge;
 };

@@ -243,41 +243,43 @@ void CVScope::SetCompareWindow(int n)
     update();
 }
 
+namespace {
+
+// Moves a window [first, last] left by n samples, never past sample 0, or right by n.
+template <class T>
+void ShiftWindow(T &first, T &last, T n, bool left)
+{
+    if (left) {
+        n = -std::clamp(n, T(0), std::max(first, T(0)));
+    }
+    first += n;
+    last += n;
+}
+
+}
+
 void CVScope::ScrollXLeft(int n)
 {
-    int &first = m_bCompare ? m_nCmpXFirst : m_nXFirst;
-    int &last = m_bCompare ? m_nCmpXLast : m_nXLast;
-    n = std::clamp(n, 0, std::max(first, 0));
-    first -= n;
-    last -= n;
+    ShiftWindow(m_bCompare ? m_nCmpXFirst : m_nXFirst, m_bCompare ? m_nCmpXLast : m_nXLast, n, true);
     update();
 }
 
 void CVScope::ScrollXRight(int n)
 {
-    int &first = m_bCompare ? m_nCmpXFirst : m_nXFirst;
-    int &last = m_bCompare ? m_nCmpXLast : m_nXLast;
-    first += n;
-    last += n;
+    ShiftWindow(m_bCompare ? m_nCmpXFirst : m_nXFirst, m_bCompare ? m_nCmpXLast : m_nXLast, n, false);
     update();
 }
 
 void CVScope::ScrollViewXLeft(double d)
 {
-    double &first = m_bCompare ? m_dCmpViewXFirst : m_dViewXFirst;
-    double &last = m_bCompare ? m_dCmpViewXLast : m_dViewXLast;
-    d = std::clamp(d, 0.0, std::max(first, 0.0));
-    first -= d;
-    last -= d;
+    ShiftWindow(m_bCompare ? m_dCmpViewXFirst : m_dViewXFirst, m_bCompare ? m_dCmpViewXLast : m_dViewXLast, d, true);
     update();
 }
 
 void CVScope::ScrollViewXRight(int n)
 {
-    double &first = m_bCompare ? m_dCmpViewXFirst : m_dViewXFirst;
-    double &last = m_bCompare ? m_dCmpViewXLast : m_dViewXLast;
-    first += n;
-    last += n;
+    ShiftWindow(m_bCompare ? m_dCmpViewXFirst : m_dViewXFirst, m_bCompare ? m_dCmpViewXLast : m_dViewXLast,
+                static_cast<double>(n), false);
     update();
 }
 

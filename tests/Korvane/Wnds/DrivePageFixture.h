@@ -2,11 +2,12 @@
 // A status or I/O page's world: a program tree in a temporary directory, a simulated drive on a
 // pseudo-terminal seeded from the default parameter database, the settings object connected to
 // it, the application's flags on line, and scripted message boxes.
-#include "SysParamFixture.h"
+#include "ConnectedDriveFixture.h"
 
 #include "AppFlags.h"
 #include "SYSPARAM/SysParam.h"
 #include "SimDrive.h"
+#include "platform/Messages.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
@@ -15,22 +16,14 @@
 #include <functional>
 #include <memory>
 
-class DrivePageFixture : public SysParamFixture
+class DrivePageFixture : public ConnectedDriveFixture
 {
 protected:
     void SetUp() override
     {
-        SysParamFixture::SetUp();
-        ASSERT_TRUE(m_sim.Start());
-        std::string error;
-        ASSERT_TRUE(m_sim.SeedFromDefaultDatabase(m_dbPath.toStdString(), 1, &error)) << error;
-        m_sim.EnableStatusSide();
-        qputenv("KORVANE_DEVICE", QByteArray::fromStdString(m_sim.SlavePath()));
-        m_sys = std::make_unique<CSysParam>(m_dbPath);
-        ASSERT_TRUE(m_sys->Init());
-        ASSERT_TRUE(m_sys->m_SeriesPort.m_bOpen);
-        SetSysParam(m_sys.get());
-        ASSERT_TRUE(m_sys->CheckConnection());
+        ConnectedDriveFixture::SetUp();
+        if (HasFatalFailure())
+            return;
         m_flags.m_bOnline = TRUE;
         SetAppFlags(&m_flags);
         m_ui->ClearCalls();
@@ -40,12 +33,9 @@ protected:
     {
         DestroyPages();
         SetAppFlags(nullptr);
-        SetSysParam(nullptr);
-        m_sys.reset();
-        m_sim.Stop();
-        qunsetenv("KORVANE_DEVICE");
-        SysParamFixture::TearDown();
+        ConnectedDriveFixture::TearDown();
     }
+    void PrepareDrive() override { m_sim.EnableStatusSide(); }
     // Tests that own pages destroy them here, before the link goes.
     virtual void DestroyPages() {}
 
@@ -55,6 +45,13 @@ protected:
         m_sys->m_bConnected = FALSE;
         m_flags.m_bOnline = FALSE;
     }
+    // Takes a parameter out of the connected drive's table, as a project without it has.
+    void DropParameter(const char *code)
+    {
+        CDataAxisParameter *axis = m_sys->FindActiveAxis(m_sys->m_ProjectDatabase.m_nCurDeviceID);
+        ASSERT_NE(axis, nullptr);
+        axis->m_arrParameter.removeIf([code](const CDBDataParameter &p) { return p.sNum == code; });
+    }
     void Silence()
     {
         SimDrive::Fault f;
@@ -62,34 +59,12 @@ protected:
         f.persistent = true;
         m_sim.InjectFault(f);
     }
-
-    // Pumps events until the condition holds (at most `ms`); answers the condition.
-    static bool WaitFor(const std::function<bool()> &cond, int ms = 10000)
-    {
-        QElapsedTimer t;
-        t.start();
-        while (!cond()) {
-            if (t.elapsed() > ms)
-                return false;
-            QTest::qWait(5);
-        }
-        return true;
-    }
     static void Pump(int rounds = 5)
     {
         for (int i = 0; i < rounds; ++i)
             QCoreApplication::processEvents();
     }
 
-    // Register writes the drive received: (address, value), function 0x26.
-    std::vector<std::pair<int, int>> Writes() const
-    {
-        std::vector<std::pair<int, int>> w;
-        for (const SimDrive::Request &r : m_sim.Requests())
-            if (r.bytes.size() == 8 && r.bytes[1] == 0x26)
-                w.push_back({(r.bytes[2] << 8) | r.bytes[3], (r.bytes[4] << 8) | r.bytes[5]});
-        return w;
-    }
     // Addresses the drive was asked to read (function 0x23).
     std::vector<int> Reads() const
     {
@@ -108,7 +83,32 @@ protected:
         return t;
     }
 
-    SimDrive m_sim;
-    std::unique_ptr<CSysParam> m_sys;
     CAppFlags m_flags;
+};
+
+// One page of type Page, opened by the test, destroyed before the link goes; for pages whose
+// drive work runs on a worker (IsBusy), Activate and Settle wait until it is done.
+template <class Page>
+class DrivePageTest : public DrivePageFixture
+{
+protected:
+    void DestroyPages() override { m_page.reset(); }
+    Page &Open(int w = 700, int h = 700)
+    {
+        m_page = std::make_unique<Page>();
+        m_page->Create(nullptr);
+        m_page->resize(w, h);
+        return *m_page;
+    }
+    void Activate()
+    {
+        platform::SendMessage(platform::WindowRef(m_page.get()), UM_PAGE_ACTIVATE, 0, 0);
+        Settle();
+    }
+    void Settle()
+    {
+        ASSERT_TRUE(WaitFor([&] { return !m_page->IsBusy(); }));
+        Pump();
+    }
+    std::unique_ptr<Page> m_page;
 };

@@ -1,6 +1,6 @@
 // The parameter monitor pane against the simulated drive: rows added and refused, values that
 // follow the drive within two refreshes, a silent drive, deletion and the refresh's timer.
-#include "SysParamFixture.h"
+#include "ConnectedDriveFixture.h"
 
 #include "DlgParamMointor.h"
 #include "ParamWatchBar.h"
@@ -17,38 +17,19 @@
 
 namespace {
 
-bool WaitFor(const std::function<bool()> &done, int ms = 30000)
-{
-    QElapsedTimer t;
-    t.start();
-    while (!done()) {
-        if (t.elapsed() > ms)
-            return false;
-        QTest::qWait(10);
-    }
-    return true;
-}
-
 const QString kCode = QStringLiteral("IDS_ParaView_1");
 const QString kValue = QStringLiteral("IDS_ParaView_3");
 
 }
 
-class ParamMonitorTest : public SysParamFixture
+class ParamMonitorTest : public ConnectedDriveFixture
 {
 protected:
     void SetUp() override
     {
-        SysParamFixture::SetUp();
-        ASSERT_TRUE(m_sim.Start());
-        std::string error;
-        ASSERT_TRUE(m_sim.SeedFromDefaultDatabase(m_dbPath.toStdString(), 1, &error)) << error;
-        m_sim.SeedDefaults();
-        qputenv("KORVANE_DEVICE", QByteArray::fromStdString(m_sim.SlavePath()));
-        m_sys = std::make_unique<CSysParam>(m_dbPath);
-        ASSERT_TRUE(m_sys->Init());
-        SetSysParam(m_sys.get());
-        ASSERT_TRUE(m_sys->CheckConnection());
+        ConnectedDriveFixture::SetUp();
+        if (HasFatalFailure())
+            return;
         m_window = std::make_unique<QMainWindow>();
         m_bar = new CParamWatchBar(QStringLiteral("参数监控"), m_window.get());
         m_window->addDockWidget(Qt::BottomDockWidgetArea, m_bar);
@@ -60,11 +41,7 @@ protected:
     void TearDown() override
     {
         m_window.reset();
-        SetSysParam(nullptr);
-        m_sys.reset();
-        m_sim.Stop();
-        qunsetenv("KORVANE_DEVICE");
-        SysParamFixture::TearDown();
+        ConnectedDriveFixture::TearDown();
     }
 
     CDlgParamMointor &Monitor() { return *m_bar->Monitor(); }
@@ -82,8 +59,6 @@ protected:
         return WaitFor([&] { return Monitor().Rounds() >= target; });
     }
 
-    SimDrive m_sim;
-    std::unique_ptr<CSysParam> m_sys;
     std::unique_ptr<QMainWindow> m_window;
     CParamWatchBar *m_bar = nullptr;
 };

@@ -11,27 +11,9 @@ namespace {
 
 using Writes_t = std::vector<std::pair<int, int>>;
 
-class DiDoMonitorTest : public DrivePageFixture
+class DiDoMonitorTest : public DrivePageTest<CDlgDiDoMonitor>
 {
 protected:
-    void DestroyPages() override { m_page.reset(); }
-    CDlgDiDoMonitor &Open()
-    {
-        m_page = std::make_unique<CDlgDiDoMonitor>();
-        m_page->Create(nullptr);
-        m_page->resize(700, 700);
-        return *m_page;
-    }
-    void Activate()
-    {
-        platform::SendMessage(platform::WindowRef(m_page.get()), UM_PAGE_ACTIVATE, 0, 0);
-        Settle();
-    }
-    void Settle()
-    {
-        ASSERT_TRUE(WaitFor([&] { return !m_page->IsBusy(); }));
-        Pump();
-    }
     void Click(bool isDo, int row, int column)
     {
         m_page->OnGridClick(isDo, row, column);
@@ -44,7 +26,6 @@ protected:
             s.push_back(i.bState);
         return s;
     }
-    std::unique_ptr<CDlgDiDoMonitor> m_page;
 };
 
 TEST_F(DiDoMonitorTest, ActivationReadsStatesAndModes)
@@ -166,11 +147,7 @@ TEST_F(DiDoMonitorTest, ASilentDriveLeavesTheLastStatesMarkedNeverAllOff)
 TEST_F(DiDoMonitorTest, RowsFollowTheProductAndTheTableAndClicksFindTheirLine)
 {
     m_sys->m_ProjectDatabase.m_nProductID = 4;
-    CDataAxisParameter *axis = m_sys->FindActiveAxis(m_sys->m_ProjectDatabase.m_nCurDeviceID);
-    ASSERT_NE(axis, nullptr);
-    axis->m_arrParameter.erase(std::remove_if(axis->m_arrParameter.begin(), axis->m_arrParameter.end(),
-                                              [](const CDBDataParameter &p) { return p.sNum == "P0109"; }),
-                               axis->m_arrParameter.end());
+    DropParameter("P0109");
     Open();
     Activate();
     EXPECT_EQ(m_page->Grid(false)->GetRowCount(), 8);  // DI7 stays on this page

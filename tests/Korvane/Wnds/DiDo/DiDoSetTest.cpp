@@ -11,27 +11,9 @@ namespace {
 
 using Writes_t = std::vector<std::pair<int, int>>;
 
-class DiDoSetTest : public DrivePageFixture
+class DiDoSetTest : public DrivePageTest<CDlgDiDoSet>
 {
 protected:
-    void DestroyPages() override { m_page.reset(); }
-    CDlgDiDoSet &Open()
-    {
-        m_page = std::make_unique<CDlgDiDoSet>();
-        m_page->Create(nullptr);
-        m_page->resize(700, 700);
-        return *m_page;
-    }
-    void Activate()
-    {
-        platform::SendMessage(platform::WindowRef(m_page.get()), UM_PAGE_ACTIVATE, 0, 0);
-        Settle();
-    }
-    void Settle()
-    {
-        ASSERT_TRUE(WaitFor([&] { return !m_page->IsBusy(); }));
-        Pump();
-    }
     void Press(int id)
     {
         m_page->Button(id)->click();
@@ -45,7 +27,6 @@ protected:
     {
         m_page->Grid(isDo)->GetRow(row)->GetItem(col)->SetValue(text);
     }
-    std::unique_ptr<CDlgDiDoSet> m_page;
 };
 
 TEST_F(DiDoSetTest, ActivationShowsTheDrivesValuesWithLabels)

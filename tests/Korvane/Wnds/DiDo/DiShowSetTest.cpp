@@ -89,11 +89,7 @@ TEST_F(DiShowSetTest, StatesModesAndLabelsOfTheConnectedDrive)
 TEST_F(DiShowSetTest, ACompactProductHasNoDi7NorDo5AndAMissingModeHasNoRow)
 {
     m_sys->m_ProjectDatabase.m_nProductID = 4;
-    CDataAxisParameter *axis = m_sys->FindActiveAxis(m_sys->m_ProjectDatabase.m_nCurDeviceID);
-    ASSERT_NE(axis, nullptr);
-    axis->m_arrParameter.erase(std::remove_if(axis->m_arrParameter.begin(), axis->m_arrParameter.end(),
-                                              [](const CDBDataParameter &p) { return p.sNum == "P0109"; }),
-                               axis->m_arrParameter.end());
+    DropParameter("P0109");
     Open();
     ASSERT_TRUE(WaitRounds(1));
     const std::vector<ShownRow> di = Shown(false);

@@ -1,7 +1,7 @@
 #pragma once
 // The parameter page on a simulated drive seeded from the default database: the settings
 // object connected to it, scripted boxes, and the confirmation list answered by the test.
-#include "SysParamFixture.h"
+#include "ConnectedDriveFixture.h"
 
 #include "AppFlags.h"
 #include "SYSPARAM/SysParam.h"
@@ -19,21 +19,14 @@
 #include <utility>
 #include <vector>
 
-class ParamsFixture : public SysParamFixture
+class ParamsFixture : public ConnectedDriveFixture
 {
 protected:
     void SetUp() override
     {
-        SysParamFixture::SetUp();
-        ASSERT_TRUE(m_sim.Start());
-        std::string error;
-        ASSERT_TRUE(m_sim.SeedFromDefaultDatabase(m_dbPath.toStdString(), 1, &error)) << error;
-        m_sim.SeedDefaults();
-        qputenv("KORVANE_DEVICE", QByteArray::fromStdString(m_sim.SlavePath()));
-        m_sys = std::make_unique<CSysParam>(m_dbPath);
-        ASSERT_TRUE(m_sys->Init());
-        SetSysParam(m_sys.get());
-        ASSERT_TRUE(m_sys->CheckConnection());
+        ConnectedDriveFixture::SetUp();
+        if (HasFatalFailure())
+            return;
         SetAppFlags(&m_flags);
         m_previousRunner = CDlgParamUploadList::SetRunner([this](CDlgParamUploadList &dlg) {
             m_listed.push_back(dlg.m_arrParameter);
@@ -50,11 +43,7 @@ protected:
         m_page.reset();
         CDlgParamUploadList::SetRunner(std::move(m_previousRunner));
         SetAppFlags(nullptr);
-        SetSysParam(nullptr);
-        m_sys.reset();
-        m_sim.Stop();
-        qunsetenv("KORVANE_DEVICE");
-        SysParamFixture::TearDown();
+        ConnectedDriveFixture::TearDown();
     }
 
     // The page showing every parameter.
@@ -70,18 +59,6 @@ protected:
         m_page->ShowParamGroup(all);
         QCoreApplication::processEvents();
         return *m_page;
-    }
-
-    static bool WaitFor(const std::function<bool()> &done, int ms = 20000)
-    {
-        QElapsedTimer t;
-        t.start();
-        while (!done()) {
-            if (t.elapsed() > ms)
-                return false;
-            QTest::qWait(5);
-        }
-        return true;
     }
 
     // The boxes shown with this caption, in order.
@@ -103,15 +80,6 @@ protected:
         return shown;
     }
 
-    // Register writes that reached the drive: (address, value) of 0x26 requests.
-    std::vector<std::pair<int, int>> Writes() const
-    {
-        std::vector<std::pair<int, int>> w;
-        for (const SimDrive::Request &r : m_sim.Requests())
-            if (r.bytes.size() == 8 && r.bytes[1] == 0x26)
-                w.push_back({(r.bytes[2] << 8) | r.bytes[3], (r.bytes[4] << 8) | r.bytes[5]});
-        return w;
-    }
 
     QString CellText(const QString &code, const char *column)
     {
@@ -129,8 +97,6 @@ protected:
         return nullptr;
     }
 
-    SimDrive m_sim;
-    std::unique_ptr<CSysParam> m_sys;
     CAppFlags m_flags;
     std::unique_ptr<CDlgParams> m_page;
     CDlgParamUploadList::Runner m_previousRunner;

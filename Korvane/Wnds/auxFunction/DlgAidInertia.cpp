@@ -1,0 +1,503 @@
+#include "DlgAidInertia.h"
+
+#include "AppFlags.h"
+#include "LangText.h"
+#include "SYSPARAM/SysParam.h"
+#include "Wnds/auxFunction/AidSafetyPrompt.h"
+#include "controls/JOGButton.h"
+#include "controls/KVProcessIndicator.h"
+#include "platform/ControlId.h"
+#include "platform/ControlNotify.h"
+#include "platform/LanguageConf.h"
+
+#include <QComboBox>
+#include <QFont>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPointer>
+#include <QPushButton>
+#include <QTimer>
+
+namespace {
+
+const QString kServoOn = QStringLiteral("Servo On");
+const QString kServoOff = QStringLiteral("Servo Off");
+
+template <class W>
+W *Place(W *w, int id, const QRect &dlu)
+{
+    platform::SetCtrlId(w, id);
+    w->setGeometry(CDialogExMid::MapDialogRect(dlu));
+    return w;
+}
+
+QLabel *Label(QWidget *parent, int id, const char *text, const QRect &dlu)
+{
+    return Place(new QLabel(TrText(QString::fromUtf8(text)), parent), id, dlu);
+}
+
+// One parameter of the form: its register, where its value lives, and its messages.
+struct Row
+{
+    WORD reg;
+    int ctrl;
+    const char *readKey, *readCaption, *writeKey, *writeCaption;
+};
+const Row kRows[] = {
+    {inertia_reg::kTuneMode, CDlgAidInertia::IDC_TUNE_MODE, "IDS_NewInertiaParaSetDlg_39", "IDS_NewInertiaParaSetDlg_6",
+     "IDS_NewInertiaParaSetDlg_41", "IDS_NewInertiaParaSetDlg_22"},
+    {inertia_reg::kRigidity, CDlgAidInertia::IDC_RIGIDITY, "IDS_NewInertiaParaSetDlg_40", "IDS_NewInertiaParaSetDlg_6",
+     "IDS_NewInertiaParaSetDlg_42", "IDS_NewInertiaParaSetDlg_22"},
+    {inertia_reg::kSpeedGain, CDlgAidInertia::IDC_SPEED_GAIN, "IDS_NewInertiaParaSetDlg_5", "IDS_NewInertiaParaSetDlg_6",
+     "IDS_NewInertiaParaSetDlg_21", "IDS_NewInertiaParaSetDlg_22"},
+    {inertia_reg::kIntegralTime, CDlgAidInertia::IDC_INTEGRAL_TIME, "IDS_NewInertiaParaSetDlg_7",
+     "IDS_NewInertiaParaSetDlg_8", "IDS_NewInertiaParaSetDlg_23", "IDS_NewInertiaParaSetDlg_24"},
+    {inertia_reg::kInitRatio, CDlgAidInertia::IDC_INIT_RATIO, "IDS_NewInertiaParaSetDlg_9", "IDS_NewInertiaParaSetDlg_10",
+     "IDS_NewInertiaParaSetDlg_25", "IDS_NewInertiaParaSetDlg_26"},
+    {inertia_reg::kCmdType, CDlgAidInertia::IDC_CMD_TYPE, "IDS_NewInertiaParaSetDlg_43", "IDS_NewInertiaParaSetDlg_12",
+     "IDS_NewInertiaParaSetDlg_44", "IDS_NewInertiaParaSetDlg_28"},
+    {inertia_reg::kMaxSpeed, CDlgAidInertia::IDC_MAX_SPEED, "IDS_NewInertiaParaSetDlg_11", "IDS_NewInertiaParaSetDlg_12",
+     "IDS_NewInertiaParaSetDlg_27", "IDS_NewInertiaParaSetDlg_28"},
+    {inertia_reg::kAccelTime, CDlgAidInertia::IDC_ACCEL_TIME, "IDS_NewInertiaParaSetDlg_13", "IDS_NewInertiaParaSetDlg_14",
+     "IDS_NewInertiaParaSetDlg_29", "IDS_NewInertiaParaSetDlg_30"},
+    {inertia_reg::kIntervalTime, CDlgAidInertia::IDC_INTERVAL_TIME, "IDS_NewInertiaParaSetDlg_15",
+     "IDS_NewInertiaParaSetDlg_16", "IDS_NewInertiaParaSetDlg_31", "IDS_NewInertiaParaSetDlg_32"},
+};
+
+QString Lang(const char *key) { return LoadLangString(QString::fromLatin1(key)); }
+
+}  // namespace
+
+CDlgAidInertia::CDlgAidInertia() : CDialogExMid(IDD)
+{
+    resize(MapDialogRect(QRect(0, 0, 680, 380)).size());
+    Place(new QGroupBox(QStringLiteral("step1"), this), 2327, {15, 71, 220, 303});
+    Place(new QGroupBox(QStringLiteral("step2"), this), 2328, {234, 71, 220, 303});
+    Place(new QGroupBox(QStringLiteral("step3"), this), 2329, {453, 71, 220, 302});
+    auto *read = Place(new QPushButton(TrText(QStringLiteral("读取参数")), this), IDC_READ, {41, 83, 162, 38});
+    Place(new QGroupBox(TrText(QStringLiteral("预设条件")), this), 1907, {42, 126, 160, 96});
+    Label(this, 1928, "自调整模式", {52, 141, 45, 10});
+    m_pTuneMode = Place(new QComboBox(this), IDC_TUNE_MODE, {100, 140, 67, 12});
+    const struct {
+        QLineEdit **edit;
+        int id, labelId, unitId, y;
+        const char *label, *unit;
+    } boxes[] = {
+        {&m_pRigidity, IDC_RIGIDITY, 1929, 1933, 156, "刚性等级", "0-32"},
+        {&m_pSpeedGain, IDC_SPEED_GAIN, 1930, 1934, 172, "速度增益", "×0.1Hz"},
+        {&m_pIntegralTime, IDC_INTEGRAL_TIME, 1931, 1935, 188, "积分时间", "×0.01ms"},
+        {&m_pInitRatio, IDC_INIT_RATIO, 1932, 0, 204, "初始惯量比", nullptr},
+        {&m_pMaxSpeed, IDC_MAX_SPEED, 1937, 1914, 262, "最大速度", "r/min"},
+        {&m_pAccelTime, IDC_ACCEL_TIME, 1909, 1915, 278, "加速时间", "ms"},
+        {&m_pIntervalTime, IDC_INTERVAL_TIME, 1910, 1916, 294, "间隔时间", "ms"},
+    };
+    Place(new QGroupBox(TrText(QStringLiteral("激励信号")), this), 1908, {42, 229, 160, 83});
+    Label(this, 1936, "指令类型", {52, 248, 45, 10});
+    m_pCmdType = Place(new QComboBox(this), IDC_CMD_TYPE, {100, 247, 67, 12});
+    for (const auto &b : boxes) {
+        Label(this, b.labelId, b.label, {52, b.y + 1, 45, 10});
+        *b.edit = Place(new QLineEdit(this), b.id, {100, b.y, 60, 12});
+        if (b.unit)
+            Place(new QLabel(QString::fromUtf8(b.unit), this), b.unitId, {164, b.y + 1, 34, 10});
+    }
+    auto *write = Place(new QPushButton(TrText(QStringLiteral("写入参数")), this), IDC_WRITE, {42, 322, 160, 34});
+    m_pServo = Place(new QPushButton(kServoOn, this), IDC_SERVO, {264, 83, 162, 38});
+    m_pForward = Place(new CKVProcessIndicator(this), IDC_FORWARD, {266, 134, 78, 73});
+    m_pReverse = Place(new CKVProcessIndicator(this), IDC_REVERSE, {347, 134, 78, 73});
+    m_pForwardBtn = Place(new CJOGButton(this), IDC_FORWARD_BUTTON, {266, 210, 78, 18});
+    m_pForwardBtn->setText(TrText(QStringLiteral("正 转")));
+    m_pReverseBtn = Place(new CJOGButton(this), IDC_REVERSE_BUTTON, {347, 210, 78, 18});
+    m_pReverseBtn->setText(TrText(QStringLiteral("反 转")));
+    m_pForwardBtn->hide();
+    m_pReverseBtn->hide();
+    Label(this, 1924, "辨识结果", {264, 336, 37, 10});
+    m_pResult = Place(new QLineEdit(this), IDC_RESULT, {307, 322, 117, 34});
+    m_pResult->setAlignment(Qt::AlignCenter);
+    m_pWriteGauge = Place(new CKVProcessIndicator(this), IDC_WRITE_GAUGE, {497, 84, 139, 122});
+    m_pWriteResult = Place(new QPushButton(TrText(QStringLiteral("写入驱动器")), this), IDC_WRITE_RESULT, {600, 179, 64, 18});
+    m_pWriteResult->hide();
+    Place(new QGroupBox(TrText(QStringLiteral("注意事项")), this), 2057, {463, 235, 199, 121});
+    const char *notes[] = {"1:点击“读取参数“”按钮", "2:点击“Servo on”按钮", "3:点击“正转或反转”按钮", "4:点击“写入驱动器”按钮"};
+    for (int i = 0; i < 4; ++i)
+        Label(this, 2330 + i, notes[i], {477, 250 + 16 * i, 180, 12});
+    Label(this, 1938, "注意：辨识时，如果负载惯量远大于初始惯量比，请不断增加初始惯量比，直至辨识成功",
+          {477, 318, 168, 30})->setWordWrap(true);
+
+    read->setToolTip(TrText(QStringLiteral("负载惯量辨识读取参数")));
+    write->setToolTip(TrText(QStringLiteral("负载惯量辨识写入参数")));
+    m_pServo->setToolTip(TrText(QStringLiteral("伺服使能")));
+    m_pForward->setToolTip(TrText(QStringLiteral("伺服正转")));
+    m_pReverse->setToolTip(TrText(QStringLiteral("伺服反转")));
+    m_pWriteGauge->setToolTip(TrText(QStringLiteral("将识别结果写入驱动器")));
+    connect(read, &QPushButton::clicked, this, [this] { OnReadParams(); });
+    connect(write, &QPushButton::clicked, this, [this] { OnWriteParams(); });
+    connect(m_pServo, &QPushButton::clicked, this, [this] { OnServoOnOff(); });
+    connect(m_pWriteResult, &QPushButton::clicked, this, [this] { OnWriteResult(); });
+}
+
+CDlgAidInertia::~CDlgAidInertia() = default;
+
+bool CDlgAidInertia::OnInitDialog()
+{
+    CDialogExMid::OnInitDialog();
+    for (QLineEdit *e : {m_pRigidity, m_pSpeedGain, m_pIntegralTime, m_pMaxSpeed, m_pAccelTime, m_pIntervalTime})
+        e->setText(QStringLiteral("0"));
+    m_pInitRatio->setText(InertiaRatioText(0));
+    m_pResult->setText(InertiaRatioText(0));
+    m_bResultKnown = false;
+    m_pTuneMode->clear();
+    m_pTuneMode->addItem(Lang("IDS_NewInertiaParaSetDlg_35"));
+    m_pTuneMode->addItem(Lang("IDS_NewInertiaParaSetDlg_36"));
+    m_pTuneMode->setCurrentIndex(-1);
+    m_pCmdType->clear();
+    m_pCmdType->addItem(Lang("IDS_NewInertiaParaSetDlg_37"));
+    m_pCmdType->addItem(Lang("IDS_NewInertiaParaSetDlg_38"));
+    m_pCmdType->setCurrentIndex(-1);
+    m_pReverseBtn->m_nIconAlign = CButtonST::ST_ALIGN_HORIZ_RIGHT;
+    for (CJOGButton *b : {m_pForwardBtn, m_pReverseBtn})
+        b->m_clrStates[CButtonST::BTNST_COLOR_BK_IN] = RGB(255, 255, 0);
+    const struct {
+        CKVProcessIndicator *ind;
+        const char *label;
+        int counter;
+        bool hold;
+    } inds[] = {{m_pForward, "正转", 0, true}, {m_pReverse, "反转", 1, true}, {m_pWriteGauge, "写入驱动器", 0, false}};
+    for (const auto &i : inds) {
+        i.ind->m_bHoldToRun = i.hold;
+        CircularProgressIndicatorOptions o = i.ind->GetIndicatorImpl()->GetOptions();
+        o.m_nShape = 1;
+        o.m_nMarqueeArcs = 1;
+        o.m_bHideCenterText = 0;
+        o.m_bHideTexts = 0;
+        o.m_bCounterClockwise = i.counter;
+        i.ind->GetIndicatorImpl()->SetOptions(o);
+        i.ind->SetLabel(TrText(QString::fromUtf8(i.label)));
+    }
+    QFont big = m_pResult->font();
+    big.setPointSize(34);
+    m_pResult->setFont(big);
+    return true;
+}
+
+QLineEdit *CDlgAidInertia::Edit(int id) const
+{
+    return qobject_cast<QLineEdit *>(platform::FindCtrl(const_cast<CDlgAidInertia *>(this), id));
+}
+
+QComboBox *CDlgAidInertia::Combo(int id) const
+{
+    return id == IDC_TUNE_MODE ? m_pTuneMode : id == IDC_CMD_TYPE ? m_pCmdType : nullptr;
+}
+
+CKVProcessIndicator *CDlgAidInertia::Indicator(int id) const
+{
+    return id == IDC_FORWARD ? m_pForward : id == IDC_REVERSE ? m_pReverse : id == IDC_WRITE_GAUGE ? m_pWriteGauge : nullptr;
+}
+
+void CDlgAidInertia::Box(const char *textKey, const char *captionKey, bool withCode, DWORD code)
+{
+    QString text = Lang(textKey);
+    if (withCode)
+        text = FillLangPlaces(text, {QString::asprintf("0x%04X", static_cast<unsigned>(code))});
+    ShowBCGMessageBox(this, text, captionKey ? Lang(captionKey) : QString(), MB_OK);
+}
+
+void CDlgAidInertia::ShowResult(int hundredths)
+{
+    m_nResult = hundredths;
+    m_bResultKnown = true;
+    m_pResult->setText(InertiaRatioText(hundredths));
+}
+
+// ---- step1: the parameters ------------------------------------------------------------------
+
+void CDlgAidInertia::OnReadParams()
+{
+    CSysParam *sys = GetSysParam();
+    if (!sys || !sys->m_bConnected) {
+        ShowBCGMessageBox(this, TrText(QStringLiteral("请连接串口！")), TrText(QStringLiteral("惯量辨识")), MB_OK);
+        return;
+    }
+    for (const Row &r : kRows) {
+        int value = 0;
+        const bool ok = sys->ReadReg(r.reg, &value, CSysParam::LinkWait::Bounded, 1);
+        if (!ok)
+            Box(r.readKey, r.readCaption, true, CSysParam::LastLinkError());
+        // A row that failed keeps what its box shows.
+        if (!ok)
+            continue;
+        if (QComboBox *c = Combo(r.ctrl))
+            c->setCurrentIndex(value < c->count() ? value : -1);
+        else if (r.reg == inertia_reg::kInitRatio) {
+            m_pInitRatio->setText(InertiaRatioText(value));
+            ShowResult(value);
+        } else
+            Edit(r.ctrl)->setText(QString::number(value));
+    }
+}
+
+int CDlgAidInertia::ValidateInputs(CInertiaParamValues *values)
+{
+    CInertiaParamTexts t;
+    t.nTuneMode = m_pTuneMode->currentIndex();
+    t.strRigidity = m_pRigidity->text();
+    t.strSpeedGain = m_pSpeedGain->text();
+    t.strIntegralTime = m_pIntegralTime->text();
+    t.strInitRatio = m_pInitRatio->text();
+    t.nCmdType = m_pCmdType->currentIndex();
+    t.strMaxSpeed = m_pMaxSpeed->text();
+    t.strAccelTime = m_pAccelTime->text();
+    t.strIntervalTime = m_pIntervalTime->text();
+    const CInertiaCheck check = ValidateInertiaInputs(t, values);
+    QWidget *bad = nullptr;
+    switch (check.field) {
+    case InertiaField::Rigidity: bad = m_pRigidity; break;
+    case InertiaField::SpeedGain: bad = m_pSpeedGain; break;
+    case InertiaField::IntegralTime: bad = m_pIntegralTime; break;
+    case InertiaField::InitRatio: bad = m_pInitRatio; break;
+    case InertiaField::MaxSpeed: bad = m_pMaxSpeed; break;
+    case InertiaField::AccelTime: bad = m_pAccelTime; break;
+    case InertiaField::IntervalTime: bad = m_pIntervalTime; break;
+    case InertiaField::TuneMode: bad = m_pTuneMode; break;
+    case InertiaField::CmdType: bad = m_pCmdType; break;
+    case InertiaField::None: break;
+    }
+    if (bad) {
+        bad->setFocus(Qt::OtherFocusReason);
+        if (auto *e = qobject_cast<QLineEdit *>(bad))
+            e->selectAll();
+    }
+    return check.nResult;
+}
+
+void CDlgAidInertia::OnWriteParams()
+{
+    CInertiaParamValues v;
+    switch (ValidateInputs(&v)) {
+    case CInertiaCheck::kBadCharacter:
+        Box("IDS_NewInertiaParaSetDlg_17", "IDS_NewInertiaParaSetDlg_18", false);
+        return;
+    case CInertiaCheck::kOutOfRange:
+        Box("IDS_NewInertiaParaSetDlg_19", "IDS_NewInertiaParaSetDlg_20", false);
+        return;
+    case CInertiaCheck::kNoSelection:
+        Box("IDS_NewInertiaParaSetDlg_45", "IDS_NewInertiaParaSetDlg_20", false);
+        return;
+    default:
+        break;
+    }
+    CSysParam *sys = GetSysParam();
+    int errors = 0;
+    for (const Row &r : kRows) {
+        int value = 0;
+        switch (r.reg) {
+        case inertia_reg::kTuneMode: value = v.nTuneMode; break;
+        case inertia_reg::kRigidity:
+            if (v.nTuneMode != 1)
+                continue;
+            value = v.nRigidity;
+            break;
+        case inertia_reg::kSpeedGain:
+            if (v.nTuneMode != 0)
+                continue;
+            value = v.nSpeedGain;
+            break;
+        case inertia_reg::kIntegralTime:
+            if (v.nTuneMode != 0)
+                continue;
+            value = v.nIntegralTime;
+            break;
+        case inertia_reg::kInitRatio: value = v.nInitRatio; break;
+        case inertia_reg::kCmdType: value = v.nCmdType; break;
+        case inertia_reg::kMaxSpeed: value = v.nMaxSpeed; break;
+        case inertia_reg::kAccelTime: value = v.nAccelTime; break;
+        case inertia_reg::kIntervalTime: value = v.nIntervalTime; break;
+        default: continue;
+        }
+        if (!sys || !sys->WriteReg(r.reg, static_cast<WORD>(value), CSysParam::LinkWait::Bounded, 1)) {
+            ++errors;
+            Box(r.writeKey, r.writeCaption, true, CSysParam::LastLinkError());
+        }
+    }
+    if (errors == 0)
+        Box("IDS_NewInertiaParaSetDlg_33", "IDS_NewInertiaParaSetDlg_34", false);
+}
+
+// ---- step2: servo, hold to run, result -----------------------------------------------------
+
+void CDlgAidInertia::OnServoOnOff()
+{
+    const QString caption = m_pServo->text();
+    if (caption == kServoOn) {
+        CSysParam *sys = GetSysParam();
+        if (!sys || !sys->CheckServoReady(this))
+            return;
+        if (!m_run.SwitchOn(1)) {
+            Box("IDS_NewInertiaIdentifyDlg_7", "IDS_NewInertiaIdentifyDlg_8", true, m_run.LastError());
+            return;
+        }
+        m_pServo->setText(kServoOff);
+        SetTimer(kPollTimer, kPollMs);
+        SetTimer(CHoldToRun::kKeepAliveTimer, CHoldToRun::kKeepAliveMs);
+        m_pWriteResult->setEnabled(false);
+        m_pResult->setEnabled(false);
+    } else if (caption == kServoOff) {
+        ServoOff();
+    }
+}
+
+void CDlgAidInertia::ShowOff()
+{
+    m_pServo->setText(kServoOn);
+    KillTimer(kPollTimer);
+    KillTimer(CHoldToRun::kKeepAliveTimer);
+    m_pForward->GetIndicatorImpl()->StartMarquee(FALSE);
+    m_pReverse->GetIndicatorImpl()->StartMarquee(FALSE);
+    m_pWriteResult->setEnabled(true);
+    m_pResult->setEnabled(true);
+}
+
+bool CDlgAidInertia::ServoOff()
+{
+    // A refused click leaves the servo as it is, so the user can try again.
+    if (!m_run.SwitchOff(1, false)) {
+        Box("IDS_NewInertiaIdentifyDlg_9", "IDS_NewInertiaIdentifyDlg_10", true, m_run.LastError());
+        return false;
+    }
+    ShowOff();
+    return true;
+}
+
+void CDlgAidInertia::LeavePage()
+{
+    CSysParam *sys = GetSysParam();
+    if (sys && sys->m_bConnected && !m_run.SwitchOff(CHoldToRun::kTries))
+        Box("IDS_NewInertiaIdentifyDlg_9", "IDS_NewInertiaIdentifyDlg_10", true, m_run.LastError());
+    m_run.Drop();
+    ShowOff();
+    if (m_nTimerID != -1)
+        KillTimer(static_cast<UINT_PTR>(m_nTimerID));
+}
+
+void CDlgAidInertia::OnDestroy()
+{
+    LeavePage();
+    CDialogExMid::OnDestroy();
+}
+
+void CDlgAidInertia::OnButtonPressed(int id)
+{
+    if (id != IDC_FORWARD && id != IDC_REVERSE)
+        return;
+    if (m_pServo->text() != kServoOff) {
+        Box("IDS_NewInertiaIdentifyDlg_11", "IDS_NewInertiaIdentifyDlg_12", false);
+        return;
+    }
+    m_run.Press(id == IDC_FORWARD);
+    Indicator(id)->GetIndicatorImpl()->StartMarquee(TRUE);
+}
+
+void CDlgAidInertia::OnButtonReleased(int id)
+{
+    if (id == IDC_WRITE_GAUGE) {
+        OnWriteResult();
+        return;
+    }
+    if (id != IDC_FORWARD && id != IDC_REVERSE)
+        return;
+    if (m_run.IsOn())
+        m_run.Release();
+    Indicator(id)->GetIndicatorImpl()->StartMarquee(FALSE);
+}
+
+bool CDlgAidInertia::OnHoldCommand(int id, unsigned code)
+{
+    if (m_pServo->text() != kServoOff) {
+        if (code == CJOGButton::kPressed) {
+            if (id == IDC_FORWARD_BUTTON)
+                Box("IDS_NewInertiaIdentifyDlg_11", "IDS_NewInertiaIdentifyDlg_12", false);
+            else
+                Box("IDS_NewInertiaIdentifyDlg_13", "IDS_NewInertiaIdentifyDlg_14", false);
+        }
+        return false;
+    }
+    if (code == CJOGButton::kPressed)
+        m_run.Press(id == IDC_FORWARD_BUTTON);
+    else if (code == CJOGButton::kReleased)
+        m_run.Release();
+    return true;
+}
+
+void CDlgAidInertia::OnTimer(UINT_PTR id)
+{
+    if (m_bInTick)
+        return;
+    m_bInTick = true;
+    if (id == kPollTimer) {
+        // A failed poll keeps the last estimate on show.
+        int value = 0;
+        CSysParam *sys = GetSysParam();
+        if (sys && sys->ReadReg(inertia_reg::kResult, &value, CSysParam::LinkWait::TryOnly, 1))
+            ShowResult(value);
+    } else if (id == CHoldToRun::kKeepAliveTimer) {
+        if (m_run.KeepAlive() == CHoldToRun::Tick::LinkLost) {
+            ShowOff();
+            Box("IDS_NewInertiaIdentifyDlg_15", "IDS_NewInertiaIdentifyDlg_10", false);
+        }
+    }
+    m_bInTick = false;
+}
+
+// ---- step3: the result into the drive ------------------------------------------------------
+
+void CDlgAidInertia::OnWriteResult()
+{
+    // The box may have been edited while the servo was off: that text is the result to write.
+    const QString typed = m_pResult->text().trimmed();
+    bool ok = false;
+    const double ratio = typed.toDouble(&ok);
+    if (ok && ratio >= 0.0 && InertiaRatioRaw(ratio) <= 0xFFFF && typed != InertiaRatioText(m_nResult)) {
+        m_nResult = InertiaRatioRaw(ratio);
+        m_bResultKnown = true;
+    }
+    if (!m_bResultKnown) {
+        Box("IDS_NewInertiaIdentifyDlg_16", "IDS_NewInertiaIdentifyDlg_4", false);
+        return;
+    }
+    CSysParam *sys = GetSysParam();
+    if (!sys || !sys->WriteReg(inertia_reg::kInitRatio, static_cast<WORD>(m_nResult), CSysParam::LinkWait::Bounded, 1))
+        Box("IDS_NewInertiaIdentifyDlg_3", "IDS_NewInertiaIdentifyDlg_4", true, CSysParam::LastLinkError());
+}
+
+LRESULT CDlgAidInertia::WindowProc(UINT msg, WPARAM wParam, LPARAM lParam)
+{
+    switch (msg) {
+    case UM_STOP_TIMER:
+        LeavePage();
+        return 0;
+    case UM_BUTTON_PRESSED:
+        OnButtonPressed(static_cast<int>(wParam));
+        return 0;
+    case UM_BUTTON_RELEASED:
+        OnButtonReleased(static_cast<int>(wParam));
+        return 0;
+    case WM_COMMAND: {
+        const int id = static_cast<int>(LOWORD(wParam));
+        if ((id == IDC_FORWARD_BUTTON || id == IDC_REVERSE_BUTTON) && !OnHoldCommand(id, HIWORD(wParam)))
+            return 0;
+        return CDialogExMid::WindowProc(msg, wParam, lParam);
+    }
+    default:
+        return CDialogExMid::WindowProc(msg, wParam, lParam);
+    }
+}
+
+void CDlgAidInertia::showEvent(QShowEvent *e)
+{
+    CDialogExMid::showEvent(e);
+    QTimer::singleShot(0, this, [self = QPointer<CDlgAidInertia>(this)] {
+        if (self && self->isVisible())
+            ShowAidSafetyPrompt(self, QStringLiteral("InertiaTip.png"), &GetAppFlags()->m_bIsDangerInertiaWnd);
+    });
+}

@@ -1,0 +1,71 @@
+#pragma once
+// SysParamFixture's program tree with a simulated drive on a pseudo-terminal, seeded from the
+// default parameter database, and the settings object connected to it as the program's own.
+#include "SysParamFixture.h"
+
+#include "SYSPARAM/SysParam.h"
+#include "SimDrive.h"
+
+#include <QElapsedTimer>
+#include <QTest>
+
+#include <functional>
+#include <memory>
+#include <string>
+#include <utility>
+#include <vector>
+
+class ConnectedDriveFixture : public SysParamFixture
+{
+protected:
+    void SetUp() override
+    {
+        SysParamFixture::SetUp();
+        if (HasFatalFailure())
+            return;
+        ASSERT_TRUE(m_sim.Start());
+        std::string error;
+        ASSERT_TRUE(m_sim.SeedFromDefaultDatabase(m_dbPath.toStdString(), 1, &error)) << error;
+        PrepareDrive();
+        qputenv("KORVANE_DEVICE", QByteArray::fromStdString(m_sim.SlavePath()));
+        m_sys = std::make_unique<CSysParam>(m_dbPath);
+        ASSERT_TRUE(m_sys->Init());
+        ASSERT_TRUE(m_sys->m_SeriesPort.m_bOpen);
+        SetSysParam(m_sys.get());
+        ASSERT_TRUE(m_sys->CheckConnection());
+    }
+    void TearDown() override
+    {
+        SetSysParam(nullptr);
+        m_sys.reset();
+        m_sim.Stop();
+        qunsetenv("KORVANE_DEVICE");
+        SysParamFixture::TearDown();
+    }
+    // Pumps events until the condition holds (at most `ms`); answers the condition.
+    static bool WaitFor(const std::function<bool()> &done, int ms = 20000)
+    {
+        QElapsedTimer t;
+        t.start();
+        while (!done()) {
+            if (t.elapsed() > ms)
+                return false;
+            QTest::qWait(5);
+        }
+        return true;
+    }
+    // Register writes the drive received: (address, value) of function 0x26.
+    std::vector<std::pair<int, int>> Writes() const
+    {
+        std::vector<std::pair<int, int>> w;
+        for (const SimDrive::Request &r : m_sim.Requests())
+            if (r.bytes.size() == 8 && r.bytes[1] == 0x26)
+                w.push_back({(r.bytes[2] << 8) | r.bytes[3], (r.bytes[4] << 8) | r.bytes[5]});
+        return w;
+    }
+    // What the drive holds besides the database's values, set before the program connects.
+    virtual void PrepareDrive() { m_sim.SeedDefaults(); }
+
+    SimDrive m_sim;
+    std::unique_ptr<CSysParam> m_sys;
+};

@@ -1,0 +1,75 @@
+#pragma once
+// The tuning pages against the simulated drive with its test functions (SimAids), a recording
+// safety-prompt runner, and helpers that read the drive's request log.
+#include "support/SimLinkFixture.h"
+
+#include "SimAids.h"
+#include "Wnds/auxFunction/AidSafetyPrompt.h"
+
+#include <QTest>
+
+class AidFixture : public SimLinkFixture
+{
+protected:
+    void SetUp() override
+    {
+        SimLinkFixture::SetUp();
+        aids = std::make_unique<SimAids>(sim);
+        m_oldRunner = SetAidSafetyPromptRunner(
+            [this](QWidget *, const QString &path, BOOL *flag) { prompts.push_back({path, flag}); });
+        sim.ClearRequests();
+    }
+    void TearDown() override
+    {
+        SetAidSafetyPromptRunner(m_oldRunner);
+        aids.reset();
+        SimLinkFixture::TearDown();
+    }
+
+    // Writes of one register, oldest first, with their arrival times.
+    struct Stamped
+    {
+        int value;
+        SimAids::Clock::time_point at;
+    };
+    std::vector<Stamped> WritesTo(int reg) const
+    {
+        std::vector<Stamped> w;
+        for (const SimDrive::Request &r : sim.Requests()) {
+            const auto &b = r.bytes;
+            if (b.size() == 8 && b[1] == 0x26 && ((b[2] << 8) | b[3]) == reg)
+                w.push_back({(b[4] << 8) | b[5], r.at});
+        }
+        return w;
+    }
+    std::vector<int> ValuesTo(int reg) const
+    {
+        std::vector<int> v;
+        for (const Stamped &s : WritesTo(reg))
+            v.push_back(s.value);
+        return v;
+    }
+    // Lets the GUI run for a while (the page's timers tick); for checks that something does not
+    // happen, never for how long something takes.
+    static void Idle(int ms) { QTest::qWait(ms); }
+    std::vector<QString> BoxTexts() const
+    {
+        std::vector<QString> t;
+        for (const auto &c : ui->Calls())
+            t.push_back(c.text);
+        return t;
+    }
+    bool HasBox(const QString &text) const
+    {
+        for (const auto &c : ui->Calls())
+            if (c.text == text)
+                return true;
+        return false;
+    }
+
+    std::unique_ptr<SimAids> aids;
+    std::vector<std::pair<QString, BOOL *>> prompts;
+
+private:
+    AidSafetyPromptRunner m_oldRunner;
+};

@@ -1,0 +1,354 @@
+// The mechanism analysis page against the simulated drive: the start's registers in order, the
+// ends of a run (analysed, drive status, error bit, silent status, failed block, stop, page
+// left) with the run flags and the status poll, and the notch-filter dialog.
+#include "PathHelpers.h"
+#include "StatusTick.h"
+#include "Wnds/auxFunction/DlgAidAnalyse.h"
+#include "Wnds/auxFunction/DlgAidAnalyzeDocker.h"
+#include "Wnds/auxFunction/FreqResponse4096.h"
+#include "Wnds/auxFunction/MaRun.h"
+#include "Wnds/auxFunction/SetXBQ.h"
+#include "controls/LHBGraph.h"
+#include "controls/EditUsability.h"
+#include "controls/ListCtrlUsabilityJog.h"
+#include "support/SimLinkFixture.h"
+
+#include <QDir>
+#include <QTemporaryDir>
+
+#include <algorithm>
+#include <memory>
+#include <string>
+
+namespace {
+
+constexpr std::uint8_t kRead = 0x23;
+constexpr std::uint8_t kWrite = 0x26;
+constexpr std::uint8_t kBlock = 0x2B;
+
+bool AnalysisRegister(int a)
+{
+    return a == 0x092B || a == 0x8959 || a == 0x8962 || a == 0x8965 || a == 0x8923 || a == 0x8963 ||
+           (a >= 0x8940 && a <= 0x894A);
+}
+
+class AnalyseRunTest : public SimLinkFixture {
+protected:
+    void SetUp() override
+    {
+        SimLinkFixture::SetUp();
+        flags.m_bIsDangerAnalyseWnd = TRUE;
+        ASSERT_TRUE(dir.isValid());
+        QDir(dir.path()).mkpath(QStringLiteral("config/Aid"));
+        SetProgramDir(dir.path());
+        ASSERT_TRUE(SaveMaSettings(MaSettingsPath(), "10", "20", "16"));
+        sim.SetAnalysisSeconds(0.05);
+        sim.SetRegister(0x8940, 16000);
+        host.resize(1000, 700);
+        page = new DlgAidAnalyse();
+        page->setWindowFlags(Qt::Widget);
+        page->Create(&host);
+        page->resize(1000, 700);
+        ui->ClearCalls();
+        sim.ClearRequests();
+    }
+    void TearDown() override
+    {
+        page->DestroyWindow();
+        delete page;
+        SetProgramDir(QString());
+        SimLinkFixture::TearDown();
+    }
+
+    bool Analysed() const
+    {
+        return page->GainChart()->CurveCount() > 0 && !page->WorkerRunning();
+    }
+    bool Idle() const { return !page->WorkerRunning(); }
+    static bool RunFlags()
+    {
+        CSysParam *sys = GetSysParam();
+        return marun::s_bMASingleSampRecvData || sys->g_bDriveSampling || sys->m_bScopeSampling;
+    }
+    // Register traffic of the analysis as "R 092B" and "W 8959=3"; repeated status reads
+    // count once, since their number depends on timing.
+    std::vector<std::string> Traffic() const
+    {
+        std::vector<std::string> out;
+        char line[32];
+        for (const SimDrive::Request &r : sim.Requests()) {
+            const auto &b = r.bytes;
+            if (b.size() < 8 || (b[1] != kRead && b[1] != kWrite))
+                continue;
+            const int a = (b[2] << 8) | b[3];
+            if (!AnalysisRegister(a))
+                continue;
+            if (b[1] == kRead)
+                std::snprintf(line, sizeof line, "R %04X", a);
+            else
+                std::snprintf(line, sizeof line, "W %04X=%X", a, (b[4] << 8) | b[5]);
+            if (!out.empty() && out.back() == line && a == 0x8944)
+                continue;
+            out.emplace_back(line);
+        }
+        return out;
+    }
+    std::vector<QString> Texts() const
+    {
+        std::vector<QString> t;
+        for (const auto &c : ui->Calls())
+            t.push_back(c.text);
+        return t;
+    }
+    static QString Lang(const char *key) { return LoadLangString(QString::fromLatin1(key)); }
+
+    QTemporaryDir dir;
+    QWidget host;
+    DlgAidAnalyse *page = nullptr;
+};
+
+}
+
+TEST_F(AnalyseRunTest, StartWritesTheTestRegistersInOrderThenAnalyses)
+{
+    page->OnBntStartTest();
+    ASSERT_TRUE(PumpUntil([this] { return Analysed(); }));
+    const std::vector<std::string> expected = {
+        "R 092B",      "W 8959=3",    "W 8962=0",  "W 8965=0",  "W 8944=0",  "R 8940",
+        "W 8941=A",    "W 8942=14",   "W 8944=0",  "W 8945=1",  "W 8943=0",  "W 894A=11",
+        "W 894A=11",   "W 8943=1",    "R 8944",    "W 8943=0",  "W 894A=31", "W 894A=41",
+        "W 894A=41",
+    };
+    EXPECT_EQ(Traffic(), expected);
+    std::size_t blocks = 0;
+    for (const auto &r : sim.Requests())
+        blocks += r.bytes.size() >= 2 && r.bytes[1] == kBlock;
+    EXPECT_EQ(blocks, 64u);
+    EXPECT_TRUE(Texts().empty());
+    EXPECT_FALSE(RunFlags());
+    EXPECT_FALSE(page->Docker()->IsTestRunning());
+    EXPECT_EQ(page->MainResult().nCount, kMaBins);
+    EXPECT_EQ(page->MainResult().nSampleRate, 16000);
+    EXPECT_EQ(page->PhaseChart()->CurveCount(), 1);
+}
+
+TEST_F(AnalyseRunTest, TheStatusPollSendsNoHandshakeWhileARunGoes)
+{
+    sim.SetAnalysisFault(SimDrive::AnalysisFault::NeverDone);
+    page->OnBntStartTest();
+    ASSERT_TRUE(PumpUntil([] { return GetSysParam()->m_bScopeSampling.load() != FALSE; }));
+    // The indicator runs from the successful start, so a click on it stops the run.
+    ASSERT_TRUE(PumpUntil([this] { return page->Docker()->IsTestRunning(); }));
+    CSysParamStatusLink link(sys);
+    for (int i = 0; i < 3; ++i)
+        RunStatusPoll(link, {});
+    EXPECT_EQ(RequestsTo(kWrite, 0x8963), 0u);
+    EXPECT_EQ(sim.AnalysisRunsStoppedByRecorder(), 0);
+    EXPECT_TRUE(sim.AnalysisRunning());
+
+    page->WindowProc(WM_COMMAND, DlgAidAnalyse::ID_END_TEST, 0);
+    EXPECT_FALSE(RunFlags());
+    EXPECT_FALSE(page->Docker()->IsTestRunning());
+    ASSERT_TRUE(PumpUntil([this] { return Idle(); }));
+    EXPECT_FALSE(sim.AnalysisRunning());
+    const std::vector<std::string> traffic = Traffic();
+    const std::vector<std::string> tail(traffic.end() - 3, traffic.end());
+    EXPECT_EQ(tail, (std::vector<std::string>{"W 894A=31", "W 8943=0", "W 894A=41"}));
+    // With the run over, the poll reads freely and sends its handshake again.
+    RunStatusPoll(link, {});
+    EXPECT_GE(RequestsTo(kWrite, 0x8963), 1u);
+    EXPECT_TRUE(Texts().empty());
+}
+
+TEST_F(AnalyseRunTest, LeavingThePageEndsTheRun)
+{
+    sim.SetAnalysisFault(SimDrive::AnalysisFault::NeverDone);
+    page->OnBntStartTest();
+    ASSERT_TRUE(PumpUntil([] { return marun::s_bMASingleSampRecvData.load() != FALSE; }));
+    platform::SendMessage(page, UM_STOP_TIMER, 0, 0);
+    EXPECT_FALSE(RunFlags());
+    ASSERT_TRUE(PumpUntil([this] { return Idle(); }));
+    EXPECT_EQ(RequestsTo(kWrite, 0x8923), 1u);
+    EXPECT_FALSE(sim.AnalysisRunning());
+    EXPECT_EQ(page->GainChart()->CurveCount(), 0);
+}
+
+TEST_F(AnalyseRunTest, DriveStatusRefusesTheStart)
+{
+    struct Case {
+        int state;
+        const char *text;  // nullptr: refused without a message
+    } cases[] = {{0, "IDS_MechanismAnalysisDlg_178"}, {2, "IDS_MechanismAnalysisDlg_180"},
+                 {3, "IDS_MechanismAnalysisDlg_182"}, {4, nullptr}};
+    for (const Case &c : cases) {
+        sim.SetRegister(0x092B, static_cast<std::uint16_t>(c.state));
+        ui->ClearCalls();
+        sim.ClearRequests();
+        page->OnBntStartTest();
+        ASSERT_TRUE(PumpUntil([this] { return Idle(); }));
+        const std::vector<QString> texts = Texts();
+        if (c.text) {
+            ASSERT_EQ(texts.size(), 1u) << c.state;
+            EXPECT_EQ(texts[0], Lang(c.text));
+        } else {
+            EXPECT_TRUE(texts.empty()) << c.state;
+        }
+        EXPECT_EQ(RequestsTo(kWrite, 0x8923), 1u) << c.state;
+        EXPECT_EQ(RequestsTo(kWrite, 0x8943), 0u) << c.state;
+        EXPECT_FALSE(RunFlags());
+    }
+}
+
+TEST_F(AnalyseRunTest, NotConnectedSendsTheStopAndSays)
+{
+    sys.m_bConnected = FALSE;
+    page->OnBntStartTest();
+    ASSERT_TRUE(PumpUntil([this] { return Idle(); }));
+    EXPECT_EQ(Texts(), std::vector<QString>{Lang("IDS_MechanismAnalysisDlg_12")});
+    EXPECT_EQ(RequestsTo(kRead, 0x092B), 0u);
+}
+
+TEST_F(AnalyseRunTest, BadInputIsRememberedThenRefused)
+{
+    page->Docker()->SetAmplitudeText(QStringLiteral("51"));
+    page->OnBntStartTest();
+    ASSERT_TRUE(PumpUntil([this] { return Idle(); }));
+    ASSERT_EQ(Texts().size(), 1u);
+    EXPECT_EQ(ui->Calls()[0].caption, Lang("IDS_MyListCtrl_2"));
+    MaSettings s;
+    ASSERT_TRUE(LoadMaSettings(MaSettingsPath(), s));
+    EXPECT_EQ(s.nAmplitude, 51);
+    EXPECT_EQ(RequestsTo(kWrite, 0x8941), 0u);
+    EXPECT_EQ(RequestsTo(kWrite, 0x8923), 1u);
+}
+
+TEST_F(AnalyseRunTest, RunsThatFailEndWithTheirMessageAndNoCurves)
+{
+    struct Case {
+        const char *name;
+        std::function<void()> arrange;
+        std::vector<const char *> texts;
+    } cases[] = {
+        {"error bit", [this] { sim.SetAnalysisFault(SimDrive::AnalysisFault::ErrorBit); },
+         {"IDS_MechanismAnalysisDlg_35"}},
+        {"silent status",
+         [this] {
+             SimDrive::Fault f;
+             f.kind = SimDrive::FaultKind::Silence;
+             f.persistent = true;
+             f.function = kRead;
+             f.address = 0x8944;
+             sim.InjectFault(f);
+         },
+         {"IDS_MechanismAnalysisDlg_34"}},
+        {"failed block",
+         [this] {
+             SimDrive::Fault f;
+             f.kind = SimDrive::FaultKind::Silence;
+             f.persistent = true;
+             sim.SetBlockFault(10, f);
+         },
+         {"IDS_NewScopeView_53"}},
+        {"rate without a rule", [this] { sim.SetRegister(0x8940, 7000); }, {"IDS_MechanismAnalysisDlg_186"}},
+    };
+    for (const Case &c : cases) {
+        sim.ClearFaults();
+        sim.SetAnalysisFault(SimDrive::AnalysisFault::None);
+        sim.SetRegister(0x8940, 16000);
+        c.arrange();
+        ui->ClearCalls();
+        sim.ClearRequests();
+        page->OnBntStartTest();
+        ASSERT_TRUE(PumpUntil([this, &c] { return Idle() && ui->Calls().size() >= c.texts.size(); }, 15000))
+            << c.name;
+        const std::vector<QString> texts = Texts();
+        ASSERT_EQ(texts.size(), c.texts.size()) << c.name;
+        for (size_t i = 0; i < texts.size(); ++i)
+            EXPECT_TRUE(texts[i].startsWith(Lang(c.texts[i]).left(8))) << c.name << ": " << texts[i].toStdString();
+        EXPECT_EQ(page->GainChart()->CurveCount(), 0) << c.name;
+        EXPECT_FALSE(RunFlags()) << c.name;
+        EXPECT_FALSE(page->Docker()->IsTestRunning()) << c.name;
+    }
+}
+
+TEST_F(AnalyseRunTest, LibraryRatesDrawTheModel)
+{
+    sim.SetRegister(0x8940, 8000);
+    SimDrive::MechanismModel model;
+    model.resonanceHz = 500;
+    sim.SetMechanismModel(model);
+    page->OnBntStartTest();
+    ASSERT_TRUE(PumpUntil([this] { return Analysed(); }));
+    const MaResult &r = page->MainResult();
+    ASSERT_EQ(r.nCount, 1024);
+    EXPECT_EQ(r.nSampleRate, 8000);
+    EXPECT_NEAR(r.dGainMax, 20.0, 1.0);
+    // The stop point is the first point below -3 dB.
+    int first = -1;
+    for (int i = 0; i < r.nCount && first < 0; ++i)
+        if (r.gain[static_cast<size_t>(i)] < -3.0)
+            first = i;
+    if (first >= 0) {
+        EXPECT_EQ(r.dStopFreq, r.freq[static_cast<size_t>(first)]);
+    }
+    EXPECT_TRUE(Texts().empty());
+}
+
+// ---- The notch-filter dialog --------------------------------------------------------------------
+
+TEST_F(AnalyseRunTest, NotchDialogOnASilentDriveShowsItsFirstValues)
+{
+    SimDrive::Fault f;
+    f.kind = SimDrive::FaultKind::Silence;
+    f.persistent = true;
+    sim.InjectFault(f);
+    page->WindowProc(WM_COMMAND, DlgAidAnalyse::ID_SET_NOTCH, 0);
+    ASSERT_NE(page->NotchDialog(), nullptr);
+    EXPECT_EQ(Texts(), std::vector<QString>{Lang("IDS_SetXBQ_13")});
+    CListCtrlUsabilityJog *list = page->NotchDialog()->List();
+    ASSERT_EQ(list->GetItemCount(), 6);
+    const char *values[] = {"8000", "2", "0", "8000", "2", "0"};
+    for (int r = 0; r < 6; ++r)
+        EXPECT_EQ(list->GetItemText(r, 1), QString::fromLatin1(values[r])) << r;
+    EXPECT_EQ(list->GetItemText(0, 2), QStringLiteral("50 ～ 8000"));
+    const std::size_t requests = sim.Requests().size();
+    page->NotchDialog()->OnClose();
+    EXPECT_FALSE(page->NotchDialog()->isVisible());
+    page->WindowProc(WM_COMMAND, DlgAidAnalyse::ID_SET_NOTCH, 0);
+    EXPECT_TRUE(page->NotchDialog()->isVisible());
+    EXPECT_EQ(sim.Requests().size(), requests);
+    EXPECT_EQ(ui->Calls().size(), 1u);
+}
+
+TEST_F(AnalyseRunTest, NotchDialogReadsAndWritesTheDrivesNotches)
+{
+    sim.Seed({{0x090C, 1200}, {0x090D, 5}, {0x090E, 40}, {0x090F, 3000}, {0x0910, 7}, {0x0911, 60}});
+    page->OnSetNotch();
+    CListCtrlUsabilityJog *list = page->NotchDialog()->List();
+    const char *values[] = {"1200", "5", "40", "3000", "7", "60"};
+    for (int r = 0; r < 6; ++r)
+        EXPECT_EQ(list->GetItemText(r, 1), QString::fromLatin1(values[r])) << r;
+    EXPECT_TRUE(Texts().empty());
+    // The loop diagrams' notches are other registers: the dialog never touches them.
+    EXPECT_EQ(RequestsTo(kRead, 0x0303), 0u);
+
+    list->GetEditor(0)->m_strValue = QStringLiteral("900");
+    sim.ClearRequests();
+    page->NotchDialog()->OnWrite();
+    EXPECT_EQ(sim.GetRegister(0x090C), 900);
+    EXPECT_EQ(RequestsTo(kWrite, 0x0911), 1u);
+    EXPECT_TRUE(Texts().empty());
+
+    // A value outside its row's range is refused before anything is sent.
+    sim.ClearRequests();
+    list->GetEditor(3)->setText(QStringLiteral("9000"));
+    list->GetEditor(3)->CommitValue();
+    EXPECT_EQ(RequestsTo(kWrite, 0x090F), 0u);
+    EXPECT_EQ(sim.GetRegister(0x090F), 3000);
+    EXPECT_EQ(ui->Calls().size(), 1u);
+    ui->ClearCalls();
+
+    sim.Seed({{0x090D, 9}});
+    page->NotchDialog()->OnRead();
+    EXPECT_EQ(list->GetItemText(1, 1), QStringLiteral("9"));
+}

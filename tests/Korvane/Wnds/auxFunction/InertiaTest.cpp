@@ -1,0 +1,263 @@
+// The load-inertia identification page and its parameter form against the simulated drive.
+#include "AidFixture.h"
+
+#include "Wnds/auxFunction/DlgAidInertia.h"
+#include "controls/KVProcessIndicator.h"
+#include "platform/LanguageConf.h"
+
+#include <QComboBox>
+#include <QLineEdit>
+#include <QPushButton>
+
+namespace {
+
+TEST(InertiaParamsTest, ValidateChecksEveryBoxInOrderBeforeAnything)
+{
+    const CInertiaParamTexts good{1, "16", "400", "2000", "3.50", 0, "500", "100", "200"};
+    CInertiaParamValues v;
+    ASSERT_EQ(ValidateInertiaInputs(good, &v).nResult, CInertiaCheck::kOk);
+    EXPECT_EQ(v.nInitRatio, 350) << "the ratio is held in hundredths";
+    EXPECT_EQ(v.nRigidity, 16);
+    EXPECT_EQ(v.nIntervalTime, 200);
+
+    struct Case
+    {
+        const char *what;
+        std::function<void(CInertiaParamTexts &)> change;
+        int result;
+        InertiaField field;
+    };
+    const Case cases[] = {
+        {"gain 12a", [](auto &t) { t.strSpeedGain = "12a"; }, 1, InertiaField::SpeedGain},
+        {"gain 5", [](auto &t) { t.strSpeedGain = "5"; }, 2, InertiaField::SpeedGain},
+        {"gain 20001", [](auto &t) { t.strSpeedGain = "20001"; }, 2, InertiaField::SpeedGain},
+        {"integral empty", [](auto &t) { t.strIntegralTime = ""; }, 2, InertiaField::IntegralTime},
+        {"integral 51200", [](auto &t) { t.strIntegralTime = "51200"; }, 0, InertiaField::None},
+        {"ratio 1.5.3", [](auto &t) { t.strInitRatio = "1.5.3"; }, 1, InertiaField::InitRatio},
+        {"ratio -1", [](auto &t) { t.strInitRatio = "-1"; }, 1, InertiaField::InitRatio},
+        {"ratio 120.01", [](auto &t) { t.strInitRatio = "120.01"; }, 2, InertiaField::InitRatio},
+        {"ratio 120", [](auto &t) { t.strInitRatio = "120"; }, 0, InertiaField::None},
+        {"ratio empty", [](auto &t) { t.strInitRatio = ""; }, 2, InertiaField::InitRatio},
+        {"rigidity 33", [](auto &t) { t.strRigidity = "33"; }, 2, InertiaField::Rigidity},
+        {"rigidity x", [](auto &t) { t.strRigidity = "x"; }, 1, InertiaField::Rigidity},
+        {"speed 99", [](auto &t) { t.strMaxSpeed = "99"; }, 2, InertiaField::MaxSpeed},
+        {"accel 801", [](auto &t) { t.strAccelTime = "801"; }, 2, InertiaField::AccelTime},
+        {"interval 49", [](auto &t) { t.strIntervalTime = "49"; }, 2, InertiaField::IntervalTime},
+        {"interval huge", [](auto &t) { t.strIntervalTime = "99999999999999999999"; }, 2, InertiaField::IntervalTime},
+        {"gain and speed bad: gain first",
+         [](auto &t) {
+             t.strSpeedGain = "1";
+             t.strMaxSpeed = "1";
+         },
+         2, InertiaField::SpeedGain},
+        {"no tuning mode", [](auto &t) { t.nTuneMode = -1; }, 3, InertiaField::TuneMode},
+        {"no command type", [](auto &t) { t.nCmdType = -1; }, 3, InertiaField::CmdType},
+    };
+    for (const Case &c : cases) {
+        CInertiaParamTexts t = good;
+        c.change(t);
+        CInertiaParamValues out;
+        out.nMaxSpeed = -7;
+        const CInertiaCheck check = ValidateInertiaInputs(t, &out);
+        EXPECT_EQ(check.nResult, c.result) << c.what;
+        EXPECT_EQ(check.field, c.field) << c.what;
+        if (c.result != 0) {
+            EXPECT_EQ(out.nMaxSpeed, -7) << c.what << ": nothing handed out";
+        }
+    }
+    EXPECT_TRUE(IsAllowedText("", "0123456789"));
+    EXPECT_FALSE(IsAllowedText("1 2", "0123456789"));
+    EXPECT_EQ(InertiaRatioRaw(0.29), 29);
+    EXPECT_EQ(InertiaRatioRaw(2.5), 250);
+    EXPECT_EQ(InertiaRatioText(29), "0.29");
+}
+
+class InertiaTest : public AidFixture
+{
+protected:
+    void SetUp() override
+    {
+        AidFixture::SetUp();
+        sim.Seed({{0x0201, 1}, {0x0202, 12}, {0x0204, 400}, {0x0205, 2000}, {0x0230, 350}, {0x0232, 0},
+                  {0x0233, 500}, {0x0234, 100}, {0x0235, 200}});
+        page = std::make_unique<CDlgAidInertia>();
+        page->Create(nullptr);
+        page->show();
+        QCoreApplication::processEvents();
+        sim.ClearRequests();
+    }
+    void TearDown() override
+    {
+        page.reset();
+        AidFixture::TearDown();
+    }
+    QString Text(int id) const { return page->Edit(id)->text(); }
+    void Press(int id) { platform::SendMessage(page.get(), UM_BUTTON_PRESSED, static_cast<WPARAM>(id)); }
+    void Release(int id) { platform::SendMessage(page.get(), UM_BUTTON_RELEASED, static_cast<WPARAM>(id)); }
+    void ServoOn()
+    {
+        page->ServoButton()->click();
+        ASSERT_EQ(page->ServoButton()->text(), "Servo Off");
+    }
+
+    std::unique_ptr<CDlgAidInertia> page;
+};
+
+TEST_F(InertiaTest, ReadingFillsTheFormAndAFailingRowIsToldAlone)
+{
+    Fail(0x0204, true, 0x23);
+    page->OnReadParams();
+    ASSERT_EQ(ui->Calls().size(), 1u);
+    EXPECT_EQ(ui->Calls()[0].text, FillLangPlaces(LoadLangString("IDS_NewInertiaParaSetDlg_5"), {"0x0004"}));
+    EXPECT_EQ(page->Combo(CDlgAidInertia::IDC_TUNE_MODE)->currentIndex(), 1);
+    EXPECT_EQ(Text(CDlgAidInertia::IDC_RIGIDITY), "12");
+    EXPECT_EQ(Text(CDlgAidInertia::IDC_SPEED_GAIN), "0") << "unchanged";
+    EXPECT_EQ(Text(CDlgAidInertia::IDC_INTEGRAL_TIME), "2000");
+    EXPECT_EQ(Text(CDlgAidInertia::IDC_INIT_RATIO), "3.50");
+    EXPECT_EQ(Text(CDlgAidInertia::IDC_RESULT), "3.50");
+    EXPECT_EQ(Text(CDlgAidInertia::IDC_INTERVAL_TIME), "200");
+
+    ui->ClearCalls();
+    sys.m_bConnected = FALSE;
+    sim.ClearRequests();
+    page->OnReadParams();
+    ASSERT_EQ(ui->Calls().size(), 1u);
+    EXPECT_EQ(ui->Calls()[0].text, TrText(QString::fromUtf8("请连接串口！")));
+    EXPECT_EQ(ui->Calls()[0].caption, TrText(QString::fromUtf8("惯量辨识")));
+    EXPECT_TRUE(sim.Requests().empty());
+}
+
+TEST_F(InertiaTest, WritingFollowsTheTuningMode)
+{
+    page->OnReadParams();
+    page->Edit(CDlgAidInertia::IDC_SPEED_GAIN)->setText("450");
+    page->Edit(CDlgAidInertia::IDC_INIT_RATIO)->setText("12.7");
+    ui->ClearCalls();
+    sim.ClearRequests();
+    page->OnWriteParams();
+    EXPECT_EQ(Writes(), (std::vector<Write>{{0x0201, 1}, {0x0202, 12}, {0x0230, 1270}, {0x0232, 0}, {0x0233, 500},
+                                            {0x0234, 100}, {0x0235, 200}}));
+    EXPECT_EQ(BoxTexts(), (std::vector<QString>{LoadLangString("IDS_NewInertiaParaSetDlg_33")}));
+
+    page->Combo(CDlgAidInertia::IDC_TUNE_MODE)->setCurrentIndex(0);
+    sim.ClearRequests();
+    page->OnWriteParams();
+    EXPECT_EQ(Writes(), (std::vector<Write>{{0x0201, 0}, {0x0204, 450}, {0x0205, 2000}, {0x0230, 1270}, {0x0232, 0},
+                                            {0x0233, 500}, {0x0234, 100}, {0x0235, 200}}));
+
+    // One refused row: its message, the others written, no success message.
+    Fail(0x0233, true, 0x26);
+    ui->ClearCalls();
+    sim.ClearRequests();
+    page->OnWriteParams();
+    EXPECT_EQ(Writes().size(), 8u);
+    EXPECT_EQ(BoxTexts(), (std::vector<QString>{FillLangPlaces(LoadLangString("IDS_NewInertiaParaSetDlg_27"), {"0x0004"})}));
+}
+
+TEST_F(InertiaTest, ABadBoxStopsTheWholeWrite)
+{
+    // Before any read no list has a selection: nothing goes out (never 0xFFFF).
+    page->OnWriteParams();
+    EXPECT_TRUE(Writes().empty());
+    EXPECT_EQ(BoxTexts(), (std::vector<QString>{LoadLangString("IDS_NewInertiaParaSetDlg_45")}));
+
+    page->OnReadParams();
+    ui->ClearCalls();
+    page->Edit(CDlgAidInertia::IDC_MAX_SPEED)->setText("12a");
+    page->OnWriteParams();
+    EXPECT_TRUE(Writes().empty());
+    EXPECT_EQ(BoxTexts(), (std::vector<QString>{LoadLangString("IDS_NewInertiaParaSetDlg_17")}));
+    EXPECT_TRUE(page->Edit(CDlgAidInertia::IDC_MAX_SPEED)->hasSelectedText());
+}
+
+TEST_F(InertiaTest, ServoOnPollsTheEstimateAndHoldingRunsTheMotor)
+{
+    aids->SetInertiaRatio(420);
+    page->OnReadParams();
+    sim.ClearRequests();
+    ServoOn();
+    EXPECT_EQ(ValuesTo(0x080C), (std::vector<int>{1}));
+    EXPECT_EQ(page->RunState(), 1);
+    EXPECT_FALSE(page->Edit(CDlgAidInertia::IDC_RESULT)->isEnabled());
+    Press(CDlgAidInertia::IDC_FORWARD);
+    EXPECT_EQ(page->RunState(), 2);
+    ASSERT_TRUE(PumpUntil([&] { return !ValuesTo(0x080C).empty() && ValuesTo(0x080C).back() == 0x11; }));
+    // The result box follows the drive's estimate.
+    ASSERT_TRUE(PumpUntil([&] { return Text(CDlgAidInertia::IDC_RESULT) == "4.20"; }, 8000));
+    Release(CDlgAidInertia::IDC_FORWARD);
+    EXPECT_EQ(ValuesTo(0x080C).back(), 1) << "the stop goes out in the release";
+    EXPECT_EQ(aids->Inertia().state, SimAids::Run::Idle);
+    EXPECT_EQ(aids->Inertia().trips, 0);
+
+    // A failed poll keeps the estimate on show.
+    Fail(0x8937);
+    QTest::qWait(500);
+    EXPECT_EQ(Text(CDlgAidInertia::IDC_RESULT), "4.20");
+    sim.ClearFaults();
+
+    page->ServoButton()->click();
+    EXPECT_EQ(ValuesTo(0x080C).back(), 0x41);
+    EXPECT_EQ(page->RunState(), 0);
+    EXPECT_FALSE(page->IsTimerRunning(CDlgAidInertia::kPollTimer));
+    EXPECT_FALSE(page->IsTimerRunning(17));
+
+    // "写入驱动器" writes the result, rounded.
+    sim.ClearRequests();
+    Release(CDlgAidInertia::IDC_WRITE_GAUGE);
+    EXPECT_EQ(Writes(), (std::vector<Write>{{0x0230, 420}}));
+    page->Edit(CDlgAidInertia::IDC_RESULT)->setText("0.29");
+    sim.ClearRequests();
+    Release(CDlgAidInertia::IDC_WRITE_GAUGE);
+    EXPECT_EQ(Writes(), (std::vector<Write>{{0x0230, 29}}));
+}
+
+TEST_F(InertiaTest, ANeverReadResultIsNotWritten)
+{
+    Release(CDlgAidInertia::IDC_WRITE_GAUGE);
+    EXPECT_TRUE(Writes().empty());
+    EXPECT_EQ(BoxTexts(), (std::vector<QString>{LoadLangString("IDS_NewInertiaIdentifyDlg_16")}));
+}
+
+TEST_F(InertiaTest, PressWhileOffTellsAndDriveNotReadyRefuses)
+{
+    Press(CDlgAidInertia::IDC_FORWARD);
+    EXPECT_EQ(page->RunState(), 0);
+    EXPECT_EQ(BoxTexts(), (std::vector<QString>{LoadLangString("IDS_NewInertiaIdentifyDlg_11")}));
+    ui->ClearCalls();
+    aids->SetRunState(0x0000);
+    page->ServoButton()->click();
+    EXPECT_EQ(page->ServoButton()->text(), "Servo On");
+    EXPECT_TRUE(Writes().empty());
+    EXPECT_EQ(BoxTexts(), (std::vector<QString>{LoadLangString("IDS_NewInertiaIdentifyDlg_19")}));
+}
+
+TEST_F(InertiaTest, LeavingSwitchesOffAndALostLinkStopsEverything)
+{
+    ServoOn();
+    Press(CDlgAidInertia::IDC_REVERSE);
+    ASSERT_TRUE(PumpUntil([&] { return ValuesTo(0x080C).back() == 0x21; }));
+    platform::SendMessage(page.get(), UM_STOP_TIMER);
+    EXPECT_EQ(ValuesTo(0x080C).back(), 0x41);
+    EXPECT_EQ(page->RunState(), 0);
+    EXPECT_FALSE(page->IsTimerRunning(17));
+    EXPECT_FALSE(page->IsTimerRunning(CDlgAidInertia::kPollTimer));
+    const std::size_t n = ValuesTo(0x080C).size();
+    Idle(1500);
+    EXPECT_EQ(ValuesTo(0x080C).size(), n);
+
+    ServoOn();
+    Press(CDlgAidInertia::IDC_FORWARD);
+    ASSERT_TRUE(PumpUntil([&] { return ValuesTo(0x080C).back() == 0x11; }));
+    ui->ClearCalls();
+    flags.m_bOnline = FALSE;
+    ASSERT_TRUE(PumpUntil([&] { return page->RunState() == 0; }));
+    EXPECT_EQ(page->ServoButton()->text(), "Servo On");
+    EXPECT_TRUE(HasBox(LoadLangString("IDS_NewInertiaIdentifyDlg_15")));
+    EXPECT_TRUE(PumpUntil([&] { return aids->Inertia().rpm == 0; }, SimAids::kWatchdogMs + 3000));
+    flags.m_bOnline = TRUE;
+    const std::size_t m = ValuesTo(0x080C).size();
+    Idle(1200);
+    EXPECT_EQ(ValuesTo(0x080C).size(), m) << "nothing resumes by itself";
+}
+
+}  // namespace
