@@ -1,6 +1,8 @@
 // The application object's start-up, shutdown, command line and "SysSet.ini".
+#include "AppFlags.h"
 #include "DlgLoad.h"
 #include "KorvaneApp.h"
+#include "SimAids.h"
 #include "SimDrive.h"
 #include "Thread/ReadQueue.h"
 #include "database/DbServices.h"
@@ -8,6 +10,8 @@
 #include "MainFrame.h"
 #include "PathHelpers.h"
 #include "UserCtrlDefValue.h"
+#include "Wnds/auxFunction/AidSafetyPrompt.h"
+#include "Wnds/auxFunction/DlgAidJogMove.h"
 #include "LangText.h"
 #include "database/ADODataBase.h"
 #include "platform/CommandId.h"
@@ -18,6 +22,7 @@
 #include "platform/UiServices.h"
 
 #include <QCheckBox>
+#include <QPushButton>
 #include <QDir>
 #include <QDirIterator>
 #include <QFile>
@@ -457,6 +462,49 @@ TEST_F(AppFixture, PortAndProductOperations)
     qunsetenv("KORVANE_DEVICE");
     SetDbProgramDir(QString());
     platform::ClearContextMenus();
+}
+
+}
+
+namespace {
+
+// Closing the program while the jog page has jog mode on: the switch-off reaches the drive
+// before the port goes.
+TEST_F(AppFixture, ExitSwitchesJogModeOffBeforeThePortCloses)
+{
+    SimDrive drive;
+    ASSERT_TRUE(drive.Start());
+    SimAids aids(drive);
+    qputenv("KORVANE_DEVICE", QByteArray::fromStdString(drive.SlavePath()));
+    SetDbProgramDir(QFileInfo(QStringLiteral(KORVANE_CONFIG_DIR)).path());
+    platform::ScopedUiServices ui{std::make_shared<platform::ScriptedUiServices>()};
+    const AidSafetyPromptRunner old = SetAidSafetyPromptRunner([](QWidget *, const QString &, BOOL *) {});
+    {
+        CKorvaneApp app;
+        ASSERT_TRUE(app.InitInstance({QStringLiteral("Korvane")}));
+        ASSERT_TRUE(app.g_SysParam.PollConnection());
+        GetAppFlags()->m_bOnline = TRUE;
+        CKorvaneView *view = app.MainFrame()->GetActiveView();
+        view->ShowPage(4);
+        auto *jog = qobject_cast<CDlgAidJogMove *>(view->CurrentPage());
+        ASSERT_NE(jog, nullptr);
+        jog->EnableButton()->click();
+        ASSERT_EQ(jog->JogState(), 1);
+        platform::SendMessage(jog, UM_BUTTON_PRESSED, CDlgAidJogMove::IDC_FORWARD);
+        ASSERT_EQ(jog->JogState(), 2);
+        drive.ClearRequests();
+        EXPECT_EQ(app.ExitInstance(), 0);
+    }
+    // The drive heard the switch-off (a closed port carries nothing) and took it.
+    bool off = false;
+    for (const SimDrive::Request &r : drive.Requests())
+        off = off || (r.bytes.size() == 8 && r.bytes[1] == 0x26 && r.bytes[2] == 0x08 && r.bytes[3] == 0x07 &&
+                      r.bytes[4] == 0x00 && r.bytes[5] == 0x41);
+    EXPECT_TRUE(off);
+    EXPECT_EQ(aids.Jog().state, SimAids::Run::Off);
+    SetAidSafetyPromptRunner(old);
+    qunsetenv("KORVANE_DEVICE");
+    SetDbProgramDir(QString());
 }
 
 }

@@ -1,0 +1,235 @@
+// The hold-to-run safety of both pages that move the motor (jog trial run, inertia
+// identification), over the simulated drive's pseudo-terminal, judged by the drive's request
+// log: how a hold ends, what a modal box does to the keep-alive, and a link that goes away.
+#include "AidFixture.h"
+
+#include "Wnds/auxFunction/DlgAidInertia.h"
+#include "Wnds/auxFunction/DlgAidJogMove.h"
+#include "controls/KVProcessIndicator.h"
+
+#include <QApplication>
+#include <QPushButton>
+#include <QTimer>
+
+namespace {
+
+using Clock = SimAids::Clock;
+
+// What the tests need to know of one page.
+struct PageKind
+{
+    const char *name;
+    int reg;
+    int forwardId;
+    std::function<std::unique_ptr<CDialogExMid>()> make;
+    std::function<void(CDialogExMid *)> switchOn;
+    std::function<int(CDialogExMid *)> state;
+    std::function<CKVProcessIndicator *(CDialogExMid *)> forward;
+    std::function<SimAids::MotorView(SimAids &)> motor;
+    const char *lostKey;
+};
+
+const PageKind kJog{
+    "jog", 0x0807, CDlgAidJogMove::IDC_FORWARD,
+    [] { return std::make_unique<CDlgAidJogMove>(); },
+    [](CDialogExMid *p) { static_cast<CDlgAidJogMove *>(p)->EnableButton()->click(); },
+    [](CDialogExMid *p) { return static_cast<CDlgAidJogMove *>(p)->JogState(); },
+    [](CDialogExMid *p) { return static_cast<CDlgAidJogMove *>(p)->Indicator(true); },
+    [](SimAids &a) { return a.Jog(); },
+    "IDS_UsabilityJog_131"};
+
+const PageKind kInertia{
+    "inertia", 0x080C, CDlgAidInertia::IDC_FORWARD,
+    [] { return std::make_unique<CDlgAidInertia>(); },
+    [](CDialogExMid *p) { static_cast<CDlgAidInertia *>(p)->ServoButton()->click(); },
+    [](CDialogExMid *p) { return static_cast<CDlgAidInertia *>(p)->RunState(); },
+    [](CDialogExMid *p) { return static_cast<CDlgAidInertia *>(p)->Indicator(CDlgAidInertia::IDC_FORWARD); },
+    [](SimAids &a) { return a.Inertia(); },
+    "IDS_NewInertiaIdentifyDlg_15"};
+
+class AidSafetyTest : public AidFixture, public ::testing::WithParamInterface<PageKind>
+{
+protected:
+    void SetUp() override
+    {
+        AidFixture::SetUp();
+        sim.Seed({{0x0606, 300}, {0x060A, 200}, {0x0233, 300}, {0x0234, 200}});
+        page = Kind().make();
+        page->Create(nullptr);
+        page->show();
+        page->activateWindow();
+        PumpUntil([&] { return page->isActiveWindow(); }, 2000);
+        Kind().switchOn(page.get());
+        ASSERT_EQ(Kind().state(page.get()), 1);
+        sim.ClearRequests();
+    }
+    void TearDown() override
+    {
+        page.reset();
+        AidFixture::TearDown();
+    }
+    const PageKind &Kind() const { return GetParam(); }
+    int State() const { return Kind().state(page.get()); }
+    std::vector<Stamped> Commands() const { return WritesTo(Kind().reg); }
+    // Holds the forward control with the mouse until the drive has heard the run command.
+    void HoldForward()
+    {
+        CKVProcessIndicator *fwd = Kind().forward(page.get());
+        QTest::mousePress(fwd, Qt::LeftButton, {}, fwd->rect().center());
+        ASSERT_EQ(State(), 2);
+        ASSERT_TRUE(PumpUntil([&] {
+            const auto c = Commands();
+            return !c.empty() && c.back().value == 0x11;
+        }));
+    }
+    // Runs `f` inside a real modal box, which `f` may keep open while the GUI runs on.
+    void WithModalBox(const std::function<void()> &f)
+    {
+        platform::ScopedUiServices real{std::make_shared<platform::QtUiServices>()};
+        bool done = false;
+        QTimer::singleShot(0, page.get(), [&] {
+            QTimer::singleShot(50, page.get(), [&] {
+                PumpUntil([] { return QApplication::activeModalWidget() != nullptr; }, 5000);
+                f();
+                if (QWidget *box = QApplication::activeModalWidget())
+                    box->close();
+            });
+            platform::Ui().MessageBox(QStringLiteral("modal"), QString(), MB_OK, page.get());
+            done = true;
+        });
+        ASSERT_TRUE(PumpUntil([&] { return done; }, 20000));
+    }
+
+    std::unique_ptr<CDialogExMid> page;
+};
+
+// However a hold ends, the stop is written in that moment (it is in the drive's log before the
+// action that ended the hold returns), and only idle commands follow it.
+TEST_P(AidSafetyTest, EveryEndOfAHoldStopsAtOnceAndNoRunCommandFollows)
+{
+    struct End
+    {
+        const char *what;
+        std::function<void()> act;
+    };
+    QWidget other;
+    other.resize(100, 100);
+    const End ends[] = {
+        {"release inside",
+         [&] {
+             CKVProcessIndicator *fwd = Kind().forward(page.get());
+             QTest::mouseRelease(fwd, Qt::LeftButton, {}, fwd->rect().center());
+         }},
+        {"release outside",
+         [&] { QTest::mouseRelease(Kind().forward(page.get()), Qt::LeftButton, {}, QPoint(-80, -80)); }},
+        {"window deactivated",
+         [&] {
+             other.show();
+             other.activateWindow();
+             PumpUntil([&] { return !page->isActiveWindow(); }, 5000);
+         }},
+    };
+    for (const End &e : ends) {
+        SCOPED_TRACE(e.what);
+        page->activateWindow();
+        PumpUntil([&] { return page->isActiveWindow(); }, 2000);
+        HoldForward();
+        const auto before = Clock::now();
+        e.act();
+        const auto after = Clock::now();
+        EXPECT_EQ(State(), 1);
+        const auto c = Commands();
+        const auto stop = std::find_if(c.begin(), c.end(), [&](const Stamped &s) { return s.at >= before; });
+        ASSERT_NE(stop, c.end()) << "no stop";
+        EXPECT_EQ(stop->value, 1);
+        EXPECT_LE(stop->at, after) << "the stop was written by the end of the hold itself";
+        // Past the next keep-alive tick: whatever was pending is not a run command.
+        Idle(1100);
+        for (const Stamped &s : Commands()) {
+            if (s.at >= before) {
+                EXPECT_EQ(s.value, 1);
+            }
+        }
+        EXPECT_EQ(Kind().motor(*aids).state, SimAids::Run::Idle);
+        other.hide();
+        sim.ClearRequests();
+    }
+}
+
+// A box that opens during a hold takes the window from it: the hold ends and the stop goes out.
+TEST_P(AidSafetyTest, ABoxThatOpensDuringAHoldEndsIt)
+{
+    HoldForward();
+    const auto before = Clock::now();
+    int stateInBox = -1;
+    std::vector<Stamped> inBox;
+    WithModalBox([&] {
+        PumpUntil([&] { return State() == 1; }, 5000);
+        stateInBox = State();
+        inBox = Commands();
+    });
+    EXPECT_EQ(stateInBox, 1);
+    const auto stop = std::find_if(inBox.begin(), inBox.end(), [&](const Stamped &s) { return s.at >= before; });
+    ASSERT_NE(stop, inBox.end());
+    EXPECT_EQ(stop->value, 1);
+}
+
+// Jog mode (or the servo) stays on while a modal box is open: the keep-alive goes on and the
+// drive's watchdog never trips.
+TEST_P(AidSafetyTest, KeepAliveGoesOnWhileAModalBoxIsOpen)
+{
+    std::size_t during = 0;
+    WithModalBox([&] {
+        const std::size_t n = Commands().size();
+        Idle(SimAids::kWatchdogMs + 1500);
+        during = Commands().size() - n;
+    });
+    EXPECT_GE(during, 2u) << "keep-alive writes while the box was open";
+    EXPECT_EQ(Kind().motor(*aids).trips, 0);
+    EXPECT_EQ(Kind().motor(*aids).state, SimAids::Run::Idle);
+    EXPECT_EQ(State(), 1);
+}
+
+// The link goes away during a hold (a drive that falls silent, a device that vanishes): the
+// page drops to off and says so, the drive's watchdog brings the motor to rest, and once the
+// link is back nothing is sent by itself.
+TEST_P(AidSafetyTest, ALostLinkEndsInOffAndNothingResumes)
+{
+    for (SimDrive::FaultKind kind : {SimDrive::FaultKind::Silence, SimDrive::FaultKind::DeviceGone}) {
+        const bool gone = kind == SimDrive::FaultKind::DeviceGone;
+        SCOPED_TRACE(gone ? "device gone" : "silence");
+        if (State() == 0)
+            Kind().switchOn(page.get());
+        ASSERT_EQ(State(), 1);
+        HoldForward();
+        ui->ClearCalls();
+        SimDrive::Fault f;
+        f.kind = kind;
+        f.persistent = true;
+        sim.InjectFault(f);
+        ASSERT_TRUE(PumpUntil([&] { return State() == 0; }, 15000));
+        EXPECT_TRUE(HasBox(LoadLangString(Kind().lostKey)));
+        // Watchdog, then the ramp down from the speed.
+        EXPECT_TRUE(PumpUntil([&] { return Kind().motor(*aids).rpm == 0; }, SimAids::kWatchdogMs + 200 + 3000));
+        EXPECT_EQ(Kind().motor(*aids).state, SimAids::Run::Off);
+
+        // The link comes back.
+        sim.ClearFaults();
+        if (gone) {
+            sim.Stop();
+            ASSERT_TRUE(sim.Start());
+            sys.m_strDevicePath = QString::fromStdString(sim.SlavePath());
+            ASSERT_TRUE(sys.ReopenPort());
+            sys.m_bConnected = TRUE;
+        }
+        sim.ClearRequests();
+        Idle(3000);
+        EXPECT_TRUE(Commands().empty()) << "nothing resumes by itself";
+        EXPECT_EQ(State(), 0);
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Pages, AidSafetyTest, ::testing::Values(kJog, kInertia),
+                         [](const ::testing::TestParamInfo<PageKind> &info) { return std::string(info.param.name); });
+
+}  // namespace
