@@ -1,5 +1,6 @@
 // Parameters read per second by the read worker against the simulated drive (answering and
 // silent), and the time the link lock is held for one request.
+#include "support/QtBenchmarkMain.h"
 #include "SYSPARAM/SysParam.h"
 #include "Thread/ReadQueue.h"
 #include "platform/UiServices.h"
@@ -109,10 +110,5 @@ BENCHMARK(BM_LinkLockHeldPerRequest)->ArgsProduct({{57600, 115200}, {1, 20}})->U
 
 int main(int argc, char **argv)
 {
-    qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
+    return RunWidgetBenchmarks(argc, argv);
 }

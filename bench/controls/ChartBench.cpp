@@ -2,6 +2,7 @@
 // and on a logarithmic x axis, and a repaint while another thread adds 1,000 points.
 // One frame at 60 Hz is 16 ms.
 
+#include "support/QtBenchmarkMain.h"
 #include "controls/LHBGraph.h"
 
 #include <QApplication>
@@ -92,11 +93,5 @@ BENCHMARK(BM_RepaintWhileAdding)->Unit(benchmark::kMillisecond);
 
 int main(int argc, char **argv)
 {
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
+    return RunWidgetBenchmarks(argc, argv);
 }

@@ -1,6 +1,7 @@
 // Expanding a folder of 5,000 sub-folders in the folder tree, against the least any listing
 // must do: read the folder once and open each sub-folder once (to learn whether it has
 // sub-folders of its own). The counter "ratio" is the expansion's time over that floor's.
+#include "support/QtBenchmarkMain.h"
 #include "controls/DirTreeCtrl.h"
 
 #include <QApplication>
@@ -111,11 +112,5 @@ BENCHMARK(BM_ExpandFolderOf5000)->Unit(benchmark::kMillisecond);
 
 int main(int argc, char **argv)
 {
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
+    return RunWidgetBenchmarks(argc, argv);
 }

@@ -1,5 +1,6 @@
 // The grid on 10,000 rows x 12 columns of mixed cell kinds: filling, the filter bar, a header
 // value filter, sorting, and one repaint of a 1280 x 800 grid.
+#include "support/QtBenchmarkMain.h"
 #include "GridDemo.h"
 
 #include "grid/DlgBCGGrid.h"
@@ -183,10 +184,5 @@ BENCHMARK(BM_PageStatisticsAfterFilter)->Unit(benchmark::kMillisecond)->Iteratio
 
 int main(int argc, char **argv)
 {
-    qputenv("QT_QPA_PLATFORM", qgetenv("QT_QPA_PLATFORM").isEmpty() ? "offscreen" : qgetenv("QT_QPA_PLATFORM"));
-    QApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
+    return RunWidgetBenchmarks(argc, argv);
 }

@@ -2,6 +2,7 @@
 // 10 DI and 8 DO rows, at 4,096 and at 60,000 points, plain and zoomed (two wheel steps at the
 // centre). The data are the simulated drive's generators; one trace carries noise.
 // "frames" is the repaint time over one frame at 60 Hz (16.7 ms).
+#include "support/QtBenchmarkMain.h"
 #include "SimDrive.h"
 #include "Wnds/scope/VScope.h"
 
@@ -102,11 +103,5 @@ BENCHMARK(BM_Repaint)
 
 int main(int argc, char **argv)
 {
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
+    return RunWidgetBenchmarks(argc, argv);
 }

@@ -3,6 +3,7 @@
 // Each is reported in ms and as a ratio to a budget of 100 ms ("budget" counter: 1.0 is the
 // whole budget).
 
+#include "support/QtBenchmarkMain.h"
 #include "Wnds/Controls/DlgPositionCtrl.h"
 #include "Wnds/Controls/DlgSpeedLoop.h"
 
@@ -86,11 +87,5 @@ BENCHMARK(BM_ModeSwitch)->Unit(benchmark::kMillisecond);
 
 int main(int argc, char **argv)
 {
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
+    return RunWidgetBenchmarks(argc, argv);
 }
