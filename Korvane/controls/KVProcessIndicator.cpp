@@ -3,6 +3,7 @@
 #include "platform/ControlId.h"
 
 #include <QFocusEvent>
+#include <QFontMetricsF>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QPainterPath>
@@ -130,6 +131,11 @@ void CCircularProgressIndicatorImpl::Draw(QPainter &p)
             continue;
         QFont f = p.font();
         f.setPixelSize(std::max(1, static_cast<int>(g.fontSize)));
+        // A long label shrinks to the ring's inside rather than being cut off at its edges.
+        const double wide = QFontMetricsF(f).horizontalAdvance(g.text);
+        const double room = 0.9 * g.rect.width();
+        if (wide > room && wide > 0.0)
+            f.setPixelSize(std::max(1, static_cast<int>(g.fontSize * room / wide)));
         p.setFont(f);
         p.setPen(g.colour.isValid() ? g.colour : QColor(40, 40, 40));
         const int v = g.vAlign == 0 ? Qt::AlignTop : g.vAlign == 1 ? Qt::AlignBottom : Qt::AlignVCenter;

@@ -33,7 +33,8 @@ void CPoleGauge::paintEvent(QPaintEvent *)
 {
     QPainter p(this);
     p.setRenderHint(QPainter::Antialiasing);
-    const int side = std::min(width(), height() * 2 - 10);
+    // The whole dial inside the gauge area, so the needle shows at every value.
+    const int side = std::min(width(), height());
     const QRectF dial((width() - side) / 2.0 + 5, 5, side - 10, side - 10);
     p.setPen(QPen(QColor(0x46, 0x82, 0xB4), 2));
     p.setBrush(QColor(245, 245, 245));

@@ -342,7 +342,12 @@ TEST_F(ConnectionTest, ServoReadyForJog)
     }
     m_ui->ClearCalls();
     FailReadsOf(0x8901);
+    m_sim.ClearRequests();
     EXPECT_FALSE(m_sys->CheckServoReadyForJog());
+    std::size_t reads = 0;
+    for (const SimDrive::Request &r : m_sim.Requests())
+        reads += r.bytes.size() >= 4 && r.bytes[1] == 0x23 && r.bytes[2] == 0x89 && r.bytes[3] == 0x01;
+    EXPECT_EQ(reads, 10u) << "ten tries before it gives up";
     ASSERT_EQ(m_ui->Calls().size(), 1u);
     EXPECT_EQ(m_ui->Calls()[0].text, LoadLangString("IDS_NewInertiaIdentifyDlg_17"));
 
