@@ -93,6 +93,19 @@ TEST_F(ScopeSetTest, AnEditInRangeIsStoredAndTickedOneOutsideRestoresTheOldValue
     EXPECT_EQ(CDlgParams::CheckedParams()->front().iCurValue, 123);
 }
 
+TEST_F(ScopeSetTest, AnEnumeratedValueShowsItsOptionAndAChosenOptionStoresItsValue)
+{
+    SetScopeGroup({"P000A"});
+    Tab();
+    CDBDataParameter *mode = Record("P000A");
+    ASSERT_GE(mode->m_arrSelects.size(), 2);
+    EXPECT_EQ(TabCell(0, "IDS_ParaView_3"), GetParamOptionText(*mode, mode->iCurValue));
+    const CDBDataSelects other = mode->m_arrSelects[0].iValue == mode->iCurValue ? mode->m_arrSelects[1]
+                                                                                 : mode->m_arrSelects[0];
+    TypeValue(0, GetParamOptionText(*mode, other.iValue));
+    EXPECT_EQ(mode->iCurValue, other.iValue);
+}
+
 TEST_F(ScopeSetTest, ReadStoresValuesInRangeAndListsTheRest)
 {
     SetScopeGroup({"P0203", "P0608"});
