@@ -62,6 +62,12 @@ bool CMainFrame::HandleCommandMessage(UINT msg, WPARAM wParam, LPARAM lParam, LR
             OnEmergencyDone(r->ok, r->latched, r->wasWrite);
         return true;
     }
+    // A page changed the custom groups (the oscilloscope's parameter tab edits its own).
+    static const UINT reloadParamPane = platform::RegisterWindowMessage(QStringLiteral("KORVANE_RELOAD_PARAM_PANE"));
+    if (msg == reloadParamPane) {
+        LoadParamEditPane(true);
+        return true;
+    }
     switch (msg) {
     case WM_COMMAND: {
         const UINT id = LOWORD(wParam);

@@ -319,35 +319,16 @@ bool CDlgParams::BuildRow(const CDBDataParameter &param, int index, CGridRowData
             reference = ParamValueText(param, it->second);
         }
     }
-    CGridRowData row;
-    row[kColCode] = TextCell(param.sNum);
-    row[kColName] = TextCell(TrText(param.sName));
-
-    CGridCellData value;
-    const QString option = param.dwInput == 1 ? GetParamOptionText(param, param.iCurValue) : QString();
-    value.m_strValue = option.isEmpty() ? FormatParamNumber(param.sNum, param.iCurValue) : option;
-    if (!option.isEmpty()) {
-        value.m_byCellKind = 5;
-        auto options = std::make_shared<std::vector<QString>>();
-        for (const CDBDataSelects &s : param.m_arrSelects)
-            options->push_back(TrText(s.sDescription));
-        value.m_spOptions = options;
-    }
+    CGridRowData row = BaseRow(param, index);
     if (!m_bCompareMode) {
         CSysParam *sys = GetSysParam();
         if (sys) {
             const QMap<QString, std::int32_t> &loaded = sys->GetCurrentDeviceSelects();
             auto it = loaded.find(param.sNum);
             if (it != loaded.end() && it.value() != param.iCurValue)
-                value.m_spBackColors = std::make_shared<std::vector<COLORREF>>(1, kChangedColour);
+                row[kColValue].m_spBackColors = std::make_shared<std::vector<COLORREF>>(1, kChangedColour);
         }
     }
-    row[kColValue] = value;
-    row[kColDefault] = TextCell(ParamValueText(param, param.iDefaultValue));
-    row[kColUnit] = TextCell(param.sUnit);
-    row[kColMin] = TextCell(FormatParamNumber(param.sNum, param.iMin));
-    row[kColMax] = TextCell(FormatParamNumber(param.sNum, param.iMax));
-    row[kColIndex] = TextCell(QString::number(index));
     CGridCellData compare = TextCell(m_bCompareMode ? reference : FormatParamNumber(param.sNum, 0));
     if (m_bCompareMode)
         compare.m_spBackColors = std::make_shared<std::vector<COLORREF>>(1, kCompareColour);
@@ -369,6 +350,29 @@ bool CDlgParams::BuildRow(const CDBDataParameter &param, int index, CGridRowData
     const std::int64_t key = static_cast<std::int64_t>(rows.size());
     rows[key] = std::move(row);
     return true;
+}
+
+CGridRowData CDlgParams::BaseRow(const CDBDataParameter &param, int index)
+{
+    CGridRowData row;
+    row[kColCode] = TextCell(param.sNum);
+    row[kColName] = TextCell(TrText(param.sName));
+    CGridCellData &value = row[kColValue];
+    const QString option = param.dwInput == 1 ? GetParamOptionText(param, param.iCurValue) : QString();
+    value.m_strValue = option.isEmpty() ? FormatParamNumber(param.sNum, param.iCurValue) : option;
+    if (!option.isEmpty()) {
+        value.m_byCellKind = 5;
+        auto options = std::make_shared<std::vector<QString>>();
+        for (const CDBDataSelects &s : param.m_arrSelects)
+            options->push_back(TrText(s.sDescription));
+        value.m_spOptions = options;
+    }
+    row[kColDefault] = TextCell(ParamValueText(param, param.iDefaultValue));
+    row[kColUnit] = TextCell(param.sUnit);
+    row[kColMin] = TextCell(FormatParamNumber(param.sNum, param.iMin));
+    row[kColMax] = TextCell(FormatParamNumber(param.sNum, param.iMax));
+    row[kColIndex] = TextCell(QString::number(index));
+    return row;
 }
 
 void CDlgParams::RefreshTable()

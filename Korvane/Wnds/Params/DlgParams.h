@@ -84,13 +84,16 @@ public:
     void RefreshTable();
     // Fills one row; false when the comparison leaves the parameter out.
     bool BuildRow(const CDBDataParameter &param, int index, CGridRowDataMap &rows) const;
+    // The cells every parameter table shows (code, name, value with its option list, default,
+    // unit, range and the position `index` in the drive's table), without colours.
+    static CGridRowData BaseRow(const CDBDataParameter &param, int index);
     // Refreshes the current cell of the current row from its record.
     void UpdateSingleRow();
     // The detail pane changed the value shown for the record.
     void SetRowValueFromPane(const CDBDataParameter &param, const QString &text);
     // Adds (or replaces, by code) a copy of the record in the device's checked list, or removes
     // the entry with that code. Returns 1.
-    BOOL UpdateCheckedList(const CDBDataParameter &param, BOOL bAdd);
+    static BOOL UpdateCheckedList(const CDBDataParameter &param, BOOL bAdd);
     static BOOL ReplaceParamInList(QList<CDBDataParameter> &list, const CDBDataParameter &param);
     // Enables the first seven command buttons outside comparison mode.
     void EnableCommandButtons();
@@ -126,7 +129,7 @@ public:
     BOOL ApplyReadResults();
     LRESULT OnGridEnter(WPARAM wParam, LPARAM lParam);
     static void SortParametersByAddress(QList<CDBDataParameter> &list);
-    // True while a read or write worker runs.
+    // True while a read or write worker runs, here or on the oscilloscope's parameter tab.
     bool IsTransferRunning() const;
 
     // The items of the row menu, in order: locked cell, comparison mode, a single custom group

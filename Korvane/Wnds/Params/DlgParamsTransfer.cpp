@@ -6,6 +6,8 @@
 #include "TraceLog.h"
 #include "Wnds/Params/DlgParamNote.h"
 #include "Wnds/Params/DlgParamUploadList.h"
+#include "Wnds/Params/ParamTransfer.h"
+#include "LangText.h"
 #include "controls/MyProgressCtrl.h"
 #include "database/ParamValueText.h"
 #include "platform/LanguageConf.h"
@@ -21,23 +23,6 @@ namespace {
 
 const QString kColValue = QStringLiteral("IDS_ParaView_3");
 
-QString Fill(const QString &format, std::initializer_list<QString> values)
-{
-    // printf-style %s / %d places filled in order (the texts come translated).
-    QString out;
-    auto it = values.begin();
-    for (int i = 0; i < format.size(); ++i) {
-        if (format[i] == QLatin1Char('%') && i + 1 < format.size() && it != values.end()
-            && (format[i + 1] == QLatin1Char('s') || format[i + 1] == QLatin1Char('d'))) {
-            out += *it++;
-            ++i;
-        } else {
-            out += format[i];
-        }
-    }
-    return out;
-}
-
 bool LinkUp()
 {
     CSysParam *sys = GetSysParam();
@@ -48,7 +33,7 @@ bool LinkUp()
 
 bool CDlgParams::IsTransferRunning() const
 {
-    return m_pWorker->IsRunning();
+    return m_pWorker->IsRunning() || IsParamTransferRunning();
 }
 
 void CDlgParams::BuildAllList(bool bForWrite)
@@ -138,58 +123,30 @@ void CDlgParams::StartParameterRead(int nTarget, BOOL bRefreshNote)
     m_pProgress->SetPos(0);
     m_pProgress->SetWindowText(TrSection(m_strLangSection, QStringLiteral("参数读取中，请稍后...")));
     QList<CDBDataParameter> list = m_arrTransferParameter;
+    if (!TryBeginParamTransfer())
+        return;
     m_pWorker->Start([this, list](const std::atomic<bool> &stop) { ReadWorker(list, stop); });
 }
 
 void CDlgParams::ReadWorker(QList<CDBDataParameter> list, const std::atomic<bool> &stop)
 {
+    const ParamTransferClaimEnd claim;
     const platform::WindowRef page(this);
     const platform::WindowRef progress(m_pProgress);
     if (list.isEmpty())
         return;
-    CSysParam *sys = GetSysParam();
     platform::SendMessage(page, m_nMsgProgressShow, 1);
-    auto runData = std::make_shared<QList<CRunData>>();
-    QString result;
-    int failures = 0;
-    int outOfRange = 0;
-    for (int i = 0; i < list.size() && !stop; ++i) {
-        const CDBDataParameter &p = list[i];
-        int raw = 0;
-        BOOL ok = FALSE;
-        if (sys && p.dwWidth == 16)
-            ok = sys->ReadReg(WORD(p.dwAddress), &raw, CSysParam::LinkWait::Block, kReadTries);
-        else if (sys && p.dwWidth == 32)
-            ok = sys->ReadReg32(WORD(p.dwAddress), &raw, CSysParam::LinkWait::Block, kReadTries);
-        CRunData data;
-        data.sNum = p.sNum;
-        if (!ok) {
-            result += Fill(TrText(QStringLiteral("【读取失败】【%s】【%s】")), {p.sNum, TrText(p.sName)}) + QStringLiteral("\r\n");
-            ++failures;
-        } else {
-            std::int32_t value = raw;
-            if (p.dwWidth == 16)
-                value = p.bSign ? std::int32_t(std::int16_t(raw & 0xFFFF)) : std::int32_t(raw & 0xFFFF);
-            if (!IsParamValueInRange(p, value)) {
-                ++outOfRange;
-                result += Fill(TrText(QStringLiteral("【超过范围】【%s】【范围%d-%d->当前值%d】")),
-                               {p.sNum, QString::number(p.iMin), QString::number(p.iMax), QString::number(value)})
-                          + QStringLiteral("\r\n");
-            }
-            data.iValue = value;
-            data.bOk = TRUE;
-        }
-        runData->append(data);
-        platform::SendMessage(progress, PBM_SETPOS, WPARAM(i + 1));
-    }
+    const ParamReadTexts texts{TrText(QStringLiteral("【读取失败】【%s】【%s】")),
+                               TrText(QStringLiteral("【超过范围】【%s】【范围%d-%d->当前值%d】")),
+                               TrText(QStringLiteral("信息提示：当前选项 %d个,读取完毕!"))};
+    ParamReadRun run = RunParameterReads(
+        list, kReadTries, texts, [&](int done) { platform::SendMessage(progress, PBM_SETPOS, WPARAM(done)); }, stop);
     platform::SendMessage(page, m_nMsgProgressShow, 0);
     if (stop)
         return;
-    const QString closing = Fill(TrText(QStringLiteral("信息提示：当前选项 %d个,读取完毕!")), {QString::number(list.size())});
-    result += closing + QStringLiteral("\r\n");
-    TRANSFER_LOG << closing.toStdString();
-    platform::Ui().MessageBox(result, TrText(QStringLiteral("读参数结果")), MB_OK, this);
-    platform::PostMessage(page, UM_THREAD_FINISHED, 0, 0, runData);
+    TRANSFER_LOG << FillLangPlaces(texts.closing, {QString::number(list.size())}).toStdString();
+    platform::Ui().MessageBox(run.text, TrText(QStringLiteral("读参数结果")), MB_OK, this);
+    platform::PostMessage(page, UM_THREAD_FINISHED, 0, 0, std::make_shared<QList<CRunData>>(std::move(run.runData)));
 }
 
 BOOL CDlgParams::ApplyReadResults()
@@ -259,7 +216,7 @@ void CDlgParams::StartParameterWrite()
     m_pProgress->SetWindowText(TrSection(m_strLangSection, QStringLiteral("参数写入中，请稍后...")));
     CDlgParamUploadList dlg(this);
     dlg.m_arrParameter = list;
-    if (dlg.Run() != IDOK)
+    if (dlg.Run() != IDOK || !TryBeginParamTransfer())
         return;
     m_bWriteFinished = FALSE;
     SetTimer(kWriteTimerId, kWriteTimerMs);
@@ -268,56 +225,28 @@ void CDlgParams::StartParameterWrite()
 
 void CDlgParams::WriteWorker(QList<CDBDataParameter> list, const std::atomic<bool> &stop)
 {
+    const ParamTransferClaimEnd claim;
     const platform::WindowRef page(this);
     const platform::WindowRef progress(m_pProgress);
-    CSysParam *sys = GetSysParam();
     platform::SendMessage(page, m_nMsgProgressShow, 1);
-    QString result;
-    int failures = 0;
-    for (int i = 0; i < list.size() && !stop; ++i) {
-        const CDBDataParameter &p = list[i];
-        const std::int32_t value = p.iCurValue;
-        if (p.nModify == 2)
-            continue;
-        // Nothing out of range reaches the drive: it is listed and counted as a failure.
-        if (!IsParamValueInRange(p, value)) {
-            result += Fill(TrText(QStringLiteral("【超过范围】【%s】【范围%d-%d->当前值%d】")),
-                           {p.sNum, QString::number(p.iMin), QString::number(p.iMax), QString::number(value)})
-                      + QStringLiteral("\r\n");
-            ++failures;
-            platform::SendMessage(progress, PBM_SETPOS, WPARAM(i + 1));
-            continue;
-        }
-        const bool wordOrder = p.dwAddress == kWordOrderAddress;
-        if (wordOrder && sys && value != std::int32_t(sys->m_bLowWordFirst.load())) {
-            if (platform::Ui().MessageBox(TrText(QStringLiteral("是否改写P8006的值？此值影响Modbus读写32位参数的顺序!")),
-                                          TrText(QStringLiteral("提示")), MB_YESNO | MB_ICONQUESTION) != IDYES)
-                continue;
-        }
-        BOOL ok = FALSE;
-        if (sys && p.dwWidth == 16)
-            ok = sys->WriteReg(WORD(p.dwAddress), WORD(value & 0xFFFF), CSysParam::LinkWait::Block, kWriteTries);
-        else if (sys && p.dwWidth == 32)
-            ok = sys->WriteReg32(WORD(p.dwAddress), DWORD(value), CSysParam::LinkWait::Block, kWriteTries);
-        if (ok && wordOrder && sys) {
-            // Later 32-bit values of this run (and every later transfer) go in the new order.
-            sys->m_bLowWordFirst = value != 0 ? TRUE : FALSE;
-        }
-        if (!ok) {
-            result += Fill(TrText(QStringLiteral("【写入失败】 【%s】 【%s】")), {p.sNum, TrText(p.sName)}) + QStringLiteral("\r\n");
-            ++failures;
-        }
-        platform::SendMessage(progress, PBM_SETPOS, WPARAM(i + 1));
-    }
-    const QString count = QString::number(list.size());
-    const QString summary = failures
-                                ? Fill(TrText(QStringLiteral("信息提示：选项%d个, %d个写入失败!")), {count, QString::number(failures)})
-                                : Fill(TrText(QStringLiteral("信息提示：选项%d个,参数写入完毕!")), {count});
-    result += summary + QStringLiteral("\r\n");
-    TRANSFER_LOG << summary.toStdString();
+    ParamWriteTexts texts;
+    texts.failed = TrText(QStringLiteral("【写入失败】 【%s】 【%s】"));
+    texts.outOfRange = TrText(QStringLiteral("【超过范围】【%s】【范围%d-%d->当前值%d】"));
+    texts.wordOrderQuestion = TrText(QStringLiteral("是否改写P8006的值？此值影响Modbus读写32位参数的顺序!"));
+    texts.wordOrderCaption = TrText(QStringLiteral("提示"));
+    texts.summary = [](int count, int failures) {
+        const QString line = failures ? FillLangPlaces(TrText(QStringLiteral("信息提示：选项%d个, %d个写入失败!")),
+                                                       {QString::number(count), QString::number(failures)})
+                                      : FillLangPlaces(TrText(QStringLiteral("信息提示：选项%d个,参数写入完毕!")),
+                                                       {QString::number(count)});
+        TRANSFER_LOG << line.toStdString();
+        return line + QStringLiteral("\r\n");
+    };
+    const ParamWriteRun run = RunParameterWrites(
+        list, kWriteTries, texts, [&](int done) { platform::SendMessage(progress, PBM_SETPOS, WPARAM(done)); }, stop);
     platform::SendMessage(page, m_nMsgProgressShow, 0);
     if (!stop)
-        platform::Ui().MessageBox(result, TrText(QStringLiteral("写参数结果")), MB_OK);
+        platform::Ui().MessageBox(run.text, TrText(QStringLiteral("写参数结果")), MB_OK);
     m_bWriteFinished = TRUE;
 }
 

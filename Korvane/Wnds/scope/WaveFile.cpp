@@ -228,7 +228,7 @@ QList<CDBDataParameter> ScopeGroupParameters()
         return rows;
     for (qsizetype i = sys->m_arrParamUser.size() - 1; i >= 0; --i) {
         const CParamUser &pair = sys->m_arrParamUser.at(i);
-        if (pair.sGroupName != QStringLiteral("示波器参数"))
+        if (pair.sGroupName != QString::fromUtf8(kScopeGroupName))
             continue;
         for (const auto &p : axis->m_arrParameter)
             if (p.sNum == pair.sNum)

@@ -11,6 +11,9 @@
 #include <QPair>
 #include <QString>
 
+// The custom parameter group whose parameters every capture file carries.
+inline constexpr const char kScopeGroupName[] = "示波器参数";
+
 // What the main reader found beyond what it stored, for the sampling panel's controls.
 struct WaveFileInfo {
     int nLayout = 0;          // word 0 mod 5

@@ -8,6 +8,7 @@
 #include "MyToolBar.h"
 #include "PathHelpers.h"
 #include "Thread/ReadRequest.h"
+#include "ToolBoxEx.h"
 #include "DlgParamMointor.h"
 #include "NavigationInfo.h"
 #include "Wnds/Params/DlgParams.h"
@@ -457,4 +458,23 @@ TEST_F(FrameCommandsTest, MonitorRequestsReachTheMonitorPane)
     platform::SendMessage(platform::WindowRef(m_frame.get()), UM_MONITOR_ADD_PARAM, 0, reinterpret_cast<LPARAM>(&code));
     ASSERT_EQ(m_frame->MonitorPane()->Monitor()->Monitored().size(), 1);
     EXPECT_EQ(m_frame->MonitorPane()->Monitor()->Monitored().front().sNum, "P0203");
+}
+
+// A page that changed the custom groups itself (the oscilloscope's parameter tab through the
+// group editor) has the parameter pane rebuilt.
+TEST_F(FrameCommandsTest, APageThatChangedTheGroupsHasTheParameterPaneRebuilt)
+{
+    auto labels = [this] {
+        QStringList all;
+        CToolBoxEx *pane = m_frame->ParamPane();
+        for (int p = 0; p < pane->GetPageCount(); ++p)
+            for (int t = 0; t < pane->GetPage(p)->GetToolCount(); ++t)
+                all << pane->GetPage(p)->GetTool(t)->label;
+        return all;
+    };
+    m_sys->m_arrGroupsUser.append(CGroupsUser{QStringLiteral("新组")});
+    EXPECT_FALSE(labels().contains(QStringLiteral("新组")));
+    platform::SendMessage(platform::WindowRef(m_frame.get()),
+                          platform::RegisterWindowMessage(QStringLiteral("KORVANE_RELOAD_PARAM_PANE")), 0, 0);
+    EXPECT_TRUE(labels().contains(QStringLiteral("新组")));
 }

@@ -1,0 +1,200 @@
+#include "Wnds/scope/DlgHistoryData.h"
+
+#include "DlgDesktop.h"
+#include "PathHelpers.h"
+#include "TraceLog.h"
+#include "Wnds/Params/DlgParams.h"
+#include "Wnds/scope/ScopeSettings.h"
+#include "Wnds/scope/WaveFile.h"
+#include "database/ParamValueText.h"
+#include "grid/BCGPGridCtrlEx.h"
+#include "platform/ControlId.h"
+#include "platform/ControlNotify.h"
+#include "platform/LanguageConf.h"
+#include "platform/grid/Grid.h"
+
+#include <QDir>
+#include <QPushButton>
+
+#include <algorithm>
+
+#define HISTORY_LOG KLOG("Wnds\\scope\\DlgHistoryData")
+
+using platform::TrSection;
+
+CDlgHistoryData::CDlgHistoryData(QWidget *pParent) : CDialogExMid(IDD, pParent)
+{
+    m_strLangSection = QStringLiteral("CDlgHistoryData");
+    m_nMsgSelChanged = platform::GridMessage("BCGM_GRID_SEL_CHANGED");
+    m_gridFiles = new CBCGPGridCtrlEx(this);
+    m_gridParams = new CBCGPGridCtrlEx(this);
+    platform::SetCtrlId(m_gridFiles, IDC_FILES);
+    platform::SetCtrlId(m_gridParams, IDC_PARAMS);
+    m_btnApply = new QPushButton(QStringLiteral("使用选中文件的参数"), this);
+    platform::SetCtrlId(m_btnApply, IDC_APPLY);
+    connect(m_btnApply, &QPushButton::clicked, this, [this] { platform::NotifyParent(m_btnApply, BN_CLICKED); });
+}
+
+CDlgHistoryData::~CDlgHistoryData() = default;
+
+bool CDlgHistoryData::OnInitDialog()
+{
+    CDialogExMid::OnInitDialog();
+    const struct {
+        CBCGPGridCtrlEx *grid;
+        QStringList columns;
+        int width;
+    } grids[] = {{m_gridFiles, {QStringLiteral("文件名")}, 175},
+                 {m_gridParams, {QStringLiteral("参数"), QStringLiteral("值")}, 75}};
+    for (const auto &g : grids) {
+        g.grid->RemoveAll();
+        g.grid->DeleteAllColumns();
+        for (int c = 0; c < g.columns.size(); ++c) {
+            const int col = g.grid->InsertColumn(c, TrSection(m_strLangSection, g.columns[c]), g.width);
+            g.grid->SetColumnAlign(col, Qt::AlignCenter);
+            g.grid->SetHeaderAlign(col, Qt::AlignCenter);
+        }
+        g.grid->SetVisualManagerColorTheme();
+        g.grid->EnableRowHeader(true);
+        g.grid->SetReadOnly(true);
+        g.grid->SetWholeRowSel(true);
+        g.grid->show();
+    }
+    FillFileList();
+    OnSize(width(), height());
+    return true;
+}
+
+void CDlgHistoryData::OnSize(int cx, int cy)
+{
+    CDialogExMid::OnSize(cx, cy);
+    if (!m_gridFiles)
+        return;
+    const QRect client = rect();
+    const int l = client.left(), t = client.top(), r = client.left() + client.width(),
+              b = client.top() + client.height();
+    const int u = b - 30;
+    const int fileHeight = std::max((u - t) / 2, 0);
+    m_gridFiles->setGeometry(l, t, r - l, fileHeight);
+    m_gridParams->setGeometry(l, t + fileHeight, r - l, std::max(u - t - fileHeight, 0));
+    m_btnApply->setGeometry(l + 30, b - 28, std::max(r - l - 60, 0), 28);
+}
+
+LRESULT CDlgHistoryData::WindowProc(UINT msg, WPARAM wParam, LPARAM lParam)
+{
+    if (msg == m_nMsgSelChanged && msg) {
+        if (!m_bListing)
+            OnFileSelChanged();
+        return 0;
+    }
+    if (msg == WM_COMMAND && LOWORD(wParam) == IDC_APPLY) {
+        OnApplyParams();
+        return 0;
+    }
+    return CDialogExMid::WindowProc(msg, wParam, lParam);
+}
+
+void CDlgHistoryData::AddRow(CBCGPGridCtrlEx *grid, const QStringList &cells)
+{
+    platform::GridRow *row = grid->CreateRow(grid->GetColumnCount());
+    for (int c = 0; c < cells.size() && c < row->GetItemCount(); ++c)
+        row->GetItem(c)->SetValue(cells[c], false);
+    grid->AddRow(row, false);
+}
+
+void CDlgHistoryData::FillFileList()
+{
+    const QString folder = GetHistoryDataDir();
+    if (folder.isEmpty())
+        return;
+    const QStringList files =
+        QDir(folder).entryList({QStringLiteral("*.csv")}, QDir::Files | QDir::Hidden, QDir::Unsorted);
+    m_bListing = true;
+    for (const QString &name : files)
+        AddRow(m_gridFiles, {name});
+    m_gridFiles->AdjustLayout();
+    m_bListing = false;
+}
+
+void CDlgHistoryData::ClearFileList()
+{
+    m_bListing = true;
+    m_gridFiles->RemoveAll();
+    m_gridFiles->AdjustLayout();
+    m_bListing = false;
+}
+
+QString CDlgHistoryData::SelectedFilePath() const
+{
+    const platform::GridRow *row = m_gridFiles->GetCurSel();
+    const platform::GridItem *item = row ? row->GetItem(0) : nullptr;
+    if (!item)
+        return QString();
+    const QString name = item->GetValue().toString();
+    const QString folder = GetHistoryDataDir();
+    return name.isEmpty() || folder.isEmpty() ? QString() : folder + QLatin1Char('/') + name;
+}
+
+void CDlgHistoryData::OnFileSelChanged()
+{
+    const QString path = SelectedFilePath();
+    if (path.isEmpty())
+        return;
+    if (m_fnLoadFile)
+        m_fnLoadFile(path);
+    QList<QPair<QString, QString>> pairs;
+    const int read = ReadHistoryParams(path, pairs, *CScopeSettings::GetInstance());
+    m_bListing = true;
+    m_gridParams->RemoveAll();
+    if (read) {
+        for (const auto &[code, value] : pairs)
+            AddRow(m_gridParams, {code, value});
+    }
+    m_gridParams->AdjustLayout();
+    m_bListing = false;
+}
+
+void CDlgHistoryData::OnApplyParams()
+{
+    const QString path = SelectedFilePath();
+    CSysParam *sys = GetSysParam();
+    if (path.isEmpty() || !sys)
+        return;
+    QList<QPair<QString, QString>> pairs;
+    if (!ReadHistoryParams(path, pairs, *CScopeSettings::GetInstance()))
+        return;
+    const QString group = QString::fromUtf8(kScopeGroupName);
+    for (qsizetype i = sys->m_arrParamUser.size() - 1; i >= 0; --i) {
+        if (sys->m_arrParamUser[i].sGroupName == group)
+            sys->m_arrParamUser.removeAt(i);
+    }
+    QList<CDBDataParameter> *table = CDlgParams::ActiveParams();
+    bool refused = false;
+    for (const auto &[code, text] : pairs) {
+        // A file listing a code twice still gives the group one member.
+        if (std::none_of(sys->m_arrParamUser.begin(), sys->m_arrParamUser.end(),
+                         [&](const CParamUser &m) { return m.sGroupName == group && m.sNum == code; }))
+            sys->m_arrParamUser.push_back(CParamUser{group, code});
+        // The write that follows sends the table's values: the file's become them first.
+        for (int i = 0; table && i < table->size(); ++i) {
+            CDBDataParameter &p = (*table)[i];
+            if (p.sNum != code)
+                continue;
+            const std::int32_t value = ParseParamValueText(p, text);
+            if (IsParamValueInRange(p, value)) {
+                p.iCurValue = value;
+            } else {
+                refused = true;
+                HISTORY_LOG << "history value out of range: " << code.toStdString() << ' ' << text.toStdString();
+            }
+            break;
+        }
+    }
+    if (std::none_of(sys->m_arrGroupsUser.begin(), sys->m_arrGroupsUser.end(),
+                     [&](const CGroupsUser &g) { return g.sGroupName == group; }))
+        sys->m_arrGroupsUser.push_back(CGroupsUser{group});
+    if (refused)
+        ShowDesktopAlert(1, TrSection(m_strLangSection, QStringLiteral("设置值超出范围！")), RGB(255, 0, 0));
+    if (m_fnApplyParams)
+        m_fnApplyParams();
+}

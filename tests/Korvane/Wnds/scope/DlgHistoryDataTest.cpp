@@ -1,0 +1,153 @@
+// The oscilloscope's history tab: the capture files it lists, what choosing one loads and
+// shows, and what "使用选中文件的参数" makes of the group "示波器参数" and of the values the
+// parameter tab then writes.
+#include "ScopeTabsFixture.h"
+
+#include "grid/BCGPGridCtrlEx.h"
+
+#include <QDir>
+#include <QPushButton>
+
+namespace {
+
+class HistoryTest : public ScopeTabsFixture
+{
+protected:
+    CDlgHistoryData &Bound()
+    {
+        CDlgHistoryData &page = History();
+        page.m_fnLoadFile = [this](const QString &path) {
+            m_loaded << path;
+            return QFile::exists(path) ? 1 : 0;
+        };
+        page.m_fnApplyParams = [this] {
+            ++m_applied;
+            return 1;
+        };
+        return page;
+    }
+    static QStringList Column(CBCGPGridCtrlEx *grid, int col)
+    {
+        QStringList cells;
+        for (int r = 0; r < grid->GetRowCount(); ++r)
+            cells << grid->GetRow(r)->GetItem(col)->GetValue().toString();
+        return cells;
+    }
+    // Chooses the file row by name, as a click in the list does.
+    void Choose(const QString &name)
+    {
+        const int row = int(Column(m_history->FileList(), 0).indexOf(name));
+        ASSERT_GE(row, 0) << name.toStdString();
+        m_history->FileList()->SetCurSel(platform::GridItemID{row, 0});
+        QCoreApplication::processEvents();
+    }
+
+    QStringList m_loaded;
+    int m_applied = 0;
+};
+
+}
+
+TEST_F(HistoryTest, AnEmptyFolderListsNothingAndItsCommandsDoNothing)
+{
+    SetScopeGroup({"P0203"});
+    CDlgHistoryData &page = Bound();
+    EXPECT_EQ(page.FileList()->GetRowCount(), 0);
+    page.OnFileSelChanged();
+    page.OnApplyParams();
+    EXPECT_TRUE(m_loaded.isEmpty());
+    EXPECT_EQ(m_applied, 0);
+    EXPECT_EQ(GroupCodes(), QStringList{"P0203"});
+    EXPECT_EQ(page.ParamList()->GetRowCount(), 0);
+}
+
+TEST_F(HistoryTest, FilesAreListedByNameAndEachFillAppends)
+{
+    WriteHistoryFile("2026_1210_10-00-00.csv", {{"P0203", 5}});
+    WriteHistoryFile("2026_1210_10-01-00.csv", {{"P0203", 6}});
+    QFile(GetHistoryDataDir() + "/notes.txt").open(QIODevice::WriteOnly);
+    CDlgHistoryData &page = Bound();
+    QStringList names = Column(page.FileList(), 0);
+    names.sort();
+    EXPECT_EQ(names, (QStringList{"2026_1210_10-00-00.csv", "2026_1210_10-01-00.csv"}));
+    // The docker empties the list before every fill; a fill alone adds.
+    page.FillFileList();
+    EXPECT_EQ(page.FileList()->GetRowCount(), 4);
+    page.ClearFileList();
+    EXPECT_EQ(page.FileList()->GetRowCount(), 0);
+    WriteHistoryFile("2026_1210_10-02-00.csv", {{"P0203", 7}});
+    page.FillFileList();
+    EXPECT_EQ(page.FileList()->GetRowCount(), 3);
+}
+
+TEST_F(HistoryTest, ChoosingAFileLoadsItAndListsItsParameters)
+{
+    const QString path = WriteHistoryFile("a.csv", {{"P0203", 123}, {"P0608", 600}});
+    CDlgHistoryData &page = Bound();
+    Choose("a.csv");
+    EXPECT_EQ(m_loaded, QStringList{path});
+    EXPECT_EQ(Column(page.ParamList(), 0), (QStringList{"P0203", "P0608"}));
+    EXPECT_EQ(Column(page.ParamList(), 1), (QStringList{"123", "600"}));
+    // A selection in the parameter list runs the same handler: the file is loaded again.
+    page.ParamList()->SetCurSel(platform::GridItemID{1, 0});
+    QCoreApplication::processEvents();
+    EXPECT_EQ(m_loaded.size(), 2);
+    EXPECT_EQ(page.ParamList()->GetRowCount(), 2);
+}
+
+TEST_F(HistoryTest, AFileDeletedAfterListingLeavesTheParameterListEmpty)
+{
+    WriteHistoryFile("a.csv", {{"P0203", 123}});
+    const QString gone = WriteHistoryFile("b.csv", {{"P0608", 600}});
+    CDlgHistoryData &page = Bound();
+    Choose("a.csv");
+    ASSERT_EQ(page.ParamList()->GetRowCount(), 1);
+    ASSERT_TRUE(QFile::remove(gone));
+    Choose("b.csv");
+    EXPECT_EQ(m_loaded.back(), gone) << "the page's load decides about a missing file";
+    EXPECT_EQ(page.ParamList()->GetRowCount(), 0);
+    page.OnApplyParams();
+    EXPECT_EQ(m_applied, 0);
+}
+
+// Twice in a row, with the group missing at first: the group is made once, each code is in it
+// once, and the table holds the file's values where they are in range.
+TEST_F(HistoryTest, ApplyingTwiceLeavesEachCodeOnceAndCreatesTheGroup)
+{
+    m_sys->m_arrParamUser.append(CParamUser{"other", "P0203"});
+    WriteHistoryFile("a.csv", {{"P0203", 123}, {"P0608", 20000}, {"P0206", 7}});
+    const int oldMax = Record("P0608")->iCurValue;
+    CDlgHistoryData &page = Bound();
+    Choose("a.csv");
+    ASSERT_EQ(GroupCount(), 0);
+    page.OnApplyParams();
+    page.OnApplyParams();
+    EXPECT_EQ(m_applied, 2);
+    EXPECT_EQ(GroupCount(), 1);
+    EXPECT_EQ(GroupCodes(), (QStringList{"P0203", "P0608", "P0206"}));
+    EXPECT_EQ(m_sys->m_arrParamUser.front().sGroupName, "other") << "other groups keep their members";
+    EXPECT_EQ(Record("P0203")->iCurValue, 123);
+    EXPECT_EQ(Record("P0206")->iCurValue, 7);
+    EXPECT_EQ(Record("P0608")->iCurValue, oldMax) << "a value out of range is not taken";
+}
+
+// The apply as the side panel binds it: the parameter tab rebuilds its rows and writes them;
+// the list it shows already carries the file's values.
+TEST_F(HistoryTest, TheWriteListCarriesTheFilesValues)
+{
+    SetScopeGroup({"P0608"});
+    WriteHistoryFile("a.csv", {{"P0203", 123}, {"P0206", 7}});
+    CDlgScopeSet &tab = Tab();
+    CDlgHistoryData &page = Bound();
+    page.m_fnApplyParams = [&tab] { return tab.FillScopeParamRows() ? (tab.OnWriteParams(), 1) : 0; };
+    Choose("a.csv");
+    page.ApplyButton()->click();
+    ASSERT_EQ(m_listed.size(), 1u);
+    ASSERT_EQ(m_listed.front().size(), 2);
+    EXPECT_EQ(m_listed.front()[0].sNum, "P0203");
+    EXPECT_EQ(m_listed.front()[0].iCurValue, 123);
+    EXPECT_EQ(m_listed.front()[1].iCurValue, 7);
+    ASSERT_TRUE(WaitFor([&] { return !tab.IsTransferRunning(); }));
+    QCoreApplication::processEvents();
+    EXPECT_EQ(Writes(), (std::vector<std::pair<int, int>>{{0x0203, 123}, {0x0206, 7}}));
+}
