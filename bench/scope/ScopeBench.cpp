@@ -7,6 +7,8 @@
 //     the drive's logged frames (all but those of the last 100 ms before the stop) missing
 //     from the recording files; dup the frames found twice.
 //   bench_scope [--device PATH --frame-log PATH] [--baud N] [--seconds S]
+#include "RollCheck.h"
+
 #include "LangText.h"
 #include "PathHelpers.h"
 #include "SYSPARAM/SysParam.h"
@@ -88,22 +90,15 @@ bool PumpUntil(const std::function<bool()> &f, double seconds)
     return f();
 }
 
-struct LoggedFrame {
-    long long index;
-    long long first;
-    bool sent;
-    double atSeconds;  // since the roll start
-};
-
-std::vector<LoggedFrame> ReadFrameLog(const std::string &path)
+std::vector<RollLoggedFrame> ReadFrameLog(const std::string &path)
 {
-    std::vector<LoggedFrame> out;
+    std::vector<RollLoggedFrame> out;
     std::ifstream in(path);
     std::string line;
     while (std::getline(in, line)) {
         std::istringstream s(line);
         std::string w, state;
-        LoggedFrame f{};
+        RollLoggedFrame f{};
         int counter;
         long long us;
         s >> w >> f.index >> w >> counter >> w >> f.first >> state >> w >> us;
@@ -228,7 +223,7 @@ int Run(const Options &o)
             control.StopSampling(ScopeMode::Roll, [&] { stopped = true; });
             PumpUntil([&] { return stopped; }, 10);
 
-            std::vector<LoggedFrame> logged;
+            std::vector<RollLoggedFrame> logged;
             // Frame times count from the roll start, as the drive's log file gives them.
             const double stopSeconds = std::chrono::duration<double>(stopAt - started).count();
             if (o.device.empty()) {
@@ -238,44 +233,10 @@ int Run(const Options &o)
             } else {
                 logged = ReadFrameLog(o.frameLog);
             }
-            // The recording: every file in order, channel 1.
-            std::vector<double> seq;
-            for (const QString &file : control.RecordingFiles()) {
-                CScopeChannels back;
-                if (!OpenWaveFile(file, back, *settings))
-                    continue;
-                for (int i = 0; i < back.m_ch[0].m_nCount; ++i)
-                    seq.push_back(back.m_ch[0].m_arrData[static_cast<std::size_t>(i)]);
-            }
-            const int k = ScopeRollSamplesPerFrame(layout);
-            auto chunkIs = [&](std::size_t at, long long first) {
-                for (int i = 0; i < k; ++i)
-                    if (seq[at + static_cast<std::size_t>(i)] != static_cast<double>((first + i) & 0xFFFF))
-                        return false;
-                return true;
-            };
-            long long expected = 0, matched = 0, missing = 0, dup = 0;
-            std::size_t pos = 0;
-            for (const auto &f : logged) {
-                if (!f.sent) {
-                    ++missing;  // the line could not carry it
-                    continue;
-                }
-                const bool mustHave = f.atSeconds <= stopSeconds - 0.1;
-                expected += mustHave;
-                // Frames the program counted twice would show up as a repeat.
-                while (pos + static_cast<std::size_t>(k) <= seq.size() && pos >= static_cast<std::size_t>(k) &&
-                       chunkIs(pos, f.first - k)) {
-                    ++dup;
-                    pos += static_cast<std::size_t>(k);
-                }
-                if (pos + static_cast<std::size_t>(k) <= seq.size() && chunkIs(pos, f.first)) {
-                    ++matched;
-                    pos += static_cast<std::size_t>(k);
-                } else if (mustHave) {
-                    ++missing;
-                }
-            }
+            const std::vector<double> seq = RecordedChannel1(control.RecordingFiles(), *settings);
+            const RollCheck check = CheckRollRecording(logged, seq, ScopeRollSamplesPerFrame(layout), stopSeconds);
+            const long long expected = check.expected, matched = check.matched, missing = check.missing,
+                            dup = check.dup;
             std::printf("roll %d L%d p%u frames %lld lost %lld dup %lld\n", baud, layout, p, r.frames,
                         r.lost + r.bad + missing, dup);
             std::printf("  logged %zu expected %lld matched %lld in %d files\n", logged.size(), expected,

@@ -9,6 +9,7 @@
 #include "platform/UiServices.h"
 
 #include <QObject>
+#include <QTimer>
 
 #include <chrono>
 #include <cmath>
@@ -395,6 +396,13 @@ void CScopeControl::StopSampling(ScopeMode mode, std::function<void()> done)
 void CScopeControl::FinishRollStop(bool connected, const std::function<void()> &done,
                                    const std::function<void()> &finish)
 {
+    // A frame the thread is sending may wait in the event queue behind this very message,
+    // where a join that pumps events never reaches it: the join waits until the thread has
+    // ended, looking again from the event loop.
+    if (ScopeRollThreadRunning()) {
+        QTimer::singleShot(2, m_sink.get(), [this, connected, done, finish] { FinishRollStop(connected, done, finish); });
+        return;
+    }
     JoinScopeRollThread();
     const QString path = RecordingFilePath(m_settings.m_strContinuousPath,
                                            static_cast<std::int64_t>(std::time(nullptr)));
