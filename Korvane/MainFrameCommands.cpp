@@ -19,6 +19,7 @@
 #include "SYSPARAM/SysParam.h"
 #include "Thread/ReadRequest.h"
 #include "Wnds/Params/DlgParams.h"
+#include "Wnds/scope/DlgScope.h"
 #include "ToolBoxEx.h"
 #include "TraceLog.h"
 #include "platform/CommandId.h"
@@ -308,6 +309,13 @@ void CMainFrame::OnEmergencyStop()
     // Tried whenever the port is open: the cached online flag may lag the drive by a tick.
     if (!sys || !sys->m_SeriesPort.m_bOpen || IsEmergencyBusy())
         return;
+    // A capture that holds the link ends first, so that the stop reaches the drive at once.
+    if (m_pView) {
+        const auto it = m_pView->Pages().find(kScopePageId);
+        if (it != m_pView->Pages().end())
+            if (auto *scope = qobject_cast<CDlgScope *>(it->second.pPage.data()); scope && scope->IsCreated())
+                scope->StopForEmergency();
+    }
     if (!m_pEmergencyWorker)
         m_pEmergencyWorker = std::make_unique<platform::PageWorker>(this, "emergency stop");
 

@@ -67,7 +67,9 @@ void PageWorker::JoinPumping(std::thread &thread, const std::atomic<bool> &finis
             logged = true;
         }
     }
-    thread.join();
+    // An event handled while pumping may have stopped and joined this worker already.
+    if (thread.joinable())
+        thread.join();
 }
 
 }

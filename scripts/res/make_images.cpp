@@ -143,6 +143,42 @@ void Page(QPainter &p)  // new project
 
 }
 
+void Magnifier(QPainter &p, bool plus)  // the oscilloscope's zoom in and out
+{
+    p.drawEllipse(QPointF(21, 21), 12, 12);
+    p.drawLine(30, 30, 42, 42);
+    p.drawLine(15, 21, 27, 21);
+    if (plus)
+        p.drawLine(21, 15, 21, 27);
+}
+void ZoomIn(QPainter &p) { Magnifier(p, true); }
+void ZoomOut(QPainter &p) { Magnifier(p, false); }
+void Axes(QPainter &p)  // coordinates read-out
+{
+    p.drawLine(10, 8, 10, 40);
+    p.drawLine(10, 40, 42, 40);
+    QPen dash = p.pen();
+    dash.setStyle(Qt::DashLine);
+    dash.setWidth(2);
+    p.setPen(dash);
+    p.drawLine(28, 10, 28, 40);
+    p.drawLine(10, 22, 42, 22);
+}
+void Waves(QPainter &p)  // comparison of two captures
+{
+    QPainterPath a, b;
+    a.moveTo(6, 24);
+    b.moveTo(6, 30);
+    for (int x = 6; x <= 44; ++x) {
+        a.lineTo(x, 24 - 9 * std::sin((x - 6) / 38.0 * 2 * M_PI));
+        b.lineTo(x, 30 - 7 * std::sin((x - 2) / 38.0 * 2 * M_PI));
+    }
+    p.drawPath(a);
+    QPen grey = p.pen();
+    grey.setColor(QColor(150, 150, 150));
+    p.setPen(grey);
+    p.drawPath(b);
+}
 int main(int argc, char **argv)
 {
     QApplication app(argc, argv);
@@ -223,6 +259,14 @@ int main(int argc, char **argv)
     }
     Save(Icon(Stop, regular, false), 2372);
     Save(Icon(Undo, regular, false), 354);
+    // The oscilloscope side panel's tool buttons, dark on its light face.
+    const QColor ink(40, 70, 120);
+    Save(Icon(Folder, ink, false), 232);
+    Save(Icon(Disk, ink, false), 233);
+    Save(Icon(ZoomIn, ink, false), 230);
+    Save(Icon(ZoomOut, ink, false), 231);
+    Save(Icon(Axes, ink, false), 234);
+    Save(Icon(Waves, ink, false), 228);
     // The small pane images, 16 x 16 each; image 2 is the monitor pane's.
     {
         QImage strip = Blank(48, 16);

@@ -5,6 +5,7 @@
 
 #include <QApplication>
 #include <QElapsedTimer>
+#include <QTimer>
 #include <QWidget>
 #include <gtest/gtest.h>
 
@@ -162,6 +163,27 @@ TEST(PageWorkers, StoppedWorkerCanBeStartedAgain)
     }
     EXPECT_EQ(runs, 2);
     EXPECT_FALSE(page.IsDetached()) << "a plain stop leaves the window working";
+}
+
+TEST(PageWorkers, StopReachedAgainWhileItPumpsJoinsOnce)
+{
+    // A handler run by the stop's own event pump stops the same worker (a capture's stop
+    // posted earlier, handled while the window closes).
+    WorkerPage page;
+    std::atomic<bool> released{false};
+    page.worker.Start([&released](const std::atomic<bool> &stop) {
+        while (!stop || !released)
+            std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    });
+    bool nested = false;
+    QTimer::singleShot(0, &page, [&] {
+        released = true;
+        page.worker.Stop();
+        nested = true;
+    });
+    EXPECT_NO_THROW(page.worker.Stop());
+    EXPECT_TRUE(nested);
+    EXPECT_FALSE(page.worker.IsRunning());
 }
 
 TEST(Detach, QueuedMessagesAreDroppedAndLaterOnesRefused)

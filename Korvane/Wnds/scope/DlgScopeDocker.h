@@ -1,0 +1,84 @@
+#pragma once
+// The oscilloscope page's side panel: a tab control with the sampling panel ("设置"), the scope
+// parameters ("参数"), the cursor table ("坐标设置") and the capture history ("历史数据"), a
+// row of six tool buttons, and the wiring between those tabs and the page. The tabs call one
+// another through function objects the docker binds; every binding and every forwarding
+// operation answers 0 when its target does not exist. The docker makes no drive access.
+#include "DialogExMid.h"
+#include "Wnds/scope/ScopePanelHost.h"
+
+#include <map>
+
+class CDlgScope;
+class CDlgSocpeParam;
+class CNewScopeCursorDlg;
+class QPushButton;
+class QTabBar;
+
+class CDlgScopeDocker : public CDialogExMid, public CScopePanelDocker
+{
+    Q_OBJECT
+public:
+    static constexpr int IDD = 205;
+    static constexpr int IDC_TAB = 1082;
+    enum Tab : int { kTabSampling = 0, kTabScopeSet = 1, kTabCursor = 2, kTabHistory = 3 };
+    // The tool buttons in their order, with their pictures.
+    struct ToolButton {
+        int id;
+        int png;
+        const char *tip;
+    };
+    static constexpr ToolButton kButtons[6] = {{1005, 232, "打开"}, {1006, 233, "保存"},
+                                               {1187, 230, "放大"}, {1193, 231, "缩小"},
+                                               {1183, 234, "坐标"}, {1181, 228, "波形对比/取消"}};
+
+    explicit CDlgScopeDocker(CDlgScope *pScope, QWidget *pParent = nullptr);
+    ~CDlgScopeDocker() override;
+
+    bool OnInitDialog() override;
+    void OnDestroy() override;
+    LRESULT WindowProc(UINT msg, WPARAM wParam, LPARAM lParam) override;
+    void OnSize(int cx, int cy) override;
+
+    // ---- CScopePanelDocker
+    CScopePanelPage *GetPage() override;
+    QWidget *GetCursorDialog() override;
+
+    // ---- forwarding to the sampling panel (0 without it)
+    int StartSampling();
+    int StopSampling();
+    CVScope *GetScopeView() const;
+    int OpenWaveFile(const QString &path);
+    int OpenCompareFile(const QString &path);
+    int SaveWaveFile(const QString &path, int nKind);
+
+    // ---- the bindings' targets (0 without their target)
+    int LoadHistoryFile(const QString &path);
+
+    // ---- tabs
+    void ShowTab();
+    void SelectTab(int index);
+    int CurrentTab() const { return m_nCurTab; }
+    QWidget *TabPage(int index) const;
+    void CreateCursorPage();
+    void CreateScopeSetPage();
+    void CreateHistoryPage();
+    void OnZoom(bool in);
+
+    CDlgSocpeParam *ScopeParam() const { return m_pScopeParam; }
+    CNewScopeCursorDlg *CursorDlg() const { return m_pCursorDlg; }
+    QTabBar *TabBar() const { return m_pTab; }
+    QPushButton *ToolButtonById(int id) const;
+
+private:
+    void InitButton(QPushButton *button, const ToolButton &t);
+    QRect PageRect() const;
+
+    CDlgScope *m_pScope;
+    CDlgSocpeParam *m_pScopeParam = nullptr;
+    CNewScopeCursorDlg *m_pCursorDlg = nullptr;
+    std::map<int, CDialogExMid *> m_mapTabs;
+    QTabBar *m_pTab = nullptr;
+    QPushButton *m_pButtons[6] = {};
+    int m_nCurTab = 0;
+};

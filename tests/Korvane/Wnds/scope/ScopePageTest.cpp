@@ -1,0 +1,444 @@
+// The oscilloscope page with its side panel and sampling panel, on the simulated drive.
+#include "ScopeLinkFixture.h"
+
+#include "AppFlags.h"
+#include "PathHelpers.h"
+#include "Wnds/scope/DlgScope.h"
+#include "Wnds/scope/DlgScopeDocker.h"
+#include "Wnds/scope/DlgSocpeParam.h"
+#include "Wnds/scope/NewScopeCursorDlg.h"
+#include "Wnds/scope/NewTrigerDlg.h"
+#include "controls/KVProcessIndicator.h"
+#include "controls/MyProgressCtrl.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QDir>
+#include <QFile>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QScrollBar>
+#include <QTabBar>
+#include <QTemporaryDir>
+
+namespace {
+
+// The page, with what the tests watch of the capture messages.
+class WatchedScope : public CDlgScope
+{
+public:
+    LRESULT OnCaptureProgress(WPARAM w, LPARAM l) override
+    {
+        progress.push_back(static_cast<int>(w));
+        shownDuringProgress = shownDuringProgress && Progress()->isVisible();
+        return CDlgScope::OnCaptureProgress(w, l);
+    }
+    LRESULT OnCaptureDone(WPARAM w, LPARAM l) override
+    {
+        ++captures;
+        return CDlgScope::OnCaptureDone(w, l);
+    }
+    std::vector<int> progress;
+    bool shownDuringProgress = true;
+    int captures = 0;
+};
+
+class ScopePage : public ScopeLinkTest
+{
+protected:
+    void SetUp() override
+    {
+        ScopeLinkTest::SetUp();
+        GetLangText().m_strLanguage = QStringLiteral("EnglishUS");
+        SetAppFlags(&flags);
+        SetProgramDir(dir.path());
+        QDir().mkpath(dir.filePath("config/Scope"));
+        const QString bin = QCoreApplication::applicationDirPath();
+        for (const char *f : {"config/Scope/NewChannel_E.set", "config/Scope/ChBit_E.txt", "config/Scope/Triger_E.txt",
+                              "config/english_US.ini"})
+            QFile::copy(bin + "/" + f, dir.filePath(f));
+        settings->m_arrBitSetCh.clear();
+        std::fill(std::begin(settings->m_wTrigger), std::end(settings->m_wTrigger), WORD(0));
+        CNewTrigerDlg::Memory() = CNewTrigerDlg::Remembered();
+        settings->m_strContinuousPath = dir.filePath("rec");
+        QDir().mkpath(settings->m_strContinuousPath);
+    }
+    void TearDown() override
+    {
+        if (page && page->IsCreated())
+            page->DestroyWindow();
+        page.reset();
+        SetAppFlags(nullptr);
+        SetProgramDir(QString());
+        ScopeLinkTest::TearDown();
+    }
+    void Open()
+    {
+        host.resize(1280, 800);
+        page = std::make_unique<WatchedScope>();
+        page->m_fnMainStatusTimer = [this](bool run) { statusTimer.push_back(run); };
+        page->m_fnRestartShownPageTimer = {};
+        page->Create(&host);
+        page->setGeometry(0, 0, 1280, 800);
+        host.show();
+        page->show();
+        panel = page->Panel();
+        ASSERT_NE(panel, nullptr);
+        ASSERT_TRUE(PumpUntil([&] { return !panel->BasePending(); }, 10000));
+    }
+    void Choose(int k, const QString &name)
+    {
+        QComboBox *box = panel->Source(k);
+        int i = -1;
+        for (int j = 0; j < box->count() && i < 0; ++j)
+            if (box->itemData(j).toString() == name)
+                i = j;
+        ASSERT_GE(i, 0) << name.toStdString();
+        box->setCurrentIndex(i);
+        panel->OnSelchangeSource(k);
+        panel->Check(k)->setChecked(true);
+        panel->OnClickedChannelCheck(k);
+    }
+    void StartRoll()
+    {
+        panel->RollRadio()->setChecked(true);
+        panel->PeriodEdit()->setText("60");
+        panel->OnKillfocusPeriod();
+        Choose(1, "Speed_command(r/min)");
+        platform::SendMessage(panel, UM_BUTTON_RELEASED, CDlgSocpeParam::IDC_INDICATOR, 0);
+        ASSERT_TRUE(PumpUntil([&] { return page->GetScopeView()->Channels().m_ch[0].m_nCount >= 32; }, 20000));
+        ASSERT_TRUE(panel->IndicatorRunning());
+    }
+    bool Wrote(int address, int value) const
+    {
+        for (const auto &r : sim.Requests())
+            if (r.bytes.size() == 8 && r.bytes[1] == 0x26 && ((r.bytes[2] << 8) | r.bytes[3]) == address &&
+                ((r.bytes[4] << 8) | r.bytes[5]) == value)
+                return true;
+        return false;
+    }
+    QStringList HistoryFiles() const
+    {
+        return QDir(GetHistoryDataDir()).entryList({"*.csv"}, QDir::Files, QDir::Name);
+    }
+    void PutHistoryFiles(int n, int first = 0)
+    {
+        for (int i = first; i < first + n; ++i) {
+            QFile f(GetHistoryDataDir() + QStringLiteral("/20200101_0000%1.csv").arg(i, 2, 10, QLatin1Char('0')));
+            ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        }
+    }
+    // A capture in the view without the drive: 1000 samples on CH1.
+    void FillView()
+    {
+        CChannel &c = page->GetScopeView()->Channels().m_ch[0];
+        std::vector<double> v(1000);
+        for (int i = 0; i < 1000; ++i)
+            v[static_cast<std::size_t>(i)] = i % 50;
+        c.m_nCount = 0;
+        c.AppendFromVector(v, 1000);
+        c.m_strName = QStringLiteral("Speed_command(r/min)");
+    }
+    std::vector<platform::ScriptedUiServices::Call> Boxes() const
+    {
+        std::vector<platform::ScriptedUiServices::Call> boxes;
+        for (const auto &c : ui->Calls())
+            if (c.kind == platform::ScriptedUiServices::Kind::MessageBox)
+                boxes.push_back(c);
+        return boxes;
+    }
+    // Writes a picture of the page when KORVANE_SCREENSHOTS names a folder.
+    void Screenshot(const char *name)
+    {
+        const QByteArray folder = qgetenv("KORVANE_SCREENSHOTS");
+        if (folder.isEmpty())
+            return;
+        QCoreApplication::processEvents();
+        host.grab().save(QString::fromLocal8Bit(folder) + "/" + QString::fromLatin1(name) + ".png");
+    }
+
+    QTemporaryDir dir;
+    CAppFlags flags;
+    QWidget host;
+    std::unique_ptr<WatchedScope> page;
+    CDlgSocpeParam *panel = nullptr;
+    std::vector<bool> statusTimer;
+};
+
+}
+
+TEST_F(ScopePage, SingleShotShowsTheCaptureBlockByBlockAndKeepsItInTheHistory)
+{
+    Open();
+    panel->SingleRadio()->setChecked(true);
+    panel->PeriodEdit()->setText("1");
+    panel->OnKillfocusPeriod();
+    Choose(1, "FUNC_test1_2");  // counts: sample m has the value m
+    Choose(2, "Speed_command(r/min)");
+    Choose(3, "Speed_feedback(r/min)");
+    Choose(4, "Torque_command(%)");
+    ASSERT_EQ(settings->m_nLayout, 0);
+
+    platform::SendMessage(panel, UM_BUTTON_RELEASED, CDlgSocpeParam::IDC_INDICATOR, 0);
+    EXPECT_TRUE(panel->IndicatorRunning());
+    EXPECT_FALSE(page->Button(CDlgScope::IDC_START)->isEnabled());
+    ASSERT_TRUE(PumpUntil([&] { return page->captures == 1; }, 20000));
+
+    const int blocks = 2 * settings->m_nSampleWords / 128;
+    ASSERT_EQ(static_cast<int>(page->progress.size()), blocks);
+    for (int i = 0; i < blocks; ++i)
+        EXPECT_EQ(page->progress[static_cast<std::size_t>(i)], i + 1) << "one step per block";
+    EXPECT_TRUE(page->shownDuringProgress);
+    EXPECT_FALSE(page->Progress()->isVisible());
+    EXPECT_FALSE(panel->IndicatorRunning());
+    EXPECT_TRUE(page->Button(CDlgScope::IDC_START)->isEnabled());
+    EXPECT_FALSE(page->Button(CDlgScope::IDC_STOP)->isEnabled());
+    EXPECT_EQ(statusTimer, (std::vector<bool>{false, true})) << "the status poll pauses for the capture only";
+
+    const CScopeChannels &ch = page->GetScopeView()->Channels();
+    for (int t = 0; t < 4; ++t)
+        EXPECT_EQ(ch.m_ch[t].m_nCount, 1000) << "CH" << t + 1;
+    EXPECT_DOUBLE_EQ(ch.m_ch[0].At(999) - ch.m_ch[0].At(0), 999.0);
+
+    const QStringList history = HistoryFiles();
+    ASSERT_EQ(history.size(), 1);
+    page->GetScopeView()->m_nCursorMode = 1;
+    page->Docker()->SelectTab(CDlgScopeDocker::kTabCursor);
+    Screenshot("scope-single-shot-cursors");
+
+    // The history file comes back as the comparison capture.
+    ASSERT_EQ(page->Docker()->LoadHistoryFile(GetHistoryDataDir() + "/" + history.first()), 1);
+    EXPECT_EQ(page->m_bHistoryCompare, 1);
+    EXPECT_EQ(page->GetScopeView()->m_bCompare, 1);
+    for (int t = 0; t < 4; ++t)
+        EXPECT_EQ(ch.m_cmp[t].m_nCount, 1000) << "CH" << t + 1;
+    EXPECT_DOUBLE_EQ(ch.m_cmp[0].At(500), ch.m_ch[0].At(500));
+}
+
+TEST_F(ScopePage, LostFramesReachTheViewAsCounted)
+{
+    Open();
+    Choose(1, "Speed_command(r/min)");
+    panel->RollRadio()->setChecked(true);
+    const int k = ScopeRollSamplesPerFrame(settings->m_nLayout);
+    settings->m_vecCh[0].assign(static_cast<std::size_t>(k), 7.0);
+    platform::SendMessage(page.get(), UM_SCOPE_ROLL_FRAME, 1, 3);
+    EXPECT_EQ(page->GetScopeView()->Channels().m_ch[0].m_nCount, 4 * k) << "three lost frames and the good one";
+}
+
+TEST_F(ScopePage, EmergencyStopEndsARollOnTheDrive)
+{
+    Open();
+    StartRoll();
+    Screenshot("scope-roll-running");
+    EXPECT_EQ(statusTimer, std::vector<bool>{false});
+    sim.ClearRequests();
+    page->StopForEmergency();
+    EXPECT_EQ(settings->m_bRollRunning, 0);
+    EXPECT_FALSE(panel->IndicatorRunning());
+    EXPECT_TRUE(page->Button(CDlgScope::IDC_START)->isEnabled());
+    EXPECT_EQ(statusTimer.back(), true);
+    EXPECT_TRUE(PumpUntil([&] { return Wrote(0x8963, 2); }, 10000));
+    EXPECT_TRUE(PumpUntil([&] { return !sim.RecorderRolling(); }, 10000));
+}
+
+TEST_F(ScopePage, LeavingThePageEndsARollAndResumesTheStatusPoll)
+{
+    Open();
+    StartRoll();
+    sim.ClearRequests();
+    platform::SendMessage(page.get(), UM_STOP_TIMER, 0, 0);
+    EXPECT_EQ(settings->m_bRollRunning, 0);
+    EXPECT_FALSE(panel->IndicatorRunning());
+    EXPECT_EQ(statusTimer.back(), true);
+    EXPECT_TRUE(PumpUntil([&] { return Wrote(0x8963, 2); }, 10000));
+}
+
+TEST_F(ScopePage, StopWithoutALinkStillEndsTheCaptureHere)
+{
+    Open();
+    StartRoll();
+    sys.m_bConnected = FALSE;
+    ui->ClearCalls();
+    EXPECT_EQ(page->StopSampling(), 0);
+    const auto boxes = Boxes();
+    ASSERT_EQ(boxes.size(), 1u);
+    EXPECT_EQ(boxes[0].text, QStringLiteral("请连接串口！"));
+    EXPECT_EQ(boxes[0].caption, QStringLiteral("参数写入"));
+    EXPECT_EQ(settings->m_bRollRunning, 0);
+    EXPECT_TRUE(page->Button(CDlgScope::IDC_START)->isEnabled());
+    EXPECT_FALSE(page->Button(CDlgScope::IDC_STOP)->isEnabled());
+    EXPECT_EQ(statusTimer.back(), true);
+}
+
+TEST_F(ScopePage, RefusedStartResumesTheStatusPoll)
+{
+    Open();
+    panel->SingleRadio()->setChecked(true);
+    Choose(1, "Speed_command(r/min)");
+    sys.m_bConnected = FALSE;
+    ui->ClearCalls();
+    platform::SendMessage(panel, UM_BUTTON_RELEASED, CDlgSocpeParam::IDC_INDICATOR, 0);
+    ASSERT_TRUE(PumpUntil([&] { return !Boxes().empty(); }, 10000));
+    EXPECT_EQ(Boxes()[0].text, QStringLiteral("请连接串口！"));
+    EXPECT_EQ(Boxes()[0].caption, QStringLiteral("示波器"));
+    EXPECT_FALSE(panel->IndicatorRunning());
+    EXPECT_TRUE(page->Button(CDlgScope::IDC_START)->isEnabled());
+    EXPECT_EQ(statusTimer, (std::vector<bool>{false, true}));
+}
+
+TEST_F(ScopePage, HistoryKeepsTenAndEachSaveDropsOneFile)
+{
+    Open();
+    FillView();
+    PutHistoryFiles(10);
+    page->SaveCaptureToHistory();
+    QStringList files = HistoryFiles();
+    EXPECT_EQ(files.size(), 10);
+    EXPECT_FALSE(files.contains("20200101_000000.csv")) << "the smallest name goes";
+    EXPECT_TRUE(files.contains("20200101_000001.csv"));
+
+    // Three more put there from outside: a save still deletes only one of the old files.
+    PutHistoryFiles(3, 10);
+    page->SaveCaptureToHistory();
+    files = HistoryFiles();
+    int old = 0;
+    for (const QString &f : files)
+        old += f.startsWith("2020");
+    EXPECT_EQ(old, 11);
+    EXPECT_FALSE(files.contains("20200101_000001.csv"));
+}
+
+TEST_F(ScopePage, CaptureWithoutSamplesWritesNoHistoryAndDeletesNone)
+{
+    Open();
+    PutHistoryFiles(11);
+    page->SaveCaptureToHistory();
+    EXPECT_EQ(HistoryFiles().size(), 11);
+    EXPECT_TRUE(HistoryFiles().contains("20200101_000000.csv"));
+}
+
+TEST_F(ScopePage, SaveTakesCsvAndBmpInAnyCase)
+{
+    Open();
+    FillView();
+    const struct {
+        const char *name;
+        bool saved;
+    } cases[] = {{"a.csv", true}, {"b.CSV", true}, {"c.bmp", true}, {"d.Bmp", true}, {"e.txt", false}};
+    for (const auto &c : cases) {
+        const QString path = dir.filePath(QString::fromLatin1(c.name));
+        ui->PushFile(path);
+        page->OnSaveCapture();
+        EXPECT_EQ(QFile::exists(path), c.saved) << c.name;
+    }
+    // An existing file is replaced only on "yes".
+    const QString path = dir.filePath("a.csv");
+    QFile::remove(path);
+    QFile(path).open(QIODevice::WriteOnly);
+    ui->PushFile(path);
+    ui->PushAnswer(IDNO);
+    page->OnSaveCapture();
+    EXPECT_EQ(QFileInfo(path).size(), 0);
+}
+
+TEST_F(ScopePage, CancelledOpenStillResetsRangeComparisonAndChannelBoxes)
+{
+    Open();
+    FillView();
+    CVScope *view = page->GetScopeView();
+    view->SetZoomed(TRUE);
+    view->m_bCompare = 1;
+    ui->PushFile(std::nullopt);
+    page->OnOpenCapture();
+    EXPECT_EQ(view->m_bZoomed, 0);
+    EXPECT_EQ(view->m_bCompare, 0);
+    for (int k = 1; k <= 4; ++k)
+        EXPECT_TRUE(page->ChannelBox(k)->isChecked());
+    EXPECT_TRUE(Boxes().empty());
+    EXPECT_EQ(view->Channels().m_ch[0].m_nCount, 1000) << "nothing was read";
+}
+
+TEST_F(ScopePage, CompareAsksForACaptureAndTogglesOff)
+{
+    Open();
+    page->OnCompare();
+    ASSERT_EQ(Boxes().size(), 1u);
+    EXPECT_EQ(Boxes()[0].caption, QString());
+    EXPECT_EQ(page->LoadWaveFile(dir.filePath("missing.csv")), 0);
+
+    FillView();
+    const QString file = dir.filePath("cmp.csv");
+    ASSERT_TRUE(page->SaveCaptureFile(file, 1));
+    ui->ClearCalls();
+    ui->PushFile(file);
+    page->OnCompare();
+    EXPECT_EQ(page->m_bHistoryCompare, 1);
+    EXPECT_EQ(page->GetScopeView()->m_bCompare, 1);
+    page->OnCompare();
+    EXPECT_EQ(page->m_bHistoryCompare, 0);
+    EXPECT_EQ(page->GetScopeView()->m_bCompare, 0);
+    int dialogs = 0;
+    for (const auto &c : ui->Calls())
+        dialogs += c.kind == platform::ScriptedUiServices::Kind::FileDialog;
+    EXPECT_EQ(dialogs, 1) << "switching off opens no dialog";
+}
+
+TEST_F(ScopePage, ScrollBarMovesTheViewWindow)
+{
+    Open();
+    FillView();
+    CVScope *view = page->GetScopeView();
+    view->SetXWindow(0, 100);
+    page->UpdateScrollRange(10);  // a page of 100 samples: the bar runs 0..900
+    EXPECT_EQ(page->ScrollBar()->maximum(), 900);
+    page->OnHScroll(scopepage::ScrollRequest::PageRight);
+    EXPECT_EQ(page->ScrollBar()->value(), 50);
+    EXPECT_EQ(view->m_nXFirst, 50);
+    page->OnHScroll(scopepage::ScrollRequest::Thumb, 850);
+    EXPECT_EQ(view->m_nXFirst, 850);
+    EXPECT_EQ(view->m_nXLast, 950);
+    page->OnHScroll(scopepage::ScrollRequest::PageRight);
+    EXPECT_EQ(page->ScrollBar()->value(), 900) << "exactly one page left: the bar reaches its limit";
+    EXPECT_EQ(view->m_nXFirst, 900);
+}
+
+TEST_F(ScopePage, DockerMakesTheCursorTabOnceAtItsFirstShow)
+{
+    Open();
+    CDlgScopeDocker *docker = page->Docker();
+    EXPECT_EQ(docker->TabBar()->count(), 4);
+    EXPECT_EQ(docker->TabPage(CDlgScopeDocker::kTabSampling), panel);
+    EXPECT_EQ(docker->CursorDlg(), nullptr);
+    docker->SelectTab(CDlgScopeDocker::kTabCursor);
+    CNewScopeCursorDlg *cursor = docker->CursorDlg();
+    ASSERT_NE(cursor, nullptr);
+    EXPECT_TRUE(cursor->isVisible());
+    EXPECT_FALSE(panel->isVisible());
+    EXPECT_EQ(docker->GetCursorDialog(), cursor);
+    EXPECT_EQ(cursor->m_fnGetChannelSourceName(0), panel->GetChannelSourceName(0));
+    docker->SelectTab(CDlgScopeDocker::kTabSampling);
+    docker->SelectTab(CDlgScopeDocker::kTabCursor);
+    EXPECT_EQ(docker->CursorDlg(), cursor) << "made once";
+    // The docker stands at the right edge, 300 px at 96 dpi; the view's sides are whole tens.
+    EXPECT_EQ(docker->width(), 300 * page->logicalDpiX() / 96);
+    EXPECT_EQ(docker->geometry().right(), page->width() - 1);
+    const QRect v = page->GetScopeView()->geometry();
+    EXPECT_LE(v.right(), docker->x());
+    EXPECT_EQ(v.width() % 10, 0);
+    EXPECT_EQ(v.height() % 10, 0);
+}
+
+TEST(ScopeDocker, ForwardingWithoutItsTargetsAnswersZero)
+{
+    CDlgScopeDocker docker(nullptr);
+    EXPECT_EQ(docker.StartSampling(), 0);
+    EXPECT_EQ(docker.StopSampling(), 0);
+    EXPECT_EQ(docker.OpenWaveFile("x.csv"), 0);
+    EXPECT_EQ(docker.OpenCompareFile("x.csv"), 0);
+    EXPECT_EQ(docker.SaveWaveFile("x.csv", 1), 0);
+    EXPECT_EQ(docker.LoadHistoryFile("x.csv"), 0);
+    EXPECT_EQ(docker.GetScopeView(), nullptr);
+    EXPECT_EQ(docker.GetCursorDialog(), nullptr);
+}
