@@ -156,6 +156,20 @@ std::map<QString, QString> CDlgBCGGrid::SaveFilterBarTexts() const
     return texts;
 }
 
+CDlgBCGGrid *CDlgBCGGrid::CreateForTable(QWidget *owner, const QString &tableId)
+{
+    auto *grid = new CDlgBCGGrid(owner);
+    grid->m_nRowHeaderWidth = 1;
+    grid->m_strTableId = tableId;
+    grid->SetOwner(owner);
+    grid->Create(owner);
+    CGridTableAttribute attr;
+    CGridCtrlTableAttributeOp::GetInstance()->GetTableAttribute(tableId, attr);
+    grid->InitColumns(attr, 2);
+    grid->show();
+    return grid;
+}
+
 BOOL CDlgBCGGrid::InitColumns(const CGridTableAttribute &attr, int nAlign)
 {
     m_tableAttr = attr;

@@ -38,6 +38,10 @@ public:
     void SetOwner(QObject *owner) { m_owner = owner; }
     QObject *GetOwnerWindow() const;
 
+    // A shown grid page inside `owner`, which gets its notices, with the stored columns of
+    // `tableId`, centred, and a one-pixel row header (the status pages' tables).
+    static CDlgBCGGrid *CreateForTable(QWidget *owner, const QString &tableId);
+
     // ---- columns and rows
     BOOL InitColumns(const CGridTableAttribute &attr, int nAlign);
     BOOL SetRowDataMap(const CGridRowDataMap &rows);

@@ -30,20 +30,8 @@ bool CDlgDiShowSet::OnInitDialog()
     m_pProgress->setGeometry(QRect(QPoint(c.x(), c.y() - 40), QPoint(c.x() + 400, c.y() + 30)));
     m_pProgress->hide();
 
-    auto make = [this](const QString &tableId) {
-        auto *grid = new CDlgBCGGrid(this);
-        grid->m_nRowHeaderWidth = 1;
-        grid->m_strTableId = tableId;
-        grid->SetOwner(this);
-        grid->Create(this);
-        CGridTableAttribute attr;
-        CGridCtrlTableAttributeOp::GetInstance()->GetTableAttribute(tableId, attr);
-        grid->InitColumns(attr, 2);
-        grid->show();
-        return grid;
-    };
-    m_pDiGrid = make(QStringLiteral("XML_DI_SHOW_SET"));
-    m_pDoGrid = make(QStringLiteral("XML_DO_SHOW_SET"));
+    m_pDiGrid = CDlgBCGGrid::CreateForTable(this, QStringLiteral("XML_DI_SHOW_SET"));
+    m_pDoGrid = CDlgBCGGrid::CreateForTable(this, QStringLiteral("XML_DO_SHOW_SET"));
 
     BuildDiDoRows(ActiveParameterTable(), m_lists);
     ApplyConnectorLabels();

@@ -78,20 +78,8 @@ bool CDlgFaultManagement::OnInitDialog()
 
 void CDlgFaultManagement::CreateGrids()
 {
-    auto make = [this](const QString &tableId) {
-        auto *grid = new CDlgBCGGrid(this);
-        grid->m_nRowHeaderWidth = 1;
-        grid->m_strTableId = tableId;
-        grid->SetOwner(this);
-        grid->Create(this);
-        CGridTableAttribute attr;
-        CGridCtrlTableAttributeOp::GetInstance()->GetTableAttribute(tableId, attr);
-        grid->InitColumns(attr, 2);
-        grid->show();
-        return grid;
-    };
-    m_pFaultGrid = make(QStringLiteral("XML_FAULT_MANAGEMENT"));
-    m_pNoteGrid = make(QStringLiteral("XML_FAULT_MANAGEMENT_NOTE"));
+    m_pFaultGrid = CDlgBCGGrid::CreateForTable(this, QStringLiteral("XML_FAULT_MANAGEMENT"));
+    m_pNoteGrid = CDlgBCGGrid::CreateForTable(this, QStringLiteral("XML_FAULT_MANAGEMENT_NOTE"));
 }
 
 void CDlgFaultManagement::OnSize(int cx, int cy)

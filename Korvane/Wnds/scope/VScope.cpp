@@ -690,6 +690,18 @@ void CVScope::DrawGridZoomed(QPainter &dc)
     DrawFrame(dc, true);
 }
 
+namespace {
+
+// A bit row's colour; grey for a row the word has no colour for.
+QColor BitColour(const CDIDOChannel &word, int r)
+{
+    return r < static_cast<int>(word.m_arrBitColors.size())
+               ? platform::ColorFromRef(word.m_arrBitColors[static_cast<size_t>(r)])
+               : kGrey;
+}
+
+}
+
 void CVScope::DrawBitMarkers(QPainter &dc)
 {
     if (m_rcBits.IsEmpty())
@@ -702,9 +714,7 @@ void CVScope::DrawBitMarkers(QPainter &dc)
             const int y = b.bottom - 20 * row - 5;
             dc.setPen(DotPen());
             dc.drawLine(b.left, y, b.right, y);
-            const QColor colour = r < static_cast<int>(word->m_arrBitColors.size())
-                                      ? platform::ColorFromRef(word->m_arrBitColors[static_cast<size_t>(r)])
-                                      : kGrey;
+            const QColor colour = BitColour(*word, r);
             dc.setPen(QPen(colour, 1, Qt::SolidLine));
             dc.drawLine(b.left, y, b.left - 5, y - 2);
             dc.drawLine(b.left, y, b.left - 5, y + 2);
@@ -726,9 +736,7 @@ void CVScope::DrawBitNames(QPainter &dc)
         const int rows = BitRows(*word);
         for (int r = 0; r < rows; ++r, ++row) {
             const int y = b.bottom - 20 * row - 5;
-            const QColor colour = r < static_cast<int>(word->m_arrBitColors.size())
-                                      ? platform::ColorFromRef(word->m_arrBitColors[static_cast<size_t>(r)])
-                                      : kGrey;
+            const QColor colour = BitColour(*word, r);
             const QString name = r < word->m_arrBitNames.size() ? word->GetBitName(r) : QString();
             dc.setPen(colour);
             dc.drawText(R(0, y - 12, b.left - 10, y), Qt::AlignRight | Qt::AlignTop, name);
