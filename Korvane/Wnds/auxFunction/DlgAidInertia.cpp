@@ -361,7 +361,7 @@ void CDlgAidInertia::ShowOff()
 bool CDlgAidInertia::ServoOff()
 {
     // A refused click leaves the servo as it is, so the user can try again.
-    if (!m_run.SwitchOff(1, false)) {
+    if (!m_run.SwitchOff(1, true)) {
         Box("IDS_NewInertiaIdentifyDlg_9", "IDS_NewInertiaIdentifyDlg_10", true, m_run.LastError());
         return false;
     }

@@ -260,4 +260,20 @@ TEST_F(InertiaTest, LeavingSwitchesOffAndALostLinkStopsEverything)
     EXPECT_EQ(ValuesTo(0x080C).size(), m) << "nothing resumes by itself";
 }
 
+// A refused servo-off click changes nothing: the servo stays on and the keep-alive goes on.
+TEST_F(InertiaTest, ARefusedServoOffLeavesTheServoOn)
+{
+    ServoOn();
+    Fail(0x080C, false, 0x26);
+    ui->ClearCalls();
+    page->ServoButton()->click();
+    EXPECT_EQ(BoxTexts(), (std::vector<QString>{FillLangPlaces(LoadLangString("IDS_NewInertiaIdentifyDlg_9"), {"0x0004"})}));
+    EXPECT_EQ(page->ServoButton()->text(), "Servo Off");
+    EXPECT_EQ(page->RunState(), 1);
+    EXPECT_TRUE(page->IsTimerRunning(CDlgAidInertia::kPollTimer));
+    sim.ClearRequests();
+    EXPECT_TRUE(PumpUntil([&] { return !ValuesTo(0x080C).empty(); }));
+    EXPECT_EQ(ValuesTo(0x080C).front(), 1);
+}
+
 }  // namespace

@@ -224,6 +224,12 @@ TEST_F(JogMoveTest, EditsWriteOnEnterOrLeavingChangedNeverPerKeystrokeOrEmpty)
     speed->clear();
     QTest::keyClicks(speed, "5000");
     EXPECT_EQ(speed->text(), "1000");
+    // A pasted value past the bound is written as the bound.
+    sim.ClearRequests();
+    speed->setText("99999");
+    QTest::keyClick(speed, Qt::Key_Return);
+    EXPECT_EQ(Writes(), (std::vector<Write>{{0x0606, 1000}}));
+    EXPECT_EQ(page->ReadOut(true)->text(), "1000 rpm");
 
     sim.ClearRequests();
     speed->clear();

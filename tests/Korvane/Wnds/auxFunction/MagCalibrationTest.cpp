@@ -84,6 +84,8 @@ TEST_F(MagCalibrationTest, PendingFaultIsToldFirstThenTheRunGoesOn)
     ASSERT_EQ(ui->Calls().size(), 2u);
     EXPECT_EQ(ui->Calls()[0].text, TrText(QString::fromUtf8("失败，故障码7")));
     EXPECT_EQ(ui->Calls()[0].caption, TrText(QString::fromUtf8("警告")));
+    for (const auto &c : ui->Calls())
+        EXPECT_TRUE(c.onGuiThread) << c.text.toStdString();
 }
 
 TEST_F(MagCalibrationTest, ButtonIsOffDuringARunAndRefusesWithoutALink)
