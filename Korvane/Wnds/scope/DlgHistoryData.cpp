@@ -17,6 +17,8 @@
 #include <QPushButton>
 
 #include <algorithm>
+#include <array>
+#include <type_traits>
 
 #define HISTORY_LOG KLOG("Wnds\\scope\\DlgHistoryData")
 
@@ -135,6 +137,19 @@ QString CDlgHistoryData::SelectedFilePath() const
     return name.isEmpty() || folder.isEmpty() ? QString() : folder + QLatin1Char('/') + name;
 }
 
+int CDlgHistoryData::ReadFileParams(const QString &path, QList<QPair<QString, QString>> &pairs)
+{
+    // The reader also takes the file's set-up words. They describe the live capture, which
+    // stays on screen (the file only becomes its comparison) and is saved with them: they must
+    // not become an older capture's.
+    CScopeSettings *settings = CScopeSettings::GetInstance();
+    std::array<WORD, std::extent_v<decltype(CScopeSettings::m_wDriveConfig)>> live{};
+    std::copy(std::begin(settings->m_wDriveConfig), std::end(settings->m_wDriveConfig), live.begin());
+    const int read = ReadHistoryParams(path, pairs, *settings);
+    std::copy(live.begin(), live.end(), settings->m_wDriveConfig);
+    return read;
+}
+
 void CDlgHistoryData::OnFileSelChanged()
 {
     const QString path = SelectedFilePath();
@@ -143,7 +158,7 @@ void CDlgHistoryData::OnFileSelChanged()
     if (m_fnLoadFile)
         m_fnLoadFile(path);
     QList<QPair<QString, QString>> pairs;
-    const int read = ReadHistoryParams(path, pairs, *CScopeSettings::GetInstance());
+    const int read = ReadFileParams(path, pairs);
     m_bListing = true;
     m_gridParams->RemoveAll();
     if (read) {
@@ -161,7 +176,7 @@ void CDlgHistoryData::OnApplyParams()
     if (path.isEmpty() || !sys)
         return;
     QList<QPair<QString, QString>> pairs;
-    if (!ReadHistoryParams(path, pairs, *CScopeSettings::GetInstance()))
+    if (!ReadFileParams(path, pairs))
         return;
     const QString group = QString::fromUtf8(kScopeGroupName);
     for (qsizetype i = sys->m_arrParamUser.size() - 1; i >= 0; --i) {

@@ -50,6 +50,8 @@ public:
     QPushButton *ApplyButton() const { return m_btnApply; }
 
 private:
+    // The file's (code, value text) pairs; 1 when the file was read.
+    static int ReadFileParams(const QString &path, QList<QPair<QString, QString>> &pairs);
     static void AddRow(CBCGPGridCtrlEx *grid, const QStringList &cells);
 
     CBCGPGridCtrlEx *m_gridFiles = nullptr;

@@ -1,6 +1,7 @@
 #include "Wnds/scope/DlgScopeDocker.h"
 
 #include "Wnds/scope/DlgScope.h"
+#include "Wnds/scope/DlgScopeSet.h"
 #include "Wnds/scope/DlgSocpeParam.h"
 #include "Wnds/scope/NewScopeCursorDlg.h"
 #include "Wnds/scope/VScope.h"
@@ -84,8 +85,7 @@ bool CDlgScopeDocker::OnInitDialog()
     m_mapTabs[kTabSampling] = m_pScopeParam;
     m_mapTabs[kTabScopeSet] = nullptr;
     m_mapTabs[kTabCursor] = nullptr;
-    // SEAM: the history tab's page joins here once it is in the tree.
-    m_mapTabs[kTabHistory] = nullptr;
+    m_mapTabs[kTabHistory] = &m_dlgHistory;
     OnSize(width(), height());
     return true;
 }
@@ -152,13 +152,22 @@ void CDlgScopeDocker::ShowTab()
             page->setGeometry(rc);
         } else if (index == kTabScopeSet && !page) {
             CreateScopeSetPage();
-            if (page)
-                page->setGeometry(rc);
+            page = m_pScopeSet;
+            page->setGeometry(rc);
         }
         if (!page)
             continue;
         if (page == m_pCursorDlg)
             platform::SendMessage(page, UM_SCOPE_CURSOR_REFRESH, 0, 0);
+        if (page == &m_dlgHistory) {
+            if (!m_dlgHistory.IsCreated()) {
+                CreateHistoryPage();
+                m_dlgHistory.setGeometry(rc);
+            }
+            // Captures saved since the last look show up.
+            m_dlgHistory.ClearFileList();
+            m_dlgHistory.FillFileList();
+        }
         page->show();
     }
 }
@@ -178,12 +187,20 @@ void CDlgScopeDocker::CreateCursorPage()
 
 void CDlgScopeDocker::CreateScopeSetPage()
 {
-    // SEAM: the scope parameter tab joins here once it is in the tree.
+    m_pScopeSet = new CDlgScopeSet(this);
+    m_pScopeSet->Create(this);
+    m_pScopeSet->show();
+    m_pScopeSet->m_fnStartSampling = [this] { return StartSampling(); };
+    m_pScopeSet->m_fnStopSampling = [this] { return StopSampling(); };
+    m_mapTabs[kTabScopeSet] = m_pScopeSet;
 }
 
 void CDlgScopeDocker::CreateHistoryPage()
 {
-    // SEAM: the history tab joins here once it is in the tree.
+    m_dlgHistory.Create(this);
+    m_dlgHistory.m_fnLoadFile = [this](const QString &path) { return LoadHistoryFile(path); };
+    m_dlgHistory.m_fnApplyParams = [this] { return ApplyHistoryParams(); };
+    m_dlgHistory.show();
 }
 
 // ---- forwarding --------------------------------------------------------------------------------------
@@ -231,6 +248,14 @@ int CDlgScopeDocker::SaveWaveFile(const QString &path, int nKind)
 int CDlgScopeDocker::LoadHistoryFile(const QString &path)
 {
     return m_pScope ? m_pScope->LoadWaveFile(path) : 0;
+}
+
+int CDlgScopeDocker::ApplyHistoryParams()
+{
+    if (!m_pScopeSet || !m_pScopeSet->FillScopeParamRows())
+        return 0;
+    m_pScopeSet->OnWriteParams();
+    return 1;
 }
 
 void CDlgScopeDocker::OnZoom(bool in)

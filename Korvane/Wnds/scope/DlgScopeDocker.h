@@ -5,11 +5,13 @@
 // another through function objects the docker binds; every binding and every forwarding
 // operation answers 0 when its target does not exist. The docker makes no drive access.
 #include "DialogExMid.h"
+#include "Wnds/scope/DlgHistoryData.h"
 #include "Wnds/scope/ScopePanelHost.h"
 
 #include <map>
 
 class CDlgScope;
+class CDlgScopeSet;
 class CDlgSocpeParam;
 class CNewScopeCursorDlg;
 class QPushButton;
@@ -54,6 +56,9 @@ public:
 
     // ---- the bindings' targets (0 without their target)
     int LoadHistoryFile(const QString &path);
+    // The parameter tab fills its rows from the group and writes them: 1; 0 without the tab
+    // or when the fill fails.
+    int ApplyHistoryParams();
 
     // ---- tabs
     void ShowTab();
@@ -67,6 +72,8 @@ public:
 
     CDlgSocpeParam *ScopeParam() const { return m_pScopeParam; }
     CNewScopeCursorDlg *CursorDlg() const { return m_pCursorDlg; }
+    CDlgScopeSet *ScopeSet() const { return m_pScopeSet; }
+    CDlgHistoryData &HistoryPage() { return m_dlgHistory; }
     QTabBar *TabBar() const { return m_pTab; }
     QPushButton *ToolButtonById(int id) const;
 
@@ -76,8 +83,10 @@ private:
 
     CDlgScope *m_pScope;
     CDlgSocpeParam *m_pScopeParam = nullptr;
+    CDlgScopeSet *m_pScopeSet = nullptr;
     CNewScopeCursorDlg *m_pCursorDlg = nullptr;
     std::map<int, CDialogExMid *> m_mapTabs;
+    CDlgHistoryData m_dlgHistory;
     QTabBar *m_pTab = nullptr;
     QPushButton *m_pButtons[6] = {};
     int m_nCurTab = 0;

@@ -95,6 +95,24 @@ TEST_F(HistoryTest, ChoosingAFileLoadsItAndListsItsParameters)
     EXPECT_EQ(page.ParamList()->GetRowCount(), 2);
 }
 
+// The live capture keeps its set-up words (its own save writes them), whatever file the list
+// shows the parameters of or applies.
+TEST_F(HistoryTest, ReadingAFilesParametersLeavesTheLiveSetUpAlone)
+{
+    CScopeSettings *settings = CScopeSettings::GetInstance();
+    const WORD older[11] = {2, 8, 0x9091, 0x9293, 1, 2, 3, 4, 5, 6, 0};
+    std::copy(std::begin(older), std::end(older), settings->m_wDriveConfig);
+    WriteHistoryFile("older.csv", {{"P0203", 123}});
+    const WORD live[11] = {0, 4, 0x9000, 0x0100, 0, 0, 0, 0, 0, 77, 0};
+    std::copy(std::begin(live), std::end(live), settings->m_wDriveConfig);
+    CDlgHistoryData &page = Bound();
+    Choose("older.csv");
+    ASSERT_EQ(page.ParamList()->GetRowCount(), 1);
+    page.OnApplyParams();
+    ASSERT_EQ(m_applied, 1);
+    EXPECT_TRUE(std::equal(std::begin(live), std::end(live), settings->m_wDriveConfig));
+}
+
 TEST_F(HistoryTest, AFileDeletedAfterListingLeavesTheParameterListEmpty)
 {
     WriteHistoryFile("a.csv", {{"P0203", 123}});

@@ -4,12 +4,15 @@
 #include "AppFlags.h"
 #include "PathHelpers.h"
 #include "Wnds/scope/DlgScope.h"
+#include "Wnds/scope/DlgHistoryData.h"
 #include "Wnds/scope/DlgScopeDocker.h"
+#include "Wnds/scope/DlgScopeSet.h"
 #include "Wnds/scope/DlgSocpeParam.h"
 #include "Wnds/scope/NewScopeCursorDlg.h"
 #include "Wnds/scope/NewTrigerDlg.h"
 #include "controls/KVProcessIndicator.h"
 #include "controls/MyProgressCtrl.h"
+#include "grid/BCGPGridCtrlEx.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -58,6 +61,11 @@ protected:
         for (const char *f : {"config/Scope/NewChannel_E.set", "config/Scope/ChBit_E.txt", "config/Scope/Triger_E.txt",
                               "config/english_US.ini"})
             QFile::copy(bin + "/" + f, dir.filePath(f));
+        // Trace colours that show on the black background.
+        QFile ini(dir.filePath("config/Scope/scope.ini"));
+        if (ini.open(QIODevice::WriteOnly))
+            ini.write("[NewScopeColor]\nch1=65535\nch2=16776960\nch3=16711935\nch4=65280\nback=0\n");
+        ini.close();
         settings->m_arrBitSetCh.clear();
         std::fill(std::begin(settings->m_wTrigger), std::end(settings->m_wTrigger), WORD(0));
         CNewTrigerDlg::Memory() = CNewTrigerDlg::Remembered();
@@ -203,12 +211,21 @@ TEST_F(ScopePage, SingleShotShowsTheCaptureBlockByBlockAndKeepsItInTheHistory)
 
     const QStringList history = HistoryFiles();
     ASSERT_EQ(history.size(), 1);
-    page->GetScopeView()->m_nCursorMode = 1;
+    // The whole record in view, the cursors on, as a user would set them.
+    panel->TimeDivList()->setCurrentIndex(0);
+    panel->OnSelchangeTimeDiv();
     page->Docker()->SelectTab(CDlgScopeDocker::kTabCursor);
+    page->Docker()->CursorDlg()->m_chkShowCursor->click();
     Screenshot("scope-single-shot-cursors");
 
-    // The history file comes back as the comparison capture.
-    ASSERT_EQ(page->Docker()->LoadHistoryFile(GetHistoryDataDir() + "/" + history.first()), 1);
+    // Chosen on the history tab, the history file comes back as the comparison capture.
+    CDlgScopeDocker *docker = page->Docker();
+    docker->SelectTab(CDlgScopeDocker::kTabHistory);
+    CBCGPGridCtrlEx *files = docker->HistoryPage().FileList();
+    ASSERT_EQ(files->GetRowCount(), 1);
+    files->SetCurSel(platform::GridItemID{0, 0});
+    ASSERT_TRUE(PumpUntil([&] { return page->m_bHistoryCompare == 1; }, 5000));
+    Screenshot("scope-history-comparison");
     EXPECT_EQ(page->m_bHistoryCompare, 1);
     EXPECT_EQ(page->GetScopeView()->m_bCompare, 1);
     for (int t = 0; t < 4; ++t)
@@ -404,7 +421,7 @@ TEST_F(ScopePage, ScrollBarMovesTheViewWindow)
     EXPECT_EQ(view->m_nXFirst, 900);
 }
 
-TEST_F(ScopePage, DockerMakesTheCursorTabOnceAtItsFirstShow)
+TEST_F(ScopePage, DockerMakesItsTabsOnceAndListsTheHistoryAtEveryShow)
 {
     Open();
     CDlgScopeDocker *docker = page->Docker();
@@ -421,6 +438,33 @@ TEST_F(ScopePage, DockerMakesTheCursorTabOnceAtItsFirstShow)
     docker->SelectTab(CDlgScopeDocker::kTabSampling);
     docker->SelectTab(CDlgScopeDocker::kTabCursor);
     EXPECT_EQ(docker->CursorDlg(), cursor) << "made once";
+    // The parameter tab: made at its first show, bound to the capture's start and stop.
+    EXPECT_EQ(docker->ScopeSet(), nullptr);
+    EXPECT_EQ(docker->ApplyHistoryParams(), 0) << "no parameter tab yet";
+    docker->SelectTab(CDlgScopeDocker::kTabScopeSet);
+    CDlgScopeSet *set = docker->ScopeSet();
+    ASSERT_NE(set, nullptr);
+    EXPECT_TRUE(set->isVisible());
+    EXPECT_TRUE(set->m_fnStartSampling && set->m_fnStopSampling);
+    docker->SelectTab(CDlgScopeDocker::kTabSampling);
+    docker->SelectTab(CDlgScopeDocker::kTabScopeSet);
+    EXPECT_EQ(docker->ScopeSet(), set) << "made once";
+
+    // The history tab lists the folder anew at every show.
+    FillView();
+    page->SaveCaptureToHistory();
+    EXPECT_FALSE(docker->HistoryPage().IsCreated());
+    docker->SelectTab(CDlgScopeDocker::kTabHistory);
+    EXPECT_TRUE(docker->HistoryPage().IsCreated());
+    EXPECT_TRUE(docker->HistoryPage().m_fnLoadFile && docker->HistoryPage().m_fnApplyParams);
+    EXPECT_EQ(docker->HistoryPage().FileList()->GetRowCount(), 1);
+    PutHistoryFiles(2);
+    docker->SelectTab(CDlgScopeDocker::kTabSampling);
+    EXPECT_TRUE(panel->isVisible());
+    EXPECT_FALSE(docker->HistoryPage().isVisible());
+    docker->SelectTab(CDlgScopeDocker::kTabHistory);
+    EXPECT_EQ(docker->HistoryPage().FileList()->GetRowCount(), 3);
+
     // The docker stands at the right edge, 300 px at 96 dpi; the view's sides are whole tens.
     EXPECT_EQ(docker->width(), 300 * page->logicalDpiX() / 96);
     EXPECT_EQ(docker->geometry().right(), page->width() - 1);
