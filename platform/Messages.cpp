@@ -340,7 +340,7 @@ LRESULT MessageTarget::Dispatch(UINT msg, WPARAM wParam, LPARAM lParam, std::sha
     return r;
 }
 
-bool MessageTarget::SetTimer(UINT_PTR id, UINT elapseMs)
+bool MessageTarget::SetTimer(UINT_PTR id, UINT elapseMs, bool precise)
 {
     Q_ASSERT(QThread::currentThread() == m_self->thread());
     if (m_bDetached)
@@ -350,6 +350,7 @@ bool MessageTarget::SetTimer(UINT_PTR id, UINT elapseMs)
         timer = new QTimer(m_hook);
         QObject::connect(timer, &QTimer::timeout, m_hook, [this, id] { Dispatch(WM_TIMER, id, 0, nullptr, nullptr); });
     }
+    timer->setTimerType(precise ? Qt::PreciseTimer : Qt::CoarseTimer);
     timer->start(static_cast<int>(elapseMs));
     return true;
 }

@@ -211,7 +211,9 @@ public:
 
     // Window timers by id: (re)starts the timer with the period in ms; each expiry sends
     // WM_TIMER with the id to this window on its thread. KillTimer answers whether it ran.
-    bool SetTimer(UINT_PTR id, UINT elapseMs);
+    // A precise timer keeps its period to the millisecond (a drive's keep-alive); the default
+    // may drift by some percent, which the system uses to group wake-ups.
+    bool SetTimer(UINT_PTR id, UINT elapseMs, bool precise = false);
     bool KillTimer(UINT_PTR id);
     bool IsTimerRunning(UINT_PTR id) const;
 

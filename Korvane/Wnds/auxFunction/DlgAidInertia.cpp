@@ -338,8 +338,8 @@ void CDlgAidInertia::OnServoOnOff()
             return;
         }
         m_pServo->setText(kServoOff);
-        SetTimer(kPollTimer, kPollMs);
-        SetTimer(CHoldToRun::kKeepAliveTimer, CHoldToRun::kKeepAliveMs);
+        SetTimer(kPollTimer, kPollMs, true);
+        SetTimer(CHoldToRun::kKeepAliveTimer, CHoldToRun::kKeepAliveMs, true);
         m_pWriteResult->setEnabled(false);
         m_pResult->setEnabled(false);
     } else if (caption == kServoOff) {

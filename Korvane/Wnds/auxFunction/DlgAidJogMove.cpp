@@ -265,7 +265,7 @@ void CDlgAidJogMove::ServoOn()
     // The keep-alive runs before any box can open, so the drive never waits for the user.
     m_nTimerID = CHoldToRun::kKeepAliveTimer;
     m_nElapse = CHoldToRun::kKeepAliveMs;
-    SetTimer(CHoldToRun::kKeepAliveTimer, CHoldToRun::kKeepAliveMs);
+    SetTimer(CHoldToRun::kKeepAliveTimer, CHoldToRun::kKeepAliveMs, true);
     m_pForwardBtn->setEnabled(true);
     m_pReverseBtn->setEnabled(true);
     bool ok = Online();
