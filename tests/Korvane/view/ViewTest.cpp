@@ -1,7 +1,6 @@
 // The view's page table and the page switch.
 #include "DlgStatus.h"
 #include "KorvaneView.h"
-#include "Wnds/PlaceholderPage.h"
 
 #include "platform/PageWorker.h"
 #include "platform/UiServices.h"
@@ -131,9 +130,6 @@ TEST_F(ViewPages, EveryIdMakesItsPageOnceAndKeepsIt)
         EXPECT_EQ(page->parentWidget(), m_view.get());
         EXPECT_EQ(platform::SendMessage(page, UM_IDENTIFY), kIdentifyAnswer);
         EXPECT_EQ(m_view->Pages()[id].strName, PageName(id));
-        if (auto *placeholder = qobject_cast<CPlaceholderPage *>(page)) {
-            EXPECT_EQ(placeholder->CaptionText(), PageName(id)) << id;
-        }
     }
     // Coming back finds the same page, not a new one.
     CDialogExMid *scope = m_view->Pages()[2].pPage;

@@ -259,7 +259,14 @@ TEST_F(AnalyseRunTest, RunsThatFailEndWithTheirMessageAndNoCurves)
         ui->ClearCalls();
         sim.ClearRequests();
         page->OnBntStartTest();
-        ASSERT_TRUE(PumpUntil([this, &c] { return Idle() && ui->Calls().size() >= c.texts.size(); }, 15000))
+        // The run's end reaches the page as a posted message after the worker has gone: wait for
+        // the flags and the indicator too, which a loaded machine may handle late.
+        ASSERT_TRUE(PumpUntil(
+            [this, &c] {
+                return Idle() && ui->Calls().size() >= c.texts.size() && !RunFlags() &&
+                       !page->Docker()->IsTestRunning();
+            },
+            15000))
             << c.name;
         const std::vector<QString> texts = Texts();
         ASSERT_EQ(texts.size(), c.texts.size()) << c.name;

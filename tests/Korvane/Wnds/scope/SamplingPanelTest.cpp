@@ -35,18 +35,8 @@ protected:
     void SetUp() override
     {
         ScopeLinkTest::SetUp();
-        GetLangText().m_strLanguage = QStringLiteral("EnglishUS");
         SetAppFlags(&flags);
-        // The program's English tables in a program folder of the test's own.
-        SetProgramDir(dir.path());
-        QDir().mkpath(dir.filePath("config/Scope"));
-        const QString bin = QCoreApplication::applicationDirPath();
-        for (const char *f : {"config/Scope/NewChannel_E.set", "config/Scope/ChBit_E.txt", "config/Scope/Triger_E.txt",
-                              "config/english_US.ini"})
-            QFile::copy(bin + "/" + f, dir.filePath(f));
-        settings->m_arrBitSetCh.clear();
-        std::fill(std::begin(settings->m_wTrigger), std::end(settings->m_wTrigger), WORD(0));
-        CNewTrigerDlg::Memory() = CNewTrigerDlg::Remembered();
+        UseEnglishProgramFolder(dir.path());
     }
     void TearDown() override
     {

@@ -2,7 +2,9 @@
 // The oscilloscope against the simulated drive: a live settings object on the drive's
 // pseudo-terminal, scripted boxes, and a window that records what the threads send.
 #include "LangText.h"
+#include "PathHelpers.h"
 #include "SYSPARAM/SysParam.h"
+#include "Wnds/scope/NewTrigerDlg.h"
 #include "Wnds/scope/ScopeLink.h"
 #include "Wnds/scope/ScopeSettings.h"
 #include "Wnds/scope/ScopeThreads.h"
@@ -10,10 +12,13 @@
 #include "SimDrive.h"
 
 #include <QCoreApplication>
+#include <QDir>
+#include <QFile>
 #include <QElapsedTimer>
 #include <QWidget>
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <functional>
 #include <vector>
 
@@ -99,6 +104,22 @@ protected:
     {
         StopScopeThreads();
         SetSysParam(nullptr);
+    }
+
+    // The program's English tables in a program folder of the test's own, and no remembered
+    // bit selections or trigger words from an earlier test.
+    void UseEnglishProgramFolder(const QString &programDir)
+    {
+        GetLangText().m_strLanguage = QStringLiteral("EnglishUS");
+        SetProgramDir(programDir);
+        QDir(programDir).mkpath(QStringLiteral("config/Scope"));
+        const QString bin = QCoreApplication::applicationDirPath();
+        for (const char *f : {"config/Scope/NewChannel_E.set", "config/Scope/ChBit_E.txt", "config/Scope/Triger_E.txt",
+                              "config/english_US.ini"})
+            QFile::copy(bin + "/" + f, programDir + "/" + f);
+        settings->m_arrBitSetCh.clear();
+        std::fill(std::begin(settings->m_wTrigger), std::end(settings->m_wTrigger), WORD(0));
+        CNewTrigerDlg::Memory() = CNewTrigerDlg::Remembered();
     }
 
     // A write as the program makes it: up to 10 attempts.

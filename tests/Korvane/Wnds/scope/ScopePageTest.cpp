@@ -53,22 +53,13 @@ protected:
     void SetUp() override
     {
         ScopeLinkTest::SetUp();
-        GetLangText().m_strLanguage = QStringLiteral("EnglishUS");
         SetAppFlags(&flags);
-        SetProgramDir(dir.path());
-        QDir().mkpath(dir.filePath("config/Scope"));
-        const QString bin = QCoreApplication::applicationDirPath();
-        for (const char *f : {"config/Scope/NewChannel_E.set", "config/Scope/ChBit_E.txt", "config/Scope/Triger_E.txt",
-                              "config/english_US.ini"})
-            QFile::copy(bin + "/" + f, dir.filePath(f));
+        UseEnglishProgramFolder(dir.path());
         // Trace colours that show on the black background.
         QFile ini(dir.filePath("config/Scope/scope.ini"));
         if (ini.open(QIODevice::WriteOnly))
             ini.write("[NewScopeColor]\nch1=65535\nch2=16776960\nch3=16711935\nch4=65280\nback=0\n");
         ini.close();
-        settings->m_arrBitSetCh.clear();
-        std::fill(std::begin(settings->m_wTrigger), std::end(settings->m_wTrigger), WORD(0));
-        CNewTrigerDlg::Memory() = CNewTrigerDlg::Remembered();
         settings->m_strContinuousPath = dir.filePath("rec");
         QDir().mkpath(settings->m_strContinuousPath);
     }
