@@ -1288,6 +1288,12 @@ BOOL CDlgSocpeParam::OpenCompareFile(const QString &path)
     if (!::OpenCompareFile(path, ch, s))
         return FALSE;
     RebuildTimeDivList(s.m_strTimePerDiv);
+    // The comparison is drawn over as many samples as the live window shows (all of it when
+    // nothing is live), not over the view's initial 10,000, which squeezed a short file.
+    if (v) {
+        const int span = v->m_nXLast - v->m_nXFirst;
+        v->SetCompareWindow(span > 0 ? span : v->GetCompareSampleCount());
+    }
     InvalidateView();
     return TRUE;
 }

@@ -222,6 +222,9 @@ TEST_F(ScopePage, SingleShotShowsTheCaptureBlockByBlockAndKeepsItInTheHistory)
     for (int t = 0; t < 4; ++t)
         EXPECT_EQ(ch.m_cmp[t].m_nCount, 1000) << "CH" << t + 1;
     EXPECT_DOUBLE_EQ(ch.m_cmp[0].At(500), ch.m_ch[0].At(500));
+    // Drawn over the same span as the live capture, not squeezed into the first tenth.
+    EXPECT_EQ(page->GetScopeView()->m_nCmpXFirst, 0);
+    EXPECT_EQ(page->GetScopeView()->m_nCmpXLast, 1000);
 }
 
 TEST_F(ScopePage, LostFramesReachTheViewAsCounted)
