@@ -256,8 +256,7 @@ LRESULT CDlgDiDoMonitor::WindowProc(UINT msg, WPARAM wParam, LPARAM lParam)
     case UM_PROGRESS_POLL:
         return PollFinished(BOOL(wParam));
     case UM_MINIGRID_CLICK: {
-        std::unique_ptr<MiniGridClick> click(reinterpret_cast<MiniGridClick *>(wParam));
-        if (click)
+        if (const auto *click = reinterpret_cast<const MiniGridClick *>(wParam))
             OnGridClick(lParam == IDC_DO_GRID, click->nRow, click->nColumn);
         return 0;
     }

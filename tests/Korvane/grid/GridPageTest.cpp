@@ -280,6 +280,26 @@ TEST_F(PageFixture, StatisticsBeforeAndAfterAFilter)
     EXPECT_EQ(TrimTrailingZeros("300"), "300");
 }
 
+// The header box ticks the rows the filter shows; the mark then says how many rows are ticked.
+TEST_F(PageFixture, HeaderCheckUnderAFilterMarksTheTickedRows)
+{
+    page->InitColumns(Table(), 2);
+    Fill(kRows);
+    auto *grid = page->GetGrid();
+    const int name = page->m_mapFieldToCol.at("name");
+    grid->SetFilterBarText(name, "ga");
+    grid->OnHeaderCheckBoxClick(0);
+    EXPECT_EQ(page->m_nCheckedRows, 1);
+    EXPECT_TRUE(grid->GetRow(2)->GetCheck());
+    EXPECT_FALSE(Sum(name).contains(QString::fromUtf8("选中"))) << Sum(name).toStdString();
+    grid->SetFilterBarText(name, "a");
+    grid->OnHeaderCheckBoxClick(0);  // the box was ticked: now every shown row is unticked
+    EXPECT_EQ(page->m_nCheckedRows, 0);
+    grid->OnHeaderCheckBoxClick(0);
+    EXPECT_EQ(page->m_nCheckedRows, 3);
+    EXPECT_TRUE(Sum(name).startsWith(QString::fromUtf8("选中(3)"))) << Sum(name).toStdString();
+}
+
 TEST_F(PageFixture, CheckedCountMarkCountsEveryRow)
 {
     page->InitColumns(Table(), 2);
