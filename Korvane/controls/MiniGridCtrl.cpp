@@ -1,6 +1,6 @@
 #include "MiniGridCtrl.h"
 
-#include "MainFrame.h"
+#include "grid/TableColors.h"
 #include "platform/ControlId.h"
 #include "platform/LanguageConf.h"
 #include "platform/UiServices.h"
@@ -75,11 +75,8 @@ void CMiniGridCtrl::ApplyTableColors(bool custom, COLORREF text, COLORREF even, 
 
 void CMiniGridCtrl::ApplyGridColors()
 {
-    const auto *frame = dynamic_cast<const CMainFrame *>(platform::MainWindow());
-    if (frame)
-        ApplyTableColors(frame->m_bClrCustom, frame->m_clrFont, frame->m_clrEven, frame->m_clrOdd);
-    else
-        ApplyTableColors(false, 0, 0, 0);
+    const TableColors c = CurrentTableColors();
+    ApplyTableColors(c.bCustom, c.clrFont, c.clrEven, c.clrOdd);
 }
 
 void CMiniGridCtrl::OnCellLButtonUp(const platform::GridItemID &hit, const QPoint &pt)

@@ -1,4 +1,5 @@
 #include "grid/DlgBCGGrid.h"
+#include "grid/TableColors.h"
 
 #include "controls/MiniGridCtrl.h"
 #include "grid/BCGPGridDateTimeExtItem.h"
@@ -893,9 +894,19 @@ bool CDlgBCGGrid::IsLockedForEvent(int nRow, int nCol, bool columnMayBeAny) cons
 
 void CDlgBCGGrid::ApplyGridColors()
 {
-    // The program's custom table colours are not kept yet; the grid keeps its own look.
-    if (m_pGrid)
-        m_pGrid->RedrawAll();
+    if (!m_pGrid)
+        return;
+    const TableColors c = CurrentTableColors();
+    if (c.bCustom) {
+        platform::GridCtrl::ColorTheme theme = m_pGrid->GetColorTheme();
+        theme.text = c.clrFont;
+        theme.evenBack = c.clrEven;
+        theme.oddBack = c.clrOdd;
+        m_pGrid->SetColorTheme(theme, true);
+    } else {
+        m_pGrid->SetVisualManagerColorTheme(true);
+    }
+    m_pGrid->AdjustLayout();
 }
 
 BOOL CDlgBCGGrid::SelectCell(int nRow, int nCol, BOOL bByClick)
@@ -1077,6 +1088,11 @@ void CDlgBCGGrid::UpdateCheckedCountMark(int nChecked)
 
 LRESULT CDlgBCGGrid::WindowProc(UINT msg, WPARAM wParam, LPARAM lParam)
 {
+    // The frame relays the colour change to every window under it, this page included.
+    if (msg == TableColorsRefreshMessage()) {
+        ApplyGridColors();
+        return 0;
+    }
     if (msg == GridMessage("BCGM_GRID_ITEM_CHANGED")) {
         auto *info = reinterpret_cast<GridItemInfo *>(lParam);
         if (!info || IsLockedForEvent(info->nRow, info->nCol, true))

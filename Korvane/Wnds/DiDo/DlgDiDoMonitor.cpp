@@ -1,4 +1,5 @@
 #include "DlgDiDoMonitor.h"
+#include "grid/TableColors.h"
 
 #include "AppFlags.h"
 #include "LangText.h"
@@ -236,6 +237,11 @@ void CDlgDiDoMonitor::OnForceSwitch(bool isDo)
 
 LRESULT CDlgDiDoMonitor::WindowProc(UINT msg, WPARAM wParam, LPARAM lParam)
 {
+    if (msg == TableColorsRefreshMessage()) {
+        m_pDiGrid->ApplyGridColors();
+        m_pDoGrid->ApplyGridColors();
+        return 0;
+    }
     switch (msg) {
     case UM_PAGE_ACTIVATE:
         StartRead();
