@@ -15,6 +15,8 @@
 #include "platform/LanguageConf.h"
 #include "platform/UiServices.h"
 
+#include "platform/NumericLocale.h"
+
 #include <QApplication>
 #include <QTimer>
 
@@ -64,6 +66,7 @@ void ArmAutomation(CKorvaneApp &app)
 int main(int argc, char *argv[])
 {
     QApplication qtApp(argc, argv);
+    platform::KeepCNumericLocale();
     InitKorvaneResources();
     if (qEnvironmentVariable("KORVANE_UI") == QStringLiteral("stderr"))
         platform::SetUiServices(std::make_shared<StderrUiServices>());

@@ -11,6 +11,10 @@
 #include <QTest>
 #include <gtest/gtest.h>
 
+#include <clocale>
+#include <cstdio>
+#include <cstdlib>
+
 #include <functional>
 #include <memory>
 
@@ -515,4 +519,17 @@ TEST_F(PageFixture, CheckByClickLeavesOneRowOrFollowsTheSelection)
     EXPECT_EQ(owner->Count(GridMessage("BCGM_GRID_ROW_CHECKBOX_CLICK")), 3);
 }
 
+}
+
+// The second run of this program under a decimal-comma desktop must really be under it, and the
+// C conversions must still use a point.
+TEST(NumericLocale, CellNumbersUseAPointWhateverTheDesktop)
+{
+    if (qEnvironmentVariableIsSet("KORVANE_COMMA_LOCALE")) {
+        EXPECT_TRUE(QByteArray(std::setlocale(LC_CTYPE, nullptr)).startsWith("de_DE")) << std::setlocale(LC_CTYPE, nullptr);
+    }
+    char text[16];
+    std::snprintf(text, sizeof text, "%.2f", 1.5);
+    EXPECT_STREQ(text, "1.50");
+    EXPECT_EQ(std::strtod("1.25", nullptr), 1.25);
 }

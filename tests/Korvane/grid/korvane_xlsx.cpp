@@ -1,6 +1,7 @@
 // korvane-xlsx OUT [PICTURE_COLUMN...] < table.tsv
 // Exports UTF-8 tab-separated rows (header first) with the default export options; cells of
 // the named columns that name a readable picture show it. Exit 0 when written, else 1.
+#include "platform/NumericLocale.h"
 #include "grid/SpreadsheetExport.h"
 
 #include <QCoreApplication>
@@ -12,6 +13,7 @@
 int main(int argc, char **argv)
 {
     QCoreApplication app(argc, argv);
+    platform::KeepCNumericLocale();
     const QStringList args = app.arguments();
     if (args.size() < 2) {
         std::fprintf(stderr, "usage: korvane-xlsx OUT [PICTURE_COLUMN...] < table.tsv\n");
