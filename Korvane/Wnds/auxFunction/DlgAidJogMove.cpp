@@ -75,6 +75,16 @@ CDlgAidJogMove::CDlgAidJogMove() : CDialogExMid(IDD)
             [this] { OnGaugeFinishTrack(1, m_pSpeedGauge->value()); });
     connect(m_pAccelGauge, &QSlider::sliderReleased, this,
             [this] { OnGaugeFinishTrack(2, m_pAccelGauge->value()); });
+    // The wheel, the arrow and page keys and a click on the groove each move the slider by a
+    // step: such a step is a whole drag (edit, read-out and the drive follow). The page's own
+    // settings of a slider block its signals, and a drag's steps come through sliderMoved.
+    for (QSlider *g : {m_pSpeedGauge, m_pAccelGauge}) {
+        const int gaugeId = g == m_pSpeedGauge ? 1 : 2;
+        connect(g, &QSlider::valueChanged, this, [this, g, gaugeId](int v) {
+            if (!g->isSliderDown())
+                OnGaugeFinishTrack(gaugeId, v);
+        });
+    }
 }
 
 CDlgAidJogMove::~CDlgAidJogMove() = default;
@@ -92,6 +102,7 @@ bool CDlgAidJogMove::OnInitDialog()
     } inds[] = {{m_pForward, "正转", 0}, {m_pReverse, "反转", 1}};
     for (const auto &i : inds) {
         i.ind->m_bHoldToRun = true;
+        i.ind->m_bLeftButtonOnly = true;
         CircularProgressIndicatorOptions o = i.ind->GetIndicatorImpl()->GetOptions();
         o.m_nShape = 1;
         o.m_nMarqueeArcs = 1;
@@ -101,6 +112,9 @@ bool CDlgAidJogMove::OnInitDialog()
         i.ind->GetIndicatorImpl()->SetOptions(o);
         i.ind->SetLabel(TrText(QString::fromUtf8(i.label)));
     }
+    // Setting the sliders up is not the user moving them.
+    const QSignalBlocker blockSpeed(m_pSpeedGauge);
+    const QSignalBlocker blockAccel(m_pAccelGauge);
     m_pSpeedGauge->setRange(0, kMaxSpeed);
     m_pSpeedGauge->setPageStep(100);
     m_pAccelGauge->setRange(0, kMaxAccel);
@@ -331,8 +345,8 @@ void CDlgAidJogMove::OnBnClickedEnable()
 
 void CDlgAidJogMove::LeavePage()
 {
-    CSysParam *sys = GetSysParam();
-    if (sys && sys->m_bConnected)
+    // Whatever the page believes of the link: an open port may still carry a running motor.
+    if (CHoldToRun::PortOpen())
         ServoOff();
     else {
         m_run.Drop();
@@ -377,8 +391,7 @@ void CDlgAidJogMove::OnIndicatorReleased(int id)
 {
     if (id != IDC_FORWARD && id != IDC_REVERSE)
         return;
-    if (m_run.IsOn())
-        m_run.Release();
+    m_run.Release();
     (id == IDC_FORWARD ? m_pForward : m_pReverse)->GetIndicatorImpl()->StartMarquee(FALSE);
 }
 

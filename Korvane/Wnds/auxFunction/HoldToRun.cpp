@@ -1,7 +1,8 @@
 #include "HoldToRun.h"
 
-#include "AppFlags.h"
 #include "SYSPARAM/SysParam.h"
+
+#include <utility>
 
 WORD CHoldToRun::CommandOf(int state)
 {
@@ -13,14 +14,20 @@ WORD CHoldToRun::CommandOf(int state)
     }
 }
 
-bool CHoldToRun::Write(WORD value, int tries)
+bool CHoldToRun::PortOpen()
+{
+    CSysParam *sys = GetSysParam();
+    return sys && sys->m_SeriesPort.m_bOpen;
+}
+
+bool CHoldToRun::Write(WORD value, int tries, bool stop)
 {
     CSysParam *sys = GetSysParam();
     if (!sys) {
         m_dwLastError = CSysParam::kErrLinkBusy;
         return false;
     }
-    if (sys->WriteReg(m_reg, value, CSysParam::LinkWait::Bounded, tries)) {
+    if (sys->WriteReg(m_reg, value, stop ? CSysParam::LinkWait::Stop : CSysParam::LinkWait::Bounded, tries)) {
         m_dwLastError = 0;
         return true;
     }
@@ -30,7 +37,7 @@ bool CHoldToRun::Write(WORD value, int tries)
 
 bool CHoldToRun::SwitchOn(int tries)
 {
-    if (!Write(kCmdIdle, tries))
+    if (!Write(kCmdIdle, tries, false))
         return false;
     m_nState = kIdle;
     return true;
@@ -38,10 +45,9 @@ bool CHoldToRun::SwitchOn(int tries)
 
 bool CHoldToRun::SwitchOff(int tries, bool keepOnFailure)
 {
-    CSysParam *sys = GetSysParam();
-    const bool ok = !(sys && sys->m_bConnected) || Write(kCmdOff, tries);
+    const bool ok = !PortOpen() || Write(kCmdOff, tries, true);
     if (ok || !keepOnFailure)
-        m_nState = kOff;
+        Drop();
     return ok;
 }
 
@@ -50,25 +56,33 @@ bool CHoldToRun::Press(bool forward)
     if (m_nState == kOff)
         return false;
     m_nState = forward ? kForward : kReverse;
+    m_bHeld = true;
     return true;
 }
 
 bool CHoldToRun::Release()
 {
-    if (m_nState != kForward && m_nState != kReverse)
-        return false;
-    m_nState = kIdle;
-    Write(kCmdIdle, kTries);
-    return true;
+    const bool held = std::exchange(m_bHeld, false);
+    if (m_nState != kOff) {
+        m_nState = kIdle;
+        return PortOpen() && Write(kCmdIdle, kTries, true);
+    }
+    // The page dropped to off during the hold, yet the drive may still have the run command.
+    return held && PortOpen() && Write(kCmdOff, kTries, true);
 }
 
 CHoldToRun::Tick CHoldToRun::KeepAlive()
 {
     if (m_nState == kOff)
         return Tick::Nothing;
-    if (!GetAppFlags()->m_bOnline || !Write(CommandOf(m_nState), kTries)) {
+    if (!PortOpen()) {
         m_nState = kOff;
         return Tick::LinkLost;
     }
-    return Tick::Sent;
+    if (Write(CommandOf(m_nState), kTries, false))
+        return Tick::Sent;
+    if (m_dwLastError == CSysParam::kErrLinkBusy)
+        return Tick::Busy;
+    m_nState = kOff;
+    return Tick::LinkLost;
 }

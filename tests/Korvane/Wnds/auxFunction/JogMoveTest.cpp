@@ -12,6 +12,9 @@
 #include <QLabel>
 #include <QPushButton>
 #include <QSlider>
+#include <QStyle>
+#include <QStyleOptionSlider>
+#include <QWheelEvent>
 
 namespace {
 
@@ -291,38 +294,92 @@ TEST_F(JogMoveTest, ARefusedSwitchOffIsToldAndTheStateIsOffAnyway)
     EXPECT_EQ(ui->Calls()[0].text, FillLangPlaces(LoadLangString("IDS_UsabilityJog_130"), {"0x0004"}));
 }
 
-TEST_F(JogMoveTest, OfflineOrAllTriesFailedDropsToOffAndNothingResumes)
+TEST_F(JogMoveTest, OnlyFailedTransactionsDropToOffAndNothingResumes)
 {
     SwitchedOn();
     Press(CDlgAidJogMove::IDC_FORWARD);
     ASSERT_TRUE(AwaitCommand(0x11));
     ui->ClearCalls();
+    // A status flag that says offline while the drive answers is no lost link: the keep-alive
+    // goes on commanding what the user holds.
     flags.m_bOnline = FALSE;
-    ASSERT_TRUE(PumpUntil([&] { return page->JogState() == 0; }));
+    ASSERT_TRUE(AwaitCommand(0x11));
+    ASSERT_TRUE(AwaitCommand(0x11));
+    EXPECT_EQ(page->JogState(), 2);
+    EXPECT_TRUE(BoxTexts().empty());
+    EXPECT_EQ(aids->Jog().trips, 0);
+    flags.m_bOnline = TRUE;
+
+    // A silent drive: the tick's tries all fail.
+    SimDrive::Fault f;
+    f.kind = SimDrive::FaultKind::Silence;
+    f.persistent = true;
+    sim.InjectFault(f);
+    ASSERT_TRUE(PumpUntil([&] { return page->JogState() == 0; }, 10000));
     EXPECT_FALSE(page->IsTimerRunning(17));
     EXPECT_EQ(BoxTexts(), (std::vector<QString>{LoadLangString("IDS_UsabilityJog_131")}));
     // The drive's watchdog brings the motor to rest.
     EXPECT_TRUE(PumpUntil([&] { return aids->Jog().state == SimAids::Run::Off && aids->Jog().rpm == 0; },
                           SimAids::kWatchdogMs + 3000));
     EXPECT_EQ(aids->Jog().trips, 1);
-    flags.m_bOnline = TRUE;
-    const std::size_t n = ValuesTo(0x0807).size();
+    sim.ClearFaults();
+    sim.ClearRequests();
     Idle(1500);
-    EXPECT_EQ(ValuesTo(0x0807).size(), n) << "nothing resumes by itself";
+    EXPECT_TRUE(ValuesTo(0x0807).empty()) << "nothing resumes by itself";
+}
 
-    // A silent drive: the tick's tries all fail.
-    page->EnableButton()->click();
-    ASSERT_EQ(page->JogState(), 1);
-    Press(CDlgAidJogMove::IDC_FORWARD);
-    ASSERT_TRUE(AwaitCommand(0x11));
-    ui->ClearCalls();
-    SimDrive::Fault f;
-    f.kind = SimDrive::FaultKind::Silence;
-    f.persistent = true;
-    sim.InjectFault(f);
-    ASSERT_TRUE(PumpUntil([&] { return page->JogState() == 0; }, 10000));
-    EXPECT_TRUE(HasBox(LoadLangString("IDS_UsabilityJog_131")));
-    EXPECT_TRUE(PumpUntil([&] { return aids->Jog().rpm == 0; }, SimAids::kWatchdogMs + 3000));
+// Every way of moving a slider is a whole drag: the wheel, the arrow and page keys, a click on
+// the groove; the edit box, the read-out and the drive's register follow.
+TEST_F(JogMoveTest, SliderStepsReachTheDrive)
+{
+    Open();
+    struct Case
+    {
+        const char *what;
+        bool speed;
+        std::function<void(QSlider *)> act;
+    };
+    const Case cases[] = {
+        {"wheel up",
+         true,
+         [](QSlider *g) {
+             QWheelEvent e(QPointF(g->rect().center()), QPointF(g->mapToGlobal(g->rect().center())), {}, {0, 120},
+                           Qt::NoButton, Qt::NoModifier, Qt::NoScrollPhase, false);
+             QCoreApplication::sendEvent(g, &e);
+         }},
+        {"arrow right", true, [](QSlider *g) { QTest::keyClick(g, Qt::Key_Right); }},
+        {"page down", false, [](QSlider *g) { QTest::keyClick(g, Qt::Key_PageDown); }},
+        {"groove click", false,
+         [](QSlider *g) {
+             QStyleOptionSlider opt;
+             opt.initFrom(g);
+             opt.orientation = g->orientation();
+             opt.minimum = g->minimum();
+             opt.maximum = g->maximum();
+             opt.sliderPosition = opt.sliderValue = g->value();
+             opt.tickPosition = g->tickPosition();
+             opt.tickInterval = g->tickInterval();
+             opt.pageStep = g->pageStep();
+             opt.singleStep = g->singleStep();
+             opt.subControls = QStyle::SC_All;
+             const QRect groove = g->style()->subControlRect(QStyle::CC_Slider, &opt, QStyle::SC_SliderGroove, g);
+             QTest::mouseClick(g, Qt::LeftButton, {}, QPoint(groove.right() - 2, groove.center().y()));
+         }},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.what);
+        QSlider *g = page->Gauge(c.speed);
+        const int before = g->value();
+        sim.ClearRequests();
+        c.act(g);
+        ASSERT_NE(g->value(), before) << "the slider did not move";
+        const int reg = c.speed ? 0x0606 : 0x060A;
+        EXPECT_EQ(ValuesTo(reg), std::vector<int>{g->value()});
+        EXPECT_EQ(sim.GetRegister(reg), g->value());
+        EXPECT_EQ((c.speed ? page->SpeedEdit() : page->AccelEdit())->text(), QString::number(g->value()));
+        EXPECT_EQ(page->ReadOut(c.speed)->text(), QString::number(g->value()) + (c.speed ? " rpm" : " ms"));
+        EXPECT_EQ(c.speed ? page->m_nJogSpeed : page->m_nJogAccel, g->value());
+    }
 }
 
 // While jog mode is on, the keep-alive keeps the drive's watchdog from tripping.
