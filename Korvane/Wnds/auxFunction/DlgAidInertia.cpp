@@ -203,6 +203,10 @@ CDlgAidInertia::CDlgAidInertia() : CDialogExMid(IDD)
     m_pForward->setToolTip(TrText(QStringLiteral("伺服正转")));
     m_pReverse->setToolTip(TrText(QStringLiteral("伺服反转")));
     m_pWriteGauge->setToolTip(TrText(QStringLiteral("将识别结果写入驱动器")));
+    m_run.SetLostHandler([this] {
+        ShowOff();
+        Box("IDS_NewInertiaIdentifyDlg_15", "IDS_NewInertiaIdentifyDlg_10", false);
+    });
     connect(read, &QPushButton::clicked, this, [this] { OnReadParams(); });
     connect(write, &QPushButton::clicked, this, [this] { OnWriteParams(); });
     connect(m_pServo, &QPushButton::clicked, this, [this] { OnServoOnOff(); });
@@ -437,19 +441,29 @@ void CDlgAidInertia::OnServoOnOff()
 {
     const QString caption = m_pServo->text();
     if (caption == kServoOn) {
-        CSysParam *sys = GetSysParam();
-        if (!sys || !sys->CheckServoReady(this))
+        if (!GetSysParam())
             return;
-        if (!m_run.SwitchOn(1)) {
-            Box("IDS_NewInertiaIdentifyDlg_7", "IDS_NewInertiaIdentifyDlg_8", true, m_run.LastError());
-            return;
-        }
-        m_pWriteGauge->GetIndicatorImpl()->SetPos(0.0);
-        m_pServo->setText(kServoOff);
-        SetTimer(kPollTimer, kPollMs, true);
-        SetTimer(CHoldToRun::kKeepAliveTimer, CHoldToRun::kKeepAliveMs, true);
-        m_pWriteResult->setEnabled(false);
-        m_pResult->setEnabled(false);
+        m_run.SwitchOn(
+            1,
+            [this] {
+                CSysParam *sys = GetSysParam();
+                return sys && sys->CheckServoReady(this);
+            },
+            {},
+            [this](bool ok, bool checked, DWORD error) {
+                if (!checked)
+                    return;
+                if (!ok) {
+                    Box("IDS_NewInertiaIdentifyDlg_7", "IDS_NewInertiaIdentifyDlg_8", true, error);
+                    return;
+                }
+                m_pWriteGauge->GetIndicatorImpl()->SetPos(0.0);
+                m_pServo->setText(kServoOff);
+                SetTimer(kPollTimer, kPollMs, true);
+                SetTimer(CHoldToRun::kKeepAliveTimer, CHoldToRun::kKeepAliveMs, true);
+                m_pWriteResult->setEnabled(false);
+                m_pResult->setEnabled(false);
+            });
     } else if (caption == kServoOff) {
         ServoOff();
     }
@@ -466,23 +480,26 @@ void CDlgAidInertia::ShowOff()
     m_pResult->setEnabled(true);
 }
 
-bool CDlgAidInertia::ServoOff()
+void CDlgAidInertia::ServoOff()
 {
+    if (m_run.OffPending())
+        return;
     // A refused click leaves the servo as it is, so the user can try again.
-    if (!m_run.SwitchOff(1, true)) {
-        Box("IDS_NewInertiaIdentifyDlg_9", "IDS_NewInertiaIdentifyDlg_10", true, m_run.LastError());
-        return false;
-    }
-    ShowOff();
-    return true;
+    m_run.SwitchOff(1, true, [this](bool ok, DWORD error) {
+        if (ok)
+            ShowOff();
+        else
+            Box("IDS_NewInertiaIdentifyDlg_9", "IDS_NewInertiaIdentifyDlg_10", true, error);
+    });
 }
 
 void CDlgAidInertia::LeavePage()
 {
     // Whatever the page believes of the link: an open port may still carry a running motor.
-    if (CHoldToRun::PortOpen() && !m_run.SwitchOff(CHoldToRun::kTries))
-        Box("IDS_NewInertiaIdentifyDlg_9", "IDS_NewInertiaIdentifyDlg_10", true, m_run.LastError());
-    m_run.Drop();
+    m_run.SwitchOff(CHoldToRun::kTries, false, [this](bool ok, DWORD error) {
+        if (!ok)
+            Box("IDS_NewInertiaIdentifyDlg_9", "IDS_NewInertiaIdentifyDlg_10", true, error);
+    });
     ShowOff();
     if (m_nTimerID != -1)
         KillTimer(static_cast<UINT_PTR>(m_nTimerID));
@@ -537,28 +554,39 @@ bool CDlgAidInertia::OnHoldCommand(int id, unsigned code)
     return true;
 }
 
-void CDlgAidInertia::OnTimer(UINT_PTR id)
+void CDlgAidInertia::PollResult()
 {
-    if (m_bInTick)
+    // One poll at a time, on the worker; a failed poll keeps the last estimate on show.
+    if (m_bPollPending)
         return;
-    m_bInTick = true;
-    if (id == kPollTimer) {
-        // A failed poll keeps the last estimate on show.
+    m_bPollPending = true;
+    CMotionQueue &queue = m_run.Queue();
+    const bool posted = queue.Post(CMotionQueue::Kind::Other, [this, &queue] {
         int value = 0;
         CSysParam *sys = GetSysParam();
-        if (sys && sys->ReadReg(inertia_reg::kResult, &value, CSysParam::LinkWait::TryOnly, 1))
-            ShowResult(value);
+        // Periodic: only when the link is free, so that a stop never waits behind a poll.
+        const bool ok = sys && sys->ReadReg(inertia_reg::kResult, &value, CSysParam::LinkWait::TryOnly, 1);
+        queue.Done([this, ok, value] {
+            m_bPollPending = false;
+            if (ok && m_run.IsOn())
+                ShowResult(value);
+        });
+    });
+    if (!posted)
+        m_bPollPending = false;
+}
+
+void CDlgAidInertia::OnTimer(UINT_PTR id)
+{
+    if (id == kPollTimer) {
+        PollResult();
     } else if (id == kWriteTimer) {
         // The gauge moves on while a write is under way; its end sets the gauge for good.
         CKVCircularProgressIndicatorImpl *g = m_pWriteGauge->GetIndicatorImpl();
         g->SetPos(std::min(90.0, g->GetPos() + 10.0));
     } else if (id == CHoldToRun::kKeepAliveTimer) {
-        if (m_run.KeepAlive() == CHoldToRun::Tick::LinkLost) {
-            ShowOff();
-            Box("IDS_NewInertiaIdentifyDlg_15", "IDS_NewInertiaIdentifyDlg_10", false);
-        }
+        m_run.KeepAlive();
     }
-    m_bInTick = false;
 }
 
 // ---- step3: the result into the drive ------------------------------------------------------
@@ -616,6 +644,8 @@ bool CDlgAidInertia::OnWriteResult()
 
 LRESULT CDlgAidInertia::WindowProc(UINT msg, WPARAM wParam, LPARAM lParam)
 {
+    if (m_run.HandleMessage(msg, Payload<CMotionQueue::Result>()))
+        return 0;
     switch (msg) {
     case UM_STOP_TIMER:
         LeavePage();

@@ -44,8 +44,8 @@ public:
     int ValidateInputs(CInertiaParamValues *values = nullptr);
     void OnWriteParams();
     void OnServoOnOff();
-    // Switches the servo off; false (told) when the drive refused.
-    bool ServoOff();
+    // Switches the servo off; the servo stays on (told) when the drive refuses.
+    void ServoOff();
     // Writes the result box's value into P0230 when it is one P0230 can hold; the write gauge
     // then shows 100 for a write the drive took, else 0. True when written.
     bool OnWriteResult();
@@ -56,6 +56,8 @@ public:
     void LeavePage();
 
     int RunState() const { return m_run.State(); }
+    // No drive work of the page is queued or under way (its results may still be on their way).
+    bool IsDriveWorkDone() const { return m_run.Queue().IsIdle(); }
     QPushButton *ServoButton() const { return m_pServo; }
     QLineEdit *Edit(int id) const;
     QComboBox *Combo(int id) const;
@@ -72,6 +74,7 @@ protected:
 private:
     void Box(const char *textKey, const char *captionKey, bool withCode, DWORD code = 0);
     void ShowOff();
+    void PollResult();
     void ShowResult(int hundredths);
     void OnButtonPressed(int id);
     void OnButtonReleased(int id);
@@ -89,8 +92,8 @@ private:
     std::vector<Anchor> m_anchors;
     QSize m_sizeTemplate;
 
-    CHoldToRun m_run{inertia_reg::kRun};
-    bool m_bInTick = false;
+    CHoldToRun m_run{this, inertia_reg::kRun};
+    bool m_bPollPending = false;
     bool m_bResultKnown = false;
     int m_nResult = 0;  // hundredths
     QComboBox *m_pTuneMode;

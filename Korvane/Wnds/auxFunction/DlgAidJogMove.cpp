@@ -68,6 +68,10 @@ CDlgAidJogMove::CDlgAidJogMove() : CDialogExMid(IDD)
     m_pForward->setToolTip(TrText(QStringLiteral("电机正转")));
     m_pReverse->setToolTip(TrText(QStringLiteral("电机反转")));
 
+    m_run.SetLostHandler([this] {
+        ShowSwitchedOff();
+        Box(LoadLangString(QStringLiteral("IDS_UsabilityJog_131")), LoadLangString(QStringLiteral("IDS_UsabilityJog_129")));
+    });
     connect(m_pEnable, &QPushButton::clicked, this, [this] { OnBnClickedEnable(); });
     connect(m_pSpeedGauge, &QSlider::sliderMoved, this, [this](int v) { OnGaugeTrack(1, v); });
     connect(m_pAccelGauge, &QSlider::sliderMoved, this, [this](int v) { OnGaugeTrack(2, v); });
@@ -165,10 +169,12 @@ bool CDlgAidJogMove::ReadRegisterText(WORD reg, QString &out)
     return true;
 }
 
-bool CDlgAidJogMove::WriteJogRegister(WORD reg, int value)
+void CDlgAidJogMove::WriteJogRegister(WORD reg, int value)
 {
-    CSysParam *sys = GetSysParam();
-    return sys && sys->WriteReg(reg, static_cast<WORD>(value), CSysParam::LinkWait::Bounded, kParamTries);
+    m_run.Queue().Post(CMotionQueue::Kind::Param, [reg, value] {
+        if (CSysParam *sys = GetSysParam())
+            sys->WriteReg(reg, static_cast<WORD>(value), CSysParam::LinkWait::Block, kParamTries);
+    }, reg);
 }
 
 void CDlgAidJogMove::LoadJogSettings()
@@ -268,11 +274,63 @@ bool CDlgAidJogMove::eventFilter(QObject *watched, QEvent *e)
 
 void CDlgAidJogMove::ServoOn()
 {
-    CSysParam *sys = GetSysParam();
-    if (!sys || !sys->CheckServoReady(this))
+    if (!GetSysParam())
         return;
-    if (!m_run.SwitchOn(CHoldToRun::kTries)) {
-        Box(FillLangPlaces(LoadLangString(QStringLiteral("IDS_UsabilityJog_128")), {CodeText(m_run.LastError())}),
+    // The worker reads what was never read and writes the values; a value not known is never
+    // written. What it read is shown when it is done.
+    struct Loaded
+    {
+        bool speedRead = false, accelRead = false, written = false;
+        int speed = 0, accel = 0;
+    };
+    const bool loadSpeed = !m_bSpeedLoaded;
+    const bool loadAccel = !m_bAccelLoaded;
+    const int speed = m_nJogSpeed;
+    const int accel = m_nJogAccel;
+    const bool online = Online();
+    m_run.SwitchOn(
+        CHoldToRun::kTries,
+        [this] {
+            CSysParam *sys = GetSysParam();
+            return sys && sys->CheckServoReady(this);
+        },
+        [this, loadSpeed, loadAccel, speed, accel, online]() -> CMotionQueue::Result {
+            auto r = std::make_shared<Loaded>();
+            r->speed = speed;
+            r->accel = accel;
+            CSysParam *s = GetSysParam();
+            if (online && s) {
+                r->speedRead = loadSpeed && s->ReadReg(kRegSpeed, &r->speed, CSysParam::LinkWait::Block, 1);
+                r->accelRead = loadAccel && s->ReadReg(kRegAccel, &r->accel, CSysParam::LinkWait::Block, 1);
+                r->written = (!loadSpeed || r->speedRead) &&
+                             s->WriteReg(kRegSpeed, static_cast<WORD>(r->speed), CSysParam::LinkWait::Block, 1);
+                r->written = r->written && (!loadAccel || r->accelRead) &&
+                             s->WriteReg(kRegAccel, static_cast<WORD>(r->accel), CSysParam::LinkWait::Block, 1);
+            }
+            return [this, r] {
+                if (r->speedRead) {
+                    SetSpeed(r->speed, TRUE, TRUE, FALSE);
+                    m_bSpeedLoaded = TRUE;
+                }
+                if (r->accelRead) {
+                    SetAccel(r->accel, TRUE, TRUE, FALSE);
+                    m_bAccelLoaded = TRUE;
+                }
+                if (!r->written)
+                    Box(LoadLangString(QStringLiteral("IDS_UsabilityJog_126")),
+                        LoadLangString(QStringLiteral("IDS_UsabilityJog_127")));
+            };
+        },
+        [this](bool ok, bool checked, DWORD error) { OnSwitchedOn(ok, checked, error); });
+}
+
+void CDlgAidJogMove::OnSwitchedOn(bool ok, bool checked, DWORD error)
+{
+    ShowSwitch();
+    if (!checked)
+        return;
+    if (!ok) {
+        Box(FillLangPlaces(LoadLangString(QStringLiteral("IDS_UsabilityJog_128")), {CodeText(error)}),
             LoadLangString(QStringLiteral("IDS_UsabilityJog_129")));
         return;
     }
@@ -282,25 +340,17 @@ void CDlgAidJogMove::ServoOn()
     SetTimer(CHoldToRun::kKeepAliveTimer, CHoldToRun::kKeepAliveMs, true);
     m_pForwardBtn->setEnabled(true);
     m_pReverseBtn->setEnabled(true);
-    bool ok = Online();
-    if (ok) {
-        // Values never read from the drive are read now; a value not known is never written.
-        QString text;
-        if (!m_bSpeedLoaded && ReadRegisterText(kRegSpeed, text)) {
-            SetSpeed(text.toInt(), TRUE, TRUE, FALSE);
-            m_bSpeedLoaded = TRUE;
-        }
-        if (!m_bAccelLoaded && ReadRegisterText(kRegAccel, text)) {
-            SetAccel(text.toInt(), TRUE, TRUE, FALSE);
-            m_bAccelLoaded = TRUE;
-        }
-        CSysParam *s = GetSysParam();
-        ok = m_bSpeedLoaded && s->WriteReg(kRegSpeed, static_cast<WORD>(m_nJogSpeed), CSysParam::LinkWait::Bounded, 1);
-        ok = ok && Online() && m_bAccelLoaded &&
-             s->WriteReg(kRegAccel, static_cast<WORD>(m_nJogAccel), CSysParam::LinkWait::Bounded, 1);
+}
+
+void CDlgAidJogMove::ShowSwitch()
+{
+    if (!m_run.IsOn()) {
+        m_pEnable->setText(TrText(QStringLiteral("使能ON")));
+        SetFace(m_pEnable, true);
+    } else {
+        m_pEnable->setText(TrText(QStringLiteral("使能OFF")));
+        SetFace(m_pEnable, false);
     }
-    if (!ok)
-        Box(LoadLangString(QStringLiteral("IDS_UsabilityJog_126")), LoadLangString(QStringLiteral("IDS_UsabilityJog_127")));
 }
 
 void CDlgAidJogMove::ShowSwitchedOff()
@@ -321,26 +371,25 @@ void CDlgAidJogMove::StopMarquees()
 
 void CDlgAidJogMove::ServoOff()
 {
-    const bool ok = m_run.SwitchOff(CHoldToRun::kTries);
+    m_run.SwitchOff(CHoldToRun::kTries, false, [this](bool ok, DWORD error) {
+        if (!ok)
+            Box(FillLangPlaces(LoadLangString(QStringLiteral("IDS_UsabilityJog_130")), {CodeText(error)}),
+                LoadLangString(QStringLiteral("IDS_UsabilityJog_129")));
+    });
     ShowSwitchedOff();
-    if (!ok)
-        Box(FillLangPlaces(LoadLangString(QStringLiteral("IDS_UsabilityJog_130")), {CodeText(m_run.LastError())}),
-            LoadLangString(QStringLiteral("IDS_UsabilityJog_129")));
 }
 
 void CDlgAidJogMove::OnBnClickedEnable()
 {
+    // A switch-on on its way is answered first.
+    if (m_run.Switching())
+        return;
     if (!m_run.IsOn())
         ServoOn();
     else
         ServoOff();
-    if (!m_run.IsOn()) {
-        m_pEnable->setText(TrText(QStringLiteral("使能ON")));
-        SetFace(m_pEnable, true);
-    } else {
-        m_pEnable->setText(TrText(QStringLiteral("使能OFF")));
-        SetFace(m_pEnable, false);
-    }
+    if (!m_run.Switching())
+        ShowSwitch();
 }
 
 void CDlgAidJogMove::LeavePage()
@@ -364,15 +413,8 @@ void CDlgAidJogMove::OnDestroy()
 
 void CDlgAidJogMove::OnTimer(UINT_PTR id)
 {
-    if (id != CHoldToRun::kKeepAliveTimer || m_bInTick)
-        return;
-    m_bInTick = true;
-    if (m_run.KeepAlive() == CHoldToRun::Tick::LinkLost) {
-        ShowSwitchedOff();
-        m_pEnable->setText(TrText(QStringLiteral("使能ON")));
-        Box(LoadLangString(QStringLiteral("IDS_UsabilityJog_131")), LoadLangString(QStringLiteral("IDS_UsabilityJog_129")));
-    }
-    m_bInTick = false;
+    if (id == CHoldToRun::kKeepAliveTimer)
+        m_run.KeepAlive();
 }
 
 void CDlgAidJogMove::OnIndicatorPressed(int id)
@@ -405,6 +447,8 @@ void CDlgAidJogMove::OnHoldCommand(int id, unsigned code)
 
 LRESULT CDlgAidJogMove::WindowProc(UINT msg, WPARAM wParam, LPARAM lParam)
 {
+    if (m_run.HandleMessage(msg, Payload<CMotionQueue::Result>()))
+        return 0;
     switch (msg) {
     case UM_STOP_TIMER:
         LeavePage();

@@ -107,9 +107,16 @@ void ReleaseToStop(SimDrive &sim, CSysParam &sys, CDlgAidJogMove &page, int roun
         sim.ClearRequests();
         const auto before = Clock::now();
         platform::SendMessage(&page, UM_BUTTON_RELEASED, CDlgAidJogMove::IDC_FORWARD);
-        const auto t = CommandTimes(sim);
+        QElapsedTimer wait;
+        wait.start();
+        auto t = CommandTimes(sim);
+        while (t.empty() && wait.elapsed() < 3000) {
+            QCoreApplication::processEvents(QEventLoop::AllEvents, 1);
+            t = CommandTimes(sim);
+        }
         if (!t.empty())
             latency.push_back(Ms(t.front() - before));
+        Pump(20);
 
         sim.ClearRequests();
         const auto start = Clock::now();
@@ -165,7 +172,7 @@ void SilentDrive(SimDrive &sim)
         page->show();
         Pump(100);
         pg.toggle(page.get());
-        Pump(100);
+        Pump(300);
         SimDrive::Fault silent;
         silent.kind = SimDrive::FaultKind::Silence;
         silent.persistent = true;
@@ -256,6 +263,8 @@ int main(int argc, char **argv)
         page.show();
         Pump(100);
         page.EnableButton()->click();
+        for (int i = 0; i < 200 && page.JogState() != 1; ++i)
+            Pump(10);
         if (page.JogState() != 1) {
             std::fprintf(stderr, "jog mode did not come on\n");
             return 1;

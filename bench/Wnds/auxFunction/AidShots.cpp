@@ -53,6 +53,7 @@ int main(int argc, char **argv)
         CDlgAidJogMove jog;
         ok &= Shoot(jog, folder + "/jog_move.png", [&] {
             jog.EnableButton()->click();
+            Pump(300);
             platform::SendMessage(&jog, UM_BUTTON_PRESSED, CDlgAidJogMove::IDC_FORWARD);
             Pump(800);
         });
@@ -63,6 +64,7 @@ int main(int argc, char **argv)
         ok &= Shoot(inertia, folder + "/inertia.png", [&] {
             inertia.OnReadParams();
             inertia.ServoButton()->click();
+            Pump(300);
             platform::SendMessage(&inertia, UM_BUTTON_PRESSED, CDlgAidInertia::IDC_FORWARD);
             Pump(1400);
         });
@@ -76,12 +78,13 @@ int main(int argc, char **argv)
         Pump(200);
         inertia.OnReadParams();
         inertia.ServoButton()->click();
+        Pump(300);
         platform::SendMessage(&inertia, UM_BUTTON_PRESSED, CDlgAidInertia::IDC_FORWARD);
         Pump(1400);
         platform::SendMessage(&inertia, UM_BUTTON_RELEASED, CDlgAidInertia::IDC_FORWARD);
         Pump(100);
         inertia.ServoButton()->click();
-        Pump(100);
+        Pump(300);
         platform::SendMessage(&inertia, UM_BUTTON_RELEASED, CDlgAidInertia::IDC_WRITE_GAUGE);
         Pump(200);
         const QSize own = CDialogExMid::MapDialogRect(QRect(0, 0, 680, 380)).size();

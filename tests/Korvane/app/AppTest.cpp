@@ -24,7 +24,9 @@
 
 #include <QCheckBox>
 #include <QPushButton>
+#include <QCoreApplication>
 #include <QDir>
+#include <QElapsedTimer>
 #include <QDirIterator>
 #include <QFile>
 #include <QFileInfo>
@@ -34,6 +36,7 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <functional>
 #include <memory>
 #include <string>
 #include <thread>
@@ -480,6 +483,8 @@ struct HoldPage
     bool linkFlagDown;
 };
 
+void PrintTo(const HoldPage &p, std::ostream *os) { *os << p.what; }
+
 class ExitDuringAHold : public AppFixture, public ::testing::WithParamInterface<HoldPage>
 {
 };
@@ -503,12 +508,20 @@ TEST_P(ExitDuringAHold, ClosingTheMainWindowStopsTheMotorBeforeThePortCloses)
         view->ShowPage(c.pageId);
         CDialogExMid *page = view->CurrentPage();
         ASSERT_NE(page, nullptr);
+        // Switched on once the drive answered (the page's worker talks to it).
+        const auto await = [](const std::function<bool()> &done) {
+            QElapsedTimer t;
+            t.start();
+            while (!done() && t.elapsed() < 10000)
+                QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
+            return done();
+        };
         if (auto *jog = qobject_cast<CDlgAidJogMove *>(page)) {
             jog->EnableButton()->click();
-            ASSERT_EQ(jog->JogState(), 1);
+            ASSERT_TRUE(await([&] { return jog->JogState() == 1; }));
         } else if (auto *inertia = qobject_cast<CDlgAidInertia *>(page)) {
             inertia->ServoButton()->click();
-            ASSERT_EQ(inertia->RunState(), 1);
+            ASSERT_TRUE(await([&] { return inertia->RunState() == 1; }));
         }
         platform::SendMessage(page, UM_BUTTON_PRESSED, static_cast<WPARAM>(c.indicatorId));
         if (c.linkFlagDown)

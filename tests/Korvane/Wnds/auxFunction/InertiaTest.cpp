@@ -99,10 +99,15 @@ protected:
     }
     QString Text(int id) const { return page->Edit(id)->text(); }
     void Press(int id) { platform::SendMessage(page.get(), UM_BUTTON_PRESSED, static_cast<WPARAM>(id)); }
-    void Release(int id) { platform::SendMessage(page.get(), UM_BUTTON_RELEASED, static_cast<WPARAM>(id)); }
+    void Release(int id)
+    {
+        platform::SendMessage(page.get(), UM_BUTTON_RELEASED, static_cast<WPARAM>(id));
+        Settle(page.get());
+    }
     void ServoOn()
     {
         page->ServoButton()->click();
+        Settle(page.get());
         ASSERT_EQ(page->ServoButton()->text(), "Servo Off");
     }
 
@@ -202,6 +207,7 @@ TEST_F(InertiaTest, ServoOnPollsTheEstimateAndHoldingRunsTheMotor)
     sim.ClearFaults();
 
     page->ServoButton()->click();
+    Settle(page.get());
     EXPECT_EQ(ValuesTo(0x080C).back(), 0x41);
     EXPECT_EQ(page->RunState(), 0);
     EXPECT_FALSE(page->IsTimerRunning(CDlgAidInertia::kPollTimer));
@@ -302,6 +308,7 @@ TEST_F(InertiaTest, PressWhileOffTellsAndDriveNotReadyRefuses)
     ui->ClearCalls();
     aids->SetRunState(0x0000);
     page->ServoButton()->click();
+    Settle(page.get());
     EXPECT_EQ(page->ServoButton()->text(), "Servo On");
     EXPECT_TRUE(Writes().empty());
     EXPECT_EQ(BoxTexts(), (std::vector<QString>{LoadLangString("IDS_NewInertiaIdentifyDlg_19")}));
@@ -313,6 +320,7 @@ TEST_F(InertiaTest, LeavingSwitchesOffAndALostLinkStopsEverything)
     Press(CDlgAidInertia::IDC_REVERSE);
     ASSERT_TRUE(PumpUntil([&] { return ValuesTo(0x080C).back() == 0x21; }));
     platform::SendMessage(page.get(), UM_STOP_TIMER);
+    Settle(page.get());
     EXPECT_EQ(ValuesTo(0x080C).back(), 0x41);
     EXPECT_EQ(page->RunState(), 0);
     EXPECT_FALSE(page->IsTimerRunning(17));
@@ -347,6 +355,7 @@ TEST_F(InertiaTest, ARefusedServoOffLeavesTheServoOn)
     Fail(0x080C, false, 0x26);
     ui->ClearCalls();
     page->ServoButton()->click();
+    Settle(page.get());
     EXPECT_EQ(BoxTexts(), (std::vector<QString>{FillLangPlaces(LoadLangString("IDS_NewInertiaIdentifyDlg_9"), {"0x0004"})}));
     EXPECT_EQ(page->ServoButton()->text(), "Servo Off");
     EXPECT_EQ(page->RunState(), 1);

@@ -47,11 +47,16 @@ protected:
         Open();
         sim.ClearRequests();
         page->EnableButton()->click();
+        Settle(page.get());
         EXPECT_EQ(page->JogState(), 1);
         return *page;
     }
     void Press(int id) { platform::SendMessage(page.get(), UM_BUTTON_PRESSED, static_cast<WPARAM>(id)); }
-    void Release(int id) { platform::SendMessage(page.get(), UM_BUTTON_RELEASED, static_cast<WPARAM>(id)); }
+    void Release(int id)
+    {
+        platform::SendMessage(page.get(), UM_BUTTON_RELEASED, static_cast<WPARAM>(id));
+        Settle(page.get());
+    }
     // Waits for the next keep-alive write of the command.
     bool AwaitCommand(int value)
     {
@@ -106,7 +111,7 @@ TEST_F(JogMoveTest, HoldRunsTheMotorAndReleaseStopsItAtOnce)
     ASSERT_TRUE(AwaitCommand(0x11));
     EXPECT_TRUE(PumpUntil([&] { return aids->Jog().rpm > 0; }));
     Release(CDlgAidJogMove::IDC_FORWARD);
-    EXPECT_EQ(ValuesTo(0x0807).back(), 1) << "the stop goes out in the release itself";
+    EXPECT_EQ(ValuesTo(0x0807).back(), 1) << "the stop goes out with the release";
     EXPECT_EQ(aids->Jog().state, SimAids::Run::Idle);
     EXPECT_FALSE(page->Indicator(true)->GetIndicatorImpl()->IsMarqueeRunning());
     // Reverse through the hidden hold button.
@@ -114,6 +119,7 @@ TEST_F(JogMoveTest, HoldRunsTheMotorAndReleaseStopsItAtOnce)
     EXPECT_EQ(page->JogState(), 3);
     ASSERT_TRUE(AwaitCommand(0x21));
     platform::SendMessage(page.get(), WM_COMMAND, MAKEWPARAM(CDlgAidJogMove::IDC_REVERSE_BUTTON, CJOGButton::kReleased));
+    Settle(page.get());
     EXPECT_EQ(ValuesTo(0x0807).back(), 1);
     // After the stop no run command follows.
     Idle(1200);
@@ -133,6 +139,7 @@ TEST_F(JogMoveTest, ReleaseOutsideAndFocusLossStopTheMotor)
     EXPECT_EQ(page->JogState(), 2);
     QTest::mouseRelease(fwd, Qt::LeftButton, {}, QPoint(-50, -50));
     EXPECT_EQ(page->JogState(), 1);
+    Settle(page.get());
     EXPECT_EQ(ValuesTo(0x0807).back(), 1);
 
     QTest::mousePress(fwd, Qt::LeftButton, {}, inside);
@@ -140,6 +147,7 @@ TEST_F(JogMoveTest, ReleaseOutsideAndFocusLossStopTheMotor)
     QFocusEvent out(QEvent::FocusOut, Qt::ActiveWindowFocusReason);
     QCoreApplication::sendEvent(fwd, &out);
     EXPECT_EQ(page->JogState(), 1);
+    Settle(page.get());
     EXPECT_EQ(ValuesTo(0x0807).back(), 1);
 }
 
@@ -170,6 +178,7 @@ TEST_F(JogMoveTest, DriveNotReadyOrRefusingJogModeLeavesItOff)
         ui->ClearCalls();
         sim.ClearRequests();
         page->EnableButton()->click();
+        Settle(page.get());
         EXPECT_EQ(page->JogState(), 0) << c.key;
         EXPECT_TRUE(Writes().empty()) << c.key;
         EXPECT_EQ(BoxTexts(), (std::vector<QString>{LoadLangString(c.key)})) << c.key;
@@ -181,6 +190,7 @@ TEST_F(JogMoveTest, DriveNotReadyOrRefusingJogModeLeavesItOff)
     ui->ClearCalls();
     Fail(0x0807);
     page->EnableButton()->click();
+    Settle(page.get());
     EXPECT_EQ(page->JogState(), 0);
     EXPECT_FALSE(page->IsTimerRunning(17));
     ASSERT_EQ(ui->Calls().size(), 1u);
@@ -198,14 +208,17 @@ TEST_F(JogMoveTest, UnreadValuesAreReadAtSwitchOnAndNeverWrittenAsZero)
     ui->ClearCalls();
     sim.ClearRequests();
     page->EnableButton()->click();
+    Settle(page.get());
     EXPECT_EQ(page->JogState(), 1);
     EXPECT_EQ(RequestsTo(0x26, 0x0606), 0u) << "speed never read: never written";
     EXPECT_TRUE(HasBox(LoadLangString("IDS_UsabilityJog_126")));
     page->EnableButton()->click();
+    Settle(page.get());
 
     sim.ClearFaults();
     sim.ClearRequests();
     page->EnableButton()->click();
+    Settle(page.get());
     EXPECT_EQ(Writes(), (std::vector<Write>{{0x0807, 1}, {0x0606, 300}, {0x060A, 200}}));
     EXPECT_EQ(page->SpeedEdit()->text(), "300");
 }
@@ -217,8 +230,10 @@ TEST_F(JogMoveTest, EditsWriteOnEnterOrLeavingChangedNeverPerKeystrokeOrEmpty)
     CIntRangeEdit *speed = page->SpeedEdit();
     speed->clear();
     QTest::keyClicks(speed, "450");
+    Settle(page.get());
     EXPECT_TRUE(Writes().empty()) << "no write per keystroke";
     QTest::keyClick(speed, Qt::Key_Return);
+    Settle(page.get());
     EXPECT_EQ(Writes(), (std::vector<Write>{{0x0606, 450}}));
     EXPECT_EQ(page->ReadOut(true)->text(), "450 rpm");
     EXPECT_EQ(page->Gauge(true)->value(), 450);
@@ -231,6 +246,7 @@ TEST_F(JogMoveTest, EditsWriteOnEnterOrLeavingChangedNeverPerKeystrokeOrEmpty)
     sim.ClearRequests();
     speed->setText("99999");
     QTest::keyClick(speed, Qt::Key_Return);
+    Settle(page.get());
     EXPECT_EQ(Writes(), (std::vector<Write>{{0x0606, 1000}}));
     EXPECT_EQ(page->ReadOut(true)->text(), "1000 rpm");
 
@@ -239,19 +255,23 @@ TEST_F(JogMoveTest, EditsWriteOnEnterOrLeavingChangedNeverPerKeystrokeOrEmpty)
     QTest::keyClick(speed, Qt::Key_Return);
     QFocusEvent out(QEvent::FocusOut, Qt::TabFocusReason);
     QCoreApplication::sendEvent(speed, &out);
+    Settle(page.get());
     EXPECT_TRUE(Writes().empty()) << "an empty box is no 0";
 
     CIntRangeEdit *accel = page->AccelEdit();
     accel->clear();
     QTest::keyClicks(accel, "800");
     QCoreApplication::sendEvent(accel, &out);
+    Settle(page.get());
     EXPECT_EQ(Writes(), (std::vector<Write>{{0x060A, 800}}));
     QCoreApplication::sendEvent(accel, &out);
+    Settle(page.get());
     EXPECT_EQ(Writes().size(), 1u) << "unchanged: nothing more";
 
     // The end of a gauge drag writes the gauge's value.
     sim.ClearRequests();
     page->OnGaugeFinishTrack(1, 640);
+    Settle(page.get());
     EXPECT_EQ(Writes(), (std::vector<Write>{{0x0606, 640}}));
     EXPECT_EQ(speed->text(), "640");
 }
@@ -263,6 +283,7 @@ TEST_F(JogMoveTest, LeavingThePageSwitchesOffAndSendsNothingMore)
     Press(CDlgAidJogMove::IDC_REVERSE);
     ASSERT_TRUE(AwaitCommand(0x21));
     platform::SendMessage(page.get(), UM_STOP_TIMER);
+    Settle(page.get());
     EXPECT_EQ(ValuesTo(0x0807).back(), 0x41);
     EXPECT_EQ(page->JogState(), 0);
     EXPECT_FALSE(page->IsTimerRunning(17));
@@ -279,6 +300,7 @@ TEST_F(JogMoveTest, LeavingThePageSwitchesOffAndSendsNothingMore)
     CDlgAidJogMove &fresh = Open();
     sim.ClearRequests();
     platform::SendMessage(&fresh, UM_STOP_TIMER);
+    Settle(&fresh);
     EXPECT_EQ(Writes(), (std::vector<Write>{{0x0807, 0x41}}));
 }
 
@@ -288,6 +310,7 @@ TEST_F(JogMoveTest, ARefusedSwitchOffIsToldAndTheStateIsOffAnyway)
     Fail(0x0807);
     ui->ClearCalls();
     platform::SendMessage(page.get(), UM_STOP_TIMER);
+    Settle(page.get());
     EXPECT_EQ(page->JogState(), 0);
     EXPECT_FALSE(page->IsTimerRunning(17));
     ASSERT_EQ(ui->Calls().size(), 1u);
@@ -372,6 +395,7 @@ TEST_F(JogMoveTest, SliderStepsReachTheDrive)
         const int before = g->value();
         sim.ClearRequests();
         c.act(g);
+        Settle(page.get());
         ASSERT_NE(g->value(), before) << "the slider did not move";
         const int reg = c.speed ? 0x0606 : 0x060A;
         EXPECT_EQ(ValuesTo(reg), std::vector<int>{g->value()});
