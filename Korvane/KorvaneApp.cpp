@@ -405,16 +405,20 @@ int CKorvaneApp::ExitInstance()
     CKorvaneView *view = m_pMainFrame ? m_pMainFrame->GetActiveView() : nullptr;
     CPageMap noPages;
     CPageMap &pages = view ? view->Pages() : noPages;
+    // Every page is left while its mailbox still takes messages: a page that moves the motor
+    // stops it here, before the port can go.
+    for (auto &[id, entry] : pages) {
+        if (entry.pPage)
+            platform::SendMessage(entry.pPage.data(), UM_STOP_TIMER);
+    }
     StopPageWorkers(pages);
 
     SaveSysSetIni();
     // Destroying a page records the values of its remembered controls: that has to happen
     // before they are saved, not when the frame goes after this.
     for (auto &[id, entry] : pages) {
-        if (entry.pPage) {
-            platform::SendMessage(entry.pPage.data(), UM_STOP_TIMER);
+        if (entry.pPage)
             entry.pPage->DestroyWindow();
-        }
     }
     if (m_pMainFrame && m_pMainFrame->GetActiveView() && m_pMainFrame->GetActiveView()->StatusStrip())
         m_pMainFrame->GetActiveView()->StatusStrip()->DestroyWindow();

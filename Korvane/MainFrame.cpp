@@ -407,12 +407,15 @@ void CMainFrame::RetranslateAll()
         UINT id;
         const char *text;
     } texts[] = {
-        {ID_SAVE, "保存"}, {ID_OPEN, "打开"}, {ID_HELP, "帮助"}, {ID_EMERGENCY, "急停"}, {ID_SETTINGS, "设置"}, {ID_NEW, "新建"},
+        {ID_SAVE, "保存"}, {ID_OPEN, "打开"}, {ID_HELP, "帮助"}, {ID_SETTINGS, "设置"}, {ID_NEW, "新建"},
     };
     for (const auto &t : texts) {
         if (CToolbarButtonBase *b = m_wndToolBar->GetButton(m_wndToolBar->CommandToIndex(t.id)))
             b->m_strText = Tr(t.text);
     }
+    // The emergency button keeps saying what its next press does.
+    if (CToolbarButtonBase *b = m_wndToolBar->GetButton(m_wndToolBar->CommandToIndex(ID_EMERGENCY)))
+        b->m_strText = EmergencyButtonText();
     if (CToolbarButtonBase *b = m_wndToolBar->GetButton(m_wndToolBar->CommandToIndex(ID_CONNECT)))
         b->m_strText = Tr(GetAppFlags()->m_bOnline ? "关闭" : "连通");
     m_wndToolBar->AdjustLocations();

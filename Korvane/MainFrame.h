@@ -200,7 +200,14 @@ private:
     bool m_bDriveInfoReadHere = false;
     bool HandleCommandMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT &result);
     void SetEmergencyButton(bool latched);
+    // The emergency button's text for what it now means (or that a command is on its way).
+    QString EmergencyButtonText() const;
+    void StartEmergencyWrite(bool stop);
     void OnEmergencyDone(bool ok, bool latched, bool wasWrite);
+    // A press while the worker was busy, carried out when it is done.
+    enum class EmergencyPress { None, Stop, Release };
+    EmergencyPress m_ePendingEmergencyPress = EmergencyPress::None;
+    bool m_bEmergencyWriting = false;
     std::unique_ptr<platform::IDeviceWatcher> m_pDeviceWatcher;
     std::unique_ptr<platform::PageWorker> m_pEmergencyWorker;
     UINT m_nEmergencyDoneMsg = 0;

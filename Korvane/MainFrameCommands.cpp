@@ -35,6 +35,7 @@
 #include <QMenu>
 
 #include <mutex>
+#include <utility>
 
 #define COMMANDS_LOG KLOG("MainFrm")
 
@@ -299,15 +300,43 @@ bool CMainFrame::IsEmergencyBusy() const
 void CMainFrame::SetEmergencyButton(bool latched)
 {
     m_bEmergencyLatched = latched;
-    m_wndToolBar->SetButtonInfo(m_wndToolBar->CommandToIndex(ID_CMD_EMERGENCY), Tr(latched ? "取消" : "急停"),
+    m_wndToolBar->SetButtonInfo(m_wndToolBar->CommandToIndex(ID_CMD_EMERGENCY), EmergencyButtonText(),
                                 latched ? 7 : 4);
+}
+
+QString CMainFrame::EmergencyButtonText() const
+{
+    if (m_bEmergencyWriting || m_ePendingEmergencyPress != EmergencyPress::None)
+        return Tr("请稍候...");
+    return Tr(m_bEmergencyLatched ? "取消" : "急停");
 }
 
 void CMainFrame::OnEmergencyStop()
 {
     CSysParam *sys = GetSysParam();
     // Tried whenever the port is open: the cached online flag may lag the drive by a tick.
-    if (!sys || !sys->m_SeriesPort.m_bOpen || IsEmergencyBusy())
+    if (!sys || !sys->m_SeriesPort.m_bOpen)
+        return;
+    // The text the user saw decides: only "取消" releases; "急停", and "请稍候..." while a
+    // command is on its way, stop. A latch the drive set by itself is never released by a press
+    // that means to stop.
+    const bool stop = !m_bEmergencyLatched || m_bEmergencyWriting || m_ePendingEmergencyPress != EmergencyPress::None;
+    if (IsEmergencyBusy()) {
+        // The latch read (or a write) runs: the press is carried out when it is done, and a
+        // stop wins over a release.
+        if (stop || m_ePendingEmergencyPress == EmergencyPress::None)
+            m_ePendingEmergencyPress = stop ? EmergencyPress::Stop : EmergencyPress::Release;
+        m_wndToolBar->SetButtonInfo(m_wndToolBar->CommandToIndex(ID_CMD_EMERGENCY), EmergencyButtonText(),
+                                    m_bEmergencyLatched ? 7 : 4);
+        return;
+    }
+    StartEmergencyWrite(stop);
+}
+
+void CMainFrame::StartEmergencyWrite(bool stop)
+{
+    CSysParam *sys = GetSysParam();
+    if (!sys)
         return;
     // A capture that holds the link ends first, so that the stop reaches the drive at once.
     if (m_pView) {
@@ -318,11 +347,8 @@ void CMainFrame::OnEmergencyStop()
     }
     if (!m_pEmergencyWorker)
         m_pEmergencyWorker = std::make_unique<platform::PageWorker>(this, "emergency stop");
-
-    // The button's shown state decides: "急停" stops, "取消" releases. A latch the drive set
-    // by itself is never released by a press that means to stop.
-    const bool stop = !m_bEmergencyLatched;
-    m_wndToolBar->SetButtonInfo(m_wndToolBar->CommandToIndex(ID_CMD_EMERGENCY), Tr("请稍候..."),
+    m_bEmergencyWriting = true;
+    m_wndToolBar->SetButtonInfo(m_wndToolBar->CommandToIndex(ID_CMD_EMERGENCY), EmergencyButtonText(),
                                 stop ? 4 : 7);
     const platform::WindowRef self(this);
     const UINT done = m_nEmergencyDoneMsg;
@@ -331,7 +357,8 @@ void CMainFrame::OnEmergencyStop()
         result->wasWrite = true;
         result->latched = stop;
         for (int i = 0; i < kEmergencyTries && !stopFlag; ++i) {
-            if (sys->WriteReg(kRegEmergencyStop, stop ? 1 : 0, CSysParam::LinkWait::Block)) {
+            if (sys->WriteReg(kRegEmergencyStop, stop ? 1 : 0,
+                              stop ? CSysParam::LinkWait::Stop : CSysParam::LinkWait::Block)) {
                 result->ok = true;
                 break;
             }
@@ -365,16 +392,20 @@ void CMainFrame::ReadEmergencyLatch()
 
 void CMainFrame::OnEmergencyDone(bool ok, bool latched, bool wasWrite)
 {
-    if (ok) {
-        SetEmergencyButton(latched);
-        return;
-    }
-    SetEmergencyButton(m_bEmergencyLatched);
-    if (wasWrite && latched) {
+    if (wasWrite)
+        m_bEmergencyWriting = false;
+    const EmergencyPress pending = std::exchange(m_ePendingEmergencyPress, EmergencyPress::None);
+    SetEmergencyButton(ok ? latched : m_bEmergencyLatched);
+    if (!ok && wasWrite && latched) {
         COMMANDS_LOG << "emergency stop write failed";
         platform::Ui().MessageBox(Tr("急停写入失败，驱动器未停机！"), TrText(QStringLiteral("提示")),
                                   MB_OK | MB_ICONERROR, this);
     }
+    CSysParam *sys = GetSysParam();
+    if (pending != EmergencyPress::None && sys && sys->m_SeriesPort.m_bOpen)
+        StartEmergencyWrite(pending == EmergencyPress::Stop);
+    else if (pending != EmergencyPress::None)
+        SetEmergencyButton(m_bEmergencyLatched);
 }
 
 // ---- Serial devices -----------------------------------------------------------------------

@@ -161,9 +161,13 @@ public:
         Block,    // as long as it takes (workers)
         Bounded,  // at most kBoundedLinkWaitMs, about two transactions (a user's command)
         TryOnly,  // only when the link is free at once (periodic work on the GUI thread)
+        // The write that stops a motor: waits up to kStopLinkWaitMs, and while it waits no
+        // other transaction takes the link before it.
+        Stop,
     };
     static constexpr DWORD kErrLinkBusy = 0x1010;
     static constexpr int kBoundedLinkWaitMs = 250;
+    static constexpr int kStopLinkWaitMs = 2000;
 
     BOOL ReadReg(WORD addr, int *value, LinkWait wait = LinkWait::Auto, int nTries = 1);
     BOOL ReadReg32(WORD addr, int *value, LinkWait wait = LinkWait::Auto, int nTries = 1);
@@ -228,6 +232,7 @@ private:
 
     QMap<QString, std::int32_t> m_mapNoDeviceSelects;  // answered when there is no current device
     std::atomic<bool> m_bIdentityPending{false};  // the link is up, the identity not yet known
+    std::atomic<int> m_nStopWaiters{0};  // LinkWait::Stop calls waiting for the link
     bool m_bInitialised = false;
     bool m_bCustomGroupsLoadFailed = false;
 };

@@ -12,6 +12,7 @@
 
 #include <algorithm>
 #include <chrono>
+#include <thread>
 
 #define SYSPARAM_LOG KLOG("SYSPARAM\\SysParam")
 
@@ -43,17 +44,42 @@ bool CSysParam::AcquireLink(LinkWait wait)
 {
     if (wait == LinkWait::Auto)
         wait = OnGuiThread() ? LinkWait::Bounded : LinkWait::Block;
-    switch (wait) {
-    case LinkWait::Block:
-        m_csSerial.lock();
-        return true;
-    case LinkWait::TryOnly:
-        return m_csSerial.try_lock();
-    case LinkWait::Bounded:
-    case LinkWait::Auto:
-        break;
+    if (wait == LinkWait::Stop) {
+        ++m_nStopWaiters;
+        const bool got = m_csSerial.try_lock_for(std::chrono::milliseconds(kStopLinkWaitMs));
+        --m_nStopWaiters;
+        return got;
     }
-    return m_csSerial.try_lock_for(std::chrono::milliseconds(kBoundedLinkWaitMs));
+    // A stop that waits for the link goes first: anyone else who gets the lock meanwhile hands
+    // it back and tries again (within its own time). A thread already holding it nests.
+    const bool nested = CLinkLock::HeldByThisThread();
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(kBoundedLinkWaitMs);
+    for (;;) {
+        bool got = false;
+        switch (wait) {
+        case LinkWait::Block:
+            m_csSerial.lock();
+            got = true;
+            break;
+        case LinkWait::TryOnly:
+            got = m_csSerial.try_lock();
+            break;
+        default: {
+            const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
+                deadline - std::chrono::steady_clock::now());
+            got = left.count() > 0 && m_csSerial.try_lock_for(left);
+            break;
+        }
+        }
+        if (!got)
+            return false;
+        if (nested || m_nStopWaiters.load() == 0)
+            return true;
+        m_csSerial.unlock();
+        if (wait == LinkWait::TryOnly)
+            return false;
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    }
 }
 
 template <typename Call>

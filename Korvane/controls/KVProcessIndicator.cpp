@@ -116,6 +116,13 @@ void CCircularProgressIndicatorImpl::Draw(QPainter &p)
     p.setBrush(Qt::NoBrush);
     p.drawEllipse(ring);
 
+    if (m_dHi > m_dLo && m_dPos > m_dLo) {
+        const double share = std::min(1.0, (m_dPos - m_dLo) / (m_dHi - m_dLo));
+        QPen done(QColor(0, 170, 80), ringWidth);
+        done.setCapStyle(Qt::FlatCap);
+        p.setPen(done);
+        p.drawArc(ring, 90 * 16, -static_cast<int>(share * 360 * 16));
+    }
     if (IsMarqueeRunning()) {
         QPen arc(QColor(0, 122, 204), ringWidth);
         arc.setCapStyle(Qt::FlatCap);
@@ -141,6 +148,19 @@ void CCircularProgressIndicatorImpl::Draw(QPainter &p)
         const int v = g.vAlign == 0 ? Qt::AlignTop : g.vAlign == 1 ? Qt::AlignBottom : Qt::AlignVCenter;
         p.drawText(g.rect, Qt::AlignHCenter | v | Qt::TextSingleLine, g.text);
     }
+}
+
+void CCircularProgressIndicatorImpl::SetRange(double lo, double hi)
+{
+    m_dLo = lo;
+    m_dHi = hi;
+    SetDirty(true, true);
+}
+
+void CCircularProgressIndicatorImpl::SetPos(double pos, bool redraw)
+{
+    m_dPos = std::clamp(pos, std::min(m_dLo, m_dHi), std::max(m_dLo, m_dHi));
+    SetDirty(true, redraw);
 }
 
 CKVCircularProgressIndicatorImpl::CKVCircularProgressIndicatorImpl() = default;
@@ -208,8 +228,12 @@ LRESULT CKVProcessIndicator::Notify(UINT msg)
                                  static_cast<WPARAM>(platform::GetCtrlId(this)), 0);
 }
 
-BOOL CKVProcessIndicator::OnMouseDown(int, const QPointF &pt)
+// An owner that starts a motion or a test with this control takes only the left button: a right
+// or middle click must never start it, nor end a hold that the left button keeps.
+BOOL CKVProcessIndicator::OnMouseDown(int button, const QPointF &pt)
 {
+    if (m_bLeftButtonOnly && button != Qt::LeftButton)
+        return FALSE;
     if (QRectF(rect()).contains(pt)) {
         m_bPressed = true;
         Notify(UM_BUTTON_PRESSED);
@@ -217,8 +241,10 @@ BOOL CKVProcessIndicator::OnMouseDown(int, const QPointF &pt)
     return TRUE;
 }
 
-BOOL CKVProcessIndicator::OnMouseUp(int, const QPointF &pt)
+BOOL CKVProcessIndicator::OnMouseUp(int button, const QPointF &pt)
 {
+    if (m_bLeftButtonOnly && button != Qt::LeftButton)
+        return FALSE;
     const bool inside = QRectF(rect()).contains(pt);
     const bool held = m_bPressed;
     m_bPressed = false;

@@ -59,6 +59,10 @@ public:
     bool IsMarqueeRunning() const { return m_timer.isActive(); }
     void SetCenterText(const QString &text, bool redraw = true);
     QString GetCenterText() const { return m_strCenterText; }
+    // A gauge's progress: the share of the ring from the top, clockwise, filled in green.
+    void SetRange(double lo, double hi);
+    void SetPos(double pos, bool redraw = true);
+    double GetPos() const { return m_dPos; }
 
     void SetFrameRect(const QRectF &rc);
     QRectF GetFrameRect() const { return m_rcFrame; }
@@ -83,6 +87,9 @@ protected:
     std::vector<double> m_scales{10.0};
     std::vector<IndicatorTextGauge> m_subGauges;
     bool m_bDirty = true;
+    double m_dLo = 0.0;
+    double m_dHi = 100.0;
+    double m_dPos = 0.0;
 
 private:
     void Tick();
@@ -121,6 +128,8 @@ public:
     BOOL OnMouseUp(int button, const QPointF &pt);
 
     bool m_bHoldToRun = false;
+    // Only the left button presses and releases (owners that move the motor or start a test).
+    bool m_bLeftButtonOnly = false;
 
 protected:
     void paintEvent(QPaintEvent *) override;

@@ -68,8 +68,12 @@ SimAids::SimAids(SimDrive &drive) : m_drive(drive)
     });
     m_drive.SetReadHook(kRegPoleStep2, [this](std::uint16_t) {
         std::lock_guard<std::mutex> g(m_lock);
-        if (m_step2Active && (m_pole.stuck2 || Clock::now() < m_step2Until))
+        const auto now = Clock::now();
+        if (m_step2Active && (m_pole.stuck2 || now < m_step2Until))
             return SimDrive::Access{1, 0};
+        // A drive that passes through another value on its way to the end.
+        if (m_step2Active && m_pole.interim2 != 0 && now < m_step2Until + std::chrono::milliseconds(m_pole.interim2Ms))
+            return SimDrive::Access{m_pole.interim2, 0};
         if (m_step2Active) {
             // Step 2 has ended: its error code, or cleared with the pending fault.
             m_step2Active = false;

@@ -69,6 +69,8 @@ public:
         bool stuck1 = false;        // 0x0809 never clears
         bool stuck2 = false;        // 0x0803 never clears
         std::uint16_t fail2 = 0;    // non-zero: step 2 ends at this error code instead of 0
+        std::uint16_t interim2 = 0; // non-zero: after step2Ms 0x0803 reads this for interim2Ms
+        int interim2Ms = 0;
     };
     void SetPole(const PoleOptions &options);
     int PoleStarts() const;

@@ -79,6 +79,7 @@ CDlgAidAnalyzeDocker::CDlgAidAnalyzeDocker(DlgAidAnalyse *pOwner) : CDialogExMid
 
     m_pIndicator = Place(new CKVProcessIndicator(this), IDC_INDICATOR, QRect(62, 10, 42, 34));
     m_pIndicator->setToolTip(QStringLiteral("分析模式启动"));
+    m_pIndicator->m_bLeftButtonOnly = true;
 }
 
 CDlgAidAnalyzeDocker::~CDlgAidAnalyzeDocker() = default;

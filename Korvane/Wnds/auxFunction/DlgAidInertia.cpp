@@ -16,8 +16,13 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPointer>
+#include <QLinearGradient>
+#include <QPainter>
+#include <QPixmap>
 #include <QPushButton>
 #include <QTimer>
+
+#include <algorithm>
 
 namespace {
 
@@ -67,11 +72,79 @@ const Row kRows[] = {
 
 QString Lang(const char *key) { return LoadLangString(QString::fromLatin1(key)); }
 
+// The page's banner: a motor turning its load, over a band that fades into the page.
+QPixmap BannerPicture(const QSize &size)
+{
+    QPixmap pm(size);
+    pm.fill(Qt::transparent);
+    QPainter p(&pm);
+    p.setRenderHint(QPainter::Antialiasing);
+    const double h = size.height() * 0.62;
+    QLinearGradient band(0, 0, size.width(), 0);
+    band.setColorAt(0.0, QColor(22, 86, 150));
+    band.setColorAt(0.7, QColor(70, 140, 200));
+    band.setColorAt(1.0, QColor(70, 140, 200, 0));
+    p.fillRect(QRectF(0, 0, size.width(), h), band);
+    const double r = h * 0.32;
+    const QPointF motor(h * 0.55, h / 2);
+    const QPointF load(h * 0.55 + 3.2 * r, h / 2);
+    p.setPen(QPen(QColor(230, 236, 242), 3));
+    p.drawLine(motor, load);
+    p.setBrush(QColor(200, 210, 220));
+    p.drawRoundedRect(QRectF(motor.x() - r, motor.y() - r, 2 * r, 2 * r), 4, 4);
+    p.setBrush(QColor(250, 190, 60));
+    p.drawEllipse(load, 1.5 * r, 1.5 * r);
+    p.setPen(Qt::white);
+    QFont f = p.font();
+    f.setPixelSize(std::max(8, static_cast<int>(h * 0.34)));
+    f.setBold(true);
+    p.setFont(f);
+    p.drawText(QRectF(load.x() + 2 * r, 0, size.width() - load.x() - 2 * r, h), Qt::AlignVCenter | Qt::AlignLeft,
+               TrText(QStringLiteral("负载惯量辨识")));
+    return pm;
+}
+
+// How the controls follow the page's growth: move and size type (0 none, 1 across, 2 down, 3
+// both) with the percentages of the growth they take.
+struct AnchorRow
+{
+    std::vector<int> ids;
+    int move, moveX, moveY, size, sizeX, sizeY;
+};
+const AnchorRow kAnchorRows[] = {
+    {{2327}, 0, 0, 0, 3, 30, 95},
+    {{2328}, 1, 30, 0, 3, 30, 95},
+    {{2329}, 1, 60, 0, 3, 30, 95},
+    {{1918}, 0, 0, 0, 3, 30, 0},
+    {{1907}, 3, 0, 30, 3, 30, 0},
+    {{1908}, 3, 0, 60, 3, 30, 0},
+    {{1919}, 3, 0, 90, 3, 30, 0},
+    {{1928, 1929, 1930, 1931, 1932}, 3, 0, 30, 0, 30, 30},
+    {{1905}, 3, 0, 30, 1, 30, 30},
+    {{1906, 1904, 1903, 1902}, 3, 0, 30, 1, 20, 0},
+    {{1933, 1934, 1935}, 3, 20, 30, 1, 10, 0},
+    {{1936, 1937, 1909, 1910}, 3, 0, 60, 0, 30, 30},
+    {{1917}, 3, 0, 60, 1, 30, 0},
+    {{1911, 1912, 1913}, 3, 0, 60, 1, 20, 0},
+    {{1914, 1915, 1916}, 3, 20, 60, 1, 10, 0},
+    {{1920}, 3, 30, 0, 3, 30, 0},
+    {{2059}, 3, 15, 30, 1, 30, 0},
+    {{2060}, 3, 30, 30, 1, 60, 0},
+    {{1924}, 3, 30, 90, 0, 0, 0},
+    {{1925}, 3, 30, 90, 3, 30, 0},
+    {{2061}, 3, 60, 30, 3, 30, 0},
+    {{2057}, 3, 60, 90, 3, 30, 0},
+    {{2330, 2331, 2332, 2333, 1938}, 3, 60, 90, 1, 30, 0},
+};
+
 }  // namespace
 
 CDlgAidInertia::CDlgAidInertia() : CDialogExMid(IDD)
 {
     resize(MapDialogRect(QRect(0, 0, 680, 380)).size());
+    auto *banner = Place(new QLabel(this), IDC_BANNER, {7, 7, 387, 94});
+    banner->setPixmap(BannerPicture(banner->size()));
+    banner->setAttribute(Qt::WA_TransparentForMouseEvents);
     Place(new QGroupBox(QStringLiteral("step1"), this), 2327, {15, 71, 220, 303});
     Place(new QGroupBox(QStringLiteral("step2"), this), 2328, {234, 71, 220, 303});
     Place(new QGroupBox(QStringLiteral("step3"), this), 2329, {453, 71, 220, 302});
@@ -130,6 +203,10 @@ CDlgAidInertia::CDlgAidInertia() : CDialogExMid(IDD)
     m_pForward->setToolTip(TrText(QStringLiteral("伺服正转")));
     m_pReverse->setToolTip(TrText(QStringLiteral("伺服反转")));
     m_pWriteGauge->setToolTip(TrText(QStringLiteral("将识别结果写入驱动器")));
+    m_run.SetLostHandler([this] {
+        ShowOff();
+        Box("IDS_NewInertiaIdentifyDlg_15", "IDS_NewInertiaIdentifyDlg_10", false);
+    });
     connect(read, &QPushButton::clicked, this, [this] { OnReadParams(); });
     connect(write, &QPushButton::clicked, this, [this] { OnWriteParams(); });
     connect(m_pServo, &QPushButton::clicked, this, [this] { OnServoOnOff(); });
@@ -165,6 +242,7 @@ bool CDlgAidInertia::OnInitDialog()
     } inds[] = {{m_pForward, "正转", 0, true}, {m_pReverse, "反转", 1, true}, {m_pWriteGauge, "写入驱动器", 0, false}};
     for (const auto &i : inds) {
         i.ind->m_bHoldToRun = i.hold;
+        i.ind->m_bLeftButtonOnly = true;
         CircularProgressIndicatorOptions o = i.ind->GetIndicatorImpl()->GetOptions();
         o.m_nShape = 1;
         o.m_nMarqueeArcs = 1;
@@ -177,7 +255,40 @@ bool CDlgAidInertia::OnInitDialog()
     QFont big = m_pResult->font();
     big.setPointSize(34);
     m_pResult->setFont(big);
+    m_pWriteGauge->GetIndicatorImpl()->SetRange(0.0, 100.0);
+    InitLayout();
+    // Behind everything it overlaps.
+    if (QWidget *banner = platform::FindCtrl(this, IDC_BANNER))
+        banner->lower();
     return true;
+}
+
+void CDlgAidInertia::InitLayout()
+{
+    m_anchors.clear();
+    m_sizeTemplate = MapDialogRect(QRect(0, 0, 680, 380)).size();
+    for (const AnchorRow &row : kAnchorRows) {
+        for (int id : row.ids) {
+            if (QWidget *w = platform::FindCtrl(this, id))
+                m_anchors.push_back({w, w->geometry(), row.move, row.moveX, row.moveY, row.size, row.sizeX, row.sizeY});
+        }
+    }
+    OnSize(width(), height());
+}
+
+void CDlgAidInertia::OnSize(int cx, int cy)
+{
+    CDialogExMid::OnSize(cx, cy);
+    // Below the template's size the controls keep their places.
+    const int dx = std::max(0, cx - m_sizeTemplate.width());
+    const int dy = std::max(0, cy - m_sizeTemplate.height());
+    for (const Anchor &a : m_anchors) {
+        QRect r = a.origin;
+        r.translate((a.move & 1) ? dx * a.moveX / 100 : 0, (a.move & 2) ? dy * a.moveY / 100 : 0);
+        r.setWidth(r.width() + ((a.size & 1) ? dx * a.sizeX / 100 : 0));
+        r.setHeight(r.height() + ((a.size & 2) ? dy * a.sizeY / 100 : 0));
+        a.w->setGeometry(r);
+    }
 }
 
 QLineEdit *CDlgAidInertia::Edit(int id) const
@@ -330,18 +441,29 @@ void CDlgAidInertia::OnServoOnOff()
 {
     const QString caption = m_pServo->text();
     if (caption == kServoOn) {
-        CSysParam *sys = GetSysParam();
-        if (!sys || !sys->CheckServoReady(this))
+        if (!GetSysParam())
             return;
-        if (!m_run.SwitchOn(1)) {
-            Box("IDS_NewInertiaIdentifyDlg_7", "IDS_NewInertiaIdentifyDlg_8", true, m_run.LastError());
-            return;
-        }
-        m_pServo->setText(kServoOff);
-        SetTimer(kPollTimer, kPollMs, true);
-        SetTimer(CHoldToRun::kKeepAliveTimer, CHoldToRun::kKeepAliveMs, true);
-        m_pWriteResult->setEnabled(false);
-        m_pResult->setEnabled(false);
+        m_run.SwitchOn(
+            1,
+            [this] {
+                CSysParam *sys = GetSysParam();
+                return sys && sys->CheckServoReady(this);
+            },
+            {},
+            [this](bool ok, bool checked, DWORD error) {
+                if (!checked)
+                    return;
+                if (!ok) {
+                    Box("IDS_NewInertiaIdentifyDlg_7", "IDS_NewInertiaIdentifyDlg_8", true, error);
+                    return;
+                }
+                m_pWriteGauge->GetIndicatorImpl()->SetPos(0.0);
+                m_pServo->setText(kServoOff);
+                SetTimer(kPollTimer, kPollMs, true);
+                SetTimer(CHoldToRun::kKeepAliveTimer, CHoldToRun::kKeepAliveMs, true);
+                m_pWriteResult->setEnabled(false);
+                m_pResult->setEnabled(false);
+            });
     } else if (caption == kServoOff) {
         ServoOff();
     }
@@ -358,23 +480,26 @@ void CDlgAidInertia::ShowOff()
     m_pResult->setEnabled(true);
 }
 
-bool CDlgAidInertia::ServoOff()
+void CDlgAidInertia::ServoOff()
 {
+    if (m_run.OffPending())
+        return;
     // A refused click leaves the servo as it is, so the user can try again.
-    if (!m_run.SwitchOff(1, true)) {
-        Box("IDS_NewInertiaIdentifyDlg_9", "IDS_NewInertiaIdentifyDlg_10", true, m_run.LastError());
-        return false;
-    }
-    ShowOff();
-    return true;
+    m_run.SwitchOff(1, true, [this](bool ok, DWORD error) {
+        if (ok)
+            ShowOff();
+        else
+            Box("IDS_NewInertiaIdentifyDlg_9", "IDS_NewInertiaIdentifyDlg_10", true, error);
+    });
 }
 
 void CDlgAidInertia::LeavePage()
 {
-    CSysParam *sys = GetSysParam();
-    if (sys && sys->m_bConnected && !m_run.SwitchOff(CHoldToRun::kTries))
-        Box("IDS_NewInertiaIdentifyDlg_9", "IDS_NewInertiaIdentifyDlg_10", true, m_run.LastError());
-    m_run.Drop();
+    // Whatever the page believes of the link: an open port may still carry a running motor.
+    m_run.SwitchOff(CHoldToRun::kTries, false, [this](bool ok, DWORD error) {
+        if (!ok)
+            Box("IDS_NewInertiaIdentifyDlg_9", "IDS_NewInertiaIdentifyDlg_10", true, error);
+    });
     ShowOff();
     if (m_nTimerID != -1)
         KillTimer(static_cast<UINT_PTR>(m_nTimerID));
@@ -401,18 +526,20 @@ void CDlgAidInertia::OnButtonPressed(int id)
 void CDlgAidInertia::OnButtonReleased(int id)
 {
     if (id == IDC_WRITE_GAUGE) {
-        OnWriteResult();
+        OnGaugeClick();
         return;
     }
     if (id != IDC_FORWARD && id != IDC_REVERSE)
         return;
-    if (m_run.IsOn())
-        m_run.Release();
+    m_run.Release();
     Indicator(id)->GetIndicatorImpl()->StartMarquee(FALSE);
 }
 
 bool CDlgAidInertia::OnHoldCommand(int id, unsigned code)
 {
+    // The end of a hold stops the motor whatever the caption says by now.
+    if (code == CJOGButton::kReleased)
+        m_run.Release();
     if (m_pServo->text() != kServoOff) {
         if (code == CJOGButton::kPressed) {
             if (id == IDC_FORWARD_BUTTON)
@@ -424,54 +551,101 @@ bool CDlgAidInertia::OnHoldCommand(int id, unsigned code)
     }
     if (code == CJOGButton::kPressed)
         m_run.Press(id == IDC_FORWARD_BUTTON);
-    else if (code == CJOGButton::kReleased)
-        m_run.Release();
     return true;
+}
+
+void CDlgAidInertia::PollResult()
+{
+    // One poll at a time, on the worker; a failed poll keeps the last estimate on show.
+    if (m_bPollPending)
+        return;
+    m_bPollPending = true;
+    CMotionQueue &queue = m_run.Queue();
+    const bool posted = queue.Post(CMotionQueue::Kind::Other, [this, &queue] {
+        int value = 0;
+        CSysParam *sys = GetSysParam();
+        // Periodic: only when the link is free, so that a stop never waits behind a poll.
+        const bool ok = sys && sys->ReadReg(inertia_reg::kResult, &value, CSysParam::LinkWait::TryOnly, 1);
+        queue.Done([this, ok, value] {
+            m_bPollPending = false;
+            if (ok && m_run.IsOn())
+                ShowResult(value);
+        });
+    });
+    if (!posted)
+        m_bPollPending = false;
 }
 
 void CDlgAidInertia::OnTimer(UINT_PTR id)
 {
-    if (m_bInTick)
-        return;
-    m_bInTick = true;
     if (id == kPollTimer) {
-        // A failed poll keeps the last estimate on show.
-        int value = 0;
-        CSysParam *sys = GetSysParam();
-        if (sys && sys->ReadReg(inertia_reg::kResult, &value, CSysParam::LinkWait::TryOnly, 1))
-            ShowResult(value);
+        PollResult();
+    } else if (id == kWriteTimer) {
+        // The gauge moves on while a write is under way; its end sets the gauge for good.
+        CKVCircularProgressIndicatorImpl *g = m_pWriteGauge->GetIndicatorImpl();
+        g->SetPos(std::min(90.0, g->GetPos() + 10.0));
     } else if (id == CHoldToRun::kKeepAliveTimer) {
-        if (m_run.KeepAlive() == CHoldToRun::Tick::LinkLost) {
-            ShowOff();
-            Box("IDS_NewInertiaIdentifyDlg_15", "IDS_NewInertiaIdentifyDlg_10", false);
-        }
+        m_run.KeepAlive();
     }
-    m_bInTick = false;
 }
 
 // ---- step3: the result into the drive ------------------------------------------------------
 
-void CDlgAidInertia::OnWriteResult()
+void CDlgAidInertia::OnGaugeClick()
 {
-    // The box may have been edited while the servo was off: that text is the result to write.
+    m_nTimerID = kWriteTimer;
+    m_nElapse = kWriteMs;
+    m_pWriteGauge->GetIndicatorImpl()->SetPos(0.0);
+    SetTimer(kWriteTimer, kWriteMs, true);
+    OnWriteResult();
+}
+
+void CDlgAidInertia::StopWriteGauge(bool written)
+{
+    KillTimer(kWriteTimer);
+    // Full only for a value the drive took: a refused text or a failed write shows nothing done.
+    m_pWriteGauge->GetIndicatorImpl()->SetPos(written ? 100.0 : 0.0);
+}
+
+bool CDlgAidInertia::OnWriteResult()
+{
+    // The box may have been edited while the servo was off: that text is the result to write,
+    // and only a value P0230 can hold goes out.
     const QString typed = m_pResult->text().trimmed();
-    bool ok = false;
-    const double ratio = typed.toDouble(&ok);
-    if (ok && ratio >= 0.0 && InertiaRatioRaw(ratio) <= 0xFFFF && typed != InertiaRatioText(m_nResult)) {
-        m_nResult = InertiaRatioRaw(ratio);
-        m_bResultKnown = true;
-    }
-    if (!m_bResultKnown) {
+    if (!m_bResultKnown && typed == InertiaRatioText(m_nResult)) {
+        StopWriteGauge(false);
         Box("IDS_NewInertiaIdentifyDlg_16", "IDS_NewInertiaIdentifyDlg_4", false);
-        return;
+        return false;
     }
+    int raw = 0;
+    switch (ParseInertiaRatioText(typed, &raw)) {
+    case CInertiaCheck::kOk:
+        break;
+    case CInertiaCheck::kOutOfRange:
+        StopWriteGauge(false);
+        ShowBCGMessageBox(this, TrText(QStringLiteral("设置值超出范围！")), QString(), MB_OK);
+        return false;
+    default:
+        StopWriteGauge(false);
+        Box("IDS_NewInertiaParaSetDlg_17", "IDS_NewInertiaParaSetDlg_18", false);
+        return false;
+    }
+    m_nResult = raw;
+    m_bResultKnown = true;
     CSysParam *sys = GetSysParam();
-    if (!sys || !sys->WriteReg(inertia_reg::kInitRatio, static_cast<WORD>(m_nResult), CSysParam::LinkWait::Bounded, 1))
-        Box("IDS_NewInertiaIdentifyDlg_3", "IDS_NewInertiaIdentifyDlg_4", true, CSysParam::LastLinkError());
+    const bool ok =
+        sys && sys->WriteReg(inertia_reg::kInitRatio, static_cast<WORD>(m_nResult), CSysParam::LinkWait::Bounded, 1);
+    const DWORD code = CSysParam::LastLinkError();
+    StopWriteGauge(ok);
+    if (!ok)
+        Box("IDS_NewInertiaIdentifyDlg_3", "IDS_NewInertiaIdentifyDlg_4", true, code);
+    return ok;
 }
 
 LRESULT CDlgAidInertia::WindowProc(UINT msg, WPARAM wParam, LPARAM lParam)
 {
+    if (m_run.HandleMessage(msg, Payload<CMotionQueue::Result>()))
+        return 0;
     switch (msg) {
     case UM_STOP_TIMER:
         LeavePage();

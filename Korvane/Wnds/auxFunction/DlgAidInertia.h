@@ -7,6 +7,8 @@
 #include "Wnds/auxFunction/HoldToRun.h"
 #include "Wnds/auxFunction/InertiaParams.h"
 
+#include <vector>
+
 class CJOGButton;
 class CKVProcessIndicator;
 class QComboBox;
@@ -23,10 +25,12 @@ public:
         IDC_INIT_RATIO = 1902, IDC_CMD_TYPE = 1917, IDC_MAX_SPEED = 1911, IDC_ACCEL_TIME = 1912,
         IDC_INTERVAL_TIME = 1913, IDC_RESULT = 1925, IDC_FORWARD_BUTTON = 1922, IDC_REVERSE_BUTTON = 1921,
         IDC_READ = 1918, IDC_WRITE = 1919, IDC_SERVO = 1920, IDC_WRITE_RESULT = 1926,
-        IDC_FORWARD = 2059, IDC_REVERSE = 2060, IDC_WRITE_GAUGE = 2061,
+        IDC_FORWARD = 2059, IDC_REVERSE = 2060, IDC_WRITE_GAUGE = 2061, IDC_BANNER = 2058,
     };
     static constexpr UINT kPollTimer = 16;
     static constexpr UINT kPollMs = 200;
+    static constexpr UINT kWriteTimer = 1010;
+    static constexpr UINT kWriteMs = 150;
 
     CDlgAidInertia();
     ~CDlgAidInertia() override;
@@ -40,20 +44,28 @@ public:
     int ValidateInputs(CInertiaParamValues *values = nullptr);
     void OnWriteParams();
     void OnServoOnOff();
-    // Switches the servo off; false (told) when the drive refused.
-    bool ServoOff();
-    void OnWriteResult();
+    // Switches the servo off; the servo stays on (told) when the drive refuses.
+    void ServoOff();
+    // Writes the result box's value into P0230 when it is one P0230 can hold; the write gauge
+    // then shows 100 for a write the drive took, else 0. True when written.
+    bool OnWriteResult();
+    // A click on the write gauge: the gauge runs (timer 1010, the page timer) and the write.
+    void OnGaugeClick();
     // Leaving or closing the page: off when connected (told when refused), always state 0 and
     // both timers stopped.
     void LeavePage();
 
     int RunState() const { return m_run.State(); }
+    // No drive work of the page is queued or under way (its results may still be on their way).
+    bool IsDriveWorkDone() const { return m_run.Queue().IsIdle(); }
     QPushButton *ServoButton() const { return m_pServo; }
     QLineEdit *Edit(int id) const;
     QComboBox *Combo(int id) const;
     CKVProcessIndicator *Indicator(int id) const;
     bool IsResultKnown() const { return m_bResultKnown; }
     int ResultRaw() const { return m_nResult; }
+
+    void OnSize(int cx, int cy) override;
 
 protected:
     void OnTimer(UINT_PTR id) override;
@@ -62,13 +74,26 @@ protected:
 private:
     void Box(const char *textKey, const char *captionKey, bool withCode, DWORD code = 0);
     void ShowOff();
+    void PollResult();
     void ShowResult(int hundredths);
     void OnButtonPressed(int id);
     void OnButtonReleased(int id);
     bool OnHoldCommand(int id, unsigned code);
+    // The controls follow the page's growth by the anchors of the page's layout table.
+    void InitLayout();
+    void StopWriteGauge(bool written);
 
-    CHoldToRun m_run{inertia_reg::kRun};
-    bool m_bInTick = false;
+    struct Anchor
+    {
+        QWidget *w;
+        QRect origin;
+        int move, moveX, moveY, size, sizeX, sizeY;
+    };
+    std::vector<Anchor> m_anchors;
+    QSize m_sizeTemplate;
+
+    CHoldToRun m_run{this, inertia_reg::kRun};
+    bool m_bPollPending = false;
     bool m_bResultKnown = false;
     int m_nResult = 0;  // hundredths
     QComboBox *m_pTuneMode;

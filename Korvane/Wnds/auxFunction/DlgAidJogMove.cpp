@@ -68,6 +68,10 @@ CDlgAidJogMove::CDlgAidJogMove() : CDialogExMid(IDD)
     m_pForward->setToolTip(TrText(QStringLiteral("电机正转")));
     m_pReverse->setToolTip(TrText(QStringLiteral("电机反转")));
 
+    m_run.SetLostHandler([this] {
+        ShowSwitchedOff();
+        Box(LoadLangString(QStringLiteral("IDS_UsabilityJog_131")), LoadLangString(QStringLiteral("IDS_UsabilityJog_129")));
+    });
     connect(m_pEnable, &QPushButton::clicked, this, [this] { OnBnClickedEnable(); });
     connect(m_pSpeedGauge, &QSlider::sliderMoved, this, [this](int v) { OnGaugeTrack(1, v); });
     connect(m_pAccelGauge, &QSlider::sliderMoved, this, [this](int v) { OnGaugeTrack(2, v); });
@@ -75,6 +79,16 @@ CDlgAidJogMove::CDlgAidJogMove() : CDialogExMid(IDD)
             [this] { OnGaugeFinishTrack(1, m_pSpeedGauge->value()); });
     connect(m_pAccelGauge, &QSlider::sliderReleased, this,
             [this] { OnGaugeFinishTrack(2, m_pAccelGauge->value()); });
+    // The wheel, the arrow and page keys and a click on the groove each move the slider by a
+    // step: such a step is a whole drag (edit, read-out and the drive follow). The page's own
+    // settings of a slider block its signals, and a drag's steps come through sliderMoved.
+    for (QSlider *g : {m_pSpeedGauge, m_pAccelGauge}) {
+        const int gaugeId = g == m_pSpeedGauge ? 1 : 2;
+        connect(g, &QSlider::valueChanged, this, [this, g, gaugeId](int v) {
+            if (!g->isSliderDown())
+                OnGaugeFinishTrack(gaugeId, v);
+        });
+    }
 }
 
 CDlgAidJogMove::~CDlgAidJogMove() = default;
@@ -92,6 +106,7 @@ bool CDlgAidJogMove::OnInitDialog()
     } inds[] = {{m_pForward, "正转", 0}, {m_pReverse, "反转", 1}};
     for (const auto &i : inds) {
         i.ind->m_bHoldToRun = true;
+        i.ind->m_bLeftButtonOnly = true;
         CircularProgressIndicatorOptions o = i.ind->GetIndicatorImpl()->GetOptions();
         o.m_nShape = 1;
         o.m_nMarqueeArcs = 1;
@@ -101,6 +116,9 @@ bool CDlgAidJogMove::OnInitDialog()
         i.ind->GetIndicatorImpl()->SetOptions(o);
         i.ind->SetLabel(TrText(QString::fromUtf8(i.label)));
     }
+    // Setting the sliders up is not the user moving them.
+    const QSignalBlocker blockSpeed(m_pSpeedGauge);
+    const QSignalBlocker blockAccel(m_pAccelGauge);
     m_pSpeedGauge->setRange(0, kMaxSpeed);
     m_pSpeedGauge->setPageStep(100);
     m_pAccelGauge->setRange(0, kMaxAccel);
@@ -151,10 +169,12 @@ bool CDlgAidJogMove::ReadRegisterText(WORD reg, QString &out)
     return true;
 }
 
-bool CDlgAidJogMove::WriteJogRegister(WORD reg, int value)
+void CDlgAidJogMove::WriteJogRegister(WORD reg, int value)
 {
-    CSysParam *sys = GetSysParam();
-    return sys && sys->WriteReg(reg, static_cast<WORD>(value), CSysParam::LinkWait::Bounded, kParamTries);
+    m_run.Queue().Post(CMotionQueue::Kind::Param, [reg, value] {
+        if (CSysParam *sys = GetSysParam())
+            sys->WriteReg(reg, static_cast<WORD>(value), CSysParam::LinkWait::Block, kParamTries);
+    }, reg);
 }
 
 void CDlgAidJogMove::LoadJogSettings()
@@ -254,11 +274,63 @@ bool CDlgAidJogMove::eventFilter(QObject *watched, QEvent *e)
 
 void CDlgAidJogMove::ServoOn()
 {
-    CSysParam *sys = GetSysParam();
-    if (!sys || !sys->CheckServoReady(this))
+    if (!GetSysParam())
         return;
-    if (!m_run.SwitchOn(CHoldToRun::kTries)) {
-        Box(FillLangPlaces(LoadLangString(QStringLiteral("IDS_UsabilityJog_128")), {CodeText(m_run.LastError())}),
+    // The worker reads what was never read and writes the values; a value not known is never
+    // written. What it read is shown when it is done.
+    struct Loaded
+    {
+        bool speedRead = false, accelRead = false, written = false;
+        int speed = 0, accel = 0;
+    };
+    const bool loadSpeed = !m_bSpeedLoaded;
+    const bool loadAccel = !m_bAccelLoaded;
+    const int speed = m_nJogSpeed;
+    const int accel = m_nJogAccel;
+    const bool online = Online();
+    m_run.SwitchOn(
+        CHoldToRun::kTries,
+        [this] {
+            CSysParam *sys = GetSysParam();
+            return sys && sys->CheckServoReady(this);
+        },
+        [this, loadSpeed, loadAccel, speed, accel, online]() -> CMotionQueue::Result {
+            auto r = std::make_shared<Loaded>();
+            r->speed = speed;
+            r->accel = accel;
+            CSysParam *s = GetSysParam();
+            if (online && s) {
+                r->speedRead = loadSpeed && s->ReadReg(kRegSpeed, &r->speed, CSysParam::LinkWait::Block, 1);
+                r->accelRead = loadAccel && s->ReadReg(kRegAccel, &r->accel, CSysParam::LinkWait::Block, 1);
+                r->written = (!loadSpeed || r->speedRead) &&
+                             s->WriteReg(kRegSpeed, static_cast<WORD>(r->speed), CSysParam::LinkWait::Block, 1);
+                r->written = r->written && (!loadAccel || r->accelRead) &&
+                             s->WriteReg(kRegAccel, static_cast<WORD>(r->accel), CSysParam::LinkWait::Block, 1);
+            }
+            return [this, r] {
+                if (r->speedRead) {
+                    SetSpeed(r->speed, TRUE, TRUE, FALSE);
+                    m_bSpeedLoaded = TRUE;
+                }
+                if (r->accelRead) {
+                    SetAccel(r->accel, TRUE, TRUE, FALSE);
+                    m_bAccelLoaded = TRUE;
+                }
+                if (!r->written)
+                    Box(LoadLangString(QStringLiteral("IDS_UsabilityJog_126")),
+                        LoadLangString(QStringLiteral("IDS_UsabilityJog_127")));
+            };
+        },
+        [this](bool ok, bool checked, DWORD error) { OnSwitchedOn(ok, checked, error); });
+}
+
+void CDlgAidJogMove::OnSwitchedOn(bool ok, bool checked, DWORD error)
+{
+    ShowSwitch();
+    if (!checked)
+        return;
+    if (!ok) {
+        Box(FillLangPlaces(LoadLangString(QStringLiteral("IDS_UsabilityJog_128")), {CodeText(error)}),
             LoadLangString(QStringLiteral("IDS_UsabilityJog_129")));
         return;
     }
@@ -268,25 +340,17 @@ void CDlgAidJogMove::ServoOn()
     SetTimer(CHoldToRun::kKeepAliveTimer, CHoldToRun::kKeepAliveMs, true);
     m_pForwardBtn->setEnabled(true);
     m_pReverseBtn->setEnabled(true);
-    bool ok = Online();
-    if (ok) {
-        // Values never read from the drive are read now; a value not known is never written.
-        QString text;
-        if (!m_bSpeedLoaded && ReadRegisterText(kRegSpeed, text)) {
-            SetSpeed(text.toInt(), TRUE, TRUE, FALSE);
-            m_bSpeedLoaded = TRUE;
-        }
-        if (!m_bAccelLoaded && ReadRegisterText(kRegAccel, text)) {
-            SetAccel(text.toInt(), TRUE, TRUE, FALSE);
-            m_bAccelLoaded = TRUE;
-        }
-        CSysParam *s = GetSysParam();
-        ok = m_bSpeedLoaded && s->WriteReg(kRegSpeed, static_cast<WORD>(m_nJogSpeed), CSysParam::LinkWait::Bounded, 1);
-        ok = ok && Online() && m_bAccelLoaded &&
-             s->WriteReg(kRegAccel, static_cast<WORD>(m_nJogAccel), CSysParam::LinkWait::Bounded, 1);
+}
+
+void CDlgAidJogMove::ShowSwitch()
+{
+    if (!m_run.IsOn()) {
+        m_pEnable->setText(TrText(QStringLiteral("使能ON")));
+        SetFace(m_pEnable, true);
+    } else {
+        m_pEnable->setText(TrText(QStringLiteral("使能OFF")));
+        SetFace(m_pEnable, false);
     }
-    if (!ok)
-        Box(LoadLangString(QStringLiteral("IDS_UsabilityJog_126")), LoadLangString(QStringLiteral("IDS_UsabilityJog_127")));
 }
 
 void CDlgAidJogMove::ShowSwitchedOff()
@@ -307,32 +371,31 @@ void CDlgAidJogMove::StopMarquees()
 
 void CDlgAidJogMove::ServoOff()
 {
-    const bool ok = m_run.SwitchOff(CHoldToRun::kTries);
+    m_run.SwitchOff(CHoldToRun::kTries, false, [this](bool ok, DWORD error) {
+        if (!ok)
+            Box(FillLangPlaces(LoadLangString(QStringLiteral("IDS_UsabilityJog_130")), {CodeText(error)}),
+                LoadLangString(QStringLiteral("IDS_UsabilityJog_129")));
+    });
     ShowSwitchedOff();
-    if (!ok)
-        Box(FillLangPlaces(LoadLangString(QStringLiteral("IDS_UsabilityJog_130")), {CodeText(m_run.LastError())}),
-            LoadLangString(QStringLiteral("IDS_UsabilityJog_129")));
 }
 
 void CDlgAidJogMove::OnBnClickedEnable()
 {
+    // A switch-on on its way is answered first.
+    if (m_run.Switching())
+        return;
     if (!m_run.IsOn())
         ServoOn();
     else
         ServoOff();
-    if (!m_run.IsOn()) {
-        m_pEnable->setText(TrText(QStringLiteral("使能ON")));
-        SetFace(m_pEnable, true);
-    } else {
-        m_pEnable->setText(TrText(QStringLiteral("使能OFF")));
-        SetFace(m_pEnable, false);
-    }
+    if (!m_run.Switching())
+        ShowSwitch();
 }
 
 void CDlgAidJogMove::LeavePage()
 {
-    CSysParam *sys = GetSysParam();
-    if (sys && sys->m_bConnected)
+    // Whatever the page believes of the link: an open port may still carry a running motor.
+    if (CHoldToRun::PortOpen())
         ServoOff();
     else {
         m_run.Drop();
@@ -350,15 +413,8 @@ void CDlgAidJogMove::OnDestroy()
 
 void CDlgAidJogMove::OnTimer(UINT_PTR id)
 {
-    if (id != CHoldToRun::kKeepAliveTimer || m_bInTick)
-        return;
-    m_bInTick = true;
-    if (m_run.KeepAlive() == CHoldToRun::Tick::LinkLost) {
-        ShowSwitchedOff();
-        m_pEnable->setText(TrText(QStringLiteral("使能ON")));
-        Box(LoadLangString(QStringLiteral("IDS_UsabilityJog_131")), LoadLangString(QStringLiteral("IDS_UsabilityJog_129")));
-    }
-    m_bInTick = false;
+    if (id == CHoldToRun::kKeepAliveTimer)
+        m_run.KeepAlive();
 }
 
 void CDlgAidJogMove::OnIndicatorPressed(int id)
@@ -377,8 +433,7 @@ void CDlgAidJogMove::OnIndicatorReleased(int id)
 {
     if (id != IDC_FORWARD && id != IDC_REVERSE)
         return;
-    if (m_run.IsOn())
-        m_run.Release();
+    m_run.Release();
     (id == IDC_FORWARD ? m_pForward : m_pReverse)->GetIndicatorImpl()->StartMarquee(FALSE);
 }
 
@@ -392,6 +447,8 @@ void CDlgAidJogMove::OnHoldCommand(int id, unsigned code)
 
 LRESULT CDlgAidJogMove::WindowProc(UINT msg, WPARAM wParam, LPARAM lParam)
 {
+    if (m_run.HandleMessage(msg, Payload<CMotionQueue::Result>()))
+        return 0;
     switch (msg) {
     case UM_STOP_TIMER:
         LeavePage();

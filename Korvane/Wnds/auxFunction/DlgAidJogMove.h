@@ -54,7 +54,9 @@ public:
     void LeavePage();
     void LoadJogSettings();
     bool ReadRegisterText(WORD reg, QString &out);
-    bool WriteJogRegister(WORD reg, int value);
+    // Queued on the page's worker (kParamTries tries, not reported); a newer value of the same
+    // register replaces one still waiting.
+    void WriteJogRegister(WORD reg, int value);
     // Enter in an edit, or leaving it with a changed text: the value written (an empty text
     // writes nothing).
     void ApplySpeedText();
@@ -66,6 +68,8 @@ public:
     void OnGaugeFinishTrack(int gaugeId, int value);
 
     int JogState() const { return m_run.State(); }
+    // No drive work of the page is queued or under way (its results may still be on their way).
+    bool IsDriveWorkDone() const { return m_run.Queue().IsIdle(); }
     QPushButton *EnableButton() const { return m_pEnable; }
     CKVProcessIndicator *Indicator(bool forward) const { return forward ? m_pForward : m_pReverse; }
     CJOGButton *HoldButton(bool forward) const { return forward ? m_pForwardBtn : m_pReverseBtn; }
@@ -91,12 +95,13 @@ private:
     void OnIndicatorReleased(int id);
     void OnHoldCommand(int id, unsigned code);
     void ShowSwitchedOff();
+    void ShowSwitch();
+    void OnSwitchedOn(bool ok, bool checked, DWORD error);
     void StopMarquees();
     void Box(const QString &text, const QString &caption);
     QString CodeText(DWORD code) const;
 
-    CHoldToRun m_run{kRegJog};
-    bool m_bInTick = false;
+    CHoldToRun m_run{this, kRegJog};
     QPushButton *m_pEnable;
     CJOGButton *m_pForwardBtn;
     CJOGButton *m_pReverseBtn;

@@ -1,7 +1,11 @@
 #include "HoldToRun.h"
 
-#include "AppFlags.h"
 #include "SYSPARAM/SysParam.h"
+
+#include <algorithm>
+#include <chrono>
+#include <thread>
+#include <utility>
 
 WORD CHoldToRun::CommandOf(int state)
 {
@@ -13,36 +17,148 @@ WORD CHoldToRun::CommandOf(int state)
     }
 }
 
-bool CHoldToRun::Write(WORD value, int tries)
+bool CHoldToRun::PortOpen()
 {
     CSysParam *sys = GetSysParam();
-    if (!sys) {
-        m_dwLastError = CSysParam::kErrLinkBusy;
+    return sys && sys->m_SeriesPort.m_bOpen;
+}
+
+bool CHoldToRun::Write(WORD reg, WORD value, int tries, bool stop, DWORD *error)
+{
+    *error = CSysParam::kErrLinkBusy;
+    CSysParam *sys = GetSysParam();
+    if (!sys)
         return false;
-    }
-    if (sys->WriteReg(m_reg, value, CSysParam::LinkWait::Bounded, tries)) {
-        m_dwLastError = 0;
+    if (sys->WriteReg(reg, value, stop ? CSysParam::LinkWait::Stop : CSysParam::LinkWait::Bounded, tries)) {
+        *error = 0;
         return true;
     }
-    m_dwLastError = CSysParam::LastLinkError();
+    *error = CSysParam::LastLinkError();
     return false;
 }
 
-bool CHoldToRun::SwitchOn(int tries)
+CHoldToRun::Sent CHoldToRun::WriteKeepAlive(WORD value, DWORD *error)
 {
-    if (!Write(kCmdIdle, tries))
+    *error = CSysParam::kErrLinkBusy;
+    CSysParam *sys = GetSysParam();
+    if (!sys)
+        return Sent::Failed;
+    for (int i = 0; i < kTries; ++i) {
+        // Waits for the link as a user's command does, but gives way at once to a stop queued
+        // meanwhile, which then waits for the link ahead of everyone else.
+        const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(CSysParam::kBoundedLinkWaitMs);
+        while (!sys->AcquireLink(CSysParam::LinkWait::TryOnly)) {
+            if (m_queue.StopWaiting())
+                return Sent::Overtaken;
+            if (std::chrono::steady_clock::now() >= deadline) {
+                *error = CSysParam::kErrLinkBusy;
+                return Sent::Busy;
+            }
+            std::this_thread::sleep_for(std::chrono::milliseconds(2));
+        }
+        // The link is ours: a stop that came while we waited for it goes first, and this run
+        // command not at all.
+        if (m_queue.StopWaiting()) {
+            m_queue.RunQueuedStops();
+            sys->m_csSerial.unlock();
+            return Sent::Overtaken;
+        }
+        const bool ok = sys->WriteReg(m_reg, value, CSysParam::LinkWait::Block, 1);
+        *error = ok ? 0 : CSysParam::LastLinkError();
+        sys->m_csSerial.unlock();
+        if (ok)
+            return Sent::Ok;
+    }
+    return Sent::Failed;
+}
+
+bool CHoldToRun::HandleMessage(UINT msg, const std::shared_ptr<CMotionQueue::Result> &payload)
+{
+    if (msg != CMotionQueue::DoneMessage())
         return false;
-    m_nState = kIdle;
+    if (payload && *payload)
+        (*payload)();
     return true;
 }
 
-bool CHoldToRun::SwitchOff(int tries, bool keepOnFailure)
+void CHoldToRun::Drop()
 {
-    CSysParam *sys = GetSysParam();
-    const bool ok = !(sys && sys->m_bConnected) || Write(kCmdOff, tries);
-    if (ok || !keepOnFailure)
-        m_nState = kOff;
-    return ok;
+    m_nState = kOff;
+    m_bHeld = false;
+    m_bSwitching = false;
+    ++m_nEpoch;
+}
+
+void CHoldToRun::SwitchOn(int tries, Check check, After after, SwitchedOn done)
+{
+    if (m_bSwitching || m_bOffPending)
+        return;
+    m_bSwitching = true;
+    const unsigned epoch = m_nEpoch;
+    const WORD reg = m_reg;
+    const bool posted = m_queue.Post(CMotionQueue::Kind::Run, [this, tries, check, after, done, epoch, reg] {
+        const bool checked = !check || check();
+        DWORD error = 0;
+        const bool ok = checked && Write(reg, kCmdIdle, tries, false, &error);
+        CMotionQueue::Result then = ok && after ? after() : CMotionQueue::Result();
+        m_queue.Done([this, ok, checked, error, epoch, done, then] {
+            // Switched off meanwhile: that decided.
+            if (epoch != m_nEpoch)
+                return;
+            m_bSwitching = false;
+            if (ok)
+                m_nState = kIdle;
+            if (done)
+                done(ok, checked, error);
+            if (then)
+                then();
+        });
+    });
+    if (!posted)
+        m_bSwitching = false;
+}
+
+void CHoldToRun::PostStop(WORD value, int tries, Told done)
+{
+    const WORD reg = m_reg;
+    const bool posted = m_queue.Post(CMotionQueue::Kind::Stop, [this, reg, value, tries, done] {
+        DWORD error = 0;
+        const bool ok = Write(reg, value, tries, true, &error);
+        m_queue.Done([ok, error, done] {
+            if (done)
+                done(ok, error);
+        });
+    });
+    if (posted)
+        return;
+    // The page's worker is gone (the page is being destroyed): the stop still goes out.
+    DWORD error = 0;
+    const bool ok = Write(reg, value, tries, true, &error);
+    if (done)
+        done(ok, error);
+}
+
+void CHoldToRun::SwitchOff(int tries, bool keepOnFailure, Told done)
+{
+    if (!PortOpen()) {
+        Drop();
+        if (done)
+            done(true, 0);
+        return;
+    }
+    if (!keepOnFailure) {
+        Drop();
+        PostStop(kCmdOff, tries, std::move(done));
+        return;
+    }
+    m_bOffPending = true;
+    PostStop(kCmdOff, tries, [this, done](bool ok, DWORD error) {
+        m_bOffPending = false;
+        if (ok)
+            Drop();
+        if (done)
+            done(ok, error);
+    });
 }
 
 bool CHoldToRun::Press(bool forward)
@@ -50,25 +166,57 @@ bool CHoldToRun::Press(bool forward)
     if (m_nState == kOff)
         return false;
     m_nState = forward ? kForward : kReverse;
+    m_bHeld = true;
     return true;
 }
 
 bool CHoldToRun::Release()
 {
-    if (m_nState != kForward && m_nState != kReverse)
+    const bool held = std::exchange(m_bHeld, false);
+    // A switch-off on its way stops the motor; an idle command behind it would switch back on.
+    if (m_bOffPending) {
+        m_nState = kIdle;
+        return true;
+    }
+    WORD value = kCmdIdle;
+    if (m_nState != kOff)
+        m_nState = kIdle;
+    else if (held)
+        value = kCmdOff;  // the page dropped to off during the hold, yet the drive may still run
+    else
         return false;
-    m_nState = kIdle;
-    Write(kCmdIdle, kTries);
+    if (!PortOpen())
+        return false;
+    PostStop(value, kTries, {});
     return true;
 }
 
-CHoldToRun::Tick CHoldToRun::KeepAlive()
+void CHoldToRun::KeepAlive()
 {
-    if (m_nState == kOff)
-        return Tick::Nothing;
-    if (!GetAppFlags()->m_bOnline || !Write(CommandOf(m_nState), kTries)) {
-        m_nState = kOff;
-        return Tick::LinkLost;
+    if (m_nState == kOff || m_bSwitching || m_bOffPending)
+        return;
+    if (!PortOpen()) {
+        Drop();
+        if (m_fnLost)
+            m_fnLost();
+        return;
     }
-    return Tick::Sent;
+    if (m_queue.KeepAlivePending())
+        return;
+    const WORD value = CommandOf(m_nState);
+    const unsigned epoch = m_nEpoch;
+    m_queue.Post(CMotionQueue::Kind::KeepAlive, [this, value, epoch] {
+        DWORD error = 0;
+        const Sent sent = WriteKeepAlive(value, &error);
+        m_queue.Done([this, sent, epoch] {
+            if (sent != Sent::Failed || epoch != m_nEpoch || m_nState == kOff)
+                return;
+            // A hold under way stays one: its end still sends the stop.
+            const bool held = m_bHeld;
+            Drop();
+            m_bHeld = held;
+            if (m_fnLost)
+                m_fnLost();
+        });
+    });
 }

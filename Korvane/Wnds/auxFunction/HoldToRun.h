@@ -2,13 +2,21 @@
 // The run command word of a tuning aid that moves the motor while a control is held (the jog
 // page's 0x0807, the inertia page's 0x080C): the run state, the commands for it, and the
 // safety rules every such page keeps:
-// - the end of a hold sends the idle command at once, not at the next keep-alive tick;
-// - a keep-alive tick whose tries all fail, or a link that went offline, drops the state to
-//   off, and nothing starts again by itself;
-// - leaving the page switches off (when connected) and always ends in state off.
-// Widget-free: the page owns the timers and the boxes and asks this object what to send.
+// - the end of a hold sends the stop at once, not at the next keep-alive tick, whenever the
+//   port is open, whatever the page believes of the link: a page that dropped to off during
+//   the hold may still have a motor turning;
+// - the stop overtakes every queued run command and keep-alive, waits for a busy link (and
+//   goes before anyone else waiting for it); a busy link is not a lost one: only a keep-alive
+//   whose transactions all fail drops the state to off, and nothing starts again by itself;
+// - leaving the page switches off (whenever the port is open) and always ends in state off.
+// The drive work runs on the page's worker (CMotionQueue) in order; the state lives on the GUI
+// thread, which only posts the work and takes its results. The page passes the queue's result
+// messages (CMotionQueue::DoneMessage) to HandleMessage.
+#include "Wnds/auxFunction/MotionQueue.h"
 #include "platform/Messages.h"
 #include "platform/WinTypes.h"
+
+#include <functional>
 
 class CHoldToRun
 {
@@ -22,38 +30,70 @@ public:
     static constexpr UINT kKeepAliveTimer = 17;
     static constexpr UINT kKeepAliveMs = 500;
 
-    explicit CHoldToRun(WORD reg) : m_reg(reg) {}
+    // `page`: the page whose worker does the drive work and which gets the results.
+    CHoldToRun(platform::MessageTarget *page, WORD reg) : m_queue(page), m_reg(reg) {}
 
     int State() const { return m_nState; }
     bool IsOn() const { return m_nState != kOff; }
     // The command a keep-alive tick sends in a state (0: none).
     static WORD CommandOf(int state);
 
-    // Writes the idle command (tries); on success the state becomes idle.
-    bool SwitchOn(int tries);
-    // Writes the off command with `tries` when the link is connected. False only when a
-    // connected drive refused every try (LastError() tells why); the state is off afterwards
-    // unless `keepOnFailure` and the write failed.
-    bool SwitchOff(int tries, bool keepOnFailure = false);
+    // Runs `check` on the worker (false: it told the user why, nothing is written), then the
+    // idle command with `tries`, then `after` once the drive took it (its result runs on the
+    // GUI thread after `done`). `done(ok, checked, error)` on the GUI thread; on success the
+    // state is idle. Nothing happens while a switch-on is under way.
+    using Check = std::function<bool()>;
+    using After = std::function<CMotionQueue::Result()>;
+    using SwitchedOn = std::function<void(bool ok, bool checked, DWORD error)>;
+    void SwitchOn(int tries, Check check, After after, SwitchedOn done);
+    bool Switching() const { return m_bSwitching; }
+    // The off command with `tries`, ahead of everything queued, whenever the port is open. The
+    // state is off at once, or, with `keepOnFailure`, only when the drive took it.
+    // `done(ok, error)` on the GUI thread (at once when the port is closed).
+    using Told = std::function<void(bool ok, DWORD error)>;
+    void SwitchOff(int tries, bool keepOnFailure, Told done);
+    bool OffPending() const { return m_bOffPending; }
     // A hold begins: forward or reverse when switched on; false (nothing changes) when off.
     bool Press(bool forward);
-    // A hold ends: back to idle and the idle command at once. False when no hold was running.
+    // A hold ends (a release, focus or window lost, a box, leaving): switched on, back to idle
+    // and the idle command at once; dropped to off while a hold was under way, the off
+    // command. Sent whenever the port is open, `kTries` tries. False when there was nothing
+    // to stop.
     bool Release();
+    bool IsHeld() const { return m_bHeld; }
 
-    enum class Tick { Nothing, Sent, LinkLost };
-    // One keep-alive tick: the state's command, `kTries` tries. Offline, or every try failed,
-    // while switched on: the state drops to off and the answer is LinkLost.
-    Tick KeepAlive();
-    // Drops to off without a word to the drive (the link is gone).
-    void Drop() { m_nState = kOff; }
+    // One keep-alive tick: the state's command, `kTries` tries, unless one is still on its way.
+    // When every try failed (or the port is closed) while switched on, the state drops to off
+    // and `lost` (SetLostHandler) runs on the GUI thread; a busy link changes nothing.
+    void KeepAlive();
+    void SetLostHandler(std::function<void()> lost) { m_fnLost = std::move(lost); }
+    // Drops to off without a word to the drive (the port is closed, or the off is on its way).
+    void Drop();
+    // The port is open: a stop can be sent.
+    static bool PortOpen();
 
-    DWORD LastError() const { return m_dwLastError; }
-    WORD Register() const { return m_reg; }
+    // Other drive work of the page, in the same order (parameter writes, polls).
+    CMotionQueue &Queue() { return m_queue; }
+    const CMotionQueue &Queue() const { return m_queue; }
+    // The queue's result messages: true when `msg` was one (it has run).
+    bool HandleMessage(UINT msg, const std::shared_ptr<CMotionQueue::Result> &payload);
+
+    // One write of the command word (`tries`), from any thread.
+    static bool Write(WORD reg, WORD value, int tries, bool stop, DWORD *error);
 
 private:
-    bool Write(WORD value, int tries);
+    void PostStop(WORD value, int tries, Told done);
+    // The keep-alive's write on the worker; a stop queued meanwhile goes out in its place, under
+    // the same hold of the link. Busy: the link stayed taken.
+    enum class Sent { Ok, Failed, Busy, Overtaken };
+    Sent WriteKeepAlive(WORD value, DWORD *error);
 
+    CMotionQueue m_queue;
     WORD m_reg;
     int m_nState = kOff;
-    DWORD m_dwLastError = 0;
+    bool m_bHeld = false;        // a hold began and has not ended
+    bool m_bSwitching = false;   // a switch-on is on its way
+    bool m_bOffPending = false;  // a switch-off that keeps the state until the drive took it
+    unsigned m_nEpoch = 0;       // counts the switch-offs: older results change nothing
+    std::function<void()> m_fnLost;
 };

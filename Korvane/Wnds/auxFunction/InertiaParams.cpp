@@ -77,3 +77,24 @@ int InertiaRatioRaw(double ratio)
 {
     return static_cast<int>(std::lround(ratio * 100.0));
 }
+
+int ParseInertiaRatioText(const QString &text, int *raw)
+{
+    if (text.isEmpty() || !IsAllowedText(text, QStringLiteral(".0123456789")) || text.count(u'.') > 1 ||
+        text == QStringLiteral("."))
+        return CInertiaCheck::kBadCharacter;
+    const qsizetype point = text.indexOf(u'.');
+    const QString whole = point < 0 ? text : text.left(point);
+    const QString decimals = point < 0 ? QString() : text.mid(point + 1);
+    if (decimals.size() > 2)
+        return CInertiaCheck::kOutOfRange;
+    // Digit by digit, so that no long text can overflow on its way to the bound.
+    long long value = 0;
+    for (QChar c : whole + decimals.leftJustified(2, u'0')) {
+        value = value * 10 + c.digitValue();
+        if (value > inertia_reg::kInitRatioMax)
+            return CInertiaCheck::kOutOfRange;
+    }
+    *raw = static_cast<int>(value);
+    return CInertiaCheck::kOk;
+}

@@ -51,6 +51,12 @@ BOOL IsAllowedText(const QString &text, const QString &allowed);
 // box passed.
 CInertiaCheck ValidateInertiaInputs(const CInertiaParamTexts &texts, CInertiaParamValues *out);
 
+// A typed identification result (the ratio) as the P0230 value it writes: digits with at most
+// one point and two decimals, the value in hundredths within 0 to 12000. kBadCharacter for any
+// other character (or an empty text), kOutOfRange for more decimals or a larger value; *raw is
+// set only on kOk.
+int ParseInertiaRatioText(const QString &text, int *raw);
+
 // The ratio text of a P0230 value in hundredths ("%.2f").
 QString InertiaRatioText(int hundredths);
 // The P0230 value of a ratio (rounded to the nearest hundredth).
@@ -69,4 +75,5 @@ constexpr WORD kAccelTime = 0x0234;
 constexpr WORD kIntervalTime = 0x0235;
 constexpr WORD kRun = 0x080C;
 constexpr WORD kResult = 0x8937;
+constexpr int kInitRatioMax = 12000;  // P0230, hundredths
 }  // namespace inertia_reg

@@ -54,16 +54,15 @@ CPoleRun::Result CPoleRun::Run(const Sleeper &sleep, const Warn &warn, int cycle
             result.outcome = Outcome::Success;
             return result;
         }
-        // Anything but "busy" is the drive's error code.
-        if (read && v != 1) {
-            result.outcome = Outcome::Step2Failed;
-            result.code = v;
-            return result;
-        }
+        // Any other value is the drive still working (it may pass through other values on its
+        // way to 0): waited on until the cycles run out.
         if (!sleep(cycleMs))
             return result;
     }
-    result.outcome = read ? Outcome::Step2NotCleared : Outcome::LinkLost;
+    if (!read)
+        result.outcome = Outcome::LinkLost;
+    else
+        result.outcome = v == 1 ? Outcome::Step2NotCleared : Outcome::Step2Failed;
     result.code = read ? v : 0;
     return result;
 }

@@ -20,7 +20,7 @@ public:
         Success,
         StartNotCleared,  // 0x0809 still set (or unreadable) after five cycles: no second step
         Step2NotCleared,  // 0x0803 still 1 after five cycles
-        Step2Failed,      // 0x0803 ended at an error code (`code`)
+        Step2Failed,      // 0x0803 still at a value other than 0 or 1 (`code`) after five cycles
         LinkLost,         // 0x0803 could not be read at the end
         Cancelled,        // the page went away
     };

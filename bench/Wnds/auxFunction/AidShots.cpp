@@ -1,6 +1,7 @@
 // Pictures of the three motor pages against the simulated drive: aid_shots <folder> writes
 // jog_move.png (jog mode on, the forward control held), inertia.png (parameters read, servo
-// on, forward held while the estimate climbs) and pole_angle.png (an identification running).
+// on, forward held while the estimate climbs), inertia_<w>x<h>.png at two window sizes (after a
+// run and a result write) and pole_angle.png (an identification running).
 #include "AidWorld.h"
 
 #include "Wnds/auxFunction/DlgAidInertia.h"
@@ -52,6 +53,7 @@ int main(int argc, char **argv)
         CDlgAidJogMove jog;
         ok &= Shoot(jog, folder + "/jog_move.png", [&] {
             jog.EnableButton()->click();
+            Pump(300);
             platform::SendMessage(&jog, UM_BUTTON_PRESSED, CDlgAidJogMove::IDC_FORWARD);
             Pump(800);
         });
@@ -62,9 +64,39 @@ int main(int argc, char **argv)
         ok &= Shoot(inertia, folder + "/inertia.png", [&] {
             inertia.OnReadParams();
             inertia.ServoButton()->click();
+            Pump(300);
             platform::SendMessage(&inertia, UM_BUTTON_PRESSED, CDlgAidInertia::IDC_FORWARD);
             Pump(1400);
         });
+    }
+    {
+        // The inertia page after a run and a result write (banner on top, write gauge full), at
+        // its own size and grown, so that its anchors show.
+        CDlgAidInertia inertia;
+        inertia.Create(nullptr);
+        inertia.show();
+        Pump(200);
+        inertia.OnReadParams();
+        inertia.ServoButton()->click();
+        Pump(300);
+        platform::SendMessage(&inertia, UM_BUTTON_PRESSED, CDlgAidInertia::IDC_FORWARD);
+        Pump(1400);
+        platform::SendMessage(&inertia, UM_BUTTON_RELEASED, CDlgAidInertia::IDC_FORWARD);
+        Pump(100);
+        inertia.ServoButton()->click();
+        Pump(300);
+        platform::SendMessage(&inertia, UM_BUTTON_RELEASED, CDlgAidInertia::IDC_WRITE_GAUGE);
+        Pump(200);
+        const QSize own = CDialogExMid::MapDialogRect(QRect(0, 0, 680, 380)).size();
+        for (const QSize &size : {own, QSize(own.width() * 3 / 2, own.height() * 3 / 2)}) {
+            inertia.resize(size);
+            Pump(200);
+            const QString path = folder + QStringLiteral("/inertia_%1x%2.png").arg(size.width()).arg(size.height());
+            const bool shot = inertia.grab().save(path);
+            std::printf("%s %s\n", shot ? "wrote" : "could not write", path.toUtf8().constData());
+            ok &= shot;
+        }
+        inertia.DestroyWindow();
     }
     {
         SimAids::PoleOptions pole;

@@ -11,6 +11,7 @@
 #include "PathHelpers.h"
 #include "UserCtrlDefValue.h"
 #include "Wnds/auxFunction/AidSafetyPrompt.h"
+#include "Wnds/auxFunction/DlgAidInertia.h"
 #include "Wnds/auxFunction/DlgAidJogMove.h"
 #include "LangText.h"
 #include "database/ADODataBase.h"
@@ -23,7 +24,9 @@
 
 #include <QCheckBox>
 #include <QPushButton>
+#include <QCoreApplication>
 #include <QDir>
+#include <QElapsedTimer>
 #include <QDirIterator>
 #include <QFile>
 #include <QFileInfo>
@@ -33,6 +36,7 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <functional>
 #include <memory>
 #include <string>
 #include <thread>
@@ -468,10 +472,26 @@ TEST_F(AppFixture, PortAndProductOperations)
 
 namespace {
 
-// Closing the program while the jog page has jog mode on: the switch-off reaches the drive
-// before the port goes.
-TEST_F(AppFixture, ExitSwitchesJogModeOffBeforeThePortCloses)
+// Closing the main window during a hold: the page is left through the exit itself and the stop
+// reaches the drive before the port goes, also when the page believes the link is down.
+struct HoldPage
 {
+    const char *what;
+    int pageId;
+    std::uint8_t reg;  // low byte of the run register (0x08xx)
+    int indicatorId;
+    bool linkFlagDown;
+};
+
+void PrintTo(const HoldPage &p, std::ostream *os) { *os << p.what; }
+
+class ExitDuringAHold : public AppFixture, public ::testing::WithParamInterface<HoldPage>
+{
+};
+
+TEST_P(ExitDuringAHold, ClosingTheMainWindowStopsTheMotorBeforeThePortCloses)
+{
+    const HoldPage &c = GetParam();
     SimDrive drive;
     ASSERT_TRUE(drive.Start());
     SimAids aids(drive);
@@ -485,26 +505,48 @@ TEST_F(AppFixture, ExitSwitchesJogModeOffBeforeThePortCloses)
         ASSERT_TRUE(app.g_SysParam.PollConnection());
         GetAppFlags()->m_bOnline = TRUE;
         CKorvaneView *view = app.MainFrame()->GetActiveView();
-        view->ShowPage(4);
-        auto *jog = qobject_cast<CDlgAidJogMove *>(view->CurrentPage());
-        ASSERT_NE(jog, nullptr);
-        jog->EnableButton()->click();
-        ASSERT_EQ(jog->JogState(), 1);
-        platform::SendMessage(jog, UM_BUTTON_PRESSED, CDlgAidJogMove::IDC_FORWARD);
-        ASSERT_EQ(jog->JogState(), 2);
+        view->ShowPage(c.pageId);
+        CDialogExMid *page = view->CurrentPage();
+        ASSERT_NE(page, nullptr);
+        // Switched on once the drive answered (the page's worker talks to it).
+        const auto await = [](const std::function<bool()> &done) {
+            QElapsedTimer t;
+            t.start();
+            while (!done() && t.elapsed() < 10000)
+                QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
+            return done();
+        };
+        if (auto *jog = qobject_cast<CDlgAidJogMove *>(page)) {
+            jog->EnableButton()->click();
+            ASSERT_TRUE(await([&] { return jog->JogState() == 1; }));
+        } else if (auto *inertia = qobject_cast<CDlgAidInertia *>(page)) {
+            inertia->ServoButton()->click();
+            ASSERT_TRUE(await([&] { return inertia->RunState() == 1; }));
+        }
+        platform::SendMessage(page, UM_BUTTON_PRESSED, static_cast<WPARAM>(c.indicatorId));
+        if (c.linkFlagDown)
+            app.g_SysParam.m_bConnected = FALSE;
         drive.ClearRequests();
+        app.MainFrame()->close();
         EXPECT_EQ(app.ExitInstance(), 0);
     }
     // The drive heard the switch-off (a closed port carries nothing) and took it.
     bool off = false;
     for (const SimDrive::Request &r : drive.Requests())
-        off = off || (r.bytes.size() == 8 && r.bytes[1] == 0x26 && r.bytes[2] == 0x08 && r.bytes[3] == 0x07 &&
+        off = off || (r.bytes.size() == 8 && r.bytes[1] == 0x26 && r.bytes[2] == 0x08 && r.bytes[3] == c.reg &&
                       r.bytes[4] == 0x00 && r.bytes[5] == 0x41);
     EXPECT_TRUE(off);
-    EXPECT_EQ(aids.Jog().state, SimAids::Run::Off);
+    EXPECT_EQ((c.reg == 0x07 ? aids.Jog() : aids.Inertia()).state, SimAids::Run::Off);
     SetAidSafetyPromptRunner(old);
     qunsetenv("KORVANE_DEVICE");
     SetDbProgramDir(QString());
 }
+
+INSTANTIATE_TEST_SUITE_P(Pages, ExitDuringAHold,
+                         ::testing::Values(HoldPage{"jog", 4, 0x07, CDlgAidJogMove::IDC_FORWARD, false},
+                                           HoldPage{"jogLinkFlagDown", 4, 0x07, CDlgAidJogMove::IDC_FORWARD, true},
+                                           HoldPage{"inertia", 5, 0x0C, CDlgAidInertia::IDC_FORWARD, false},
+                                           HoldPage{"inertiaLinkFlagDown", 5, 0x0C, CDlgAidInertia::IDC_FORWARD, true}),
+                         [](const ::testing::TestParamInfo<HoldPage> &info) { return std::string(info.param.what); });
 
 }

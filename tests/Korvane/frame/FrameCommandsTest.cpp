@@ -20,6 +20,8 @@
 #include <QFile>
 #include <QFileInfo>
 
+#include <mutex>
+
 namespace {
 
 using Kind = platform::ScriptedUiServices::Kind;
@@ -172,6 +174,77 @@ TEST_F(FrameCommandsTest, TheLatchReadOnConnectDecidesTheButton)
     Press();
     EXPECT_EQ(zeros(), 1);
     EXPECT_EQ(m_sim.GetRegister(CMainFrame::kRegEmergencyStop), 0);
+}
+
+// The button's text always says what its next press does, across language switches too: only a
+// press on "取消" writes 0. A press while the latch is being read (a drive that does not answer
+// it) shows that it waits and is carried out after the read.
+TEST_F(FrameCommandsTest, EmergencyPressDoesWhatTheShownTextSaid)
+{
+    const QString stopText = TrSection(QStringLiteral("CMainFrame"), QStringLiteral("急停"));
+    const QString cancelText = TrSection(QStringLiteral("CMainFrame"), QStringLiteral("取消"));
+    const QString waitText = TrSection(QStringLiteral("CMainFrame"), QStringLiteral("请稍候..."));
+    auto written = std::make_shared<std::vector<int>>();
+    auto writtenLock = std::make_shared<std::mutex>();
+    m_sim.SetWriteHook(CMainFrame::kRegEmergencyStop, [this, written, writtenLock](std::uint16_t a, std::uint16_t v) {
+        std::lock_guard g(*writtenLock);
+        written->push_back(v);
+        m_sim.SetRegister(a, v);
+        return std::uint16_t(0);
+    });
+    const auto writes = [&] {
+        std::lock_guard g(*writtenLock);
+        return *written;
+    };
+    struct Case
+    {
+        const char *what;
+        bool latched;
+        bool pressDuringRead;
+        int expected;
+    };
+    const Case cases[] = {
+        {"latched", true, false, 0},
+        {"not latched", false, false, 1},
+        {"latched, press during the latch read", true, true, 0},
+        {"not latched, press during the latch read", false, true, 1},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.what);
+        m_sim.SetRegister(CMainFrame::kRegEmergencyStop, c.latched ? 1 : 0);
+        m_frame->ReadEmergencyLatch();
+        ASSERT_TRUE(WaitFor([&] { return !m_frame->IsEmergencyBusy() && m_frame->m_bEmergencyLatched == c.latched; }, 5000));
+        m_frame->RetranslateAll();
+        m_frame->RetranslateAll();
+        EXPECT_EQ(EmergencyText(), c.latched ? cancelText : stopText);
+        {
+            std::lock_guard g(*writtenLock);
+            written->clear();
+        }
+        if (c.pressDuringRead) {
+            SimDrive::Fault silent;
+            silent.kind = SimDrive::FaultKind::Silence;
+            silent.persistent = true;
+            silent.function = 0x23;
+            silent.address = CMainFrame::kRegEmergencyStop;
+            m_sim.InjectFault(silent);
+            m_frame->ReadEmergencyLatch();
+            ASSERT_TRUE(m_frame->IsEmergencyBusy());
+            m_frame->OnToolbarCommand(CMainFrame::ID_CMD_EMERGENCY);
+            EXPECT_EQ(EmergencyText(), waitText) << "the press is seen to wait";
+            // Switching language while it waits keeps it waiting.
+            m_frame->RetranslateAll();
+            EXPECT_EQ(EmergencyText(), waitText);
+        } else {
+            m_frame->OnToolbarCommand(CMainFrame::ID_CMD_EMERGENCY);
+        }
+        ASSERT_TRUE(WaitFor([&] { return !writes().empty() && !m_frame->IsEmergencyBusy() && EmergencyText() != waitText; }, 8000));
+        m_sim.ClearFaults();
+        EXPECT_EQ(writes(), std::vector<int>{c.expected});
+        EXPECT_EQ(EmergencyText(), c.expected == 1 ? cancelText : stopText);
+        EXPECT_EQ(m_frame->m_bEmergencyLatched, c.expected == 1);
+    }
+    EXPECT_TRUE(Boxes().empty());
 }
 
 TEST_F(FrameCommandsTest, RemovalOfTheConfiguredDeviceClosesThePortAndSaves)

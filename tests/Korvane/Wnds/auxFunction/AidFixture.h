@@ -49,6 +49,15 @@ protected:
             v.push_back(s.value);
         return v;
     }
+    // Lets a page's drive work (done on its worker) run out and its results arrive.
+    template <class Page>
+    static bool Settle(Page *page, int timeoutMs = 10000)
+    {
+        const bool done = PumpUntil([&] { return page->IsDriveWorkDone(); }, timeoutMs);
+        QCoreApplication::processEvents();
+        QCoreApplication::processEvents();
+        return done;
+    }
     // Lets the GUI run for a while (the page's timers tick); for checks that something does not
     // happen, never for how long something takes.
     static void Idle(int ms) { QTest::qWait(ms); }

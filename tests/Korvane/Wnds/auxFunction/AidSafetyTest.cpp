@@ -7,9 +7,15 @@
 #include "Wnds/auxFunction/DlgAidJogMove.h"
 #include "controls/KVProcessIndicator.h"
 
+#include "platform/ControlId.h"
+
 #include <QApplication>
 #include <QPushButton>
 #include <QTimer>
+
+#include <atomic>
+#include <mutex>
+#include <thread>
 
 namespace {
 
@@ -27,6 +33,8 @@ struct PageKind
     std::function<CKVProcessIndicator *(CDialogExMid *)> forward;
     std::function<SimAids::MotorView(SimAids &)> motor;
     const char *lostKey;
+    std::vector<int> clickIds;  // every control a click on which may move the motor or write
+    std::function<bool(CDialogExMid *)> workDone;
 };
 
 const PageKind kJog{
@@ -36,7 +44,10 @@ const PageKind kJog{
     [](CDialogExMid *p) { return static_cast<CDlgAidJogMove *>(p)->JogState(); },
     [](CDialogExMid *p) { return static_cast<CDlgAidJogMove *>(p)->Indicator(true); },
     [](SimAids &a) { return a.Jog(); },
-    "IDS_UsabilityJog_131"};
+    "IDS_UsabilityJog_131",
+    {CDlgAidJogMove::IDC_FORWARD, CDlgAidJogMove::IDC_REVERSE, CDlgAidJogMove::IDC_FORWARD_BUTTON,
+     CDlgAidJogMove::IDC_REVERSE_BUTTON},
+    [](CDialogExMid *p) { return static_cast<CDlgAidJogMove *>(p)->IsDriveWorkDone(); }};
 
 const PageKind kInertia{
     "inertia", 0x080C, CDlgAidInertia::IDC_FORWARD,
@@ -45,7 +56,12 @@ const PageKind kInertia{
     [](CDialogExMid *p) { return static_cast<CDlgAidInertia *>(p)->RunState(); },
     [](CDialogExMid *p) { return static_cast<CDlgAidInertia *>(p)->Indicator(CDlgAidInertia::IDC_FORWARD); },
     [](SimAids &a) { return a.Inertia(); },
-    "IDS_NewInertiaIdentifyDlg_15"};
+    "IDS_NewInertiaIdentifyDlg_15",
+    {CDlgAidInertia::IDC_FORWARD, CDlgAidInertia::IDC_REVERSE, CDlgAidInertia::IDC_FORWARD_BUTTON,
+     CDlgAidInertia::IDC_REVERSE_BUTTON, CDlgAidInertia::IDC_WRITE_GAUGE, CDlgAidInertia::IDC_WRITE_RESULT},
+    [](CDialogExMid *p) { return static_cast<CDlgAidInertia *>(p)->IsDriveWorkDone(); }};
+
+void PrintTo(const PageKind &k, std::ostream *os) { *os << k.name; }
 
 class AidSafetyTest : public AidFixture, public ::testing::WithParamInterface<PageKind>
 {
@@ -59,9 +75,27 @@ protected:
         page->show();
         page->activateWindow();
         PumpUntil([&] { return page->isActiveWindow(); }, 2000);
-        Kind().switchOn(page.get());
+        SwitchOn();
         ASSERT_EQ(Kind().state(page.get()), 1);
         sim.ClearRequests();
+    }
+    // Switches on and waits for the drive's answer.
+    void SwitchOn()
+    {
+        Kind().switchOn(page.get());
+        PumpUntil([&] { return State() == 1; }, 10000);
+    }
+    // The first command written at or after `t`, once one came (or end()).
+    std::vector<Stamped>::const_iterator AwaitCommandSince(const std::vector<Stamped> &c, Clock::time_point t) const
+    {
+        return std::find_if(c.begin(), c.end(), [&](const Stamped &s) { return s.at >= t; });
+    }
+    bool CommandSince(Clock::time_point t, int timeoutMs = 5000) const
+    {
+        return PumpUntil([&] {
+            const auto c = Commands();
+            return AwaitCommandSince(c, t) != c.end();
+        }, timeoutMs);
     }
     void TearDown() override
     {
@@ -69,6 +103,11 @@ protected:
         AidFixture::TearDown();
     }
     const PageKind &Kind() const { return GetParam(); }
+    void Settle()
+    {
+        PumpUntil([&] { return Kind().workDone(page.get()); }, 10000);
+        QCoreApplication::processEvents();
+    }
     int State() const { return Kind().state(page.get()); }
     std::vector<Stamped> Commands() const { return WritesTo(Kind().reg); }
     // Holds the forward control with the mouse until the drive has heard the run command.
@@ -77,9 +116,10 @@ protected:
         CKVProcessIndicator *fwd = Kind().forward(page.get());
         QTest::mousePress(fwd, Qt::LeftButton, {}, fwd->rect().center());
         ASSERT_EQ(State(), 2);
+        // Heard and taken: the drive's motor runs.
         ASSERT_TRUE(PumpUntil([&] {
             const auto c = Commands();
-            return !c.empty() && c.back().value == 0x11;
+            return !c.empty() && c.back().value == 0x11 && Kind().motor(*aids).state == SimAids::Run::Forward;
         }));
     }
     // Runs `f` inside a real modal box, which `f` may keep open while the GUI runs on.
@@ -103,8 +143,8 @@ protected:
     std::unique_ptr<CDialogExMid> page;
 };
 
-// However a hold ends, the stop is written in that moment (it is in the drive's log before the
-// action that ended the hold returns), and only idle commands follow it.
+// However a hold ends, the stop is sent in that moment (it is on its way, or in the drive's log,
+// when the action that ended the hold returns), and only idle commands follow it.
 TEST_P(AidSafetyTest, EveryEndOfAHoldStopsAtOnceAndNoRunCommandFollows)
 {
     struct End
@@ -136,13 +176,16 @@ TEST_P(AidSafetyTest, EveryEndOfAHoldStopsAtOnceAndNoRunCommandFollows)
         HoldForward();
         const auto before = Clock::now();
         e.act();
-        const auto after = Clock::now();
         EXPECT_EQ(State(), 1);
+        {
+            const auto c = Commands();
+            EXPECT_TRUE(!Kind().workDone(page.get()) || AwaitCommandSince(c, before) != c.end())
+                << "the end of the hold sent the stop itself";
+        }
+        ASSERT_TRUE(CommandSince(before)) << "no stop";
         const auto c = Commands();
-        const auto stop = std::find_if(c.begin(), c.end(), [&](const Stamped &s) { return s.at >= before; });
-        ASSERT_NE(stop, c.end()) << "no stop";
+        const auto stop = AwaitCommandSince(c, before);
         EXPECT_EQ(stop->value, 1);
-        EXPECT_LE(stop->at, after) << "the stop was written by the end of the hold itself";
         // Past the next keep-alive tick: whatever was pending is not a run command.
         Idle(1100);
         for (const Stamped &s : Commands()) {
@@ -166,6 +209,7 @@ TEST_P(AidSafetyTest, ABoxThatOpensDuringAHoldEndsIt)
     WithModalBox([&] {
         PumpUntil([&] { return State() == 1; }, 5000);
         stateInBox = State();
+        CommandSince(before);
         inBox = Commands();
     });
     EXPECT_EQ(stateInBox, 1);
@@ -199,7 +243,7 @@ TEST_P(AidSafetyTest, ALostLinkEndsInOffAndNothingResumes)
         const bool gone = kind == SimDrive::FaultKind::DeviceGone;
         SCOPED_TRACE(gone ? "device gone" : "silence");
         if (State() == 0)
-            Kind().switchOn(page.get());
+            SwitchOn();
         ASSERT_EQ(State(), 1);
         HoldForward();
         ui->ClearCalls();
@@ -227,6 +271,162 @@ TEST_P(AidSafetyTest, ALostLinkEndsInOffAndNothingResumes)
         EXPECT_TRUE(Commands().empty()) << "nothing resumes by itself";
         EXPECT_EQ(State(), 0);
     }
+}
+
+// The page's own idea of the link may be wrong while the drive still answers: a status flag that
+// says offline, a link flag that says down, or a keep-alive that failed once and dropped the page
+// to off. However the hold then ends, the stop reaches the drive.
+TEST_P(AidSafetyTest, AHoldEndsWithAStopWhateverThePageBelievesOfTheLink)
+{
+    struct Belief
+    {
+        const char *what;
+        std::function<void()> make;
+    };
+    const Belief beliefs[] = {
+        {"online flag off", [&] { flags.m_bOnline = FALSE; }},
+        {"link flag down", [&] { sys.m_bConnected = FALSE; }},
+        {"dropped to off by a failed keep-alive",
+         [&] {
+             SimDrive::Fault f;
+             f.kind = SimDrive::FaultKind::Silence;
+             f.persistent = true;
+             sim.InjectFault(f);
+             ASSERT_TRUE(PumpUntil([&] { return State() == 0; }, 15000));
+             sim.ClearFaults();
+         }},
+    };
+    struct End
+    {
+        const char *what;
+        std::function<void()> act;
+        int stopWhenOn;  // the command the end sends while the page is on
+    };
+    QWidget other;
+    other.resize(100, 100);
+    const End ends[] = {
+        {"release inside",
+         [&] {
+             CKVProcessIndicator *fwd = Kind().forward(page.get());
+             QTest::mouseRelease(fwd, Qt::LeftButton, {}, fwd->rect().center());
+         },
+         1},
+        {"release outside",
+         [&] { QTest::mouseRelease(Kind().forward(page.get()), Qt::LeftButton, {}, QPoint(-80, -80)); }, 1},
+        {"window deactivated",
+         [&] {
+             other.show();
+             other.activateWindow();
+             PumpUntil([&] { return !page->isActiveWindow(); }, 5000);
+         },
+         1},
+        {"page left", [&] { platform::SendMessage(page.get(), UM_STOP_TIMER); }, 0x41},
+    };
+    for (const Belief &b : beliefs) {
+        for (const End &e : ends) {
+            SCOPED_TRACE(std::string(b.what) + " / " + e.what);
+            flags.m_bOnline = TRUE;
+            sys.m_bConnected = TRUE;
+            other.hide();
+            page->activateWindow();
+            PumpUntil([&] { return page->isActiveWindow(); }, 2000);
+            if (State() == 0)
+                SwitchOn();
+            ASSERT_EQ(State(), 1);
+            HoldForward();
+            b.make();
+            const bool dropped = State() == 0;
+            const auto before = Clock::now();
+            e.act();
+            ASSERT_TRUE(CommandSince(before)) << "no stop";
+            Settle();
+            const auto c = Commands();
+            const auto stop = AwaitCommandSince(c, before);
+            // A page that dropped to off stops with the off command, which also wakes nothing up.
+            EXPECT_EQ(stop->value, dropped ? 0x41 : e.stopWhenOn);
+            for (auto it = stop; it != c.end(); ++it)
+                EXPECT_NE(it->value, 0x11) << "a run command after the stop";
+            EXPECT_NE(Kind().motor(*aids).state, SimAids::Run::Forward);
+            ui->ClearCalls();
+            sim.ClearRequests();
+        }
+    }
+    flags.m_bOnline = TRUE;
+    sys.m_bConnected = TRUE;
+}
+
+// Another user of the link holds it for 400 ms at a time during a hold: a busy link is not a lost
+// one, and the release's stop goes out as soon as the link frees, before anyone else takes it.
+TEST_P(AidSafetyTest, ABusyLinkIsNotLostAndTheStopGoesFirstWhenItFrees)
+{
+    HoldForward();
+    ui->ClearCalls();
+    std::atomic<bool> quit{false};
+    std::mutex freedLock;
+    std::vector<Clock::time_point> freed;
+    std::thread holder([&] {
+        while (!quit) {
+            if (!sys.AcquireLink(CSysParam::LinkWait::Block))
+                continue;
+            std::this_thread::sleep_for(std::chrono::milliseconds(400));
+            {
+                std::lock_guard g(freedLock);
+                freed.push_back(Clock::now());
+            }
+            sys.m_csSerial.unlock();
+        }
+    });
+    // Several keep-alive ticks find the link taken.
+    Idle(1100);
+    EXPECT_EQ(State(), 2);
+    EXPECT_FALSE(HasBox(LoadLangString(Kind().lostKey)));
+    const auto before = Clock::now();
+    CKVProcessIndicator *fwd = Kind().forward(page.get());
+    QTest::mouseRelease(fwd, Qt::LeftButton, {}, fwd->rect().center());
+    EXPECT_TRUE(CommandSince(before));
+    quit = true;
+    holder.join();
+    EXPECT_EQ(State(), 1);
+    const auto c = Commands();
+    const auto stop = std::find_if(c.begin(), c.end(), [&](const Stamped &s) { return s.at >= before; });
+    ASSERT_NE(stop, c.end()) << "no stop";
+    EXPECT_EQ(stop->value, 1);
+    // The stop came in the first free moment after the release: the other user freed the link
+    // at most once between the release and the stop (the end of the hold it was in).
+    std::lock_guard g(freedLock);
+    const auto frees = std::count_if(freed.begin(), freed.end(), [&](auto t) { return t >= before && t <= stop->at; });
+    EXPECT_LE(frees, 1) << "the stop waited behind another hold";
+    for (auto it = c.begin(); it != c.end(); ++it) {
+        if (it->at >= before) {
+            EXPECT_EQ(it->value, 1) << "a run command after the release";
+        }
+    }
+    EXPECT_FALSE(HasBox(LoadLangString(Kind().lostKey)));
+}
+
+// Only the left button acts: right and middle clicks (and double clicks) on the round controls,
+// the hold buttons and the result write start nothing and write nothing.
+TEST_P(AidSafetyTest, RightAndMiddleClicksSendNothing)
+{
+    for (int id : Kind().clickIds) {
+        QWidget *w = platform::FindCtrl(page.get(), id);
+        ASSERT_NE(w, nullptr) << id;
+        for (Qt::MouseButton b : {Qt::RightButton, Qt::MiddleButton}) {
+            SCOPED_TRACE(std::to_string(id) + (b == Qt::RightButton ? " right" : " middle"));
+            sim.ClearRequests();
+            QTest::mousePress(w, b, {}, w->rect().center());
+            EXPECT_EQ(State(), 1);
+            QTest::mouseRelease(w, b, {}, w->rect().center());
+            QTest::mouseDClick(w, b, {}, w->rect().center());
+            EXPECT_EQ(State(), 1);
+            // Past a keep-alive tick: a run command started by the click would be out by now.
+            Idle(600);
+            for (const Write &wr : Writes())
+                EXPECT_TRUE(wr.first == Kind().reg && wr.second == 1) << "wrote " << wr.first << " = " << wr.second;
+        }
+    }
+    EXPECT_TRUE(ui->Calls().empty());
+    EXPECT_EQ(Kind().motor(*aids).state, SimAids::Run::Idle);
 }
 
 INSTANTIATE_TEST_SUITE_P(Pages, AidSafetyTest, ::testing::Values(kJog, kInertia),

@@ -14,6 +14,7 @@
 #include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
+#include <QTest>
 #include <QWidget>
 #include <gtest/gtest.h>
 
@@ -81,6 +82,25 @@ TEST_F(PanelTest, IndicatorClickAsksTheOwnerAndChangesOnlyWhenTold)
     EXPECT_EQ(docker->IndicatorLabel(), QStringLiteral("启动"));
     docker->ShowIdle();
     EXPECT_FALSE(docker->IsTestRunning());
+}
+
+// Only the left button starts a test: a right or middle click (or double click) asks for nothing.
+TEST_F(PanelTest, OnlyTheLeftButtonStartsATest)
+{
+    owner.show();
+    CKVProcessIndicator *indicator = docker->Indicator();
+    const QPoint inside = indicator->rect().center();
+    for (Qt::MouseButton b : {Qt::RightButton, Qt::MiddleButton}) {
+        QTest::mouseClick(indicator, b, {}, inside);
+        QTest::mouseDClick(indicator, b, {}, inside);
+    }
+    EXPECT_TRUE(owner.commands.empty());
+    // A right click during a left hold neither ends nor doubles it.
+    QTest::mousePress(indicator, Qt::LeftButton, {}, inside);
+    QTest::mouseClick(indicator, Qt::RightButton, {}, inside);
+    EXPECT_TRUE(owner.commands.empty());
+    QTest::mouseRelease(indicator, Qt::LeftButton, {}, inside);
+    EXPECT_EQ(owner.commands, std::vector<int>{8031});
 }
 
 TEST_F(PanelTest, SpinTellsTheStepBeyondItsRangeButStaysInside)

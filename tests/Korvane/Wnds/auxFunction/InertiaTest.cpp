@@ -3,6 +3,7 @@
 
 #include "Wnds/auxFunction/DlgAidInertia.h"
 #include "controls/KVProcessIndicator.h"
+#include "platform/ControlId.h"
 #include "platform/LanguageConf.h"
 
 #include <QComboBox>
@@ -70,6 +71,11 @@ TEST(InertiaParamsTest, ValidateChecksEveryBoxInOrderBeforeAnything)
     EXPECT_EQ(InertiaRatioRaw(0.29), 29);
     EXPECT_EQ(InertiaRatioRaw(2.5), 250);
     EXPECT_EQ(InertiaRatioText(29), "0.29");
+    int raw = -1;
+    EXPECT_EQ(ParseInertiaRatioText("99999999999999999999", &raw), CInertiaCheck::kOutOfRange);
+    EXPECT_EQ(ParseInertiaRatioText(".", &raw), CInertiaCheck::kBadCharacter);
+    EXPECT_EQ(ParseInertiaRatioText("1.", &raw), CInertiaCheck::kOk);
+    EXPECT_EQ(raw, 100);
 }
 
 class InertiaTest : public AidFixture
@@ -93,10 +99,15 @@ protected:
     }
     QString Text(int id) const { return page->Edit(id)->text(); }
     void Press(int id) { platform::SendMessage(page.get(), UM_BUTTON_PRESSED, static_cast<WPARAM>(id)); }
-    void Release(int id) { platform::SendMessage(page.get(), UM_BUTTON_RELEASED, static_cast<WPARAM>(id)); }
+    void Release(int id)
+    {
+        platform::SendMessage(page.get(), UM_BUTTON_RELEASED, static_cast<WPARAM>(id));
+        Settle(page.get());
+    }
     void ServoOn()
     {
         page->ServoButton()->click();
+        Settle(page.get());
         ASSERT_EQ(page->ServoButton()->text(), "Servo Off");
     }
 
@@ -196,6 +207,7 @@ TEST_F(InertiaTest, ServoOnPollsTheEstimateAndHoldingRunsTheMotor)
     sim.ClearFaults();
 
     page->ServoButton()->click();
+    Settle(page.get());
     EXPECT_EQ(ValuesTo(0x080C).back(), 0x41);
     EXPECT_EQ(page->RunState(), 0);
     EXPECT_FALSE(page->IsTimerRunning(CDlgAidInertia::kPollTimer));
@@ -209,6 +221,76 @@ TEST_F(InertiaTest, ServoOnPollsTheEstimateAndHoldingRunsTheMotor)
     sim.ClearRequests();
     Release(CDlgAidInertia::IDC_WRITE_GAUGE);
     EXPECT_EQ(Writes(), (std::vector<Write>{{0x0230, 29}}));
+}
+
+// "写入驱动器" writes only what P0230 can hold (the ratio in hundredths, 0 to 12000); anything
+// else is told and sends nothing, and the gauge is full only after a write the drive took.
+TEST_F(InertiaTest, TheResultWriteTakesOnlyAValueTheParameterHolds)
+{
+    page->OnReadParams();
+    const QString range = TrText(QStringLiteral("设置值超出范围！"));
+    const QString parse = LoadLangString("IDS_NewInertiaParaSetDlg_17");
+    struct Case
+    {
+        const char *typed;
+        int written;  // -1: nothing
+        QString box;
+    };
+    const Case cases[] = {
+        {"500", -1, range},   {"12001", -1, range}, {"120.01", -1, range}, {"1.234", -1, range},
+        {"abc", -1, parse},   {"", -1, parse},      {"-1", -1, parse},     {"1,5", -1, parse},
+        {"12.00", 1200, {}},  {"120", 12000, {}},   {"0", 0, {}},          {" 2.5 ", 250, {}},
+        {".5", 50, {}},
+    };
+    CKVCircularProgressIndicatorImpl *gauge = page->Indicator(CDlgAidInertia::IDC_WRITE_GAUGE)->GetIndicatorImpl();
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.typed);
+        page->Edit(CDlgAidInertia::IDC_RESULT)->setText(QString::fromUtf8(c.typed));
+        sim.ClearRequests();
+        ui->ClearCalls();
+        Release(CDlgAidInertia::IDC_WRITE_GAUGE);
+        if (c.written < 0) {
+            EXPECT_TRUE(Writes().empty());
+            EXPECT_EQ(BoxTexts(), std::vector<QString>{c.box});
+            EXPECT_EQ(gauge->GetPos(), 0.0);
+        } else {
+            EXPECT_EQ(Writes(), (std::vector<Write>{{0x0230, c.written}}));
+            EXPECT_TRUE(BoxTexts().empty());
+            EXPECT_EQ(gauge->GetPos(), 100.0);
+        }
+        EXPECT_FALSE(page->IsTimerRunning(CDlgAidInertia::kWriteTimer));
+    }
+    // A write the drive refuses leaves the gauge empty.
+    Fail(0x0230);
+    page->Edit(CDlgAidInertia::IDC_RESULT)->setText("3.00");
+    ui->ClearCalls();
+    Release(CDlgAidInertia::IDC_WRITE_GAUGE);
+    EXPECT_EQ(gauge->GetPos(), 0.0);
+    EXPECT_EQ(BoxTexts().size(), 1u);
+}
+
+// The page grows with the window by its anchors; below its own size nothing moves.
+TEST_F(InertiaTest, ControlsFollowTheWindowsGrowth)
+{
+    const QSize base = page->size();
+    QWidget *step2 = platform::FindCtrl(page.get(), 2328);
+    QWidget *servo = page->ServoButton();
+    QWidget *gauge = page->Indicator(CDlgAidInertia::IDC_WRITE_GAUGE);
+    QWidget *banner = platform::FindCtrl(page.get(), CDlgAidInertia::IDC_BANNER);
+    ASSERT_TRUE(step2 && gauge && banner);
+    const QRect step2At = step2->geometry(), servoAt = servo->geometry(), gaugeAt = gauge->geometry();
+    const QRect bannerAt = banner->geometry();
+    page->resize(base.width() + 200, base.height() + 100);
+    QCoreApplication::processEvents();
+    // Moves 30 % across and grows 30 % across, 95 % down.
+    EXPECT_EQ(step2->geometry(), QRect(step2At.x() + 60, step2At.y(), step2At.width() + 60, step2At.height() + 95));
+    EXPECT_EQ(servo->geometry(), QRect(servoAt.x() + 60, servoAt.y(), servoAt.width() + 60, servoAt.height()));
+    EXPECT_EQ(gauge->geometry(), QRect(gaugeAt.x() + 120, gaugeAt.y() + 30, gaugeAt.width() + 60, gaugeAt.height()));
+    EXPECT_EQ(banner->geometry(), bannerAt) << "the banner has no anchor";
+    page->resize(base.width() - 100, base.height() - 50);
+    QCoreApplication::processEvents();
+    EXPECT_EQ(step2->geometry(), step2At);
+    EXPECT_EQ(gauge->geometry(), gaugeAt);
 }
 
 TEST_F(InertiaTest, ANeverReadResultIsNotWritten)
@@ -226,6 +308,7 @@ TEST_F(InertiaTest, PressWhileOffTellsAndDriveNotReadyRefuses)
     ui->ClearCalls();
     aids->SetRunState(0x0000);
     page->ServoButton()->click();
+    Settle(page.get());
     EXPECT_EQ(page->ServoButton()->text(), "Servo On");
     EXPECT_TRUE(Writes().empty());
     EXPECT_EQ(BoxTexts(), (std::vector<QString>{LoadLangString("IDS_NewInertiaIdentifyDlg_19")}));
@@ -237,6 +320,7 @@ TEST_F(InertiaTest, LeavingSwitchesOffAndALostLinkStopsEverything)
     Press(CDlgAidInertia::IDC_REVERSE);
     ASSERT_TRUE(PumpUntil([&] { return ValuesTo(0x080C).back() == 0x21; }));
     platform::SendMessage(page.get(), UM_STOP_TIMER);
+    Settle(page.get());
     EXPECT_EQ(ValuesTo(0x080C).back(), 0x41);
     EXPECT_EQ(page->RunState(), 0);
     EXPECT_FALSE(page->IsTimerRunning(17));
@@ -249,12 +333,16 @@ TEST_F(InertiaTest, LeavingSwitchesOffAndALostLinkStopsEverything)
     Press(CDlgAidInertia::IDC_FORWARD);
     ASSERT_TRUE(PumpUntil([&] { return ValuesTo(0x080C).back() == 0x11; }));
     ui->ClearCalls();
-    flags.m_bOnline = FALSE;
-    ASSERT_TRUE(PumpUntil([&] { return page->RunState() == 0; }));
+    SimDrive::Fault silent;
+    silent.kind = SimDrive::FaultKind::Silence;
+    silent.persistent = true;
+    sim.InjectFault(silent);
+    ASSERT_TRUE(PumpUntil([&] { return page->RunState() == 0; }, 10000));
     EXPECT_EQ(page->ServoButton()->text(), "Servo On");
     EXPECT_TRUE(HasBox(LoadLangString("IDS_NewInertiaIdentifyDlg_15")));
     EXPECT_TRUE(PumpUntil([&] { return aids->Inertia().rpm == 0; }, SimAids::kWatchdogMs + 3000));
-    flags.m_bOnline = TRUE;
+    sim.ClearFaults();
+    sim.ClearRequests();
     const std::size_t m = ValuesTo(0x080C).size();
     Idle(1200);
     EXPECT_EQ(ValuesTo(0x080C).size(), m) << "nothing resumes by itself";
@@ -267,6 +355,7 @@ TEST_F(InertiaTest, ARefusedServoOffLeavesTheServoOn)
     Fail(0x080C, false, 0x26);
     ui->ClearCalls();
     page->ServoButton()->click();
+    Settle(page.get());
     EXPECT_EQ(BoxTexts(), (std::vector<QString>{FillLangPlaces(LoadLangString("IDS_NewInertiaIdentifyDlg_9"), {"0x0004"})}));
     EXPECT_EQ(page->ServoButton()->text(), "Servo Off");
     EXPECT_EQ(page->RunState(), 1);

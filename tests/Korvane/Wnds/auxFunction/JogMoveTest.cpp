@@ -12,6 +12,9 @@
 #include <QLabel>
 #include <QPushButton>
 #include <QSlider>
+#include <QStyle>
+#include <QStyleOptionSlider>
+#include <QWheelEvent>
 
 namespace {
 
@@ -44,11 +47,16 @@ protected:
         Open();
         sim.ClearRequests();
         page->EnableButton()->click();
+        Settle(page.get());
         EXPECT_EQ(page->JogState(), 1);
         return *page;
     }
     void Press(int id) { platform::SendMessage(page.get(), UM_BUTTON_PRESSED, static_cast<WPARAM>(id)); }
-    void Release(int id) { platform::SendMessage(page.get(), UM_BUTTON_RELEASED, static_cast<WPARAM>(id)); }
+    void Release(int id)
+    {
+        platform::SendMessage(page.get(), UM_BUTTON_RELEASED, static_cast<WPARAM>(id));
+        Settle(page.get());
+    }
     // Waits for the next keep-alive write of the command.
     bool AwaitCommand(int value)
     {
@@ -103,7 +111,7 @@ TEST_F(JogMoveTest, HoldRunsTheMotorAndReleaseStopsItAtOnce)
     ASSERT_TRUE(AwaitCommand(0x11));
     EXPECT_TRUE(PumpUntil([&] { return aids->Jog().rpm > 0; }));
     Release(CDlgAidJogMove::IDC_FORWARD);
-    EXPECT_EQ(ValuesTo(0x0807).back(), 1) << "the stop goes out in the release itself";
+    EXPECT_EQ(ValuesTo(0x0807).back(), 1) << "the stop goes out with the release";
     EXPECT_EQ(aids->Jog().state, SimAids::Run::Idle);
     EXPECT_FALSE(page->Indicator(true)->GetIndicatorImpl()->IsMarqueeRunning());
     // Reverse through the hidden hold button.
@@ -111,6 +119,7 @@ TEST_F(JogMoveTest, HoldRunsTheMotorAndReleaseStopsItAtOnce)
     EXPECT_EQ(page->JogState(), 3);
     ASSERT_TRUE(AwaitCommand(0x21));
     platform::SendMessage(page.get(), WM_COMMAND, MAKEWPARAM(CDlgAidJogMove::IDC_REVERSE_BUTTON, CJOGButton::kReleased));
+    Settle(page.get());
     EXPECT_EQ(ValuesTo(0x0807).back(), 1);
     // After the stop no run command follows.
     Idle(1200);
@@ -130,6 +139,7 @@ TEST_F(JogMoveTest, ReleaseOutsideAndFocusLossStopTheMotor)
     EXPECT_EQ(page->JogState(), 2);
     QTest::mouseRelease(fwd, Qt::LeftButton, {}, QPoint(-50, -50));
     EXPECT_EQ(page->JogState(), 1);
+    Settle(page.get());
     EXPECT_EQ(ValuesTo(0x0807).back(), 1);
 
     QTest::mousePress(fwd, Qt::LeftButton, {}, inside);
@@ -137,6 +147,7 @@ TEST_F(JogMoveTest, ReleaseOutsideAndFocusLossStopTheMotor)
     QFocusEvent out(QEvent::FocusOut, Qt::ActiveWindowFocusReason);
     QCoreApplication::sendEvent(fwd, &out);
     EXPECT_EQ(page->JogState(), 1);
+    Settle(page.get());
     EXPECT_EQ(ValuesTo(0x0807).back(), 1);
 }
 
@@ -167,6 +178,7 @@ TEST_F(JogMoveTest, DriveNotReadyOrRefusingJogModeLeavesItOff)
         ui->ClearCalls();
         sim.ClearRequests();
         page->EnableButton()->click();
+        Settle(page.get());
         EXPECT_EQ(page->JogState(), 0) << c.key;
         EXPECT_TRUE(Writes().empty()) << c.key;
         EXPECT_EQ(BoxTexts(), (std::vector<QString>{LoadLangString(c.key)})) << c.key;
@@ -178,6 +190,7 @@ TEST_F(JogMoveTest, DriveNotReadyOrRefusingJogModeLeavesItOff)
     ui->ClearCalls();
     Fail(0x0807);
     page->EnableButton()->click();
+    Settle(page.get());
     EXPECT_EQ(page->JogState(), 0);
     EXPECT_FALSE(page->IsTimerRunning(17));
     ASSERT_EQ(ui->Calls().size(), 1u);
@@ -195,14 +208,17 @@ TEST_F(JogMoveTest, UnreadValuesAreReadAtSwitchOnAndNeverWrittenAsZero)
     ui->ClearCalls();
     sim.ClearRequests();
     page->EnableButton()->click();
+    Settle(page.get());
     EXPECT_EQ(page->JogState(), 1);
     EXPECT_EQ(RequestsTo(0x26, 0x0606), 0u) << "speed never read: never written";
     EXPECT_TRUE(HasBox(LoadLangString("IDS_UsabilityJog_126")));
     page->EnableButton()->click();
+    Settle(page.get());
 
     sim.ClearFaults();
     sim.ClearRequests();
     page->EnableButton()->click();
+    Settle(page.get());
     EXPECT_EQ(Writes(), (std::vector<Write>{{0x0807, 1}, {0x0606, 300}, {0x060A, 200}}));
     EXPECT_EQ(page->SpeedEdit()->text(), "300");
 }
@@ -214,8 +230,10 @@ TEST_F(JogMoveTest, EditsWriteOnEnterOrLeavingChangedNeverPerKeystrokeOrEmpty)
     CIntRangeEdit *speed = page->SpeedEdit();
     speed->clear();
     QTest::keyClicks(speed, "450");
+    Settle(page.get());
     EXPECT_TRUE(Writes().empty()) << "no write per keystroke";
     QTest::keyClick(speed, Qt::Key_Return);
+    Settle(page.get());
     EXPECT_EQ(Writes(), (std::vector<Write>{{0x0606, 450}}));
     EXPECT_EQ(page->ReadOut(true)->text(), "450 rpm");
     EXPECT_EQ(page->Gauge(true)->value(), 450);
@@ -228,6 +246,7 @@ TEST_F(JogMoveTest, EditsWriteOnEnterOrLeavingChangedNeverPerKeystrokeOrEmpty)
     sim.ClearRequests();
     speed->setText("99999");
     QTest::keyClick(speed, Qt::Key_Return);
+    Settle(page.get());
     EXPECT_EQ(Writes(), (std::vector<Write>{{0x0606, 1000}}));
     EXPECT_EQ(page->ReadOut(true)->text(), "1000 rpm");
 
@@ -236,19 +255,23 @@ TEST_F(JogMoveTest, EditsWriteOnEnterOrLeavingChangedNeverPerKeystrokeOrEmpty)
     QTest::keyClick(speed, Qt::Key_Return);
     QFocusEvent out(QEvent::FocusOut, Qt::TabFocusReason);
     QCoreApplication::sendEvent(speed, &out);
+    Settle(page.get());
     EXPECT_TRUE(Writes().empty()) << "an empty box is no 0";
 
     CIntRangeEdit *accel = page->AccelEdit();
     accel->clear();
     QTest::keyClicks(accel, "800");
     QCoreApplication::sendEvent(accel, &out);
+    Settle(page.get());
     EXPECT_EQ(Writes(), (std::vector<Write>{{0x060A, 800}}));
     QCoreApplication::sendEvent(accel, &out);
+    Settle(page.get());
     EXPECT_EQ(Writes().size(), 1u) << "unchanged: nothing more";
 
     // The end of a gauge drag writes the gauge's value.
     sim.ClearRequests();
     page->OnGaugeFinishTrack(1, 640);
+    Settle(page.get());
     EXPECT_EQ(Writes(), (std::vector<Write>{{0x0606, 640}}));
     EXPECT_EQ(speed->text(), "640");
 }
@@ -260,6 +283,7 @@ TEST_F(JogMoveTest, LeavingThePageSwitchesOffAndSendsNothingMore)
     Press(CDlgAidJogMove::IDC_REVERSE);
     ASSERT_TRUE(AwaitCommand(0x21));
     platform::SendMessage(page.get(), UM_STOP_TIMER);
+    Settle(page.get());
     EXPECT_EQ(ValuesTo(0x0807).back(), 0x41);
     EXPECT_EQ(page->JogState(), 0);
     EXPECT_FALSE(page->IsTimerRunning(17));
@@ -276,6 +300,7 @@ TEST_F(JogMoveTest, LeavingThePageSwitchesOffAndSendsNothingMore)
     CDlgAidJogMove &fresh = Open();
     sim.ClearRequests();
     platform::SendMessage(&fresh, UM_STOP_TIMER);
+    Settle(&fresh);
     EXPECT_EQ(Writes(), (std::vector<Write>{{0x0807, 0x41}}));
 }
 
@@ -285,44 +310,100 @@ TEST_F(JogMoveTest, ARefusedSwitchOffIsToldAndTheStateIsOffAnyway)
     Fail(0x0807);
     ui->ClearCalls();
     platform::SendMessage(page.get(), UM_STOP_TIMER);
+    Settle(page.get());
     EXPECT_EQ(page->JogState(), 0);
     EXPECT_FALSE(page->IsTimerRunning(17));
     ASSERT_EQ(ui->Calls().size(), 1u);
     EXPECT_EQ(ui->Calls()[0].text, FillLangPlaces(LoadLangString("IDS_UsabilityJog_130"), {"0x0004"}));
 }
 
-TEST_F(JogMoveTest, OfflineOrAllTriesFailedDropsToOffAndNothingResumes)
+TEST_F(JogMoveTest, OnlyFailedTransactionsDropToOffAndNothingResumes)
 {
     SwitchedOn();
     Press(CDlgAidJogMove::IDC_FORWARD);
     ASSERT_TRUE(AwaitCommand(0x11));
     ui->ClearCalls();
+    // A status flag that says offline while the drive answers is no lost link: the keep-alive
+    // goes on commanding what the user holds.
     flags.m_bOnline = FALSE;
-    ASSERT_TRUE(PumpUntil([&] { return page->JogState() == 0; }));
+    ASSERT_TRUE(AwaitCommand(0x11));
+    ASSERT_TRUE(AwaitCommand(0x11));
+    EXPECT_EQ(page->JogState(), 2);
+    EXPECT_TRUE(BoxTexts().empty());
+    EXPECT_EQ(aids->Jog().trips, 0);
+    flags.m_bOnline = TRUE;
+
+    // A silent drive: the tick's tries all fail.
+    SimDrive::Fault f;
+    f.kind = SimDrive::FaultKind::Silence;
+    f.persistent = true;
+    sim.InjectFault(f);
+    ASSERT_TRUE(PumpUntil([&] { return page->JogState() == 0; }, 10000));
     EXPECT_FALSE(page->IsTimerRunning(17));
     EXPECT_EQ(BoxTexts(), (std::vector<QString>{LoadLangString("IDS_UsabilityJog_131")}));
     // The drive's watchdog brings the motor to rest.
     EXPECT_TRUE(PumpUntil([&] { return aids->Jog().state == SimAids::Run::Off && aids->Jog().rpm == 0; },
                           SimAids::kWatchdogMs + 3000));
     EXPECT_EQ(aids->Jog().trips, 1);
-    flags.m_bOnline = TRUE;
-    const std::size_t n = ValuesTo(0x0807).size();
+    sim.ClearFaults();
+    sim.ClearRequests();
     Idle(1500);
-    EXPECT_EQ(ValuesTo(0x0807).size(), n) << "nothing resumes by itself";
+    EXPECT_TRUE(ValuesTo(0x0807).empty()) << "nothing resumes by itself";
+}
 
-    // A silent drive: the tick's tries all fail.
-    page->EnableButton()->click();
-    ASSERT_EQ(page->JogState(), 1);
-    Press(CDlgAidJogMove::IDC_FORWARD);
-    ASSERT_TRUE(AwaitCommand(0x11));
-    ui->ClearCalls();
-    SimDrive::Fault f;
-    f.kind = SimDrive::FaultKind::Silence;
-    f.persistent = true;
-    sim.InjectFault(f);
-    ASSERT_TRUE(PumpUntil([&] { return page->JogState() == 0; }, 10000));
-    EXPECT_TRUE(HasBox(LoadLangString("IDS_UsabilityJog_131")));
-    EXPECT_TRUE(PumpUntil([&] { return aids->Jog().rpm == 0; }, SimAids::kWatchdogMs + 3000));
+// Every way of moving a slider is a whole drag: the wheel, the arrow and page keys, a click on
+// the groove; the edit box, the read-out and the drive's register follow.
+TEST_F(JogMoveTest, SliderStepsReachTheDrive)
+{
+    Open();
+    struct Case
+    {
+        const char *what;
+        bool speed;
+        std::function<void(QSlider *)> act;
+    };
+    const Case cases[] = {
+        {"wheel up",
+         true,
+         [](QSlider *g) {
+             QWheelEvent e(QPointF(g->rect().center()), QPointF(g->mapToGlobal(g->rect().center())), {}, {0, 120},
+                           Qt::NoButton, Qt::NoModifier, Qt::NoScrollPhase, false);
+             QCoreApplication::sendEvent(g, &e);
+         }},
+        {"arrow right", true, [](QSlider *g) { QTest::keyClick(g, Qt::Key_Right); }},
+        {"page down", false, [](QSlider *g) { QTest::keyClick(g, Qt::Key_PageDown); }},
+        {"groove click", false,
+         [](QSlider *g) {
+             QStyleOptionSlider opt;
+             opt.initFrom(g);
+             opt.orientation = g->orientation();
+             opt.minimum = g->minimum();
+             opt.maximum = g->maximum();
+             opt.sliderPosition = opt.sliderValue = g->value();
+             opt.tickPosition = g->tickPosition();
+             opt.tickInterval = g->tickInterval();
+             opt.pageStep = g->pageStep();
+             opt.singleStep = g->singleStep();
+             opt.subControls = QStyle::SC_All;
+             const QRect groove = g->style()->subControlRect(QStyle::CC_Slider, &opt, QStyle::SC_SliderGroove, g);
+             QTest::mouseClick(g, Qt::LeftButton, {}, QPoint(groove.right() - 2, groove.center().y()));
+         }},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.what);
+        QSlider *g = page->Gauge(c.speed);
+        const int before = g->value();
+        sim.ClearRequests();
+        c.act(g);
+        Settle(page.get());
+        ASSERT_NE(g->value(), before) << "the slider did not move";
+        const int reg = c.speed ? 0x0606 : 0x060A;
+        EXPECT_EQ(ValuesTo(reg), std::vector<int>{g->value()});
+        EXPECT_EQ(sim.GetRegister(reg), g->value());
+        EXPECT_EQ((c.speed ? page->SpeedEdit() : page->AccelEdit())->text(), QString::number(g->value()));
+        EXPECT_EQ(page->ReadOut(c.speed)->text(), QString::number(g->value()) + (c.speed ? " rpm" : " ms"));
+        EXPECT_EQ(c.speed ? page->m_nJogSpeed : page->m_nJogAccel, g->value());
+    }
 }
 
 // While jog mode is on, the keep-alive keeps the drive's watchdog from tripping.

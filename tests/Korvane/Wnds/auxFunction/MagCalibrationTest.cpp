@@ -60,6 +60,8 @@ TEST_F(MagCalibrationTest, ScenariosEndWithTheirOutcome)
         {"stuck1: no second step", [](auto &p) { p.stuck1 = true; }, kFailure, 0},
         {"stuck2: fails with its value", [](auto &p) { p.stuck2 = true; }, kFailure + "\n" + QString::fromUtf8("失败，故障码1"), 1},
         {"fail2: fails with the code", [](auto &p) { p.fail2 = 9; }, kFailure + "\n" + QString::fromUtf8("失败，故障码9"), 1},
+        // Another value on the way to 0 is the drive still working, not a fault.
+        {"2 then 0: waited on", [](auto &p) { p.interim2 = 2; p.interim2Ms = 30; }, kSuccess, 1},
     };
     for (const Case &c : cases) {
         pole = SimAids::PoleOptions{};
@@ -74,7 +76,7 @@ TEST_F(MagCalibrationTest, ScenariosEndWithTheirOutcome)
         EXPECT_TRUE(page->StartButton()->isEnabled()) << c.what;
         ui->ClearCalls();
     }
-    EXPECT_EQ(aids->PoleStarts(), 4);
+    EXPECT_EQ(aids->PoleStarts(), 5);
 }
 
 TEST_F(MagCalibrationTest, PendingFaultIsToldFirstThenTheRunGoesOn)
