@@ -1120,8 +1120,9 @@ void CDlgSocpeParam::OnStartResult(ScopeMode mode, int result)
     }
     CVScope *v = View();
     if (mode == ScopeMode::SingleShot) {
+        // A new capture is drawn whole: any zoom, however many steps deep, ends here.
         if (v)
-            v->ZoomOutAt(v->mapToGlobal(v->rect().center()));
+            v->SetZoomed(FALSE);
         EnableSingleControls(false);
         if (CScopePanelPage *p = Page())
             p->SetCaptureProgress(Lang("IDS_NewScopeView_51"), 0, true);

@@ -313,7 +313,9 @@ int OpenWaveFile(const QString &path, CScopeChannels &channels, CScopeSettings &
         channels.m_dTimePerPoint = h.timePerPoint;
         settings.m_dBasePeriodMs = h.baseTime;
         if (h.baseTime > 0)
-            settings.m_nPeriodCount = static_cast<int>(h.timePerPoint / h.baseTime);
+            // The header keeps four decimals (period 3 at 6 kHz is 0.5000 / 0.1667): the nearest
+            // whole count, never the one below.
+            settings.m_nPeriodCount = static_cast<int>(std::lround(h.timePerPoint / h.baseTime));
         settings.m_strTimePerDiv = h.timeDiv;
     }
     if (r != HeaderResult::Ok)

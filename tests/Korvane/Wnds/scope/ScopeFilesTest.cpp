@@ -147,6 +147,22 @@ TEST_F(ScopeFiles, HistoryParamsSection)
     EXPECT_EQ(pairs[0].second, "321");
 }
 
+// A period kept to four decimals in the header comes back as the count it was: period 3 at
+// 6 kHz is 0.5000 over 0.1667 ms, which is 2.9994.
+TEST_F(ScopeFiles, APeriodReloadsAsTheNearestWholeCount)
+{
+    FillCapture(20);
+    for (const auto &[count, baseMs] : {std::pair{3, 1.0 / 6}, std::pair{7, 1.0 / 6}, std::pair{4, 0.0625}}) {
+        channels.m_dTimePerPoint = count * baseMs;
+        settings->m_dBasePeriodMs = baseMs;
+        ASSERT_TRUE(SaveWaveFile(Path("p.csv"), 1, channels, *settings, {}));
+        settings->m_nPeriodCount = 0;
+        CScopeChannels back;
+        ASSERT_EQ(OpenWaveFile(Path("p.csv"), back, *settings, nullptr), 1);
+        EXPECT_EQ(settings->m_nPeriodCount, count) << baseMs;
+    }
+}
+
 TEST_F(ScopeFiles, ReadersRefuseBadFiles)
 {
     FillCapture(20);
