@@ -5,7 +5,7 @@
 #include "platform/UiServices.h"
 
 #include <QFile>
-#include <QSaveFile>
+#include "platform/SaveFile.h"
 
 using platform::Archive;
 using platform::ArchiveException;
@@ -157,7 +157,7 @@ bool CDataListMid::SaveToFile(const QString &strPath)
 {
     if (strPath.isEmpty())
         return false;
-    QSaveFile file(strPath);
+    platform::SaveFile file(strPath);
     if (!file.open(QIODevice::WriteOnly))
         return false;
     try {

@@ -14,7 +14,7 @@
 #include <QFileInfo>
 #include <QPushButton>
 #include <QRegularExpression>
-#include <QSaveFile>
+#include "platform/SaveFile.h"
 
 #include <chrono>
 #include <thread>
@@ -340,7 +340,7 @@ void CDlgFaultManagement::SaveFaultList()
             line.chop(1);
         text += line + QStringLiteral("\r\n");
     }
-    QSaveFile file(ListFilePath());
+    platform::SaveFile file(ListFilePath());
     if (!file.open(QIODevice::WriteOnly))
         return;
     const std::string bytes = CStringToAnsi(text);

@@ -4,7 +4,7 @@
 
 #include <QFile>
 #include <QRegularExpression>
-#include <QSaveFile>
+#include "platform/SaveFile.h"
 #include <QStringList>
 
 #include <cmath>
@@ -20,7 +20,7 @@ QString Fixed6(double v)
 
 bool WriteWhole(const QString &path, const QByteArray &bytes)
 {
-    QSaveFile file(path);
+    platform::SaveFile file(path);
     if (!file.open(QIODevice::WriteOnly))
         return false;
     if (file.write(bytes) != bytes.size())

@@ -7,7 +7,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QSaveFile>
+#include "platform/SaveFile.h"
 
 #include <cstdlib>
 
@@ -213,7 +213,7 @@ void ReadBitSelections(CScopeSettings &settings)
 
 void WriteBitSelections(const CScopeSettings &settings)
 {
-    QSaveFile f(ScopeConfigDir() + QStringLiteral("NewChannelBitSelec.bss"));
+    platform::SaveFile f(ScopeConfigDir() + QStringLiteral("NewChannelBitSelec.bss"));
     if (!f.open(QIODevice::WriteOnly))
         return;
     f.write("ID\tbitset\r\n");

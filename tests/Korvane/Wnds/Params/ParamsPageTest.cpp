@@ -187,6 +187,31 @@ TEST_F(ParamsFixture, AnOutOfRangeEditIsRefusedAndTheCellRestored)
     EXPECT_EQ(m_ui->Calls().back().text, QString::fromUtf8("设置值超出范围！"));
 }
 
+// A typed text that is not a whole number (nor an option) is refused as a whole: nothing of
+// it is kept, the cell shows the value again, the row is not ticked, nothing is sent.
+TEST_F(ParamsFixture, ATypedTextThatIsNotAWholeNumberIsRefusedAndTheCellRestored)
+{
+    CDlgParams &page = Page();
+    CQLBCGGridCtrl *grid = page.Grid()->GetGrid();
+    const int row = page.FindRowByCode("P0203");
+    const int col = page.Grid()->m_mapFieldToCol.at(kValue);
+    m_sim.ClearRequests();
+    for (const char *text : {"1e3", "1,000", "12.7", "12abc", "abc", "", " ", "-", "+", "0x10"}) {
+        SCOPED_TRACE(text);
+        grid->GetItem(platform::GridItemID{row, col})->SetValue(QVariant(QString::fromUtf8(text)), false);
+        platform::GridItemInfo info{grid->GetItem(platform::GridItemID{row, col}), row, col};
+        platform::SendMessage(platform::WindowRef(page.Grid()), GridMessage("BCGM_GRID_ITEM_CHANGED"), 0,
+                              reinterpret_cast<LPARAM>(&info));
+        EXPECT_EQ(Record("P0203")->iCurValue, 400);
+        EXPECT_EQ(CellText("P0203", kValue), "400");
+        BOOL ticked = FALSE;
+        page.Grid()->GetRowCheck(&ticked, row);
+        EXPECT_FALSE(ticked);
+    }
+    QCoreApplication::processEvents();
+    EXPECT_TRUE(m_sim.Requests().empty());
+}
+
 // Ticked rows after confirmation: a success adds no line, a rejected register one line, an
 // out-of-range value never reaches the drive, display-only rows are left out.
 TEST_F(ParamsFixture, WriteCheckedListsOnlyTheFailures)
