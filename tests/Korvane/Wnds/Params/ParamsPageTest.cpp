@@ -3,10 +3,14 @@
 #include "ParamsFixture.h"
 
 #include "controls/MyProgressCtrl.h"
+#include "database/ParamValueText.h"
 #include "platform/grid/Grid.h"
 
 #include <QLineEdit>
 
+#include <algorithm>
+#include <iterator>
+#include <map>
 #include <set>
 
 using platform::GridMessage;
@@ -348,4 +352,62 @@ TEST(ParamsPage, SortByAddressAndMenuItems)
     };
     for (const auto &c : cases)
         EXPECT_EQ(P::ContextMenuCommands(c.locked, c.compare, c.custom), c.ids);
+}
+
+// "Read all" over a thousand reads with late answers of every lateness spread over them: each
+// value the page takes is the drive's own for that parameter, never another's.
+TEST_F(ParamsFixture, LateAnswersNeverShowAnotherParametersValue)
+{
+    CDlgParams &page = Page();
+    QList<CDBDataParameter> *params = CDlgParams::ActiveParams();
+    ASSERT_NE(params, nullptr);
+    // Values as different from one parameter to the next as their ranges allow.
+    std::map<QString, std::int32_t> drive;
+    int k = 0;
+    for (const CDBDataParameter &p : *params) {
+        const std::int64_t span = std::int64_t(p.iMax) - p.iMin + 1;
+        const std::int32_t v = std::int32_t(p.iMin + (std::int64_t(++k) * 7919) % std::max<std::int64_t>(span, 1));
+        drive[p.sNum] = v;
+        if (p.dwWidth == 32)
+            m_sim.SetRegister32(WORD(p.dwAddress), std::uint32_t(v));
+        else
+            m_sim.SetRegister(WORD(p.dwAddress), std::uint16_t(v));
+    }
+    const int delays[] = {0, 30, 90, 110, 140, 170, 200, 230, 260, 300};
+    constexpr std::int32_t kUnread = INT32_MIN + 7;
+    std::size_t nextDelay = 0;
+    int reads = 0;
+    int taken = 0;
+    int readable = 0;  // what a read on a sound line takes
+    constexpr int kFaultyRuns = 9;
+    constexpr int kFaultsPerRun = 8;
+    for (int run = 0; run <= kFaultyRuns; ++run) {
+        SCOPED_TRACE(run);
+        for (CDBDataParameter &p : *params)
+            p.iCurValue = kUnread;
+        for (int i = 0; i < kFaultsPerRun && run > 0; ++i) {
+            SimDrive::Fault f;
+            f.kind = SimDrive::FaultKind::LateReply;
+            f.function = 0x23;
+            f.address = int((*params)[(run * kFaultsPerRun + i) * 17 % params->size()].dwAddress);
+            f.delayMs = delays[nextDelay++ % std::size(delays)];
+            m_sim.InjectFault(f);
+        }
+        m_ui->ClearCalls();
+        page.ReadAllParameters();
+        ASSERT_TRUE(WaitForResult("读参数结果"));
+        m_sim.ClearFaults();
+        for (const CDBDataParameter &p : *params) {
+            if (p.iCurValue == kUnread)
+                continue;  // failed (and listed so) or not read at all
+            readable += run == 0;
+            taken += run > 0;
+            EXPECT_EQ(p.iCurValue, drive[p.sNum]) << p.sNum.toStdString();
+            EXPECT_EQ(CellText(p.sNum, kValue), ParamValueText(p, drive[p.sNum])) << p.sNum.toStdString();
+        }
+    }
+    reads = kFaultyRuns * readable;
+    EXPECT_GE(reads, 1000);
+    // Each late answer costs a read at most.
+    EXPECT_GE(taken, reads - kFaultyRuns * kFaultsPerRun);
 }
