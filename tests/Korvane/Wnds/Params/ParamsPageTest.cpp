@@ -358,6 +358,8 @@ TEST(ParamsPage, SortByAddressAndMenuItems)
 // value the page takes is the drive's own for that parameter, never another's.
 TEST_F(ParamsFixture, LateAnswersNeverShowAnotherParametersValue)
 {
+    // A short reply time-out: a late answer outlasts several further requests.
+    m_sys->m_ModbusRTU.SetReplyTimeouts(20, 40);
     CDlgParams &page = Page();
     QList<CDBDataParameter> *params = CDlgParams::ActiveParams();
     ASSERT_NE(params, nullptr);
@@ -408,6 +410,6 @@ TEST_F(ParamsFixture, LateAnswersNeverShowAnotherParametersValue)
     }
     reads = kFaultyRuns * readable;
     EXPECT_GE(reads, 1000);
-    // Each late answer costs a read at most.
-    EXPECT_GE(taken, reads - kFaultyRuns * kFaultsPerRun);
+    // A late answer costs the reads that go out while it is awaited, no more.
+    EXPECT_GE(taken, reads * 3 / 4);
 }
