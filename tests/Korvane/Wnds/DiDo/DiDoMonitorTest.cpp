@@ -220,8 +220,9 @@ TEST_F(DiDoMonitorTest, LateAnswersNeverShowStatesOrValuesTheDriveDidNotHave)
             const std::vector<CDiDoItem> &rows = isDo ? lists.arrDo : lists.arrDi;
             const WORD word = isDo ? dout : di;
             for (std::size_t i = 0; i < rows.size(); ++i) {
-                if (rows[i].bStateKnown)
+                if (rows[i].bStateKnown) {
                     EXPECT_EQ(rows[i].bState, (word >> i) & 1u) << (isDo ? "DO " : "DI ") << i;
+                }
             }
         }
         for (std::size_t r = 0; r < regs.size(); ++r) {
