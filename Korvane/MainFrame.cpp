@@ -1,4 +1,5 @@
 #include "MainFrame.h"
+#include "grid/TableColors.h"
 
 #include "CustomTheme.h"
 #include "KorvaneView.h"
@@ -119,6 +120,7 @@ CMainFrame::CMainFrame(QWidget *parent) : QMainWindow(parent), MessageTarget(thi
 
     m_nPollDoneMsg = platform::RegisterWindowMessage(QStringLiteral("KORVANE_STATUS_POLL_DONE"));
     m_nColourRefreshMsg = platform::RegisterWindowMessage(QStringLiteral("WM_MSG_GRID_COLOR_CUSTOM_REFRESH"));
+    SetTableColorsSource([this] { return TableColors{m_bClrCustom, m_clrFont, m_clrEven, m_clrOdd}; });
     if (CSysParam *sys = GetSysParam())
         m_pStatusLink = std::make_shared<CSysParamStatusLink>(*sys);
     m_pPoller = std::make_unique<CStatusPoller>(GetWindowRef(), m_nPollDoneMsg,
@@ -135,6 +137,7 @@ CMainFrame::CMainFrame(QWidget *parent) : QMainWindow(parent), MessageTarget(thi
 
 CMainFrame::~CMainFrame()
 {
+    SetTableColorsSource({});
     KillTimer(kStatusTimerId);
     // The worker posts to this window: it ends before the window does.
     m_pPoller.reset();

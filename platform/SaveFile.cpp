@@ -3,11 +3,12 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QRegularExpression>
-#include <QTemporaryFile>
+#include <QRandomGenerator>
 
 #include <fcntl.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <cstdio>
 
 namespace platform {
@@ -50,17 +51,28 @@ bool SaveFile::open(OpenMode mode)
         return false;
     const QString resolved = ResolvedTarget(m_target);
     RemoveSaveLeftovers(resolved);
-    QTemporaryFile temp(resolved + QLatin1String(kSaveTempInfix) + QStringLiteral("XXXXXX"));
-    temp.setAutoRemove(false);
-    if (!temp.open())
+    // A new file gets the mode any new file of the user's gets (the umask applies); a
+    // replaced one keeps its own.
+    const bool replacing = QFileInfo::exists(resolved);
+    static const char kChars[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789";
+    QString path;
+    for (int attempt = 0; attempt < 100 && path.isEmpty(); ++attempt) {
+        QString candidate = resolved + QLatin1String(kSaveTempInfix);
+        for (int i = 0; i < 6; ++i)
+            candidate += QLatin1Char(kChars[QRandomGenerator::global()->bounded(62)]);
+        const int fd = ::open(QFile::encodeName(candidate).constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC,
+                              replacing ? 0600 : 0666);
+        if (fd >= 0) {
+            ::close(fd);
+            path = candidate;
+        } else if (errno != EEXIST) {
+            return false;
+        }
+    }
+    if (path.isEmpty())
         return false;
-    const QString path = temp.fileName();
-    temp.close();
-    // A replaced file keeps its permissions; a new one gets the usual ones.
-    const Permissions perms = QFileInfo::exists(resolved)
-                                  ? QFile::permissions(resolved)
-                                  : ReadOwner | WriteOwner | ReadUser | WriteUser | ReadGroup | ReadOther;
-    QFile::setPermissions(path, perms);
+    if (replacing)
+        QFile::setPermissions(path, QFile::permissions(resolved));
     setFileName(path);
     m_bCancelled = false;
     if (!QFile::open((mode & ~ReadOnly) | WriteOnly | Truncate)) {

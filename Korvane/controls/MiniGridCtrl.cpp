@@ -1,6 +1,6 @@
 #include "MiniGridCtrl.h"
 
-#include "MainFrame.h"
+#include "grid/TableColors.h"
 #include "platform/ControlId.h"
 #include "platform/LanguageConf.h"
 #include "platform/UiServices.h"
@@ -75,29 +75,38 @@ void CMiniGridCtrl::ApplyTableColors(bool custom, COLORREF text, COLORREF even, 
 
 void CMiniGridCtrl::ApplyGridColors()
 {
-    const auto *frame = dynamic_cast<const CMainFrame *>(platform::MainWindow());
-    if (frame)
-        ApplyTableColors(frame->m_bClrCustom, frame->m_clrFont, frame->m_clrEven, frame->m_clrOdd);
-    else
-        ApplyTableColors(false, 0, 0, 0);
+    const TableColors c = CurrentTableColors();
+    ApplyTableColors(c.bCustom, c.clrFont, c.clrEven, c.clrOdd);
 }
 
 void CMiniGridCtrl::OnCellLButtonUp(const platform::GridItemID &hit, const QPoint &pt)
 {
     GridCtrl::OnCellLButtonUp(hit, pt);
     const platform::WindowRef parent(parentWidget());
-    auto *record = new MiniGridClick{hit.IsNull() ? -1 : hit.m_nRow, hit.IsNull() ? -1 : hit.m_nColumn};
-    if (!parent.IsAlive()) {
-        delete record;  // nobody to hand it to
+    MiniGridClick record{hit.IsNull() ? -1 : hit.m_nRow, hit.IsNull() ? -1 : hit.m_nColumn};
+    if (!parent.IsAlive())
         return;
-    }
-    platform::SendMessage(parent, UM_MINIGRID_CLICK, reinterpret_cast<WPARAM>(record),
+    platform::SendMessage(parent, UM_MINIGRID_CLICK, reinterpret_cast<WPARAM>(&record),
                           static_cast<LPARAM>(platform::GetCtrlId(this)));
 }
 
 CMiniRadioItem::CMiniRadioItem(const QString &normalText, const QString &altText, BYTE altState)
     : GridItem(QVariant()), m_strAltText(altText), m_strNormalText(normalText), m_bAltState(altState)
 {
+}
+
+QString CMiniRadioItem::FitCaption(const QString &caption, const QFontMetrics &fm, int room)
+{
+    if (fm.horizontalAdvance(caption) <= room)
+        return caption;
+    // Cut at the start: the end of the caption is the state ("...ON" / "...OFF").
+    const QString ellipsis(QChar(0x2026));
+    for (qsizetype cut = 1; cut < caption.size(); ++cut) {
+        const QString shown = ellipsis + caption.mid(cut);
+        if (fm.horizontalAdvance(shown) <= room)
+            return shown;
+    }
+    return caption.right(1);
 }
 
 void CMiniRadioItem::OnDrawValue(QPainter &p, const QRect &rect, const platform::GridPaintInfo &info,
@@ -107,7 +116,20 @@ void CMiniRadioItem::OnDrawValue(QPainter &p, const QRect &rect, const platform:
     const QColor lamp = m_bAltState ? QColor(255, 0, 0) : QColor(0, 255, 0);
     const int cx = rect.left() + rect.width() / 2;
     const int cy = rect.top() + rect.height() / 2;
-    const int lx = caption.isEmpty() ? cx : cx - 25;
+    int lx = caption.isEmpty() ? cx : cx - 25;
+    int textLeft = cx - 10;
+    QString shown;
+    if (!caption.isEmpty()) {
+        // The lamp sits left of the centre and the caption follows it; a caption too long for the
+        // rest of the cell moves both left, and only what still does not fit is cut.
+        const QFontMetrics fm(p.font());
+        const int right = rect.right() - kMargin;
+        const int over = fm.horizontalAdvance(caption) - (right - textLeft);
+        const int shift = std::clamp(over, 0, std::max(0, lx - 10 - (rect.left() + kMargin)));
+        lx -= shift;
+        textLeft -= shift;
+        shown = FitCaption(caption, fm, right - textLeft);
+    }
 
     p.save();
     p.setPen(QPen(QColor(128, 128, 128), 1));
@@ -115,10 +137,10 @@ void CMiniRadioItem::OnDrawValue(QPainter &p, const QRect &rect, const platform:
     p.drawEllipse(QRect(lx - 10, cy - 10, 20, 20));
     p.setBrush(lamp);
     p.drawEllipse(QRect(lx - 5, cy - 5, 10, 10));
-    if (!caption.isEmpty()) {
+    if (!shown.isEmpty()) {
         p.setPen(platform::ColorFromRef(textColor));
-        p.drawText(QRect(QPoint(cx - 10, rect.top()), QPoint(cx + 40 - 1, rect.bottom())),
-                   Qt::AlignLeft | Qt::AlignVCenter | Qt::TextSingleLine, caption);
+        p.drawText(QRect(QPoint(textLeft, rect.top()), QPoint(rect.right() - kMargin, rect.bottom())),
+                   Qt::AlignLeft | Qt::AlignVCenter | Qt::TextSingleLine, shown);
     }
     p.restore();
 }

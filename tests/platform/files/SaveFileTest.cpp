@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 
 #include <signal.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -74,6 +75,32 @@ TEST(SaveFile, CommitReplacesTheTargetCancelAndErrorsLeaveIt)
     EXPECT_EQ(Entries(dir), QStringList{"a.txt"});
     platform::SaveFile nowhere(dir.filePath("no/such/folder/b.txt"));
     EXPECT_FALSE(nowhere.open(QIODevice::WriteOnly));
+}
+
+TEST(SaveFile, NewFilesTakeTheUsersModeReplacedOnesKeepTheirs)
+{
+    QTemporaryDir dir;
+    const QString target = dir.filePath("m.txt");
+    const mode_t before = ::umask(022);
+    {
+        platform::SaveFile file(target);
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write("x");
+        ASSERT_TRUE(file.commit());
+    }
+    ::umask(before);
+    struct stat st {};
+    ASSERT_EQ(::stat(QFile::encodeName(target).constData(), &st), 0);
+    EXPECT_EQ(st.st_mode & 0777, 0644u);
+    ASSERT_EQ(::chmod(QFile::encodeName(target).constData(), 0600), 0);
+    {
+        platform::SaveFile file(target);
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write("y");
+        ASSERT_TRUE(file.commit());
+    }
+    ASSERT_EQ(::stat(QFile::encodeName(target).constData(), &st), 0);
+    EXPECT_EQ(st.st_mode & 0777, 0600u);
 }
 
 TEST(SaveFile, TheNextSaveRemovesWhatAKilledOneLeft)
