@@ -3,9 +3,9 @@
 #include "PathHelpers.h"
 #include "UserCtrlDefValue.h"
 #include "platform/UiServices.h"
+#include "platform/SaveFile.h"
 
 #include <QFile>
-#include "platform/SaveFile.h"
 
 using platform::Archive;
 using platform::ArchiveException;

@@ -1,9 +1,9 @@
 #include "platform/IniFile.h"
+#include "platform/SaveFile.h"
 
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include "platform/SaveFile.h"
 #include <cstdint>
 #include <sys/stat.h>
 #include <memory>

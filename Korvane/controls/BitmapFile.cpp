@@ -1,9 +1,9 @@
 #include "BitmapFile.h"
 
 #include "platform/UiServices.h"
+#include "platform/SaveFile.h"
 
 #include <QImage>
-#include "platform/SaveFile.h"
 
 #include <cstring>
 #include <limits>

@@ -2,9 +2,9 @@
 #include "database/XmlBytes.h"
 
 #include "PathHelpers.h"
+#include "platform/SaveFile.h"
 
 #include <QFile>
-#include "platform/SaveFile.h"
 
 #include <cstdlib>
 #include <tinyxml.h>

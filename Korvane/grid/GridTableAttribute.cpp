@@ -1,8 +1,8 @@
 #include "grid/GridTableAttribute.h"
 #include "database/XmlBytes.h"
+#include "platform/SaveFile.h"
 
 #include <QFile>
-#include "platform/SaveFile.h"
 
 #include <algorithm>
 #include <cstdlib>

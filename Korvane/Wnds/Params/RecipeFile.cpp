@@ -4,10 +4,10 @@
 #include "Wnds/Params/DlgParams.h"
 #include "database/ParamValueText.h"
 #include "platform/LanguageConf.h"
+#include "platform/SaveFile.h"
 
 #include <QFile>
 #include <QFileInfo>
-#include "platform/SaveFile.h"
 
 
 namespace {

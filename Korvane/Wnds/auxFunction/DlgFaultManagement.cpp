@@ -8,13 +8,13 @@
 #include "platform/ControlId.h"
 #include "platform/LanguageConf.h"
 #include "platform/UiServices.h"
+#include "platform/SaveFile.h"
 
 #include <QCheckBox>
 #include <QFile>
 #include <QFileInfo>
 #include <QPushButton>
 #include <QRegularExpression>
-#include "platform/SaveFile.h"
 
 #include <chrono>
 #include <thread>

@@ -1,10 +1,10 @@
 #include "Wnds/auxFunction/MaFiles.h"
 
 #include "PathHelpers.h"
+#include "platform/SaveFile.h"
 
 #include <QFile>
 #include <QRegularExpression>
-#include "platform/SaveFile.h"
 #include <QStringList>
 
 #include <cmath>
@@ -130,7 +130,8 @@ MsfLoad LoadMsfFile(const QString &path, MaResult &out)
     auto real = [&](int i) {
         bool good = false;
         const double v = t[i].toDouble(&good);
-        ok = ok && good;
+        // "nan" and "inf" read as numbers, but no analysis gives them.
+        ok = ok && good && std::isfinite(v);
         return v;
     };
     auto r = std::make_unique<MaResult>();

@@ -3,11 +3,11 @@
 #include "LangText.h"
 #include "PathHelpers.h"
 #include "platform/IniFile.h"
+#include "platform/SaveFile.h"
 
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include "platform/SaveFile.h"
 
 #include <cstdlib>
 

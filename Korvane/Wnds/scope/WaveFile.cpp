@@ -6,11 +6,11 @@
 #include "Wnds/scope/CommaSubStr.h"
 #include "database/ParamValueText.h"
 #include "platform/UiServices.h"
+#include "platform/SaveFile.h"
 
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include "platform/SaveFile.h"
 
 #include <climits>
 #include <cmath>
