@@ -3,9 +3,9 @@
 #include "PathHelpers.h"
 #include "UserCtrlDefValue.h"
 #include "platform/UiServices.h"
+#include "platform/SaveFile.h"
 
 #include <QFile>
-#include <QSaveFile>
 
 using platform::Archive;
 using platform::ArchiveException;
@@ -157,7 +157,7 @@ bool CDataListMid::SaveToFile(const QString &strPath)
 {
     if (strPath.isEmpty())
         return false;
-    QSaveFile file(strPath);
+    platform::SaveFile file(strPath);
     if (!file.open(QIODevice::WriteOnly))
         return false;
     try {

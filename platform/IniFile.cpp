@@ -1,9 +1,9 @@
 #include "platform/IniFile.h"
+#include "platform/SaveFile.h"
 
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QSaveFile>
 #include <cstdint>
 #include <sys/stat.h>
 #include <memory>
@@ -251,7 +251,7 @@ bool IniFile::Save() const
     const QFileInfo fi(m_path);
     if (!fi.absoluteDir().exists())
         return false;
-    QSaveFile out(m_path);
+    platform::SaveFile out(m_path);
     if (!out.open(QIODevice::WriteOnly))
         return false;
     QByteArray data;

@@ -14,6 +14,7 @@
 #include <QThread>
 #include <QUrl>
 
+#include <atomic>
 #include <future>
 
 namespace platform {
@@ -93,13 +94,20 @@ bool RunOnGuiThread(const std::function<void()> &f)
     // unrun (the application is going away) the broken promise releases the worker.
     auto done = std::make_shared<std::promise<void>>();
     std::future<void> finished = done->get_future();
+    // The queue and the promise hand the call over through waits the thread checker may not
+    // see; an atomic released before and acquired after each hand-over shows it the order.
+    static std::atomic<unsigned> handOver{0};
+    handOver.fetch_add(1, std::memory_order_release);
     QMetaObject::invokeMethod(
         QCoreApplication::instance(),
         [&f, done] {
+            (void)handOver.load(std::memory_order_acquire);
             try {
                 f();
+                handOver.fetch_add(1, std::memory_order_release);
                 done->set_value();
             } catch (...) {
+                handOver.fetch_add(1, std::memory_order_release);
                 done->set_exception(std::current_exception());
             }
         },
@@ -109,6 +117,7 @@ bool RunOnGuiThread(const std::function<void()> &f)
     } catch (const std::future_error &) {
         return false;
     }
+    (void)handOver.load(std::memory_order_acquire);
     return true;
 }
 

@@ -3,6 +3,7 @@
 #include "platform/BlockingCheck.h"
 
 #include <cassert>
+#include <thread>
 
 void CLinkLock::lock()
 {
@@ -20,8 +21,13 @@ bool CLinkLock::try_lock()
 
 bool CLinkLock::try_lock_for(std::chrono::milliseconds ms)
 {
-    if (!m_mutex.try_lock_for(ms))
-        return false;
+    const auto deadline = std::chrono::steady_clock::now() + ms;
+    while (!m_mutex.try_lock()) {
+        if (std::chrono::steady_clock::now() >= deadline)
+            return false;
+        // Short against an exchange (a few milliseconds), long enough not to spin.
+        std::this_thread::sleep_for(std::chrono::microseconds(500));
+    }
     platform::NoteNoBlockLockTaken();
     return true;
 }

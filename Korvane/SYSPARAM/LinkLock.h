@@ -22,7 +22,10 @@ public:
     static bool HeldByThisThread();
 
 private:
-    std::recursive_timed_mutex m_mutex;
+    // A plain re-entrant mutex, waited for by trying in a loop: the timed wait of a timed
+    // mutex goes through a call the thread checker does not see, so every exchange under the
+    // lock would look like a race to it.
+    std::recursive_mutex m_mutex;
 };
 
 // Debug builds stop here when the calling thread holds the link lock.

@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cstring>
 #include <thread>
+#include <vector>
 
 BYTE g_byDefaultStation = 0xFA;
 BYTE g_byFuncRead = 0x23;
@@ -149,10 +150,11 @@ CModbusRTU::Approach CModbusRTU::Prepare(CSeriesPort *pPort, const BYTE *pReques
             m_bListenOnly = false;
             return Approach::Clean;
         }
-        return same ? Approach::Twin : Approach::Wary;
+        return same && m_bFailedAlone ? Approach::Twin : Approach::Wary;
     }
-    // A retry of the request that went unanswered: a late answer to its twin answers it too.
-    if (same && m_bFailedSilent)
+    // A retry of the request that went unanswered: a late answer to its twin answers it too,
+    // unless another request's answer may also still come.
+    if (same && m_bFailedSilent && m_bFailedAlone)
         return Approach::Twin;
     // A different request: a late answer to the earlier one would look like its own. Let
     // such a burst pass before sending, unless the drive has been absent (then nothing is
@@ -187,6 +189,7 @@ void CModbusRTU::Conclude(CSeriesPort *pPort, Approach approach, const BYTE *pRe
     m_dwFailedLength = std::min<DWORD>(dwRequestLength, sizeof m_byFailed);
     std::memcpy(m_byFailed, pRequest, m_dwFailedLength);
     m_bFailedSilent = !bAnyByte;
+    m_bFailedAlone = approach != Approach::Wary;
     if (bAnyByte && pPort && pPort->m_bOpen) {
         // Settle after the failure rather than before the next call: the rest of the
         // burst is read away now, and then only a listen behind the next reply is needed.
@@ -283,23 +286,20 @@ DWORD CModbusRTU::ExpectedBlockReply(const BYTE *pReply, DWORD dwHave)
     return pReply[1] == kBlockErrorMark ? kBlockErrorLength : kBlockReplyLength;
 }
 
-BOOL CModbusRTU::RegisterTransaction(Kind kind, BYTE *pRequest, DWORD dwRequestLength,
-                                     CSeriesPort *pPort, BYTE byStation, BYTE *pReply)
+bool CModbusRTU::RegisterExchange(Kind kind, const BYTE *pRequest, DWORD dwRequestLength,
+                                  CSeriesPort *pPort, BYTE byStation, Approach approach,
+                                  BYTE *reply, DWORD *pHave, DWORD *pWhole)
 {
-    if (!pPort) {
-        m_dwLastError = kErrShortWrite;
-        return FALSE;
-    }
-    const Approach approach = Prepare(pPort, pRequest, dwRequestLength);
+    *pHave = 0;
+    *pWhole = 0;
     if (pPort->Write(pRequest, dwRequestLength) != dwRequestLength) {
         m_dwLastError = kErrShortWrite;
-        return FALSE;
+        return false;
     }
     std::this_thread::sleep_for(
         std::chrono::milliseconds(CSeriesPort::GetFrameTime(dwRequestLength, pPort->m_nBaud)));
 
     const BYTE function = pRequest[1];
-    BYTE reply[kReplyCapacity];
     const auto expected = [kind, function](const BYTE *p, DWORD have) {
         return ExpectedRegisterReply(kind, function, p, have);
     };
@@ -307,7 +307,7 @@ BOOL CModbusRTU::RegisterTransaction(Kind kind, BYTE *pRequest, DWORD dwRequestL
                                ? FollowUpMicros(pPort->m_nBaud, dwRequestLength, kLongestRegisterReply)
                                : 0;
     const DWORD timeoutMs = m_dwRegisterTimeoutMs;
-    const DWORD have = Receive(pPort, reply, sizeof reply, timeoutMs, expected, followUp);
+    const DWORD have = Receive(pPort, reply, kReplyCapacity, timeoutMs, expected, followUp);
     DWORD whole = expected(reply, have);
     // A twin's late answer with ours right behind it: both answer this request.
     if (approach == Approach::Twin && whole > 0 && have > whole)
@@ -321,13 +321,48 @@ BOOL CModbusRTU::RegisterTransaction(Kind kind, BYTE *pRequest, DWORD dwRequestL
     const bool isWrite = kind == Kind::Write16 || kind == Kind::Write32;
     const bool echoRight = !isWrite || isError || (whole >= 4 && reply[2] == pRequest[2] &&
                                                    reply[3] == pRequest[3]);
-    const bool wellFormed = whole > 0 && expected(reply, whole) == whole && reply[0] == byStation &&
-                            (reply[1] & 0x7F) == function && CRC16(reply, whole) == 0 && echoRight;
-    Conclude(pPort, approach, pRequest, dwRequestLength, wellFormed, have > 0, timeoutMs);
+    *pHave = have;
+    *pWhole = whole;
+    return whole > 0 && expected(reply, whole) == whole && reply[0] == byStation &&
+           (reply[1] & 0x7F) == function && CRC16(reply, whole) == 0 && echoRight;
+}
+
+BOOL CModbusRTU::RegisterTransaction(Kind kind, BYTE *pRequest, DWORD dwRequestLength,
+                                     CSeriesPort *pPort, BYTE byStation, BYTE *pReply)
+{
+    if (!pPort) {
+        m_dwLastError = kErrShortWrite;
+        return FALSE;
+    }
+    const Approach approach = Prepare(pPort, pRequest, dwRequestLength);
+    BYTE reply[kReplyCapacity];
+    DWORD have = 0;
+    DWORD whole = 0;
+    bool wellFormed = RegisterExchange(kind, pRequest, dwRequestLength, pPort, byStation,
+                                       approach, reply, &have, &whole);
+    if (m_dwLastError == kErrShortWrite)
+        return FALSE;  // nothing went out: nothing to settle
+    const bool isRead = kind == Kind::Read16 || kind == Kind::Read32;
+    const bool isValue = wellFormed && (reply[1] & 0x80) == 0 && !(reply[2] == 0x80 && reply[3] == 0x01);
+    if (approach == Approach::Wary && isRead && isValue) {
+        // Nothing in a read reply tells which register it answers: on a line where another
+        // answer may still be on its way, ask again and take the value only when both agree.
+        BYTE again[kReplyCapacity];
+        DWORD haveAgain = 0;
+        DWORD wholeAgain = 0;
+        const bool second = RegisterExchange(kind, pRequest, dwRequestLength, pPort, byStation,
+                                             approach, again, &haveAgain, &wholeAgain);
+        if (m_dwLastError == kErrShortWrite)
+            return FALSE;
+        wellFormed = second && wholeAgain == whole && std::memcmp(again, reply, whole) == 0;
+        have += haveAgain;
+    }
+    Conclude(pPort, approach, pRequest, dwRequestLength, wellFormed, have > 0, m_dwRegisterTimeoutMs);
     if (!wellFormed) {
         m_dwLastError = kErrBadReply;
         return FALSE;
     }
+    const BYTE function = pRequest[1];
     if (kind != Kind::Write16 && reply[1] == function && reply[2] == 0x80 && reply[3] == 0x01) {
         m_dwLastError = GetWord(reply + 4);
         return FALSE;
@@ -350,22 +385,50 @@ DWORD CModbusRTU::RawTransaction(CSeriesPort *pPort, const BYTE *pRequest, DWORD
         return 0;
     }
     const Approach approach = Prepare(pPort, pRequest, dwRequestLength);
-    if (pPort->Write(pRequest, dwRequestLength) != dwRequestLength) {
+    // One send and receive into buffer; false when the request could not be sent.
+    const auto exchange = [&](BYTE *buffer, DWORD *pHave, bool *pAnswered) {
+        *pHave = 0;
+        *pAnswered = false;
+        if (pPort->Write(pRequest, dwRequestLength) != dwRequestLength)
+            return false;
+        if (bSleepFrameTime)
+            std::this_thread::sleep_for(std::chrono::milliseconds(
+                CSeriesPort::GetFrameTime(dwRequestLength, pPort->m_nBaud)));
+        WaitForReply(pPort, dwExpected, dwTimeoutMs);
+        DWORD got = buffer && dwCapacity > 0 ? pPort->Read(buffer, dwCapacity) : 0;
+        bool whole = dwExpected > 0 && got >= dwExpected;
+        if (approach == Approach::Wary && whole && got == dwExpected && pPort->m_bOpen &&
+            pPort->WaitForData(static_cast<int>(
+                (FollowUpMicros(pPort->m_nBaud, dwRequestLength, dwExpected) + 999) / 1000))) {
+            if (got < dwCapacity)
+                got += pPort->Read(buffer + got, dwCapacity - got);
+            whole = false;  // more came behind it: the first part may answer another request
+        }
+        *pHave = got;
+        *pAnswered = whole;
+        return true;
+    };
+    DWORD have = 0;
+    bool answered = false;
+    if (!exchange(pReply, &have, &answered)) {
         m_dwLastError = kErrShortWrite;
         return 0;
     }
-    if (bSleepFrameTime)
-        std::this_thread::sleep_for(std::chrono::milliseconds(
-            CSeriesPort::GetFrameTime(dwRequestLength, pPort->m_nBaud)));
-    WaitForReply(pPort, dwExpected, dwTimeoutMs);
-    DWORD have = pReply && dwCapacity > 0 ? pPort->Read(pReply, dwCapacity) : 0;
-    bool answered = dwExpected > 0 && have >= dwExpected;
-    if (approach == Approach::Wary && answered && have == dwExpected && pPort->m_bOpen &&
-        pPort->WaitForData(static_cast<int>(
-            (FollowUpMicros(pPort->m_nBaud, dwRequestLength, dwExpected) + 999) / 1000))) {
-        if (have < dwCapacity)
-            have += pPort->Read(pReply + have, dwCapacity - have);
-        answered = false;  // more came behind it: the first part may answer another request
+    if (approach == Approach::Wary && answered && pRequest[1] == g_byFuncRead && dwRequestLength > 1) {
+        // A read reply does not name its register: where another answer may still be on its
+        // way, the bytes count only when asking again brings the same.
+        std::vector<BYTE> again(dwCapacity);
+        DWORD haveAgain = 0;
+        bool answeredAgain = false;
+        if (!exchange(again.data(), &haveAgain, &answeredAgain)) {
+            m_dwLastError = kErrShortWrite;
+            return 0;
+        }
+        if (!answeredAgain || haveAgain != have || std::memcmp(again.data(), pReply, have) != 0) {
+            Conclude(pPort, approach, pRequest, dwRequestLength, false, true, dwTimeoutMs);
+            m_dwLastError = kErrBadReply;
+            return 0;
+        }
     }
     Conclude(pPort, approach, pRequest, dwRequestLength, answered, have > 0, dwTimeoutMs);
     return have;
@@ -429,6 +492,43 @@ BOOL CModbusRTU::WriteRegister32(DWORD dwValue, CSeriesPort *pPort, BYTE byStati
     return RegisterTransaction(Kind::Write32, request, sizeof request, pPort, byStation, reply);
 }
 
+DWORD CModbusRTU::BlockExchange(const BYTE *pRequest, DWORD dwRequestLength, CSeriesPort *pPort,
+                                Approach approach, BYTE *reply, bool *pAnswered, bool *pAnyByte)
+{
+    *pAnswered = false;
+    *pAnyByte = false;
+    if (pPort->Write(pRequest, dwRequestLength) != dwRequestLength)
+        return kErrShortWrite;
+    const DWORD followUp = approach == Approach::Wary
+                               ? FollowUpMicros(pPort->m_nBaud, dwRequestLength, kBlockReplyLength)
+                               : 0;
+    const DWORD timeoutMs = m_dwBlockTimeoutMs;
+    DWORD have = Receive(pPort, reply, kReplyCapacity, timeoutMs, ExpectedBlockReply, followUp);
+    *pAnyByte = have > 0;
+    if (approach == Approach::Twin && have > ExpectedBlockReply(reply, have) &&
+        ExpectedBlockReply(reply, have) > 0) {
+        have = ExpectedBlockReply(reply, have);
+        DrainUntilQuiet(pPort, Clock::now() + std::chrono::milliseconds(timeoutMs), true);
+    }
+
+    // The reply is whole when it is a drive error reply or a block with sum and header right.
+    if (have < kBlockErrorLength)
+        return kErrBlockShort;
+    if (have == kBlockErrorLength) {
+        *pAnswered = reply[1] == kBlockErrorMark;
+        return *pAnswered ? GetWord(reply + 6) : kErrBlockLength;
+    }
+    if (have != kBlockReplyLength)
+        return kErrBlockLength;
+    const WORD sum = static_cast<WORD>(reply[135] | (reply[136] << 8));
+    if (ByteSum(reply, 135) != sum)
+        return kErrBlockSum;
+    if (std::memcmp(reply + kBlockHeaderOffset, kBlockHeader, sizeof kBlockHeader) != 0)
+        return kErrBlockHeader;
+    *pAnswered = true;
+    return 0;
+}
+
 BOOL CModbusRTU::ReadBlock(WORD wIndex, CSeriesPort *pPort, BYTE byStation, BYTE byData[128])
 {
     m_dwLastError = 0;
@@ -446,44 +546,36 @@ BOOL CModbusRTU::ReadBlock(WORD wIndex, CSeriesPort *pPort, BYTE byStation, BYTE
     AppendCrc(request, 6);
 
     const Approach approach = Prepare(pPort, request, sizeof request);
-    if (pPort->Write(request, sizeof request) != sizeof request) {
-        m_dwLastError = kErrShortWrite;
+    BYTE reply[kReplyCapacity];
+    bool answered = false;
+    bool anyByte = false;
+    DWORD error = BlockExchange(request, sizeof request, pPort, approach, reply, &answered, &anyByte);
+    if (error == kErrShortWrite) {
+        m_dwLastError = error;
         return FALSE;
     }
-    BYTE reply[kReplyCapacity];
-    const DWORD followUp = approach == Approach::Wary
-                               ? FollowUpMicros(pPort->m_nBaud, sizeof request, kBlockReplyLength)
-                               : 0;
-    const DWORD timeoutMs = m_dwBlockTimeoutMs;
-    DWORD have = Receive(pPort, reply, sizeof reply, timeoutMs, ExpectedBlockReply, followUp);
-    const bool anyByte = have > 0;
-    if (approach == Approach::Twin && have > ExpectedBlockReply(reply, have) &&
-        ExpectedBlockReply(reply, have) > 0) {
-        have = ExpectedBlockReply(reply, have);
-        DrainUntilQuiet(pPort, Clock::now() + std::chrono::milliseconds(timeoutMs), true);
+    bool block = answered && reply[1] != kBlockErrorMark;
+    if (approach == Approach::Wary && block) {
+        // A block reply does not name its block: where an earlier block's answer may still
+        // be on its way, the block counts only when asking again brings the same bytes.
+        BYTE again[kReplyCapacity];
+        bool answeredAgain = false;
+        bool anyAgain = false;
+        const DWORD errorAgain =
+            BlockExchange(request, sizeof request, pPort, approach, again, &answeredAgain, &anyAgain);
+        if (errorAgain == kErrShortWrite) {
+            m_dwLastError = errorAgain;
+            return FALSE;
+        }
+        anyByte = anyByte || anyAgain;
+        if (!answeredAgain || again[1] == kBlockErrorMark ||
+            std::memcmp(again, reply, kBlockReplyLength) != 0) {
+            answered = block = false;
+            error = errorAgain != 0 ? errorAgain : kErrBlockSum;
+        }
     }
-
-    // The reply is whole when it is a drive error reply or a block with sum and header right.
-    bool answered = false;
-    DWORD error = 0;
-    if (have < kBlockErrorLength) {
-        error = kErrBlockShort;
-    } else if (have == kBlockErrorLength) {
-        answered = reply[1] == kBlockErrorMark;
-        error = answered ? GetWord(reply + 6) : kErrBlockLength;
-    } else if (have == kBlockReplyLength) {
-        const WORD sum = static_cast<WORD>(reply[135] | (reply[136] << 8));
-        if (ByteSum(reply, 135) != sum)
-            error = kErrBlockSum;
-        else if (std::memcmp(reply + kBlockHeaderOffset, kBlockHeader, sizeof kBlockHeader) != 0)
-            error = kErrBlockHeader;
-        else
-            answered = true;
-    } else {
-        error = kErrBlockLength;
-    }
-    Conclude(pPort, approach, request, sizeof request, answered, anyByte, timeoutMs);
-    if (!answered || have != kBlockReplyLength) {
+    Conclude(pPort, approach, request, sizeof request, answered, anyByte, m_dwBlockTimeoutMs);
+    if (!block) {
         m_dwLastError = error;
         return FALSE;
     }

@@ -96,14 +96,25 @@ private:
     // How a call meets the line after an earlier failure.
     enum class Approach {
         Clean,  // nothing outstanding: take the first whole reply
-        Twin,   // the same request as the one that went unanswered: its late answer is as
-                // good as ours, so the first whole reply is taken at once
+        Twin,   // the same request as the one that went unanswered, when no other answer
+                // was outstanding: its late answer is as good as ours, so the first whole
+                // reply is taken at once
         Wary,   // another request: a late answer to the earlier one may still come, so the
-                // reply counts only when nothing follows right behind it
+                // reply counts only when nothing follows right behind it, and a read only
+                // when asking again brings the same bytes (a read reply does not name its
+                // register: another register's late answer would look just like ours)
     };
 
     BOOL RegisterTransaction(Kind kind, BYTE *pRequest, DWORD dwRequestLength,
                              CSeriesPort *pPort, BYTE byStation, BYTE *pReply);
+    // One send and receive of a register request; true when a whole reply of the right form
+    // came (*pWhole bytes of it in reply; *pHave: everything that came).
+    bool RegisterExchange(Kind kind, const BYTE *pRequest, DWORD dwRequestLength,
+                          CSeriesPort *pPort, BYTE byStation, Approach approach, BYTE *reply,
+                          DWORD *pHave, DWORD *pWhole);
+    // A block read's send and receive: the reply's error code (0: a good block in reply).
+    DWORD BlockExchange(const BYTE *pRequest, DWORD dwRequestLength, CSeriesPort *pPort,
+                        Approach approach, BYTE *reply, bool *pAnswered, bool *pAnyByte);
     // Length of the whole reply, judged from its first bytes; 0 while undecided.
     static DWORD ExpectedRegisterReply(Kind kind, BYTE byFunction, const BYTE *pReply,
                                        DWORD dwHave);
@@ -139,6 +150,9 @@ private:
     BYTE m_byFailed[16] = {};
     DWORD m_dwFailedLength = 0;
     bool m_bFailedSilent = false;
+    // No answer but the failed request's own could have been on its way when it failed: only
+    // then is a retry of it a twin.
+    bool m_bFailedAlone = false;
     // A twin's answer was taken: our own may still follow, so other requests listen behind
     // their reply until m_tSettleUntil, without waiting before it.
     bool m_bListenOnly = false;

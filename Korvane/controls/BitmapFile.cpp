@@ -1,9 +1,9 @@
 #include "BitmapFile.h"
 
 #include "platform/UiServices.h"
+#include "platform/SaveFile.h"
 
 #include <QImage>
-#include <QSaveFile>
 
 #include <cstring>
 #include <limits>
@@ -163,7 +163,7 @@ void SaveBitmapToBmpFile(const QString &path, QWidget *owner, BITMAPINFO *info, 
         return;
     }
 
-    QSaveFile file(path);
+    platform::SaveFile file(path);
     if (!file.open(QIODevice::WriteOnly)) {
         Complain(owner, "Unable to open the file when saving bitmap");
         return;

@@ -1,9 +1,10 @@
 #include "database/CustomParamGroups.h"
+#include "database/XmlBytes.h"
 
 #include "PathHelpers.h"
+#include "platform/SaveFile.h"
 
 #include <QFile>
-#include <QSaveFile>
 
 #include <cstdlib>
 #include <tinyxml.h>
@@ -62,7 +63,7 @@ CustomGroupsLoad LoadCustomParamGroupsFrom(const QString &path, QList<CParamUser
         return CustomGroupsLoad::NoFile;
 
     TiXmlDocument doc;
-    doc.Parse(bytes.constData(), nullptr, TIXML_ENCODING_UTF8);
+    ParseXmlBytes(doc, bytes);
     // Whatever parsed is used; a damaged tail still counts as a failed load.
     bool complete = !doc.Error();
     const TiXmlElement *root = doc.FirstChildElement();
@@ -127,7 +128,7 @@ bool SaveCustomParamGroupsTo(const QString &path, const QList<CParamUser> &membe
     printer.SetIndent("    ");
     doc.Accept(&printer);
 
-    QSaveFile out(path);
+    platform::SaveFile out(path);
     if (!out.open(QIODevice::WriteOnly))
         return false;
     const std::string &text = printer.Str();

@@ -4,38 +4,6 @@
 
 #include <array>
 
-namespace {
-
-std::int64_t ParseDigits(const QString &text, int base)
-{
-    int i = 0;
-    const int n = text.size();
-    while (i < n && text[i].isSpace())
-        ++i;
-    bool negative = false;
-    if (i < n && (text[i] == QLatin1Char('-') || text[i] == QLatin1Char('+'))) {
-        negative = text[i] == QLatin1Char('-');
-        ++i;
-    }
-    if (base == 16 && i + 1 < n && text[i] == QLatin1Char('0') && (text[i + 1] == QLatin1Char('x') || text[i + 1] == QLatin1Char('X')))
-        i += 2;
-    std::int64_t value = 0;
-    for (; i < n; ++i) {
-        const int digit = text[i].isDigit() && text[i].unicode() < 128 ? text[i].unicode() - '0'
-                          : base == 16 && text[i].toLower() >= QLatin1Char('a') && text[i].toLower() <= QLatin1Char('f')
-                              ? text[i].toLower().unicode() - 'a' + 10
-                              : -1;
-        if (digit < 0)
-            break;
-        // Beyond 32 bits the value saturates, as the C library's conversions do.
-        if (value < (std::int64_t(1) << 33))
-            value = value * base + digit;
-    }
-    return negative ? -value : value;
-}
-
-}
-
 bool IsSpecialParamCode(const QString &code)
 {
     static const std::array<const char *, 14> kCodes = {"P8970", "P8971", "P8972", "P8973", "P8974",
@@ -65,26 +33,57 @@ QString ParamValueText(const CDBDataParameter &param, std::int32_t value)
     return FormatParamNumber(param.sNum, value);
 }
 
-std::int32_t ParseParamNumber(const QString &code, const QString &text)
+std::optional<std::int32_t> ParseDecimalInt32(const QString &text)
 {
-    const std::int64_t v = ParseDigits(text, IsSpecialParamCode(code) ? 16 : 10);
-    if (IsSpecialParamCode(code))
-        return static_cast<std::int32_t>(static_cast<std::uint32_t>(v));
-    if (v > INT32_MAX)
-        return INT32_MAX;
-    if (v < INT32_MIN)
-        return INT32_MIN;
+    const QString t = text.trimmed();
+    int i = 0;
+    if (!t.isEmpty() && (t[0] == QLatin1Char('+') || t[0] == QLatin1Char('-')))
+        ++i;
+    if (i == t.size())
+        return std::nullopt;
+    for (int k = i; k < t.size(); ++k) {
+        if (t[k] < QLatin1Char('0') || t[k] > QLatin1Char('9'))
+            return std::nullopt;
+    }
+    bool ok = false;
+    const qlonglong v = t.toLongLong(&ok, 10);
+    if (!ok || v < INT32_MIN || v > INT32_MAX)
+        return std::nullopt;
     return static_cast<std::int32_t>(v);
 }
 
-std::int32_t ParseParamValueText(const CDBDataParameter &param, const QString &text)
+std::optional<std::int32_t> ParseParamNumber(const QString &code, const QString &text)
 {
-    if (param.dwInput == 1 && !param.m_arrSelects.isEmpty()) {
-        const QString source = platform::GetSqlite()->SourceText(text);
+    if (!IsSpecialParamCode(code))
+        return ParseDecimalInt32(text);
+    QString digits = text.trimmed();
+    if (digits.startsWith(QLatin1String("0x"), Qt::CaseInsensitive))
+        digits = digits.mid(2);
+    if (digits.isEmpty() || digits.size() > 8)
+        return std::nullopt;
+    for (const QChar c : digits) {
+        const bool hex = (c >= QLatin1Char('0') && c <= QLatin1Char('9')) ||
+                         (c.toLower() >= QLatin1Char('a') && c.toLower() <= QLatin1Char('f'));
+        if (!hex)
+            return std::nullopt;
+    }
+    bool ok = false;
+    const uint v = digits.toUInt(&ok, 16);
+    if (!ok)
+        return std::nullopt;
+    return static_cast<std::int32_t>(v);
+}
+
+std::optional<std::int32_t> ParseParamValueText(const CDBDataParameter &param, const QString &text)
+{
+    const QString t = text.trimmed();
+    if (param.dwInput == 1 && !t.isEmpty()) {
+        // The shown text first; a file written in another language holds that language's text.
+        const QString source = platform::GetSqlite()->SourceText(t);
         for (const CDBDataSelects &option : param.m_arrSelects) {
-            if (option.sDescription == source || option.sDescription == text)
+            if (option.sDescription == t || option.sDescription == source || TrText(option.sDescription) == t)
                 return static_cast<std::int32_t>(option.iValue);
         }
     }
-    return ParseParamNumber(param.sNum, text);
+    return ParseParamNumber(param.sNum, t);
 }

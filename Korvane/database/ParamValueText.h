@@ -6,6 +6,7 @@
 #include <QString>
 
 #include <cstdint>
+#include <optional>
 
 // TRUE for the fourteen codes shown and entered in hexadecimal: P8970..P8975, P897A..P897D,
 // P9104..P9107 (compared case-sensitively).
@@ -18,14 +19,19 @@ QString FormatParamNumber(const QString &code, std::int32_t value);
 // (dwInput 1) and one of its options has the value, else FormatParamNumber.
 QString ParamValueText(const CDBDataParameter &param, std::int32_t value);
 
-// A typed number read back: hexadecimal for a special code (leading blanks and sign, an
-// optional 0x, then hex digits up to the first other character), else signed decimal (its
-// leading digits). No digits gives 0.
-std::int32_t ParseParamNumber(const QString &code, const QString &text);
+// A whole signed 32-bit decimal number, blanks around it allowed; nothing for "", "-",
+// "0x10", "12abc", "1e3", "1,000", "12.7" or a number outside the 32-bit range.
+std::optional<std::int32_t> ParseDecimalInt32(const QString &text);
 
-// A typed value read back: an option's (translated or source) description gives that option's
-// value; anything else is read as a number by ParseParamNumber.
-std::int32_t ParseParamValueText(const CDBDataParameter &param, const QString &text);
+// A number in the parameter's display base, the whole text (blanks around it allowed):
+// hexadecimal for a special code (optional "0x", at most eight digits, the 32-bit pattern),
+// else ParseDecimalInt32. Nothing when any part of the text is not the number.
+std::optional<std::int32_t> ParseParamNumber(const QString &code, const QString &text);
+
+// A typed or stored value read back, for every value that may be written to the drive: an
+// option's description (shown or source language) gives that option's value; anything else
+// must be a whole number by ParseParamNumber. Nothing when the text is neither.
+std::optional<std::int32_t> ParseParamValueText(const CDBDataParameter &param, const QString &text);
 
 // The value lies in [iMin, iMax].
 inline bool IsParamValueInRange(const CDBDataParameter &param, std::int32_t value)

@@ -117,16 +117,18 @@ QString DbDetail(const CADODataBase& db)
     return db.GetLastError();
 }
 
-// SQLite's quick check answers one row "ok" for a sound file, else a row per problem.
+// SQLite's integrity check answers one row "ok" for a sound file, else a row per problem.
+// (The quicker check does not compare the indexes with their tables: a file whose index lost
+// entries would open with part of its parameters, and the next save would keep only those.)
 bool IsFileIntact(CADODataBase& db, QString& detail)
 {
     CADORecordset rs(&db);
-    if (!rs.Open(QStringLiteral("PRAGMA quick_check"))) {
+    if (!rs.Open(QStringLiteral("PRAGMA integrity_check"))) {
         detail = rs.GetLastError();
         return false;
     }
     QString first;
-    if (rs.IsEOF() || !rs.GetFieldValue(QStringLiteral("quick_check"), first)) {
+    if (rs.IsEOF() || !rs.GetFieldValue(QStringLiteral("integrity_check"), first)) {
         detail = QStringLiteral("the file's check gave no answer");
         return false;
     }
@@ -134,6 +136,47 @@ bool IsFileIntact(CADODataBase& db, QString& detail)
     if (first != QLatin1String("ok") || !rs.IsEOF()) {
         detail = QStringLiteral("damaged file: ") + first;
         return false;
+    }
+    return true;
+}
+
+// Rows a sound project never holds, though the file itself is well formed: a number field
+// with text or nothing in it, a range upside down, an address beyond the register space, a
+// parameter without a code, or one code twice on an axis.
+bool AreRowsSound(CADODataBase& db, QString& detail)
+{
+    static const char* const kChecks[][2] = {
+        {"a parameter field that is not a whole number",
+         "select count(*) as n from PARAMETER where typeof(nProductID)<>'integer' or "
+         "typeof(nAxisID)<>'integer' or typeof(nDeviceID)<>'integer' or typeof(bSign)<>'integer' or "
+         "typeof(iCurValue)<>'integer' or typeof(iDefaultValue)<>'integer' or "
+         "typeof(iMax)<>'integer' or typeof(iMin)<>'integer' or typeof(dwWidth)<>'integer' or "
+         "typeof(dwAddress)<>'integer' or typeof(dwInput)<>'integer'"},
+        {"a parameter whose minimum is above its maximum",
+         "select count(*) as n from PARAMETER where iMin > iMax"},
+        {"a parameter address outside 0..0xFFFF",
+         "select count(*) as n from PARAMETER where dwAddress < 0 or dwAddress > 65535"},
+        {"a parameter without a code",
+         "select count(*) as n from PARAMETER where sNum is null or trim(sNum) = ''"},
+        {"a parameter code twice on one axis",
+         "select count(*) as n from (select 1 from PARAMETER group by nDeviceID, nAxisID, sNum, "
+         "sDbFileVersion having count(*) > 1)"},
+        {"a device row that is not whole numbers",
+         "select count(*) as n from DEVICELIST where typeof(nDeviceID)<>'integer' or "
+         "typeof(nProductID)<>'integer'"},
+    };
+    for (const auto& check : kChecks) {
+        CADORecordset rs(&db);
+        int bad = 0;
+        if (!rs.Open(QString::fromLatin1(check[1])) || rs.IsEOF() ||
+            !rs.GetFieldValue(QStringLiteral("n"), bad)) {
+            detail = rs.GetLastError();
+            return false;
+        }
+        if (bad != 0) {
+            detail = QStringLiteral("damaged rows: ") + QLatin1String(check[0]);
+            return false;
+        }
     }
     return true;
 }
@@ -474,7 +517,7 @@ bool CProjectDatabase::OpenProject(const QString& path)
         return Fail(alert, kTextFileReadError, DbDetail(file));
     // A file damaged on disk (a crash, a bad copy) is refused before any of it is taken.
     QString damage;
-    if (!IsFileIntact(file, damage))
+    if (!IsFileIntact(file, damage) || !AreRowsSound(file, damage))
         return Fail(alert, kTextFileReadError, damage);
 
     CDataProject local;

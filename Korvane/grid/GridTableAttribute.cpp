@@ -1,7 +1,8 @@
 #include "grid/GridTableAttribute.h"
+#include "database/XmlBytes.h"
+#include "platform/SaveFile.h"
 
 #include <QFile>
-#include <QSaveFile>
 
 #include <algorithm>
 #include <cstdlib>
@@ -165,7 +166,7 @@ bool ReadTableAttributeFile(const QString &path, CGridTableAttribute &attr)
         return false;
 
     TiXmlDocument doc;
-    doc.Parse(bytes.constData(), nullptr, TIXML_ENCODING_UTF8);
+    ParseXmlBytes(doc, bytes);
     const TiXmlElement *root = doc.FirstChildElement();
     if (!root)
         return false;
@@ -302,7 +303,7 @@ bool WriteTableAttributeFile(const QString &path, const CGridTableAttribute &att
     doc.Accept(&printer);
     const std::string &text = printer.Str();
 
-    QSaveFile out(path);
+    platform::SaveFile out(path);
     if (!out.open(QIODevice::WriteOnly))
         return false;
     if (out.write(text.data(), qint64(text.size())) != qint64(text.size())) {

@@ -1,4 +1,5 @@
 #include "grid/SpreadsheetExport.h"
+#include "platform/SaveFile.h"
 
 #include <QBuffer>
 #include <QByteArray>
@@ -258,7 +259,10 @@ int ExportRowsToSpreadsheet(const CSpreadsheetExportOptions &options, const QStr
     if (path.isEmpty() || rows.empty() || rows.front().isEmpty())
         return 0;
     const QFileInfo target(path);
-    QTemporaryFile temp(target.absoluteDir().filePath(target.fileName() + QStringLiteral(".kvtmp-XXXXXX")));
+    // What an export killed half-way left beside this target goes now.
+    platform::RemoveSaveLeftovers(target.absoluteFilePath());
+    QTemporaryFile temp(target.absoluteDir().filePath(target.fileName() + QLatin1String(platform::kSaveTempInfix) +
+                                                      QStringLiteral("XXXXXX")));
     temp.setAutoRemove(false);
     if (!temp.open())
         return 0;

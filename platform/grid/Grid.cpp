@@ -845,6 +845,8 @@ GridHeader::GridHeader(GridCtrl *grid, QWidget *parent) : QHeaderView(Qt::Horizo
 QSize GridHeader::sizeHint() const
 {
     QSize s = QHeaderView::sizeHint();
+    if (!g)
+        return s;
     s.setHeight(g->m_bHeader ? g->m_nHeaderHeight + (g->m_bFilterBar ? g->m_nFilterBarHeight : 0) : 0);
     return s;
 }
@@ -869,7 +871,7 @@ QRect GridHeader::MenuButtonRect(const QRect &section) const
 void GridHeader::paintEvent(QPaintEvent *e)
 {
     QHeaderView::paintEvent(e);
-    if (!g->m_bFilterBar)
+    if (!g || !g->m_bFilterBar)
         return;
     // The filter bar under the sections: background, bottom line and column separators.
     QPainter p(viewport());
@@ -888,6 +890,8 @@ void GridHeader::paintEvent(QPaintEvent *e)
 
 void GridHeader::paintSection(QPainter *p, const QRect &rect, int logical) const
 {
+    if (!g)
+        return;
     const QRect r(rect.left(), 0, rect.width(), g->m_nHeaderHeight);
     const GridColumnsInfo &info = g->GetColumnsInfo();
     const GridColumn *col = info.Column(logical);
@@ -961,6 +965,8 @@ void GridHeader::paintSection(QPainter *p, const QRect &rect, int logical) const
 void GridHeader::mousePressEvent(QMouseEvent *e)
 {
     const QPoint pos = e->position().toPoint();
+    if (!g)
+        return QHeaderView::mousePressEvent(e);
     if (pos.y() >= g->m_nHeaderHeight)
         return;  // the filter bar's gaps between edits
     const int logical = logicalIndexAt(pos);
@@ -995,7 +1001,7 @@ void GridHeader::mouseMoveEvent(QMouseEvent *e) { QHeaderView::mouseMoveEvent(e)
 
 bool GridHeader::viewportEvent(QEvent *e)
 {
-    if (e->type() == QEvent::ToolTip) {
+    if (g && e->type() == QEvent::ToolTip) {
         auto *he = static_cast<QHelpEvent *>(e);
         const int logical = logicalIndexAt(he->pos());
         if (logical >= 0 && g->IsHeaderMenuButtonEnabled(logical)
@@ -1081,7 +1087,7 @@ void GridView::mouseDoubleClickEvent(QMouseEvent *e)
 
 bool GridView::viewportEvent(QEvent *e)
 {
-    if (e->type() == QEvent::ToolTip) {
+    if (g && e->type() == QEvent::ToolTip) {
         auto *he = static_cast<QHelpEvent *>(e);
         const GridItemID hit = g->HitTest(viewport()->mapTo(g, he->pos()));
         QString text, description;
@@ -1377,8 +1383,13 @@ GridCtrl::GridCtrl(QWidget *parent) : QWidget(parent), MessageTarget(this)
 
 GridCtrl::~GridCtrl()
 {
+    // The views are deleted with the widget's children, after this grid is gone; their
+    // headers must not ask it for sizes then.
     for (GridView *v : m_views) {
+        if (!v)
+            continue;
         v->setModel(nullptr);
+        v->Header()->Detach();
     }
     for (GridRow *row : m_rows)
         delete row;

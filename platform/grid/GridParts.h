@@ -95,6 +95,8 @@ class GridHeader : public QHeaderView
 {
 public:
     GridHeader(GridCtrl *grid, QWidget *parent);
+    // The grid is being destroyed: from now on the header asks it nothing.
+    void Detach() { g = nullptr; }
     QSize sizeHint() const override;
     QRect CheckBoxRect(const QRect &section) const;
     QRect MenuButtonRect(const QRect &section) const;

@@ -212,7 +212,13 @@ void CDlgParamNote::OnValueEdited()
 {
     if (!m_bEditNotify || !m_pParam)
         return;
-    const std::int32_t value = ParseParamNumber(m_pParam->sNum, m_editValue->text());
+    const std::optional<std::int32_t> typed = ParseParamNumber(m_pParam->sNum, m_editValue->text());
+    if (!typed) {
+        // Not a whole number: nothing of it is kept, the box shows the value again.
+        SetEditText(FormatParamNumber(m_pParam->sNum, m_pParam->iCurValue));
+        return;
+    }
+    const std::int32_t value = *typed;
     if (!IsParamValueInRange(*m_pParam, value)) {
         ShowDesktopAlert(1, TrSection(m_strLangSection, QStringLiteral("设置值超出范围！")), RGB(255, 0, 0));
         SetEditText(FormatParamNumber(m_pParam->sNum, m_pParam->iCurValue));
@@ -259,7 +265,13 @@ void CDlgParamNote::WriteValue()
     CSysParam *sys = GetSysParam();
     if (!sys || !sys->m_bConnected || !m_pParam || !m_pPage)
         return;
-    const std::int32_t value = ParseParamNumber(m_pParam->sNum, m_editValue->text());
+    const std::optional<std::int32_t> typed = ParseParamNumber(m_pParam->sNum, m_editValue->text());
+    if (!typed) {
+        // Nothing is sent for a text that is not a whole number; the box shows the value again.
+        SetEditText(FormatParamNumber(m_pParam->sNum, m_pParam->iCurValue));
+        return;
+    }
+    const std::int32_t value = *typed;
     if (!IsParamValueInRange(*m_pParam, value)) {
         ShowDesktopAlert(1, TrSection(m_strLangSection, QStringLiteral("设置值超出范围！")), RGB(255, 0, 0));
         return;

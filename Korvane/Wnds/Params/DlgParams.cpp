@@ -586,7 +586,13 @@ void CDlgParams::OnItemChanged(LPARAM lParam)
     QString text;
     if (!param || !m_dlgGrid.GetRowCellText(text, info->nRow, kColValue))
         return;
-    const std::int32_t value = ParseParamValueText(*param, text);
+    const std::optional<std::int32_t> typed = ParseParamValueText(*param, text);
+    if (!typed) {
+        // Not a whole number nor an option: nothing of it is kept.
+        m_dlgGrid.SetCellValue(info->nRow, ParamValueText(*param, param->iCurValue), kColValue);
+        return;
+    }
+    const std::int32_t value = *typed;
     if (IsParamValueInRange(*param, value)) {
         PARAMS_LOG << "更新Param 缓存中的数据 " << value;
         param->iCurValue = value;

@@ -4,10 +4,10 @@
 #include "Wnds/Params/DlgParams.h"
 #include "database/ParamValueText.h"
 #include "platform/LanguageConf.h"
+#include "platform/SaveFile.h"
 
 #include <QFile>
 #include <QFileInfo>
-#include <QSaveFile>
 
 
 namespace {
@@ -75,17 +75,17 @@ RecipeReadResult ReadText(const QStringList &lines, const QList<CDBDataParameter
         const QString &line = lines[i];
         if (IsBlank(line))
             continue;
-        QString code;
-        QString valueText;
-        if (line.contains(QLatin1String("UserParam"))) {
-            code = line.mid(10, 5);
-            valueText = line.mid(16);
-        } else {
-            code = line.left(5);
-            valueText = line.mid(6);
-        }
+        // "code value", or "UserParam code value"; the code's five characters are followed
+        // by a blank, else the value would be read from the middle of a longer word.
+        const bool user = line.startsWith(QLatin1String("UserParam"));
+        const int codeAt = user ? 10 : 0;
+        const QString code = line.mid(codeAt, 5);
+        const QString valueText = line.mid(codeAt + 6);
         if (!FindCode(params, code))
             continue;
+        const auto blankAt = [&](int at) { return at < line.size() && (line[at] == QLatin1Char(' ') || line[at] == QLatin1Char('\t')); };
+        if ((user && !blankAt(9)) || !blankAt(codeAt + 5))
+            return Fail(QStringLiteral("line %1: no blank after %2").arg(i + 1).arg(code));
         const std::optional<std::int32_t> value = ParseDecimalInt32(valueText);
         if (!value)
             return Fail(QStringLiteral("line %1: no decimal value for %2").arg(i + 1).arg(code));
@@ -116,7 +116,7 @@ RecipeReadResult ReadCsv(const QStringList &lines, const QList<CDBDataParameter>
         const CDBDataParameter *param = FindCode(params, code);
         if (!param)
             continue;
-        const std::optional<std::int32_t> value = ReadParamValueText(*param, fields[valueAt]);
+        const std::optional<std::int32_t> value = ParseParamValueText(*param, fields[valueAt]);
         if (!value)
             return Fail(QStringLiteral("line %1: value \"%2\" of %3 unreadable").arg(i + 1).arg(fields[valueAt], code));
         Apply(params, code, *value, r.records);
@@ -127,7 +127,7 @@ RecipeReadResult ReadCsv(const QStringList &lines, const QList<CDBDataParameter>
 
 bool Commit(const QString &path, const QByteArray &bytes)
 {
-    QSaveFile file(path);
+    platform::SaveFile file(path);
     if (!file.open(QIODevice::WriteOnly))
         return false;
     if (file.write(bytes) != bytes.size()) {
@@ -153,54 +153,6 @@ QString CsvField(QString text)
     return text;
 }
 
-}
-
-std::optional<std::int32_t> ParseDecimalInt32(const QString &text)
-{
-    const QString t = text.trimmed();
-    if (t.isEmpty())
-        return std::nullopt;
-    int i = 0;
-    if (t[0] == QLatin1Char('+') || t[0] == QLatin1Char('-'))
-        ++i;
-    if (i == t.size())
-        return std::nullopt;
-    for (int k = i; k < t.size(); ++k) {
-        if (t[k] < QLatin1Char('0') || t[k] > QLatin1Char('9'))
-            return std::nullopt;
-    }
-    bool ok = false;
-    const qlonglong v = t.toLongLong(&ok, 10);
-    if (!ok || v < INT32_MIN || v > INT32_MAX)
-        return std::nullopt;
-    return static_cast<std::int32_t>(v);
-}
-
-std::optional<std::int32_t> ReadParamValueText(const CDBDataParameter &param, const QString &text)
-{
-    const QString t = text.trimmed();
-    if (param.dwInput == 1) {
-        // The shown text first; a file written in another language holds that language's text.
-        for (const CDBDataSelects &option : param.m_arrSelects) {
-            if (!t.isEmpty() && (TrText(option.sDescription) == t || option.sDescription == t))
-                return static_cast<std::int32_t>(option.iValue);
-        }
-    }
-    if (IsSpecialParamCode(param.sNum) && t.startsWith(QLatin1String("0x"), Qt::CaseInsensitive)) {
-        const QString digits = t.mid(2);
-        if (digits.isEmpty() || digits.size() > 8)
-            return std::nullopt;
-        for (const QChar c : digits) {
-            if (!c.isDigit() && !(c.toLower() >= QLatin1Char('a') && c.toLower() <= QLatin1Char('f')))
-                return std::nullopt;
-        }
-        bool ok = false;
-        const uint v = digits.toUInt(&ok, 16);
-        if (!ok)
-            return std::nullopt;
-        return static_cast<std::int32_t>(v);
-    }
-    return ParseDecimalInt32(t);
 }
 
 RecipeLayout RecipeLayoutOfPath(const QString &path)

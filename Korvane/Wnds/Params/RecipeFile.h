@@ -8,6 +8,7 @@
 // Only a line's code and value are taken; everything else about a parameter comes from the
 // parameter table, never from the file.
 #include "database/DBDataParameter.h"
+#include "database/ParamValueText.h"
 #include "grid/GridRowData.h"
 #include "grid/GridTableAttribute.h"
 
@@ -28,14 +29,6 @@ RecipeLayout RecipeLayoutOfPath(const QString &path);
 QString RecipeSavePath(const QString &chosen);
 // "%04d%02d%02d%02d%02d%02d[%s]" of the time and the product model.
 QString RecipeDefaultName(const QDateTime &now, const QString &model);
-
-// A whole signed 32-bit decimal number, blanks around it allowed; nothing for "", "0x10",
-// "12abc" or a number outside the 32-bit range.
-std::optional<std::int32_t> ParseDecimalInt32(const QString &text);
-// Reads back a value text as the parameter page writes it: an option's text (shown or source
-// language), "0x..." for the hexadecimal codes (the 32-bit pattern), or a decimal number.
-// Nothing when the text is none of these; unlike a typed value, no part of a text counts.
-std::optional<std::int32_t> ReadParamValueText(const CDBDataParameter &param, const QString &text);
 
 // Splits at every comma; the text after the last comma is always the last field.
 QStringList SplitCsvLine(const QString &line);

@@ -1,4 +1,5 @@
 #include "DlgAidJogMove.h"
+#include "database/ParamValueText.h"
 
 #include "AppFlags.h"
 #include "LangText.h"
@@ -231,7 +232,13 @@ void CDlgAidJogMove::ApplyText(bool speed)
     // An empty box is no value: nothing is written, the last value stays.
     if (text.isEmpty())
         return;
-    SetValue(speed, CIntRangeEdit::ParseValue(text), TRUE, TRUE, TRUE);
+    // Nor is a text that is no whole number (a lone "-" or "+"): the box shows the last value.
+    const std::optional<std::int32_t> typed = ParseDecimalInt32(text);
+    if (!typed) {
+        edit->setText(speed ? m_strSpeedApplied : m_strAccelApplied);
+        return;
+    }
+    SetValue(speed, *typed, TRUE, TRUE, TRUE);
 }
 
 void CDlgAidJogMove::ApplySpeedText() { ApplyText(true); }

@@ -8,13 +8,13 @@
 #include "platform/ControlId.h"
 #include "platform/LanguageConf.h"
 #include "platform/UiServices.h"
+#include "platform/SaveFile.h"
 
 #include <QCheckBox>
 #include <QFile>
 #include <QFileInfo>
 #include <QPushButton>
 #include <QRegularExpression>
-#include <QSaveFile>
 
 #include <chrono>
 #include <thread>
@@ -342,7 +342,7 @@ void CDlgFaultManagement::SaveFaultList()
             line.chop(1);
         text += line + QStringLiteral("\r\n");
     }
-    QSaveFile file(ListFilePath());
+    platform::SaveFile file(ListFilePath());
     if (!file.open(QIODevice::WriteOnly))
         return;
     const std::string bytes = CStringToAnsi(text);

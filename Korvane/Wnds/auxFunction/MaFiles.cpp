@@ -1,10 +1,10 @@
 #include "Wnds/auxFunction/MaFiles.h"
 
 #include "PathHelpers.h"
+#include "platform/SaveFile.h"
 
 #include <QFile>
 #include <QRegularExpression>
-#include <QSaveFile>
 #include <QStringList>
 
 #include <cmath>
@@ -20,7 +20,7 @@ QString Fixed6(double v)
 
 bool WriteWhole(const QString &path, const QByteArray &bytes)
 {
-    QSaveFile file(path);
+    platform::SaveFile file(path);
     if (!file.open(QIODevice::WriteOnly))
         return false;
     if (file.write(bytes) != bytes.size())
@@ -130,7 +130,8 @@ MsfLoad LoadMsfFile(const QString &path, MaResult &out)
     auto real = [&](int i) {
         bool good = false;
         const double v = t[i].toDouble(&good);
-        ok = ok && good;
+        // "nan" and "inf" read as numbers, but no analysis gives them.
+        ok = ok && good && std::isfinite(v);
         return v;
     };
     auto r = std::make_unique<MaResult>();

@@ -178,31 +178,45 @@ void CDlgHistoryData::OnApplyParams()
     QList<QPair<QString, QString>> pairs;
     if (!ReadFileParams(path, pairs))
         return;
+    QList<CDBDataParameter> *table = CDlgParams::ActiveParams();
+    // All or nothing: every listed value of a known parameter must be a whole number (or an
+    // option text) first, so that a damaged file changes nothing that a write would send.
+    QList<QPair<int, std::int32_t>> values;
+    for (const auto &[code, text] : pairs) {
+        for (int i = 0; table && i < table->size(); ++i) {
+            const CDBDataParameter &p = (*table)[i];
+            if (p.sNum != code)
+                continue;
+            const std::optional<std::int32_t> value = ParseParamValueText(p, text);
+            if (!value) {
+                // Refused as a file that cannot be read is: nothing changes.
+                HISTORY_LOG << "history value unreadable: " << code.toStdString() << ' ' << text.toStdString();
+                return;
+            }
+            values.append({i, *value});
+            break;
+        }
+    }
     const QString group = QString::fromUtf8(kScopeGroupName);
     for (qsizetype i = sys->m_arrParamUser.size() - 1; i >= 0; --i) {
         if (sys->m_arrParamUser[i].sGroupName == group)
             sys->m_arrParamUser.removeAt(i);
     }
-    QList<CDBDataParameter> *table = CDlgParams::ActiveParams();
-    bool refused = false;
     for (const auto &[code, text] : pairs) {
         // A file listing a code twice still gives the group one member.
         if (std::none_of(sys->m_arrParamUser.begin(), sys->m_arrParamUser.end(),
                          [&](const CParamUser &m) { return m.sGroupName == group && m.sNum == code; }))
             sys->m_arrParamUser.push_back(CParamUser{group, code});
-        // The write that follows sends the table's values: the file's become them first.
-        for (int i = 0; table && i < table->size(); ++i) {
-            CDBDataParameter &p = (*table)[i];
-            if (p.sNum != code)
-                continue;
-            const std::int32_t value = ParseParamValueText(p, text);
-            if (IsParamValueInRange(p, value)) {
-                p.iCurValue = value;
-            } else {
-                refused = true;
-                HISTORY_LOG << "history value out of range: " << code.toStdString() << ' ' << text.toStdString();
-            }
-            break;
+    }
+    bool refused = false;
+    // The write that follows sends the table's values: the file's become them first.
+    for (const auto &[index, value] : values) {
+        CDBDataParameter &p = (*table)[index];
+        if (IsParamValueInRange(p, value)) {
+            p.iCurValue = value;
+        } else {
+            refused = true;
+            HISTORY_LOG << "history value out of range: " << p.sNum.toStdString() << ' ' << value;
         }
     }
     if (std::none_of(sys->m_arrGroupsUser.begin(), sys->m_arrGroupsUser.end(),

@@ -202,7 +202,12 @@ void CDlgScopeSet::CommitScopeParamValue(int nRow, int nCol)
     QString text;
     if (!param || !m_dlgGrid.GetRowCellText(text, nRow, kColValue))
         return;
-    const std::int32_t value = ParseParamValueText(*param, text);
+    const std::optional<std::int32_t> typed = ParseParamValueText(*param, text);
+    if (!typed) {
+        m_dlgGrid.SetCellValue(nRow, ParamValueText(*param, param->iCurValue), kColValue);
+        return;
+    }
+    const std::int32_t value = *typed;
     if (IsParamValueInRange(*param, value)) {
         param->iCurValue = value;
         StoreCheckedParameter(*param);

@@ -3,11 +3,11 @@
 #include "LangText.h"
 #include "PathHelpers.h"
 #include "platform/IniFile.h"
+#include "platform/SaveFile.h"
 
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QSaveFile>
 
 #include <cstdlib>
 
@@ -213,7 +213,7 @@ void ReadBitSelections(CScopeSettings &settings)
 
 void WriteBitSelections(const CScopeSettings &settings)
 {
-    QSaveFile f(ScopeConfigDir() + QStringLiteral("NewChannelBitSelec.bss"));
+    platform::SaveFile f(ScopeConfigDir() + QStringLiteral("NewChannelBitSelec.bss"));
     if (!f.open(QIODevice::WriteOnly))
         return;
     f.write("ID\tbitset\r\n");

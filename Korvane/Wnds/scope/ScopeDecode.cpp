@@ -210,6 +210,28 @@ int DecodeScopeFrame(const BYTE *frame, const CScopeThreadParam &param, int *los
     return 1;
 }
 
+namespace {
+
+constexpr std::size_t kFrameCounterOffset = 6;
+
+bool HasFrameSum(const BYTE *frame)
+{
+    unsigned sum = 0;
+    for (std::size_t i = 0; i < kScopeFrameBytes - 2; ++i)
+        sum += frame[i];
+    return (sum & 0xFFFF) == Le16(frame + kScopeFrameBytes - 2);
+}
+
+// The drive numbers its frames: the frame found inside another is the next one after it (or
+// the same one sent again whole) when the first was cut short.
+bool ContinuesCounter(const BYTE *outer, const BYTE *inner)
+{
+    const int gap = (inner[kFrameCounterOffset] - outer[kFrameCounterOffset] + 256) % 256;
+    return gap <= 1;
+}
+
+}
+
 CRollStreamDecoder::CRollStreamDecoder(const CScopeThreadParam &param, CScopeSettings &settings,
                                        BYTE station, BYTE blockFunction)
     : m_param(param), m_settings(settings)
@@ -242,10 +264,28 @@ bool CRollStreamDecoder::Feed(const BYTE *bytes, std::size_t count, const FrameS
             keepFrom = p;  // a frame still arriving
             break;
         }
+        const int frameEnd = p + static_cast<int>(kScopeFrameBytes);
+        // Another header inside this frame's bytes: a frame cut short, spliced with the one
+        // that followed it. That later frame, when whole and sound, is the frame; the spliced
+        // bytes never count, even when their sum happens to match.
+        const int inner = FindFrameHeader(m_buffer, p + 1, acc, m_settings.m_byFrameHeader, 6,
+                                          m_settings.m_nKmpNext);
+        if (inner >= 0 && inner < frameEnd) {
+            if (acc - inner < static_cast<int>(kScopeFrameBytes)) {
+                keepFrom = p;  // decided once the later frame is whole
+                break;
+            }
+            if (HasFrameSum(m_buffer + inner) && ContinuesCounter(m_buffer + p, m_buffer + inner)) {
+                sink(0, 0);
+                s = inner;
+                continue;
+            }
+        }
         int lost = 0;
         const int decoded = DecodeScopeFrame(m_buffer + p, m_param, &lost, m_settings);
         sink(decoded, lost);
-        s = p + static_cast<int>(kScopeFrameBytes);
+        // A bad sum may be a frame cut short: a whole frame may begin right inside it.
+        s = decoded ? frameEnd : p + 1;
     }
     const std::size_t keep = m_acc - static_cast<std::size_t>(keepFrom);
     std::memmove(m_buffer, m_buffer + keepFrom, keep);

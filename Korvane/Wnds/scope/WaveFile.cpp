@@ -4,14 +4,17 @@
 #include "PathHelpers.h"
 #include "SYSPARAM/SysParam.h"
 #include "Wnds/scope/CommaSubStr.h"
+#include "database/ParamValueText.h"
 #include "platform/UiServices.h"
+#include "platform/SaveFile.h"
 
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QSaveFile>
 
+#include <climits>
 #include <cmath>
+#include <optional>
 #include <cstdlib>
 #include <ctime>
 
@@ -39,7 +42,7 @@ QString LocalTimeText(std::int64_t t, const QString &format)
 
 class LineWriter {
 public:
-    explicit LineWriter(QSaveFile &file) : m_file(file) {}
+    explicit LineWriter(platform::SaveFile &file) : m_file(file) {}
     void Line(QString text)
     {
         text.remove(QLatin1Char('\r'));
@@ -50,7 +53,7 @@ public:
     }
 
 private:
-    QSaveFile &m_file;
+    platform::SaveFile &m_file;
 };
 
 // The file's lines as text, CR LF or LF; nothing when it cannot be read.
@@ -93,14 +96,20 @@ int Int(const QString &s)
     return std::atoi(s.toLatin1().constData());
 }
 
-double Real(const QString &s)
+// A sample or a time: a finite number, the whole field; nothing for "", "abc", "nan", "inf".
+std::optional<double> ExactReal(const QString &s)
 {
-    return std::atof(s.toLatin1().constData());
+    bool ok = false;
+    const double v = s.trimmed().toDouble(&ok);
+    if (!ok || !std::isfinite(v))
+        return std::nullopt;
+    return v;
 }
 
-double WithoutUnit(const QString &s)
+// A time with its two-character unit behind it.
+std::optional<double> TimeField(const QString &s)
 {
-    return Real(s.left(std::max<qsizetype>(0, s.size() - 2)));
+    return ExactReal(s.left(std::max<qsizetype>(0, s.size() - 2)));
 }
 
 bool ParseTime(const QString &s, std::int64_t *out)
@@ -144,10 +153,16 @@ HeaderResult ReadHeader(Lines &lines, const char *idKey, Header &h, bool needTim
         h.config[i] = static_cast<WORD>(Int(f.GetSubStr(i + 1)));
     if (!lines.Next(f))
         return HeaderResult::Short;
-    h.timePerPoint = WithoutUnit(f.GetSubStr(1));
+    const std::optional<double> timePerPoint = TimeField(f.GetSubStr(1));
     if (!lines.Next(f))
         return HeaderResult::Short;
-    h.baseTime = WithoutUnit(f.GetSubStr(1));
+    const std::optional<double> baseTime = TimeField(f.GetSubStr(1));
+    // The period count is their whole ratio: a time that gives no count is no capture's.
+    if (!timePerPoint || !baseTime || *timePerPoint < 0 || *baseTime < 0 ||
+        (*baseTime > 0 && *timePerPoint / *baseTime >= double(INT_MAX)))
+        return HeaderResult::Short;
+    h.timePerPoint = *timePerPoint;
+    h.baseTime = *baseTime;
     if (!lines.Next(f))
         return HeaderResult::Short;
     h.timeDivField = f.GetSubStr(1);
@@ -158,15 +173,23 @@ HeaderResult ReadHeader(Lines &lines, const char *idKey, Header &h, bool needTim
         return HeaderResult::BadTime;
     if (!lines.Next(f))
         return HeaderResult::Short;
-    const int n = Int(f.GetSubStr(1));
-    for (int i = 0; i < n; ++i) {
+    const std::optional<std::int32_t> paramCount = ParseDecimalInt32(f.GetSubStr(1));
+    if (!paramCount)
+        return HeaderResult::Short;
+    for (int i = 0; i < *paramCount; ++i) {
         if (!lines.Next(f))
             return HeaderResult::Short;
-        h.params.append({f.GetSubStr(0), Int(f.GetSubStr(2))});
+        const std::optional<std::int32_t> value = ParseDecimalInt32(f.GetSubStr(2));
+        if (!value)
+            return HeaderResult::Short;
+        h.params.append({f.GetSubStr(0), *value});
     }
     if (!lines.Next(f))
         return HeaderResult::Short;
-    h.rows = Int(f.GetSubStr(1));
+    const std::optional<std::int32_t> rows = ParseDecimalInt32(f.GetSubStr(1));
+    if (!rows)
+        return HeaderResult::Short;
+    h.rows = *rows;
     return HeaderResult::Ok;
 }
 
@@ -184,10 +207,19 @@ bool ReadRows(Lines &lines, int n, Rows &rows)
     for (int r = 0; r < n; ++r) {
         if (!lines.Next(f))
             return false;
-        for (int c = 0; c < 4; ++c)
-            rows.col[c].push_back(Real(f.GetSubStr(c)));  // columns 1..4 are fields 0..3
-        rows.di.push_back(Int(f.GetSubStr(4)));
-        rows.dout.push_back(Int(f.GetSubStr(5)));
+        // A sample that is not a number makes the whole file unreadable, not a zero.
+        for (int c = 0; c < 4; ++c) {
+            const std::optional<double> v = ExactReal(f.GetSubStr(c));  // columns 1..4 are fields 0..3
+            if (!v)
+                return false;
+            rows.col[c].push_back(*v);
+        }
+        const std::optional<std::int32_t> di = ParseDecimalInt32(f.GetSubStr(4));
+        const std::optional<std::int32_t> dout = ParseDecimalInt32(f.GetSubStr(5));
+        if (!di || !dout)
+            return false;
+        rows.di.push_back(*di);
+        rows.dout.push_back(*dout);
     }
     return true;
 }
@@ -240,7 +272,7 @@ QList<CDBDataParameter> ScopeGroupParameters()
 bool SaveWaveFile(const QString &path, int nKind, const CScopeChannels &channels,
                   const CScopeSettings &settings, const QList<CDBDataParameter> &scopeGroup)
 {
-    QSaveFile file(path);
+    platform::SaveFile file(path);
     if (!file.open(QIODevice::WriteOnly))
         return false;
     LineWriter out(file);
@@ -431,7 +463,10 @@ int ReadHistoryParams(const QString &path, QList<QPair<QString, QString>> &pairs
             return 0;
     if (!lines.Next(f))
         return 0;
-    const int m = Int(f.GetSubStr(1));
+    const std::optional<std::int32_t> count = ParseDecimalInt32(f.GetSubStr(1));
+    if (!count)
+        return 0;
+    const int m = *count;
     QList<QPair<QString, QString>> read;
     for (int i = 0; i < m; ++i) {
         if (!lines.Next(f))

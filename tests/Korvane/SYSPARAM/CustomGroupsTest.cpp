@@ -61,6 +61,12 @@ TEST_F(CustomGroupsTest, LoadCases)
         {"no element at all", "just text", CustomGroupsLoad::Failed, 0, 0},
         {"empty file", "", CustomGroupsLoad::NoFile, 0, 0},
         {"blank file", "  \n", CustomGroupsLoad::NoFile, 0, 0},
+        // Bytes that end in a character's lead byte: the parser must not read past them.
+        {"ends in a two-byte lead", "<C><GroupCount\xC3", CustomGroupsLoad::Failed, 0, 0},
+        {"ends in a three-byte lead", "<C\xE4", CustomGroupsLoad::Failed, 0, 0},
+        {"ends in a four-byte lead", "<\xF0", CustomGroupsLoad::Failed, 0, 0},
+        {"ends in a lead inside a name", "<C><GroupCount>1<Group_0><sGroupName>A</sGroupName></Group_0\xF0",
+         CustomGroupsLoad::Failed, 1, 0},
     };
     for (const Case &c : cases) {
         WriteFile(CustomXml(), c.xml);

@@ -1,6 +1,8 @@
 #include "LinkTestSupport.h"
 
+#include <algorithm>
 #include <functional>
+#include <iterator>
 #include <numeric>
 
 namespace {
@@ -694,4 +696,128 @@ TEST_F(LinkTest, DriveAnswersOnlyAtItsStation)
     EXPECT_TRUE(fresh.ReadRegister(0x9104, &port, 0x01, &value));
     EXPECT_EQ(value, 0x0101);
     EXPECT_EQ(LastRequest(), WithCrc({0x01, 0x23, 0x91, 0x04, 0x00, 0x01}));
+}
+
+// Late answers of every lateness, over a long run of reads of different registers with the
+// retries callers make: no read ever returns a value the drive did not hold for its register.
+// With a short reply time-out a late answer comes after several further requests have gone
+// out unanswered, each of which a retry might take it for.
+TEST_F(LinkTest, LateRepliesNeverGiveAnotherRegistersValue)
+{
+    constexpr WORD kFirst = 0x0200;
+    constexpr int kRegisters = 40;
+    for (int i = 0; i < kRegisters; ++i)
+        sim.SetRegister(WORD(kFirst + i), WORD(0x1000 + 0x37 * i));
+    Bytes memory(4 * 128);
+    for (std::size_t i = 0; i < memory.size(); ++i)
+        memory[i] = BYTE(i / 128 + 1);
+    sim.SetBlockMemory(memory);
+
+    const struct {
+        DWORD timeoutMs;
+        int reads;
+    } runs[] = {{20, 1000}, {CModbusRTU::kRegisterTimeoutMs, 300}};
+    // 0: just past the time-out; the rest: milliseconds after the request.
+    const int delays[] = {0, 0, 30, 90, 110, 130, 160, 190, 210, 240, 270, 300};
+    for (const auto &run : runs) {
+        SCOPED_TRACE(testing::Message() << "time-out " << run.timeoutMs << " ms");
+        CModbusRTU link;
+        link.SetReplyTimeouts(run.timeoutMs, 2 * run.timeoutMs);
+        int wrong = 0;
+        int accepted = 0;
+        std::size_t nextDelay = 0;
+        for (int n = 0; n < run.reads; ++n) {
+            const bool block = n % 10 == 9;
+            if (n % 14 == 0) {
+                SimDrive::Fault f = Kind(SimDrive::FaultKind::LateReply);
+                f.delayMs = delays[nextDelay++ % std::size(delays)];
+                sim.InjectFault(f);
+            }
+            for (int attempt = 0; attempt < 3; ++attempt) {
+                if (block) {
+                    const WORD index = WORD((n / 10) % 4);
+                    BYTE data[128] = {};
+                    if (link.ReadBlock(index, &port, kSt, data)) {
+                        ++accepted;
+                        if (std::count(std::begin(data), std::end(data), BYTE(index + 1)) != 128) {
+                            ++wrong;
+                            ADD_FAILURE() << "read " << n << ": block " << index << " gave " << int(data[0]);
+                        }
+                        break;
+                    }
+                    continue;
+                }
+                const int r = (n * 7) % kRegisters;
+                int value = kUntouched;
+                if (link.ReadRegister(WORD(kFirst + r), &port, kSt, &value)) {
+                    ++accepted;
+                    if (value != 0x1000 + 0x37 * r) {
+                        ++wrong;
+                        ADD_FAILURE() << "read " << n << ": register " << std::hex << kFirst + r
+                                      << " gave " << value;
+                    }
+                    break;
+                }
+            }
+        }
+        EXPECT_EQ(wrong, 0);
+        // The link recovers after each late answer: most reads succeed in the end (with the
+        // short time-out a late answer outlasts all three tries of a read or two).
+        EXPECT_GT(accepted, run.reads * 3 / 4);
+    }
+}
+
+// A drive that drops the next request while it still answers the earlier one late: nothing
+// follows the late answer, and only asking again shows that it belongs to another request.
+TEST_F(LinkTest, LateAnswerToAnotherRequestIsNotTakenWhenNothingFollows)
+{
+    SeedTestRegisters(sim);
+    sim.SetRegister(0x9104, 0x0101);
+    sim.SetRegister(0x092B, 0x0001);
+    Bytes memory(2 * 128);
+    std::fill(memory.begin(), memory.begin() + 128, 0x11);
+    std::fill(memory.begin() + 128, memory.end(), 0x22);
+    sim.SetBlockMemory(memory);
+    auto fault = [](SimDrive::FaultKind kind, int function, int address, int delayMs = 0) {
+        SimDrive::Fault f = Kind(kind);
+        f.function = function;
+        f.address = address;
+        f.delayMs = delayMs;
+        return f;
+    };
+    int value = kUntouched;
+    BYTE block[128] = {};
+    const struct {
+        const char *what;
+        SimDrive::Fault late;     // answers the first call after the settle time
+        SimDrive::Fault dropped;  // the second call's first request goes unanswered
+        Call first;
+        Call second;
+        std::function<bool()> secondRight;
+    } cases[] = {
+        {"read", fault(SimDrive::FaultKind::LateReply, 0x23, 0x9104, 260),
+         fault(SimDrive::FaultKind::Silence, 0x23, 0x092B), Read16(0x9104, &value),
+         Read16(0x092B, &value), [&] { return value == 0x0001; }},
+        {"read32", fault(SimDrive::FaultKind::LateReply, 0x23, 0x0937, 260),
+         fault(SimDrive::FaultKind::Silence, 0x23, 0x0102), Read32(0x0937, FALSE, &value),
+         Read32(0x0102, FALSE, &value), [&] { return value == static_cast<int>(0x0102FFFFu); }},
+        {"block", fault(SimDrive::FaultKind::LateReply, 0x2B, -1, 460),
+         fault(SimDrive::FaultKind::Silence, 0x2B, -1), Block(0, block), Block(1, block),
+         [&] { return block[0] == 0x22 && block[127] == 0x22; }},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.what);
+        CModbusRTU fresh;
+        sim.InjectFault(c.late);
+        sim.InjectFault(c.dropped);
+        EXPECT_FALSE(c.first(fresh, port));
+        value = kUntouched;
+        std::fill(std::begin(block), std::end(block), 0);
+        if (c.second(fresh, port)) {
+            EXPECT_TRUE(c.secondRight()) << std::hex << value << " " << int(block[0]);
+        }
+        EXPECT_TRUE(c.second(fresh, port)) << std::hex << fresh.m_dwLastError;
+        EXPECT_TRUE(c.secondRight());
+        sim.ClearFaults();
+    }
 }

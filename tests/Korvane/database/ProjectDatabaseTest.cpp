@@ -517,6 +517,18 @@ TEST_F(ProjectDb, OpenChecksTheFileBeforeTakingIt)
         {"not a database", "=", readError},
         // A damaged page of a table the open never reads: only the file check finds it.
         {"damaged page", "#CUSTOMGROUPS", readError},
+        // An index that lost entries: the open's query through it would see 64 of 150 rows
+        // and a save would keep only those. Only the full check compares index and table.
+        {"index lost entries", "!", readError},
+        // Well-formed files with rows no save writes.
+        {"text in a number field", "update PARAMETER set iMax='abc' where sNum='P0608'", readError},
+        {"nothing in a number field", "update PARAMETER set iCurValue=NULL where sNum='P0608'", readError},
+        {"fraction in a number field", "update PARAMETER set iCurValue=1.5 where sNum='P0608'", readError},
+        {"minimum above maximum", "update PARAMETER set iMin=iMax+1 where sNum='P0608'", readError},
+        {"address over 0xFFFF", "update PARAMETER set dwAddress=65536 where sNum='P0608'", readError},
+        {"empty code", "update PARAMETER set sNum='' where sNum='P0608'", readError},
+        {"one code twice", "update PARAMETER set sNum='P0606' where sNum='P0608'", readError},
+        {"one row twice", "insert into PARAMETER select * from PARAMETER where sNum='P0608'", readError},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);
@@ -535,10 +547,24 @@ TEST_F(ProjectDb, OpenChecksTheFileBeforeTakingIt)
             ASSERT_TRUE(f.open(QIODevice::ReadWrite));
             ASSERT_TRUE(f.seek(qint64(page - 1) * pageSize));
             f.write(QByteArray(16, '\xFF'));  // the page's header: no valid page type
+        } else if (c.sql == "!") {
+            // A partial index of the first 64 rows takes the place of the full one.
+            ASSERT_TRUE(QFile::copy(good, path));
+            Sql(path, "create index PART on PARAMETER (nDeviceID, nAxisID, sNum) where rowid <= 64");
+            const std::string part = QueryOne(path, "select rootpage from sqlite_master where name='PART'");
+            const std::string full =
+                QueryOne(path, "select rootpage from sqlite_master where name='PARAMETER_BY_DEVICE'");
+            Sql(path, "PRAGMA writable_schema=ON; update sqlite_master set rootpage=" + full +
+                          " where name='PART'; update sqlite_master set rootpage=" + part +
+                          " where name='PARAMETER_BY_DEVICE'");
+            Sql(path, "drop index PART");
+            ASSERT_EQ(QueryOne(path, "PRAGMA quick_check"), "ok");
+            ASSERT_EQ(QueryOne(path, "select count(*) from PARAMETER where nDeviceID=1 and nAxisID=1"), "64");
         } else if (c.sql != "-") {
             ASSERT_TRUE(QFile::copy(good, path));
             Sql(path, c.sql);
         }
+        const QByteArray before = FileBytes(path);
         CProjectDatabase pdb(DefaultDb());
         CDataProject defaults;
         ASSERT_TRUE(pdb.LoadDefaultDatabase(defaults, 1));
@@ -553,6 +579,7 @@ TEST_F(ProjectDb, OpenChecksTheFileBeforeTakingIt)
             EXPECT_EQ(pdb.m_bProjectOpen, 0);
             EXPECT_TRUE(pdb.m_strProjectPath.isEmpty());
             EXPECT_EQ(pdb.m_Project.m_FileHead.bIsSystem, 1);  // still the defaults
+            EXPECT_EQ(FileBytes(path), before) << "a refused file is left as it was";
         } else {
             EXPECT_TRUE(messages.messages.empty());
             EXPECT_EQ(ActiveAxis(pdb)->m_arrParameter.size(), 150);

@@ -209,6 +209,28 @@ TEST(SpreadsheetRules, RefusesMissingInputsWithoutTouchingFiles)
     EXPECT_TRUE(QFile::exists(path));
 }
 
+// An export killed half-way leaves its temporary file beside the target; the next export of
+// that target removes it, and leaves other files (another target's leftovers, the user's own
+// copies) alone.
+TEST(SpreadsheetRules, TheNextExportRemovesWhatAKilledOneLeft)
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath("t.xlsx");
+    const QStringList leftovers = {"t.xlsx.kvtmp-a1B2c3", "t.xlsx.kvtmp-ZZ9zz9"};
+    const QStringList others = {"t.xlsx.backup", "t.xlsx.kvtmp-short", "u.xlsx.kvtmp-a1B2c3", "t.xlsx.kvtmp-a1B2c3.old"};
+    for (const QString &name : leftovers + others) {
+        QFile f(dir.filePath(name));
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write("PK half a workbook");
+    }
+    ASSERT_EQ(ExportRowsToSpreadsheet({}, path, {{"a", "b"}, {"1", "2"}}, {}), 1);
+    QStringList expected = others;
+    expected << "t.xlsx";
+    expected.sort();
+    QStringList present = QDir(dir.path()).entryList(QDir::Files | QDir::Hidden, QDir::Name);
+    EXPECT_EQ(present, expected);
+}
+
 // The workbook is an ordinary file of the user's: the mode a new file gets under the umask.
 TEST(SpreadsheetRules, TheWorkbookTakesTheUsersFileMode)
 {

@@ -396,6 +396,22 @@ TEST_F(TableFiles, WrittenItemsAreNumberedAsWrittenSoTheFileReadsBack)
     EXPECT_EQ(back.m_mapColumns.size(), 3u);
 }
 
+// Bytes that end in a character's lead byte are a damaged file, read without going past them.
+TEST_F(TableFiles, FilesEndingInALeadByteAreRefused)
+{
+    const QString path = m_tmp.path() + "/lead.XML";
+    for (const char *bytes : {"<TableAtrri><Item\xC3", "<TableAtrri\xE4", "<\xF0", "<TableAtrri><ItemCount>1</ItemCount><Item1\xFC"}) {
+        SCOPED_TRACE(bytes);
+        QFile f(path);
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        f.write(bytes);
+        f.close();
+        CGridTableAttribute back;
+        EXPECT_FALSE(ReadTableAttributeFile(path, back));
+        EXPECT_TRUE(back.m_mapColumns.empty());
+    }
+}
+
 TEST_F(TableFiles, ReadingRules)
 {
     const QString path = m_tmp.path() + "/r.XML";

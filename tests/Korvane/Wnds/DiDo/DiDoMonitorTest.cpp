@@ -173,6 +173,69 @@ TEST_F(DiDoMonitorTest, OfflineActivationFillsTheGridsWithoutTraffic)
 
 }
 
+// Activations with late answers on the state words and the line registers: a state or a
+// value shown is the drive's own (or, after a failed read, the one shown before), never
+// another register's.
+TEST_F(DiDoMonitorTest, LateAnswersNeverShowStatesOrValuesTheDriveDidNotHave)
+{
+    // A short reply time-out: a late answer outlasts several further requests.
+    m_sys->m_ModbusRTU.SetReplyTimeouts(20, 40);
+    Open();
+    const CDiDoLists &lists = m_page->Lists();
+    std::vector<CDiDoRegister> regs = lists.regDi;
+    regs.insert(regs.end(), lists.regDo.begin(), lists.regDo.end());
+    ASSERT_FALSE(regs.empty());
+    const auto valueOf = [&](int activation, std::size_t reg) { return std::int32_t(1000 * activation + 10 * int(reg) + 1); };
+    const auto shownOf = [&](std::size_t r) {
+        const CDiDoItem &row = (r < lists.regDi.size() ? lists.arrDi : lists.arrDo)[std::size_t(regs[r].nLine)];
+        return regs[r].kind == DiDoKind::Mode ? row.nModeValue : row.nFunctionValue;
+    };
+    std::vector<std::int32_t> previous;
+    for (std::size_t r = 0; r < regs.size(); ++r)
+        previous.push_back(shownOf(r));
+    const int delays[] = {0, 30, 90, 110, 150, 200, 250, 300};
+    const WORD targets[] = {0x0925, 0x0926};
+    for (int a = 1; a <= 25; ++a) {
+        SCOPED_TRACE(a);
+        const WORD di = WORD((a * 0x2D) & 0x1FF);
+        const WORD dout = WORD((a * 0x0B) & 0x1F);
+        m_sim.SetDiWord(di);
+        m_sim.SetDoWord(dout);
+        for (std::size_t r = 0; r < regs.size(); ++r) {
+            if (regs[r].dwWidth == 32)
+                m_sim.SetRegister32(WORD(regs[r].dwAddress), std::uint32_t(valueOf(a, r)));
+            else
+                m_sim.SetRegister(WORD(regs[r].dwAddress), std::uint16_t(valueOf(a, r)));
+        }
+        SimDrive::Fault state;
+        state.kind = SimDrive::FaultKind::LateReply;
+        state.address = targets[a % 2];
+        state.delayMs = delays[a % std::size(delays)];
+        m_sim.InjectFault(state);
+        SimDrive::Fault line = state;
+        line.address = int(regs[std::size_t(a) % regs.size()].dwAddress);
+        line.delayMs = delays[(a + 3) % std::size(delays)];
+        m_sim.InjectFault(line);
+        Activate();
+        m_sim.ClearFaults();
+        for (bool isDo : {false, true}) {
+            const std::vector<CDiDoItem> &rows = isDo ? lists.arrDo : lists.arrDi;
+            const WORD word = isDo ? dout : di;
+            for (std::size_t i = 0; i < rows.size(); ++i) {
+                if (rows[i].bStateKnown) {
+                    EXPECT_EQ(rows[i].bState, (word >> i) & 1u) << (isDo ? "DO " : "DI ") << i;
+                }
+            }
+        }
+        for (std::size_t r = 0; r < regs.size(); ++r) {
+            const std::int32_t shown = shownOf(r);
+            EXPECT_TRUE(shown == valueOf(a, r) || shown == previous[r])
+                << std::hex << regs[r].dwAddress << " shows " << std::dec << shown;
+            previous[r] = shown;
+        }
+    }
+}
+
 // Both state grids follow the user's table colours when the frame relays the colour change.
 TEST_F(DiDoMonitorTest, BothGridsFollowTheColourBroadcast)
 {

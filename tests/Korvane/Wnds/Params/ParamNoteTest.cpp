@@ -133,3 +133,26 @@ TEST_F(ParamsFixture, NoteWriteAndReadGoThroughThePage)
     note->ReadValue();
     EXPECT_EQ(Boxes("参数读取"), std::vector<QString>{QString::fromUtf8("请连接串口！")});
 }
+
+// The note's value box takes a whole number or nothing: a commit or a write of any other text
+// changes no value, shows the value again and sends nothing.
+TEST_F(ParamsFixture, NoteRefusesATextThatIsNotAWholeNumber)
+{
+    CDlgParams &page = Page();
+    CDlgParamNote *note = page.Note();
+    note->SetParameter(Record("P0206"));
+    m_sim.ClearRequests();
+    for (const char *text : {"1e3", "1,000", "12.7", "12abc", "abc", "", "-", "+", "0x10"}) {
+        SCOPED_TRACE(text);
+        note->ValueEdit()->setText(QString::fromUtf8(text));
+        note->OnValueEdited();
+        EXPECT_EQ(Record("P0206")->iCurValue, 100);
+        EXPECT_EQ(note->ValueEdit()->text(), "100");
+        note->ValueEdit()->setText(QString::fromUtf8(text));
+        note->WriteValue();
+        EXPECT_EQ(note->ValueEdit()->text(), "100");
+    }
+    QCoreApplication::processEvents();
+    EXPECT_FALSE(page.IsTransferRunning());
+    EXPECT_TRUE(m_sim.Requests().empty());
+}

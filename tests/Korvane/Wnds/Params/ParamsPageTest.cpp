@@ -3,10 +3,14 @@
 #include "ParamsFixture.h"
 
 #include "controls/MyProgressCtrl.h"
+#include "database/ParamValueText.h"
 #include "platform/grid/Grid.h"
 
 #include <QLineEdit>
 
+#include <algorithm>
+#include <iterator>
+#include <map>
 #include <set>
 
 using platform::GridMessage;
@@ -187,6 +191,31 @@ TEST_F(ParamsFixture, AnOutOfRangeEditIsRefusedAndTheCellRestored)
     EXPECT_EQ(m_ui->Calls().back().text, QString::fromUtf8("设置值超出范围！"));
 }
 
+// A typed text that is not a whole number (nor an option) is refused as a whole: nothing of
+// it is kept, the cell shows the value again, the row is not ticked, nothing is sent.
+TEST_F(ParamsFixture, ATypedTextThatIsNotAWholeNumberIsRefusedAndTheCellRestored)
+{
+    CDlgParams &page = Page();
+    CQLBCGGridCtrl *grid = page.Grid()->GetGrid();
+    const int row = page.FindRowByCode("P0203");
+    const int col = page.Grid()->m_mapFieldToCol.at(kValue);
+    m_sim.ClearRequests();
+    for (const char *text : {"1e3", "1,000", "12.7", "12abc", "abc", "", " ", "-", "+", "0x10"}) {
+        SCOPED_TRACE(text);
+        grid->GetItem(platform::GridItemID{row, col})->SetValue(QVariant(QString::fromUtf8(text)), false);
+        platform::GridItemInfo info{grid->GetItem(platform::GridItemID{row, col}), row, col};
+        platform::SendMessage(platform::WindowRef(page.Grid()), GridMessage("BCGM_GRID_ITEM_CHANGED"), 0,
+                              reinterpret_cast<LPARAM>(&info));
+        EXPECT_EQ(Record("P0203")->iCurValue, 400);
+        EXPECT_EQ(CellText("P0203", kValue), "400");
+        BOOL ticked = FALSE;
+        page.Grid()->GetRowCheck(&ticked, row);
+        EXPECT_FALSE(ticked);
+    }
+    QCoreApplication::processEvents();
+    EXPECT_TRUE(m_sim.Requests().empty());
+}
+
 // Ticked rows after confirmation: a success adds no line, a rejected register one line, an
 // out-of-range value never reaches the drive, display-only rows are left out.
 TEST_F(ParamsFixture, WriteCheckedListsOnlyTheFailures)
@@ -323,6 +352,66 @@ TEST(ParamsPage, SortByAddressAndMenuItems)
     };
     for (const auto &c : cases)
         EXPECT_EQ(P::ContextMenuCommands(c.locked, c.compare, c.custom), c.ids);
+}
+
+// "Read all" over a thousand reads with late answers of every lateness spread over them: each
+// value the page takes is the drive's own for that parameter, never another's.
+TEST_F(ParamsFixture, LateAnswersNeverShowAnotherParametersValue)
+{
+    // A short reply time-out: a late answer outlasts several further requests.
+    m_sys->m_ModbusRTU.SetReplyTimeouts(20, 40);
+    CDlgParams &page = Page();
+    QList<CDBDataParameter> *params = CDlgParams::ActiveParams();
+    ASSERT_NE(params, nullptr);
+    // Values as different from one parameter to the next as their ranges allow.
+    std::map<QString, std::int32_t> drive;
+    int k = 0;
+    for (const CDBDataParameter &p : *params) {
+        const std::int64_t span = std::int64_t(p.iMax) - p.iMin + 1;
+        const std::int32_t v = std::int32_t(p.iMin + (std::int64_t(++k) * 7919) % std::max<std::int64_t>(span, 1));
+        drive[p.sNum] = v;
+        if (p.dwWidth == 32)
+            m_sim.SetRegister32(WORD(p.dwAddress), std::uint32_t(v));
+        else
+            m_sim.SetRegister(WORD(p.dwAddress), std::uint16_t(v));
+    }
+    const int delays[] = {0, 30, 90, 110, 140, 170, 200, 230, 260, 300};
+    constexpr std::int32_t kUnread = INT32_MIN + 7;
+    std::size_t nextDelay = 0;
+    int reads = 0;
+    int taken = 0;
+    int readable = 0;  // what a read on a sound line takes
+    constexpr int kFaultyRuns = 9;
+    constexpr int kFaultsPerRun = 8;
+    for (int run = 0; run <= kFaultyRuns; ++run) {
+        SCOPED_TRACE(run);
+        for (CDBDataParameter &p : *params)
+            p.iCurValue = kUnread;
+        for (int i = 0; i < kFaultsPerRun && run > 0; ++i) {
+            SimDrive::Fault f;
+            f.kind = SimDrive::FaultKind::LateReply;
+            f.function = 0x23;
+            f.address = int((*params)[(run * kFaultsPerRun + i) * 17 % params->size()].dwAddress);
+            f.delayMs = delays[nextDelay++ % std::size(delays)];
+            m_sim.InjectFault(f);
+        }
+        m_ui->ClearCalls();
+        page.ReadAllParameters();
+        ASSERT_TRUE(WaitForResult("读参数结果"));
+        m_sim.ClearFaults();
+        for (const CDBDataParameter &p : *params) {
+            if (p.iCurValue == kUnread)
+                continue;  // failed (and listed so) or not read at all
+            readable += run == 0;
+            taken += run > 0;
+            EXPECT_EQ(p.iCurValue, drive[p.sNum]) << p.sNum.toStdString();
+            EXPECT_EQ(CellText(p.sNum, kValue), ParamValueText(p, drive[p.sNum])) << p.sNum.toStdString();
+        }
+    }
+    reads = kFaultyRuns * readable;
+    EXPECT_GE(reads, 1000);
+    // A late answer costs the reads that go out while it is awaited, no more.
+    EXPECT_GE(taken, reads * 3 / 4);
 }
 
 // A row read that never started (link down, then a read already running) must not turn the next

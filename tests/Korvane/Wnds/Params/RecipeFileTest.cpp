@@ -198,6 +198,14 @@ TEST_F(RecipeFileTest, RefusesTheWholeFileForOneBadLine)
         {"unknown-option.csv", csvHead + "P0001,a," + Gbk("飞行模式") + "\r\n"},
         {"hex-for-decimal-code.csv", csvHead + "P0608,a,0x10\r\n"},
         {"no-value-column.csv", "M\r\nIDS_ParaView_1,IDS_ParaView_2\r\nc,n\r\nP0608,a\r\n"},
+        // The code runs on into the value: not read as "P0608" and what follows its sixth character.
+        {"no-blank-after-code.txt", "M\r\nP06081500\r\n"},
+        {"no-blank-after-code-0.txt", "M\r\nP0902200\r\n"},
+        {"no-blank-after-user-code.txt", "M\r\nUserParam P0902-20\r\n"},
+        {"user-code-run-on.txt", "M\r\nUserParamXP0902 -20\r\n"},
+        {"blank-value.txt", "M\r\nP0608    \r\n"},
+        {"exponent.txt", "M\r\nP0608 1e3\r\n"},
+        {"fraction.txt", "M\r\nP0608 12.7\r\n"},
     };
     for (const auto &c : cases) {
         const QString path = Path(c.name);
@@ -210,19 +218,24 @@ TEST_F(RecipeFileTest, RefusesTheWholeFileForOneBadLine)
     // A bad value on a line whose code names no parameter does not matter.
     Write(Path("unknown.txt"), "M\r\nP7777 0x10\r\nP0608 5\r\n");
     EXPECT_TRUE(ReadRecipeFile(Path("unknown.txt"), m_table).ok);
+    // "UserParam" counts only at the start of a line; elsewhere the line names no parameter.
+    Write(Path("prefix.txt"), "M\r\nmy UserParam P0902 -20\r\nP0608 5\r\n");
+    const RecipeReadResult prefixed = ReadRecipeFile(Path("prefix.txt"), m_table);
+    EXPECT_TRUE(prefixed.ok);
+    EXPECT_EQ(prefixed.records.size(), 1);
 }
 
 TEST_F(RecipeFileTest, HexadecimalCodesReadTheirPatternBackAndOptionsTheirText)
 {
     const CDBDataParameter &model = *Find(m_table, QStringLiteral("P8970"));
     EXPECT_EQ(ParamValueText(model, int(0xA1B2C3D4u)), QStringLiteral("0xA1B2C3D4"));
-    EXPECT_EQ(ReadParamValueText(model, QStringLiteral("0xA1B2C3D4")), int(0xA1B2C3D4u));
-    EXPECT_EQ(ReadParamValueText(model, QStringLiteral("0x")), std::nullopt);
-    EXPECT_EQ(ReadParamValueText(model, QStringLiteral("0x1G")), std::nullopt);
+    EXPECT_EQ(ParseParamValueText(model, QStringLiteral("0xA1B2C3D4")), int(0xA1B2C3D4u));
+    EXPECT_EQ(ParseParamValueText(model, QStringLiteral("0x")), std::nullopt);
+    EXPECT_EQ(ParseParamValueText(model, QStringLiteral("0x1G")), std::nullopt);
     const CDBDataParameter &mode = *Find(m_table, QStringLiteral("P0001"));
     EXPECT_EQ(ParamValueText(mode, 2), QString::fromUtf8("转矩模式"));
     EXPECT_EQ(ParamValueText(mode, 9), QStringLiteral("9"));  // no option: the number
-    EXPECT_EQ(ReadParamValueText(mode, QStringLiteral("9")), 9);
+    EXPECT_EQ(ParseParamValueText(mode, QStringLiteral("9")), 9);
 }
 
 TEST(RecipeNames, SavePathAndDefaultName)

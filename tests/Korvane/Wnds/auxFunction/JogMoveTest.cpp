@@ -257,6 +257,13 @@ TEST_F(JogMoveTest, EditsWriteOnEnterOrLeavingChangedNeverPerKeystrokeOrEmpty)
     QCoreApplication::sendEvent(speed, &out);
     Settle(page.get());
     EXPECT_TRUE(Writes().empty()) << "an empty box is no 0";
+    // Nor is a lone sign: nothing is written and the box shows the last value again.
+    for (const char *sign : {"-", "+"}) {
+        speed->setText(sign);
+        QTest::keyClick(speed, Qt::Key_Return);
+        EXPECT_TRUE(Writes().empty()) << sign;
+        EXPECT_EQ(speed->text(), "1000") << sign;
+    }
 
     CIntRangeEdit *accel = page->AccelEdit();
     accel->clear();

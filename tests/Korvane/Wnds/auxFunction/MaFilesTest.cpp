@@ -131,6 +131,9 @@ TEST_F(MaFilesTest, MalformedResultsLeaveTheTargetAlone)
         {"short of its points", header + "2\n1\n2\n3\n4\n5\t6\n1\t2\t3\n4\t5\n"},
         {"short header", "16000\n10\n"},
         {"not a number", header + "1\n1\nx\n3\n4\n5\t6\n1\t2\t3\n"},
+        {"nan in the header", header + "1\nnan\n2\n3\n4\n5\t6\n1\t2\t3\n"},
+        {"inf in a point", header + "1\n1\n2\n3\n4\n5\t6\n1\tinf\t3\n"},
+        {"text behind a number", header + "1\n1\n2\n3\n4\n5\t6\n1\t2x\t3\n"},
     };
     for (const Case &c : cases) {
         WriteAll(Path("bad.msf"), c.body);

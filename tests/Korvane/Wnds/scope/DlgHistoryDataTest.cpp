@@ -169,3 +169,38 @@ TEST_F(HistoryTest, TheWriteListCarriesTheFilesValues)
     QCoreApplication::processEvents();
     EXPECT_EQ(Writes(), (std::vector<std::pair<int, int>>{{0x0203, 123}, {0x0206, 7}}));
 }
+
+// A file value that is not a whole number (nor an option) refuses the whole file: no value,
+// no group member, no write.
+TEST_F(HistoryTest, AFileWithAnUnreadableValueChangesNothingAndWritesNothing)
+{
+    const char *const texts[] = {"abc", "", "   ", "0x10", "12abc", "1e3", "12.7", "-"};
+    CDlgScopeSet &tab = Tab();
+    CDlgHistoryData &page = Bound();
+    page.m_fnApplyParams = [&tab] { return tab.FillScopeParamRows() ? (tab.OnWriteParams(), 1) : 0; };
+    const int before0203 = Record("P0203")->iCurValue;
+    const int before0206 = Record("P0206")->iCurValue;
+    for (const char *text : texts) {
+        SCOPED_TRACE(text);
+        const QString path = WriteHistoryFile("bad.csv", {{"P0203", 123}, {"P0206", 7}});
+        QFile file(path);
+        ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+        QByteArray bytes = file.readAll();
+        file.close();
+        ASSERT_TRUE(bytes.contains("P0206,\tP0206,\t7\n"));
+        bytes.replace("P0206,\tP0206,\t7\n", QByteArray("P0206,\tP0206,\t") + text + "\n");
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        file.write(bytes);
+        file.close();
+        m_history->ClearFileList();
+        m_history->FillFileList();
+        Choose("bad.csv");
+        page.ApplyButton()->click();
+        QCoreApplication::processEvents();
+        EXPECT_EQ(Record("P0203")->iCurValue, before0203);
+        EXPECT_EQ(Record("P0206")->iCurValue, before0206);
+        EXPECT_EQ(GroupCount(), 0);
+        EXPECT_TRUE(m_listed.empty());
+        EXPECT_TRUE(Writes().empty());
+    }
+}

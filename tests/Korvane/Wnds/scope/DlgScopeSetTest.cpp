@@ -93,6 +93,20 @@ TEST_F(ScopeSetTest, AnEditInRangeIsStoredAndTickedOneOutsideRestoresTheOldValue
     EXPECT_EQ(CDlgParams::CheckedParams()->front().iCurValue, 123);
 }
 
+TEST_F(ScopeSetTest, ATypedTextThatIsNotAWholeNumberIsRefusedAndTheCellRestored)
+{
+    SetScopeGroup({"P0203"});
+    Tab();
+    const int old = Record("P0203")->iCurValue;
+    for (const char *text : {"1e3", "1,000", "12.7", "12abc", "abc", "", "-", "0x10"}) {
+        SCOPED_TRACE(text);
+        TypeValue(0, text);
+        EXPECT_EQ(Record("P0203")->iCurValue, old);
+        EXPECT_EQ(TabCell(0, "IDS_ParaView_3"), QString::number(old));
+        EXPECT_TRUE(CDlgParams::CheckedParams()->isEmpty());
+    }
+}
+
 TEST_F(ScopeSetTest, AnEnumeratedValueShowsItsOptionAndAChosenOptionStoresItsValue)
 {
     SetScopeGroup({"P000A"});

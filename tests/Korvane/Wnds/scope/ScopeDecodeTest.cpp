@@ -257,3 +257,61 @@ TEST(ScopeStream, GarbageSplitFramesAndHeaderlessBursts)
     ASSERT_EQ(seen.size(), 3u);
     EXPECT_EQ(seen[2], std::make_pair(1, 0));
 }
+
+// A frame cut short is followed at once by the next whole one: that one is decoded, never
+// skipped with the cut one's 137 bytes; and the cut one spliced with the next never counts,
+// even when the spliced bytes' sum matches.
+TEST(ScopeStream, TruncatedAndSplicedFrames)
+{
+    const auto a = Frame(7, std::vector<BYTE>(128, 1));
+    const auto b = Frame(8, std::vector<BYTE>(128, 2));
+    const auto c = Frame(9, std::vector<BYTE>(128, 3));
+    // The first 60 bytes of a, then b, with the splice's sum made to match: the 137 bytes
+    // from a's header end with two bytes of b's data, set to the splice's own sum.
+    std::vector<BYTE> spliceB = b;
+    {
+        std::vector<BYTE> splice(a.begin(), a.begin() + 60);
+        splice.insert(splice.end(), b.begin(), b.begin() + 75);
+        unsigned sum = 0;
+        for (BYTE x : splice)
+            sum += x;
+        spliceB[75] = BYTE(sum & 0xFF);
+        spliceB[76] = BYTE((sum >> 8) & 0xFF);
+        // b stays sound: its own sum is made right again at its end.
+        unsigned own = 0;
+        for (std::size_t i = 0; i < 135; ++i)
+            own += spliceB[i];
+        spliceB[135] = BYTE(own & 0xFF);
+        spliceB[136] = BYTE((own >> 8) & 0xFF);
+    }
+    const struct {
+        const char *what;
+        std::vector<std::vector<BYTE>> parts;  // fed one after the other
+        std::vector<std::pair<int, int>> seen;
+        double lastSample;
+    } cases[] = {
+        {"cut frame then whole", {{a.begin(), a.begin() + 60}, b, c}, {{0, 0}, {1, 0}, {1, 0}}, 3.0 + 3 * 256},
+        {"cut frame then whole, one read",
+         {[&] {
+              std::vector<BYTE> all(a.begin(), a.begin() + 60);
+              all.insert(all.end(), b.begin(), b.end());
+              return all;
+          }()},
+         {{0, 0}, {1, 0}}, 2.0 + 2 * 256},
+        {"spliced with a matching sum", {{a.begin(), a.begin() + 60}, spliceB, c}, {{0, 0}, {1, 0}, {1, 0}}, 3.0 + 3 * 256},
+        {"cut frame, a lost one, then whole", {{a.begin(), a.begin() + 100}, c}, {{0, 0}, {1, 0}}, 3.0 + 3 * 256},
+    };
+    for (const auto &cs : cases) {
+        SCOPED_TRACE(cs.what);
+        Settings f;
+        auto p = Param(8, {0x90});
+        CRollStreamDecoder dec(p, *f.s, 0xFA, 0x2B);
+        std::vector<std::pair<int, int>> seen;
+        auto sink = [&](int ok, int lost) { seen.emplace_back(ok, lost); };
+        for (const auto &part : cs.parts)
+            ASSERT_TRUE(dec.Feed(part.data(), part.size(), sink));
+        EXPECT_EQ(seen, cs.seen);
+        ASSERT_FALSE(f.s->m_vecCh[0].empty());
+        EXPECT_EQ(f.s->m_vecCh[0][0], cs.lastSample);
+    }
+}

@@ -178,6 +178,21 @@ TEST_F(ScopeFiles, ReadersRefuseBadFiles)
         {"header only", good.left(rowsAt), 0},
         {"empty", QByteArray(), 1},
         {"binary", QByteArray(5000, '\xFF'), 1},
+        // A sample, a DI/DO word, a time or a count that is not a finite number of its kind
+        // makes the whole file unreadable: no zero, no partial capture.
+        {"sample not a number", QByteArray(good).replace("\n-3.000,", "\nabc,"), 0},
+        {"sample blank", QByteArray(good).replace("\n-3.000,", "\n,"), 0},
+        {"sample nan", QByteArray(good).replace("\n-3.000,", "\nnan,"), 0},
+        {"sample inf", QByteArray(good).replace("\n-3.000,", "\ninf,"), 0},
+        {"sample with text behind", QByteArray(good).replace("\n-3.000,", "\n-3.000x,"), 0},
+        {"DI word not a number", QByteArray(good).replace("0.000,0,0\n", "0.000,zz,0\n"), 0},
+        {"DO word blank", QByteArray(good).replace("0.000,0,0\n", "0.000,0,\n"), 0},
+        {"sample time out of range", QByteArray(good).replace("Sample Time,0.2500ms", "Sample Time,1e300ms"), 0},
+        {"sample time nan", QByteArray(good).replace("Sample Time,0.2500ms", "Sample Time,nanms"), 0},
+        {"sample time blank", QByteArray(good).replace("Sample Time,0.2500ms", "Sample Time,ms"), 0},
+        {"base time inf", QByteArray(good).replace("Base Time,0.0625ms", "Base Time,infms"), 0},
+        {"row count not a number", QByteArray(good).replace("Sample Count,20", "Sample Count,2x0"), 0},
+        {"parameter value not a number", QByteArray(good).replace("\t-12", "\t-12abc"), 0},
     };
     for (const auto &c : cases) {
         SCOPED_TRACE(c.what);
