@@ -295,8 +295,7 @@ BOOL CModbusRTU::RegisterTransaction(Kind kind, BYTE *pRequest, DWORD dwRequestL
         m_dwLastError = kErrShortWrite;
         return FALSE;
     }
-    std::this_thread::sleep_for(
-        std::chrono::milliseconds(CSeriesPort::GetFrameTime(dwRequestLength, pPort->m_nBaud)));
+    pPort->Idle(CSeriesPort::GetFrameTime(dwRequestLength, pPort->m_nBaud));
 
     const BYTE function = pRequest[1];
     BYTE reply[kReplyCapacity];
@@ -355,8 +354,7 @@ DWORD CModbusRTU::RawTransaction(CSeriesPort *pPort, const BYTE *pRequest, DWORD
         return 0;
     }
     if (bSleepFrameTime)
-        std::this_thread::sleep_for(std::chrono::milliseconds(
-            CSeriesPort::GetFrameTime(dwRequestLength, pPort->m_nBaud)));
+        pPort->Idle(CSeriesPort::GetFrameTime(dwRequestLength, pPort->m_nBaud));
     WaitForReply(pPort, dwExpected, dwTimeoutMs);
     DWORD have = pReply && dwCapacity > 0 ? pPort->Read(pReply, dwCapacity) : 0;
     bool answered = dwExpected > 0 && have >= dwExpected;

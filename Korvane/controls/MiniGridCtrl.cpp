@@ -1,6 +1,5 @@
 #include "MiniGridCtrl.h"
 
-#include "MainFrame.h"
 #include "platform/ControlId.h"
 #include "platform/LanguageConf.h"
 #include "platform/UiServices.h"
@@ -62,10 +61,13 @@ void CMiniGridCtrl::GetItemCustomTooltip(const platform::GridItemID &id, QString
 void CMiniGridCtrl::ApplyTableColors(bool custom, COLORREF text, COLORREF even, COLORREF odd)
 {
     if (custom) {
+        // A colour the user put back to its default keeps the visual manager's.
+        constexpr COLORREF kNone = 0xFFFFFFFFu;
+        const ColorTheme standard{};
         ColorTheme theme = GetColorTheme();
-        theme.text = text;
-        theme.evenBack = even;
-        theme.oddBack = odd;
+        theme.text = text != kNone ? text : standard.text;
+        theme.evenBack = even != kNone ? even : standard.evenBack;
+        theme.oddBack = odd != kNone ? odd : standard.oddBack;
         SetColorTheme(theme, true);
     } else {
         SetVisualManagerColorTheme(true);
@@ -75,9 +77,15 @@ void CMiniGridCtrl::ApplyTableColors(bool custom, COLORREF text, COLORREF even, 
 
 void CMiniGridCtrl::ApplyGridColors()
 {
-    const auto *frame = dynamic_cast<const CMainFrame *>(platform::MainWindow());
-    if (frame)
-        ApplyTableColors(frame->m_bClrCustom, frame->m_clrFont, frame->m_clrEven, frame->m_clrOdd);
+    // The colours belong to the window that hosts the pages: the nearest ancestor that knows
+    // them answers.
+    TableColours colours;
+    bool answered = false;
+    for (QWidget *w = parentWidget(); w && !answered; w = w->parentWidget())
+        answered = platform::SendMessage(platform::WindowRef(w), UM_QUERY_TABLE_COLOURS,
+                                         reinterpret_cast<WPARAM>(&colours)) == 1;
+    if (answered)
+        ApplyTableColors(colours.custom, colours.text, colours.even, colours.odd);
     else
         ApplyTableColors(false, 0, 0, 0);
 }

@@ -19,7 +19,8 @@ public:
 
     void SetRowHeight() override;
     void GetItemCustomTooltip(const platform::GridItemID &id, QString &text, QString &description) override;
-    // The main frame's custom table colours when that switch is on, else the visual manager's.
+    // The user's custom table colours (asked of the ancestors) when that switch is on, else
+    // the visual manager's.
     void ApplyGridColors();
     void ApplyTableColors(bool custom, COLORREF text, COLORREF even, COLORREF odd);
 

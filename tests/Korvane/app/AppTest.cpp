@@ -9,6 +9,7 @@
 #include "KorvaneView.h"
 #include "MainFrame.h"
 #include "PathHelpers.h"
+#include "ToolBoxEx.h"
 #include "UserCtrlDefValue.h"
 #include "Wnds/auxFunction/AidSafetyPrompt.h"
 #include "Wnds/auxFunction/DlgAidJogMove.h"
@@ -24,6 +25,7 @@
 #include <QCheckBox>
 #include <QPushButton>
 #include <QDir>
+#include <QDockWidget>
 #include <QDirIterator>
 #include <QFile>
 #include <QFileInfo>
@@ -278,6 +280,38 @@ TEST_F(AppFixture, PageValuesChosenBeforeExitReachTheSavedFile)
               QStringLiteral("1"));
 }
 
+// A pane switched off is hidden after a restart, the other two stay shown.
+TEST_F(AppFixture, APaneSwitchedOffStaysHiddenAfterARestart)
+{
+    const struct {
+        const char *pane;
+        bool CMainFrame::*flag;
+        QDockWidget *(*dock)(CMainFrame &);
+    } cases[] = {
+        {"parameter edit", &CMainFrame::m_bShowEditParam, [](CMainFrame &f) -> QDockWidget * { return f.ParamPane(); }},
+        {"monitor", &CMainFrame::m_bShowMonitorParam, [](CMainFrame &f) -> QDockWidget * { return f.MonitorPane(); }},
+        {"function", &CMainFrame::m_bShowFuncNavigation, [](CMainFrame &f) -> QDockWidget * { return f.FunctionPane(); }},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.pane);
+        QFile::remove(File(QStringLiteral("SysSet.ini")));
+        {
+            CKorvaneApp app;
+            app.SetDriveLink(std::make_unique<IdleLink>());
+            ASSERT_TRUE(app.InitInstance({QStringLiteral("Korvane")}));
+            app.MainFrame()->*c.flag = false;
+            EXPECT_EQ(app.ExitInstance(), 0);
+        }
+        CKorvaneApp app;
+        app.SetDriveLink(std::make_unique<IdleLink>());
+        ASSERT_TRUE(app.InitInstance({QStringLiteral("Korvane")}));
+        CMainFrame &frame = *app.MainFrame();
+        for (const auto &other : cases)
+            EXPECT_EQ(other.dock(frame)->isHidden(), other.flag == c.flag) << other.pane;
+        EXPECT_EQ(app.ExitInstance(), 0);
+    }
+}
+
 TEST_F(AppFixture, SysSetRoundTripsThroughTheMainFrame)
 {
     QFile ini(File(QStringLiteral("SysSet.ini")));
@@ -445,8 +479,10 @@ TEST_F(AppFixture, PortAndProductOperations)
         EXPECT_FALSE(sys.m_SeriesPort.m_bOpen);
         const auto calls = m_ui->Calls();
         ASSERT_EQ(calls.size(), 1u);
-        const QString closed = TrSection(QStringLiteral("CKorvaneApp"), QStringLiteral("成功关闭COM%d (波特率%d)!"));
-        EXPECT_EQ(calls[0].text, FillLangPlaces(closed, {QString::number(sys.m_nComNum), QStringLiteral("57600")}));
+        const QString closed = TrSection(QStringLiteral("CKorvaneApp"), QStringLiteral("成功关闭%s (波特率%d)!"));
+        EXPECT_EQ(calls[0].text, FillLangPlaces(closed, {sys.GetDevicePath(), QStringLiteral("57600")}));
+        EXPECT_TRUE(calls[0].text.contains(sys.GetDevicePath())) << "the device closed, not a COM number";
+        EXPECT_FALSE(calls[0].text.contains(QStringLiteral("COM")));
         EXPECT_TRUE(calls[0].text.contains(QStringLiteral("57600")));
         EXPECT_EQ(calls[0].caption, TrSection(QStringLiteral("CKorvaneApp"), QStringLiteral("提示")));
 

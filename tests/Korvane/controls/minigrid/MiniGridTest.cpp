@@ -153,6 +153,48 @@ TEST_F(MiniGrid, TableColoursFollowTheCustomSwitch)
     EXPECT_EQ(shot.pixelColor(Cell(0, 2).left() + 70, Cell(0, 2).top() + 2), QColor(255, 255, 255));
 }
 
+// The colours come from the nearest ancestor that answers the query (the main frame in the
+// program); a colour put back to its default keeps the grid's own.
+TEST(MiniGridColours, TheHostingWindowAnswersTheColourQuery)
+{
+    class Host : public QWidget, public platform::MessageTarget
+    {
+    public:
+        Host() : MessageTarget(this) {}
+        LRESULT WindowProc(UINT msg, WPARAM wParam, LPARAM lParam) override
+        {
+            if (msg == UM_QUERY_TABLE_COLOURS) {
+                ++asked;
+                *reinterpret_cast<TableColours *>(wParam) = colours;
+                return 1;
+            }
+            return MessageTarget::WindowProc(msg, wParam, lParam);
+        }
+        TableColours colours;
+        int asked = 0;
+    };
+    Host host;
+    Page page;
+    page.setParent(&host);
+    auto *grid = new CMiniGridCtrl(&page);
+    const platform::GridCtrl::ColorTheme standard{};
+    const struct {
+        const char *what;
+        TableColours colours;
+        platform::GridCtrl::ColorTheme expected;
+    } cases[] = {
+        {"custom", {true, RGB(1, 2, 3), RGB(4, 5, 6), RGB(7, 8, 9)}, {RGB(1, 2, 3), RGB(4, 5, 6), RGB(7, 8, 9)}},
+        {"even reset", {true, RGB(1, 2, 3), 0xFFFFFFFFu, RGB(7, 8, 9)}, {RGB(1, 2, 3), standard.evenBack, RGB(7, 8, 9)}},
+        {"switch off", {false, RGB(1, 2, 3), RGB(4, 5, 6), RGB(7, 8, 9)}, standard},
+    };
+    for (const auto &c : cases) {
+        host.colours = c.colours;
+        grid->ApplyGridColors();
+        EXPECT_EQ(grid->GetColorTheme(), c.expected) << c.what;
+    }
+    EXPECT_EQ(host.asked, 3);
+}
+
 TEST(MiniRadioItem, LampIsConcentricAndMovesLeftForACaption)
 {
     struct Case
