@@ -56,7 +56,7 @@ bool CDlgParamMointor::OnInitDialog()
     m_dlgGrid.m_strTableId = QStringLiteral("XML_Params_Monitor");
     m_dlgGrid.SetOwner(this);
     m_dlgGrid.Create(this);
-    m_dlgGrid.InitColumns(attr, 0);
+    m_dlgGrid.InitColumns(attr, 2);
     m_dlgGrid.FillRows();
     m_dlgGrid.setGeometry(rect());
     m_dlgGrid.show();
@@ -132,7 +132,7 @@ bool CDlgParamMointor::AddParam(const QString &code)
     rows[key] = BuildRow(param, key);
     m_arrParams.append(param);
     m_dlgGrid.SetRowDataMap(rows);
-    m_dlgGrid.FillRows();
+    RefillRows();
     {
         std::lock_guard lock(m_mxSnapshot);
         m_snapshot = m_arrParams;
@@ -177,7 +177,7 @@ void CDlgParamMointor::DeleteRow(int nRow)
         m_snapshot = m_arrParams;
     }
     m_dlgGrid.SetRowDataMap(rows);
-    m_dlgGrid.FillRows();
+    RefillRows();
     if (rows.empty()) {
         KillTimer(kTimerId);
         m_bTimerRunning = false;
@@ -231,6 +231,21 @@ QString CDlgParamMointor::CellText(const QString &code, const QString &fieldId)
     if (row >= 0)
         m_dlgGrid.GetRowCellText(text, row, fieldId);
     return text;
+}
+
+void CDlgParamMointor::RefillRows()
+{
+    m_dlgGrid.FillRows();
+    // The rebuilt rows have fresh cells: the values that could not be read are greyed again.
+    CQLBCGGridCtrl *grid = m_dlgGrid.GetGrid();
+    auto col = m_dlgGrid.m_mapFieldToCol.find(kColCurrent);
+    if (!grid || col == m_dlgGrid.m_mapFieldToCol.end())
+        return;
+    for (const QString &code : m_stale) {
+        if (platform::GridItem *item = grid->GetItem(platform::GridItemID{RowOfCode(code), col->second}))
+            item->SetTextColor(kStaleText);
+    }
+    grid->RedrawAll();
 }
 
 bool CDlgParamMointor::IsStale(const QString &code)

@@ -69,6 +69,8 @@ protected:
 private:
     CGridRowData BuildRow(const CDBDataParameter &param, std::int64_t key) const;
     void ApplyResult(const ReadResult &result);
+    // Fills the grid from its rows, keeping the grey of values that could not be read.
+    void RefillRows();
     std::shared_ptr<ReadResult> ReadAll(const std::atomic<bool> &stop);
     int RowOfCode(const QString &code);
     void ShowMenu(LPARAM lParam);

@@ -1,4 +1,5 @@
 #include "MainFrame.h"
+#include "grid/TableColors.h"
 
 #include "AutoHideToolBar.h"
 #include "CustomTheme.h"
@@ -121,6 +122,7 @@ CMainFrame::CMainFrame(QWidget *parent) : QMainWindow(parent), MessageTarget(thi
 
     m_nPollDoneMsg = platform::RegisterWindowMessage(QStringLiteral("KORVANE_STATUS_POLL_DONE"));
     m_nColourRefreshMsg = platform::RegisterWindowMessage(QStringLiteral("WM_MSG_GRID_COLOR_CUSTOM_REFRESH"));
+    SetTableColorsSource([this] { return TableColors{m_bClrCustom, m_clrFont, m_clrEven, m_clrOdd}; });
     if (CSysParam *sys = GetSysParam())
         m_pStatusLink = std::make_shared<CSysParamStatusLink>(*sys);
     m_pPoller = std::make_unique<CStatusPoller>(GetWindowRef(), m_nPollDoneMsg,
@@ -137,6 +139,7 @@ CMainFrame::CMainFrame(QWidget *parent) : QMainWindow(parent), MessageTarget(thi
 
 CMainFrame::~CMainFrame()
 {
+    SetTableColorsSource({});
     KillTimer(kStatusTimerId);
     // The worker posts to this window: it ends before the window does.
     m_pPoller.reset();
@@ -508,15 +511,6 @@ LRESULT CMainFrame::WindowProc(UINT msg, WPARAM wParam, LPARAM lParam)
         return 0;
     }
     switch (msg) {
-    case UM_QUERY_TABLE_COLOURS:
-        if (auto *colours = reinterpret_cast<TableColours *>(wParam)) {
-            colours->custom = m_bClrCustom;
-            colours->text = m_clrFont;
-            colours->even = m_clrEven;
-            colours->odd = m_clrOdd;
-            return 1;
-        }
-        return 0;
     case UM_FUNCTION_TOOL_CLICK:
         m_pView->ShowPage(int(wParam));
         return 0;

@@ -42,17 +42,7 @@ constexpr UINT UM_PAGE_ACTIVATE = 0x403;
 constexpr UINT UM_THEME_CHANGED = 0x40A;
 // A page to the view (sent): start the shown page's own timer again.
 constexpr UINT UM_RESTART_PAGE_TIMER = 0x412;
-// A control to its ancestors (sent, nearest first, until one answers 1): the user's table
-// colours. wParam: TableColours*, filled in by the window that answers (the main frame).
-constexpr UINT UM_QUERY_TABLE_COLOURS = 0x413;
-struct TableColours
-{
-    bool custom = false;
-    // 0xFFFFFFFF: none chosen, the table's own colour.
-    std::uint32_t text = 0xFFFFFFFFu;
-    std::uint32_t even = 0xFFFFFFFFu;
-    std::uint32_t odd = 0xFFFFFFFFu;
-};
+
 // The answer of every dialog and page to UM_IDENTIFY.
 constexpr LRESULT kIdentifyAnswer = 0x534B0000;
 

@@ -1,5 +1,6 @@
 #include "MiniGridCtrl.h"
 
+#include "grid/TableColors.h"
 #include "platform/ControlId.h"
 #include "platform/LanguageConf.h"
 #include "platform/UiServices.h"
@@ -61,13 +62,10 @@ void CMiniGridCtrl::GetItemCustomTooltip(const platform::GridItemID &id, QString
 void CMiniGridCtrl::ApplyTableColors(bool custom, COLORREF text, COLORREF even, COLORREF odd)
 {
     if (custom) {
-        // A colour the user put back to its default keeps the visual manager's.
-        constexpr COLORREF kNone = 0xFFFFFFFFu;
-        const ColorTheme standard{};
         ColorTheme theme = GetColorTheme();
-        theme.text = text != kNone ? text : standard.text;
-        theme.evenBack = even != kNone ? even : standard.evenBack;
-        theme.oddBack = odd != kNone ? odd : standard.oddBack;
+        theme.text = text;
+        theme.evenBack = even;
+        theme.oddBack = odd;
         SetColorTheme(theme, true);
     } else {
         SetVisualManagerColorTheme(true);
@@ -77,35 +75,38 @@ void CMiniGridCtrl::ApplyTableColors(bool custom, COLORREF text, COLORREF even, 
 
 void CMiniGridCtrl::ApplyGridColors()
 {
-    // The colours belong to the window that hosts the pages: the nearest ancestor that knows
-    // them answers.
-    TableColours colours;
-    bool answered = false;
-    for (QWidget *w = parentWidget(); w && !answered; w = w->parentWidget())
-        answered = platform::SendMessage(platform::WindowRef(w), UM_QUERY_TABLE_COLOURS,
-                                         reinterpret_cast<WPARAM>(&colours)) == 1;
-    if (answered)
-        ApplyTableColors(colours.custom, colours.text, colours.even, colours.odd);
-    else
-        ApplyTableColors(false, 0, 0, 0);
+    const TableColors c = CurrentTableColors();
+    ApplyTableColors(c.bCustom, c.clrFont, c.clrEven, c.clrOdd);
 }
 
 void CMiniGridCtrl::OnCellLButtonUp(const platform::GridItemID &hit, const QPoint &pt)
 {
     GridCtrl::OnCellLButtonUp(hit, pt);
     const platform::WindowRef parent(parentWidget());
-    auto *record = new MiniGridClick{hit.IsNull() ? -1 : hit.m_nRow, hit.IsNull() ? -1 : hit.m_nColumn};
-    if (!parent.IsAlive()) {
-        delete record;  // nobody to hand it to
+    MiniGridClick record{hit.IsNull() ? -1 : hit.m_nRow, hit.IsNull() ? -1 : hit.m_nColumn};
+    if (!parent.IsAlive())
         return;
-    }
-    platform::SendMessage(parent, UM_MINIGRID_CLICK, reinterpret_cast<WPARAM>(record),
+    platform::SendMessage(parent, UM_MINIGRID_CLICK, reinterpret_cast<WPARAM>(&record),
                           static_cast<LPARAM>(platform::GetCtrlId(this)));
 }
 
 CMiniRadioItem::CMiniRadioItem(const QString &normalText, const QString &altText, BYTE altState)
     : GridItem(QVariant()), m_strAltText(altText), m_strNormalText(normalText), m_bAltState(altState)
 {
+}
+
+QString CMiniRadioItem::FitCaption(const QString &caption, const QFontMetrics &fm, int room)
+{
+    if (fm.horizontalAdvance(caption) <= room)
+        return caption;
+    // Cut at the start: the end of the caption is the state ("...ON" / "...OFF").
+    const QString ellipsis(QChar(0x2026));
+    for (qsizetype cut = 1; cut < caption.size(); ++cut) {
+        const QString shown = ellipsis + caption.mid(cut);
+        if (fm.horizontalAdvance(shown) <= room)
+            return shown;
+    }
+    return caption.right(1);
 }
 
 void CMiniRadioItem::OnDrawValue(QPainter &p, const QRect &rect, const platform::GridPaintInfo &info,
@@ -115,7 +116,20 @@ void CMiniRadioItem::OnDrawValue(QPainter &p, const QRect &rect, const platform:
     const QColor lamp = m_bAltState ? QColor(255, 0, 0) : QColor(0, 255, 0);
     const int cx = rect.left() + rect.width() / 2;
     const int cy = rect.top() + rect.height() / 2;
-    const int lx = caption.isEmpty() ? cx : cx - 25;
+    int lx = caption.isEmpty() ? cx : cx - 25;
+    int textLeft = cx - 10;
+    QString shown;
+    if (!caption.isEmpty()) {
+        // The lamp sits left of the centre and the caption follows it; a caption too long for the
+        // rest of the cell moves both left, and only what still does not fit is cut.
+        const QFontMetrics fm(p.font());
+        const int right = rect.right() - kMargin;
+        const int over = fm.horizontalAdvance(caption) - (right - textLeft);
+        const int shift = std::clamp(over, 0, std::max(0, lx - 10 - (rect.left() + kMargin)));
+        lx -= shift;
+        textLeft -= shift;
+        shown = FitCaption(caption, fm, right - textLeft);
+    }
 
     p.save();
     p.setPen(QPen(QColor(128, 128, 128), 1));
@@ -123,10 +137,10 @@ void CMiniRadioItem::OnDrawValue(QPainter &p, const QRect &rect, const platform:
     p.drawEllipse(QRect(lx - 10, cy - 10, 20, 20));
     p.setBrush(lamp);
     p.drawEllipse(QRect(lx - 5, cy - 5, 10, 10));
-    if (!caption.isEmpty()) {
+    if (!shown.isEmpty()) {
         p.setPen(platform::ColorFromRef(textColor));
-        p.drawText(QRect(QPoint(cx - 10, rect.top()), QPoint(cx + 40 - 1, rect.bottom())),
-                   Qt::AlignLeft | Qt::AlignVCenter | Qt::TextSingleLine, caption);
+        p.drawText(QRect(QPoint(textLeft, rect.top()), QPoint(rect.right() - kMargin, rect.bottom())),
+                   Qt::AlignLeft | Qt::AlignVCenter | Qt::TextSingleLine, shown);
     }
     p.restore();
 }

@@ -5,7 +5,10 @@
 // cell drawn as a green or red lamp with an optional caption.
 #include "platform/grid/Grid.h"
 
-// wParam of UM_MINIGRID_CLICK: made with new by the grid; the receiver deletes it.
+class QFontMetrics;
+
+// wParam of UM_MINIGRID_CLICK: the grid's own record, valid while the message is handled (it is
+// sent, never posted), so a parent that ignores the notice leaks nothing.
 struct MiniGridClick
 {
     int nRow = -1;     // row of the hit cell, or -1
@@ -19,8 +22,7 @@ public:
 
     void SetRowHeight() override;
     void GetItemCustomTooltip(const platform::GridItemID &id, QString &text, QString &description) override;
-    // The user's custom table colours (asked of the ancestors) when that switch is on, else
-    // the visual manager's.
+    // The main frame's custom table colours when that switch is on, else the visual manager's.
     void ApplyGridColors();
     void ApplyTableColors(bool custom, COLORREF text, COLORREF even, COLORREF odd);
 
@@ -41,6 +43,10 @@ public:
 
     void OnDrawValue(QPainter &p, const QRect &rect, const platform::GridPaintInfo &info,
                      COLORREF textColor) override;
+    // The caption as drawn in this much room beside the lamp: whole when it fits, else cut at its
+    // start so that the state at its end stays readable.
+    static QString FitCaption(const QString &caption, const QFontMetrics &fm, int room);
+    static constexpr int kMargin = 2;
     bool CanEditInPlace() const override { return false; }
     // The cell has no value: its text (sorting, filtering, export) is the caption of its state.
     QString FormatItem() const override { return m_bAltState ? m_strAltText : m_strNormalText; }

@@ -39,18 +39,6 @@ void CBCGPGridCtrlEx::OnRowCheckBoxClick(GridRow *row)
     RedrawAll();
 }
 
-void CBCGPGridCtrlEx::OnHeaderCheckBoxClick(int col)
-{
-    CBCGPGridCtrlMid::OnHeaderCheckBoxClick(col);
-    const bool state = GetColumnsInfo().GetCheckBoxState();
-    for (int r = 0; r < GetRowCount(); ++r) {
-        GridRow *row = GetRow(r);
-        if (row->IsItemVisible() && !FilterItem(row))
-            row->SetCheck(state);
-    }
-    RedrawAll();
-}
-
 void CBCGPGridCtrlEx::OnScrollEnd()
 {
     if (QObject *parent = this->parent())

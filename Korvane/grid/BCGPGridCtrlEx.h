@@ -15,7 +15,6 @@ public:
     int GetFixedRowHeight() const { return m_nFixedRowHeight; }
     void SetRowHeight() override;
     void OnRowCheckBoxClick(platform::GridRow *row) override;
-    void OnHeaderCheckBoxClick(int col) override;
     // Sends UM_GRID_SCROLL_END to the parent.
     void OnScrollEnd() override;
 

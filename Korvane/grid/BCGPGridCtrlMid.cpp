@@ -319,11 +319,21 @@ void CBCGPGridCtrlMid::OnHeaderCheckBoxClick(int col)
 {
     if (!GetOwner())
         return;
-    if (SendToOwnerByName("BCGM_GRID_HEADERCHECKBOX_CLICK", col))
-        return;
-    GetColumnsInfo().SetCheckBoxState(!GetColumnsInfo().GetCheckBoxState());
+    // An owner that answers has taken the click over and gets no end notice; otherwise the box
+    // flips. Either way the rows shown (visible and passing the filter) take the box's state
+    // before the end notice, so that whoever counts them then sees them as the user does.
+    const bool taken = SendToOwnerByName("BCGM_GRID_HEADERCHECKBOX_CLICK", col) != 0;
+    if (!taken)
+        GetColumnsInfo().SetCheckBoxState(!GetColumnsInfo().GetCheckBoxState());
+    const bool state = GetColumnsInfo().GetCheckBoxState();
+    for (int r = 0; r < GetRowCount(); ++r) {
+        platform::GridRow *row = GetRow(r);
+        if (row->IsItemVisible() && !FilterItem(row))
+            row->SetCheck(state);
+    }
     RedrawAll();
-    SendToOwnerByName("BCGM_GRID_HEADERCHECKBOX_CLICK_END", col);
+    if (!taken)
+        SendToOwnerByName("BCGM_GRID_HEADERCHECKBOX_CLICK_END", col);
 }
 
 bool CBCGPGridCtrlMid::IsHeaderMenuButtonEnabled(int col) const

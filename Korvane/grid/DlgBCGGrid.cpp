@@ -1,4 +1,5 @@
 #include "grid/DlgBCGGrid.h"
+#include "grid/TableColors.h"
 
 #include "controls/MiniGridCtrl.h"
 #include "grid/BCGPGridDateTimeExtItem.h"
@@ -156,15 +157,16 @@ std::map<QString, QString> CDlgBCGGrid::SaveFilterBarTexts() const
     return texts;
 }
 
-CDlgBCGGrid *CDlgBCGGrid::CreateForTable(QWidget *owner, const QString &tableId)
+CDlgBCGGrid *CDlgBCGGrid::CreateForTable(QWidget *owner, const QString &tableId, BOOL bDefaultOnly, BOOL bHeaderMenu)
 {
     auto *grid = new CDlgBCGGrid(owner);
     grid->m_nRowHeaderWidth = 1;
     grid->m_strTableId = tableId;
+    grid->m_bHeaderMenuEnabled = bHeaderMenu;
     grid->SetOwner(owner);
     grid->Create(owner);
     CGridTableAttribute attr;
-    CGridCtrlTableAttributeOp::GetInstance()->GetTableAttribute(tableId, attr);
+    CGridCtrlTableAttributeOp::GetInstance()->GetTableAttributeByName(tableId, attr, bDefaultOnly);
     grid->InitColumns(attr, 2);
     grid->show();
     return grid;
@@ -892,9 +894,19 @@ bool CDlgBCGGrid::IsLockedForEvent(int nRow, int nCol, bool columnMayBeAny) cons
 
 void CDlgBCGGrid::ApplyGridColors()
 {
-    // The program's custom table colours are not kept yet; the grid keeps its own look.
-    if (m_pGrid)
-        m_pGrid->RedrawAll();
+    if (!m_pGrid)
+        return;
+    const TableColors c = CurrentTableColors();
+    if (c.bCustom) {
+        platform::GridCtrl::ColorTheme theme = m_pGrid->GetColorTheme();
+        theme.text = c.clrFont;
+        theme.evenBack = c.clrEven;
+        theme.oddBack = c.clrOdd;
+        m_pGrid->SetColorTheme(theme, true);
+    } else {
+        m_pGrid->SetVisualManagerColorTheme(true);
+    }
+    m_pGrid->AdjustLayout();
 }
 
 BOOL CDlgBCGGrid::SelectCell(int nRow, int nCol, BOOL bByClick)
@@ -918,17 +930,20 @@ void CDlgBCGGrid::SyncChecksWithSelection()
     if (!m_pGrid)
         return;
     QItemSelectionModel *sel = m_pGrid->View(1)->selectionModel();
+    // One pass over the selection's ranges, then one over the rows: a shift-click over thousands of
+    // rows stays linear.
+    std::vector<char> selectedView;
+    for (const QItemSelectionRange &range : sel->selection()) {
+        if (range.bottom() >= int(selectedView.size()))
+            selectedView.resize(std::size_t(range.bottom()) + 1, 0);
+        for (int v = range.top(); v <= range.bottom(); ++v)
+            selectedView[std::size_t(v)] = 1;
+    }
     for (int r = 0; r < m_pGrid->GetRowCount(); ++r) {
         const int v = m_pGrid->RowToViewRow(r);
         if (v < 0)
             continue;
-        bool selected = false;
-        for (const QModelIndex &i : sel->selectedIndexes()) {
-            if (i.row() == v) {
-                selected = true;
-                break;
-            }
-        }
+        const bool selected = v < int(selectedView.size()) && selectedView[std::size_t(v)];
         m_pGrid->GetRow(r)->SetCheck(selected);
     }
     m_pGrid->RedrawAll();
@@ -1073,6 +1088,11 @@ void CDlgBCGGrid::UpdateCheckedCountMark(int nChecked)
 
 LRESULT CDlgBCGGrid::WindowProc(UINT msg, WPARAM wParam, LPARAM lParam)
 {
+    // The frame relays the colour change to every window under it, this page included.
+    if (msg == TableColorsRefreshMessage()) {
+        ApplyGridColors();
+        return 0;
+    }
     if (msg == GridMessage("BCGM_GRID_ITEM_CHANGED")) {
         auto *info = reinterpret_cast<GridItemInfo *>(lParam);
         if (!info || IsLockedForEvent(info->nRow, info->nCol, true))
@@ -1190,11 +1210,17 @@ LRESULT CDlgBCGGrid::WindowProc(UINT msg, WPARAM wParam, LPARAM lParam)
         return answer;
     }
     if (msg == GridMessage("BCGM_GRID_HEADERCHECKBOX_CLICK")) {
+        // An owner that takes the click over ticks rows its own way: the statistics pass counts
+        // them once it is done.
         const LRESULT answer = SendToOwner(msg, lParam);
-        if (m_pGrid)
-            m_nCheckedRows = m_pGrid->GetColumnsInfo().GetCheckBoxState() ? 0 : m_pGrid->GetRowCount();
-        UpdateCheckedCountMark(m_nCheckedRows);
+        if (answer)
+            RestartStatisticsTimer();
         return answer;
+    }
+    if (msg == GridMessage("BCGM_GRID_HEADERCHECKBOX_CLICK_END")) {
+        // The grid has ticked the rows the filter shows: the mark counts what is ticked.
+        UpdateCheckedCountMark(CountCheckedRows());
+        return SendToOwner(msg, lParam);
     }
     if (msg == GridMessage("BCGM_GRID_ITEM_DBLCLICK"))
         return 1;

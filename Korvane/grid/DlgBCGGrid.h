@@ -40,7 +40,10 @@ public:
 
     // A shown grid page inside `owner`, which gets its notices, with the stored columns of
     // `tableId`, centred, and a one-pixel row header (the status pages' tables).
-    static CDlgBCGGrid *CreateForTable(QWidget *owner, const QString &tableId);
+    // A grid page of the owner, its columns from the table's attributes (the built-in ones only
+    // when bDefaultOnly), with or without the header's right-click menu.
+    static CDlgBCGGrid *CreateForTable(QWidget *owner, const QString &tableId, BOOL bDefaultOnly = FALSE,
+                                       BOOL bHeaderMenu = TRUE);
 
     // ---- columns and rows
     BOOL InitColumns(const CGridTableAttribute &attr, int nAlign);

@@ -424,10 +424,16 @@ void CDlgGridCtrlTableStyle::LoadOptionControls()
 void CDlgGridCtrlTableStyle::ReadBackAttribute()
 {
     CGridTableAttribute &a = m_TableAttribute;
-    m_spinRowHeight->interpretText();
-    m_spinFont->interpretText();
-    m_nRowHeight = m_spinRowHeight->value();
-    m_nFontSize = m_spinFont->value();
+    // A stored value outside a box's range is kept unless the user changed that box: the boxes
+    // bound what is typed, not what was there.
+    auto taken = [](QSpinBox *spin, int loaded) {
+        if (spin->cleanText() == QString::number(loaded))
+            return loaded;
+        spin->interpretText();
+        return spin->value();
+    };
+    m_nRowHeight = taken(m_spinRowHeight, m_nRowHeight);
+    m_nFontSize = taken(m_spinFont, m_nFontSize);
     bool ok = false;
     const int pageRows = m_editPageRows->text().trimmed().toInt(&ok);
     if (ok)

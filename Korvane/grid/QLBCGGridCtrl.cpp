@@ -92,18 +92,6 @@ void CQLBCGGridCtrl::OnHeaderColumnRClick(int col)
     SendToOwner(UM_GRID_HEADER_RCLICK, static_cast<WPARAM>(GetDlgCtrlID()), col);
 }
 
-void CQLBCGGridCtrl::OnHeaderCheckBoxClick(int col)
-{
-    CBCGPGridCtrlMid::OnHeaderCheckBoxClick(col);
-    const bool state = GetColumnsInfo().GetCheckBoxState();
-    for (int r = 0; r < GetRowCount(); ++r) {
-        GridRow *row = GetRow(r);
-        if (row->IsItemVisible() && !FilterItem(row))
-            row->SetCheck(state);
-    }
-    RedrawAll();
-}
-
 void CQLBCGGridCtrl::SendCellNotice(UINT msg, const GridItemID &hit, int missing)
 {
     QLGridCellNotify n;

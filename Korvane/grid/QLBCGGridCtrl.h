@@ -54,7 +54,6 @@ public:
     QString GetCustomFilterDescription(int col) const;
     void OnHeaderMenuButtonClick(int col, const QRect &rect) override;
     void OnHeaderColumnRClick(int col) override;
-    void OnHeaderCheckBoxClick(int col) override;
     void OnFilterEditClearButton(int col) override {}
     void OnCellLButtonUp(const platform::GridItemID &hit, const QPoint &pt) override;
     void OnCellRButtonUp(const platform::GridItemID &hit, const QPoint &pt) override;

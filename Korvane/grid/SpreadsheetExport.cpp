@@ -8,6 +8,7 @@
 #include <QImage>
 #include <QTemporaryFile>
 
+#include <sys/stat.h>
 #include <xlsxwriter.h>
 
 #include <algorithm>
@@ -228,6 +229,29 @@ int SpreadsheetColumnPixels(double width)
 
 int SpreadsheetRowPixels(double height) { return static_cast<int>(4.0 / 3.0 * height); }
 
+namespace {
+
+mode_t CurrentUmask()
+{
+    // Linux reports the mask without changing it; elsewhere it is set and put back at once.
+    QFile status(QStringLiteral("/proc/self/status"));
+    if (status.open(QIODevice::ReadOnly)) {
+        for (const QByteArray &line : status.readAll().split('\n')) {
+            if (line.startsWith("Umask:")) {
+                bool ok = false;
+                const uint mask = line.mid(6).trimmed().toUInt(&ok, 8);
+                if (ok)
+                    return mode_t(mask);
+            }
+        }
+    }
+    const mode_t mask = ::umask(022);
+    ::umask(mask);
+    return mask;
+}
+
+}
+
 int ExportRowsToSpreadsheet(const CSpreadsheetExportOptions &options, const QString &path,
                             const SpreadsheetRows &rows, const QStringList &pictureColumns)
 {
@@ -245,6 +269,9 @@ int ExportRowsToSpreadsheet(const CSpreadsheetExportOptions &options, const QStr
     if (ok) {
         const QByteArray from = QFile::encodeName(tempPath);
         const QByteArray to = QFile::encodeName(target.absoluteFilePath());
+        // The temporary file is private (0600); the workbook gets the mode any new file of the
+        // user's gets.
+        ::chmod(from.constData(), 0666 & ~CurrentUmask());
         ok = std::rename(from.constData(), to.constData()) == 0;
     }
     if (!ok)

@@ -180,6 +180,38 @@ void BM_PageStatisticsAfterFilter(benchmark::State &state)
 }
 BENCHMARK(BM_PageStatisticsAfterFilter)->Unit(benchmark::kMillisecond)->Iterations(10);
 
+
+// A shift-click in click-to-check mode from the first row to the last: the selection extends over
+// every row and the checks follow it (the handler's whole path, message included).
+void BM_PageShiftClickChecksEveryRow(benchmark::State &state)
+{
+    Page p;
+    p.page->m_tableAttr.isWholeRowSelect = true;
+    p.page->m_tableAttr.isMultiRowSelect = true;
+    p.page->m_tableAttr.IsMultiRowSelectNoLoseFocus = true;
+    p.page->m_rows = ParameterRows();
+    p.page->FillRows();
+    CQLBCGGridCtrl *grid = p.page->GetGrid();
+    auto click = [&](int row, bool shift) {
+        p.page->m_bShiftDown = shift;
+        QLGridCellNotify n;
+        n.nRow = row;
+        n.nColumn = 1;
+        n.pItem = grid->GetItem(platform::GridItemID{row, 1});
+        p.page->WindowProc(UM_GRID_CELL_LCLICK, 0, reinterpret_cast<LPARAM>(&n));
+    };
+    for (auto _ : state) {
+        state.PauseTiming();
+        click(0, false);
+        state.ResumeTiming();
+        click(kRows - 1, true);
+        benchmark::DoNotOptimize(p.page->m_nCheckedRows);
+    }
+    p.page->m_bShiftDown = false;
+    if (p.page->m_nCheckedRows != kRows)
+        state.SkipWithError("the shift-click did not check every row");
+}
+BENCHMARK(BM_PageShiftClickChecksEveryRow)->Unit(benchmark::kMillisecond)->Iterations(10);
 }
 
 int main(int argc, char **argv)

@@ -1,4 +1,5 @@
 #include "DlgDiDoMonitor.h"
+#include "grid/TableColors.h"
 
 #include "AppFlags.h"
 #include "LangText.h"
@@ -236,6 +237,11 @@ void CDlgDiDoMonitor::OnForceSwitch(bool isDo)
 
 LRESULT CDlgDiDoMonitor::WindowProc(UINT msg, WPARAM wParam, LPARAM lParam)
 {
+    if (msg == TableColorsRefreshMessage()) {
+        m_pDiGrid->ApplyGridColors();
+        m_pDoGrid->ApplyGridColors();
+        return 0;
+    }
     switch (msg) {
     case UM_PAGE_ACTIVATE:
         StartRead();
@@ -256,8 +262,7 @@ LRESULT CDlgDiDoMonitor::WindowProc(UINT msg, WPARAM wParam, LPARAM lParam)
     case UM_PROGRESS_POLL:
         return PollFinished(BOOL(wParam));
     case UM_MINIGRID_CLICK: {
-        std::unique_ptr<MiniGridClick> click(reinterpret_cast<MiniGridClick *>(wParam));
-        if (click)
+        if (const auto *click = reinterpret_cast<const MiniGridClick *>(wParam))
             OnGridClick(lParam == IDC_DO_GRID, click->nRow, click->nColumn);
         return 0;
     }

@@ -1,4 +1,5 @@
 #include "DlgDiDoSet.h"
+#include "grid/TableColors.h"
 
 #include "AppFlags.h"
 #include "LangText.h"
@@ -309,6 +310,11 @@ void CDlgDiDoSet::OnJobDone(const Job &job)
 
 LRESULT CDlgDiDoSet::WindowProc(UINT msg, WPARAM wParam, LPARAM lParam)
 {
+    if (msg == TableColorsRefreshMessage()) {
+        m_pDiGrid->ApplyGridColors();
+        m_pDoGrid->ApplyGridColors();
+        return 0;
+    }
     switch (msg) {
     case UM_PAGE_ACTIVATE:
         Activate();

@@ -567,6 +567,7 @@ void CDlgParams::OnCommand(UINT id)
     case ID_READ_ROW:
         m_bSingleRowRead = TRUE;
         platform::SendMessage(platform::WindowRef(m_pDlgParamNote), WM_COMMAND, CDlgParamNote::IDC_READ, 0);
+        m_bSingleRowRead = FALSE;
         break;
     case ID_WRITE_ROW:
         platform::SendMessage(platform::WindowRef(m_pDlgParamNote), WM_COMMAND, CDlgParamNote::IDC_WRITE, 0);

@@ -151,7 +151,10 @@ public:
 
     // ---- state ----------------------------------------------------------------------------------
     std::atomic<BOOL> m_bWriteFinished{FALSE};
+    // Asked for by the row menu while its read is being started; the run that starts keeps its own
+    // copy, so a refused read never leaves the next "read all" refreshing one row.
     BOOL m_bSingleRowRead = FALSE;
+    BOOL m_bRunSingleRow = FALSE;
     CDlgBCGGrid m_dlgGrid;
     NavigationTarget m_group;  // the selection last handed to ShowParamGroup
     int m_nGroupIndex = -1;    // -1: nothing chosen

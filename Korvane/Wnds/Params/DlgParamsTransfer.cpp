@@ -125,6 +125,7 @@ void CDlgParams::StartParameterRead(int nTarget, BOOL bRefreshNote)
     QList<CDBDataParameter> list = m_arrTransferParameter;
     if (!TryBeginParamTransfer())
         return;
+    m_bRunSingleRow = m_bSingleRowRead;
     m_pWorker->Start([this, list](const std::atomic<bool> &stop) { ReadWorker(list, stop); });
 }
 
@@ -176,9 +177,8 @@ BOOL CDlgParams::ApplyReadResults()
             break;
         }
     }
-    if (m_bSingleRowRead) {
+    if (m_bRunSingleRow) {
         UpdateSingleRow();
-        m_bSingleRowRead = FALSE;
         return TRUE;
     }
     CQLBCGGridCtrl *grid = m_dlgGrid.GetGrid();

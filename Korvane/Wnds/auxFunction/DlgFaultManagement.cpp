@@ -78,7 +78,9 @@ bool CDlgFaultManagement::OnInitDialog()
 
 void CDlgFaultManagement::CreateGrids()
 {
-    m_pFaultGrid = CDlgBCGGrid::CreateForTable(this, QStringLiteral("XML_FAULT_MANAGEMENT"));
+    // The fault table always has its built-in layout: no stored file is read and no header menu
+    // offers to change it.
+    m_pFaultGrid = CDlgBCGGrid::CreateForTable(this, QStringLiteral("XML_FAULT_MANAGEMENT"), TRUE, FALSE);
     m_pNoteGrid = CDlgBCGGrid::CreateForTable(this, QStringLiteral("XML_FAULT_MANAGEMENT_NOTE"));
 }
 

@@ -374,13 +374,15 @@ void CDlgStatusData::OnComboChanged(int k)
 void CDlgStatusData::RescaleChart(ChartScale &s, double sample, bool reset)
 {
     if (reset) {
-        s.nHighest = 100;
-        s.nLowest = -100;
+        s.dHighest = 100;
+        s.dLowest = -100;
     }
-    const int c = int(std::ceil(float(sample)));
-    s.nHighest = std::max(s.nHighest, c);
-    s.nLowest = std::min(s.nLowest, c);
-    const double range = std::fabs(double(s.nHighest)) + std::fabs(double(s.nLowest));
+    if (std::isfinite(sample)) {
+        const double c = std::ceil(sample);
+        s.dHighest = std::max(s.dHighest, c);
+        s.dLowest = std::min(s.dLowest, c);
+    }
+    const double range = std::fabs(s.dHighest) + std::fabs(s.dLowest);
     s.dStep = 20;
     for (int r = int(std::size(kSteps)) - 1; r >= 0; --r) {
         if (kSteps[r].first < range) {
@@ -388,9 +390,12 @@ void CDlgStatusData::RescaleChart(ChartScale &s, double sample, bool reset)
             break;
         }
     }
+    // Past the table the step grows by powers of ten, so the axis keeps a readable count of lines.
+    while (range / s.dStep > 100)
+        s.dStep *= 10;
     const double pad = reset ? 0 : s.dStep;
-    s.dAxisLow = s.nLowest - pad;
-    s.dAxisHigh = s.nHighest + pad;
+    s.dAxisLow = s.dLowest - pad;
+    s.dAxisHigh = s.dHighest + pad;
 }
 
 void CDlgStatusData::RescaleCharts(const std::array<double, kSlots> &samples, bool reset)

@@ -25,8 +25,9 @@ class QPushButton;
 // The vertical axis of one chart: the highest and lowest value seen and what the axis shows.
 struct ChartScale
 {
-    int nHighest = 100;
-    int nLowest = -100;
+    // Doubles: a bit string of 11 or more bits, or a position near 2^31, is past what an int holds.
+    double dHighest = 100;
+    double dLowest = -100;
     double dAxisLow = -100;
     double dAxisHigh = 100;
     double dStep = 20;

@@ -116,6 +116,20 @@ TEST_F(ParamMonitorTest, ASilentDriveKeepsTheLastValuesGreyed)
     ASSERT_TRUE(WaitFor([&] { return Monitor().IsStale("P0203") && Monitor().IsStale("P0206"); }));
     EXPECT_EQ(Current("P0203"), "321");
     EXPECT_EQ(Current("P0206"), "100");
+    // Rows added or deleted meanwhile rebuild the table; the values still unread stay grey.
+    auto greyed = [&](const char *code) {
+        auto *grid = Monitor().Grid()->GetGrid();
+        const auto &cols = Monitor().Grid()->m_mapFieldToCol;
+        platform::GridItem *item = nullptr;
+        for (int r = 0; r < Rows() && !item; ++r)
+            if (grid->GetItem(platform::GridItemID{r, cols.at(kCode)})->GetLabel() == QLatin1String(code))
+                item = grid->GetItem(platform::GridItemID{r, cols.at(CDlgParamMointor::kColCurrent)});
+        return item && item->GetTextColor() == CDlgParamMointor::kStaleText;
+    };
+    EXPECT_TRUE(greyed("P0203"));
+    Add("P0900");
+    EXPECT_TRUE(greyed("P0203"));
+    EXPECT_TRUE(greyed("P0206"));
     // Answering again: the value comes back in normal colours.
     m_sim.ClearFaults();
     m_sim.SetRegister(0x0203, 322);

@@ -15,6 +15,8 @@
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+
 #include <map>
 #include <memory>
 
@@ -205,6 +207,20 @@ TEST(SpreadsheetRules, RefusesMissingInputsWithoutTouchingFiles)
     EXPECT_TRUE(QDir(dir.path()).isEmpty());
     EXPECT_EQ(ExportRowsToSpreadsheet({}, path, {{"a", "b"}}, {}), 1) << "a header alone is a table";
     EXPECT_TRUE(QFile::exists(path));
+}
+
+// The workbook is an ordinary file of the user's: the mode a new file gets under the umask.
+TEST(SpreadsheetRules, TheWorkbookTakesTheUsersFileMode)
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath("t.xlsx");
+    const mode_t before = ::umask(022);
+    const int written = ExportRowsToSpreadsheet({}, path, {{"a", "b"}}, {});
+    ::umask(before);
+    ASSERT_EQ(written, 1);
+    struct stat st {};
+    ASSERT_EQ(::stat(QFile::encodeName(path).constData(), &st), 0);
+    EXPECT_EQ(st.st_mode & 0777, 0644u);
 }
 
 // ---- on a grid page ----------------------------------------------------------------------------

@@ -1,4 +1,5 @@
 #include "grid/DlgBCGGrid.h"
+#include "grid/TableColors.h"
 #include "grid/GridCtrlTableAttributeOp.h"
 
 #include "PathHelpers.h"
@@ -278,6 +279,55 @@ TEST_F(PageFixture, StatisticsBeforeAndAfterAFilter)
     EXPECT_EQ(TrimTrailingZeros("12.500"), "12.5");
     EXPECT_EQ(TrimTrailingZeros("3.000"), "3");
     EXPECT_EQ(TrimTrailingZeros("300"), "300");
+}
+
+// The header box ticks the rows the filter shows; the mark then says how many rows are ticked.
+TEST_F(PageFixture, HeaderCheckUnderAFilterMarksTheTickedRows)
+{
+    page->InitColumns(Table(), 2);
+    Fill(kRows);
+    auto *grid = page->GetGrid();
+    const int name = page->m_mapFieldToCol.at("name");
+    grid->SetFilterBarText(name, "ga");
+    grid->OnHeaderCheckBoxClick(0);
+    EXPECT_EQ(page->m_nCheckedRows, 1);
+    EXPECT_TRUE(grid->GetRow(2)->GetCheck());
+    EXPECT_FALSE(Sum(name).contains(QString::fromUtf8("选中"))) << Sum(name).toStdString();
+    grid->SetFilterBarText(name, "a");
+    grid->OnHeaderCheckBoxClick(0);  // the box was ticked: now every shown row is unticked
+    EXPECT_EQ(page->m_nCheckedRows, 0);
+    grid->OnHeaderCheckBoxClick(0);
+    EXPECT_EQ(page->m_nCheckedRows, 3);
+    EXPECT_TRUE(Sum(name).startsWith(QString::fromUtf8("选中(3)"))) << Sum(name).toStdString();
+}
+
+// The user's table colours reach a grid page when it is made and again on the colour broadcast;
+// switching them off brings the theme's colours back.
+TEST_F(PageFixture, CustomTableColoursAtCreationAndOnTheBroadcast)
+{
+    TableColors colours{TRUE, RGB(1, 2, 3), RGB(200, 220, 240), RGB(10, 20, 30)};
+    SetTableColorsSource([&] { return colours; });
+    auto *made = new CDlgBCGGrid(owner.get());
+    made->Create(owner.get());
+    EXPECT_EQ(made->GetGrid()->GetColorTheme().text, RGB(1, 2, 3));
+    EXPECT_EQ(made->GetGrid()->GetColorTheme().evenBack, RGB(200, 220, 240));
+
+    page->InitColumns(Table(), 2);
+    Fill(kRows);
+    colours.clrEven = RGB(5, 6, 7);
+    SendMessage(WindowRef(page), TableColorsRefreshMessage(), 0, 0);
+    QApplication::processEvents();
+    auto *grid = page->GetGrid();
+    const QRect cell = grid->View(1)->visualRect(grid->ProxyModel()->index(0, 1));
+    const QImage shot = grid->View(1)->viewport()->grab().toImage();
+    EXPECT_EQ(shot.pixelColor(cell.right() - 2, cell.top() + 2), QColor(5, 6, 7));
+    EXPECT_EQ(grid->GetColorTheme().oddBack, RGB(10, 20, 30));
+    EXPECT_EQ(grid->GetColorTheme().text, RGB(1, 2, 3));
+
+    colours.bCustom = FALSE;
+    SendMessage(WindowRef(page), TableColorsRefreshMessage(), 0, 0);
+    EXPECT_EQ(grid->GetColorTheme(), platform::GridCtrl::ColorTheme{});
+    SetTableColorsSource({});
 }
 
 TEST_F(PageFixture, CheckedCountMarkCountsEveryRow)

@@ -234,6 +234,18 @@ TEST_F(EditorFixture, SpinBoxesClampAndTheFontReachesEveryListedRow)
     EXPECT_EQ(dlg->m_TableAttribute.iPageRows, 7);
 }
 
+// A stored row height or font outside the boxes' ranges survives an OK that did not touch them.
+TEST_F(EditorFixture, OkKeepsStoredValuesTheUserDidNotTouch)
+{
+    CGridTableAttribute t = Table();
+    t.DataRowHeight = 300;
+    t.iDataRowFont = 5;
+    Open(t);
+    dlg->OnBnClickedOk();
+    EXPECT_EQ(dlg->m_TableAttribute.DataRowHeight, 300);
+    EXPECT_EQ(dlg->m_TableAttribute.iDataRowFont, 5);
+}
+
 TEST_F(EditorFixture, EditsSurviveTheShownHiddenFilter)
 {
     Edit("a", "strColShowName", "Renamed");

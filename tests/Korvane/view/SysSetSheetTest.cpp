@@ -9,6 +9,8 @@
 #include "MainFrame.h"
 #include "controls/ColourPopup.h"
 #include "controls/KVColorButton.h"
+#include "grid/TableColors.h"
+#include "platform/grid/Grid.h"
 #include "platform/ControlNotify.h"
 #include "platform/IniFile.h"
 #include "platform/LanguageConf.h"
@@ -143,6 +145,7 @@ TEST_F(SysSetSheetTest, TheDefaultEntryResetsATableColour)
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     EXPECT_EQ(page.m_btnTable1->GetColor(), kAutomaticColor);
     EXPECT_EQ(frame.m_clrEven, CMainFrame::kNoColour);
+    EXPECT_EQ(CurrentTableColors().clrEven, platform::kGridDefaultColor) << "the grids draw their own colour";
 }
 
 TEST_F(SysSetSheetTest, LanguageSwitchRetextsTheSheetButNotTheFunctionPage)

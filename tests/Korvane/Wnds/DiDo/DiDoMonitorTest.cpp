@@ -2,6 +2,8 @@
 // the shared write budget, a silent drive, rows by product and by table.
 #include "DrivePageFixture.h"
 
+#include "grid/TableColors.h"
+
 #include "Wnds/DiDo/DlgDiDoMonitor.h"
 #include "controls/MiniGridCtrl.h"
 
@@ -169,4 +171,21 @@ TEST_F(DiDoMonitorTest, OfflineActivationFillsTheGridsWithoutTraffic)
     EXPECT_EQ(m_page->Grid(true)->GetRowCount(), 5);
 }
 
+}
+
+// Both state grids follow the user's table colours when the frame relays the colour change.
+TEST_F(DiDoMonitorTest, BothGridsFollowTheColourBroadcast)
+{
+    Open();
+    TableColors colours{TRUE, RGB(1, 2, 3), RGB(200, 220, 240), RGB(10, 20, 30)};
+    SetTableColorsSource([&] { return colours; });
+    platform::SendMessage(platform::WindowRef(m_page.get()), TableColorsRefreshMessage(), 0, 0);
+    for (bool isDo : {false, true}) {
+        EXPECT_EQ(m_page->Grid(isDo)->GetColorTheme().text, RGB(1, 2, 3)) << isDo;
+        EXPECT_EQ(m_page->Grid(isDo)->GetColorTheme().evenBack, RGB(200, 220, 240)) << isDo;
+    }
+    colours.bCustom = FALSE;
+    platform::SendMessage(platform::WindowRef(m_page.get()), TableColorsRefreshMessage(), 0, 0);
+    EXPECT_EQ(m_page->Grid(true)->GetColorTheme(), platform::GridCtrl::ColorTheme{});
+    SetTableColorsSource({});
 }

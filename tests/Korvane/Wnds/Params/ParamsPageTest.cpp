@@ -324,3 +324,22 @@ TEST(ParamsPage, SortByAddressAndMenuItems)
     for (const auto &c : cases)
         EXPECT_EQ(P::ContextMenuCommands(c.locked, c.compare, c.custom), c.ids);
 }
+
+// A row read that never started (link down, then a read already running) must not turn the next
+// "read all" into a one-row refresh.
+TEST_F(ParamsFixture, ARefusedRowReadLeavesReadAllRefreshingEveryRow)
+{
+    CDlgParams &page = Page();
+    page.Grid()->SelectRow(page.FindRowByCode("P0203"));
+    QCoreApplication::processEvents();
+    m_sys->m_bConnected = FALSE;
+    platform::SendMessage(platform::WindowRef(&page), WM_COMMAND, CDlgParams::ID_READ_ROW, 0);
+    m_sys->m_bConnected = TRUE;
+    ASSERT_FALSE(page.IsTransferRunning());
+    m_sim.SetRegister(0x0203, 777);
+    m_sim.SetRegister(0x0206, 2400);
+    page.ReadAllParameters();
+    ASSERT_TRUE(WaitForResult("读参数结果"));
+    EXPECT_EQ(CellText("P0203", kValue), "777");
+    EXPECT_EQ(CellText("P0206", kValue), "2400");
+}

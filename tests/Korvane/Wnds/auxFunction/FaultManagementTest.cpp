@@ -5,6 +5,7 @@
 
 #include "LangText.h"
 #include "grid/DlgBCGGrid.h"
+#include "grid/GridCtrlTableAttributeOp.h"
 #include "Wnds/auxFunction/DlgFaultManagement.h"
 
 #include <QCheckBox>
@@ -238,4 +239,24 @@ TEST_F(FaultManagementTest, AClickShowsTheCausePictureOfAFaultOnly)
     EXPECT_TRUE(notes.empty());
 }
 
+}
+
+// The fault table keeps its built-in layout whatever a stored file says, and offers no header menu
+// to change it; the notes table reads its stored layout as any table does.
+TEST_F(FaultManagementTest, TheFaultTableIgnoresStoredLayoutsAndHasNoHeaderMenu)
+{
+    auto *op = CGridCtrlTableAttributeOp::GetInstance();
+    for (const char *id : {"XML_FAULT_MANAGEMENT", "XML_FAULT_MANAGEMENT_NOTE"}) {
+        CGridTableAttribute stored;
+        op->GetTableAttributeByName(QString::fromLatin1(id), stored, TRUE);
+        for (auto &[key, col] : stored.m_mapColumns)
+            col.strColShowName = QStringLiteral("stored");
+        ASSERT_TRUE(op->SaveUserTableAttribute(QString::fromLatin1(id), stored));
+    }
+    Open();
+    for (const auto &[key, col] : m_page->FaultGrid()->m_tableAttr.m_mapColumns)
+        EXPECT_NE(col.strColShowName, QStringLiteral("stored")) << key.toStdString();
+    EXPECT_EQ(m_page->FaultGrid()->m_tableAttr.m_mapColumns.size(), 7u);
+    EXPECT_FALSE(m_page->FaultGrid()->m_bHeaderMenuEnabled);
+    EXPECT_EQ(m_page->NoteGrid()->m_tableAttr.m_mapColumns.begin()->second.strColShowName, QStringLiteral("stored"));
 }

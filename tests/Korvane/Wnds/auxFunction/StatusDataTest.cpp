@@ -87,7 +87,7 @@ TEST(StatusDataScales, RescaleCharts)
     struct Case
     {
         std::vector<std::pair<double, bool>> samples;
-        int highest, lowest;
+        double highest, lowest;
         double low, high, step;
     };
     const Case cases[] = {
@@ -97,13 +97,19 @@ TEST(StatusDataScales, RescaleCharts)
         {{{0, true}, {-12000, false}}, 100, -12000, -13000, 1100, 1000},
         {{{0, true}, {59000, false}}, 59000, -100, -5100, 64000, 5000},
         {{{0, true}, {350, false}, {0, true}}, 100, -100, -100, 100, 20},
+        // A 16-bit bit string shown as its digits, and the int32 limits: the axis stays finite.
+        {{{0, true}, {1111111111111111.0, false}}, 1111111111111111.0, -100, -1e14 - 100, 1111111111111111.0 + 1e14, 1e14},
+        {{{0, true}, {2147483647, false}}, 2147483647, -100, -1e8 - 100, 2147483647 + 1e8, 1e8},
+        {{{0, true}, {-2147483648.0, false}}, 100, -2147483648.0, -2147483648.0 - 1e8, 100 + 1e8, 1e8},
     };
     for (const Case &c : cases) {
         ChartScale s;
         for (const auto &[v, reset] : c.samples)
             CDlgStatusData::RescaleChart(s, v, reset);
-        EXPECT_EQ(s.nHighest, c.highest);
-        EXPECT_EQ(s.nLowest, c.lowest);
+        EXPECT_EQ(s.dHighest, c.highest);
+        EXPECT_EQ(s.dLowest, c.lowest);
+        EXPECT_LE(s.dAxisLow, c.lowest);
+        EXPECT_GE(s.dAxisHigh, c.highest);
         EXPECT_EQ(s.dAxisLow, c.low);
         EXPECT_EQ(s.dAxisHigh, c.high);
         EXPECT_EQ(s.dStep, c.step);

@@ -18,7 +18,7 @@ using platform::GridRow;
 
 namespace {
 
-// The I/O page holding the grid: takes the click records and frees them.
+// The I/O page holding the grid: copies the click records (the grid keeps them).
 class Page : public QWidget, public platform::MessageTarget
 {
 public:
@@ -26,8 +26,7 @@ public:
     LRESULT WindowProc(UINT msg, WPARAM wParam, LPARAM lParam) override
     {
         if (msg == UM_MINIGRID_CLICK) {
-            std::unique_ptr<MiniGridClick> record(reinterpret_cast<MiniGridClick *>(wParam));
-            clicks.push_back(*record);
+            clicks.push_back(*reinterpret_cast<const MiniGridClick *>(wParam));
             ids.push_back(lParam);
             return 0;
         }
@@ -153,48 +152,6 @@ TEST_F(MiniGrid, TableColoursFollowTheCustomSwitch)
     EXPECT_EQ(shot.pixelColor(Cell(0, 2).left() + 70, Cell(0, 2).top() + 2), QColor(255, 255, 255));
 }
 
-// The colours come from the nearest ancestor that answers the query (the main frame in the
-// program); a colour put back to its default keeps the grid's own.
-TEST(MiniGridColours, TheHostingWindowAnswersTheColourQuery)
-{
-    class Host : public QWidget, public platform::MessageTarget
-    {
-    public:
-        Host() : MessageTarget(this) {}
-        LRESULT WindowProc(UINT msg, WPARAM wParam, LPARAM lParam) override
-        {
-            if (msg == UM_QUERY_TABLE_COLOURS) {
-                ++asked;
-                *reinterpret_cast<TableColours *>(wParam) = colours;
-                return 1;
-            }
-            return MessageTarget::WindowProc(msg, wParam, lParam);
-        }
-        TableColours colours;
-        int asked = 0;
-    };
-    Host host;
-    Page page;
-    page.setParent(&host);
-    auto *grid = new CMiniGridCtrl(&page);
-    const platform::GridCtrl::ColorTheme standard{};
-    const struct {
-        const char *what;
-        TableColours colours;
-        platform::GridCtrl::ColorTheme expected;
-    } cases[] = {
-        {"custom", {true, RGB(1, 2, 3), RGB(4, 5, 6), RGB(7, 8, 9)}, {RGB(1, 2, 3), RGB(4, 5, 6), RGB(7, 8, 9)}},
-        {"even reset", {true, RGB(1, 2, 3), 0xFFFFFFFFu, RGB(7, 8, 9)}, {RGB(1, 2, 3), standard.evenBack, RGB(7, 8, 9)}},
-        {"switch off", {false, RGB(1, 2, 3), RGB(4, 5, 6), RGB(7, 8, 9)}, standard},
-    };
-    for (const auto &c : cases) {
-        host.colours = c.colours;
-        grid->ApplyGridColors();
-        EXPECT_EQ(grid->GetColorTheme(), c.expected) << c.what;
-    }
-    EXPECT_EQ(host.asked, 3);
-}
-
 TEST(MiniRadioItem, LampIsConcentricAndMovesLeftForACaption)
 {
     struct Case
@@ -226,4 +183,40 @@ TEST(MiniRadioItem, LampIsConcentricAndMovesLeftForACaption)
         EXPECT_NE(img.pixelColor(c.centreX + 10, cy), QColor(Qt::white)) << c.what;  // the ring
         EXPECT_NE(img.pixelColor(c.centreX - 10, cy), QColor(Qt::white)) << c.what;
     }
+}
+
+// The state is the end of the caption: whatever the room, what is drawn ends with it, and room
+// enough shows the whole caption.
+TEST(MiniRadioItem, TheCaptionAlwaysShowsItsState)
+{
+    const QFontMetrics fm(QApplication::font());
+    for (const char *caption : {"输入状态ON", "输入状态OFF", "Input state OFF"}) {
+        const QString text = QString::fromUtf8(caption);
+        const QString state = text.endsWith(QLatin1String("OFF")) ? QStringLiteral("OFF") : QStringLiteral("ON");
+        const int whole = fm.horizontalAdvance(text);
+        EXPECT_EQ(CMiniRadioItem::FitCaption(text, fm, whole), text) << caption;
+        for (int room : {whole - 1, whole / 2, fm.horizontalAdvance(QString(QChar(0x2026)) + state)}) {
+            const QString shown = CMiniRadioItem::FitCaption(text, fm, room);
+            EXPECT_TRUE(shown.endsWith(state)) << caption << " in " << room << ": " << shown.toStdString();
+            EXPECT_LE(fm.horizontalAdvance(shown), room);
+        }
+    }
+}
+
+// A DI/DO state cell as narrow as the pages make it still draws the caption's end.
+TEST(MiniRadioItem, ALongCaptionMovesLeftRatherThanLosingItsState)
+{
+    CMiniRadioItem item(QStringLiteral("输入状态OFF"), QStringLiteral("输入状态ON"), 0);
+    QImage img(110, 30, QImage::Format_RGB32);
+    img.fill(Qt::white);
+    {
+        QPainter p(&img);
+        item.OnDrawValue(p, QRect(0, 0, 110, 30), platform::GridPaintInfo{}, RGB(0, 0, 0));
+    }
+    // Ink right of where a fixed 50-pixel caption box would end: the end of the caption.
+    bool inked = false;
+    for (int x = 96; x < 108 && !inked; ++x)
+        for (int y = 5; y < 25 && !inked; ++y)
+            inked = img.pixelColor(x, y).lightness() < 128;
+    EXPECT_TRUE(inked);
 }
