@@ -19,13 +19,14 @@ CDlgSetLanguage::CDlgSetLanguage(QWidget *pParent) : CBCGPPropertyPageEx(IDD, pP
     setWindowTitle(QStringLiteral("语言设置"));
     auto *label = new QLabel(QStringLiteral("当前语言"), this);
     platform::SetCtrlId(label, IDC_LABEL);
-    label->setGeometry(CDialogExMid::MapDialogRect(QRect(14, 16, 60, 10)));
+    // Wide enough for "Current Language" as well.
+    label->setGeometry(CDialogExMid::MapDialogRect(QRect(14, 16, 90, 10)));
     m_cmbLanguage = new QComboBox(this);
     platform::SetCtrlId(m_cmbLanguage, IDC_LANGUAGE);
-    m_cmbLanguage->setGeometry(CDialogExMid::MapDialogRect(QRect(80, 14, 120, 14)));
+    m_cmbLanguage->setGeometry(CDialogExMid::MapDialogRect(QRect(108, 14, 120, 14)));
     m_btnApply = new QPushButton(QStringLiteral("应用"), this);
     platform::SetCtrlId(m_btnApply, IDC_APPLY);
-    m_btnApply->setGeometry(CDialogExMid::MapDialogRect(QRect(210, 13, 50, 16)));
+    m_btnApply->setGeometry(CDialogExMid::MapDialogRect(QRect(236, 13, 50, 16)));
     connect(m_btnApply, &QPushButton::clicked, this, [this] { OnApply(); });
 }
 

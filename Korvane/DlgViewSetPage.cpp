@@ -43,9 +43,9 @@ CDlgViewSetPage::CDlgViewSetPage(QWidget *pParent) : CBCGPPropertyPageEx(IDD, pP
     setWindowTitle(QStringLiteral("视窗设置"));
 
     Make<QLabel>(this, IDC_VIEW_LABEL, "视图显示", QRect(14, 14, 80, 10));
-    m_chkShowEdit = Make<QCheckBox>(this, IDC_SHOW_EDIT, "参数编辑", QRect(24, 30, 90, 12));
-    m_chkShowMonitor = Make<QCheckBox>(this, IDC_SHOW_MONITOR, "参数监控", QRect(124, 30, 90, 12));
-    m_chkShowNavigation = Make<QCheckBox>(this, IDC_SHOW_NAVIGATION, "功能导航", QRect(224, 30, 90, 12));
+    m_chkShowEdit = Make<QCheckBox>(this, IDC_SHOW_EDIT, "参数编辑", QRect(24, 30, 110, 12));
+    m_chkShowMonitor = Make<QCheckBox>(this, IDC_SHOW_MONITOR, "参数监控", QRect(144, 30, 110, 12));
+    m_chkShowNavigation = Make<QCheckBox>(this, IDC_SHOW_NAVIGATION, "功能导航", QRect(264, 30, 110, 12));
     m_lblTheme = Make<QLabel>(this, IDC_THEME_LABEL, "主题设置", QRect(14, 52, 80, 10));
     m_btnTheme = Make<QPushButton>(this, IDC_THEME, nullptr, QRect(100, 50, 100, 14));
     Make<QLabel>(this, IDC_FONT_LABEL, "字体颜色设置", QRect(14, 74, 80, 10));
@@ -55,9 +55,9 @@ CDlgViewSetPage::CDlgViewSetPage(QWidget *pParent) : CBCGPPropertyPageEx(IDD, pP
     group->setGeometry(CDialogExMid::MapDialogRect(QRect(10, 96, 300, 64)));
     group->lower();
     m_chkTableCustom = Make<QCheckBox>(this, IDC_TABLE_CUSTOM, "启用表格自定义", QRect(20, 110, 120, 12));
-    Make<QLabel>(this, IDC_TABLE_LABEL, "表格间隔色", QRect(20, 134, 70, 10));
-    m_btnTable1 = Make<CKVColorButton>(this, IDC_TABLE_COLOUR1, nullptr, QRect(100, 132, 90, 14));
-    m_btnTable2 = Make<CKVColorButton>(this, IDC_TABLE_COLOUR2, nullptr, QRect(200, 132, 90, 14));
+    Make<QLabel>(this, IDC_TABLE_LABEL, "表格间隔色", QRect(20, 134, 92, 10));
+    m_btnTable1 = Make<CKVColorButton>(this, IDC_TABLE_COLOUR1, nullptr, QRect(114, 132, 90, 14));
+    m_btnTable2 = Make<CKVColorButton>(this, IDC_TABLE_COLOUR2, nullptr, QRect(210, 132, 90, 14));
 
     for (QCheckBox *box : {m_chkShowEdit, m_chkShowMonitor, m_chkShowNavigation}) {
         const int id = platform::GetCtrlId(box);
@@ -120,11 +120,9 @@ void CDlgViewSetPage::OnPaneBox(int id)
         frame->m_bShowFuncNavigation = show;
         pane = frame->FunctionPane();
     }
-    if (pane) {
-        pane->setVisible(show);
-        if (show)
-            pane->raise();
-    }
+    frame->ApplyPaneSwitches();
+    if (pane && show)
+        pane->raise();
 }
 
 void CDlgViewSetPage::OnColourChosen(int id)

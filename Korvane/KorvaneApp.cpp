@@ -197,6 +197,7 @@ void CKorvaneApp::LoadSysSetIni()
     ReadFlag(ini, kViewSet, QStringLiteral("BClrCustom"), frame->m_bClrCustom);
     for (const FunctionFlag &f : kFunctionFlags)
         ReadFlag(ini, kFunctionSet, QString::fromLatin1(f.key), this->*(f.member));
+    frame->ApplyPaneSwitches();
 }
 
 void CKorvaneApp::SaveSysSetIni()
@@ -213,9 +214,13 @@ void CKorvaneApp::SaveSysSetIni()
     ini.Write(kViewSet, QStringLiteral("NThemesID"), QString::number(frame->m_nThemeID));
     const std::pair<const char *, COLORREF> colours[] = {
         {"ClrFontColor", frame->m_clrFont}, {"ClrEvenColor", frame->m_clrEven}, {"ClrOddColor", frame->m_clrOdd}};
-    for (const auto &[key, colour] : colours)
+    for (const auto &[key, colour] : colours) {
+        // A colour put back to its default leaves no key behind.
         if (colour != CMainFrame::kNoColour)
             ini.Write(kViewSet, QString::fromLatin1(key), FormatColourValue(colour));
+        else
+            ini.RemoveKey(kViewSet, QString::fromLatin1(key));
+    }
     ini.Write(kViewSet, QStringLiteral("BClrCustom"), FlagText(frame->m_bClrCustom));
     for (const FunctionFlag &f : kFunctionFlags)
         ini.Write(kFunctionSet, QString::fromLatin1(f.key), FlagText(this->*(f.member)));
@@ -290,9 +295,14 @@ void CKorvaneApp::ClosePort()
 {
     m_bOnline = FALSE;
     m_bDriveInfoRead = false;
+    // The device the port had open (by the name it was opened with), else the configured one.
+    QString device = QString::fromStdString(g_SysParam.m_SeriesPort.DevicePath());
+    if (!g_SysParam.m_SeriesPort.m_bOpen || device.isEmpty())
+        device = g_SysParam.GetDevicePath();
     g_SysParam.ClosePort();
-    const QString text = TrSection(m_strLangSection, QStringLiteral("成功关闭COM%d (波特率%d)!"));
-    platform::Ui().MessageBox(FillLangPlaces(text, {QString::number(g_SysParam.m_nComNum), QString::number(g_SysParam.m_nComBaud)}),
+    g_SysParam.m_bConnected = FALSE;
+    const QString text = TrSection(m_strLangSection, QStringLiteral("成功关闭%s (波特率%d)!"));
+    platform::Ui().MessageBox(FillLangPlaces(text, {device, QString::number(g_SysParam.m_nComBaud)}),
                               TrSection(m_strLangSection, QStringLiteral("提示")), MB_OK, m_pMainFrame.get());
 }
 

@@ -1,6 +1,7 @@
 #include "KorvaneView.h"
 
 #include "DlgStatus.h"
+#include "MainFrame.h"
 #include "Navigation.h"
 #include "Wnds/Controls/DlgPositionCtrl.h"
 #include "Wnds/Controls/DlgSpeedLoop.h"
@@ -154,8 +155,10 @@ void CKorvaneView::OnInitialUpdate()
     QString strName;
     if (CDialogExMid *scope = CreatePage(m_mapPages, kScopePageId, nExtra, strName); scope && !scope->IsCreated())
         CreatePageWindow(scope);
-    // Hosted by the main window, the view opens on the parameter page by itself.
-    if (qobject_cast<QMainWindow *>(window()))
+    // Hosted by the main window, the view opens on the parameter page with every parameter.
+    if (auto *frame = qobject_cast<CMainFrame *>(window()))
+        frame->ShowAllParameters();
+    else if (qobject_cast<QMainWindow *>(window()))
         ShowPage(kParamsPageId);
     LayoutPage();
 }
@@ -194,6 +197,17 @@ void CKorvaneView::StartPageTimer()
 {
     if (m_pCurPage && m_pCurPage->m_nTimerID != -1)
         m_pCurPage->SetTimer(UINT_PTR(m_pCurPage->m_nTimerID), m_pCurPage->m_nElapse);
+}
+
+LRESULT CKorvaneView::WindowProc(UINT msg, WPARAM wParam, LPARAM lParam)
+{
+    switch (msg) {
+    case UM_RESTART_PAGE_TIMER:
+        StartPageTimer();
+        return 0;
+    default:
+        return MessageTarget::WindowProc(msg, wParam, lParam);
+    }
 }
 
 void CKorvaneView::RetranslatePage()

@@ -3,6 +3,8 @@
 // time its page id is asked for and kept until the view goes; switching pages sends the page
 // protocol in a fixed order so that only the visible page runs its timer.
 #include "DialogExMid.h"
+#include "PageIds.h"
+#include "PageWorkers.h"
 
 #include <QPointer>
 #include <QString>
@@ -11,11 +13,6 @@
 #include <map>
 
 class CDlgStatus;
-
-constexpr int kHomePageId = -1;
-constexpr int kScopePageId = 2;
-constexpr int kParamsPageId = 3;
-constexpr int kLastPageId = 17;
 
 // One entry of the page table.
 struct CPageEntry
@@ -32,16 +29,6 @@ using CPageMap = std::map<int, CPageEntry>;
 CDialogExMid *CreatePage(CPageMap &map, int nPageId, int &nExtra, QString &strName);
 // The table's page name for an id; empty for ids without a page.
 QString PageName(int nPageId);
-
-// Pages that run worker threads of their own. Shutdown calls StopWorkers on every such page,
-// which stops its threads and returns only when they have ended. It may be called again later
-// and must then do nothing.
-class IPageWorkers
-{
-public:
-    virtual ~IPageWorkers() = default;
-    virtual void StopWorkers() = 0;
-};
 
 // Exit and the view's end: detaches every page's mailbox, sets every page worker's stop flag,
 // then joins them (platform::PageWorker) while pumping events, and calls StopWorkers of the
@@ -70,6 +57,9 @@ public:
     // The page table: every page created so far, by page id. The view owns the pages.
     CPageMap &Pages() { return m_mapPages; }
     CDlgStatus *StatusStrip() const { return m_pDlgStatus; }
+
+    // UM_RESTART_PAGE_TIMER from a page: StartPageTimer.
+    LRESULT WindowProc(UINT msg, WPARAM wParam, LPARAM lParam) override;
 
 protected:
     void resizeEvent(QResizeEvent *e) override;

@@ -1,12 +1,14 @@
 #include "MainFrame.h"
 #include "grid/TableColors.h"
 
+#include "AutoHideToolBar.h"
 #include "CustomTheme.h"
 #include "KorvaneView.h"
 #include "MyToolBar.h"
 #include "ParamWatchBar.h"
 #include "Resources.h"
 #include "SYSPARAM/SysParam.h"
+#include "TabbedControlBar.h"
 #include "ToolBoxEx.h"
 #include "TraceLog.h"
 #include "AppFlags.h"
@@ -190,8 +192,17 @@ void CMainFrame::CreatePanes()
     if (LoadResourceImage(147, "PNG", &icons) && icons.width() >= 48)
         m_wndParamWatchBar->setWindowIcon(QPixmap::fromImage(icons.copy(32, 0, 16, 16)));
 
+    // The auto-hide strips of the edges the toolboxes dock at, then the toolboxes' tabbed
+    // container; each toolbox's pin hides its row.
+    m_pLeftStrip = new CAutoHideToolBar(this, Qt::LeftDockWidgetArea);
+    m_pRightStrip = new CAutoHideToolBar(this, Qt::RightDockWidgetArea);
+    m_pTabbedBar = new CTabbedControlBar(this, [this](Qt::DockWidgetArea edge) { return AutoHideStrip(edge); });
+    for (CToolBoxEx *box : {m_wndFuncToolBox, m_wndParamToolBox}) {
+        CTabbedControlBar::SetAllowsAutoHide(box, true);
+        connect(box, &CToolBoxEx::pinClicked, this, [this](CToolBoxEx *pane) { m_pTabbedBar->OnPinButton(pane); });
+    }
     addDockWidget(Qt::LeftDockWidgetArea, m_wndFuncToolBox);
-    tabifyDockWidget(m_wndFuncToolBox, m_wndParamToolBox);
+    m_pTabbedBar->Attach(m_wndFuncToolBox, m_wndParamToolBox);
     m_wndParamToolBox->show();
     m_wndParamToolBox->raise();
     addDockWidget(Qt::BottomDockWidgetArea, m_wndParamWatchBar);
@@ -229,6 +240,20 @@ void CMainFrame::CreateToolBar()
     m_wndToolBar->InsertButton(std::make_unique<CMyToolBarNumericButton>(ID_ALARM, 4, QStringLiteral("Er00.00")));
     setMenuWidget(m_wndToolBar);
     m_wndToolBar->AdjustLocations();
+}
+
+CAutoHideToolBar *CMainFrame::AutoHideStrip(Qt::DockWidgetArea edge) const
+{
+    switch (edge) {
+    case Qt::LeftDockWidgetArea: return m_pLeftStrip;
+    case Qt::RightDockWidgetArea: return m_pRightStrip;
+    default: return nullptr;
+    }
+}
+
+bool CMainFrame::IsAutoHidden(const QDockWidget *pane) const
+{
+    return (m_pLeftStrip && m_pLeftStrip->Holds(pane)) || (m_pRightStrip && m_pRightStrip->Holds(pane));
 }
 
 QLabel *CMainFrame::StatusPane(int index) const
@@ -286,8 +311,17 @@ void CMainFrame::OnStatusTimer()
     StatusPollRequest request;
     request.link = m_pStatusLink;
     request.readRunState = !DriveInfoReadFlag();
+    request.generation = m_nPollGeneration;
     if (!m_pPoller->Start(request))
         ++m_nSkippedTicks;
+}
+
+void CMainFrame::ShowPortClosed()
+{
+    ++m_nPollGeneration;
+    StatusPollResult closed;
+    closed.generation = m_nPollGeneration;
+    ApplyStatus(closed);
 }
 
 void CMainFrame::ApplyStatus(const StatusPollResult &result)
@@ -374,6 +408,26 @@ void CMainFrame::LoadParamEditPane(bool bRebuild)
     FillPane(m_wndParamToolBox, GetGroupTree(bRebuild));
 }
 
+void CMainFrame::ApplyPaneSwitches()
+{
+    const std::pair<QDockWidget *, bool> panes[] = {
+        {m_wndParamToolBox, m_bShowEditParam}, {m_wndParamWatchBar, m_bShowMonitorParam}, {m_wndFuncToolBox, m_bShowFuncNavigation}};
+    for (const auto &[pane, show] : panes) {
+        if (!pane)
+            continue;
+        // An auto-hidden pane counts as shown; switched off, it loses its tab as well.
+        if (IsAutoHidden(pane)) {
+            if (!show)
+                for (CAutoHideToolBar *strip : {m_pLeftStrip, m_pRightStrip})
+                    strip->RemovePane(pane);
+            continue;
+        }
+        // Only a change is applied: showing a tabbed pane again would disturb its tab row.
+        if (pane->isHidden() == show)
+            pane->setVisible(show);
+    }
+}
+
 void CMainFrame::RetranslateAll()
 {
     setWindowTitle(Tr("Halvex伺服调试软件"));
@@ -444,7 +498,7 @@ LRESULT CMainFrame::WindowProc(UINT msg, WPARAM wParam, LPARAM lParam)
     if (LRESULT handled = 0; HandleCommandMessage(msg, wParam, lParam, handled))
         return handled;
     if (msg == m_nPollDoneMsg && msg != 0) {
-        if (auto result = Payload<StatusPollResult>())
+        if (auto result = Payload<StatusPollResult>(); result && result->generation == m_nPollGeneration)
             ApplyStatus(*result);
         return 0;
     }

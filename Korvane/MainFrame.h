@@ -26,8 +26,10 @@ struct DeviceEvent;
 }
 #include "database/DataProject.h"
 
+class CAutoHideToolBar;
 class CKorvaneView;
 class CMyToolBar;
+class CTabbedControlBar;
 class CToolBoxEx;
 class QDockWidget;
 class QLabel;
@@ -64,11 +66,17 @@ public:
     bool IsStatusTimerRunning() const;
     // One tick: starts a poll on the worker unless the previous one still runs.
     void OnStatusTimer();
+    // The port was closed: the frame shows no drive at once, and drops the results of polls
+    // started before.
+    void ShowPortClosed();
 
     // Sets the label (button 8) and the seven-segment display (button 9).
     void UpdateToolbarStatus(const QString &label, const QString &indicator);
     void FillFunctionPane(bool bRebuild);
     void LoadParamEditPane(bool bRebuild);
+    // Shows or hides the parameter edit, monitor and function panes as m_bShowEditParam,
+    // m_bShowMonitorParam and m_bShowFuncNavigation say.
+    void ApplyPaneSwitches();
     // After a language change: title, panes, toolbar texts, monitor pane, the current page.
     void RetranslateAll();
     bool GetToolbarButtonToolTipText(UINT id, QString &text) const;
@@ -77,6 +85,12 @@ public:
     CToolBoxEx *FunctionPane() const { return m_wndFuncToolBox; }
     CToolBoxEx *ParamPane() const { return m_wndParamToolBox; }
     CParamWatchBar *MonitorPane() const { return m_wndParamWatchBar; }
+    // The tabbed container of the two toolboxes, and the auto-hide strip of an edge (left or
+    // right; null for the others).
+    CTabbedControlBar *TabbedToolBoxes() const { return m_pTabbedBar; }
+    CAutoHideToolBar *AutoHideStrip(Qt::DockWidgetArea edge) const;
+    // The pane is hidden behind a tab of an auto-hide strip.
+    bool IsAutoHidden(const QDockWidget *pane) const;
 
     static constexpr COLORREF kNoColour = 0xFFFFFFFFu;
     static constexpr int kDefaultThemeId = 32826;
@@ -193,7 +207,11 @@ private:
     CToolBoxEx *m_wndFuncToolBox = nullptr;
     CToolBoxEx *m_wndParamToolBox = nullptr;
     CParamWatchBar *m_wndParamWatchBar = nullptr;
+    CTabbedControlBar *m_pTabbedBar = nullptr;
+    CAutoHideToolBar *m_pLeftStrip = nullptr;
+    CAutoHideToolBar *m_pRightStrip = nullptr;
     UINT m_nPollDoneMsg = 0;
+    unsigned m_nPollGeneration = 0;
     UINT m_nColourRefreshMsg = 0;
     std::shared_ptr<IStatusLink> m_pStatusLink;
     std::unique_ptr<CStatusPoller> m_pPoller;

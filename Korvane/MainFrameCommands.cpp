@@ -151,6 +151,8 @@ void CMainFrame::OnToolbarCommand(UINT id)
         m_bPortClosedByUser = true;
         if (m_fnClosePort)
             m_fnClosePort();
+        if (CSysParam *sys = GetSysParam(); sys && !sys->m_SeriesPort.m_bOpen)
+            ShowPortClosed();
         break;
     case ID_CMD_SETTINGS: OnSystemSettings(); break;
     case ID_CMD_MINIMISE: showMinimized(); break;
@@ -189,6 +191,8 @@ void CMainFrame::OnConnect()
         m_bPortClosedByUser = true;
         if (m_fnClosePort)
             m_fnClosePort();
+        if (CSysParam *sys = GetSysParam(); sys && !sys->m_SeriesPort.m_bOpen)
+            ShowPortClosed();
         if (!flags->m_bOnline)
             m_wndToolBar->SetButtonInfo(index, Tr("连通"), 0);
     }
@@ -271,9 +275,11 @@ void CMainFrame::OnManual()
 
 void CMainFrame::OnSystemSettings()
 {
-    m_bShowEditParam = m_wndParamToolBox->isVisible();
-    m_bShowMonitorParam = m_wndParamWatchBar->isVisible();
-    m_bShowFuncNavigation = m_wndFuncToolBox->isVisible();
+    // Closed by hand or not (a pane in another tab, or the frame itself not shown, counts as shown).
+    // An auto-hidden pane is shown too, behind its tab.
+    m_bShowEditParam = !m_wndParamToolBox->isHidden() || IsAutoHidden(m_wndParamToolBox);
+    m_bShowMonitorParam = !m_wndParamWatchBar->isHidden() || IsAutoHidden(m_wndParamWatchBar);
+    m_bShowFuncNavigation = !m_wndFuncToolBox->isHidden() || IsAutoHidden(m_wndFuncToolBox);
 
     CDlgSysSet dlg(this);
     CDlgViewSetPage &view = *dlg.m_pageView;
@@ -424,7 +430,7 @@ void CMainFrame::OnDeviceChange(const platform::DeviceEvent &event)
         return;
     // Only the configured device matters: the port it opened, or the one it would open.
     const QString configured = sys->GetDevicePath();
-    const QString opened = QString::fromStdString(sys->m_SeriesPort.m_strDevice);
+    const QString opened = QString::fromStdString(sys->m_SeriesPort.DevicePath());
     if (!event.Names(configured) && !(sys->m_SeriesPort.m_bOpen && event.Names(opened)))
         return;
 
@@ -434,6 +440,7 @@ void CMainFrame::OnDeviceChange(const platform::DeviceEvent &event)
         sys->m_bConnected = FALSE;
         GetAppFlags()->m_bOnline = FALSE;
         DriveInfoReadFlag() = false;
+        ShowPortClosed();
         sys->SaveSettings();
         sys->SaveCustomGroups();
         return;
@@ -493,6 +500,7 @@ void CMainFrame::OnNewCustomGroup()
     LoadParamEditPane(true);
     GetActiveView()->ShowPage(kParamsPageId);
     const NavigationTarget target = GetGroupTree(false)->FindCustomTarget(*name);
+    ShowParamGroupOnPage(target);
     if (CToolBoxPageEx *page = ParamPane()->GetPage(target.m_bSystem))
         page->SetSelected(target.m_nIndex);
 }
@@ -501,10 +509,16 @@ void CMainFrame::OnEditCustomGroup()
 {
     if (!m_fnCustomGroupDialog)
         return;
-    if (!m_fnCustomGroupDialog(true, m_curTarget.m_strGroup))
+    const std::optional<QString> name = m_fnCustomGroupDialog(true, m_curTarget.m_strGroup);
+    if (!name)
         return;
     LoadParamEditPane(true);
     GetActiveView()->ShowPage(kParamsPageId);
+    // The rebuilt pane's entry of the group (under its new name when it was renamed).
+    const NavigationTarget edited = GetGroupTree(false)->FindCustomTarget(name->isEmpty() ? m_curTarget.m_strGroup : *name);
+    if (edited.m_nTargetId != -1)
+        m_curTarget = edited;
+    ShowParamGroupOnPage(m_curTarget);
     if (CToolBoxPageEx *page = ParamPane()->GetPage(m_curTarget.m_bSystem))
         page->SetSelected(m_curTarget.m_nIndex);
 }

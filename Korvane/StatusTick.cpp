@@ -71,7 +71,10 @@ StatusPollResult RunStatusPoll(IStatusLink &link, const StatusPollRequest &reque
         if (link.IsPortOpen() && link.IsConnected())
             r.online = link.PollConnection();
     }
-    r.connected = link.IsConnected();
+    // A closed port has no drive behind it, whatever the last poll found.
+    r.portOpen = r.portOpen && link.IsPortOpen();
+    r.connected = r.portOpen && link.IsConnected();
+    r.generation = request.generation;
     r.driveStatus = link.DriveStatus();
     if (r.connected) {
         r.model = link.DriveModel();

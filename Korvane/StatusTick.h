@@ -61,6 +61,9 @@ struct StatusPollRequest
     std::shared_ptr<IStatusLink> link;
     // The product check is due on this link: read the run state once the identity is known.
     bool readRunState = false;
+    // Handed back in the result: the frame drops results of polls started before the port
+    // was closed by hand.
+    unsigned generation = 0;
 };
 
 struct StatusPollResult
@@ -74,6 +77,7 @@ struct StatusPollResult
     QString serial;
     bool identityKnown = false;
     bool runStateRead = false;
+    unsigned generation = 0;  // the request's
 };
 
 // The tick's drive reads: one poll unless a capture streams from the drive, and one more

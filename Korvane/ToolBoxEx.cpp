@@ -4,7 +4,9 @@
 #include "platform/ControlId.h"
 
 #include <QContextMenuEvent>
+#include <QHBoxLayout>
 #include <QHelpEvent>
+#include <QLabel>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QScrollArea>
@@ -197,6 +199,59 @@ CToolBoxEx::CToolBoxEx(const QString &caption, int ctrlId, QWidget *parent) : QD
     m_pLayout->addStretch(1);
     scroll->setWidget(m_pContent);
     setWidget(scroll);
+    CreateCaption();
+}
+
+namespace {
+
+// The pin of the caption: a head and a needle, drawn in the caption's text colour.
+QIcon PinIcon()
+{
+    QPixmap pixmap(16, 16);
+    pixmap.fill(Qt::transparent);
+    QPainter p(&pixmap);
+    p.setRenderHint(QPainter::Antialiasing);
+    p.setPen(QPen(QColor(220, 220, 220), 1.5));
+    p.drawLine(QPointF(8, 9), QPointF(8, 15));
+    p.drawLine(QPointF(3.5, 9), QPointF(12.5, 9));
+    p.setBrush(QColor(220, 220, 220));
+    p.drawRect(QRectF(5.5, 1.5, 5, 7));
+    return QIcon(pixmap);
+}
+
+}
+
+void CToolBoxEx::CreateCaption()
+{
+    // Our own caption, so that it can carry the pin: the text, the pin and the close button.
+    // Presses elsewhere on it fall through to the dock, which moves and floats the pane.
+    auto *caption = new QWidget(this);
+    caption->setObjectName(QStringLiteral("paneCaption"));
+    caption->setAttribute(Qt::WA_StyledBackground, true);
+    caption->setStyleSheet(QStringLiteral(
+        "#paneCaption { background: rgba(16, 32, 56, 220); }"
+        "QLabel { color: rgb(220, 220, 220); padding-left: 4px; }"
+        "QToolButton { border: none; color: rgb(220, 220, 220); padding: 1px; }"
+        "QToolButton:hover { background: rgb(36, 54, 78); }"));
+    auto *row = new QHBoxLayout(caption);
+    row->setContentsMargins(0, 1, 2, 1);
+    row->setSpacing(1);
+    auto *title = new QLabel(windowTitle(), caption);
+    title->setObjectName(QStringLiteral("paneTitle"));
+    connect(this, &QWidget::windowTitleChanged, title, &QLabel::setText);
+    row->addWidget(title, 1);
+    m_pPin = new QToolButton(caption);
+    m_pPin->setObjectName(QStringLiteral("pinButton"));
+    m_pPin->setIcon(PinIcon());
+    row->addWidget(m_pPin);
+    m_pClose = new QToolButton(caption);
+    m_pClose->setObjectName(QStringLiteral("closeButton"));
+    m_pClose->setText(QStringLiteral("\u2715"));
+    row->addWidget(m_pClose);
+    // QAbstractButton::clicked comes on a release over the button that was pressed.
+    connect(m_pPin, &QToolButton::clicked, this, [this] { Q_EMIT pinClicked(this); });
+    connect(m_pClose, &QToolButton::clicked, this, [this] { close(); });
+    setTitleBarWidget(caption);
 }
 
 CToolBoxPageEx *CToolBoxEx::GetPage(int index) const

@@ -86,7 +86,19 @@ public:
     // Where the messages go; the top-level window when unset.
     platform::WindowRef m_owner;
 
+    // The caption's buttons: the pin (auto-hide) and the close button.
+    QToolButton *PinButton() const { return m_pPin; }
+    QToolButton *CloseButton() const { return m_pClose; }
+
+Q_SIGNALS:
+    // The pin button was released over itself; the frame's tabbed container acts on it.
+    void pinClicked(CToolBoxEx *pane);
+
 private:
+    void CreateCaption();
+    QToolButton *m_pPin = nullptr;
+    QToolButton *m_pClose = nullptr;
+
     platform::WindowRef Owner() const;
 
     QWidget *m_pContent;

@@ -40,6 +40,9 @@ constexpr UINT UM_STOP_TIMER = 0x401;
 constexpr UINT UM_START_TIMER = 0x402;
 constexpr UINT UM_PAGE_ACTIVATE = 0x403;
 constexpr UINT UM_THEME_CHANGED = 0x40A;
+// A page to the view (sent): start the shown page's own timer again.
+constexpr UINT UM_RESTART_PAGE_TIMER = 0x412;
+
 // The answer of every dialog and page to UM_IDENTIFY.
 constexpr LRESULT kIdentifyAnswer = 0x534B0000;
 

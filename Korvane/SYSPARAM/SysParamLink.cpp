@@ -230,9 +230,10 @@ BOOL CSysParam::PollConnection()
         SYSPARAM_LOG << "伺服连接状态发生变化 当前状态：" << "连接";
         m_bIdentityPending = true;
     }
-    // On a new link, and at each poll after it until both are known.
-    if (m_bIdentityPending && !ReadIdentity())
-        return FALSE;
+    // On a new link, and at each poll after it until both are known. A drive that refuses
+    // one of them is online all the same: the verdict rests on the link word and the state.
+    if (m_bIdentityPending)
+        ReadIdentity();
     if (!m_bScopeSampling)
         WriteReg(kRegHandshake, kHandshakeValue);
     return TRUE;

@@ -296,8 +296,7 @@ bool CModbusRTU::RegisterExchange(Kind kind, const BYTE *pRequest, DWORD dwReque
         m_dwLastError = kErrShortWrite;
         return false;
     }
-    std::this_thread::sleep_for(
-        std::chrono::milliseconds(CSeriesPort::GetFrameTime(dwRequestLength, pPort->m_nBaud)));
+    pPort->Idle(CSeriesPort::GetFrameTime(dwRequestLength, pPort->m_nBaud));
 
     const BYTE function = pRequest[1];
     const auto expected = [kind, function](const BYTE *p, DWORD have) {
@@ -392,8 +391,7 @@ DWORD CModbusRTU::RawTransaction(CSeriesPort *pPort, const BYTE *pRequest, DWORD
         if (pPort->Write(pRequest, dwRequestLength) != dwRequestLength)
             return false;
         if (bSleepFrameTime)
-            std::this_thread::sleep_for(std::chrono::milliseconds(
-                CSeriesPort::GetFrameTime(dwRequestLength, pPort->m_nBaud)));
+            pPort->Idle(CSeriesPort::GetFrameTime(dwRequestLength, pPort->m_nBaud));
         WaitForReply(pPort, dwExpected, dwTimeoutMs);
         DWORD got = buffer && dwCapacity > 0 ? pPort->Read(buffer, dwCapacity) : 0;
         bool whole = dwExpected > 0 && got >= dwExpected;

@@ -10,6 +10,7 @@
 #include <sys/file.h>
 #include <sys/ioctl.h>
 #include <termios.h>
+#include <thread>
 #include <unistd.h>
 
 namespace {
@@ -134,7 +135,12 @@ BOOL CSeriesPort::Open(const std::string &strDevice, int nBaud, int nParity, int
         return TRUE;
 
     m_nPort = 0;
-    m_strDevice = strDevice;
+    {
+        std::lock_guard lock(m_mxDevice);
+        m_strDevice = strDevice;
+    }
+    m_dwSeenQueued = 0;
+    m_tLastInput = {};
     m_nBaud = nBaud;
     m_nParity = nParity;
     m_nStopBits = nStopBits;
@@ -205,6 +211,12 @@ void CSeriesPort::OnDeviceGone()
     KLOG(kTraceSource) << "串口拒绝访问 标志位设置为关闭";
 }
 
+std::string CSeriesPort::DevicePath() const
+{
+    std::lock_guard lock(m_mxDevice);
+    return m_strDevice;
+}
+
 DWORD CSeriesPort::GetBytesQueued()
 {
     if (m_fd < 0)
@@ -212,7 +224,76 @@ DWORD CSeriesPort::GetBytesQueued()
     int n = 0;
     if (::ioctl(m_fd, FIONREAD, &n) != 0 || n < 0)
         return 0;
+    if (static_cast<DWORD>(n) > m_dwSeenQueued)
+        m_tLastInput = std::chrono::steady_clock::now();
+    m_dwSeenQueued = static_cast<DWORD>(n);
     return static_cast<DWORD>(n);
+}
+
+void CSeriesPort::NoteInput()
+{
+    GetBytesQueued();
+}
+
+DWORD CSeriesPort::SilenceMicros(int nBaud)
+{
+    constexpr DWORD kFastLineMicros = 1750;
+    if (nBaud <= 0)
+        return kFastLineMicros;
+    // 3.5 characters of 11 bits, rounded up.
+    const DWORD chars = static_cast<DWORD>((38500000ull + static_cast<unsigned>(nBaud) - 1) /
+                                           static_cast<unsigned>(nBaud));
+    return nBaud > 19200 ? std::max(chars, kFastLineMicros) : chars;
+}
+
+void CSeriesPort::Idle(DWORD dwMs)
+{
+    using Clock = std::chrono::steady_clock;
+    const auto deadline = Clock::now() + std::chrono::milliseconds(dwMs);
+    // Until input comes the wait is one poll; after that the queue is looked at every
+    // fraction of a character time, so that the last byte's arrival is known closely.
+    const auto step = std::chrono::microseconds(std::max<DWORD>(100, SilenceMicros(m_nBaud) / 8));
+    bool readableButEmpty = false;
+    for (;;) {
+        const auto now = Clock::now();
+        if (now >= deadline)
+            return;
+        if (m_fd < 0) {
+            std::this_thread::sleep_until(deadline);
+            return;
+        }
+        NoteInput();
+        if (m_dwSeenQueued == 0 && !readableButEmpty) {
+            const auto left = std::chrono::duration_cast<std::chrono::nanoseconds>(deadline - now);
+            const timespec ts{static_cast<time_t>(left.count() / 1'000'000'000),
+                              static_cast<long>(left.count() % 1'000'000'000)};
+            pollfd p{m_fd, POLLIN, 0};
+            if (::ppoll(&p, 1, &ts, nullptr) > 0) {
+                // Readable with nothing queued (a hang-up, say) would wake the poll at once
+                // for ever: from then on the queue is only looked at step by step.
+                NoteInput();
+                readableButEmpty = m_dwSeenQueued == 0;
+            }
+            continue;
+        }
+        std::this_thread::sleep_until(std::min(deadline, now + step));
+    }
+}
+
+void CSeriesPort::WaitForSilence()
+{
+    using Clock = std::chrono::steady_clock;
+    const auto silence = std::chrono::microseconds(SilenceMicros(m_nBaud));
+    // A line that never falls quiet does not hold the write back for ever.
+    const auto giveUp = Clock::now() + std::chrono::milliseconds(100);
+    for (;;) {
+        NoteInput();
+        const auto now = Clock::now();
+        const auto quietFrom = m_tLastInput + silence;
+        if (now >= quietFrom || now >= giveUp)
+            return;
+        std::this_thread::sleep_until(std::min(quietFrom, giveUp));
+    }
 }
 
 BOOL CSeriesPort::WaitForData(int nTimeoutMs)
@@ -237,6 +318,7 @@ void CSeriesPort::Purge()
 {
     if (m_fd >= 0)
         ::tcflush(m_fd, TCIOFLUSH);
+    m_dwSeenQueued = 0;
 }
 
 DWORD CSeriesPort::Read(BYTE *pBuffer, DWORD dwMax)
@@ -256,13 +338,18 @@ DWORD CSeriesPort::Read(BYTE *pBuffer, DWORD dwMax)
             OnDeviceGone();
         return 0;
     }
+    if (static_cast<DWORD>(queued) > m_dwSeenQueued)
+        m_tLastInput = std::chrono::steady_clock::now();
+    m_dwSeenQueued = static_cast<DWORD>(queued);
     const DWORD count = std::min(static_cast<DWORD>(queued), dwMax);
     ssize_t r;
     do {
         r = ::read(m_fd, pBuffer, count);
     } while (r < 0 && errno == EINTR);
-    if (r > 0)
+    if (r > 0) {
+        m_dwSeenQueued -= std::min(m_dwSeenQueued, static_cast<DWORD>(r));
         return static_cast<DWORD>(r);
+    }
     if ((r < 0 && IsDeviceGoneErrno(errno)) || r == 0)
         OnDeviceGone();  // bytes were queued, yet the device gave none: it has hung up
     return 0;
@@ -272,7 +359,9 @@ DWORD CSeriesPort::Write(const BYTE *pBuffer, DWORD dwLength)
 {
     if (m_fd < 0 || !pBuffer)
         return 0;
+    WaitForSilence();
     ::tcflush(m_fd, TCIOFLUSH);
+    m_dwSeenQueued = 0;
 
     using Clock = std::chrono::steady_clock;
     const auto deadline = Clock::now() + std::chrono::milliseconds(kWriteTimeoutMs);

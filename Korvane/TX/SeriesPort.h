@@ -8,6 +8,9 @@
 
 #include <QString>
 
+#include <atomic>
+#include <chrono>
+#include <mutex>
 #include <string>
 
 struct termios;
@@ -47,9 +50,16 @@ public:
 
     // Reads what is already queued, at most dwMax bytes; never waits. 0 on any failure.
     DWORD Read(BYTE *pBuffer, DWORD dwMax);
-    // Discards unread input and unsent output, then sends; dwLength when all was sent
-    // (waiting at most 5 s for room), else 0.
+    // Keeps the line silent for SilenceMicros after the last byte received (a frame boundary
+    // for the drive), discards unread input and unsent output, then sends; dwLength when all
+    // was sent (waiting at most 5 s for room), else 0.
     DWORD Write(const BYTE *pBuffer, DWORD dwLength);
+    // Lets nMs pass without reading, noting when input arrives (that sets where the silence
+    // before the next Write starts).
+    void Idle(DWORD dwMs);
+    // The silence kept before a write: 3.5 characters of 11 bits, at least 1,750 us above
+    // 19,200 baud.
+    static DWORD SilenceMicros(int nBaud);
 
     // Bytes waiting in the input queue (0 when closed or on failure).
     DWORD GetBytesQueued();
@@ -68,10 +78,13 @@ public:
     // that never block). False for a baud rate the system does not offer.
     static bool MakeLineSettings(struct termios &tio, int nBaud, int nParity, int nStopBits);
 
-    BOOL m_bOpen = FALSE;
+    // The device path last opened (a copy: other threads ask while the port reopens).
+    std::string DevicePath() const;
+
+    // Read by other threads (the status tick, the frame) while the link's owner reopens.
+    std::atomic<BOOL> m_bOpen{FALSE};
     int m_nPort = 0;           // number given to Open, 0 when opened by path
-    std::string m_strDevice;   // path of the device last opened
-    int m_nBaud = 0;
+    std::atomic<int> m_nBaud{0};
     int m_nDataBits = 8;
     int m_nParity = 0;
     int m_nStopBits = 0;
@@ -83,6 +96,14 @@ private:
     // descriptor is released and the port counts as closed from now on.
     void OnDeviceGone();
     void Release();
+    // Notes input that arrived since the last look (FIONREAD grew): the time it was seen.
+    void NoteInput();
+    void WaitForSilence();
 
     int m_fd = -1;
+    mutable std::mutex m_mxDevice;
+    std::string m_strDevice;  // path of the device last opened, under m_mxDevice
+    // Input bookkeeping for the silence before a write.
+    DWORD m_dwSeenQueued = 0;
+    std::chrono::steady_clock::time_point m_tLastInput{};
 };

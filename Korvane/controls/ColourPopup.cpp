@@ -37,6 +37,7 @@ const ColourTableEntry kColours[CColourPopup::kColourCount] = {
 };
 
 constexpr int kCustomRow = -2;
+constexpr int kAutomaticRow = -3;
 
 }
 
@@ -46,7 +47,7 @@ const ColourTableEntry *CColourPopup::ColourTable()
 }
 
 CColourPopup::CColourPopup(COLORREF crInitial, QWidget *pOwner, const QString *pCustomText, int x,
-                           int y)
+                           int y, const QString *pAutomaticText)
     : QWidget(pOwner, Qt::Popup), m_pPicker(pOwner)
 {
     InitPalette();
@@ -54,6 +55,9 @@ CColourPopup::CColourPopup(COLORREF crInitial, QWidget *pOwner, const QString *p
     m_bHasCustomButton = pCustomText != nullptr;
     if (pCustomText)
         m_strCustomText = *pCustomText;
+    m_bHasAutomaticButton = pAutomaticText != nullptr;
+    if (pAutomaticText)
+        m_strAutomaticText = *pAutomaticText;
     Open(x, y);
 }
 
@@ -110,6 +114,17 @@ void CColourPopup::LayoutWindow(int x, int y)
             wnd.setWidth(textW);
         m_rcCustomButton = QRect(m, m, wnd.width() - 2 * m, buttonH);
     }
+    if (m_bHasAutomaticButton) {
+        const QFontMetrics fm(m_font);
+        const int autoH = fm.height() + 2 * m + 2;
+        const int autoW = fm.horizontalAdvance(m_strAutomaticText) + 4 * m;
+        if (autoW > wnd.width())
+            wnd.setWidth(autoW);
+        m_rcAutomaticButton = QRect(m, wnd.height() - m, wnd.width() - 2 * m, autoH);
+        wnd.setHeight(wnd.height() + autoH + m);
+        if (m_bHasCustomButton)
+            m_rcCustomButton.setWidth(wnd.width() - 2 * m);
+    }
     QRect screen(0, 0, 1 << 20, 1 << 20);
     const QScreen *s = m_pPicker ? m_pPicker->screen() : QGuiApplication::primaryScreen();
     if (s)
@@ -144,6 +159,10 @@ bool CColourPopup::HitTest(const QPoint &client, int &row, int &col) const
 {
     if (m_bHasCustomButton && m_rcCustomButton.contains(client)) {
         row = col = kCustomRow;
+        return true;
+    }
+    if (m_bHasAutomaticButton && m_rcAutomaticButton.contains(client)) {
+        row = col = kAutomaticRow;
         return true;
     }
     const int x = client.x() - m_nMargin, y = client.y() - GridTop();
@@ -277,6 +296,15 @@ void CColourPopup::paintEvent(QPaintEvent *)
         p.setPen(pal.color(QPalette::Light));
         p.drawLine(b.left() + 2 * m, bottom - m - 1, width() - 1, bottom - m - 1);
     }
+    if (m_bHasAutomaticButton) {
+        const QRect b = m_rcAutomaticButton;
+        p.fillRect(b, pal.color(QPalette::Button));
+        if (m_nHoverRow == kAutomaticRow || m_crInitial == kAutomaticChoice)
+            qDrawWinPanel(&p, b, pal, m_crInitial == kAutomaticChoice && m_nHoverRow != kAutomaticRow);
+        p.setFont(m_font);
+        p.setPen(pal.color(QPalette::ButtonText));
+        p.drawText(b, Qt::AlignCenter | Qt::TextSingleLine, m_strAutomaticText);
+    }
     qDrawWinPanel(&p, rect(), pal, false);
 }
 
@@ -295,6 +323,9 @@ void CColourPopup::MoveHover(int row, int col)
     update();
     if (row == kCustomRow) {
         SendToOwner(UM_COLOR_CHANGED, m_crInitial);
+    } else if (row == kAutomaticRow) {
+        m_crCurrent = kAutomaticChoice;
+        SendToOwner(UM_COLOR_CHANGED, m_crCurrent);
     } else if (row >= 0 && col >= 0) {
         m_crCurrent = kColours[row * m_nColumns + col].crColour;
         SendToOwner(UM_COLOR_CHANGED, m_crCurrent);

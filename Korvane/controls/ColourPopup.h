@@ -23,8 +23,11 @@ class CColourPopup : public QWidget
     Q_OBJECT
 public:
     // Opens at once at the screen point (clamped to the owner's screen). A null custom text
-    // leaves out the custom-colour button.
-    CColourPopup(COLORREF crInitial, QWidget *pOwner, const QString *pCustomText, int x, int y);
+    // leaves out the custom-colour button; an automatic text adds a button under the grid
+    // that chooses kAutomaticChoice (the owner's default colour).
+    CColourPopup(COLORREF crInitial, QWidget *pOwner, const QString *pCustomText, int x, int y,
+                 const QString *pAutomaticText = nullptr);
+    static constexpr COLORREF kAutomaticChoice = static_cast<COLORREF>(-1);
     ~CColourPopup() override;
 
     static const ColourTableEntry *ColourTable();
@@ -32,7 +35,8 @@ public:
 
     // Cell rectangle in client coordinates; null for a cell out of range.
     QRect GetCellRect(int row, int col) const;
-    // The cell under a client point, (-2, -2) for the custom button; false over nothing.
+    // The cell under a client point, (-2, -2) for the custom button, (-3, -3) for the
+    // automatic one; false over nothing.
     bool HitTest(const QPoint &client, int &row, int &col) const;
     // The hover after an arrow key (Qt::Key_Down/Up/Right/Left) from (row, col).
     static void NextHover(int key, int &row, int &col, int rows, int cols, bool hasCustomButton);
@@ -50,6 +54,9 @@ public:
     BOOL m_bHasCustomButton = FALSE;
     QString m_strCustomText;
     QRect m_rcCustomButton;  // client coordinates
+    BOOL m_bHasAutomaticButton = FALSE;
+    QString m_strAutomaticText;
+    QRect m_rcAutomaticButton;  // client coordinates, under the grid
     QRect m_rcWindow;        // screen coordinates
     QFont m_font;
     COLORREF m_crInitial = 0;

@@ -52,7 +52,9 @@ void CKVColorButton::OnShowColorPopup()
 {
     const QString custom = LoadLangString("IDS_ColourPicker_1");
     const QPoint below = mapToGlobal(QPoint(0, height()));
-    new CColourPopup(m_Color, this, &custom, below.x(), below.y());
+    // The automatic entry ("默认") puts the owner's default colour back.
+    new CColourPopup(m_Color, this, &custom, below.x(), below.y(),
+                     m_strAutoColorText.isEmpty() ? nullptr : &m_strAutoColorText);
 }
 
 LRESULT CKVColorButton::WindowProc(UINT msg, WPARAM wParam, LPARAM lParam)

@@ -8,6 +8,12 @@
 // failed request, and as a different request after a failure (silent_ms); whether the first
 // valid reply after two silent exchanges is taken (taken = 1); and late replies at several
 // delays followed by the same or a different request (misdecoded must stay 0).
+//
+// A full read (FullRead: 40 parameters, every fourth 32 bits wide, as the read worker reads
+// them), with the drive answering at once or 20 ms after each request: its time over the sum
+// of its calls' floors (full_ratio), and the shortest silence between a reply's last byte and
+// the next request as the drive saw it (gap_us, and in characters gap_chars; a drive needs at
+// least 3.5).
 
 #include "SimDrive.h"
 #include "TX/ModbusRTU.h"
@@ -272,6 +278,62 @@ void LateReply(benchmark::State &state)
     state.counters["taken_share"] = calls ? double(taken) / calls : 0;
 }
 
+void FullRead(benchmark::State &state)
+{
+    const int baud = static_cast<int>(state.range(0));
+    const int answerMs = static_cast<int>(state.range(1));
+    constexpr int kParams = 40;
+    SimDrive sim;
+    sim.SetBaud(baud);
+    if (answerMs > 0) {
+        SimDrive::Fault late;
+        late.kind = SimDrive::FaultKind::LateReply;
+        late.delayMs = answerMs;
+        late.persistent = true;
+        sim.InjectFault(late);
+    }
+    for (WORD a = 0x0600; a < 0x0600 + kParams + 1; ++a)
+        sim.SetRegister(a, a);
+    CSeriesPort port;
+    if (!sim.Start() || !port.Open(sim.SlavePath(), baud, 0, 2)) {
+        state.SkipWithError("no simulated drive");
+        return;
+    }
+    CModbusRTU rtu;
+    double floor = 0;
+    for (int i = 0; i < kParams; ++i)
+        floor += FloorMs(i % 4 == 3 ? Tx::Read32 : Tx::Read16, baud);
+    std::vector<double> times;
+    auto shortest = std::chrono::microseconds::max();
+    for (auto _ : state) {
+        sim.ClearRequests();
+        bool ok = true;
+        const double ms = TimeMs([&] {
+            for (int i = 0; i < kParams && ok; ++i) {
+                int value = 0;
+                const WORD a = static_cast<WORD>(0x0600 + i);
+                ok = (i % 4 == 3 ? rtu.ReadRegister32(a, &port, kStation, &value, FALSE)
+                                 : rtu.ReadRegister(a, &port, kStation, &value)) != FALSE;
+            }
+        });
+        if (!ok) {
+            state.SkipWithError("read failed");
+            break;
+        }
+        state.SetIterationTime(ms / 1000.0);
+        times.push_back(ms);
+        shortest = std::min(shortest, SimDrive::ShortestReplyGap(sim.Requests()));
+    }
+    if (times.empty())
+        return;
+    const double charUs = 11e6 / baud;
+    state.counters["gap_us"] = double(shortest.count());
+    state.counters["gap_chars"] = double(shortest.count()) / charUs;
+    state.counters["full_ms"] = Median(times);
+    state.counters["floor_ms"] = floor;
+    state.counters["full_ratio"] = Median(times) / floor;
+}
+
 void Behind(benchmark::internal::Benchmark *b)
 {
     b->UseManualTime()->Iterations(20)->Unit(benchmark::kMillisecond);
@@ -283,6 +345,8 @@ BENCHMARK(RetryAfterFailure)->Apply(Behind);
 BENCHMARK(SilentCall)->ArgName("after_success0_repeat1_other2")->Arg(0)->Arg(1)->Arg(2)->Apply(Behind);
 BENCHMARK(FirstReplyAfterSilence)->Apply(Behind);
 BENCHMARK(LateReply)->UseManualTime()->Iterations(3)->Unit(benchmark::kMillisecond);
+
+BENCHMARK(FullRead)->ArgNames({"baud", "answer_ms"})->ArgsProduct({{9600, 57600, 115200}, {0, 20}})->UseManualTime()->Iterations(5)->Unit(benchmark::kMillisecond);
 
 BENCHMARK_CAPTURE(Transaction, ReadRegister, Tx::Read16)->Apply(Rates);
 BENCHMARK_CAPTURE(Transaction, ReadRegister32, Tx::Read32)->Apply(Rates);

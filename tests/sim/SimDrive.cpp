@@ -398,6 +398,28 @@ void SimDrive::ClearRequests()
 {
     std::lock_guard lock(m_mx);
     m_requests.clear();
+    m_nRequestsCleared = m_nRequestsLogged;
+}
+
+void SimDrive::MarkReplied()
+{
+    std::lock_guard lock(m_mx);
+    const long long index = m_nHandling - m_nRequestsCleared;
+    if (index >= 0 && index < static_cast<long long>(m_requests.size()))
+        m_requests[static_cast<std::size_t>(index)].repliedAt = Clock::now();
+}
+
+std::chrono::microseconds SimDrive::ShortestReplyGap(const std::vector<Request> &requests)
+{
+    auto shortest = std::chrono::microseconds::max();
+    for (std::size_t i = 1; i < requests.size(); ++i) {
+        const auto replied = requests[i - 1].repliedAt;
+        if (replied == Clock::time_point{})
+            continue;
+        shortest = std::min(shortest,
+                            std::chrono::duration_cast<std::chrono::microseconds>(requests[i].at - replied));
+    }
+    return shortest;
 }
 
 void SimDrive::WriteMaster(const Bytes &bytes)
@@ -483,7 +505,8 @@ bool SimDrive::HandleFrames(Clock::time_point received)
         std::uint8_t station;
         {
             std::lock_guard lock(m_mx);
-            m_requests.push_back({frame, received});
+            m_requests.push_back({frame, received, {}});
+            m_nHandling = m_nRequestsLogged++;
             station = m_byStation;
         }
         if (Crc16(frame.data(), frame.size()) != 0) {
@@ -607,6 +630,7 @@ bool SimDrive::Handle(const Bytes &frame, Clock::time_point received)
         if (!SleepUntil(restEnd))
             return false;
         WriteMaster(Bytes(reply.begin() + static_cast<std::ptrdiff_t>(first), reply.end()));
+        MarkReplied();
         return true;
     }
     {
@@ -617,6 +641,7 @@ bool SimDrive::Handle(const Bytes &frame, Clock::time_point received)
     if (!SleepUntil(start + WireTime(reply.size(), baud)))
         return false;
     WriteMaster(reply);
+    MarkReplied();
     return true;
 }
 

@@ -69,8 +69,14 @@ public:
 
     struct Request {
         std::vector<std::uint8_t> bytes;  // as received, CRC included
+        // When it came: on the simulated line, the time its first byte started.
         std::chrono::steady_clock::time_point at;
+        // When the last byte of its reply left; unset (epoch) while it has none.
+        std::chrono::steady_clock::time_point repliedAt{};
     };
+    // The shortest silence between the last byte of a reply and the start of the request
+    // after it, over the requests logged; a large value when no request followed a reply.
+    static std::chrono::microseconds ShortestReplyGap(const std::vector<Request> &requests);
 
     // The result of reading a register: `exception` non-zero refuses the read.
     struct Access {
@@ -368,7 +374,13 @@ private:
     int m_nAnaRuns = 0;
     int m_nAnaRecorderStops = 0;
 
+    // Marks the request being handled as answered now.
+    void MarkReplied();
+    long long m_nRequestsLogged = 0;  // since the start, ClearRequests included
+    long long m_nRequestsCleared = 0;
+
     // Serving thread only.
+    long long m_nHandling = -1;  // serial number of the request being handled
     Bytes m_rx;
     Clock::time_point m_lastRx{};
 };

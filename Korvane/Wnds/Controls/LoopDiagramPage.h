@@ -8,7 +8,7 @@
 // writes. The writes run on the page's writer; a box whose write failed is framed red, with the
 // codec's error as its tool tip, until a write of it succeeds.
 #include "DialogExMid.h"
-#include "KorvaneView.h"
+#include "PageWorkers.h"
 #include "Wnds/Controls/BCGPDiagramVisualContainerCtrlEx.h"
 #include "Wnds/Controls/DiagramBoxWriter.h"
 #include "Wnds/Controls/DiagramHelpers.h"

@@ -13,7 +13,7 @@
 // indicator runs, and the status poll of the main frame neither polls freely nor sends its
 // handshake (which would end the drive's recording).
 #include "DialogExMid.h"
-#include "KorvaneView.h"
+#include "PageWorkers.h"
 #include "Wnds/auxFunction/MaFiles.h"
 #include "platform/ColorRef.h"
 #include "platform/PageWorker.h"

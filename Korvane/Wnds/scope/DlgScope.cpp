@@ -1,6 +1,5 @@
 #include "Wnds/scope/DlgScope.h"
 
-#include "KorvaneView.h"
 #include "LangText.h"
 #include "PathHelpers.h"
 #include "PopupMenu.h"
@@ -61,8 +60,8 @@ CDlgScope::CDlgScope(QWidget *pParent) : CDialogExMid(IDD, pParent)
             frame->KillTimer(kMainStatusTimer);
     };
     m_fnRestartShownPageTimer = [this] {
-        if (auto *view = qobject_cast<CKorvaneView *>(parentWidget()))
-            view->StartPageTimer();
+        if (QWidget *view = parentWidget())
+            platform::SendMessage(platform::WindowRef(view), UM_RESTART_PAGE_TIMER);
     };
     BuildControls();
 }

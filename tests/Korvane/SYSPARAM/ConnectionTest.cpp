@@ -198,7 +198,7 @@ TEST_F(ConnectionTest, IdentityFailureOnNewLinkKeepsOldTexts)
 {
     m_sys->m_strDriveModel = "OLD1";
     FailReadsOf(0x8971);
-    EXPECT_FALSE(m_sys->PollConnection());
+    EXPECT_TRUE(m_sys->PollConnection()) << "the identity does not decide the verdict";
     EXPECT_TRUE(m_sys->m_bConnected);
     EXPECT_EQ(m_sys->GetDriveModel(), "OLD1");
 }
@@ -224,7 +224,7 @@ TEST_F(ConnectionTest, IdentityIsReadAgainUntilBothHalvesAreKnown)
         m_sys->m_bConnected = FALSE;  // a new link
         if (c.failing)
             FailReadsOf(c.failing);
-        EXPECT_EQ(m_sys->PollConnection(), c.failing == 0);
+        EXPECT_TRUE(m_sys->PollConnection()) << "online whatever the identity";
         // The half that could be read is there at once.
         EXPECT_EQ(m_sys->GetDriveModel(), c.failing == 0x8970 ? "OLD1" : "DRV2");
         EXPECT_EQ(m_sys->GetDriveSerial(), c.failing == 0x897B ? "old" : "12345600789abc");
@@ -241,6 +241,38 @@ TEST_F(ConnectionTest, IdentityIsReadAgainUntilBothHalvesAreKnown)
             const int addr = (r.bytes[2] << 8) | r.bytes[3];
             EXPECT_TRUE(addr < 0x8970 || addr > 0x897D) << std::hex << addr;
         }
+    }
+}
+
+// A drive that refuses a register of its serial number (or of its model) is online at every
+// poll, shows what could be read, and is asked again for the rest without it costing the link.
+TEST_F(ConnectionTest, ADriveRefusingAnIdentityRegisterStaysOnline)
+{
+    const struct {
+        const char *what;
+        WORD refused;
+        const char *model;
+        const char *serial;
+    } cases[] = {{"serial refused", 0x897A, "DRV1", ""}, {"model refused", 0x8970, "", "12345600789abc"}};
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.what);
+        m_sys = std::make_unique<CSysParam>(m_dbPath);
+        m_sys->m_strDevicePath = QString::fromStdString(m_sim.SlavePath());
+        m_sys->m_nComBaud = 115200;
+        ASSERT_TRUE(m_sys->OpenPortFromSettings());
+        FailReadsOf(c.refused);
+        for (int poll = 0; poll < 3; ++poll) {
+            m_sim.ClearRequests();
+            EXPECT_TRUE(m_sys->PollConnection()) << "poll " << poll;
+            EXPECT_TRUE(m_sys->m_bConnected);
+            EXPECT_EQ(m_sys->GetDriveModel(), c.model);
+            EXPECT_EQ(m_sys->GetDriveSerial(), c.serial);
+            bool asked = false;
+            for (const SimDrive::Request &r : m_sim.Requests())
+                asked |= r.bytes.size() >= 4 && ((r.bytes[2] << 8) | r.bytes[3]) == c.refused;
+            EXPECT_TRUE(asked) << "the identity is asked for again at poll " << poll;
+        }
+        m_sim.SetReadHook(c.refused, {});
     }
 }
 

@@ -821,3 +821,46 @@ TEST_F(LinkTest, LateAnswerToAnotherRequestIsNotTakenWhenNothingFollows)
         sim.ClearFaults();
     }
 }
+
+// A request never follows the previous reply's last byte by less than 3.5 characters, or a
+// drive on a real line would read both as one frame; whether the drive answers at once (the
+// reply arrives while the codec lets the frame time pass) or late (it arrives while the codec
+// waits for it).
+TEST_F(LinkTest, RequestsKeepTheFrameGapAfterEachReply)
+{
+    SeedTestRegisters(sim);
+    const struct {
+        int baud;
+        int answerAfterMs;  // 0: at once
+    } cases[] = {{9600, 0}, {9600, 20}, {57600, 0}, {57600, 20}, {115200, 0}, {115200, 20}};
+    for (const auto &c : cases) {
+        SCOPED_TRACE(testing::Message() << c.baud << " baud, answer after " << c.answerAfterMs << " ms");
+        port.Close();
+        sim.SetBaud(c.baud);
+        ASSERT_TRUE(port.Open(sim.SlavePath(), c.baud, 0, 2));
+        sim.ClearFaults();
+        if (c.answerAfterMs > 0) {
+            SimDrive::Fault late = Kind(SimDrive::FaultKind::LateReply);
+            late.delayMs = c.answerAfterMs;
+            late.persistent = true;
+            sim.InjectFault(late);
+        }
+        CModbusRTU codec;
+        sim.ClearRequests();
+        const Call calls[] = {Read16(0x0608), Write16(0x0300, 7), Read32(0x0937), Write32(0x0300, 0x10002),
+                              Read16(0x0102), Read16(0x0103), Write16(0x0301, 1), Read16(0x0608)};
+        for (int round = 0; round < 3; ++round)
+            for (const Call &call : calls)
+                ASSERT_TRUE(call(codec, port));
+        BYTE scratch[128];
+        if (c.baud > 9600) {  // 137 bytes at 9,600 baud outlast the block time-out when late
+            ASSERT_TRUE(codec.ReadBlock(0, &port, kSt, scratch));
+        }
+        ASSERT_TRUE(codec.ReadRegister(0x0608, &port, kSt, nullptr));
+        const auto requests = sim.Requests();
+        ASSERT_GE(requests.size(), 25u);
+        const double charMicros = 11e6 / c.baud;
+        const auto gap = SimDrive::ShortestReplyGap(requests);
+        EXPECT_GE(double(gap.count()), 3.5 * charMicros) << "shortest gap " << gap.count() << " us";
+    }
+}

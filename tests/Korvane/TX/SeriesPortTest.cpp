@@ -84,7 +84,7 @@ TEST(SeriesPortOpen, NumberedPortThatDoesNotExistIsNotFound)
     EXPECT_FALSE(port.Open(4000, 57600, 0, 2));
     EXPECT_EQ(port.m_dwLastError, CSeriesPort::kOpenNotFound);
     EXPECT_EQ(port.m_nPort, 4000);
-    EXPECT_EQ(port.m_strDevice, "/dev/ttyS3999");
+    EXPECT_EQ(port.DevicePath(), "/dev/ttyS3999");
 }
 
 TEST(SeriesPortOpen, DeviceWithoutPermissionCountsAsInUse)
@@ -298,4 +298,14 @@ TEST(SeriesPortReopen, ADeviceThatCameBackOpensAgain)
     ASSERT_TRUE(second.Start());
     EXPECT_TRUE(port.Open(second.SlavePath(), 57600, 0, 2));
     EXPECT_TRUE(port.m_bOpen);
+}
+
+TEST(SeriesPortSilence, ThreeAndAHalfCharactersAndTheFastLineFloor)
+{
+    const struct {
+        int baud;
+        DWORD micros;
+    } cases[] = {{9600, 4011}, {19200, 2006}, {38400, 1750}, {57600, 1750}, {115200, 1750}, {0, 1750}};
+    for (const auto &c : cases)
+        EXPECT_EQ(CSeriesPort::SilenceMicros(c.baud), c.micros) << c.baud;
 }

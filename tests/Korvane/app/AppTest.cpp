@@ -9,6 +9,7 @@
 #include "KorvaneView.h"
 #include "MainFrame.h"
 #include "PathHelpers.h"
+#include "ToolBoxEx.h"
 #include "UserCtrlDefValue.h"
 #include "Wnds/auxFunction/AidSafetyPrompt.h"
 #include "Wnds/auxFunction/DlgAidInertia.h"
@@ -26,6 +27,7 @@
 #include <QPushButton>
 #include <QCoreApplication>
 #include <QDir>
+#include <QDockWidget>
 #include <QElapsedTimer>
 #include <QDirIterator>
 #include <QFile>
@@ -282,6 +284,39 @@ TEST_F(AppFixture, PageValuesChosenBeforeExitReachTheSavedFile)
               QStringLiteral("1"));
 }
 
+// A pane switched off is hidden after a restart, the other two stay shown: the frame that
+// goes saves the switches, the next run's frame reads them back as it starts.
+TEST_F(AppFixture, APaneSwitchedOffStaysHiddenAfterARestart)
+{
+    const struct {
+        const char *pane;
+        bool CMainFrame::*flag;
+        QDockWidget *(*dock)(CMainFrame &);
+    } cases[] = {
+        {"parameter edit", &CMainFrame::m_bShowEditParam, [](CMainFrame &f) -> QDockWidget * { return f.ParamPane(); }},
+        {"monitor", &CMainFrame::m_bShowMonitorParam, [](CMainFrame &f) -> QDockWidget * { return f.MonitorPane(); }},
+        {"function", &CMainFrame::m_bShowFuncNavigation, [](CMainFrame &f) -> QDockWidget * { return f.FunctionPane(); }},
+    };
+    CKorvaneApp app;
+    app.m_strAppPath = m_dir.path();
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.pane);
+        QFile::remove(File(QStringLiteral("SysSet.ini")));
+        {
+            CMainFrame before;
+            platform::SetMainWindow(&before);
+            before.*c.flag = false;
+            app.SaveSysSetIni();
+        }
+        CMainFrame frame;
+        platform::SetMainWindow(&frame);
+        app.LoadSysSetIni();
+        for (const auto &other : cases)
+            EXPECT_EQ(other.dock(frame)->isHidden(), other.flag == c.flag) << other.pane;
+        platform::SetMainWindow(nullptr);
+    }
+}
+
 TEST_F(AppFixture, SysSetRoundTripsThroughTheMainFrame)
 {
     QFile ini(File(QStringLiteral("SysSet.ini")));
@@ -449,8 +484,10 @@ TEST_F(AppFixture, PortAndProductOperations)
         EXPECT_FALSE(sys.m_SeriesPort.m_bOpen);
         const auto calls = m_ui->Calls();
         ASSERT_EQ(calls.size(), 1u);
-        const QString closed = TrSection(QStringLiteral("CKorvaneApp"), QStringLiteral("成功关闭COM%d (波特率%d)!"));
-        EXPECT_EQ(calls[0].text, FillLangPlaces(closed, {QString::number(sys.m_nComNum), QStringLiteral("57600")}));
+        const QString closed = TrSection(QStringLiteral("CKorvaneApp"), QStringLiteral("成功关闭%s (波特率%d)!"));
+        EXPECT_EQ(calls[0].text, FillLangPlaces(closed, {sys.GetDevicePath(), QStringLiteral("57600")}));
+        EXPECT_TRUE(calls[0].text.contains(sys.GetDevicePath())) << "the device closed, not a COM number";
+        EXPECT_FALSE(calls[0].text.contains(QStringLiteral("COM")));
         EXPECT_TRUE(calls[0].text.contains(QStringLiteral("57600")));
         EXPECT_EQ(calls[0].caption, TrSection(QStringLiteral("CKorvaneApp"), QStringLiteral("提示")));
 

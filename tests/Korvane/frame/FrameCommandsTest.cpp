@@ -17,6 +17,7 @@
 #include "platform/LanguageConf.h"
 
 #include <QDir>
+#include <algorithm>
 #include <QFile>
 #include <QFileInfo>
 
@@ -550,4 +551,82 @@ TEST_F(FrameCommandsTest, APageThatChangedTheGroupsHasTheParameterPaneRebuilt)
     platform::SendMessage(platform::WindowRef(m_frame.get()),
                           platform::RegisterWindowMessage(QStringLiteral("KORVANE_RELOAD_PARAM_PANE")), 0, 0);
     EXPECT_TRUE(labels().contains(QStringLiteral("新组")));
+}
+
+namespace {
+
+CDlgParams *ParamsPage(CMainFrame &frame)
+{
+    return dynamic_cast<CDlgParams *>(frame.GetActiveView()->CurrentPage());
+}
+
+// Every parameter of the active device that the user may see.
+QStringList VisibleParameters(CSysParam &sys)
+{
+    QStringList codes;
+    if (CDataAxisParameter *axis = sys.FindActiveAxis(sys.m_ProjectDatabase.m_nCurDeviceID))
+        for (const CDBDataParameter &p : axis->m_arrParameter)
+            if (p.nLimit == 0 || sys.m_bEngineer)
+                codes << p.sNum;
+    return codes;
+}
+
+}
+
+TEST_F(FrameCommandsTest, AtStartUpTheParameterTableHoldsEveryParameter)
+{
+    m_frame->GetActiveView()->OnInitialUpdate();
+    CDlgParams *page = ParamsPage(*m_frame);
+    ASSERT_NE(page, nullptr);
+    const QStringList all = VisibleParameters(*m_sys);
+    ASSERT_GT(all.size(), 20);
+    EXPECT_EQ(page->m_listShownCode, all);
+    ASSERT_GT(m_frame->ParamPane()->GetPageCount(), 0);
+    EXPECT_EQ(m_frame->ParamPane()->GetPage(0)->GetSelected(), 0) << "\"所有参数\" is selected";
+}
+
+// A custom group made or edited through the dialog is what the parameter page then shows.
+TEST_F(FrameCommandsTest, ANewOrEditedCustomGroupIsShownOnThePage)
+{
+    const QStringList all = VisibleParameters(*m_sys);
+    ASSERT_GE(all.size(), 4);
+    auto defineGroup = [this](const QString &name, const QStringList &codes) {
+        m_sys->m_arrGroupsUser.erase(std::remove_if(m_sys->m_arrGroupsUser.begin(), m_sys->m_arrGroupsUser.end(),
+                                                    [&](const CGroupsUser &g) { return g.sGroupName == name; }),
+                                     m_sys->m_arrGroupsUser.end());
+        m_sys->m_arrGroupsUser.append(CGroupsUser{name});
+        for (int i = m_sys->m_arrParamUser.size() - 1; i >= 0; --i)
+            if (m_sys->m_arrParamUser[i].sGroupName == name)
+                m_sys->m_arrParamUser.removeAt(i);
+        for (const QString &code : codes) {
+            CParamUser p;
+            p.sGroupName = name;
+            p.sNum = code;
+            m_sys->m_arrParamUser.append(p);
+        }
+    };
+    m_frame->GetActiveView()->OnInitialUpdate();
+    m_frame->m_fnCustomGroupDialog = [&](bool edit, const QString &name) -> std::optional<QString> {
+        EXPECT_FALSE(edit);
+        EXPECT_TRUE(name.isEmpty());
+        defineGroup(QStringLiteral("mine"), {all[1], all[3]});
+        return QStringLiteral("mine");
+    };
+    platform::SendMessage(platform::WindowRef(m_frame.get()), WM_COMMAND, CMainFrame::ID_CMD_NEW_GROUP);
+    CDlgParams *page = ParamsPage(*m_frame);
+    ASSERT_NE(page, nullptr);
+    EXPECT_EQ(page->m_listShownCode, (QStringList{all[1], all[3]}));
+
+    // Edited: the page shows the group as it is now.
+    m_frame->m_curTarget = GetGroupTree(false)->FindCustomTarget(QStringLiteral("mine"));
+    m_frame->ShowAllParameters();
+    m_frame->m_fnCustomGroupDialog = [&](bool edit, const QString &name) -> std::optional<QString> {
+        EXPECT_TRUE(edit);
+        EXPECT_EQ(name, QStringLiteral("mine"));
+        defineGroup(QStringLiteral("mine"), {all[0], all[2], all[3]});
+        return QStringLiteral("mine");
+    };
+    platform::SendMessage(platform::WindowRef(m_frame.get()), WM_COMMAND, CMainFrame::ID_CMD_EDIT_GROUP);
+    EXPECT_EQ(page->m_listShownCode, (QStringList{all[0], all[2], all[3]}));
+    EXPECT_EQ(m_frame->m_curTarget.m_strGroup, QStringLiteral("mine"));
 }

@@ -7,6 +7,8 @@
 #include "MyToolBar.h"
 #include "SYSPARAM/SysParam.h"
 #include "SimDrive.h"
+#include "AutoHideToolBar.h"
+#include "TabbedControlBar.h"
 #include "ToolBoxEx.h"
 #include "KorvaneView.h"
 #include "controls/MyNumericIndicatorCtrl.h"
@@ -16,6 +18,8 @@
 #include <QDockWidget>
 #include <QElapsedTimer>
 #include <QLabel>
+#include <QMouseEvent>
+#include <QToolButton>
 #include <QThread>
 
 #include <condition_variable>
@@ -138,6 +142,42 @@ TEST_F(MainFrameTest, AlarmShowsItsTextAndSilenceShowsOfflineAtTheNextTick)
     EXPECT_FALSE(m_flags.m_bOnline);
     const int connect = Frame().ToolBar()->CommandToIndex(32945);
     EXPECT_EQ(Frame().ToolBar()->GetButton(connect)->m_strText, QStringLiteral("连通"));
+}
+
+// A drive that refuses its serial number is online all the same: its model is shown, the
+// serial number stays empty, and the next ticks keep it online.
+TEST_F(MainFrameTest, ADriveRefusingItsSerialNumberIsOnlineWithItsModel)
+{
+    m_sim.SetReadHook(0x897A, [](std::uint16_t) { return SimDrive::Access{0, SimDrive::kExRefused}; });
+    m_sys->m_bConnected = FALSE;
+    m_sys->m_strDriveModel.clear();
+    m_sys->m_strDriveSerial.clear();
+    Frame();
+    for (int tick = 0; tick < 3; ++tick) {
+        Tick();
+        EXPECT_EQ(Pane(0), QStringLiteral("当前状态: 在线")) << tick;
+        EXPECT_EQ(Display(), QStringLiteral("rdy")) << tick;
+        EXPECT_EQ(Pane(2), QStringLiteral("软件发布版本号：1.0.6 驱动器型号：  DRV1SN号：  ")) << tick;
+        EXPECT_TRUE(m_flags.m_bOnline) << tick;
+    }
+}
+
+// Closing the port takes the drive off the screen at once: no identity in pane 2, "88888" on
+// the display; a poll that was under way when it closed paints nothing of the old link.
+TEST_F(MainFrameTest, ClosingThePortClearsTheDriveOnScreen)
+{
+    Frame();
+    ASSERT_TRUE(WaitFor([&] { return Pane(0) == QStringLiteral("当前状态: 在线"); }, 3000));
+    ASSERT_TRUE(Pane(2).contains(QStringLiteral("DRV1")));
+    Frame().m_fnClosePort = [this] { m_sys->ClosePort(); };
+    Frame().OnToolbarCommand(CMainFrame::ID_CMD_CLOSE_PORT);
+    EXPECT_EQ(Pane(0), QStringLiteral("当前状态: 离线"));
+    EXPECT_EQ(Pane(2), QStringLiteral("软件发布版本号：1.0.6 "));
+    EXPECT_EQ(Display(), QStringLiteral("88888"));
+    EXPECT_FALSE(m_flags.m_bOnline);
+    Tick();
+    EXPECT_EQ(Pane(2), QStringLiteral("软件发布版本号：1.0.6 "));
+    EXPECT_EQ(Display(), QStringLiteral("88888"));
 }
 
 TEST_F(MainFrameTest, ProductIsNotSwitchedWhileNotConnected)
@@ -328,6 +368,93 @@ TEST_F(MainFrameTest, PaneClicksShowTheirPage)
     const auto *scope = f.GetActiveView()->CurrentPage();
     platform::SendMessage(platform::WindowRef(&f), UM_GROUP_TOOL_CLICK, 1);
     EXPECT_NE(f.GetActiveView()->CurrentPage(), scope);
+}
+
+}
+
+namespace {
+
+// The pin of a docked toolbox hides both toolboxes of the left row behind tabs on the left
+// strip; hovering a tab leaves them hidden; a click on a tab docks that pane again, as a tab of
+// the other when that one is docked; the monitor pane at the bottom is another row.
+TEST_F(MainFrameTest, PinHidesTheToolboxRowAndATabClickDocksOnePaneAgain)
+{
+    CMainFrame &f = Frame();
+    f.AllowShow();
+    f.show();
+    QApplication::processEvents();
+    CToolBoxEx *func = f.FunctionPane();
+    CToolBoxEx *params = f.ParamPane();
+    CAutoHideToolBar *strip = f.AutoHideStrip(Qt::LeftDockWidgetArea);
+    ASSERT_NE(strip, nullptr);
+    EXPECT_TRUE(strip->isHidden()) << "an empty strip takes no room";
+    ASSERT_TRUE(f.TabbedToolBoxes()->Contains(func) && f.TabbedToolBoxes()->Contains(params));
+
+    params->PinButton()->click();
+    QApplication::processEvents();
+    EXPECT_TRUE(func->isHidden());
+    EXPECT_TRUE(params->isHidden());
+    EXPECT_TRUE(f.IsAutoHidden(func) && f.IsAutoHidden(params));
+    EXPECT_FALSE(f.MonitorPane()->isHidden()) << "another row";
+    EXPECT_FALSE(strip->isHidden());
+    ASSERT_EQ(strip->Panes().size(), 2u);
+    CAutoHideTab *tab = strip->TabOf(params);
+    ASSERT_NE(tab, nullptr);
+    EXPECT_EQ(tab->text(), params->windowTitle());
+
+    // Hovering does nothing.
+    QEnterEvent enter(QPointF(4, 4), tab->mapToGlobal(QPointF(4, 4)), tab->mapToGlobal(QPointF(4, 4)));
+    QApplication::sendEvent(tab, &enter);
+    QMouseEvent move(QEvent::MouseMove, QPointF(5, 6), tab->mapToGlobal(QPointF(5, 6)), Qt::NoButton, Qt::NoButton,
+                     Qt::NoModifier);
+    QApplication::sendEvent(tab, &move);
+    QApplication::processEvents();
+    EXPECT_TRUE(func->isHidden());
+    EXPECT_TRUE(params->isHidden());
+
+    // A click docks the pane of the tab, and only that one.
+    tab->click();
+    QApplication::processEvents();
+    EXPECT_FALSE(params->isHidden());
+    EXPECT_EQ(f.dockWidgetArea(params), Qt::LeftDockWidgetArea);
+    EXPECT_FALSE(f.IsAutoHidden(params));
+    EXPECT_TRUE(func->isHidden());
+    ASSERT_EQ(strip->Panes().size(), 1u);
+
+    strip->TabOf(func)->click();
+    QApplication::processEvents();
+    EXPECT_FALSE(func->isHidden());
+    EXPECT_TRUE(f.tabifiedDockWidgets(func).contains(params)) << "tabbed together again";
+    EXPECT_TRUE(strip->isHidden());
+
+    // Auto-hidden panes count as shown for the settings; switched off, they lose their tab.
+    params->PinButton()->click();
+    f.m_bShowFuncNavigation = false;
+    f.ApplyPaneSwitches();
+    EXPECT_FALSE(f.IsAutoHidden(func));
+    EXPECT_TRUE(f.IsAutoHidden(params));
+    EXPECT_TRUE(func->isHidden());
+}
+
+// A pane of the row that does not take part in "auto-hide all" stays; a floating pane's pin
+// does nothing.
+TEST_F(MainFrameTest, PinLeavesPanesThatRefuseAutoHide)
+{
+    CMainFrame &f = Frame();
+    auto *other = new QDockWidget(QStringLiteral("other"), &f);
+    other->setObjectName(QStringLiteral("otherPane"));
+    f.addDockWidget(Qt::LeftDockWidgetArea, other);
+    f.FunctionPane()->PinButton()->click();
+    EXPECT_TRUE(f.FunctionPane()->isHidden());
+    EXPECT_TRUE(f.ParamPane()->isHidden());
+    EXPECT_FALSE(other->isHidden());
+    EXPECT_EQ(f.AutoHideStrip(Qt::LeftDockWidgetArea)->Panes().size(), 2u);
+
+    for (CAutoHideTab *tab : f.AutoHideStrip(Qt::LeftDockWidgetArea)->findChildren<CAutoHideTab *>())
+        tab->click();
+    f.ParamPane()->setFloating(true);
+    EXPECT_TRUE(f.TabbedToolBoxes()->OnPinButton(f.ParamPane()).empty());
+    EXPECT_FALSE(f.ParamPane()->isHidden());
 }
 
 }

@@ -137,6 +137,22 @@ StatusContext Context()
     return c;
 }
 
+// A port closed after the link was up: no drive, no identity, the display shows "88888".
+TEST(StatusPoll, AClosedPortShowsNoDrive)
+{
+    FakeLink link;
+    link.portOpen = false;
+    link.connected = true;
+    const StatusPollResult r = RunStatusPoll(link, {});
+    EXPECT_FALSE(r.connected);
+    EXPECT_TRUE(r.model.isEmpty());
+    EXPECT_TRUE(r.serial.isEmpty());
+    const StatusView v = ComputeStatusView(r, Context());
+    ASSERT_TRUE(v.toolbar.has_value());
+    EXPECT_EQ(v.toolbar->second, QStringLiteral("88888"));
+    EXPECT_EQ(v.pane2, QStringLiteral("软件发布版本号：1.0.6 "));
+}
+
 TEST(StatusView, WhatEachSnapshotShows)
 {
     const QString identity = QStringLiteral(" 驱动器型号：  DRV1SN号：  12345600789abc");

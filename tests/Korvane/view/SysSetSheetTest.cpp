@@ -7,7 +7,10 @@
 #include "DlgViewSetPage.h"
 #include "KorvaneApp.h"
 #include "MainFrame.h"
+#include "controls/ColourPopup.h"
 #include "controls/KVColorButton.h"
+#include "grid/TableColors.h"
+#include "platform/grid/Grid.h"
 #include "platform/ControlNotify.h"
 #include "platform/IniFile.h"
 #include "platform/LanguageConf.h"
@@ -18,6 +21,8 @@
 #include <QComboBox>
 #include <QDockWidget>
 #include <QFile>
+#include <QLabel>
+#include <QMouseEvent>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
@@ -116,6 +121,33 @@ TEST_F(SysSetSheetTest, TableColoursAreBroadcastOnlyWithCustomColoursOn)
     EXPECT_TRUE(frame.MonitorPane()->isHidden());
 }
 
+// "默认" in a table colour's palette takes the custom colour away: the frame keeps none, so
+// the table is drawn in its own colour and the file keeps no key for it.
+TEST_F(SysSetSheetTest, TheDefaultEntryResetsATableColour)
+{
+    CMainFrame frame;
+    platform::SetMainWindow(&frame);
+    frame.m_clrEven = RGB(1, 2, 3);
+    CDlgSysSet dlg;
+    dlg.m_pageView->m_clrTable1 = frame.m_clrEven;
+    dlg.Create(nullptr);
+    CDlgViewSetPage &page = *dlg.m_pageView;
+    page.m_btnTable1->click();
+    auto *popup = qobject_cast<CColourPopup *>(QApplication::activePopupWidget());
+    ASSERT_NE(popup, nullptr);
+    ASSERT_TRUE(popup->m_bHasAutomaticButton);
+    EXPECT_EQ(popup->m_strAutomaticText, TrSection(QStringLiteral("CDlgViewSetPage"), QStringLiteral("默认")));
+    const QPoint at = popup->m_rcAutomaticButton.center();
+    for (QEvent::Type type : {QEvent::MouseMove, QEvent::MouseButtonRelease}) {
+        QMouseEvent e(type, at, popup->mapToGlobal(at), Qt::LeftButton, Qt::NoButton, Qt::NoModifier);
+        QApplication::sendEvent(popup, &e);
+    }
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    EXPECT_EQ(page.m_btnTable1->GetColor(), kAutomaticColor);
+    EXPECT_EQ(frame.m_clrEven, CMainFrame::kNoColour);
+    EXPECT_EQ(CurrentTableColors().clrEven, platform::kGridDefaultColor) << "the grids draw their own colour";
+}
+
 TEST_F(SysSetSheetTest, LanguageSwitchRetextsTheSheetButNotTheFunctionPage)
 {
     platform::CreateLanguageLibrary(QStringLiteral(KORVANE_SOURCE_DIR "/Korvane/config/LangTable.tsv"));
@@ -150,6 +182,32 @@ TEST_F(SysSetSheetTest, LanguageSwitchRetextsTheSheetButNotTheFunctionPage)
     EXPECT_EQ(TrSection(QStringLiteral("CMainFrame"), QStringLiteral("急停写入失败，驱动器未停机！")),
               QStringLiteral("The emergency stop could not be written: the drive has not stopped!"));
 
+    platform::CLanguageConf::GetTheOne()->Set(0);
+    platform::DestroyLanguageLibrary();
+}
+
+// Every label and check box of the sheet shows its whole text in each language.
+TEST_F(SysSetSheetTest, LabelsFitInEveryLanguage)
+{
+    platform::CreateLanguageLibrary(QStringLiteral(KORVANE_SOURCE_DIR "/Korvane/config/LangTable.tsv"));
+    platform::GetSqlite()->Load();
+    CMainFrame frame;
+    platform::SetMainWindow(&frame);
+    for (unsigned language : {0u, 1u, 2u}) {
+        platform::CLanguageConf::GetTheOne()->Set(language);
+        CDlgSysSet dlg;
+        dlg.Create(nullptr);
+        dlg.TranslateControls();
+        for (QWidget *page : {static_cast<QWidget *>(dlg.m_pageView), static_cast<QWidget *>(dlg.m_pageLanguage),
+                              static_cast<QWidget *>(dlg.m_pageFunction)}) {
+            for (QWidget *w : page->findChildren<QWidget *>()) {
+                if (w->isHidden() || !(qobject_cast<QLabel *>(w) || qobject_cast<QCheckBox *>(w)))
+                    continue;
+                EXPECT_GE(w->width(), w->sizeHint().width())
+                    << "language " << language << ": \"" << w->property("text").toString().toStdString() << "\"";
+            }
+        }
+    }
     platform::CLanguageConf::GetTheOne()->Set(0);
     platform::DestroyLanguageLibrary();
 }

@@ -100,3 +100,49 @@ TEST(KVColorButton, AChoiceFromThePaletteSetsTheColourAndClicksTheParent)
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     GetLangText() = CLangText();
 }
+
+namespace {
+
+TEST(KVColorButton, TheAutomaticEntryPutsTheDefaultColourBack)
+{
+    GetLangText().m_strLangFile = QStringLiteral(KORVANE_SOURCE_DIR "/Korvane/config/chinese_S.ini");
+    Page page;
+    auto *b = new CKVColorButton(&page);
+    platform::SetCtrlId(b, 1234);
+    b->setGeometry(10, 10, 80, 22);
+    b->EnableAutomaticButton(QStringLiteral("默认"), RGB(255, 0, 255));
+    b->SetColor(RGB(1, 2, 3));
+    page.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&page));
+
+    QTest::mouseClick(b, Qt::LeftButton);
+    auto *popup = qobject_cast<CColourPopup *>(QApplication::activePopupWidget());
+    ASSERT_NE(popup, nullptr);
+    ASSERT_TRUE(popup->m_bHasAutomaticButton);
+    EXPECT_EQ(popup->m_strAutomaticText, QStringLiteral("默认"));
+    // The entry lies inside the palette and below the grid's last row.
+    EXPECT_TRUE(popup->rect().contains(popup->m_rcAutomaticButton));
+    EXPECT_GE(popup->m_rcAutomaticButton.top(), popup->GetCellRect(popup->m_nRows - 1, 0).bottom());
+    int row = 0, col = 0;
+    ASSERT_TRUE(popup->HitTest(popup->m_rcAutomaticButton.center(), row, col));
+    EXPECT_EQ(row, -3);
+    Mouse(popup, QEvent::MouseMove, popup->m_rcAutomaticButton.center());
+    Mouse(popup, QEvent::MouseButtonRelease, popup->m_rcAutomaticButton.center());
+    EXPECT_EQ(b->GetColor(), kAutomaticColor);
+    ASSERT_EQ(page.commands.size(), 1u);
+    EXPECT_EQ(page.commands[0], MAKEWPARAM(1234, BN_CLICKED));
+
+    // Without an automatic text the palette has no such entry.
+    CKVColorButton plain(&page);
+    plain.setGeometry(10, 40, 80, 22);
+    plain.show();
+    QTest::mouseClick(&plain, Qt::LeftButton);
+    popup = qobject_cast<CColourPopup *>(QApplication::activePopupWidget());
+    ASSERT_NE(popup, nullptr);
+    EXPECT_FALSE(popup->m_bHasAutomaticButton);
+    QTest::keyClick(popup, Qt::Key_Escape);
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    GetLangText() = CLangText();
+}
+
+}

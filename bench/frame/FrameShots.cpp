@@ -1,0 +1,87 @@
+// Pictures of the main window against the simulated drive: frame_shots <folder> writes
+// frame_docked.png (the two toolboxes tabbed on the left, the parameter table) and
+// frame_autohide.png (the same after the pin: both toolboxes behind tabs on the left strip).
+#include "AutoHideToolBar.h"
+#include "CustomTheme.h"
+#include "KorvaneView.h"
+#include "MainFrame.h"
+#include "SYSPARAM/SysParam.h"
+#include "SimDrive.h"
+#include "ToolBoxEx.h"
+#include "database/DataProject.h"
+#include "platform/UiServices.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QLabel>
+#include <QToolButton>
+
+#include <cstdio>
+#include <functional>
+
+namespace {
+
+void Pump(int ms, const std::function<bool()> &done = {})
+{
+    QElapsedTimer t;
+    t.start();
+    while (t.elapsed() < ms && !(done && done()))
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
+}
+
+bool Save(QWidget &w, const QString &path)
+{
+    const bool ok = w.grab().save(path);
+    std::printf("%s %s\n", ok ? "wrote" : "could not write", qPrintable(path));
+    return ok;
+}
+
+}
+
+int main(int argc, char **argv)
+{
+    QApplication app(argc, argv);
+    if (argc < 2) {
+        std::fprintf(stderr, "usage: frame_shots <folder>\n");
+        return 2;
+    }
+    const QDir folder(QString::fromLocal8Bit(argv[1]));
+    SimDrive sim;
+    if (!sim.Start())
+        return 1;
+    const QString dbPath = QString::fromStdString(SimDrive::DefaultDatabasePath());
+    sim.SeedFromDefaultDatabase(dbPath.toStdString());
+    CSysParam sys(dbPath);
+    sys.m_strDevicePath = QString::fromStdString(sim.SlavePath());
+    sys.OpenPortFromSettings();
+    CDataProject loaded;
+    sys.m_ProjectDatabase.LoadDefaultDatabase(loaded, 1);
+    sys.m_ProjectDatabase.m_Project = loaded;
+    SetSysParam(&sys);
+
+    InstallCustomTheme();
+    int result = 0;
+    {
+        CMainFrame frame;
+        platform::SetMainWindow(&frame);
+        frame.AllowShow();
+        frame.resize(1280, 800);
+        frame.show();
+        frame.GetActiveView()->OnInitialUpdate();
+        Pump(6000, [&] { return frame.StatusPane(0)->text().contains(QStringLiteral("在线")); });
+        Pump(300);
+        if (!Save(frame, folder.filePath(QStringLiteral("frame_docked.png"))))
+            result = 1;
+        frame.ParamPane()->PinButton()->click();
+        Pump(500);
+        if (!Save(frame, folder.filePath(QStringLiteral("frame_autohide.png"))))
+            result = 1;
+        std::printf("auto-hidden: function pane %d, parameter pane %d; strip tabs %zu\n",
+                    int(frame.IsAutoHidden(frame.FunctionPane())), int(frame.IsAutoHidden(frame.ParamPane())),
+                    frame.AutoHideStrip(Qt::LeftDockWidgetArea)->Panes().size());
+        platform::SetMainWindow(nullptr);
+    }
+    SetSysParam(nullptr);
+    return result;
+}

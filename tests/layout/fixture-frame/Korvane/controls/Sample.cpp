@@ -1,0 +1,2 @@
+// A control that reaches into the main frame: the layout check must find it.
+#include "MainFrame.h"
