@@ -2,7 +2,7 @@
 // the shared write budget, a silent drive, rows by product and by table.
 #include "DrivePageFixture.h"
 
-#include "grid/TableColors.h"
+#include "ColourBroadcastCheck.h"
 
 #include "Wnds/DiDo/DlgDiDoMonitor.h"
 #include "controls/MiniGridCtrl.h"
@@ -236,19 +236,8 @@ TEST_F(DiDoMonitorTest, LateAnswersNeverShowStatesOrValuesTheDriveDidNotHave)
     }
 }
 
-// Both state grids follow the user's table colours when the frame relays the colour change.
 TEST_F(DiDoMonitorTest, BothGridsFollowTheColourBroadcast)
 {
     Open();
-    TableColors colours{TRUE, RGB(1, 2, 3), RGB(200, 220, 240), RGB(10, 20, 30)};
-    SetTableColorsSource([&] { return colours; });
-    platform::SendMessage(platform::WindowRef(m_page.get()), TableColorsRefreshMessage(), 0, 0);
-    for (bool isDo : {false, true}) {
-        EXPECT_EQ(m_page->Grid(isDo)->GetColorTheme().text, RGB(1, 2, 3)) << isDo;
-        EXPECT_EQ(m_page->Grid(isDo)->GetColorTheme().evenBack, RGB(200, 220, 240)) << isDo;
-    }
-    colours.bCustom = FALSE;
-    platform::SendMessage(platform::WindowRef(m_page.get()), TableColorsRefreshMessage(), 0, 0);
-    EXPECT_EQ(m_page->Grid(true)->GetColorTheme(), platform::GridCtrl::ColorTheme{});
-    SetTableColorsSource({});
+    ExpectBothGridsFollowTheColourBroadcast(*m_page);
 }

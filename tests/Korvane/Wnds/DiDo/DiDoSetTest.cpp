@@ -2,7 +2,7 @@
 // code, unmatched texts, the compact product and the result boxes.
 #include "DrivePageFixture.h"
 
-#include "grid/TableColors.h"
+#include "ColourBroadcastCheck.h"
 
 #include "Wnds/DiDo/DlgDiDoSet.h"
 #include "controls/MiniGridCtrl.h"
@@ -124,19 +124,8 @@ TEST_F(DiDoSetTest, OfflineActivationShowsTheTableValuesWithoutTraffic)
 
 }
 
-// Both state grids follow the user's table colours when the frame relays the colour change.
 TEST_F(DiDoSetTest, BothGridsFollowTheColourBroadcast)
 {
     Open();
-    TableColors colours{TRUE, RGB(1, 2, 3), RGB(200, 220, 240), RGB(10, 20, 30)};
-    SetTableColorsSource([&] { return colours; });
-    platform::SendMessage(platform::WindowRef(m_page.get()), TableColorsRefreshMessage(), 0, 0);
-    for (bool isDo : {false, true}) {
-        EXPECT_EQ(m_page->Grid(isDo)->GetColorTheme().text, RGB(1, 2, 3)) << isDo;
-        EXPECT_EQ(m_page->Grid(isDo)->GetColorTheme().evenBack, RGB(200, 220, 240)) << isDo;
-    }
-    colours.bCustom = FALSE;
-    platform::SendMessage(platform::WindowRef(m_page.get()), TableColorsRefreshMessage(), 0, 0);
-    EXPECT_EQ(m_page->Grid(true)->GetColorTheme(), platform::GridCtrl::ColorTheme{});
-    SetTableColorsSource({});
+    ExpectBothGridsFollowTheColourBroadcast(*m_page);
 }
