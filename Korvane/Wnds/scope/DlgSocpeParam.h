@@ -93,6 +93,8 @@ public:
 
     // ---- channels
     BOOL CheckChannelBits();
+    // Whether the ticked channels' sources fit the 64 bits of a capture; no box, no change.
+    bool ChannelsWithinBudget() const;
     QString GetActiveSourceName(bool bByEnable, int nChannelIndex) const;
     QString GetChannelSourceName(int nChannel) const;
     CChannel *GetViewChannel(int nChannel) const;
@@ -150,6 +152,9 @@ public:
     COLORREF m_clrChannel[4] = {};
     COLORREF m_clrBack = 0;
     int m_nSlotChannel[5] = {0, 1, 2, 3, 4};
+    // The selection of each source list the channel budget last accepted: a refused change
+    // goes back to it.
+    int m_nAcceptedSource[4] = {-1, -1, -1, -1};
 
 private:
     void BuildControls();

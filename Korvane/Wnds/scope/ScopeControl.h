@@ -45,16 +45,19 @@ public:
     // command to the drive only while connected. `done` runs when the drive was told.
     void StopSampling(ScopeMode mode, std::function<void()> done = {});
     bool Busy() const;
+    // Whether a capture of the mode runs (or was started on the drive and not yet stopped).
+    bool Running(ScopeMode mode) const;
 
     // The minimum roll period for drive frequency f in layout 0..4 at the port's rate: never
     // below max(⌊f·1551/s/57600⌋ + 4, ⌊f·141·b/s/baud⌋ + 4) (s samples per frame, b bits a
     // byte on the line).
     static unsigned MinimumRollPeriod(unsigned f, int layout, int baud, int bitsPerByte);
     // Reads the drive's frequency (one attempt, 8000 when it fails) and applies the rule to
-    // the period count; on the worker.
-    BOOL CheckRollPeriod(unsigned nCycleCount, unsigned *minimum);
-    // Reads every entry of m_arrCaptureParams (10 attempts each); on the worker.
-    BOOL RefreshCaptureParams();
+    // the period count in `layout`; on the worker.
+    static BOOL CheckRollPeriod(unsigned nCycleCount, int layout, unsigned *minimum);
+    // Reads every entry of `params` (10 attempts each); on the worker, on a copy of
+    // m_arrCaptureParams.
+    static BOOL RefreshCaptureParams(QList<CDBDataParameter> &params);
     void RefreshCaptureParamsAsync(std::function<void(BOOL)> done);
     // Fills both parameter lists from the active device's parameters.
     void BuildCaptureParamLists(const QList<CDBDataParameter> &activeAxis);
@@ -77,7 +80,8 @@ private:
     int StartRoll(const ScopeStartChoice &choice,
                   std::function<void(int result, unsigned minimum)> done);
     bool FillThreadParam(CScopeThreadParam &param, const ScopeStartChoice &choice, int layoutCode);
-    bool ReadSampleBase();
+    // The drive's base period into *basePeriodMs; on the worker.
+    static bool ReadSampleBase(double *basePeriodMs);
     bool SaveRecording(const QString &path);
     void FinishRollStop(bool connected, const std::function<void()> &done,
                         const std::function<void()> &finish);

@@ -1,11 +1,13 @@
 #include "Wnds/scope/ScopeThreads.h"
 
+#include "LangFormat.h"
 #include "LangText.h"
 #include "Wnds/scope/ScopeDecode.h"
 #include "Wnds/scope/ScopeLink.h"
 #include "platform/PageWorker.h"
 #include "platform/UiServices.h"
 
+#include <algorithm>
 #include <chrono>
 #include <thread>
 
@@ -32,7 +34,7 @@ platform::PageWorker &RollWorker()
 
 QString FormatLang(const char *key, int value)
 {
-    return QString::asprintf(LoadLangString(QString::fromLatin1(key)).toUtf8().constData(), value);
+    return FillLangFormat(LoadLangString(QString::fromLatin1(key)), {static_cast<long long>(value)});
 }
 
 void ShowBox(const QString &text)
@@ -53,8 +55,10 @@ bool Attempts(Read read)
 void StartOn(platform::PageWorker &worker, int (*proc)(CScopeThreadParam *),
              CScopeThreadParam *param)
 {
-    // The run flag, not the worker's own flag, ends a capture: the panel clears it.
-    worker.Start([proc, param](const std::atomic<bool> &) { proc(param); });
+    // The run flag, not the worker's own flag, ends a capture: the panel clears it. Each run
+    // reads its own copy of the record: the next start may refill the shared one before this
+    // thread has ended.
+    worker.Start([proc, copy = *param](const std::atomic<bool> &) mutable { proc(&copy); });
 }
 
 }
@@ -126,10 +130,23 @@ int ScopeRollThreadProc(CScopeThreadParam *param)
         platform::SendMessage(param->hNotify, UM_SCOPE_ROLL_FRAME, static_cast<WPARAM>(decoded),
                               static_cast<LPARAM>(lost));
     };
+    const double frameMs = ScopeRollSamplesPerFrame(param->nLayout - kScopeRollLayoutOffset) *
+                           std::max(settings->m_nPeriodCount, 0) * std::max(settings->m_dBasePeriodMs, 0.0);
+    const auto silenceLimit = std::chrono::milliseconds(
+        std::max<long long>(kScopeRollSilenceMs, static_cast<long long>(3 * frameMs)));
+    auto lastInput = std::chrono::steady_clock::now();
     while (settings->m_bRollRunning) {
         const DWORD got = scopelink::ReadStream(input.data(), kScopeRollReadMax, kRollIdleWaitMs);
-        if (got == 0)
+        if (got == 0) {
+            // A stream that stopped is a link that is gone: the roll ends and says so, rather
+            // than spinning on while the drive is unplugged.
+            if (std::chrono::steady_clock::now() - lastInput >= silenceLimit && settings->m_bRollRunning) {
+                platform::PostMessage(param->hNotify, UM_SCOPE_THREAD_ENDED, 1, kScopeRollLinkLost);
+                return 0;
+            }
             continue;
+        }
+        lastInput = std::chrono::steady_clock::now();
         if (!decoder.Feed(input.data(), got, sink)) {
             ShowBox(LoadLangString(QStringLiteral("IDS_NewScopeView_79")));
             platform::PostMessage(param->hNotify, UM_SCOPE_THREAD_ENDED, 1, 0);

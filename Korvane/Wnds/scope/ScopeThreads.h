@@ -6,13 +6,20 @@
 // over with blocking sends.
 #include "Wnds/scope/ScopeSettings.h"
 
+// lParam of the roll thread's UM_SCOPE_THREAD_ENDED when the stream stopped coming (the link
+// or the drive is gone).
+constexpr long kScopeRollLinkLost = 2;
+// Silence of the stream after which a roll counts as lost: this long, or three frames' time
+// when the frames come slower.
+constexpr int kScopeRollSilenceMs = 2000;
+
 // Thread bodies; 1 when the capture completed (single shot) or the run flag ended the stream
 // (roll), 0 when the thread ended early.
 int ScopeSingleShotThreadProc(CScopeThreadParam *param);
 int ScopeRollThreadProc(CScopeThreadParam *param);
 
-// Start the thread of the mode; a previous thread of the same mode is joined first. The run
-// flag must already be set.
+// Start the thread of the mode with a copy of *param; a previous thread of the same mode is
+// joined first. The run flag must already be set.
 void StartScopeSingleShotThread(CScopeThreadParam *param);
 void StartScopeRollThread(CScopeThreadParam *param);
 // Joins the thread of the mode, pumping events meanwhile (call after clearing its flag).
