@@ -662,7 +662,7 @@ LRESULT CDlgScope::WindowProc(UINT msg, WPARAM wParam, LPARAM lParam)
     case UM_SCOPE_ROLL_FRAME:
         // The lost count goes on as the thread counted it.
         if (CDlgSocpeParam *panel = Panel())
-            panel->OnRollFrame(wParam, lParam);
+            panel->OnRollFrame(wParam, lParam, Payload<ScopeRollFrame>().get());
         return 0;
     case UM_VSCOPE_NOTIFY: RefreshCursorDialog(); return 0;
     case UM_VSCOPE_RCLICK:

@@ -1205,10 +1205,10 @@ LRESULT CDlgSocpeParam::OnCaptureDone(WPARAM wParam, LPARAM lParam)
     return 0;
 }
 
-void CDlgSocpeParam::OnRollFrame(WPARAM bDecoded, LPARAM nLost)
+void CDlgSocpeParam::OnRollFrame(WPARAM bDecoded, LPARAM nLost, const ScopeRollFrame *frame)
 {
     SetTraceNamesForRoll();
-    Core().OnRollFrame(static_cast<int>(bDecoded), static_cast<int>(nLost));
+    Core().OnRollFrame(static_cast<int>(bDecoded), static_cast<int>(nLost), frame);
     InvalidateView();
 }
 
@@ -1380,7 +1380,7 @@ LRESULT CDlgSocpeParam::WindowProc(UINT msg, WPARAM wParam, LPARAM lParam)
         if (CScopePanelPage *p = Page())
             p->OnCaptureProgress(wParam, lParam);
         return 0;
-    case UM_SCOPE_ROLL_FRAME: OnRollFrame(wParam, lParam); return 0;
+    case UM_SCOPE_ROLL_FRAME: OnRollFrame(wParam, lParam, Payload<ScopeRollFrame>().get()); return 0;
     case UM_SCOPE_THREAD_ENDED:
         // The thread gave up (its box has told why, or the stream stopped coming): the
         // capture ends as if stopped, and the page releases its controls.

@@ -29,6 +29,8 @@ class QLineEdit;
 class QPushButton;
 class QRadioButton;
 
+struct ScopeRollFrame;
+
 class CDlgSocpeParam : public CDialogExMid
 {
     Q_OBJECT
@@ -70,7 +72,8 @@ public:
     bool SaveWaveFile(const QString &path, int nKind);
     BOOL OpenWaveFile(QWidget *owner, const QString &path);
     BOOL OpenCompareFile(const QString &path);
-    void OnRollFrame(WPARAM bDecoded, LPARAM nLost);
+    // `frame`: the samples the roll thread posted; null: the settings' buffers.
+    void OnRollFrame(WPARAM bDecoded, LPARAM nLost, const ScopeRollFrame *frame = nullptr);
     void RedrawCapture();
     CScopeControl &Core();
     ScopeMode Mode() const;

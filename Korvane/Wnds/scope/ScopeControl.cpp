@@ -96,7 +96,8 @@ bool CScopeControl::Running(ScopeMode mode) const
         return m_settings.m_bSingleRunning || g_bScopeSingleBusy || ScopeSingleShotThreadRunning();
     case ScopeMode::Roll:
         // A roll whose thread gave up by itself keeps its flag until it is stopped.
-        return m_settings.m_bRollRunning || m_channels.m_bRoll || ScopeRollThreadRunning();
+        // A stop under way is not stopped twice (that would write a second recording).
+        return !m_bRollStopping && (m_settings.m_bRollRunning || m_channels.m_bRoll || ScopeRollThreadRunning());
     default: return false;
     }
 }
@@ -425,6 +426,7 @@ void CScopeControl::StopSampling(ScopeMode mode, std::function<void()> done)
     if (mode != ScopeMode::Roll)
         return;
     m_settings.m_bRollRunning = 0;
+    m_bRollStopping = true;
     if (CSysParam *sys = GetSysParam())
         sys->g_bDriveSampling = FALSE;
     // The caller may be handling one of the thread's frames, which the thread waits for: the
@@ -435,18 +437,26 @@ void CScopeControl::StopSampling(ScopeMode mode, std::function<void()> done)
 void CScopeControl::FinishRollStop(bool connected, const std::function<void()> &done,
                                    const std::function<void()> &finish)
 {
-    // A frame the thread is sending may wait in the event queue behind this very message,
-    // where a join that pumps events never reaches it: the join waits until the thread has
-    // ended, looking again from the event loop.
+    // The thread ends within one pass of its loop once its flag is clear; the wait looks
+    // again from the event loop, so the frames it posts meanwhile are taken.
     if (ScopeRollThreadRunning()) {
         QTimer::singleShot(2, m_sink.get(), [this, connected, done, finish] { FinishRollStop(connected, done, finish); });
         return;
     }
     JoinScopeRollThread();
+    // The frames the thread posted before it ended wait in the event queue: the recording is
+    // written once they have been taken, behind them.
+    Post([this, connected, done, finish] { SaveRollAndStopDrive(connected, done, finish); });
+}
+
+void CScopeControl::SaveRollAndStopDrive(bool connected, const std::function<void()> &done,
+                                         const std::function<void()> &finish)
+{
     const QString path = RecordingFilePath(m_settings.m_strContinuousPath,
                                            static_cast<std::int64_t>(std::time(nullptr)));
     SaveRecording(path);
     m_channels.m_bRoll = false;
+    m_bRollStopping = false;
     g_nScopeRunMode = 0;
     if (!connected) {
         if (done)
@@ -486,7 +496,7 @@ bool CScopeControl::SaveRecording(const QString &path)
     return false;
 }
 
-void CScopeControl::OnRollFrame(int bDecoded, int nLost)
+void CScopeControl::OnRollFrame(int bDecoded, int nLost, const ScopeRollFrame *frame)
 {
     const int layout = m_settings.m_nLayout;
     QString names[4];
@@ -516,7 +526,7 @@ void CScopeControl::OnRollFrame(int bDecoded, int nLost)
         const bool bitWord = t >= 2 && code >= 1 && code < kScopeFirstValueSource;
         if (bitWord) {
             CDIDOChannel &d = t == 2 ? m_channels.m_di : m_channels.m_do;
-            const auto &buffer = t == 2 ? m_settings.m_vecDI : m_settings.m_vecDO;
+            const auto &buffer = frame ? (t == 2 ? frame->di : frame->dout) : (t == 2 ? m_settings.m_vecDI : m_settings.m_vecDO);
             std::vector<int> points;
             const int last = d.m_nCount > 0 ? d.m_arrData[static_cast<std::size_t>(d.m_nCount - 1)] : 0;
             points.insert(points.end(), static_cast<std::size_t>(k * lost), last);
@@ -528,7 +538,7 @@ void CScopeControl::OnRollFrame(int bDecoded, int nLost)
             continue;
         }
         CChannel &c = m_channels.m_ch[t];
-        const auto &buffer = m_settings.m_vecCh[t];
+        const auto &buffer = frame ? frame->ch[t] : m_settings.m_vecCh[t];
         std::vector<double> points;
         const double last = c.m_nCount > 0 ? c.m_arrData[static_cast<std::size_t>(c.m_nCount - 1)] : 0.0;
         points.insert(points.end(), static_cast<std::size_t>(k * lost), last);

@@ -13,6 +13,8 @@
 
 #include <QObject>
 
+struct ScopeRollFrame;
+
 #include <functional>
 #include <memory>
 
@@ -66,8 +68,9 @@ public:
 
     // The names and colours of the four traces during a roll capture (the panel's choice).
     void SetRollTraces(const QString names[4], const COLORREF colors[4]);
-    // One UM_SCOPE_ROLL_FRAME: appends the frame to the channels, keeps the recording.
-    void OnRollFrame(int bDecoded, int nLost);
+    // One UM_SCOPE_ROLL_FRAME: appends the frame to the channels, keeps the recording. The
+    // samples come from the message's frame, or from the settings' buffers without one.
+    void OnRollFrame(int bDecoded, int nLost, const ScopeRollFrame *frame = nullptr);
     // The recording files written so far in this run (for the panel and tests).
     const QStringList &RecordingFiles() const { return m_recordings; }
 
@@ -85,6 +88,8 @@ private:
     bool SaveRecording(const QString &path);
     void FinishRollStop(bool connected, const std::function<void()> &done,
                         const std::function<void()> &finish);
+    void SaveRollAndStopDrive(bool connected, const std::function<void()> &done,
+                              const std::function<void()> &finish);
 
     CScopeChannels &m_channels;
     CScopeSettings &m_settings;
@@ -93,4 +98,5 @@ private:
     QString m_rollNames[4];
     COLORREF m_rollColors[4] = {};
     QStringList m_recordings;
+    bool m_bRollStopping = false;  // from a roll's stop until its recording is written
 };

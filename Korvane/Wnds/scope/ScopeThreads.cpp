@@ -126,9 +126,29 @@ int ScopeRollThreadProc(CScopeThreadParam *param)
         return 0;
     CRollStreamDecoder decoder(*param, *settings, scopelink::Station(), scopelink::BlockFunction());
     std::vector<BYTE> input(kScopeRollReadMax);
-    const auto sink = [param](int decoded, int lost) {
-        platform::SendMessage(param->hNotify, UM_SCOPE_ROLL_FRAME, static_cast<WPARAM>(decoded),
-                              static_cast<LPARAM>(lost));
+    // Frames are posted, never sent: a GUI thread busy drawing must not hold up the reader,
+    // or the line backs up and the drive drops frames. Past the queue's bound a frame is
+    // counted lost (with the next one that goes out) rather than waited for.
+    auto inFlight = std::make_shared<std::atomic<int>>(0);
+    int dropped = 0;
+    const auto sink = [param, settings, inFlight, &dropped](int decoded, int lost) {
+        if (*inFlight >= kScopeRollQueueFrames) {
+            dropped += decoded ? 1 + std::max(lost, 0) : 0;
+            return;
+        }
+        auto frame = std::make_shared<ScopeRollFrame>();
+        if (decoded) {
+            for (int i = 0; i < 4; ++i)
+                frame->ch[i] = settings->m_vecCh[i];
+            frame->di = settings->m_vecDI;
+            frame->dout = settings->m_vecDO;
+            lost += dropped;
+            dropped = 0;
+        }
+        ++*inFlight;
+        frame->inFlight = inFlight;
+        platform::PostMessage(param->hNotify, UM_SCOPE_ROLL_FRAME, static_cast<WPARAM>(decoded),
+                              static_cast<LPARAM>(lost), std::move(frame));
     };
     const double frameMs = ScopeRollSamplesPerFrame(param->nLayout - kScopeRollLayoutOffset) *
                            std::max(settings->m_nPeriodCount, 0) * std::max(settings->m_dBasePeriodMs, 0.0);
