@@ -124,7 +124,7 @@ QString CheckedRecordingFolder(const QString &stored)
     return path;
 }
 
-void WriteScopeIni(CScopeSettings &settings, const ScopePanelIniValues &panel)
+bool WriteScopeIni(CScopeSettings &settings, const ScopePanelIniValues &panel)
 {
     platform::IniFile ini(ScopeIniPath());
     for (int i = 0; i < 4; ++i) {
@@ -145,7 +145,7 @@ void WriteScopeIni(CScopeSettings &settings, const ScopePanelIniValues &panel)
     for (int i = 0; i < 4; ++i)
         ini.Write(QStringLiteral("NewScopeChannel"), QStringLiteral("ch%1sel").arg(i + 1),
                   QString::number(settings.m_nChSel[i]));
-    ini.Save();
+    return ini.Save();
 }
 
 void ReadChannelTable(CScopeSettings &settings)
@@ -211,13 +211,13 @@ void ReadBitSelections(CScopeSettings &settings)
     }
 }
 
-void WriteBitSelections(const CScopeSettings &settings)
+bool WriteBitSelections(const CScopeSettings &settings)
 {
     platform::SaveFile f(ScopeConfigDir() + QStringLiteral("NewChannelBitSelec.bss"));
     if (!f.open(QIODevice::WriteOnly))
-        return;
+        return false;
     f.write("ID\tbitset\r\n");
     for (const auto &e : settings.m_arrBitSetCh)
         f.write(QStringLiteral("%1\t%2\r\n").arg(e.nId).arg(QString::fromStdString(e.bits.to_string())).toLatin1());
-    f.commit();
+    return f.commit();
 }

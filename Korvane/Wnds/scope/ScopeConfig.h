@@ -26,9 +26,10 @@ QString DefaultRecordingFolder();
 QString ScopeIniPath();
 
 void ReadScopeIni(CScopeSettings &settings, ScopePanelIniValues &panel);
-void WriteScopeIni(CScopeSettings &settings, const ScopePanelIniValues &panel);
+// False when the file could not be written.
+bool WriteScopeIni(CScopeSettings &settings, const ScopePanelIniValues &panel);
 // Replace the settings' tables by the file's rows; a file that does not open changes nothing.
 void ReadChannelTable(CScopeSettings &settings);
 int ReadBitTable(CScopeSettings &settings);
 void ReadBitSelections(CScopeSettings &settings);
-void WriteBitSelections(const CScopeSettings &settings);
+bool WriteBitSelections(const CScopeSettings &settings);

@@ -916,6 +916,7 @@ void CVScope::PlaceCursorsFromValues()
 void CVScope::SetZoomed(BOOL zoomed)
 {
     const int z = zoomed ? 1 : 0;
+    m_nWheelRest = 0;  // a new range starts from whole steps
     if (z == m_bZoomed)
         return;
     TakeCursorValues();
@@ -1372,10 +1373,21 @@ void CVScope::OnRButtonDown(WPARAM flags, QPoint point)
 
 void CVScope::OnMouseWheel(WPARAM, int delta, QPoint screenPoint)
 {
-    if (delta > 0)
+    // A sideways scroll (delta 0) zooms nothing; a touchpad's small deltas add up to one step
+    // per notch of 120, as a wheel's.
+    if (delta == 0)
+        return;
+    if ((delta > 0) != (m_nWheelRest > 0))
+        m_nWheelRest = 0;
+    m_nWheelRest += delta;
+    while (m_nWheelRest >= kWheelNotch) {
+        m_nWheelRest -= kWheelNotch;
         ZoomInAt(screenPoint);
-    else
+    }
+    while (m_nWheelRest <= -kWheelNotch) {
+        m_nWheelRest += kWheelNotch;
         ZoomOutAt(screenPoint);
+    }
 }
 
 void CVScope::OnLButtonDblClk(WPARAM, QPoint)

@@ -165,3 +165,18 @@ TEST_F(ScopeRoll, RecorderStreamFaultsAreDecodedAndCounted)
         }
     }
 }
+
+// While the reader waits for the stream it leaves the link free: a user's transaction that only
+// takes a free link (no waiting) gets it every time.
+TEST_F(ScopeRoll, ReaderLeavesTheLinkFreeWhileItWaits)
+{
+    StartThread(0x8C);
+    ASSERT_TRUE(PumpUntil([] { return ScopeRollThreadRunning(); }));
+    for (int i = 0; i < 10; ++i) {
+        SCOPED_TRACE(i);
+        int f = 0;
+        EXPECT_TRUE(sys.ReadReg(0x8958, &f, CSysParam::LinkWait::TryOnly));
+        EXPECT_EQ(f, 16000);
+    }
+    StopThread();
+}
