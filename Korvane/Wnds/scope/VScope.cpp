@@ -1301,7 +1301,7 @@ void CVScope::OnMouseMove(WPARAM, QPoint point)
     DragCursor(point);
     if (m_nCursorMode != 0 && m_nDragCursor != 0) {
         Notify(UM_VSCOPE_NOTIFY);
-        repaint();
+        update();  // one paint per move, however many parties ask for it
     }
     if (m_bShowCoordTip) {
         m_ptMouse = point.x() > m_rcPlot.left && point.x() < m_rcPlot.right ? point : QPoint(-1, -1);
