@@ -1175,6 +1175,10 @@ void CDlgSocpeParam::OnStartResult(ScopeMode mode, int result)
         FillTimeDivList(m_nPeriodCount);
         RecordRollControls();
         EnableRollControls(false);
+        // A channel that is not ticked shows neither trace nor axis during the roll.
+        for (int k = 1; k <= 4; ++k)
+            if (CChannel *c = GetViewChannel(TraceOfChannel(k)))
+                c->m_bVisible = m_chk[k - 1]->isChecked() ? 1 : 0;
     }
     InvalidateView();
 }

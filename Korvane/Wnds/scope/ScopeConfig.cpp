@@ -96,7 +96,9 @@ void ReadScopeIni(CScopeSettings &settings, ScopePanelIniValues &panel)
     }
     settings.m_clrBack = static_cast<COLORREF>(ini.ReadInt(QStringLiteral("NewScopeColor"), QStringLiteral("back"), 0));
     panel.clrBack = settings.m_clrBack;
-    const int cycles = ini.ReadInt(QStringLiteral("NewScopeChannel"), QStringLiteral("cyclecount"), 0);
+    // Without a stored period the first capture still runs: 30 drive ticks is above the roll
+    // minimum of every layout at 16 kHz on the default line.
+    const int cycles = ini.ReadInt(QStringLiteral("NewScopeChannel"), QStringLiteral("cyclecount"), kDefaultPeriodCount);
     settings.m_nPeriodCount = cycles;
     settings.m_nCycleCount = cycles;
     panel.nCycleCount = static_cast<unsigned>(cycles);

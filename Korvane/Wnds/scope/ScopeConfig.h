@@ -25,6 +25,8 @@ QString CheckedRecordingFolder(const QString &stored);
 QString DefaultRecordingFolder();
 QString ScopeIniPath();
 
+// The period count a first run starts with (no stored one).
+constexpr int kDefaultPeriodCount = 30;
 void ReadScopeIni(CScopeSettings &settings, ScopePanelIniValues &panel);
 // False when the file could not be written.
 bool WriteScopeIni(CScopeSettings &settings, const ScopePanelIniValues &panel);

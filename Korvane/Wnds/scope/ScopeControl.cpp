@@ -377,6 +377,7 @@ int CScopeControl::StartRoll(const ScopeStartChoice &choice,
             m_channels.ResetLive();
             m_channels.ResetCompare();
             m_recordings.clear();
+            m_bRollScaled = false;
             m_settings.m_tStart = static_cast<std::int64_t>(std::time(nullptr));
             m_settings.m_bRollRunning = 1;
             if (CSysParam *sys = GetSysParam())
@@ -549,6 +550,14 @@ void CScopeControl::OnRollFrame(int bDecoded, int nLost, const ScopeRollFrame *f
         rest[t].analog.assign(points.begin() + fit, points.end());
         c.m_strName = names[t];
         c.m_clrTrace = m_rollColors[t];
+    }
+    // The first frame of a run sets the axes from its data: a roll has no "Auto" of its own,
+    // and the ranges of the last capture (or none) would show flat stripes.
+    if (!m_bRollScaled && decoded) {
+        for (int t = 0; t < 4; ++t)
+            if (m_channels.m_ch[t].m_nCount > 0)
+                m_channels.m_ch[t].AutoScale();
+        m_bRollScaled = true;
     }
     m_channels.m_nWindowEnd = before;
     m_channels.m_nWindowStart = before - 10 * m_settings.m_nPointsPerDiv;

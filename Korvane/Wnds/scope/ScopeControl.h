@@ -99,4 +99,5 @@ private:
     COLORREF m_rollColors[4] = {};
     QStringList m_recordings;
     bool m_bRollStopping = false;  // from a roll's stop until its recording is written
+    bool m_bRollScaled = false;    // the run's axes were set from its first frame
 };

@@ -220,6 +220,10 @@ void CVScope::SetXWindowByDivision(int samplesPerDivision)
     // A time per division below the sample period still shows one sample a division.
     const int span = (10 + m_nExtraXDivs) * std::max(samplesPerDivision, 1);
     const int count = GetSampleCount();
+    // A window left before the first sample (by a roll, or an empty view) starts at the
+    // capture's beginning: a new capture is never drawn off-screen.
+    if (m_nXFirst < 0 || m_nXFirst >= count)
+        m_nXFirst = 0;
     m_nXLast = m_nXFirst + span;
     if (m_nXLast > count) {
         m_nXLast = count;
@@ -1301,7 +1305,7 @@ void CVScope::OnMouseMove(WPARAM, QPoint point)
     DragCursor(point);
     if (m_nCursorMode != 0 && m_nDragCursor != 0) {
         Notify(UM_VSCOPE_NOTIFY);
-        repaint();
+        update();  // one paint per move, however many parties ask for it
     }
     if (m_bShowCoordTip) {
         m_ptMouse = point.x() > m_rcPlot.left && point.x() < m_rcPlot.right ? point : QPoint(-1, -1);

@@ -10,6 +10,7 @@
 #include "Wnds/scope/DlgSocpeParam.h"
 #include "Wnds/scope/NewScopeCursorDlg.h"
 #include "Wnds/scope/NewTrigerDlg.h"
+#include "Wnds/scope/ScopeConfig.h"
 #include "controls/KVProcessIndicator.h"
 #include "controls/MyProgressCtrl.h"
 #include "grid/BCGPGridCtrlEx.h"
@@ -226,6 +227,43 @@ TEST_F(ScopePage, SingleShotShowsTheCaptureBlockByBlockAndKeepsItInTheHistory)
     // Drawn over the same span as the live capture, not squeezed into the first tenth.
     EXPECT_EQ(page->GetScopeView()->m_nCmpXFirst, 0);
     EXPECT_EQ(page->GetScopeView()->m_nCmpXLast, 1000);
+}
+
+// A first run (no stored period or channel choice): a single shot draws its trace at once, and
+// a roll's first frame gives its axes a range around its data; a channel left unticked shows
+// no axis.
+TEST_F(ScopePage, FirstRunCapturesDrawWithTheShippedSettings)
+{
+    Open();
+    EXPECT_EQ(panel->PeriodEdit()->text(), QString::number(kDefaultPeriodCount));
+    panel->SingleRadio()->setChecked(true);
+    Choose(1, "Speed_command(r/min)");
+    platform::SendMessage(panel, UM_BUTTON_RELEASED, CDlgSocpeParam::IDC_INDICATOR, 0);
+    ASSERT_TRUE(PumpUntil([&] { return page->captures == 1; }, 20000));
+    CVScope *view = page->GetScopeView();
+    const CChannel &single = view->Channels().m_ch[0];
+    ASSERT_GT(single.m_nCount, 0);
+    EXPECT_GE(view->m_nXLast - view->m_nXFirst, 100) << "more than a few samples in view";
+    EXPECT_LT(view->m_nXFirst, single.m_nCount) << "the window shows the capture";
+    EXPECT_GT(view->m_nXLast, 0) << "the window shows the capture";
+    EXPECT_LT(single.m_dMin, single.m_dMax);
+
+    QComboBox *two = panel->Source(2);
+    two->setCurrentIndex(two->findData(QStringLiteral("Speed_feedback(r/min)")));
+    panel->OnSelchangeSource(2);
+    ASSERT_FALSE(panel->Check(2)->isChecked());
+    StartRoll();
+    const CChannel &roll = view->Channels().m_ch[0];
+    // The single shot's samples are gone once the roll has started.
+    ASSERT_TRUE(PumpUntil([&] { return settings->m_bRollRunning && roll.m_nCount >= 64 && roll.m_nCount < 1000; }, 20000));
+    EXPECT_LT(roll.m_dMin, roll.m_dMax);
+    for (int i = 0; i < ScopeRollSamplesPerFrame(settings->m_nLayout); ++i) {
+        ASSERT_GE(roll.At(i), roll.m_dMin);
+        ASSERT_LE(roll.At(i), roll.m_dMax);
+    }
+    for (int t = 1; t < 4; ++t)
+        EXPECT_EQ(view->Channels().m_ch[t].m_bVisible, 0) << "trace " << t;
+    page->StopSampling();
 }
 
 TEST_F(ScopePage, LostFramesReachTheViewAsCounted)
