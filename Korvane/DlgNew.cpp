@@ -144,6 +144,9 @@ bool CDlgNew::OnInitDialog()
     m_listMode->clear();
     m_listMode->addItem(TrSection(m_strLangSection, QStringLiteral("在线")));
     m_listMode->addItem(TrSection(m_strLangSection, QStringLiteral("离线")));
+    // The online search is not offered: its entry stays in view, greyed and out of reach.
+    if (QListWidgetItem *online = m_listMode->item(0))
+        online->setFlags(online->flags() & ~(Qt::ItemIsEnabled | Qt::ItemIsSelectable));
     m_listMode->setCurrentRow(1);
     m_nMode = 1;
 

@@ -324,6 +324,7 @@ bool CKorvaneApp::ChangeProduct(int nProductID)
     std::lock_guard lock(g_SysParam.m_csSerial);
     g_SysParam.m_ProjectDatabase.m_nProductID = nProductID;
     g_SysParam.m_ProjectDatabase.m_Project = loaded;
+    g_SysParam.m_ProjectDatabase.MarkUnchanged();
     g_SysParam.OpenPortFromSettings();
     return true;
 }

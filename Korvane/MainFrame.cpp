@@ -563,6 +563,10 @@ void CMainFrame::resizeEvent(QResizeEvent *e)
 
 void CMainFrame::closeEvent(QCloseEvent *e)
 {
+    if (!ConfirmDiscardChanges()) {
+        e->ignore();
+        return;
+    }
     Q_EMIT closing();
     QMainWindow::closeEvent(e);
     // Closing the main window ends the program, whatever other window is still open.

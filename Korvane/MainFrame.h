@@ -145,6 +145,11 @@ public:
     void OnNewProject();
     void OnSaveProject();
     void OnOpenProject();
+    // The save dialog at the open project's path, the save and its alert; true when saved.
+    bool SaveProjectWithDialog();
+    // With changes not yet saved, asks whether to save them (yes / no / cancel); true when the
+    // caller may go on and replace or drop the content.
+    bool ConfirmDiscardChanges();
     void OnManual();
     void OnEmergencyStop();
     void OnSystemSettings();

@@ -203,6 +203,8 @@ void CMainFrame::OnNewProject()
     CSysParam *sys = GetSysParam();
     if (!m_fnNewProjectDialog || !sys)
         return;
+    if (!ConfirmDiscardChanges())
+        return;
     const std::optional<CNewProjectInfo> info = m_fnNewProjectDialog();
     if (!info || info->m_arrDeviceList.isEmpty())
         return;
@@ -214,31 +216,60 @@ void CMainFrame::OnNewProject()
 
 void CMainFrame::OnSaveProject()
 {
+    SaveProjectWithDialog();
+}
+
+bool CMainFrame::SaveProjectWithDialog()
+{
     CSysParam *sys = GetSysParam();
     if (!sys)
-        return;
+        return false;
     platform::FileDialogRequest request;
     request.save = true;
     request.filter = kProjectFilter;
     request.defaultExt = QStringLiteral("KVF");
-    request.initialName = CProjectDatabase::GetFileNameOfPath(sys->m_ProjectDatabase.m_strProjectPath);
+    // The open project's own path: OK writes it in place instead of a copy in the working folder.
+    const QString current = sys->m_ProjectDatabase.m_strProjectPath;
+    request.initialName = current;
+    if (!current.isEmpty())
+        request.initialDir = QFileInfo(current).absolutePath();
     request.overwritePrompt = true;
     request.owner = this;
     const std::optional<QString> path = platform::Ui().FileDialog(request);
     if (!path)
-        return;
+        return false;
     const bool ok = sys->m_ProjectDatabase.SaveProject(*path);
     platform::DesktopAlertRequest alert;
     alert.seconds = 1;
     alert.text = Tr(ok ? "保存成功！" : "保存失败！");
     alert.textColour = ok ? RGB(0, 0, 255) : RGB(255, 0, 0);
     platform::Ui().DesktopAlert(alert);
+    return ok;
+}
+
+bool CMainFrame::ConfirmDiscardChanges()
+{
+    CSysParam *sys = GetSysParam();
+    if (!sys || !sys->m_ProjectDatabase.HasUnsavedChanges())
+        return true;
+    switch (platform::Ui().MessageBox(Tr("是否保存对当前工程的更改？"), Tr("提示"),
+                                      MB_YESNOCANCEL | MB_ICONQUESTION, this)) {
+    case IDYES:
+        // A save the user cancelled or that failed keeps the work where it is.
+        return SaveProjectWithDialog();
+    case IDNO:
+        return true;
+    default:
+        return false;
+    }
 }
 
 void CMainFrame::OnOpenProject()
 {
     CSysParam *sys = GetSysParam();
     if (!sys)
+        return;
+    if (!ConfirmDiscardChanges())
         return;
     platform::FileDialogRequest request;
     request.save = false;

@@ -69,6 +69,7 @@ BOOL CSysParam::Init()
     if (!m_ProjectDatabase.LoadDefaultDatabase(loaded, m_ProjectDatabase.m_nProductID))
         return FALSE;
     m_ProjectDatabase.m_Project = loaded;
+    m_ProjectDatabase.MarkUnchanged();
 
     OpenPortFromSettings();
 

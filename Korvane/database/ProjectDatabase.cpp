@@ -2,6 +2,7 @@
 
 #include "database/ADORecordset.h"
 
+#include <QCryptographicHash>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -422,6 +423,7 @@ bool CProjectDatabase::Install(const CDataProject& content, const QString& path,
     m_strProjectPath = path;
     m_nCurDeviceID = 1;
     m_nProductID = productId;
+    MarkUnchanged();
     return true;
 }
 
@@ -580,7 +582,41 @@ bool CProjectDatabase::SaveProject(const QString& path)
     QString detail;
     if (!WriteProjectFile(def, path, m_Project, ProductsOf(m_Project.m_arrDeviceList), detail))
         return Fail(alert, kTextNewFileError, detail);
+    // The file written is the project from now on: the next save goes back to it.
+    m_bProjectOpen = 1;
+    m_strProjectPath = path;
+    MarkUnchanged();
     return true;
+}
+
+QByteArray CProjectDatabase::Fingerprint() const
+{
+    // What a save writes that the user can change: the devices and every parameter's value.
+    QCryptographicHash hash(QCryptographicHash::Sha1);
+    const auto addInt = [&hash](qint64 v) { hash.addData(QByteArrayView(reinterpret_cast<const char*>(&v), sizeof v)); };
+    addInt(m_Project.m_arrDeviceList.size());
+    for (const CDataDevice& device : m_Project.m_arrDevices) {
+        addInt(device.nDeviceID);
+        for (const CDataAxisParameter& axis : device.m_arrAxis) {
+            addInt(axis.nAxisID);
+            addInt(axis.m_arrParameter.size());
+            for (const CDBDataParameter& p : axis.m_arrParameter) {
+                hash.addData(p.sNum.toUtf8());
+                addInt(p.iCurValue);
+            }
+        }
+    }
+    return hash.result();
+}
+
+void CProjectDatabase::MarkUnchanged()
+{
+    m_baseline = Fingerprint();
+}
+
+bool CProjectDatabase::HasUnsavedChanges() const
+{
+    return m_baseline && *m_baseline != Fingerprint();
 }
 
 bool CProjectDatabase::CompactFile(const QString& path)

@@ -10,8 +10,11 @@
 #include "database/DataProject.h"
 #include "database/DbServices.h"
 
+#include <QByteArray>
 #include <QList>
 #include <QString>
+
+#include <optional>
 
 // The texts the user is shown (Chinese source texts).
 inline constexpr const char kTextDefaultDbReadError[] = "默认参数文件读取异常！";
@@ -61,6 +64,11 @@ public:
     bool OpenProject(const QString& path);
     // Writes the content in use, current values included, to a project file.
     bool SaveProject(const QString& path);
+    // The content differs from what was last opened, created, saved or loaded as the default
+    // (MarkUnchanged): closing or replacing it would lose work. False before any baseline.
+    bool HasUnsavedChanges() const;
+    // Takes the content in use as the one the user has nothing to lose of.
+    void MarkUnchanged();
     // Compacts a database file in place; reports nothing to the user.
     bool CompactFile(const QString& path);
 
@@ -69,6 +77,9 @@ public:
     static QString GetFileNameOfPath(const QString& path);
 
 private:
+    QByteArray Fingerprint() const;
+    std::optional<QByteArray> m_baseline;
+
     // Opens the default database and reads its head: a system file of this format.
     bool OpenDefaultDb(CADODataBase& db, CDBDataFileHead& head, DbMessageKind kind);
     // Makes the content the one in use, as a project opened from the path.

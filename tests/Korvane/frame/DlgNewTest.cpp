@@ -101,7 +101,11 @@ TEST_F(DlgNewTest, FirstPageOffersTheSettingsTheProductsAndThePorts)
         EXPECT_EQ(d.m_cmbComm[2]->geometry(), QRect(713 + 85, 55, 100, 25));
         EXPECT_EQ(d.m_btnPage->geometry(), QRect(927 / 2 - 105, 495, 100, 25));
 
-        // Online cannot go on.
+        // Online is greyed and cannot be picked; were it current, it could not go on.
+        ASSERT_NE(d.m_listMode->item(0), nullptr);
+        EXPECT_FALSE(d.m_listMode->item(0)->flags() & Qt::ItemIsEnabled);
+        EXPECT_FALSE(d.m_listMode->item(0)->flags() & Qt::ItemIsSelectable);
+        EXPECT_TRUE(d.m_listMode->item(1)->flags() & Qt::ItemIsEnabled);
         d.m_listMode->setCurrentRow(0);
         EXPECT_EQ(d.m_nMode, 0);
         EXPECT_FALSE(d.m_btnPage->isVisible());

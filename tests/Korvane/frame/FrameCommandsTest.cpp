@@ -16,6 +16,7 @@
 #include "platform/DeviceWatcher.h"
 #include "platform/LanguageConf.h"
 
+#include <QCloseEvent>
 #include <QDir>
 #include <algorithm>
 #include <QFile>
@@ -629,4 +630,138 @@ TEST_F(FrameCommandsTest, ANewOrEditedCustomGroupIsShownOnThePage)
     platform::SendMessage(platform::WindowRef(m_frame.get()), WM_COMMAND, CMainFrame::ID_CMD_EDIT_GROUP);
     EXPECT_EQ(page->m_listShownCode, (QStringList{all[0], all[2], all[3]}));
     EXPECT_EQ(m_frame->m_curTarget.m_strGroup, QStringLiteral("mine"));
+}
+
+namespace {
+
+// Changes the value of the drive's first parameter, as an edit in the table does.
+void ChangeAValue(CSysParam &sys)
+{
+    CDataAxisParameter *axis = sys.FindActiveAxis(sys.m_ProjectDatabase.m_nCurDeviceID);
+    ASSERT_NE(axis, nullptr);
+    ASSERT_FALSE(axis->m_arrParameter.isEmpty());
+    axis->m_arrParameter[0].iCurValue += 1;
+}
+
+std::vector<platform::ScriptedUiServices::Call> FileDialogs(const std::vector<platform::ScriptedUiServices::Call> &calls)
+{
+    std::vector<platform::ScriptedUiServices::Call> out;
+    for (const auto &c : calls)
+        if (c.kind == Kind::FileDialog)
+            out.push_back(c);
+    return out;
+}
+
+}
+
+TEST_F(FrameCommandsTest, SaveStartsAtTheOpenProjectSoOkWritesItInPlace)
+{
+    const QString first = m_tmp.filePath(QStringLiteral("work/first.KVF"));
+    QDir().mkpath(QFileInfo(first).absolutePath());
+    m_ui->PushFile(first);
+    m_frame->OnToolbarCommand(CMainFrame::ID_CMD_SAVE);
+    ASSERT_TRUE(QFileInfo::exists(first));
+    EXPECT_FALSE(m_sys->m_ProjectDatabase.HasUnsavedChanges());
+
+    ChangeAValue(*m_sys);
+    EXPECT_TRUE(m_sys->m_ProjectDatabase.HasUnsavedChanges());
+    m_ui->ClearCalls();
+    m_ui->PushFile(first);  // OK on the name offered
+    m_frame->OnToolbarCommand(CMainFrame::ID_CMD_SAVE);
+    auto dialogs = FileDialogs(m_ui->Calls());
+    ASSERT_EQ(dialogs.size(), 1u);
+    EXPECT_EQ(dialogs[0].file.initialName, first);
+    EXPECT_EQ(dialogs[0].file.initialDir, QFileInfo(first).absolutePath());
+    EXPECT_FALSE(m_sys->m_ProjectDatabase.HasUnsavedChanges());
+
+    // A project opened from elsewhere is offered at its own path.
+    const QString other = m_tmp.filePath(QStringLiteral("elsewhere/other.KVF"));
+    QDir().mkpath(QFileInfo(other).absolutePath());
+    ASSERT_TRUE(QFile::copy(first, other));
+    m_ui->PushFile(other);
+    m_frame->OnToolbarCommand(CMainFrame::ID_CMD_OPEN);
+    ASSERT_EQ(m_sys->m_ProjectDatabase.m_strProjectPath, other);
+    m_ui->ClearCalls();
+    m_ui->PushFile(std::nullopt);
+    m_frame->OnToolbarCommand(CMainFrame::ID_CMD_SAVE);
+    dialogs = FileDialogs(m_ui->Calls());
+    ASSERT_EQ(dialogs.size(), 1u);
+    EXPECT_EQ(dialogs[0].file.initialName, other);
+}
+
+// Closing the window, New and Open with changes not yet saved ask first: Yes saves (and goes on
+// only when the save happened), No goes on without saving, Cancel keeps everything.
+TEST_F(FrameCommandsTest, ChangesNotYetSavedAreAskedForBeforeTheyAreDropped)
+{
+    enum class Path { Close, New, Open };
+    const struct
+    {
+        const char *name;
+        Path path;
+        int answer;
+        bool saveChosen;  // the save dialog (after Yes) is answered with a path
+        bool goesOn;
+        bool saved;
+    } cases[] = {
+        {"close yes", Path::Close, IDYES, true, true, true},
+        {"close yes, save cancelled", Path::Close, IDYES, false, false, false},
+        {"close no", Path::Close, IDNO, false, true, false},
+        {"close cancel", Path::Close, IDCANCEL, false, false, false},
+        {"new yes", Path::New, IDYES, true, true, true},
+        {"new no", Path::New, IDNO, false, true, false},
+        {"new cancel", Path::New, IDCANCEL, false, false, false},
+        {"open yes", Path::Open, IDYES, true, true, true},
+        {"open no", Path::Open, IDNO, false, true, false},
+        {"open cancel", Path::Open, IDCANCEL, false, false, false},
+    };
+    int n = 0;
+    for (const auto &c : cases) {
+        const QString target = m_tmp.filePath(QStringLiteral("asked%1.KVF").arg(n++));
+        ChangeAValue(*m_sys);
+        ASSERT_TRUE(m_sys->m_ProjectDatabase.HasUnsavedChanges()) << c.name;
+        m_ui->ClearCalls();
+        m_ui->PushAnswer(c.answer);
+        if (c.answer == IDYES)
+            m_ui->PushFile(c.saveChosen ? std::optional<QString>(target) : std::nullopt);
+        bool wentOn = false;
+        int newAsked = 0;
+        m_frame->m_fnNewProjectDialog = [&]() -> std::optional<CNewProjectInfo> {
+            ++newAsked;
+            return std::nullopt;  // the new-project dialog cancelled: the content stays
+        };
+        switch (c.path) {
+        case Path::Close: {
+            QCloseEvent close;
+            QApplication::sendEvent(m_frame.get(), &close);
+            wentOn = close.isAccepted();
+            break;
+        }
+        case Path::New:
+            m_frame->OnToolbarCommand(CMainFrame::ID_CMD_NEW);
+            wentOn = newAsked == 1;
+            break;
+        case Path::Open:
+            m_ui->PushFile(std::nullopt);  // the open dialog, cancelled
+            m_frame->OnToolbarCommand(CMainFrame::ID_CMD_OPEN);
+            for (const auto &d : FileDialogs(m_ui->Calls()))
+                wentOn = wentOn || !d.file.save;
+            break;
+        }
+        const auto boxes = Boxes();
+        ASSERT_EQ(boxes.size(), 1u) << c.name;
+        EXPECT_EQ(boxes[0].text, TrSection(QStringLiteral("CMainFrame"), QStringLiteral("是否保存对当前工程的更改？"))) << c.name;
+        EXPECT_EQ(boxes[0].type & MB_TYPEMASK, MB_YESNOCANCEL) << c.name;
+        EXPECT_EQ(wentOn, c.goesOn) << c.name;
+        EXPECT_EQ(QFileInfo::exists(target), c.saved) << c.name;
+        EXPECT_EQ(m_sys->m_ProjectDatabase.HasUnsavedChanges(), !c.saved) << c.name;
+        m_sys->m_ProjectDatabase.MarkUnchanged();
+    }
+
+    // Nothing changed: nothing is asked.
+    m_ui->ClearCalls();
+    m_frame->OnToolbarCommand(CMainFrame::ID_CMD_NEW);
+    QCloseEvent close;
+    QApplication::sendEvent(m_frame.get(), &close);
+    EXPECT_TRUE(close.isAccepted());
+    EXPECT_TRUE(Boxes().empty());
 }
