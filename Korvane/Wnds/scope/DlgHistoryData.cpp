@@ -15,6 +15,7 @@
 #include "platform/grid/Grid.h"
 
 #include <QDir>
+#include <QFileInfo>
 #include <QPushButton>
 
 #include <algorithm>
@@ -156,8 +157,14 @@ void CDlgHistoryData::OnFileSelChanged()
     const QString path = SelectedFilePath();
     if (path.isEmpty())
         return;
-    if (m_fnLoadFile)
-        m_fnLoadFile(path);
+    if (m_fnLoadFile && !m_fnLoadFile(path)) {
+        // A click that shows nothing reads as a dead list: say why the capture is not shown.
+        const QString name = QFileInfo(path).fileName();
+        const QString why = QFileInfo::exists(path)
+                                ? TrSection(m_strLangSection, QStringLiteral("无法显示历史数据“%1”：文件已损坏，或与当前采样设置不符。"))
+                                : TrSection(m_strLangSection, QStringLiteral("无法显示历史数据“%1”：文件已不存在。"));
+        platform::Ui().MessageBox(why.arg(name), TrSection(m_strLangSection, QStringLiteral("历史数据")), MB_OK, this);
+    }
     QList<QPair<QString, QString>> pairs;
     const int read = ReadFileParams(path, pairs);
     m_bListing = true;

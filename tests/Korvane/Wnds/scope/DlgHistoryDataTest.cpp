@@ -256,3 +256,56 @@ TEST_F(HistoryTest, AFileWithAnUnreadableValueChangesNothingAndWritesNothing)
         EXPECT_TRUE(Writes().empty());
     }
 }
+
+// A click on a file that cannot be shown says so, through the page's real compare load: a file
+// cut short inside its header, one whose sample rows are damaged, and one deleted after the
+// listing. A file that loads says nothing.
+TEST_F(HistoryTest, AFileThatCannotBeShownSaysWhy)
+{
+    struct Case {
+        const char *what;
+        bool damage;
+        bool remove;
+        const char *why;  // empty: loads, no box
+    } cases[] = {
+        {"loads", false, false, ""},
+        {"header cut short", true, false, "文件已损坏"},
+        {"deleted after listing", false, true, "文件已不存在"},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.what);
+        const QString path = WriteHistoryFile("h.csv", {{"P0203", 5}});
+        if (c.damage) {
+            QFile file(path);
+            ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+            const QByteArray head = file.read(40);
+            file.close();
+            ASSERT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+            file.write(head);
+            file.close();
+        }
+        CDlgHistoryData &page = Bound();
+        page.m_fnLoadFile = [](const QString &file) {
+            CScopeChannels channels;
+            channels.m_dTimePerPoint = 0.125;
+            return OpenCompareFile(file, channels, *CScopeSettings::GetInstance());
+        };
+        if (c.remove) {
+            ASSERT_TRUE(QFile::remove(path));
+        }
+        m_ui->ClearCalls();
+        Choose("h.csv");
+        QStringList said;
+        for (const auto &call : m_ui->Calls())
+            said << call.text;
+        if (*c.why) {
+            ASSERT_EQ(said.size(), 1) << said.join(" | ").toStdString();
+            EXPECT_TRUE(said.front().contains(QString::fromUtf8(c.why))) << said.front().toStdString();
+            EXPECT_TRUE(said.front().contains("h.csv"));
+        } else {
+            EXPECT_TRUE(said.isEmpty()) << said.join(" | ").toStdString();
+        }
+        m_history.reset();
+        QFile::remove(path);
+    }
+}
