@@ -22,6 +22,7 @@
 #include "platform/grid/Grid.h"
 
 #include <QContextMenuEvent>
+#include <QLabel>
 #include <QMenu>
 #include <QPushButton>
 
@@ -62,6 +63,11 @@ CDlgScopeSet::CDlgScopeSet(QWidget *pParent) : CDialogExMid(IDD, pParent)
     m_btnRead = new QPushButton(QStringLiteral("读取参数"), this);
     platform::SetCtrlId(m_btnWrite, IDC_WRITE);
     platform::SetCtrlId(m_btnRead, IDC_READ);
+    // An empty table gives no clue where its rows come from: the group is filled elsewhere.
+    m_lblHint = new QLabel(this);
+    m_lblHint->setWordWrap(true);
+    m_lblHint->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    m_lblHint->hide();
     for (QPushButton *button : {m_btnWrite, m_btnRead}) {
         button->resize(90, 25);
         connect(button, &QPushButton::clicked, this, [button] { platform::NotifyParent(button, BN_CLICKED); });
@@ -107,6 +113,11 @@ void CDlgScopeSet::OnSize(int cx, int cy)
     m_dlgGrid.setGeometry(grid);
     m_btnWrite->move(client.left() + 30, grid.bottom() + 1 + 10);
     m_btnRead->move(client.left() + 130, grid.bottom() + 1 + 10);
+    // Below the table's header line, inside the empty table.
+    const int headerHeight = 30;
+    m_lblHint->setGeometry(client.left() + 10, client.top() + headerHeight, std::max(client.width() - 20, 0),
+                           std::max(std::min(grid.height() - headerHeight, 90), 0));
+    m_lblHint->raise();
 }
 
 // ---- rows ----------------------------------------------------------------------------------------
@@ -162,6 +173,10 @@ BOOL CDlgScopeSet::FillScopeParamRows()
         m_dlgGrid.SetRowDataMap(rows);
         m_dlgGrid.FillRows();
     }
+    // clang-format off
+    m_lblHint->setText(TrSection(m_strLangSection, QStringLiteral("分组“示波器参数”中没有参数：在表格上点右键选“编辑”添加参数（分组不存在时会新建），或在“历史数据”页用“使用选中文件的参数”填入。")));
+    // clang-format on
+    m_lblHint->setVisible(rows.empty());
     return TRUE;
 }
 

@@ -18,6 +18,7 @@
 namespace platform {
 class PageWorker;
 }
+class QLabel;
 class QPushButton;
 
 class CDlgScopeSet : public CDialogExMid
@@ -68,6 +69,8 @@ public:
     CDlgBCGGrid *Grid() { return &m_dlgGrid; }
     QPushButton *WriteButton() const { return m_btnWrite; }
     QPushButton *ReadButton() const { return m_btnRead; }
+    // Says how the group is filled; shown while the table has no row.
+    QLabel *HintLabel() const { return m_lblHint; }
     bool IsTransferRunning() const;
     // The parameter of a row (by its position cell), or null.
     CDBDataParameter *RecordOfRow(int nRow);
@@ -102,6 +105,7 @@ private:
 
     QPushButton *m_btnWrite = nullptr;
     QPushButton *m_btnRead = nullptr;
+    QLabel *m_lblHint = nullptr;
     std::unique_ptr<platform::PageWorker> m_pWorker;
     UINT m_nMsgEnter = 0;
     UINT m_nMsgWriteEnded = 0;

@@ -6,6 +6,7 @@
 #include "DlgUserParamSet.h"
 
 #include <QApplication>
+#include <QLabel>
 #include <QPushButton>
 #include <QTimer>
 
@@ -287,4 +288,52 @@ TEST_F(ScopeSetTest, AfterTheGroupEditorOnlyTheRowsAreRebuilt)
     EXPECT_EQ(TabCell(TabCodes().indexOf("P0203"), "IDS_ParaView_3"), "99");
     EXPECT_EQ(TabCodes().size(), GroupCodes().size());
     EXPECT_GE(TabCodes().size(), 1);
+}
+
+// A missing or empty group leaves an empty table that says how it is filled; the editor,
+// opened from the tab, creates the missing group on OK (members or not) and nothing on Cancel.
+TEST_F(ScopeSetTest, AnEmptyGroupSaysHowItIsFilledAndTheEditorCreatesAMissingOne)
+{
+    enum class Answer { OkWithMember, OkEmpty, Cancel };
+    struct Case {
+        const char *what;
+        bool groupThere;
+        Answer answer;
+        int groups;
+        bool hintAfter;
+    } cases[] = {
+        {"missing, OK with a member", false, Answer::OkWithMember, 1, false},
+        {"missing, OK empty", false, Answer::OkEmpty, 1, true},
+        {"missing, cancelled", false, Answer::Cancel, 0, true},
+        {"there but empty, OK with a member", true, Answer::OkWithMember, 1, false},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.what);
+        m_sys->m_arrGroupsUser.removeIf([this](const CGroupsUser &g) { return g.sGroupName == Group(); });
+        m_sys->m_arrParamUser.removeIf([this](const CParamUser &p) { return p.sGroupName == Group(); });
+        if (c.groupThere)
+            SetScopeGroup({});
+        CDlgScopeSet &tab = Tab();
+        EXPECT_TRUE(tab.HintLabel()->isVisible());
+        EXPECT_TRUE(tab.HintLabel()->text().contains(QStringLiteral("编辑")));
+        EXPECT_TRUE(tab.HintLabel()->geometry().intersects(tab.Grid()->geometry())) << "inside the empty table";
+        const Answer answer = c.answer;
+        QTimer::singleShot(0, [answer] {
+            for (QWidget *w : QApplication::topLevelWidgets())
+                if (auto *dlg = qobject_cast<CDlgUserParamSet *>(w); dlg && dlg->isVisible()) {
+                    if (answer == Answer::Cancel) {
+                        dlg->reject();
+                        continue;
+                    }
+                    if (answer == Answer::OkWithMember)
+                        dlg->m_lstGroup.append(*CDlgParams::ActiveParams()->begin());
+                    dlg->OnOK();
+                }
+        });
+        tab.OnEditScopeGroup();
+        EXPECT_EQ(GroupCount(), c.groups);
+        EXPECT_EQ(GroupCodes().size(), c.answer == Answer::OkWithMember ? 1 : 0);
+        EXPECT_EQ(tab.HintLabel()->isVisible(), c.hintAfter);
+        m_tab.reset();
+    }
 }
