@@ -48,25 +48,29 @@ CNewScopeCursorDlg::CNewScopeCursorDlg(CVScope *view, QWidget *owner)
 {
     m_strLangSection = QStringLiteral("CNewScopeCursorDlg");
     resize(MapDialogRect(QRect(0, 0, 173, 238)).size());
-    m_chkShowCursor = Make<QCheckBox>(this, IDC_SHOW_CURSOR, QStringLiteral("显示游标"), QRect(4, 16, 46, 10));
-    Make<QGroupBox>(this, IDC_CURSOR_GROUP, QStringLiteral("坐标设置"), QRect(0, 33, 167, 26))->lower();
-    m_radTime = Make<QRadioButton>(this, IDC_TIME_CURSORS, QStringLiteral("垂直"), QRect(10, 44, 27, 11));
-    m_radValue = Make<QRadioButton>(this, IDC_VALUE_CURSORS, QStringLiteral("水平"), QRect(41, 44, 25, 11));
+    // The resource's rows put the colour swatches on the radio buttons' line and the texts
+    // wider than their boxes: the swatches get a line of their own inside the cursor group and
+    // everything below moves down by that line, so no control covers another.
+    m_chkShowCursor = Make<QCheckBox>(this, IDC_SHOW_CURSOR, QStringLiteral("显示游标"), QRect(4, 16, 60, 10));
+    Make<QGroupBox>(this, IDC_CURSOR_GROUP, QStringLiteral("坐标设置"), QRect(0, 30, 167, 38))->lower();
+    m_radTime = Make<QRadioButton>(this, IDC_TIME_CURSORS, QStringLiteral("垂直"), QRect(8, 40, 30, 11));
+    m_radValue = Make<QRadioButton>(this, IDC_VALUE_CURSORS, QStringLiteral("水平"), QRect(42, 40, 30, 11));
     // Both may be unchecked (the refresh then does nothing), so the pair is kept by hand.
     m_radTime->setAutoExclusive(false);
     m_radValue->setAutoExclusive(false);
-    m_btnLock = Make<QCheckBox>(this, IDC_LOCK, QStringLiteral("固定AB间距"), QRect(71, 44, 51, 12));
-    const int pickerX[4] = {17, 44, 72, 100};
+    m_btnLock = Make<QCheckBox>(this, IDC_LOCK, QStringLiteral("固定AB间距"), QRect(78, 40, 70, 12));
+    const int pickerX[4] = {10, 38, 66, 94};
     for (int i = 0; i < 4; ++i) {
         m_pickers[i] = new CColourPicker(this);
         platform::SetCtrlId(m_pickers[i], kPickerIds[i]);
-        m_pickers[i]->setGeometry(MapDialogRect(QRect(pickerX[i], 44, 14, 8)));
+        m_pickers[i]->setGeometry(MapDialogRect(QRect(pickerX[i], 54, 14, 8)));
         m_pickers[i]->SetPopupEnabled(FALSE);  // swatches only, this dialog's own pickers
     }
-    Make<QGroupBox>(this, IDC_MEASURE_GROUP, QStringLiteral("坐标"), QRect(0, 60, 173, 171))->lower();
-    m_lblTime = Make<QLabel>(this, IDC_TIME_LABEL, QStringLiteral("时间"), QRect(5, 65, 16, 8));
-    auto *ok = Make<QPushButton>(this, 1, QStringLiteral("OK"), QRect(51, 67, 50, 14));
-    auto *cancel = Make<QPushButton>(this, 2, QStringLiteral("Cancel"), QRect(123, 67, 50, 14));
+    m_grpMeasure = Make<QGroupBox>(this, IDC_MEASURE_GROUP, QStringLiteral("坐标"), QRect(0, 70, 173, 161));
+    m_grpMeasure->lower();
+    m_lblTime = Make<QLabel>(this, IDC_TIME_LABEL, QStringLiteral("时间"), QRect(5, 93, 16, 8));
+    auto *ok = Make<QPushButton>(this, 1, QStringLiteral("OK"), QRect(51, 77, 50, 14));
+    auto *cancel = Make<QPushButton>(this, 2, QStringLiteral("Cancel"), QRect(117, 77, 50, 14));
     connect(ok, &QPushButton::clicked, this, [this] { OnOK(); });
     connect(cancel, &QPushButton::clicked, this, [this] { OnCancel(); });
     m_gridTime = new CBCGPGridCtrlEx(this);
@@ -206,9 +210,12 @@ void CNewScopeCursorDlg::OnSize(int cx, int cy)
     if (!m_gridTime)
         return;
     const int l = 0, t = 0, r = cx, b = cy;
-    m_lblTime->setGeometry(l, t + 132, r - l, 27);
-    m_gridTime->setGeometry(l, t + 160, r - l, 60);
-    const int top1 = t + 160 + 60;
+    // Below the OK and Cancel line; the measurement group frames the tables to the bottom.
+    const int measureTop = m_grpMeasure->geometry().top();
+    m_grpMeasure->setGeometry(l, measureTop, r - l, std::max(b - measureTop, 0));
+    m_lblTime->setGeometry(l, t + 150, r - l, 27);
+    m_gridTime->setGeometry(l, t + 178, r - l, 60);
+    const int top1 = t + 178 + 60;
     const int h1 = std::max((b - top1) / 2, 0);
     m_gridChannels[0]->setGeometry(l, top1, r - l, h1);
     m_gridChannels[1]->setGeometry(l, top1 + h1, r - l, std::max(b - top1 - h1, 0));

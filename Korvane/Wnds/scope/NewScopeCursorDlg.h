@@ -18,6 +18,7 @@ class CBCGPGridCtrlEx;
 class CColourPicker;
 class CVScope;
 class QCheckBox;
+class QGroupBox;
 class QLabel;
 class QPushButton;
 class QRadioButton;
@@ -70,6 +71,7 @@ public:
     QRadioButton *m_radValue = nullptr;
     QCheckBox *m_btnLock = nullptr;
     QLabel *m_lblTime = nullptr;
+    QGroupBox *m_grpMeasure = nullptr;
     CColourPicker *m_pickers[4] = {};
     COLORREF m_clrCursor[4] = {};
 

@@ -2,6 +2,8 @@
 // how its switches act on the view.
 #include "Wnds/scope/NewScopeCursorDlg.h"
 
+#include "Wnds/scope/DlgScope.h"
+
 #include "AppFlags.h"
 #include "Wnds/scope/ScopeSettings.h"
 #include "Wnds/scope/VScope.h"
@@ -11,6 +13,7 @@
 
 #include <QCheckBox>
 #include <QCoreApplication>
+#include <QGroupBox>
 #include <QLabel>
 #include <QRadioButton>
 
@@ -211,4 +214,42 @@ TEST_F(CursorDlg, SwitchesActOnTheView)
     dlg->OnCancel();
     EXPECT_EQ(view->m_nCursorMode, 0);
     EXPECT_TRUE(dlg->isVisibleTo(&page));
+}
+
+// At the side panel's width and the heights it gives the tab, no visible control covers
+// another, in either cursor mode; a group box may only frame controls wholly.
+TEST_F(CursorDlg, NoControlCoversAnotherAtThePanelsSize)
+{
+    const QSize sizes[] = {{CDlgScope::kDockerWidth, 520}, {CDlgScope::kDockerWidth, 900},
+                           CDialogExMid::MapDialogRect(QRect(0, 0, 173, 238)).size()};
+    for (const QSize &size : sizes) {
+        for (QRadioButton *mode : {dlg->m_radTime, dlg->m_radValue}) {
+            SCOPED_TRACE(QString("%1x%2 %3").arg(size.width()).arg(size.height()).arg(mode->text()).toStdString());
+            dlg->setGeometry(QRect(QPoint(810, 0), size));
+            mode->click();
+            QCoreApplication::processEvents();
+            std::vector<QWidget *> shown;
+            for (QWidget *w : dlg->findChildren<QWidget *>(Qt::FindDirectChildrenOnly))
+                if (w->isVisibleTo(dlg))
+                    shown.push_back(w);
+            ASSERT_GE(shown.size(), 10u);
+            auto name = [](QWidget *w) {
+                return (QString(w->metaObject()->className()) + ' ' + w->objectName() + ' ' +
+                        (qobject_cast<QAbstractButton *>(w) ? qobject_cast<QAbstractButton *>(w)->text() : QString()))
+                    .toStdString();
+            };
+            for (size_t i = 0; i < shown.size(); ++i) {
+                const QRect a = shown[i]->geometry();
+                EXPECT_TRUE(QRect(QPoint(0, 0), size).contains(a)) << name(shown[i]);
+                for (size_t j = i + 1; j < shown.size(); ++j) {
+                    const QRect b = shown[j]->geometry();
+                    if (!a.intersects(b))
+                        continue;
+                    const bool framed = (qobject_cast<QGroupBox *>(shown[i]) && a.contains(b)) ||
+                                        (qobject_cast<QGroupBox *>(shown[j]) && b.contains(a));
+                    EXPECT_TRUE(framed) << name(shown[i]) << " covers " << name(shown[j]);
+                }
+            }
+        }
+    }
 }
