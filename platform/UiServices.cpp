@@ -82,6 +82,50 @@ int FirstButton(UINT type)
 
 }
 
+namespace {
+
+// A call handed to the GUI thread. Qt queues the event under a lock of its own that race
+// checkers cannot see; a release once the event (and the call in it) is built and an acquire
+// where the GUI thread starts on it show them the order.
+std::atomic<unsigned> g_guiCallHandOver{0};
+const QEvent::Type kGuiCallType = static_cast<QEvent::Type>(QEvent::registerEventType());
+
+class GuiCallEvent : public QEvent
+{
+public:
+    explicit GuiCallEvent(std::function<void()> call) : QEvent(kGuiCallType), m_call(std::move(call))
+    {
+        g_guiCallHandOver.fetch_add(1, std::memory_order_release);
+    }
+    std::function<void()> m_call;
+};
+
+class GuiCallReceiver : public QObject
+{
+public:
+    bool event(QEvent *e) override
+    {
+        if (e->type() != kGuiCallType)
+            return QObject::event(e);
+        (void)g_guiCallHandOver.load(std::memory_order_acquire);
+        static_cast<GuiCallEvent *>(e)->m_call();
+        return true;
+    }
+};
+
+// Lives on the application's thread for the rest of the process; made by the first caller.
+QObject *GuiCallTarget()
+{
+    static QObject *const target = [] {
+        auto *receiver = new GuiCallReceiver;
+        receiver->moveToThread(QCoreApplication::instance()->thread());
+        return receiver;
+    }();
+    return target;
+}
+
+}
+
 bool RunOnGuiThread(const std::function<void()> &f)
 {
     if (OnGuiThread()) {
@@ -94,30 +138,22 @@ bool RunOnGuiThread(const std::function<void()> &f)
     // unrun (the application is going away) the broken promise releases the worker.
     auto done = std::make_shared<std::promise<void>>();
     std::future<void> finished = done->get_future();
-    // The queue and the promise hand the call over through waits the thread checker may not
-    // see; an atomic released before and acquired after each hand-over shows it the order.
-    static std::atomic<unsigned> handOver{0};
-    handOver.fetch_add(1, std::memory_order_release);
-    QMetaObject::invokeMethod(
-        QCoreApplication::instance(),
-        [&f, done] {
-            (void)handOver.load(std::memory_order_acquire);
-            try {
-                f();
-                handOver.fetch_add(1, std::memory_order_release);
-                done->set_value();
-            } catch (...) {
-                handOver.fetch_add(1, std::memory_order_release);
-                done->set_exception(std::current_exception());
-            }
-        },
-        Qt::QueuedConnection);
+    QCoreApplication::postEvent(GuiCallTarget(), new GuiCallEvent([&f, done] {
+        try {
+            f();
+            g_guiCallHandOver.fetch_add(1, std::memory_order_release);
+            done->set_value();
+        } catch (...) {
+            g_guiCallHandOver.fetch_add(1, std::memory_order_release);
+            done->set_exception(std::current_exception());
+        }
+    }));
     try {
         finished.get();
     } catch (const std::future_error &) {
         return false;
     }
-    (void)handOver.load(std::memory_order_acquire);
+    (void)g_guiCallHandOver.load(std::memory_order_acquire);
     return true;
 }
 

@@ -298,14 +298,16 @@ void CSeriesPort::WaitForSilence()
 
 BOOL CSeriesPort::WaitForData(int nTimeoutMs)
 {
-    if (m_fd < 0)
+    // May run beside the link's owner (without the link lock): one look at the descriptor.
+    const int fd = m_fd;
+    if (fd < 0)
         return FALSE;
     using Clock = std::chrono::steady_clock;
     const auto deadline = Clock::now() + std::chrono::milliseconds(std::max(nTimeoutMs, 0));
     for (;;) {
         const auto left =
             std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now());
-        pollfd p{m_fd, POLLIN, 0};
+        pollfd p{fd, POLLIN, 0};
         const int r = ::poll(&p, 1, static_cast<int>(std::max<long long>(left.count(), 0)));
         if (r > 0)
             return TRUE;

@@ -64,7 +64,7 @@ public:
     // Bytes waiting in the input queue (0 when closed or on failure).
     DWORD GetBytesQueued();
     // Waits up to nTimeoutMs for input (or a device condition that the next Read must see).
-    // TRUE when a Read is worth making.
+    // TRUE when a Read is worth making. Needs no link lock (the roll reader waits here).
     BOOL WaitForData(int nTimeoutMs);
     // Discards unread input and unsent output.
     void Purge();
@@ -100,7 +100,8 @@ private:
     void NoteInput();
     void WaitForSilence();
 
-    int m_fd = -1;
+    // Atomic: the roll reader waits for input on it without the link lock.
+    std::atomic<int> m_fd{-1};
     mutable std::mutex m_mxDevice;
     std::string m_strDevice;  // path of the device last opened, under m_mxDevice
     // Input bookkeeping for the silence before a write.

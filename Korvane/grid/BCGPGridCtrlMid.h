@@ -83,6 +83,7 @@ public:
     bool IsHeaderMenuButtonEnabled(int col) const override;
     bool PreTranslateKey(int key, Qt::KeyboardModifiers mods, const QString &text) override;
     bool OnInplaceEditKeyDown(int key, Qt::KeyboardModifiers mods) override;
+    bool SelectAllOnEdit(const platform::GridItem *) const override { return m_bSelectAllOnEdit != 0; }
 
     // Posts "BCGM_GRID_CLICK_FILTER_BAR_CLEAR_BTN" with the column (-1: the whole bar).
     virtual void OnClickFilterBarClearButton(int col) override;

@@ -184,7 +184,6 @@ BOOL CDlgBCGGrid::InitColumns(const CGridTableAttribute &attr, int nAlign)
     m_mapColToField.clear();
     m_mapFieldEditable.clear();
     m_mapFieldCaption.clear();
-    m_frozenCols.clear();
 
     // Columns are laid out densely by their position, then by their item number, so that
     // duplicate or out-of-range positions of a stored layout never leave a column unshown.
@@ -249,11 +248,9 @@ BOOL CDlgBCGGrid::InitColumns(const CGridTableAttribute &attr, int nAlign)
         m_mapFieldEditable[c.strColID] = c.isEdit ? 1 : 0;
         m_mapFieldCaption[c.strColID] = c.strColShowName;
         if (c.iLock == 1) {
-            m_frozenCols.push_back(i);
             leftCols.push_back(i);
             ++left;
         } else if (c.iLock == 2) {
-            m_frozenCols.push_back(i);
             rightCols.push_back(i);
             ++right;
         } else {

@@ -111,7 +111,6 @@ public:
     std::map<int, QString> m_mapColToField;
     std::map<QString, int> m_mapFieldEditable;
     std::map<QString, QString> m_mapFieldCaption;
-    std::list<int> m_frozenCols;
     struct LockedCell {
         platform::GridItem *pItem;
         int nRow;

@@ -66,6 +66,10 @@ public:
     // The options of the edited cell that begin with the typed text (case ignored), except
     // one equal to it.
     static QStringList AutoCompleteList(const platform::GridItem *item, const QString &typed);
+    QStringList FillAutoCompleteList(const platform::GridItem *item, const QString &typed) const override
+    {
+        return AutoCompleteList(item, typed);
+    }
 
     platform::FilterColumnInfo m_curFilter;
     int m_nFilterMenuColumn = -1;

@@ -39,12 +39,14 @@ inline std::vector<double> RecordedChannel1(const QStringList &files, CScopeSett
 }
 
 // k samples a frame; frames of the last 100 ms before the stop may be missing.
+// `wide`: channel 1 carries a 32-bit counting source (no wrap at 16 bits).
 inline RollCheck CheckRollRecording(const std::vector<RollLoggedFrame> &logged, const std::vector<double> &seq, int k,
-                                    double stopSeconds)
+                                    double stopSeconds, bool wide = false)
 {
+    const long long mask = wide ? 0xFFFFFFFFLL : 0xFFFFLL;
     auto chunkIs = [&](std::size_t at, long long first) {
         for (int i = 0; i < k; ++i)
-            if (seq[at + static_cast<std::size_t>(i)] != static_cast<double>((first + i) & 0xFFFF))
+            if (seq[at + static_cast<std::size_t>(i)] != static_cast<double>((first + i) & mask))
                 return false;
         return true;
     };

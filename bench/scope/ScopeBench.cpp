@@ -24,6 +24,7 @@
 #include <QFile>
 #include <QTemporaryDir>
 
+#include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <cstring>
@@ -59,7 +60,7 @@ public:
             bad += w ? 0 : 1;
             lost += l;
             if (control)
-                control->OnRollFrame(static_cast<int>(w), static_cast<int>(l));
+                control->OnRollFrame(static_cast<int>(w), static_cast<int>(l), Payload<ScopeRollFrame>().get());
         }
         if (msg == UM_SCOPE_THREAD_ENDED)
             ended = true;
@@ -190,8 +191,8 @@ int Run(const Options &o)
             JoinScopeSingleShotThread();
         }
 
-        // Roll at the minimum period, layouts 0 and 3.
-        for (int layout : {0, 3}) {
+        // Roll at the minimum period, every layout; channel 1 always a counting source.
+        for (int layout : {0, 1, 2, 3, 4}) {
             if (o.device.empty())
                 sim.SetRegister(0x8958, 16000);
             CScopeChannels channels;
@@ -203,11 +204,23 @@ int Run(const Options &o)
             ScopeStartChoice c;
             c.mode = ScopeMode::Roll;
             c.nCycleCount = p;
+            const QString count32[4] = {"FUNC_test1_1", "FUNC_test2_1", "FUNC_test3_1", "FUNC_test4_1"};
+            const QString none = QStringLiteral("NULL");
+            const QString layouts[5][4] = {
+                {count16[0], count16[1], count16[2], count16[3]},
+                {count32[0], none, count16[2], count16[3]},
+                {count32[0], none, count32[2], none},
+                {count16[0], none, none, none},
+                {count32[0], none, none, none},
+            };
+            const bool wide = layout == 1 || layout == 2 || layout == 4;
             for (int i = 0; i < 4; ++i)
-                c.strSource[i] = (layout == 0 || i == 0) ? count16[i] : QStringLiteral("NULL");
+                c.strSource[i] = layouts[layout][i];
             c.hNotify = &r;
             control.SetRollTraces(c.strSource, settings->m_clrChannel);
             sim.ClearFrameLog();
+            // An outside drive's log goes on across the runs: this run's frames follow these.
+            const std::size_t logBefore = o.device.empty() ? 0 : ReadFrameLog(o.frameLog).size();
             int result = 99;
             const Clock::time_point started = Clock::now();
             control.StartSampling(c, [&](int res, unsigned) { result = res; });
@@ -232,9 +245,10 @@ int Run(const Options &o)
                                       std::chrono::duration<double>(e.at - started).count()});
             } else {
                 logged = ReadFrameLog(o.frameLog);
+                logged.erase(logged.begin(), logged.begin() + static_cast<std::ptrdiff_t>(std::min(logBefore, logged.size())));
             }
             const std::vector<double> seq = RecordedChannel1(control.RecordingFiles(), *settings);
-            const RollCheck check = CheckRollRecording(logged, seq, ScopeRollSamplesPerFrame(layout), stopSeconds);
+            const RollCheck check = CheckRollRecording(logged, seq, ScopeRollSamplesPerFrame(layout), stopSeconds, wide);
             const long long expected = check.expected, matched = check.matched, missing = check.missing,
                             dup = check.dup;
             std::printf("roll %d L%d p%u frames %lld lost %lld dup %lld\n", baud, layout, p, r.frames,

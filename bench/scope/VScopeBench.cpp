@@ -2,10 +2,17 @@
 // 10 DI and 8 DO rows, at 4,096 and at 60,000 points, plain and zoomed (two wheel steps at the
 // centre). The data are the simulated drive's generators; one trace carries noise.
 // "frames" is the repaint time over one frame at 60 Hz (16.7 ms).
+// BM_CursorDrag: one mouse move of a dragged time cursor at 4,096 and 60,000 points, through the
+// page's relay to the cursor tab (its grids refreshed) and the paint that follows, at 1600 x 900
+// beside a 350-wide cursor tab; "frames" as above.
 #include "support/QtBenchmarkMain.h"
 #include "SimDrive.h"
+#include "Wnds/scope/NewScopeCursorDlg.h"
 #include "Wnds/scope/VScope.h"
+#include "platform/ControlId.h"
+#include "platform/Messages.h"
 
+#include <QAbstractButton>
 #include <QApplication>
 #include <QElapsedTimer>
 #include <QImage>
@@ -98,6 +105,60 @@ BENCHMARK(BM_Repaint)
     ->Args({60000, 0})
     ->Args({60000, 1})
     ->Unit(benchmark::kMillisecond);
+
+// The page's part in a drag: the view's notification goes on to the cursor tab.
+class RelayPage : public QWidget, public platform::MessageTarget
+{
+public:
+    RelayPage() : MessageTarget(this) {}
+    LRESULT WindowProc(UINT msg, WPARAM w, LPARAM l) override
+    {
+        if (msg == UM_VSCOPE_NOTIFY && cursor)
+            return platform::SendMessage(platform::WindowRef(static_cast<QObject *>(cursor)), UM_SCOPE_CURSOR_REFRESH, 0, 0);
+        return MessageTarget::WindowProc(msg, w, l);
+    }
+    QWidget *cursor = nullptr;
+};
+
+void BM_CursorDrag(benchmark::State &state)
+{
+    RelayPage page;
+    page.resize(1960, 900);
+    std::unique_ptr<CVScope> v = MakeView(static_cast<int>(state.range(0)), false);
+    v->setParent(&page);
+    v->setGeometry(0, 0, 1600, 900);
+    auto *cursor = new CNewScopeCursorDlg(v.get(), &page);
+    cursor->Create(&page);
+    cursor->setGeometry(1605, 0, 350, 900);
+    page.cursor = cursor;
+    page.show();
+    v->show();
+    QCoreApplication::processEvents();
+    if (auto *time = qobject_cast<QAbstractButton *>(platform::FindCtrl(cursor, CNewScopeCursorDlg::IDC_TIME_CURSORS)))
+        time->click();
+    QCoreApplication::processEvents();
+    v->CalcLayout();
+    const int y = (v->m_rcPlot.top + v->m_rcPlot.bottom) / 2;
+    v->OnLButtonDown(0, QPoint(v->m_nCursorX1, y));
+    const int left = v->m_rcPlot.left + 5;
+    const int right = v->m_nCursorX2 - 20;
+    int x = v->m_nCursorX1;
+    int step = 3;
+    double totalMs = 0;
+    for (auto _ : state) {
+        x += step;
+        if (x >= right || x <= left)
+            step = -step;
+        QElapsedTimer t;
+        t.start();
+        v->OnMouseMove(0, QPoint(x, y));
+        QCoreApplication::processEvents();
+        totalMs += static_cast<double>(t.nsecsElapsed()) / 1e6;
+    }
+    state.counters["frames"] = totalMs / static_cast<double>(state.iterations()) / kFrameMs;
+    v->setParent(nullptr);
+}
+BENCHMARK(BM_CursorDrag)->ArgNames({"points"})->Arg(4096)->Arg(60000)->Unit(benchmark::kMillisecond);
 
 }
 

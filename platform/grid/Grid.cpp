@@ -6,6 +6,7 @@
 #include <QAction>
 #include <QApplication>
 #include <QComboBox>
+#include <QCompleter>
 #include <QDateTimeEdit>
 #include <QDialog>
 #include <QDialogButtonBox>
@@ -16,6 +17,7 @@
 #include <QPainter>
 #include <QScrollBar>
 #include <QSet>
+#include <QStringListModel>
 #include <QStyle>
 #include <QTimer>
 #include <QToolTip>
@@ -208,6 +210,22 @@ QWidget *GridItem::CreateInPlaceEdit(QWidget *parent)
         auto *combo = new QComboBox(parent);
         combo->setEditable(m_bAllowEdit && !m_bRestrictToList);
         combo->addItems(m_options);
+        if (combo->isEditable()) {
+            // The grid decides what completes the typed text, asked again at every keystroke.
+            auto *model = new QStringListModel(combo);
+            auto *completer = new QCompleter(model, combo);
+            completer->setCaseSensitivity(Qt::CaseInsensitive);
+            completer->setCompletionMode(QCompleter::PopupCompletion);
+            combo->setCompleter(completer);
+            QObject::connect(combo->lineEdit(), &QLineEdit::textEdited, combo, [this, combo, model, completer](const QString &typed) {
+                GridCtrl *grid = GetOwnerList();
+                if (m_pWndInPlace != combo || !grid)
+                    return;
+                model->setStringList(grid->FillAutoCompleteList(this, typed));
+                if (model->rowCount() > 0)
+                    completer->complete();
+            });
+        }
         QObject::connect(combo, &QComboBox::activated, combo, [this, combo](int i) {
             if (m_pWndInPlace == combo && i >= 0)
                 OnSelectCombo(combo->itemText(i));
@@ -2302,6 +2320,18 @@ void GridCtrl::CheckAll(bool check)
 }
 
 // -- editing and keys
+
+bool GridView::edit(const QModelIndex &index, EditTrigger trigger, QEvent *event)
+{
+    if (!QTableView::edit(index, trigger, event))
+        return false;
+    if (auto *edit = qobject_cast<QLineEdit *>(indexWidget(index) ? indexWidget(index) : focusWidget())) {
+        GridItem *item = g ? g->GetEditingItem() : nullptr;
+        if (item && item->GetInPlaceWnd() == edit && !g->SelectAllOnEdit(item))
+            edit->end(false);
+    }
+    return true;
+}
 
 bool GridCtrl::EditItem(const GridItemID &id)
 {

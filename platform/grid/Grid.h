@@ -521,6 +521,20 @@ public:
     bool IsEditing() const;
     GridItem *GetEditingItem() const;
     virtual bool OnInplaceEditKeyDown(int key, Qt::KeyboardModifiers mods) { return true; }
+    // Whether an in-place editor starts with its whole text selected (else the caret at the end).
+    virtual bool SelectAllOnEdit(const GridItem *item) const
+    {
+        (void)item;
+        return true;
+    }
+    // What an editable option cell's editor offers to complete the typed text with; the
+    // plain grid offers nothing.
+    virtual QStringList FillAutoCompleteList(const GridItem *item, const QString &typed) const
+    {
+        (void)item;
+        (void)typed;
+        return {};
+    }
     // Whether the key ends the in-place edit.
     virtual bool CanEndInplaceEditOnChar(int key, Qt::KeyboardModifiers mods) const;
     // Key presses of the grid (not of an in-place editor or the filter bar); true = consumed.

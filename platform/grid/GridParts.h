@@ -125,6 +125,8 @@ public:
     bool IsEditing() const { return state() == QAbstractItemView::EditingState; }
 
 protected:
+    // Opens the editor; the view selects a line editor's whole text, the grid may ask not to.
+    bool edit(const QModelIndex &index, EditTrigger trigger, QEvent *event) override;
     void keyPressEvent(QKeyEvent *e) override;
     void mousePressEvent(QMouseEvent *e) override;
     void mouseReleaseEvent(QMouseEvent *e) override;

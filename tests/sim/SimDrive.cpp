@@ -401,12 +401,12 @@ void SimDrive::ClearRequests()
     m_nRequestsCleared = m_nRequestsLogged;
 }
 
-void SimDrive::MarkReplied()
+void SimDrive::MarkReplied(Clock::time_point lastWrite)
 {
     std::lock_guard lock(m_mx);
     const long long index = m_nHandling - m_nRequestsCleared;
     if (index >= 0 && index < static_cast<long long>(m_requests.size()))
-        m_requests[static_cast<std::size_t>(index)].repliedAt = Clock::now();
+        m_requests[static_cast<std::size_t>(index)].repliedAt = lastWrite;
 }
 
 std::chrono::microseconds SimDrive::ShortestReplyGap(const std::vector<Request> &requests)
@@ -422,22 +422,25 @@ std::chrono::microseconds SimDrive::ShortestReplyGap(const std::vector<Request> 
     return shortest;
 }
 
-void SimDrive::WriteMaster(const Bytes &bytes)
+SimDrive::Clock::time_point SimDrive::WriteMaster(const Bytes &bytes)
 {
     std::lock_guard lock(m_mx);
     std::size_t done = 0;
+    Clock::time_point lastWrite = Clock::now();
     while (m_master >= 0 && done < bytes.size()) {
+        lastWrite = Clock::now();
         const ssize_t r = ::write(m_master, bytes.data() + done, bytes.size() - done);
         if (r > 0) {
             done += static_cast<std::size_t>(r);
         } else if (r < 0 && errno == EAGAIN) {
             pollfd p{m_master, POLLOUT, 0};
             if (::poll(&p, 1, 100) <= 0)
-                return;  // nobody reads: the bytes are lost, as on a real line
+                return lastWrite;  // nobody reads: the bytes are lost, as on a real line
         } else if (!(r < 0 && errno == EINTR)) {
-            return;
+            return lastWrite;
         }
     }
+    return lastWrite;
 }
 
 bool SimDrive::SleepUntil(Clock::time_point when)
@@ -629,8 +632,7 @@ bool SimDrive::Handle(const Bytes &frame, Clock::time_point received)
                              WireTime(reply.size() - first, baud);
         if (!SleepUntil(restEnd))
             return false;
-        WriteMaster(Bytes(reply.begin() + static_cast<std::ptrdiff_t>(first), reply.end()));
-        MarkReplied();
+        MarkReplied(WriteMaster(Bytes(reply.begin() + static_cast<std::ptrdiff_t>(first), reply.end())));
         return true;
     }
     {
@@ -640,8 +642,7 @@ bool SimDrive::Handle(const Bytes &frame, Clock::time_point received)
     }
     if (!SleepUntil(start + WireTime(reply.size(), baud)))
         return false;
-    WriteMaster(reply);
-    MarkReplied();
+    MarkReplied(WriteMaster(reply));
     return true;
 }
 

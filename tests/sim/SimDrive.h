@@ -303,7 +303,10 @@ private:
     bool TakeFault(const Bytes &frame, Fault &fault);
     // Sleeps until `when` unless Stop is called; false when stopped.
     bool SleepUntil(Clock::time_point when);
-    void WriteMaster(const Bytes &bytes);
+    // Writes to the line; answers when the write that carried the last byte began, which is
+    // no later than the program could have seen that byte (a stamp taken after the write
+    // would be late by however long this thread was kept from running).
+    Clock::time_point WriteMaster(const Bytes &bytes);
     void CloseLine();
 
     mutable std::recursive_mutex m_mx;
@@ -374,8 +377,8 @@ private:
     int m_nAnaRuns = 0;
     int m_nAnaRecorderStops = 0;
 
-    // Marks the request being handled as answered now.
-    void MarkReplied();
+    // Marks the request being handled as answered at `lastWrite`.
+    void MarkReplied(Clock::time_point lastWrite);
     long long m_nRequestsLogged = 0;  // since the start, ClearRequests included
     long long m_nRequestsCleared = 0;
 

@@ -100,7 +100,9 @@ ParamWriteRun RunParameterWrites(const QList<CDBDataParameter> &list, int tries,
             // Later 32-bit values of this run (and every later transfer) go in the new order.
             sys->m_bLowWordFirst = value != 0 ? TRUE : FALSE;
         }
-        if (!ok) {
+        if (ok) {
+            run.written.append({p.sNum, value});
+        } else {
             run.text += Line(texts.failed, {p.sNum, platform::TrText(p.sName)});
             ++run.failures;
         }

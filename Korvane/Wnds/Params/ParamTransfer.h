@@ -12,6 +12,7 @@
 #include "database/DBDataParameter.h"
 
 #include <QList>
+#include <QPair>
 #include <QString>
 
 #include <atomic>
@@ -57,6 +58,8 @@ struct ParamWriteTexts {
 struct ParamWriteRun {
     QString text;
     int failures = 0;
+    // (code, value) of every parameter the drive took, in run order.
+    QList<QPair<QString, std::int32_t>> written;
 };
 
 // Writes every parameter's iCurValue. Display-only parameters are skipped; a value outside its

@@ -18,6 +18,7 @@
 #include "platform/ContextMenus.h"
 #include "platform/ControlId.h"
 #include "platform/ControlNotify.h"
+#include "platform/LanguageConf.h"
 #include "plotix.h"
 
 #include <QCheckBox>
@@ -100,21 +101,21 @@ DlgAidAnalyse::DlgAidAnalyse()
     m_pPhaseLabel = new QLabel(QStringLiteral("相位"), this);
     platform::SetCtrlId(m_pPhaseLabel, IDC_PHASE_LABEL);
 
-    // The colour choices and curve switches have no place of their own in the layout: they
-    // stay out of sight, and the page applies whatever they hold when a picker reports.
+    // The curve switches and the colour choices sit in a row under the charts.
+    m_pGainCheck = new QCheckBox(TrText(kGainCurve), this);
+    platform::SetCtrlId(m_pGainCheck, IDC_GAIN_CHECK);
     m_pGainColour = new CColourPicker(this);
     platform::SetCtrlId(m_pGainColour, IDC_GAIN_COLOUR);
+    m_pPhaseCheck = new QCheckBox(TrText(kPhaseCurve), this);
+    platform::SetCtrlId(m_pPhaseCheck, IDC_PHASE_CHECK);
     m_pPhaseColour = new CColourPicker(this);
     platform::SetCtrlId(m_pPhaseColour, IDC_PHASE_COLOUR);
+    m_pBackLabel = new QLabel(TrText(QStringLiteral("背景颜色")), this);
     m_pBackColour = new CColourPicker(this);
     platform::SetCtrlId(m_pBackColour, IDC_BACK_COLOUR);
-    m_pGainCheck = new QCheckBox(this);
-    platform::SetCtrlId(m_pGainCheck, IDC_GAIN_CHECK);
-    m_pPhaseCheck = new QCheckBox(this);
-    platform::SetCtrlId(m_pPhaseCheck, IDC_PHASE_CHECK);
-    for (QWidget *w : std::initializer_list<QWidget *>{m_pGainColour, m_pPhaseColour, m_pBackColour, m_pGainCheck,
-                                                       m_pPhaseCheck})
-        w->hide();
+    // A switch shows or hides its curve; a replot keeps what the switch says.
+    connect(m_pGainCheck, &QCheckBox::toggled, this, [this](bool on) { ShowCurve(m_pGainChart, kGainCurve, on); });
+    connect(m_pPhaseCheck, &QCheckBox::toggled, this, [this](bool on) { ShowCurve(m_pPhaseChart, kPhaseCurve, on); });
 
     platform::AddContextMenu(kMenuName, kContextMenuRes,
                              {{QStringLiteral("打开"), ID_OPEN},
@@ -665,12 +666,26 @@ void DlgAidAnalyse::OnSidebar()
     OnSize(width(), height());
 }
 
+void DlgAidAnalyse::ShowCurve(CLHBGraph *chart, const QString &name, bool on)
+{
+    if (!chart)
+        return;
+    if (CLHBCurve *c = FindCurve(chart, name))
+        c->m_bVisible = on ? 1 : 0;
+    chart->update();
+}
+
+int DlgAidAnalyse::Scaled(int px) const
+{
+    return px * logicalDpiX() / 96;
+}
+
 void DlgAidAnalyse::OnSize(int cx, int cy)
 {
     CDialogExMid::OnSize(cx, cy);
     if (!m_pDocker || !m_pGainChart)
         return;
-    const int panel = m_bDockerShown ? 200 : 10;
+    const int panel = Scaled(m_bDockerShown ? 200 : 10);
     const QRect client = rect();
     m_pDocker->setGeometry(client.right() + 1 - panel, client.top(), panel, client.height());
     m_pDocker->show();
@@ -678,13 +693,31 @@ void DlgAidAnalyse::OnSize(int cx, int cy)
     const int L = client.left();
     const int T = client.top();
     const int R = client.right() + 1 - panel;
-    const int B = client.bottom() + 1;
+    const int row = Scaled(26);
+    const int B = client.bottom() + 1 - row;
     const int w = std::max(0, R - 20 - L - 30);
     const int h = std::max(0, (B - (T + 11) - 20) / 2 - 3);
     m_pGainChart->setGeometry(L + 30, T + 11, w, h);
     m_pPhaseChart->setGeometry(L + 30, T + 11 + h + 20, w, h);
     m_pGainLabel->setGeometry(L + 2, T + 11 + h / 4, 26, 40);
     m_pPhaseLabel->setGeometry(L + 2, T + 11 + h + 20 + h / 4, 26, 40);
+    // The row of switches and colours under the phase chart, each as wide as its text.
+    int x = L + 30;
+    const int y = B + Scaled(2);
+    const int hRow = row - Scaled(4);
+    auto place = [&](QWidget *wgt, int width) {
+        wgt->setGeometry(x, y, width, hRow);
+        wgt->show();
+        x += width + Scaled(6);
+    };
+    place(m_pGainCheck, m_pGainCheck->sizeHint().width());
+    place(m_pGainColour, Scaled(44));
+    x += Scaled(12);
+    place(m_pPhaseCheck, m_pPhaseCheck->sizeHint().width());
+    place(m_pPhaseColour, Scaled(44));
+    x += Scaled(12);
+    place(m_pBackLabel, m_pBackLabel->sizeHint().width());
+    place(m_pBackColour, Scaled(44));
     if (m_pProgress) {
         const QPoint c = m_pGainChart->rect().center();
         m_pProgress->setGeometry(c.x() - 200, c.y() - 40, 400, 70);

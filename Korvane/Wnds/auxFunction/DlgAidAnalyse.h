@@ -146,6 +146,8 @@ protected:
     void contextMenuEvent(QContextMenuEvent *e) override;
 
 private:
+    void ShowCurve(CLHBGraph *chart, const QString &name, bool on);
+    int Scaled(int px) const;
     void CreateDocker();
     void ClearCharts();
     // The run has ended, however: both run flags clear, the indicator idles.
@@ -175,6 +177,7 @@ private:
     CColourPicker *m_pGainColour = nullptr;
     CColourPicker *m_pPhaseColour = nullptr;
     CColourPicker *m_pBackColour = nullptr;
+    QLabel *m_pBackLabel = nullptr;
     QCheckBox *m_pGainCheck = nullptr;
     QCheckBox *m_pPhaseCheck = nullptr;
 

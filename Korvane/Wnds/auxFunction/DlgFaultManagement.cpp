@@ -1,5 +1,6 @@
 #include "DlgFaultManagement.h"
 
+#include "LangFormat.h"
 #include "LangText.h"
 #include "PathHelpers.h"
 #include "SYSPARAM/SysParam.h"
@@ -252,8 +253,8 @@ void CDlgFaultManagement::OnResetDone(const ResetResult &result)
 {
     m_pReset->setEnabled(true);
     const QString text = result.bOk ? LoadLangString(QStringLiteral("IDS_DlgSoftWarning_8"))
-                                    : QString::asprintf(LoadLangString(QStringLiteral("IDS_DlgSoftWarning_9")).toUtf8().constData(),
-                                                        int(result.dwError));
+                                    : FillLangFormat(LoadLangString(QStringLiteral("IDS_DlgSoftWarning_9")),
+                                                     {static_cast<long long>(result.dwError)});
     platform::Ui().MessageBox(text, QString(), MB_OK, this);
 }
 

@@ -124,6 +124,10 @@ LRESULT CIoSelecDlg::WindowProc(UINT msg, WPARAM wParam, LPARAM lParam)
         if (auto names = Payload<QStringList>())
             SetCaptions(*names);
         m_bPending = false;
+        if (m_bOkWhenNamed) {
+            m_bOkWhenNamed = false;
+            OnOK();
+        }
         return 0;
     }
     return CDialogExMid::WindowProc(msg, wParam, lParam);
@@ -131,6 +135,14 @@ LRESULT CIoSelecDlg::WindowProc(UINT msg, WPARAM wParam, LPARAM lParam)
 
 void CIoSelecDlg::OnOK()
 {
+    // The selection carries the terminals' names: an OK before they came closes the dialog
+    // once they are there (the read gives up by itself on a silent drive).
+    if (m_bPending) {
+        m_bOkWhenNamed = true;
+        if (QWidget *ok = platform::FindCtrl(this, IDOK))
+            ok->setEnabled(false);
+        return;
+    }
     m_arrSelNames.clear();
     m_arrSelColours.clear();
     for (int i = 0; i < static_cast<int>(m_boxes.size()); ++i) {

@@ -50,6 +50,7 @@ private:
     QList<QCheckBox *> m_boxes;
     platform::PageWorker m_worker;
     bool m_bPending = false;
+    bool m_bOkWhenNamed = false;
 };
 
 class CDISelecDlg : public CIoSelecDlg

@@ -11,6 +11,7 @@
 #include "platform/ControlId.h"
 #include "platform/ControlNotify.h"
 #include "platform/LanguageConf.h"
+#include "platform/UiServices.h"
 #include "platform/grid/Grid.h"
 
 #include <QDir>
@@ -208,12 +209,13 @@ void CDlgHistoryData::OnApplyParams()
                          [&](const CParamUser &m) { return m.sGroupName == group && m.sNum == code; }))
             sys->m_arrParamUser.push_back(CParamUser{group, code});
     }
+    // The file's values go to the write; the table takes each only once the drive has taken it.
+    m_arrApplyValues.clear();
     bool refused = false;
-    // The write that follows sends the table's values: the file's become them first.
     for (const auto &[index, value] : values) {
-        CDBDataParameter &p = (*table)[index];
+        const CDBDataParameter &p = (*table)[index];
         if (IsParamValueInRange(p, value)) {
-            p.iCurValue = value;
+            m_arrApplyValues.append({p.sNum, value});
         } else {
             refused = true;
             HISTORY_LOG << "history value out of range: " << p.sNum.toStdString() << ' ' << value;
@@ -224,6 +226,13 @@ void CDlgHistoryData::OnApplyParams()
         sys->m_arrGroupsUser.push_back(CGroupsUser{group});
     if (refused)
         ShowDesktopAlert(1, TrSection(m_strLangSection, QStringLiteral("设置值超出范围！")), RGB(255, 0, 0));
-    if (m_fnApplyParams)
-        m_fnApplyParams();
+    if (!m_fnApplyParams)
+        return;
+    const int started = m_fnApplyParams();
+    if (started == 0) {
+        platform::Ui().MessageBox(TrSection(m_strLangSection, QStringLiteral("文件的参数没有写入：请先打开“参数”页。")),
+                                  TrSection(m_strLangSection, QStringLiteral("参数写入")), MB_OK, this);
+    } else if (started < 0) {
+        ShowDesktopAlert(1, TrSection(m_strLangSection, QStringLiteral("参数没有写入，表格未改变。")), RGB(255, 0, 0));
+    }
 }

@@ -2,13 +2,15 @@
 // The oscilloscope side panel's "历史数据" tab: the capture files kept in the history folder,
 // listed by name; choosing one loads it into the oscilloscope as comparison traces and lists
 // the drive parameters stored in it; "使用选中文件的参数" makes that set the group
-// "示波器参数", gives its parameters the file's values and has the parameter tab write them.
+// "示波器参数" and has the parameter tab write the file's values; the table takes those the
+// drive took.
 #include "DialogExMid.h"
 
 #include <QList>
 #include <QPair>
 #include <QString>
 
+#include <cstdint>
 #include <functional>
 
 class CBCGPGridCtrlEx;
@@ -25,7 +27,9 @@ public:
     ~CDlgHistoryData() override;
 
     // Bound by the side panel: the page's load of a capture file, and the parameter tab's
-    // fill and write. Either may be empty.
+    // fill and write of ApplyValues(): 1 when the write started, 0 when the parameter tab
+    // does not exist yet, -1 when the write was not started (declined, cancelled, refused).
+    // Either may be empty.
     std::function<int(const QString &)> m_fnLoadFile;
     std::function<int()> m_fnApplyParams;
 
@@ -48,6 +52,8 @@ public:
     CBCGPGridCtrlEx *FileList() const { return m_gridFiles; }
     CBCGPGridCtrlEx *ParamList() const { return m_gridParams; }
     QPushButton *ApplyButton() const { return m_btnApply; }
+    // The last applied file's (code, value) pairs that are in range, for the write.
+    const QList<QPair<QString, std::int32_t>> &ApplyValues() const { return m_arrApplyValues; }
 
 private:
     // The file's (code, value text) pairs; 1 when the file was read.
@@ -57,6 +63,7 @@ private:
     CBCGPGridCtrlEx *m_gridFiles = nullptr;
     CBCGPGridCtrlEx *m_gridParams = nullptr;
     QPushButton *m_btnApply = nullptr;
+    QList<QPair<QString, std::int32_t>> m_arrApplyValues;
     UINT m_nMsgSelChanged = 0;
     bool m_bListing = false;  // the lists are being rebuilt: their selection notices are ours
 };

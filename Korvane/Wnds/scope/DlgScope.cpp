@@ -357,6 +357,23 @@ LRESULT CDlgScope::OnCaptureDone(WPARAM, LPARAM)
     return 0;
 }
 
+void CDlgScope::OnCaptureFailed(bool linkLost)
+{
+    SetStartStopButtons(false);
+    m_progress->hide();
+    if (linkLost) {
+        // The status bar shows the link as it is now; the status poll finds the drive again
+        // once it answers.
+        if (CSysParam *sys = GetSysParam())
+            sys->m_bConnected = FALSE;
+        platform::Ui().MessageBox(TrText(QStringLiteral("通讯中断，示波器采样已停止！")), TrText(QStringLiteral("示波器")),
+                                  MB_OK, this);
+    }
+    // Every end of a capture gives the link back to the status poll.
+    if (m_fnMainStatusTimer)
+        m_fnMainStatusTimer(true);
+}
+
 LRESULT CDlgScope::OnCaptureProgress(WPARAM wParam, LPARAM)
 {
     m_progress->SetWindowText(Lang("IDS_NewScopeView_66"));
@@ -428,8 +445,9 @@ int CDlgScope::LoadWaveFile(const QString &path)
 
 QString CDlgScope::StartFolder() const
 {
+    // Without a stored folder the dialogs open in the program's own folder.
     return platform::IniFile::GetPath(GetModulePath(QStringLiteral("path.ini")), QStringLiteral("Path"),
-                                      QStringLiteral("VirtualScopePath"), QStringLiteral("c:\\"));
+                                      QStringLiteral("VirtualScopePath"), GetProgramDir());
 }
 
 void CDlgScope::RefreshCursorDialog()
@@ -644,7 +662,7 @@ LRESULT CDlgScope::WindowProc(UINT msg, WPARAM wParam, LPARAM lParam)
     case UM_SCOPE_ROLL_FRAME:
         // The lost count goes on as the thread counted it.
         if (CDlgSocpeParam *panel = Panel())
-            panel->OnRollFrame(wParam, lParam);
+            panel->OnRollFrame(wParam, lParam, Payload<ScopeRollFrame>().get());
         return 0;
     case UM_VSCOPE_NOTIFY: RefreshCursorDialog(); return 0;
     case UM_VSCOPE_RCLICK:

@@ -53,6 +53,7 @@ public:
     int StopSampling() override;
     void OnStartRefused(int result) override;
     LRESULT OnCaptureDone(WPARAM wParam, LPARAM lParam) override;
+    void OnCaptureFailed(bool linkLost) override;
     LRESULT OnCaptureProgress(WPARAM wParam, LPARAM lParam) override;
     void SetCaptureProgress(const QString &text, int pos, bool show) override;
     void UpdateScrollRange(int n) override;

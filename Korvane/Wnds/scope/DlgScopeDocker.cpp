@@ -254,8 +254,7 @@ int CDlgScopeDocker::ApplyHistoryParams()
 {
     if (!m_pScopeSet || !m_pScopeSet->FillScopeParamRows())
         return 0;
-    m_pScopeSet->OnWriteParams();
-    return 1;
+    return m_pScopeSet->WriteParamsWithValues(m_dlgHistory.ApplyValues()) ? 1 : -1;
 }
 
 void CDlgScopeDocker::OnZoom(bool in)

@@ -225,7 +225,8 @@ LRESULT CDlgScopeSet::WindowProc(UINT msg, WPARAM wParam, LPARAM lParam)
     if (msg == m_nMsgEnter && msg)
         return OnScopeGridEnter();
     if (msg == m_nMsgWriteEnded && msg) {
-        OnWriteEnded();
+        const auto written = Payload<QList<QPair<QString, std::int32_t>>>();
+        OnWriteEnded(written ? *written : QList<QPair<QString, std::int32_t>>{});
         return 0;
     }
     switch (msg) {
@@ -318,11 +319,24 @@ bool CDlgScopeSet::ReadyToTransfer(const char *caption)
 
 void CDlgScopeSet::OnWriteParams()
 {
+    WriteParamsWithValues({});
+}
+
+bool CDlgScopeSet::WriteParamsWithValues(const QList<QPair<QString, std::int32_t>> &values)
+{
     if (!ReadyToTransfer("参数写入") || !StopRollForWrite())
-        return;
+        return false;
     m_arrTransferParameter = RowParameters();
-    if (!StartScopeParamWrite())
-        OnWriteEnded();
+    for (CDBDataParameter &p : m_arrTransferParameter) {
+        for (const auto &[code, value] : values) {
+            if (p.sNum == code)
+                p.iCurValue = value;
+        }
+    }
+    if (StartScopeParamWrite())
+        return true;
+    OnWriteEnded();
+    return false;
 }
 
 bool CDlgScopeSet::StartScopeParamWrite()
@@ -343,6 +357,7 @@ bool CDlgScopeSet::StartScopeParamWrite()
 void CDlgScopeSet::WriteWorker(QList<CDBDataParameter> list, const std::atomic<bool> &stop)
 {
     const platform::WindowRef tab(this);
+    QList<QPair<QString, std::int32_t>> written;
     {
         const ParamTransferClaimEnd claim;
         ParamWriteTexts texts;
@@ -359,16 +374,32 @@ void CDlgScopeSet::WriteWorker(QList<CDBDataParameter> list, const std::atomic<b
             return lines + FillLangPlaces(LoadLangString(QStringLiteral("IDS_DlgParamUpload_5")), {QString::number(count)})
                    + QStringLiteral("\r\n");
         };
-        const ParamWriteRun run = RunParameterWrites(list, kTries, texts, {}, stop);
+        ParamWriteRun run = RunParameterWrites(list, kTries, texts, {}, stop);
         if (!stop)
             platform::Ui().MessageBox(run.text, TrText(QStringLiteral("写参数结果")), MB_OK);
+        written = std::move(run.written);
     }
     // The capture stopped for this write may start again only now that the link is free.
-    platform::PostMessage(tab, m_nMsgWriteEnded, 0, 0);
+    platform::PostMessage(tab, m_nMsgWriteEnded, 0, 0,
+                          std::make_shared<QList<QPair<QString, std::int32_t>>>(std::move(written)));
 }
 
-void CDlgScopeSet::OnWriteEnded()
+void CDlgScopeSet::OnWriteEnded(const QList<QPair<QString, std::int32_t>> &written)
 {
+    QList<CDBDataParameter> *table = CDlgParams::ActiveParams();
+    bool changed = false;
+    for (const auto &[code, value] : written) {
+        for (qsizetype i = 0; table && i < table->size(); ++i) {
+            CDBDataParameter &p = (*table)[i];
+            if (p.sNum != code || p.iCurValue == value)
+                continue;
+            p.iCurValue = value;
+            StoreCheckedParameter(p);
+            changed = true;
+        }
+    }
+    if (changed)
+        FillScopeParamRows();
     if (!m_bRestartSampling)
         return;
     m_bRestartSampling = false;

@@ -45,6 +45,10 @@ public:
     BOOL FillScopeParamRows();
     // Writes every row's parameter (after the confirmation list).
     void OnWriteParams();
+    // The same write with these (code, value) pairs in place of the table's values for their
+    // rows. The table takes a value only once the drive has taken it, so a write that is
+    // declined, cancelled or refused leaves it as it was. False when no write was started.
+    bool WriteParamsWithValues(const QList<QPair<QString, std::int32_t>> &values);
     // Reads every row's parameter.
     void OnReadParams();
     // The answer to the read worker: values in range are stored, then the rows rebuilt.
@@ -89,7 +93,9 @@ private:
     void StartScopeParamRead();
     void WriteWorker(QList<CDBDataParameter> list, const std::atomic<bool> &stop);
     void ReadWorker(QList<CDBDataParameter> list, const std::atomic<bool> &stop);
-    void OnWriteEnded();
+    // The write is over: the values the drive took go into the table, then a stopped capture
+    // starts again.
+    void OnWriteEnded(const QList<QPair<QString, std::int32_t>> &written = {});
     // The rows' parameters, in row order.
     QList<CDBDataParameter> RowParameters();
     void ShowBox(const char *text, const char *caption);

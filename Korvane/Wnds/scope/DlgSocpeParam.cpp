@@ -359,6 +359,15 @@ bool CDlgSocpeParam::OnInitDialog()
         const BOOL *f = CheckFlag(k);
         m_chk[k - 1]->setChecked(f && *f);
     }
+    // Stored ticks that no longer fit (a table changed under them) are dropped from the last
+    // channel down, quietly: opening the page is no choice of the user's to refuse.
+    for (int k = 4; k >= 1 && !ChannelsWithinBudget(); --k) {
+        if (!m_chk[k - 1]->isChecked())
+            continue;
+        m_chk[k - 1]->setChecked(false);
+        if (BOOL *f = CheckFlag(k))
+            *f = FALSE;
+    }
     CheckChannelBits();
     KLOG(kLog) << "OnInitDialog";
     struct Tip {
@@ -441,8 +450,15 @@ void CDlgSocpeParam::FillSourceLists()
         m_cmbSource[k - 1]->setCurrentIndex(std::max(s.m_nChSel[k - 1], 0) < m_cmbSource[k - 1]->count()
                                                 ? std::max(s.m_nChSel[k - 1], 0)
                                                 : -1);
-    for (int k = 3; k <= 4; ++k)
-        m_cmbSource[k - 1]->setCurrentIndex(m_cmbSource[k - 1]->count() > 0 ? 0 : -1);
+    // Lists 3 and 4 come back as stored too: their first entry is a value source, which
+    // would change the layout (or break the budget) behind the user's back.
+    for (int k = 3; k <= 4; ++k) {
+        const int n = m_cmbSource[k - 1]->count();
+        const int stored = s.m_nChSel[k - 1];
+        m_cmbSource[k - 1]->setCurrentIndex(stored >= 0 && stored < n ? stored : n > 0 ? 0 : -1);
+    }
+    for (int k = 1; k <= 4; ++k)
+        m_nAcceptedSource[k - 1] = m_cmbSource[k - 1]->currentIndex();
     OnSelchangeSource(3);
 }
 
@@ -616,6 +632,20 @@ QString CDlgSocpeParam::GetChannelSourceName(int nChannel) const
     return m_cmbSource[nChannel]->currentText();
 }
 
+bool CDlgSocpeParam::ChannelsWithinBudget() const
+{
+    bool ticked[4];
+    QString text[4];
+    for (int i = 0; i < 4; ++i) {
+        ticked[i] = m_chk[i]->isChecked();
+        const QComboBox *list = m_cmbSource[i];
+        text[i] = list->currentIndex() < 0 ? QStringLiteral("NULL")
+                  : SourceNameOf(list, list->currentIndex()) == QLatin1String("NULL") ? QStringLiteral("NULL")
+                                                                                     : list->currentText();
+    }
+    return scopepanel::CheckChannelBits(ticked, text).accepted;
+}
+
 BOOL CDlgSocpeParam::CheckChannelBits()
 {
     bool ticked[4];
@@ -722,7 +752,8 @@ void CDlgSocpeParam::WriteScopeIni()
     ini.clrBack = m_clrBack;
     ini.nCycleCount = m_nPeriodCount;
     ini.nLayoutSel = m_cmbLayout->currentIndex();
-    ::WriteScopeIni(Settings(), ini);
+    if (!::WriteScopeIni(Settings(), ini))
+        KLOG(kLog) << "scope settings not written: " << ScopeIniPath().toStdString();
 }
 
 // ---- handlers of the channel controls ---------------------------------------------------------
@@ -747,10 +778,14 @@ void CDlgSocpeParam::OnSelchangeSource(int k)
 {
     QComboBox *list = m_cmbSource[k - 1];
     if (!CheckChannelBits()) {
+        // Back to what was accepted before: any other entry might break the budget again,
+        // unseen until a capture shows wrong data.
         const QSignalBlocker block(list);
-        list->setCurrentIndex(list->count() > 0 ? 0 : -1);
+        const int before = m_nAcceptedSource[k - 1];
+        list->setCurrentIndex(before >= 0 && before < list->count() ? before : -1);
         return;
     }
+    m_nAcceptedSource[k - 1] = list->currentIndex();
     if (k <= 2)
         return;
     QPushButton *button = k == 3 ? m_btnDi : m_btnDo;
@@ -1003,6 +1038,7 @@ void CDlgSocpeParam::SelectSourceByName(int k, const QString &name)
     for (int i = 0; i < list->count(); ++i)
         if (SourceNameOf(list, i) == name)
             list->setCurrentIndex(i);
+    m_nAcceptedSource[k - 1] = list->currentIndex();
 }
 
 void CDlgSocpeParam::OnClickedDataChoice()
@@ -1081,6 +1117,12 @@ int CDlgSocpeParam::StartSampling()
         m_rdoRoll->setEnabled(false);
         return 0;
     }
+    // The lists may have been changed without their handlers (a table reloaded, a stored
+    // choice): nothing over the budget reaches the drive.
+    if (!ChannelsWithinBudget()) {
+        platform::Ui().MessageBox(TrText(QStringLiteral("选择内容超过64位，请重新选择")), QString(), MB_OK, this);
+        return -2;
+    }
     ScopeStartChoice choice;
     choice.mode = mode;
     choice.nCycleCount = m_nPeriodCount;
@@ -1133,6 +1175,10 @@ void CDlgSocpeParam::OnStartResult(ScopeMode mode, int result)
         FillTimeDivList(m_nPeriodCount);
         RecordRollControls();
         EnableRollControls(false);
+        // A channel that is not ticked shows neither trace nor axis during the roll.
+        for (int k = 1; k <= 4; ++k)
+            if (CChannel *c = GetViewChannel(TraceOfChannel(k)))
+                c->m_bVisible = m_chk[k - 1]->isChecked() ? 1 : 0;
     }
     InvalidateView();
 }
@@ -1163,10 +1209,10 @@ LRESULT CDlgSocpeParam::OnCaptureDone(WPARAM wParam, LPARAM lParam)
     return 0;
 }
 
-void CDlgSocpeParam::OnRollFrame(WPARAM bDecoded, LPARAM nLost)
+void CDlgSocpeParam::OnRollFrame(WPARAM bDecoded, LPARAM nLost, const ScopeRollFrame *frame)
 {
     SetTraceNamesForRoll();
-    Core().OnRollFrame(static_cast<int>(bDecoded), static_cast<int>(nLost));
+    Core().OnRollFrame(static_cast<int>(bDecoded), static_cast<int>(nLost), frame);
     InvalidateView();
 }
 
@@ -1338,11 +1384,14 @@ LRESULT CDlgSocpeParam::WindowProc(UINT msg, WPARAM wParam, LPARAM lParam)
         if (CScopePanelPage *p = Page())
             p->OnCaptureProgress(wParam, lParam);
         return 0;
-    case UM_SCOPE_ROLL_FRAME: OnRollFrame(wParam, lParam); return 0;
+    case UM_SCOPE_ROLL_FRAME: OnRollFrame(wParam, lParam, Payload<ScopeRollFrame>().get()); return 0;
     case UM_SCOPE_THREAD_ENDED:
-        // The thread gave up (its box has told why): the capture ends as if stopped.
+        // The thread gave up (its box has told why, or the stream stopped coming): the
+        // capture ends as if stopped, and the page releases its controls.
         StopIndicator();
         StopSampling();
+        if (CScopePanelPage *p = Page())
+            p->OnCaptureFailed(wParam == 1 && lParam == kScopeRollLinkLost);
         return 0;
     default: break;
     }
@@ -1355,7 +1404,8 @@ void CDlgSocpeParam::OnDestroy()
     CScopeSettings &s = Settings();
     WriteScopeIni();
     StoreListSelections();
-    WriteBitSelections(s);
+    if (!WriteBitSelections(s))
+        KLOG(kLog) << "bit selections not written";
     // The threads go first, so that the stop below finds the link free.
     s.m_bRollRunning = 0;
     s.m_bSingleRunning = 0;

@@ -29,6 +29,8 @@ class QLineEdit;
 class QPushButton;
 class QRadioButton;
 
+struct ScopeRollFrame;
+
 class CDlgSocpeParam : public CDialogExMid
 {
     Q_OBJECT
@@ -70,7 +72,8 @@ public:
     bool SaveWaveFile(const QString &path, int nKind);
     BOOL OpenWaveFile(QWidget *owner, const QString &path);
     BOOL OpenCompareFile(const QString &path);
-    void OnRollFrame(WPARAM bDecoded, LPARAM nLost);
+    // `frame`: the samples the roll thread posted; null: the settings' buffers.
+    void OnRollFrame(WPARAM bDecoded, LPARAM nLost, const ScopeRollFrame *frame = nullptr);
     void RedrawCapture();
     CScopeControl &Core();
     ScopeMode Mode() const;
@@ -93,6 +96,8 @@ public:
 
     // ---- channels
     BOOL CheckChannelBits();
+    // Whether the ticked channels' sources fit the 64 bits of a capture; no box, no change.
+    bool ChannelsWithinBudget() const;
     QString GetActiveSourceName(bool bByEnable, int nChannelIndex) const;
     QString GetChannelSourceName(int nChannel) const;
     CChannel *GetViewChannel(int nChannel) const;
@@ -150,6 +155,9 @@ public:
     COLORREF m_clrChannel[4] = {};
     COLORREF m_clrBack = 0;
     int m_nSlotChannel[5] = {0, 1, 2, 3, 4};
+    // The selection of each source list the channel budget last accepted: a refused change
+    // goes back to it.
+    int m_nAcceptedSource[4] = {-1, -1, -1, -1};
 
 private:
     void BuildControls();

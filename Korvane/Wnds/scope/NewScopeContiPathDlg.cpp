@@ -5,6 +5,7 @@
 #include "controls/DirTreeCtrl.h"
 #include "platform/ControlId.h"
 #include "platform/IniFile.h"
+#include "platform/LanguageConf.h"
 
 #include <QDir>
 #include <QLineEdit>
@@ -59,7 +60,12 @@ void CNewScopeContiPathDlg::OnOK()
     m_strPath = m_edit->text();
     platform::IniFile ini(ScopeIniPath());
     ini.Write(QStringLiteral("NewScopeFilePath"), QStringLiteral("path"), m_strPath);
-    ini.Save();
+    if (!ini.Save()) {
+        // The folder stays as it was: saying "set" here would lose the recordings elsewhere.
+        ShowBCGMessageBox(this, TrText(QStringLiteral("连续采样文件夹设置失败，配置文件无法写入！")),
+                          LoadLangString(QStringLiteral("IDS_NewScopeContiPathDlg_2")), MB_OK);
+        return;
+    }
     m_bStored = true;
     m_strStored = m_strPath;
     ShowBCGMessageBox(this, LoadLangString(QStringLiteral("IDS_NewScopeContiPathDlg_1")),

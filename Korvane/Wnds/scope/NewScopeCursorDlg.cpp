@@ -112,8 +112,9 @@ bool CNewScopeCursorDlg::OnInitDialog()
 
 void CNewScopeCursorDlg::RedrawView()
 {
+    // Coalesced with the view's own request: a cursor drag paints once per move.
     if (m_pView)
-        m_pView->repaint();
+        m_pView->update();
 }
 
 void CNewScopeCursorDlg::CursorsOff()
@@ -122,6 +123,7 @@ void CNewScopeCursorDlg::CursorsOff()
         return;
     m_pView->m_nCursorMode = 0;
     m_pView->ResetCursorPositions();
+    m_nTableKind = 0;
     RedrawView();
 }
 
@@ -142,6 +144,7 @@ LRESULT CNewScopeCursorDlg::WindowProc(UINT msg, WPARAM wParam, LPARAM lParam)
 
 void CNewScopeCursorDlg::OnTimeCursors()
 {
+    m_nTableKind = 0;  // the table starts afresh
     m_radTime->setChecked(true);
     m_radValue->setChecked(false);
     if (!m_pView)
@@ -154,6 +157,7 @@ void CNewScopeCursorDlg::OnTimeCursors()
 
 void CNewScopeCursorDlg::OnValueCursors()
 {
+    m_nTableKind = 0;  // the table starts afresh
     m_radValue->setChecked(true);
     m_radTime->setChecked(false);
     if (!m_pView)
@@ -350,11 +354,20 @@ void CNewScopeCursorDlg::WriteChannelColumns(int rowsUsed)
     }
 }
 
+void CNewScopeCursorDlg::PrepareTable(int kind)
+{
+    // The grids are built once per kind of table; a cursor move only rewrites their cells.
+    if (m_nTableKind == kind && m_gridTime->GetRowCount() > 0)
+        return;
+    ShowTable();
+    m_nTableKind = kind;
+}
+
 void CNewScopeCursorDlg::FillTimeCursorTable()
 {
     if (!m_pView)
         return;
-    ShowTable();
+    PrepareTable(kTimeTable);
     m_rows = TimeCursorRows(*m_pView, m_fnGetChannelSourceName);
     m_gridTime->setUpdatesEnabled(false);
     if (platform::GridRow *row = m_gridTime->GetRow(0))
@@ -369,7 +382,7 @@ void CNewScopeCursorDlg::FillValueCursorTable()
 {
     if (!m_pView)
         return;
-    ShowTable();
+    PrepareTable(kValueTable);
     m_gridTime->hide();
     m_lblTime->hide();
     m_rows = ValueCursorRows(*m_pView, m_fnGetChannelSourceName);

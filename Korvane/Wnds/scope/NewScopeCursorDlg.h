@@ -74,6 +74,12 @@ public:
     COLORREF m_clrCursor[4] = {};
 
 private:
+    static constexpr int kTimeTable = 1;
+    static constexpr int kValueTable = 2;
+    // Builds the grids unless they already hold a table of `kind`.
+    void PrepareTable(int kind);
+    int m_nTableKind = 0;  // the kind of table the grids hold; 0: to be built
+
     void OnTimeCursors();
     void OnValueCursors();
     void OnLock();

@@ -96,7 +96,9 @@ void ReadScopeIni(CScopeSettings &settings, ScopePanelIniValues &panel)
     }
     settings.m_clrBack = static_cast<COLORREF>(ini.ReadInt(QStringLiteral("NewScopeColor"), QStringLiteral("back"), 0));
     panel.clrBack = settings.m_clrBack;
-    const int cycles = ini.ReadInt(QStringLiteral("NewScopeChannel"), QStringLiteral("cyclecount"), 0);
+    // Without a stored period the first capture still runs: 30 drive ticks is above the roll
+    // minimum of every layout at 16 kHz on the default line.
+    const int cycles = ini.ReadInt(QStringLiteral("NewScopeChannel"), QStringLiteral("cyclecount"), kDefaultPeriodCount);
     settings.m_nPeriodCount = cycles;
     settings.m_nCycleCount = cycles;
     panel.nCycleCount = static_cast<unsigned>(cycles);
@@ -124,7 +126,7 @@ QString CheckedRecordingFolder(const QString &stored)
     return path;
 }
 
-void WriteScopeIni(CScopeSettings &settings, const ScopePanelIniValues &panel)
+bool WriteScopeIni(CScopeSettings &settings, const ScopePanelIniValues &panel)
 {
     platform::IniFile ini(ScopeIniPath());
     for (int i = 0; i < 4; ++i) {
@@ -145,7 +147,7 @@ void WriteScopeIni(CScopeSettings &settings, const ScopePanelIniValues &panel)
     for (int i = 0; i < 4; ++i)
         ini.Write(QStringLiteral("NewScopeChannel"), QStringLiteral("ch%1sel").arg(i + 1),
                   QString::number(settings.m_nChSel[i]));
-    ini.Save();
+    return ini.Save();
 }
 
 void ReadChannelTable(CScopeSettings &settings)
@@ -211,13 +213,13 @@ void ReadBitSelections(CScopeSettings &settings)
     }
 }
 
-void WriteBitSelections(const CScopeSettings &settings)
+bool WriteBitSelections(const CScopeSettings &settings)
 {
     platform::SaveFile f(ScopeConfigDir() + QStringLiteral("NewChannelBitSelec.bss"));
     if (!f.open(QIODevice::WriteOnly))
-        return;
+        return false;
     f.write("ID\tbitset\r\n");
     for (const auto &e : settings.m_arrBitSetCh)
         f.write(QStringLiteral("%1\t%2\r\n").arg(e.nId).arg(QString::fromStdString(e.bits.to_string())).toLatin1());
-    f.commit();
+    return f.commit();
 }

@@ -25,10 +25,13 @@ QString CheckedRecordingFolder(const QString &stored);
 QString DefaultRecordingFolder();
 QString ScopeIniPath();
 
+// The period count a first run starts with (no stored one).
+constexpr int kDefaultPeriodCount = 30;
 void ReadScopeIni(CScopeSettings &settings, ScopePanelIniValues &panel);
-void WriteScopeIni(CScopeSettings &settings, const ScopePanelIniValues &panel);
+// False when the file could not be written.
+bool WriteScopeIni(CScopeSettings &settings, const ScopePanelIniValues &panel);
 // Replace the settings' tables by the file's rows; a file that does not open changes nothing.
 void ReadChannelTable(CScopeSettings &settings);
 int ReadBitTable(CScopeSettings &settings);
 void ReadBitSelections(CScopeSettings &settings);
-void WriteBitSelections(const CScopeSettings &settings);
+bool WriteBitSelections(const CScopeSettings &settings);

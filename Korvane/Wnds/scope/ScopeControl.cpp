@@ -1,5 +1,6 @@
 #include "Wnds/scope/ScopeControl.h"
 
+#include "LangFormat.h"
 #include "LangText.h"
 #include "SYSPARAM/SysParam.h"
 #include "TraceLog.h"
@@ -30,7 +31,7 @@ QString Lang(const char *key)
 
 QString FormatLang(const char *key, int value)
 {
-    return QString::asprintf(Lang(key).toUtf8().constData(), value);
+    return FillLangFormat(Lang(key), {static_cast<long long>(value)});
 }
 
 void Box(const QString &text, const char *captionKey)
@@ -87,6 +88,20 @@ bool CScopeControl::Busy() const
     return m_worker.IsRunning();
 }
 
+bool CScopeControl::Running(ScopeMode mode) const
+{
+    switch (mode) {
+    case ScopeMode::SingleShot:
+        // A start whose writes failed half-way leaves the drive set up: its stop still counts.
+        return m_settings.m_bSingleRunning || g_bScopeSingleBusy || ScopeSingleShotThreadRunning();
+    case ScopeMode::Roll:
+        // A roll whose thread gave up by itself keeps its flag until it is stopped.
+        // A stop under way is not stopped twice (that would write a second recording).
+        return !m_bRollStopping && (m_settings.m_bRollRunning || m_channels.m_bRoll || ScopeRollThreadRunning());
+    default: return false;
+    }
+}
+
 void CScopeControl::RunOnWorker(std::function<void()> work)
 {
     m_worker.Start([work = std::move(work)](const std::atomic<bool> &) { work(); });
@@ -108,18 +123,17 @@ unsigned CScopeControl::MinimumRollPeriod(unsigned f, int layout, int baud, int 
     return static_cast<unsigned>(std::max(part, line));
 }
 
-BOOL CScopeControl::CheckRollPeriod(unsigned nCycleCount, unsigned *minimum)
+BOOL CScopeControl::CheckRollPeriod(unsigned nCycleCount, int layout, unsigned *minimum)
 {
     int f = 8000;
     if (!scopelink::ReadReg(kRegFrequency, &f))
         f = 8000;
-    *minimum = MinimumRollPeriod(static_cast<unsigned>(f) & 0xFFFF, m_settings.m_nLayout,
-                                 scopelink::Baud(), scopelink::BitsPerByte());
-    m_settings.m_nPeriodCount = static_cast<int>(nCycleCount);
+    *minimum = MinimumRollPeriod(static_cast<unsigned>(f) & 0xFFFF, layout, scopelink::Baud(),
+                                 scopelink::BitsPerByte());
     return nCycleCount >= *minimum ? TRUE : FALSE;
 }
 
-bool CScopeControl::ReadSampleBase()
+bool CScopeControl::ReadSampleBase(double *basePeriodMs)
 {
     if (!Connected())
         return false;
@@ -128,20 +142,20 @@ bool CScopeControl::ReadSampleBase()
         if (scopelink::ReadReg(kRegFrequency, &f)) {
             const unsigned hz = static_cast<unsigned>(f) & 0xFFFF;
             if (hz != 0)
-                m_settings.m_dBasePeriodMs = 1000.0 / hz;
+                *basePeriodMs = 1000.0 / hz;
             return true;
         }
     }
     return false;
 }
 
-BOOL CScopeControl::RefreshCaptureParams()
+BOOL CScopeControl::RefreshCaptureParams(QList<CDBDataParameter> &params)
 {
     if (!Connected()) {
         Box(Lang("IDS_NewScopeView_94"), "IDS_NewScopeView_95");
         return FALSE;
     }
-    for (auto &p : m_settings.m_arrCaptureParams) {
+    for (auto &p : params) {
         bool ok = false;
         int value = 0;
         for (int i = 0; i < kTries && !ok; ++i) {
@@ -163,9 +177,12 @@ BOOL CScopeControl::RefreshCaptureParams()
 
 void CScopeControl::RefreshCaptureParamsAsync(std::function<void(BOOL)> done)
 {
-    RunOnWorker([this, done = std::move(done)] {
-        const BOOL ok = RefreshCaptureParams();
-        Post([done, ok] {
+    // The worker reads into its own copy: the GUI thread may write a capture file from the
+    // list meanwhile. The values read so far are taken over on the GUI thread.
+    RunOnWorker([this, params = m_settings.m_arrCaptureParams, done = std::move(done)]() mutable {
+        const BOOL ok = RefreshCaptureParams(params);
+        Post([this, done, ok, params] {
+            m_settings.m_arrCaptureParams = params;
             if (done)
                 done(ok);
         });
@@ -253,6 +270,8 @@ int CScopeControl::StartSingle(const ScopeStartChoice &choice,
         Box(Lang("IDS_NewScopeView_48"), "IDS_NewScopeView_49");
         return -2;
     }
+    // The thread of the last capture may still be ending: it reads its own copy of the
+    // record, so filling the shared one here is safe.
     CScopeThreadParam &param = CScopeThreadParam::SingleShot();
     if (!FillThreadParam(param, choice, m_settings.m_nLayout))
         return -3;
@@ -269,7 +288,8 @@ int CScopeControl::StartSingle(const ScopeStartChoice &choice,
     std::copy(w, w + 11, words.begin());
 
     RunOnWorker([this, words, done] {
-        ReadSampleBase();
+        double base = 0;
+        const bool baseRead = ReadSampleBase(&base);
         for (int i = 0; i < 11; ++i) {
             if (!WriteTries(static_cast<WORD>(kRegFirstConfig + i), words[static_cast<std::size_t>(i)], kTries)) {
                 Box(FormatLang("IDS_NewScopeView_56", scopelink::LastError()), "IDS_NewScopeView_57");
@@ -280,7 +300,9 @@ int CScopeControl::StartSingle(const ScopeStartChoice &choice,
                 return;
             }
         }
-        Post([this, done] {
+        Post([this, done, base, baseRead] {
+            if (baseRead && base > 0)
+                m_settings.m_dBasePeriodMs = base;
             m_channels.m_bSelect = false;
             m_channels.ResetLive();
             m_channels.ResetCompare();
@@ -299,34 +321,42 @@ int CScopeControl::StartRoll(const ScopeStartChoice &choice,
                              std::function<void(int result, unsigned minimum)> done)
 {
     const unsigned cycles = choice.nCycleCount;
-    RunOnWorker([this, choice, cycles, done] {
+    // The worker reads and fills copies only; the settings (which the GUI thread may be
+    // writing a capture file from) take the results on the GUI thread.
+    const int layout = m_settings.m_nLayout;
+    RunOnWorker([this, choice, cycles, layout, done, params = m_settings.m_arrCaptureParams]() mutable {
         auto finish = [this, done](int result, unsigned minimum) {
             Post([done, result, minimum] {
                 if (done)
                     done(result, minimum);
             });
         };
-        RefreshCaptureParams();
-        ReadSampleBase();
+        RefreshCaptureParams(params);
+        double base = 0;
+        const bool baseRead = ReadSampleBase(&base);
+        Post([this, params, base, baseRead] {
+            m_settings.m_arrCaptureParams = params;
+            if (baseRead && base > 0)
+                m_settings.m_dBasePeriodMs = base;
+        });
         if (!Connected()) {
             Box(Lang("IDS_NewScopeView_59"), "IDS_NewScopeView_60");
             return finish(-2, 0);
         }
         unsigned minimum = 0;
-        if (!CheckRollPeriod(cycles, &minimum)) {
+        if (!CheckRollPeriod(cycles, layout, &minimum)) {
             Box(FormatLang("IDS_NewScopeView_61", minimum), "IDS_NewScopeView_62");
             return finish(-2, minimum);
         }
-        CScopeThreadParam &param = CScopeThreadParam::Roll();
-        if (!FillThreadParam(param, choice, m_settings.m_nLayout + kScopeRollLayoutOffset))
+        auto param = std::make_shared<CScopeThreadParam>();
+        if (!FillThreadParam(*param, choice, layout + kScopeRollLayoutOffset))
             return finish(-3, 0);
-        WORD *w = m_settings.m_wDriveConfig;
-        w[0] = static_cast<WORD>(m_settings.m_nLayout);
+        WORD w[4];
+        w[0] = static_cast<WORD>(layout);
         w[1] = static_cast<WORD>(cycles);
-        w[2] = static_cast<WORD>((param.arrChannel[0].nSourceCode << 8) | (param.arrChannel[1].nSourceCode & 0xFF));
-        w[3] = static_cast<WORD>((param.arrChannel[2].nSourceCode << 8) | (param.arrChannel[3].nSourceCode & 0xFF));
-        m_settings.m_nPeriodCount = static_cast<int>(cycles);
-        const WORD setup[4] = {static_cast<WORD>(param.nLayout), w[1], w[2], w[3]};
+        w[2] = static_cast<WORD>((param->arrChannel[0].nSourceCode << 8) | (param->arrChannel[1].nSourceCode & 0xFF));
+        w[3] = static_cast<WORD>((param->arrChannel[2].nSourceCode << 8) | (param->arrChannel[3].nSourceCode & 0xFF));
+        const WORD setup[4] = {static_cast<WORD>(param->nLayout), w[1], w[2], w[3]};
         for (int i = 0; i < 4; ++i) {
             if (!WriteTries(static_cast<WORD>(kRegFirstConfig + i), setup[i], kTries)) {
                 Box(FormatLang("IDS_NewScopeView_112", scopelink::LastError()), "IDS_NewScopeView_113");
@@ -337,13 +367,17 @@ int CScopeControl::StartRoll(const ScopeStartChoice &choice,
             Box(FormatLang("IDS_NewScopeView_114", scopelink::LastError()), "IDS_NewScopeView_115");
             return finish(-2, 0);
         }
-        Post([this, done, cycles] {
+        const std::array<WORD, 4> words{w[0], w[1], w[2], w[3]};
+        Post([this, done, cycles, param, words] {
+            std::copy(words.begin(), words.end(), m_settings.m_wDriveConfig);
+            CScopeThreadParam::Roll() = *param;
             m_channels.m_bSelect = false;
             m_channels.m_dTimePerPoint = m_settings.m_dBasePeriodMs * cycles;
             m_settings.m_nPeriodCount = static_cast<int>(cycles);
             m_channels.ResetLive();
             m_channels.ResetCompare();
             m_recordings.clear();
+            m_bRollScaled = false;
             m_settings.m_tStart = static_cast<std::int64_t>(std::time(nullptr));
             m_settings.m_bRollRunning = 1;
             if (CSysParam *sys = GetSysParam())
@@ -367,6 +401,13 @@ void CScopeControl::StopSampling(ScopeMode mode, std::function<void()> done)
                 done();
         });
     };
+    if (!Running(mode)) {
+        // Nothing captures: no stop goes to the drive and no recording is written, so
+        // leaving the page or an emergency stop in between captures leaves no trace.
+        if (done)
+            done();
+        return;
+    }
     if (mode == ScopeMode::SingleShot) {
         m_settings.m_bSingleRunning = 0;
         g_bScopeSingleBusy = 0;
@@ -386,6 +427,7 @@ void CScopeControl::StopSampling(ScopeMode mode, std::function<void()> done)
     if (mode != ScopeMode::Roll)
         return;
     m_settings.m_bRollRunning = 0;
+    m_bRollStopping = true;
     if (CSysParam *sys = GetSysParam())
         sys->g_bDriveSampling = FALSE;
     // The caller may be handling one of the thread's frames, which the thread waits for: the
@@ -396,18 +438,26 @@ void CScopeControl::StopSampling(ScopeMode mode, std::function<void()> done)
 void CScopeControl::FinishRollStop(bool connected, const std::function<void()> &done,
                                    const std::function<void()> &finish)
 {
-    // A frame the thread is sending may wait in the event queue behind this very message,
-    // where a join that pumps events never reaches it: the join waits until the thread has
-    // ended, looking again from the event loop.
+    // The thread ends within one pass of its loop once its flag is clear; the wait looks
+    // again from the event loop, so the frames it posts meanwhile are taken.
     if (ScopeRollThreadRunning()) {
         QTimer::singleShot(2, m_sink.get(), [this, connected, done, finish] { FinishRollStop(connected, done, finish); });
         return;
     }
     JoinScopeRollThread();
+    // The frames the thread posted before it ended wait in the event queue: the recording is
+    // written once they have been taken, behind them.
+    Post([this, connected, done, finish] { SaveRollAndStopDrive(connected, done, finish); });
+}
+
+void CScopeControl::SaveRollAndStopDrive(bool connected, const std::function<void()> &done,
+                                         const std::function<void()> &finish)
+{
     const QString path = RecordingFilePath(m_settings.m_strContinuousPath,
                                            static_cast<std::int64_t>(std::time(nullptr)));
     SaveRecording(path);
     m_channels.m_bRoll = false;
+    m_bRollStopping = false;
     g_nScopeRunMode = 0;
     if (!connected) {
         if (done)
@@ -442,13 +492,12 @@ bool CScopeControl::SaveRecording(const QString &path)
     KLOG("Wnds\\scope\\ScopeControl") << "recording not written: " << path.toStdString();
     platform::DesktopAlertRequest alert;
     alert.seconds = 2;
-    alert.text = QString::asprintf(Lang("IDS_NewScopeView_120").toUtf8().constData(),
-                                   path.toUtf8().constData());
+    alert.text = FillLangFormat(Lang("IDS_NewScopeView_120"), {path});
     platform::Ui().DesktopAlert(alert);
     return false;
 }
 
-void CScopeControl::OnRollFrame(int bDecoded, int nLost)
+void CScopeControl::OnRollFrame(int bDecoded, int nLost, const ScopeRollFrame *frame)
 {
     const int layout = m_settings.m_nLayout;
     QString names[4];
@@ -478,7 +527,7 @@ void CScopeControl::OnRollFrame(int bDecoded, int nLost)
         const bool bitWord = t >= 2 && code >= 1 && code < kScopeFirstValueSource;
         if (bitWord) {
             CDIDOChannel &d = t == 2 ? m_channels.m_di : m_channels.m_do;
-            const auto &buffer = t == 2 ? m_settings.m_vecDI : m_settings.m_vecDO;
+            const auto &buffer = frame ? (t == 2 ? frame->di : frame->dout) : (t == 2 ? m_settings.m_vecDI : m_settings.m_vecDO);
             std::vector<int> points;
             const int last = d.m_nCount > 0 ? d.m_arrData[static_cast<std::size_t>(d.m_nCount - 1)] : 0;
             points.insert(points.end(), static_cast<std::size_t>(k * lost), last);
@@ -490,7 +539,7 @@ void CScopeControl::OnRollFrame(int bDecoded, int nLost)
             continue;
         }
         CChannel &c = m_channels.m_ch[t];
-        const auto &buffer = m_settings.m_vecCh[t];
+        const auto &buffer = frame ? frame->ch[t] : m_settings.m_vecCh[t];
         std::vector<double> points;
         const double last = c.m_nCount > 0 ? c.m_arrData[static_cast<std::size_t>(c.m_nCount - 1)] : 0.0;
         points.insert(points.end(), static_cast<std::size_t>(k * lost), last);
@@ -501,6 +550,14 @@ void CScopeControl::OnRollFrame(int bDecoded, int nLost)
         rest[t].analog.assign(points.begin() + fit, points.end());
         c.m_strName = names[t];
         c.m_clrTrace = m_rollColors[t];
+    }
+    // The first frame of a run sets the axes from its data: a roll has no "Auto" of its own,
+    // and the ranges of the last capture (or none) would show flat stripes.
+    if (!m_bRollScaled && decoded) {
+        for (int t = 0; t < 4; ++t)
+            if (m_channels.m_ch[t].m_nCount > 0)
+                m_channels.m_ch[t].AutoScale();
+        m_bRollScaled = true;
     }
     m_channels.m_nWindowEnd = before;
     m_channels.m_nWindowStart = before - 10 * m_settings.m_nPointsPerDiv;

@@ -13,6 +13,8 @@
 
 #include <QObject>
 
+struct ScopeRollFrame;
+
 #include <functional>
 #include <memory>
 
@@ -45,16 +47,19 @@ public:
     // command to the drive only while connected. `done` runs when the drive was told.
     void StopSampling(ScopeMode mode, std::function<void()> done = {});
     bool Busy() const;
+    // Whether a capture of the mode runs (or was started on the drive and not yet stopped).
+    bool Running(ScopeMode mode) const;
 
     // The minimum roll period for drive frequency f in layout 0..4 at the port's rate: never
     // below max(⌊f·1551/s/57600⌋ + 4, ⌊f·141·b/s/baud⌋ + 4) (s samples per frame, b bits a
     // byte on the line).
     static unsigned MinimumRollPeriod(unsigned f, int layout, int baud, int bitsPerByte);
     // Reads the drive's frequency (one attempt, 8000 when it fails) and applies the rule to
-    // the period count; on the worker.
-    BOOL CheckRollPeriod(unsigned nCycleCount, unsigned *minimum);
-    // Reads every entry of m_arrCaptureParams (10 attempts each); on the worker.
-    BOOL RefreshCaptureParams();
+    // the period count in `layout`; on the worker.
+    static BOOL CheckRollPeriod(unsigned nCycleCount, int layout, unsigned *minimum);
+    // Reads every entry of `params` (10 attempts each); on the worker, on a copy of
+    // m_arrCaptureParams.
+    static BOOL RefreshCaptureParams(QList<CDBDataParameter> &params);
     void RefreshCaptureParamsAsync(std::function<void(BOOL)> done);
     // Fills both parameter lists from the active device's parameters.
     void BuildCaptureParamLists(const QList<CDBDataParameter> &activeAxis);
@@ -63,8 +68,9 @@ public:
 
     // The names and colours of the four traces during a roll capture (the panel's choice).
     void SetRollTraces(const QString names[4], const COLORREF colors[4]);
-    // One UM_SCOPE_ROLL_FRAME: appends the frame to the channels, keeps the recording.
-    void OnRollFrame(int bDecoded, int nLost);
+    // One UM_SCOPE_ROLL_FRAME: appends the frame to the channels, keeps the recording. The
+    // samples come from the message's frame, or from the settings' buffers without one.
+    void OnRollFrame(int bDecoded, int nLost, const ScopeRollFrame *frame = nullptr);
     // The recording files written so far in this run (for the panel and tests).
     const QStringList &RecordingFiles() const { return m_recordings; }
 
@@ -77,10 +83,13 @@ private:
     int StartRoll(const ScopeStartChoice &choice,
                   std::function<void(int result, unsigned minimum)> done);
     bool FillThreadParam(CScopeThreadParam &param, const ScopeStartChoice &choice, int layoutCode);
-    bool ReadSampleBase();
+    // The drive's base period into *basePeriodMs; on the worker.
+    static bool ReadSampleBase(double *basePeriodMs);
     bool SaveRecording(const QString &path);
     void FinishRollStop(bool connected, const std::function<void()> &done,
                         const std::function<void()> &finish);
+    void SaveRollAndStopDrive(bool connected, const std::function<void()> &done,
+                              const std::function<void()> &finish);
 
     CScopeChannels &m_channels;
     CScopeSettings &m_settings;
@@ -89,4 +98,6 @@ private:
     QString m_rollNames[4];
     COLORREF m_rollColors[4] = {};
     QStringList m_recordings;
+    bool m_bRollStopping = false;  // from a roll's stop until its recording is written
+    bool m_bRollScaled = false;    // the run's axes were set from its first frame
 };

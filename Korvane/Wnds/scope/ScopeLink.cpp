@@ -56,15 +56,17 @@ DWORD LastError()
 DWORD ReadStream(BYTE *buffer, DWORD max, int waitMs)
 {
     CSysParam *sys = GetSysParam();
-    if (sys) {
-        std::lock_guard lock(sys->m_csSerial);
+    if (sys && sys->m_SeriesPort.m_bOpen) {
         CSeriesPort &port = sys->m_SeriesPort;
-        if (port.m_bOpen) {
-            if (port.GetBytesQueued() == 0 && !port.WaitForData(waitMs))
-                return 0;
-            if (port.m_bOpen)
-                return port.Read(buffer, max);
-        }
+        // The wait leaves the link to other users (a page's transaction during a roll): the
+        // lock is taken only to read what has come. Waking for a reply meant for another user
+        // costs one empty read.
+        if (!port.WaitForData(waitMs))
+            return 0;
+        std::lock_guard lock(sys->m_csSerial);
+        if (port.m_bOpen)
+            return port.Read(buffer, max);
+        return 0;
     }
     std::this_thread::sleep_for(std::chrono::milliseconds(waitMs));
     return 0;

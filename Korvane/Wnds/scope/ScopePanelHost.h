@@ -23,6 +23,9 @@ public:
     // -1 not connected, -2 refused with a message shown, -3 no channel has a source.
     virtual void OnStartRefused(int result) = 0;
     virtual LRESULT OnCaptureDone(WPARAM wParam, LPARAM lParam) = 0;
+    // A running capture ended without a result (its thread gave up; `linkLost`: the roll's
+    // stream stopped coming). The panel has already stopped it.
+    virtual void OnCaptureFailed(bool linkLost) { (void)linkLost; }
     virtual LRESULT OnCaptureProgress(WPARAM wParam, LPARAM lParam) = 0;
     // The single-shot progress bar: its text, position and whether it shows.
     virtual void SetCaptureProgress(const QString &text, int pos, bool show) = 0;

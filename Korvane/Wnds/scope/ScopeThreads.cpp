@@ -1,11 +1,13 @@
 #include "Wnds/scope/ScopeThreads.h"
 
+#include "LangFormat.h"
 #include "LangText.h"
 #include "Wnds/scope/ScopeDecode.h"
 #include "Wnds/scope/ScopeLink.h"
 #include "platform/PageWorker.h"
 #include "platform/UiServices.h"
 
+#include <algorithm>
 #include <chrono>
 #include <thread>
 
@@ -32,7 +34,7 @@ platform::PageWorker &RollWorker()
 
 QString FormatLang(const char *key, int value)
 {
-    return QString::asprintf(LoadLangString(QString::fromLatin1(key)).toUtf8().constData(), value);
+    return FillLangFormat(LoadLangString(QString::fromLatin1(key)), {static_cast<long long>(value)});
 }
 
 void ShowBox(const QString &text)
@@ -53,8 +55,10 @@ bool Attempts(Read read)
 void StartOn(platform::PageWorker &worker, int (*proc)(CScopeThreadParam *),
              CScopeThreadParam *param)
 {
-    // The run flag, not the worker's own flag, ends a capture: the panel clears it.
-    worker.Start([proc, param](const std::atomic<bool> &) { proc(param); });
+    // The run flag, not the worker's own flag, ends a capture: the panel clears it. Each run
+    // reads its own copy of the record: the next start may refill the shared one before this
+    // thread has ended.
+    worker.Start([proc, copy = *param](const std::atomic<bool> &) mutable { proc(&copy); });
 }
 
 }
@@ -122,19 +126,59 @@ int ScopeRollThreadProc(CScopeThreadParam *param)
         return 0;
     CRollStreamDecoder decoder(*param, *settings, scopelink::Station(), scopelink::BlockFunction());
     std::vector<BYTE> input(kScopeRollReadMax);
-    const auto sink = [param](int decoded, int lost) {
-        platform::SendMessage(param->hNotify, UM_SCOPE_ROLL_FRAME, static_cast<WPARAM>(decoded),
-                              static_cast<LPARAM>(lost));
+    // Frames are posted, never sent: a GUI thread busy drawing must not hold up the reader,
+    // or the line backs up and the drive drops frames. Past the queue's bound a frame is
+    // counted lost (with the next one that goes out) rather than waited for.
+    auto inFlight = std::make_shared<std::atomic<int>>(0);
+    int dropped = 0;
+    const auto sink = [param, settings, inFlight, &dropped](int decoded, int lost) {
+        if (*inFlight >= kScopeRollQueueFrames) {
+            dropped += decoded ? 1 + std::max(lost, 0) : 0;
+            return;
+        }
+        auto frame = std::make_shared<ScopeRollFrame>();
+        if (decoded) {
+            for (int i = 0; i < 4; ++i)
+                frame->ch[i] = settings->m_vecCh[i];
+            frame->di = settings->m_vecDI;
+            frame->dout = settings->m_vecDO;
+            lost += dropped;
+            dropped = 0;
+        }
+        ++*inFlight;
+        frame->inFlight = inFlight;
+        platform::PostMessage(param->hNotify, UM_SCOPE_ROLL_FRAME, static_cast<WPARAM>(decoded),
+                              static_cast<LPARAM>(lost), std::move(frame));
     };
+    const double frameMs = ScopeRollSamplesPerFrame(param->nLayout - kScopeRollLayoutOffset) *
+                           std::max(settings->m_nPeriodCount, 0) * std::max(settings->m_dBasePeriodMs, 0.0);
+    const auto silenceLimit = std::chrono::milliseconds(
+        std::max<long long>(kScopeRollSilenceMs, static_cast<long long>(3 * frameMs)));
+    auto lastInput = std::chrono::steady_clock::now();
     while (settings->m_bRollRunning) {
         const DWORD got = scopelink::ReadStream(input.data(), kScopeRollReadMax, kRollIdleWaitMs);
-        if (got == 0)
+        if (got == 0) {
+            // A stream that stopped is a link that is gone: the roll ends and says so, rather
+            // than spinning on while the drive is unplugged.
+            if (std::chrono::steady_clock::now() - lastInput >= silenceLimit && settings->m_bRollRunning) {
+                platform::PostMessage(param->hNotify, UM_SCOPE_THREAD_ENDED, 1, kScopeRollLinkLost);
+                return 0;
+            }
             continue;
+        }
+        lastInput = std::chrono::steady_clock::now();
         if (!decoder.Feed(input.data(), got, sink)) {
             ShowBox(LoadLangString(QStringLiteral("IDS_NewScopeView_79")));
             platform::PostMessage(param->hNotify, UM_SCOPE_THREAD_ENDED, 1, 0);
             return 0;
         }
+    }
+    // What had already come when the stop was given belongs to the run: a reader that lags
+    // behind a busy machine takes it before it ends.
+    for (int pass = 0; pass < 8; ++pass) {
+        const DWORD got = scopelink::ReadStream(input.data(), kScopeRollReadMax, 0);
+        if (got == 0 || !decoder.Feed(input.data(), got, sink))
+            break;
     }
     return 1;
 }

@@ -220,6 +220,10 @@ void CVScope::SetXWindowByDivision(int samplesPerDivision)
     // A time per division below the sample period still shows one sample a division.
     const int span = (10 + m_nExtraXDivs) * std::max(samplesPerDivision, 1);
     const int count = GetSampleCount();
+    // A window left before the first sample (by a roll, or an empty view) starts at the
+    // capture's beginning: a new capture is never drawn off-screen.
+    if (m_nXFirst < 0 || m_nXFirst >= count)
+        m_nXFirst = 0;
     m_nXLast = m_nXFirst + span;
     if (m_nXLast > count) {
         m_nXLast = count;
@@ -916,6 +920,7 @@ void CVScope::PlaceCursorsFromValues()
 void CVScope::SetZoomed(BOOL zoomed)
 {
     const int z = zoomed ? 1 : 0;
+    m_nWheelRest = 0;  // a new range starts from whole steps
     if (z == m_bZoomed)
         return;
     TakeCursorValues();
@@ -1300,7 +1305,7 @@ void CVScope::OnMouseMove(WPARAM, QPoint point)
     DragCursor(point);
     if (m_nCursorMode != 0 && m_nDragCursor != 0) {
         Notify(UM_VSCOPE_NOTIFY);
-        repaint();
+        update();  // one paint per move, however many parties ask for it
     }
     if (m_bShowCoordTip) {
         m_ptMouse = point.x() > m_rcPlot.left && point.x() < m_rcPlot.right ? point : QPoint(-1, -1);
@@ -1372,10 +1377,21 @@ void CVScope::OnRButtonDown(WPARAM flags, QPoint point)
 
 void CVScope::OnMouseWheel(WPARAM, int delta, QPoint screenPoint)
 {
-    if (delta > 0)
+    // A sideways scroll (delta 0) zooms nothing; a touchpad's small deltas add up to one step
+    // per notch of 120, as a wheel's.
+    if (delta == 0)
+        return;
+    if ((delta > 0) != (m_nWheelRest > 0))
+        m_nWheelRest = 0;
+    m_nWheelRest += delta;
+    while (m_nWheelRest >= kWheelNotch) {
+        m_nWheelRest -= kWheelNotch;
         ZoomInAt(screenPoint);
-    else
+    }
+    while (m_nWheelRest <= -kWheelNotch) {
+        m_nWheelRest += kWheelNotch;
         ZoomOutAt(screenPoint);
+    }
 }
 
 void CVScope::OnLButtonDblClk(WPARAM, QPoint)

@@ -166,6 +166,9 @@ protected:
     void keyPressEvent(QKeyEvent *event) override;
 
 private:
+    static constexpr int kWheelNotch = 120;
+    int m_nWheelRest = 0;  // wheel delta not yet turned into a zoom step
+
     bool Shown(const CChannel &c) const { return c.m_nCount > 0 && c.m_bVisible; }
     bool HasAxis(const CChannel &c) const { return Shown(c) && c.m_bShowAxis; }
     int BitRows(const CDIDOChannel &d) const;

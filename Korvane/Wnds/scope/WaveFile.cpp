@@ -1,5 +1,6 @@
 #include "Wnds/scope/WaveFile.h"
 
+#include "LangFormat.h"
 #include "LangText.h"
 #include "PathHelpers.h"
 #include "SYSPARAM/SysParam.h"
@@ -19,11 +20,6 @@
 #include <ctime>
 
 namespace {
-
-QByteArray Fmt(const char *key)
-{
-    return LoadLangString(QString::fromLatin1(key)).toUtf8();
-}
 
 QString Lang(const char *key)
 {
@@ -277,30 +273,27 @@ bool SaveWaveFile(const QString &path, int nKind, const CScopeChannels &channels
         return false;
     LineWriter out(file);
     const WORD *w = settings.m_wDriveConfig;
-    out.Line(QString::asprintf(Fmt("IDS_NewScopeView_80").constData(), 1));
-    out.Line(QString::asprintf(Fmt("IDS_NewScopeView_81").constData(), nKind));
-    out.Line(QString::asprintf(Fmt("IDS_NewScopeView_82").constData(), w[0], w[1], w[2], w[3], w[4],
-                               w[5], w[6], w[7], w[8], w[9]));
-    out.Line(QString::asprintf(Fmt("IDS_NewScopeView_83").constData(), channels.m_dTimePerPoint));
-    out.Line(QString::asprintf(Fmt("IDS_NewScopeView_84").constData(), settings.m_dBasePeriodMs));
-    out.Line(QString::asprintf(Fmt("IDS_NewScopeView_118").constData(),
-                               settings.m_strTimePerDiv.toUtf8().constData()));
-    out.Line(QString::asprintf(Fmt("IDS_NewScopeView_85").constData(),
-                               LocalTimeText(settings.m_tStart, Lang("IDS_NewScopeView_86"))
-                                   .toUtf8()
-                                   .constData()));
-    out.Line(QString::asprintf(Fmt("IDS_NewScopeView_87").constData(),
-                               static_cast<int>(settings.m_arrCaptureParams.size())));
+    using A = std::vector<LangArg>;
+    auto n64 = [](long long v) { return LangArg(v); };
+    out.Line(FillLangFormat(Lang("IDS_NewScopeView_80"), {n64(1)}));
+    out.Line(FillLangFormat(Lang("IDS_NewScopeView_81"), {n64(nKind)}));
+    A config;
+    for (int k = 0; k < 10; ++k)
+        config.push_back(n64(w[k]));
+    out.Line(FillLangFormat(Lang("IDS_NewScopeView_82"), config));
+    out.Line(FillLangFormat(Lang("IDS_NewScopeView_83"), {channels.m_dTimePerPoint}));
+    out.Line(FillLangFormat(Lang("IDS_NewScopeView_84"), {settings.m_dBasePeriodMs}));
+    out.Line(FillLangFormat(Lang("IDS_NewScopeView_118"), {settings.m_strTimePerDiv}));
+    out.Line(FillLangFormat(Lang("IDS_NewScopeView_85"),
+                            {LocalTimeText(settings.m_tStart, Lang("IDS_NewScopeView_86"))}));
+    out.Line(FillLangFormat(Lang("IDS_NewScopeView_87"), {n64(settings.m_arrCaptureParams.size())}));
     for (const auto &p : settings.m_arrCaptureParams)
         out.Line(QString::asprintf("%s,\t%s,\t%d", p.sNum.toUtf8().constData(),
                                    p.sName.toUtf8().constData(), static_cast<int>(p.iCurValue)));
     const int n = channels.PointCount();
-    out.Line(QString::asprintf(Fmt("IDS_NewScopeView_88").constData(), n));
-    out.Line(QString::asprintf(Fmt("IDS_NewScopeView_89").constData(),
-                               channels.m_ch[0].m_strName.toUtf8().constData(),
-                               channels.m_ch[1].m_strName.toUtf8().constData(),
-                               channels.m_ch[2].m_strName.toUtf8().constData(),
-                               channels.m_ch[3].m_strName.toUtf8().constData()));
+    out.Line(FillLangFormat(Lang("IDS_NewScopeView_88"), {n64(n)}));
+    out.Line(FillLangFormat(Lang("IDS_NewScopeView_89"), {channels.m_ch[0].m_strName, channels.m_ch[1].m_strName,
+                                                          channels.m_ch[2].m_strName, channels.m_ch[3].m_strName}));
     auto analog = [&](int c, int i) {
         const CChannel &ch = channels.m_ch[c];
         return i < ch.m_nCount ? ch.m_arrData[static_cast<std::size_t>(i)] : 0.0;
@@ -316,8 +309,7 @@ bool SaveWaveFile(const QString &path, int nKind, const CScopeChannels &channels
         file.write(row, std::min<int>(len, static_cast<int>(sizeof row) - 1));
     }
     if (!scopeGroup.isEmpty()) {
-        out.Line(QString::asprintf(Fmt("IDS_NewScopeView_87").constData(),
-                                   static_cast<int>(scopeGroup.size())));
+        out.Line(FillLangFormat(Lang("IDS_NewScopeView_87"), {n64(scopeGroup.size())}));
         for (const auto &p : scopeGroup)
             out.Line(QString::asprintf("%s,\t%s,\t%d", p.sNum.toUtf8().constData(),
                                        p.sName.toUtf8().constData(),

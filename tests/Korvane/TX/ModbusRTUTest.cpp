@@ -1,4 +1,5 @@
 #include "LinkTestSupport.h"
+#include "support/Soak.h"
 
 #include <algorithm>
 #include <functional>
@@ -716,7 +717,7 @@ TEST_F(LinkTest, LateRepliesNeverGiveAnotherRegistersValue)
     const struct {
         DWORD timeoutMs;
         int reads;
-    } runs[] = {{20, 1000}, {CModbusRTU::kRegisterTimeoutMs, 300}};
+    } runs[] = {{20, SoakCount(170, 1000)}, {CModbusRTU::kRegisterTimeoutMs, SoakCount(170, 300)}};
     // 0: just past the time-out; the rest: milliseconds after the request.
     const int delays[] = {0, 0, 30, 90, 110, 130, 160, 190, 210, 240, 270, 300};
     for (const auto &run : runs) {

@@ -52,8 +52,11 @@ protected:
         ASSERT_NE(axis, nullptr);
         axis->m_arrParameter.removeIf([code](const CDBDataParameter &p) { return p.sNum == code; });
     }
+    // The drive stops answering. Nothing answers from here on, so waiting out the codec's full
+    // reply windows would only make the test slow: they are shortened.
     void Silence()
     {
+        m_sys->m_ModbusRTU.SetReplyTimeouts(30, 60);
         SimDrive::Fault f;
         f.kind = SimDrive::FaultKind::Silence;
         f.persistent = true;

@@ -12,6 +12,9 @@
 #include "platform/UiServices.h"
 #include "platform/grid/GridParts.h"
 
+#include <QStringListModel>
+#include <QCompleter>
+#include <QComboBox>
 #include <QAbstractItemModelTester>
 #include <QApplication>
 #include <QHeaderView>
@@ -735,6 +738,50 @@ TEST_F(GridFixture, MultiCheckBoxClicksAndItsLimit)
     // Every bit of the 32 is reachable.
     CMultiCheckBox wide(32);
     EXPECT_EQ(wide.BoxAt(QRect(0, 0, 320, 20), QPoint(315, 5)), 31);
+}
+
+// An editable option cell completes what is typed from its options, as the page grid lists them.
+TEST_F(GridFixture, AnEditableOptionCellOffersTheOptionsThatBeginWithTheTypedText)
+{
+    Fill(kRows);
+    auto *item = static_cast<CBCGPGridItemMid *>(grid->GetItem(GridItemID{0, 0}));
+    for (const char *o : {"Abc", "ABX", "b", "AB"})
+        item->AddOption(o);
+    item->AllowEdit(true);
+    owner->show();
+    QApplication::processEvents();
+    ASSERT_TRUE(grid->EditItem(GridItemID{0, 0}));
+    auto *combo = qobject_cast<QComboBox *>(item->GetInPlaceWnd());
+    ASSERT_NE(combo, nullptr);
+    ASSERT_TRUE(combo->isEditable());
+    ASSERT_NE(combo->completer(), nullptr);
+    combo->lineEdit()->clear();
+    QTest::keyClicks(combo->lineEdit(), "ab");
+    auto *model = qobject_cast<QStringListModel *>(combo->completer()->model());
+    ASSERT_NE(model, nullptr);
+    EXPECT_EQ(model->stringList(), (QStringList{"Abc", "ABX"}));
+    QTest::keyClick(combo->lineEdit(), Qt::Key_X);
+    EXPECT_TRUE(model->stringList().isEmpty()) << "\"abx\" equals an option and begins no other";
+    grid->EndEditItem(false);
+}
+
+// The editor starts with its text selected, so typing replaces it; a grid that asks not to
+// leaves the caret after the text instead.
+TEST_F(GridFixture, AnEditorSelectsItsTextUnlessTheGridSaysNot)
+{
+    Fill(kRows);
+    owner->show();
+    QApplication::processEvents();
+    for (const BOOL selectAll : {TRUE, FALSE}) {
+        SCOPED_TRACE(selectAll);
+        grid->m_bSelectAllOnEdit = selectAll;
+        ASSERT_TRUE(grid->EditItem(GridItemID{1, 0}));
+        auto *edit = qobject_cast<QLineEdit *>(grid->GetItem(GridItemID{1, 0})->GetInPlaceWnd());
+        ASSERT_NE(edit, nullptr);
+        EXPECT_EQ(edit->selectedText(), selectAll ? QString("beta") : QString());
+        EXPECT_EQ(edit->cursorPosition(), 4);
+        grid->EndEditItem(false);
+    }
 }
 
 TEST_F(GridFixture, ButtonAndColourCells)

@@ -1,6 +1,7 @@
 // The DI/DO monitor page against the simulated drive: states, forcing by click and by switch,
 // the shared write budget, a silent drive, rows by product and by table.
 #include "DrivePageFixture.h"
+#include "support/Soak.h"
 
 #include "ColourBroadcastCheck.h"
 
@@ -195,7 +196,9 @@ TEST_F(DiDoMonitorTest, LateAnswersNeverShowStatesOrValuesTheDriveDidNotHave)
         previous.push_back(shownOf(r));
     const int delays[] = {0, 30, 90, 110, 150, 200, 250, 300};
     const WORD targets[] = {0x0925, 0x0926};
-    for (int a = 1; a <= 25; ++a) {
+    // Every delay once, or 25 activations under the soak.
+    const int activations = SoakCount(int(std::size(delays)), 25);
+    for (int a = 1; a <= activations; ++a) {
         SCOPED_TRACE(a);
         const WORD di = WORD((a * 0x2D) & 0x1FF);
         const WORD dout = WORD((a * 0x0B) & 0x1F);

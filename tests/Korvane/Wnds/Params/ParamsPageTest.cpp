@@ -1,6 +1,7 @@
 // The parameter page against the simulated drive: groups, reads, edits, writes and what reaches
 // the drive (its request log).
 #include "ParamsFixture.h"
+#include "support/Soak.h"
 
 #include "controls/MyProgressCtrl.h"
 #include "database/ParamValueText.h"
@@ -426,8 +427,9 @@ TEST_F(ParamsFixture, LateAnswersNeverShowAnotherParametersValue)
     int reads = 0;
     int taken = 0;
     int readable = 0;  // what a read on a sound line takes
-    constexpr int kFaultyRuns = 9;
-    constexpr int kFaultsPerRun = 8;
+    // Every delay once, or about 1,000 reads under the soak.
+    const int kFaultyRuns = SoakCount(1, 9);
+    const int kFaultsPerRun = SoakCount(int(std::size(delays)), 8);
     for (int run = 0; run <= kFaultyRuns; ++run) {
         SCOPED_TRACE(run);
         for (CDBDataParameter &p : *params)
@@ -454,7 +456,7 @@ TEST_F(ParamsFixture, LateAnswersNeverShowAnotherParametersValue)
         }
     }
     reads = kFaultyRuns * readable;
-    EXPECT_GE(reads, 1000);
+    EXPECT_GE(reads, SoakCount(100, 1000));
     // A late answer costs the reads that go out while it is awaited, no more.
     EXPECT_GE(taken, reads * 3 / 4);
 }

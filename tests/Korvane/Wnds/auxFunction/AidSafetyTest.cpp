@@ -4,7 +4,9 @@
 #include "AidFixture.h"
 
 #include "Wnds/auxFunction/DlgAidInertia.h"
+#include "TX/ModbusRTU.h"
 #include "Wnds/auxFunction/DlgAidJogMove.h"
+#include "Wnds/auxFunction/HoldToRun.h"
 #include "controls/KVProcessIndicator.h"
 
 #include "platform/ControlId.h"
@@ -66,6 +68,9 @@ void PrintTo(const PageKind &k, std::ostream *os) { *os << k.name; }
 class AidSafetyTest : public AidFixture, public ::testing::WithParamInterface<PageKind>
 {
 protected:
+    // Each way a hold can end, with the page on and holding, after `makeBelief` has given it a
+    // wrong idea of the link: the stop reaches the drive and no run command follows it.
+    void CheckEveryEndStops(const std::function<void()> &makeBelief);
     void SetUp() override
     {
         AidFixture::SetUp();
@@ -247,6 +252,8 @@ TEST_P(AidSafetyTest, ALostLinkEndsInOffAndNothingResumes)
         ASSERT_EQ(State(), 1);
         HoldForward();
         ui->ClearCalls();
+        // Nothing answers until the link is back: full reply windows would only slow the test.
+        sys.m_ModbusRTU.SetReplyTimeouts(30, 60);
         SimDrive::Fault f;
         f.kind = kind;
         f.persistent = true;
@@ -259,6 +266,7 @@ TEST_P(AidSafetyTest, ALostLinkEndsInOffAndNothingResumes)
 
         // The link comes back.
         sim.ClearFaults();
+        sys.m_ModbusRTU.SetReplyTimeouts(CModbusRTU::kRegisterTimeoutMs, CModbusRTU::kBlockTimeoutMs);
         if (gone) {
             sim.Stop();
             ASSERT_TRUE(sim.Start());
@@ -267,7 +275,8 @@ TEST_P(AidSafetyTest, ALostLinkEndsInOffAndNothingResumes)
             sys.m_bConnected = TRUE;
         }
         sim.ClearRequests();
-        Idle(3000);
+        // Four keep-alive periods: a page that would resume has done so by then.
+        Idle(4 * int(CHoldToRun::kKeepAliveMs));
         EXPECT_TRUE(Commands().empty()) << "nothing resumes by itself";
         EXPECT_EQ(State(), 0);
     }
@@ -276,26 +285,8 @@ TEST_P(AidSafetyTest, ALostLinkEndsInOffAndNothingResumes)
 // The page's own idea of the link may be wrong while the drive still answers: a status flag that
 // says offline, a link flag that says down, or a keep-alive that failed once and dropped the page
 // to off. However the hold then ends, the stop reaches the drive.
-TEST_P(AidSafetyTest, AHoldEndsWithAStopWhateverThePageBelievesOfTheLink)
+void AidSafetyTest::CheckEveryEndStops(const std::function<void()> &makeBelief)
 {
-    struct Belief
-    {
-        const char *what;
-        std::function<void()> make;
-    };
-    const Belief beliefs[] = {
-        {"online flag off", [&] { flags.m_bOnline = FALSE; }},
-        {"link flag down", [&] { sys.m_bConnected = FALSE; }},
-        {"dropped to off by a failed keep-alive",
-         [&] {
-             SimDrive::Fault f;
-             f.kind = SimDrive::FaultKind::Silence;
-             f.persistent = true;
-             sim.InjectFault(f);
-             ASSERT_TRUE(PumpUntil([&] { return State() == 0; }, 15000));
-             sim.ClearFaults();
-         }},
-    };
     struct End
     {
         const char *what;
@@ -322,37 +313,59 @@ TEST_P(AidSafetyTest, AHoldEndsWithAStopWhateverThePageBelievesOfTheLink)
          1},
         {"page left", [&] { platform::SendMessage(page.get(), UM_STOP_TIMER); }, 0x41},
     };
-    for (const Belief &b : beliefs) {
-        for (const End &e : ends) {
-            SCOPED_TRACE(std::string(b.what) + " / " + e.what);
-            flags.m_bOnline = TRUE;
-            sys.m_bConnected = TRUE;
-            other.hide();
-            page->activateWindow();
-            PumpUntil([&] { return page->isActiveWindow(); }, 2000);
-            if (State() == 0)
-                SwitchOn();
-            ASSERT_EQ(State(), 1);
-            HoldForward();
-            b.make();
-            const bool dropped = State() == 0;
-            const auto before = Clock::now();
-            e.act();
-            ASSERT_TRUE(CommandSince(before)) << "no stop";
-            Settle();
-            const auto c = Commands();
-            const auto stop = AwaitCommandSince(c, before);
-            // A page that dropped to off stops with the off command, which also wakes nothing up.
-            EXPECT_EQ(stop->value, dropped ? 0x41 : e.stopWhenOn);
-            for (auto it = stop; it != c.end(); ++it)
-                EXPECT_NE(it->value, 0x11) << "a run command after the stop";
-            EXPECT_NE(Kind().motor(*aids).state, SimAids::Run::Forward);
-            ui->ClearCalls();
-            sim.ClearRequests();
-        }
+    for (const End &e : ends) {
+        SCOPED_TRACE(e.what);
+        flags.m_bOnline = TRUE;
+        sys.m_bConnected = TRUE;
+        other.hide();
+        page->activateWindow();
+        PumpUntil([&] { return page->isActiveWindow(); }, 2000);
+        if (State() == 0)
+            SwitchOn();
+        ASSERT_EQ(State(), 1);
+        HoldForward();
+        makeBelief();
+        const bool dropped = State() == 0;
+        const auto before = Clock::now();
+        e.act();
+        ASSERT_TRUE(CommandSince(before)) << "no stop";
+        Settle();
+        const auto c = Commands();
+        const auto stop = AwaitCommandSince(c, before);
+        // A page that dropped to off stops with the off command, which also wakes nothing up.
+        EXPECT_EQ(stop->value, dropped ? 0x41 : e.stopWhenOn);
+        for (auto it = stop; it != c.end(); ++it)
+            EXPECT_NE(it->value, 0x11) << "a run command after the stop";
+        EXPECT_NE(Kind().motor(*aids).state, SimAids::Run::Forward);
+        ui->ClearCalls();
+        sim.ClearRequests();
     }
     flags.m_bOnline = TRUE;
     sys.m_bConnected = TRUE;
+}
+
+TEST_P(AidSafetyTest, AHoldEndsWithAStopWhenTheOnlineFlagSaysOffline)
+{
+    CheckEveryEndStops([&] { flags.m_bOnline = FALSE; });
+}
+
+TEST_P(AidSafetyTest, AHoldEndsWithAStopWhenTheLinkFlagSaysDown)
+{
+    CheckEveryEndStops([&] { sys.m_bConnected = FALSE; });
+}
+
+TEST_P(AidSafetyTest, AHoldEndsWithAStopWhenAFailedKeepAliveDroppedThePageToOff)
+{
+    CheckEveryEndStops([&] {
+        sys.m_ModbusRTU.SetReplyTimeouts(30, 60);
+        SimDrive::Fault f;
+        f.kind = SimDrive::FaultKind::Silence;
+        f.persistent = true;
+        sim.InjectFault(f);
+        ASSERT_TRUE(PumpUntil([&] { return State() == 0; }, 15000));
+        sim.ClearFaults();
+        sys.m_ModbusRTU.SetReplyTimeouts(CModbusRTU::kRegisterTimeoutMs, CModbusRTU::kBlockTimeoutMs);
+    });
 }
 
 // Another user of the link holds it for 400 ms at a time during a hold: a busy link is not a lost
@@ -408,23 +421,23 @@ TEST_P(AidSafetyTest, ABusyLinkIsNotLostAndTheStopGoesFirstWhenItFrees)
 // the hold buttons and the result write start nothing and write nothing.
 TEST_P(AidSafetyTest, RightAndMiddleClicksSendNothing)
 {
+    sim.ClearRequests();
     for (int id : Kind().clickIds) {
         QWidget *w = platform::FindCtrl(page.get(), id);
         ASSERT_NE(w, nullptr) << id;
         for (Qt::MouseButton b : {Qt::RightButton, Qt::MiddleButton}) {
             SCOPED_TRACE(std::to_string(id) + (b == Qt::RightButton ? " right" : " middle"));
-            sim.ClearRequests();
             QTest::mousePress(w, b, {}, w->rect().center());
             EXPECT_EQ(State(), 1);
             QTest::mouseRelease(w, b, {}, w->rect().center());
             QTest::mouseDClick(w, b, {}, w->rect().center());
             EXPECT_EQ(State(), 1);
-            // Past a keep-alive tick: a run command started by the click would be out by now.
-            Idle(600);
-            for (const Write &wr : Writes())
-                EXPECT_TRUE(wr.first == Kind().reg && wr.second == 1) << "wrote " << wr.first << " = " << wr.second;
         }
     }
+    // Past a keep-alive tick: a run command started by any of the clicks would be out by now.
+    Idle(600);
+    for (const Write &wr : Writes())
+        EXPECT_TRUE(wr.first == Kind().reg && wr.second == 1) << "wrote " << wr.first << " = " << wr.second;
     EXPECT_TRUE(ui->Calls().empty());
     EXPECT_EQ(Kind().motor(*aids).state, SimAids::Run::Idle);
 }

@@ -12,6 +12,9 @@
 #include "controls/EditUsability.h"
 #include "controls/ListCtrlUsabilityJog.h"
 #include "support/SimLinkFixture.h"
+#include "platform/ControlId.h"
+
+#include <QCheckBox>
 
 #include <QDir>
 #include <QTemporaryDir>
@@ -358,4 +361,42 @@ TEST_F(AnalyseRunTest, NotchDialogReadsAndWritesTheDrivesNotches)
     sim.Seed({{0x090D, 9}});
     page->NotchDialog()->OnRead();
     EXPECT_EQ(list->GetItemText(1, 1), QStringLiteral("9"));
+}
+
+// The curve switches and colour pickers have their places under the charts, and a switch
+// shows or hides its curve.
+TEST_F(AnalyseRunTest, CurveSwitchesAndColoursArePlacedAndWork)
+{
+    host.show();
+    page->show();
+    page->OnBntStartTest();
+    ASSERT_TRUE(PumpUntil([this] { return Analysed(); }));
+    const QRect phase = page->PhaseChart()->geometry();
+    std::vector<QRect> placed;
+    for (int id : {DlgAidAnalyse::IDC_GAIN_CHECK, DlgAidAnalyse::IDC_GAIN_COLOUR, DlgAidAnalyse::IDC_PHASE_CHECK,
+                   DlgAidAnalyse::IDC_PHASE_COLOUR, DlgAidAnalyse::IDC_BACK_COLOUR}) {
+        SCOPED_TRACE(id);
+        QWidget *w = platform::FindCtrl(page, id);
+        ASSERT_NE(w, nullptr);
+        EXPECT_TRUE(w->isVisible());
+        EXPECT_TRUE(page->rect().contains(w->geometry()));
+        EXPECT_GE(w->geometry().top(), phase.bottom()) << "under the charts";
+        for (const QRect &other : placed)
+            EXPECT_FALSE(other.intersects(w->geometry()));
+        placed.push_back(w->geometry());
+    }
+    auto *gain = qobject_cast<QCheckBox *>(platform::FindCtrl(page, DlgAidAnalyse::IDC_GAIN_CHECK));
+    ASSERT_TRUE(gain->isChecked());
+    ASSERT_GT(page->GainChart()->CurveCount(), 0);
+    auto curve = [this] {
+        for (int i = 0; i < page->GainChart()->CurveCount(); ++i)
+            if (page->GainChart()->Curve(i)->GetName() == QStringLiteral("增益曲线"))
+                return page->GainChart()->Curve(i);
+        return static_cast<CLHBCurve *>(nullptr);
+    };
+    ASSERT_NE(curve(), nullptr);
+    gain->click();
+    EXPECT_EQ(curve()->m_bVisible, 0);
+    gain->click();
+    EXPECT_EQ(curve()->m_bVisible, 1);
 }

@@ -128,13 +128,15 @@ TEST_F(HistoryTest, AFileDeletedAfterListingLeavesTheParameterListEmpty)
     EXPECT_EQ(m_applied, 0);
 }
 
-// Twice in a row, with the group missing at first: the group is made once, each code is in it
-// once, and the table holds the file's values where they are in range.
+// Twice in a row, with the group missing at first: the group is made once and each code is
+// in it once. Nothing was written (the bound apply only counts), so the table is unchanged;
+// the write is handed the file's values that are in range.
 TEST_F(HistoryTest, ApplyingTwiceLeavesEachCodeOnceAndCreatesTheGroup)
 {
     m_sys->m_arrParamUser.append(CParamUser{"other", "P0203"});
     WriteHistoryFile("a.csv", {{"P0203", 123}, {"P0608", 20000}, {"P0206", 7}});
-    const int oldMax = Record("P0608")->iCurValue;
+    const int before0203 = Record("P0203")->iCurValue;
+    const int before0206 = Record("P0206")->iCurValue;
     CDlgHistoryData &page = Bound();
     Choose("a.csv");
     ASSERT_EQ(GroupCount(), 0);
@@ -144,20 +146,23 @@ TEST_F(HistoryTest, ApplyingTwiceLeavesEachCodeOnceAndCreatesTheGroup)
     EXPECT_EQ(GroupCount(), 1);
     EXPECT_EQ(GroupCodes(), (QStringList{"P0203", "P0608", "P0206"}));
     EXPECT_EQ(m_sys->m_arrParamUser.front().sGroupName, "other") << "other groups keep their members";
-    EXPECT_EQ(Record("P0203")->iCurValue, 123);
-    EXPECT_EQ(Record("P0206")->iCurValue, 7);
-    EXPECT_EQ(Record("P0608")->iCurValue, oldMax) << "a value out of range is not taken";
+    EXPECT_EQ(Record("P0203")->iCurValue, before0203);
+    EXPECT_EQ(Record("P0206")->iCurValue, before0206);
+    using Values = QList<QPair<QString, std::int32_t>>;
+    EXPECT_EQ(page.ApplyValues(), (Values{{"P0203", 123}, {"P0206", 7}})) << "a value out of range is not taken";
 }
 
-// The apply as the side panel binds it: the parameter tab rebuilds its rows and writes them;
-// the list it shows already carries the file's values.
+// The apply as the side panel binds it: the parameter tab rebuilds its rows and writes the
+// file's values; the list it shows carries them, and the table takes them once written.
 TEST_F(HistoryTest, TheWriteListCarriesTheFilesValues)
 {
     SetScopeGroup({"P0608"});
     WriteHistoryFile("a.csv", {{"P0203", 123}, {"P0206", 7}});
     CDlgScopeSet &tab = Tab();
     CDlgHistoryData &page = Bound();
-    page.m_fnApplyParams = [&tab] { return tab.FillScopeParamRows() ? (tab.OnWriteParams(), 1) : 0; };
+    page.m_fnApplyParams = [&tab, &page] {
+        return tab.FillScopeParamRows() ? (tab.WriteParamsWithValues(page.ApplyValues()) ? 1 : -1) : 0;
+    };
     Choose("a.csv");
     page.ApplyButton()->click();
     ASSERT_EQ(m_listed.size(), 1u);
@@ -166,8 +171,53 @@ TEST_F(HistoryTest, TheWriteListCarriesTheFilesValues)
     EXPECT_EQ(m_listed.front()[0].iCurValue, 123);
     EXPECT_EQ(m_listed.front()[1].iCurValue, 7);
     ASSERT_TRUE(WaitFor([&] { return !tab.IsTransferRunning(); }));
-    QCoreApplication::processEvents();
+    ASSERT_TRUE(WaitFor([&] { return Record("P0206")->iCurValue == 7; }));
     EXPECT_EQ(Writes(), (std::vector<std::pair<int, int>>{{0x0203, 123}, {0x0206, 7}}));
+    EXPECT_EQ(Record("P0203")->iCurValue, 123);
+    EXPECT_EQ(TabCell(1, "IDS_ParaView_3"), "7") << "the tab shows what the drive took";
+}
+
+// Nothing written, nothing changed, and the user is told: the parameter tab not opened yet,
+// the confirmation list cancelled, every write failing on a dead port.
+TEST_F(HistoryTest, AnApplyThatWritesNothingLeavesTheTableAndSaysWhy)
+{
+    enum class Case { TabNeverOpened, ListCancelled, WritesFail };
+    for (Case c : {Case::TabNeverOpened, Case::ListCancelled, Case::WritesFail}) {
+        SCOPED_TRACE(int(c));
+        WriteHistoryFile("a.csv", {{"P0203", 123}, {"P0206", 7}});
+        const int before0203 = Record("P0203")->iCurValue;
+        const int before0206 = Record("P0206")->iCurValue;
+        CDlgScopeSet *tab = c == Case::TabNeverOpened ? nullptr : &Tab();
+        CDlgHistoryData &page = Bound();
+        page.m_fnApplyParams = [tab, &page] {
+            if (!tab || !tab->FillScopeParamRows())
+                return 0;
+            return tab->WriteParamsWithValues(page.ApplyValues()) ? 1 : -1;
+        };
+        m_listAnswer = c == Case::ListCancelled ? IDCANCEL : IDOK;
+        if (c == Case::WritesFail)
+            m_sys->ClosePort();
+        m_ui->ClearCalls();
+        Choose("a.csv");
+        page.ApplyButton()->click();
+        if (tab) {
+            ASSERT_TRUE(WaitFor([&] { return !tab->IsTransferRunning(); }));
+        }
+        for (int i = 0; i < 5; ++i)
+            QCoreApplication::processEvents();
+        EXPECT_EQ(Record("P0203")->iCurValue, before0203);
+        EXPECT_EQ(Record("P0206")->iCurValue, before0206);
+        EXPECT_TRUE(Writes().empty());
+        QStringList said;
+        for (const auto &call : m_ui->Calls())
+            said << call.text;
+        const QString why = c == Case::TabNeverOpened ? QStringLiteral("文件的参数没有写入：请先打开“参数”页。")
+                            : c == Case::ListCancelled ? QStringLiteral("参数没有写入，表格未改变。")
+                                                       : QStringLiteral("2个写入失败");
+        EXPECT_TRUE(said.join('\n').contains(why)) << said.join(" | ").toStdString();
+        m_tab.reset();
+        m_history.reset();
+    }
 }
 
 // A file value that is not a whole number (nor an option) refuses the whole file: no value,
@@ -177,7 +227,9 @@ TEST_F(HistoryTest, AFileWithAnUnreadableValueChangesNothingAndWritesNothing)
     const char *const texts[] = {"abc", "", "   ", "0x10", "12abc", "1e3", "12.7", "-"};
     CDlgScopeSet &tab = Tab();
     CDlgHistoryData &page = Bound();
-    page.m_fnApplyParams = [&tab] { return tab.FillScopeParamRows() ? (tab.OnWriteParams(), 1) : 0; };
+    page.m_fnApplyParams = [&tab, &page] {
+        return tab.FillScopeParamRows() ? (tab.WriteParamsWithValues(page.ApplyValues()) ? 1 : -1) : 0;
+    };
     const int before0203 = Record("P0203")->iCurValue;
     const int before0206 = Record("P0206")->iCurValue;
     for (const char *text : texts) {

@@ -10,6 +10,7 @@
 #include "platform/UiServices.h"
 
 #include <QCheckBox>
+#include <QCoreApplication>
 #include <QLabel>
 #include <QRadioButton>
 
@@ -153,6 +154,34 @@ TEST_F(CursorDlg, GridsShowTheTablesWithColouredHeaders)
     EXPECT_EQ(Cell(first, 2, 1), QString::asprintf("%.3f", b - a));
     EXPECT_EQ(Cell(first, 3, 1), "");
     EXPECT_EQ(dlg->m_rows.size(), 5u);
+}
+
+// A cursor move rewrites the cells of the grids it has, and the view paints once for it.
+TEST_F(CursorDlg, CursorMoveRefreshesCellsInPlaceAndPaintsOnce)
+{
+    struct PaintCounter : QObject {
+        int paints = 0;
+        bool eventFilter(QObject *, QEvent *e) override
+        {
+            paints += e->type() == QEvent::Paint;
+            return false;
+        }
+    } counter;
+    PlaceTimeCursors();
+    dlg->FillTimeCursorTable();
+    CBCGPGridCtrlEx *first = dlg->m_gridChannels[0];
+    platform::GridRow *row = first->GetRow(0);
+    QCoreApplication::processEvents();
+    view->installEventFilter(&counter);
+
+    view->m_nCursorX2 = view->ValueToPoint(0, 200, 0, 1, 80, 0).x();
+    platform::SendMessage(dlg, UM_SCOPE_CURSOR_REFRESH, 0, 0);
+    platform::SendMessage(dlg, UM_SCOPE_CURSOR_REFRESH, 0, 0);
+    EXPECT_EQ(first->GetRow(0), row) << "the grid was rebuilt";
+    EXPECT_EQ(Cell(first, 1, 1), "10.000");
+    QCoreApplication::processEvents();
+    EXPECT_LE(counter.paints, 1);
+    view->removeEventFilter(&counter);
 }
 
 TEST_F(CursorDlg, SwitchesActOnTheView)

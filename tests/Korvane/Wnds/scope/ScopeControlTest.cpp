@@ -157,7 +157,7 @@ TEST_F(ScopeControlLink, RollStartWritesFiveRegistersAndStopRecords)
     control->SetRollTraces(names, colors);
     receiver.onMessage = [&](const ScopeReceiver::Got &g) {
         if (g.msg == UM_SCOPE_ROLL_FRAME)
-            control->OnRollFrame(static_cast<int>(g.w), static_cast<int>(g.l));
+            control->OnRollFrame(static_cast<int>(g.w), static_cast<int>(g.l), g.frame.get());
     };
     ASSERT_TRUE(PumpUntil([&] { return receiver.Count(UM_SCOPE_ROLL_FRAME) >= 5; }));
     Stop(ScopeMode::Roll);
@@ -184,7 +184,7 @@ TEST_F(ScopeControlLink, RollStopFromAFrameHandlerDoesNotHang)
     receiver.onMessage = [&](const ScopeReceiver::Got &g) {
         if (g.msg != UM_SCOPE_ROLL_FRAME)
             return;
-        control->OnRollFrame(static_cast<int>(g.w), static_cast<int>(g.l));
+        control->OnRollFrame(static_cast<int>(g.w), static_cast<int>(g.l), g.frame.get());
         if (receiver.Count(UM_SCOPE_ROLL_FRAME) == 2) {
             // The panel's handler decides to stop while the thread waits for it.
             control->StopSampling(ScopeMode::Roll, [&] { done = true; });

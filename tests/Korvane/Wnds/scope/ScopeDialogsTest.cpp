@@ -10,6 +10,7 @@
 #include "Wnds/scope/NewTrigerDlg.h"
 #include "Wnds/scope/ScopeConfig.h"
 #include "platform/IniFile.h"
+#include "platform/LanguageConf.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -222,6 +223,25 @@ TEST_F(ScopeDialogs, FolderSetStoresWhatTheEditHoldsAndStaysOpen)
     SetProgramDir(QString());
 }
 
+TEST_F(ScopeDialogs, FolderSetInAnUnwritableConfigFolderSaysItFailed)
+{
+    QTemporaryDir dir;
+    SetProgramDir(dir.path());
+    // A plain file where the folder should be: no writing into it, even with every right.
+    QDir().mkpath(dir.filePath("config"));
+    QFile blocker(dir.filePath("config/Scope"));
+    ASSERT_TRUE(blocker.open(QIODevice::WriteOnly));
+    blocker.close();
+    CNewScopeContiPathDlg dlg;
+    dlg.Create(nullptr);
+    dlg.PathEdit()->setText(dir.path());
+    dlg.OnOK();
+    ASSERT_EQ(ui->Calls().size(), 1u);
+    EXPECT_EQ(ui->Calls()[0].text, TrText(QStringLiteral("连续采样文件夹设置失败，配置文件无法写入！")));
+    EXPECT_FALSE(dlg.m_bStored);
+    SetProgramDir(QString());
+}
+
 // ---- against the simulated drive ----------------------------------------------------------
 
 namespace {
@@ -258,6 +278,18 @@ TEST_F(ScopeDialogsLink, DiNamesComeFromTheDrive)
     EXPECT_EQ(dlg.Box(0)->text(), "DI1:Servo enable");
     EXPECT_EQ(dlg.Box(1)->text(), "DI2:");
     EXPECT_EQ(dlg.Box(2)->text(), "DI3:Alarm reset");
+    dlg.DestroyWindow();
+}
+
+TEST_F(ScopeDialogsLink, EarlyOkKeepsTheNamesThatArriveLater)
+{
+    CDISelecDlg dlg(nullptr, 0x5);
+    dlg.Create(nullptr);
+    ASSERT_TRUE(dlg.NamesPending());
+    dlg.OnOK();
+    ASSERT_TRUE(PumpUntil([&] { return !dlg.m_arrSelNames.isEmpty(); }, 10000));
+    EXPECT_EQ(dlg.m_arrSelNames, (QStringList{"DI1:Servo enable", "DI3:Alarm reset"}));
+    EXPECT_EQ(dlg.m_dwMask, 0x5u);
     dlg.DestroyWindow();
 }
 

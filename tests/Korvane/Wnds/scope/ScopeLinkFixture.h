@@ -31,14 +31,22 @@ public:
         LPARAM l;
         std::vector<double> ch[4];
         std::vector<int> di;
+        // The roll frame the message carries; held only while onMessage runs.
+        std::shared_ptr<ScopeRollFrame> frame;
     };
     LRESULT WindowProc(UINT msg, WPARAM w, LPARAM l) override
     {
         if (msg != UM_SCOPE_PROGRESS && msg != UM_SCOPE_CAPTURE_DONE &&
             msg != UM_SCOPE_ROLL_FRAME && msg != UM_SCOPE_THREAD_ENDED)
             return MessageTarget::WindowProc(msg, w, l);
-        Got g{msg, w, l, {}, {}};
-        if (msg == UM_SCOPE_CAPTURE_DONE || msg == UM_SCOPE_ROLL_FRAME) {
+        Got g{msg, w, l, {}, {}, {}};
+        if (msg == UM_SCOPE_ROLL_FRAME)
+            g.frame = Payload<ScopeRollFrame>();
+        if (g.frame) {
+            for (int i = 0; i < 4; ++i)
+                g.ch[i] = g.frame->ch[i];
+            g.di.assign(g.frame->di.begin(), g.frame->di.end());
+        } else if (msg == UM_SCOPE_CAPTURE_DONE || msg == UM_SCOPE_ROLL_FRAME) {
             CScopeSettings *s = CScopeSettings::GetInstance();
             for (int i = 0; i < 4; ++i)
                 g.ch[i] = s->m_vecCh[i];
@@ -47,6 +55,7 @@ public:
         got.push_back(std::move(g));
         if (onMessage)
             onMessage(got.back());
+        got.back().frame.reset();
         return 0;
     }
     std::size_t Count(UINT msg) const

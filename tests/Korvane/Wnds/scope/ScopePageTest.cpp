@@ -10,9 +10,11 @@
 #include "Wnds/scope/DlgSocpeParam.h"
 #include "Wnds/scope/NewScopeCursorDlg.h"
 #include "Wnds/scope/NewTrigerDlg.h"
+#include "Wnds/scope/ScopeConfig.h"
 #include "controls/KVProcessIndicator.h"
 #include "controls/MyProgressCtrl.h"
 #include "grid/BCGPGridCtrlEx.h"
+#include "platform/LanguageConf.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -227,6 +229,43 @@ TEST_F(ScopePage, SingleShotShowsTheCaptureBlockByBlockAndKeepsItInTheHistory)
     EXPECT_EQ(page->GetScopeView()->m_nCmpXLast, 1000);
 }
 
+// A first run (no stored period or channel choice): a single shot draws its trace at once, and
+// a roll's first frame gives its axes a range around its data; a channel left unticked shows
+// no axis.
+TEST_F(ScopePage, FirstRunCapturesDrawWithTheShippedSettings)
+{
+    Open();
+    EXPECT_EQ(panel->PeriodEdit()->text(), QString::number(kDefaultPeriodCount));
+    panel->SingleRadio()->setChecked(true);
+    Choose(1, "Speed_command(r/min)");
+    platform::SendMessage(panel, UM_BUTTON_RELEASED, CDlgSocpeParam::IDC_INDICATOR, 0);
+    ASSERT_TRUE(PumpUntil([&] { return page->captures == 1; }, 20000));
+    CVScope *view = page->GetScopeView();
+    const CChannel &single = view->Channels().m_ch[0];
+    ASSERT_GT(single.m_nCount, 0);
+    EXPECT_GE(view->m_nXLast - view->m_nXFirst, 100) << "more than a few samples in view";
+    EXPECT_LT(view->m_nXFirst, single.m_nCount) << "the window shows the capture";
+    EXPECT_GT(view->m_nXLast, 0) << "the window shows the capture";
+    EXPECT_LT(single.m_dMin, single.m_dMax);
+
+    QComboBox *two = panel->Source(2);
+    two->setCurrentIndex(two->findData(QStringLiteral("Speed_feedback(r/min)")));
+    panel->OnSelchangeSource(2);
+    ASSERT_FALSE(panel->Check(2)->isChecked());
+    StartRoll();
+    const CChannel &roll = view->Channels().m_ch[0];
+    // The single shot's samples are gone once the roll has started.
+    ASSERT_TRUE(PumpUntil([&] { return settings->m_bRollRunning && roll.m_nCount >= 64 && roll.m_nCount < 1000; }, 20000));
+    EXPECT_LT(roll.m_dMin, roll.m_dMax);
+    for (int i = 0; i < ScopeRollSamplesPerFrame(settings->m_nLayout); ++i) {
+        ASSERT_GE(roll.At(i), roll.m_dMin);
+        ASSERT_LE(roll.At(i), roll.m_dMax);
+    }
+    for (int t = 1; t < 4; ++t)
+        EXPECT_EQ(view->Channels().m_ch[t].m_bVisible, 0) << "trace " << t;
+    page->StopSampling();
+}
+
 TEST_F(ScopePage, LostFramesReachTheViewAsCounted)
 {
     Open();
@@ -264,6 +303,135 @@ TEST_F(ScopePage, LeavingThePageEndsARollAndResumesTheStatusPoll)
     EXPECT_FALSE(panel->IndicatorRunning());
     EXPECT_EQ(statusTimer.back(), true);
     EXPECT_TRUE(PumpUntil([&] { return Wrote(0x8963, 2); }, 10000));
+}
+
+// Between captures neither a page switch nor an emergency stop may reach the drive or the
+// recording folder, in either mode.
+TEST_F(ScopePage, StopsWithNoCaptureRunningWriteNothingAndSendNothing)
+{
+    Open();
+    for (const bool roll : {true, false}) {
+        SCOPED_TRACE(roll ? "roll" : "single shot");
+        (roll ? panel->RollRadio() : panel->SingleRadio())->setChecked(true);
+        sim.ClearRequests();
+        platform::SendMessage(page.get(), UM_STOP_TIMER, 0, 0);
+        page->StopForEmergency();
+        // Whatever the stops would have queued has run once the core's worker is idle and the
+        // posted results are handled.
+        PumpUntil([] { return false; }, 600);
+        EXPECT_EQ(RequestsTo(0x26, 0x8963), 0u);
+        EXPECT_TRUE(QDir(settings->m_strContinuousPath).entryList(QDir::Files).isEmpty());
+        EXPECT_TRUE(HistoryFiles().isEmpty());
+        EXPECT_TRUE(page->Button(CDlgScope::IDC_START)->isEnabled());
+    }
+}
+
+// A change the 64-bit budget refuses goes back to the accepted source, never to the list's
+// first entry (a 32-bit source in the shipped tables), and a start checks the budget again.
+TEST_F(ScopePage, RefusedSourceChangeKeepsTheAcceptedSourceAndTheBudget)
+{
+    Open();
+    Choose(1, "Position_command_increment(encoder_units)");
+    Choose(2, "Speed_command(r/min)");
+    Choose(3, "Speed_feedback(r/min)");
+    ASSERT_EQ(settings->m_nLayout, 1);
+    ui->ClearCalls();
+    QComboBox *two = panel->Source(2);
+    const int before = two->currentIndex();
+    two->setCurrentIndex(1);  // a second 32-bit source: 80 bits
+    panel->OnSelchangeSource(2);
+    ASSERT_EQ(Boxes().size(), 1u);
+    EXPECT_EQ(two->currentIndex(), before);
+    EXPECT_EQ(settings->m_nLayout, 1);
+
+    // Lists changed behind the handlers: the start refuses before the drive hears anything.
+    {
+        const QSignalBlocker block(two);
+        two->setCurrentIndex(1);
+    }
+    ui->ClearCalls();
+    sim.ClearRequests();
+    panel->SingleRadio()->setChecked(true);
+    platform::SendMessage(panel, UM_BUTTON_RELEASED, CDlgSocpeParam::IDC_INDICATOR, 0);
+    ASSERT_TRUE(PumpUntil([&] { return !Boxes().empty(); }, 10000));
+    EXPECT_EQ(RequestsTo(0x26, 0x8959), 0u);
+    EXPECT_FALSE(panel->IndicatorRunning());
+    EXPECT_TRUE(page->Button(CDlgScope::IDC_START)->isEnabled());
+}
+
+// The stored choices of lists 3 and 4 come back at opening; stored ticks that would break the
+// budget are dropped quietly, from the last channel down.
+TEST_F(ScopePage, OpeningKeepsStoredChoicesWithinTheBudget)
+{
+    // Lists 3 and 4 both hold the twenty 32-bit sources, then DI or DO, then the 16-bit ones.
+    const struct {
+        const char *name;
+        int ch2sel;
+        bool ticks[4];
+        bool ticksAfter[4];
+        int layout;
+    } cases[] = {
+        {"32+16+16 fits", 22, {true, false, true, true}, {true, false, true, true}, 1},
+        {"32+32+16+16 is cut", 1, {true, true, true, true}, {true, true, false, false}, 2},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.name);
+        QFile ini(dir.filePath("config/Scope/scope.ini"));
+        ASSERT_TRUE(ini.open(QIODevice::WriteOnly));
+        ini.write(QStringLiteral("[NewScopeColor]\nch1=65535\nch2=16776960\nch3=16711935\nch4=65280\nback=0\n"
+                                 "[NewScopeChannel]\ncyclecount=60\nmode=1\nch1sel=0\nch2sel=%1\nch3sel=22\nch4sel=21\n")
+                      .arg(c.ch2sel)
+                      .toUtf8());
+        ini.close();
+        BOOL *flag[4] = {&flags.m_bScopeCheckCh1, &flags.m_bScopeCheckCh2, &flags.m_bScopeCheckCh3,
+                         &flags.m_bScopeCheckCh4};
+        for (int i = 0; i < 4; ++i)
+            *flag[i] = c.ticks[i];
+        ui->ClearCalls();
+        Open();
+        EXPECT_TRUE(Boxes().empty());
+        EXPECT_EQ(panel->Source(3)->currentData().toString(), QStringLiteral("Speed_feedback(r/min)"));
+        EXPECT_EQ(panel->Source(4)->currentData().toString(), QStringLiteral("Speed_command(r/min)"));
+        for (int k = 1; k <= 4; ++k)
+            EXPECT_EQ(panel->Check(k)->isChecked(), c.ticksAfter[k - 1]) << "CH" << k;
+        EXPECT_EQ(settings->m_nLayout, c.layout);
+        page->DestroyWindow();
+        page.reset();
+    }
+}
+
+// A single shot whose block reads fail ends there, and the status poll gets the link back.
+TEST_F(ScopePage, FailedSingleShotReleasesStartAndResumesTheStatusPoll)
+{
+    Open();
+    panel->SingleRadio()->setChecked(true);
+    Choose(1, "Speed_command(r/min)");
+    SimDrive::Fault f;
+    f.kind = SimDrive::FaultKind::Silence;
+    f.persistent = true;
+    sim.SetBlockFault(0, f);
+    platform::SendMessage(panel, UM_BUTTON_RELEASED, CDlgSocpeParam::IDC_INDICATOR, 0);
+    ASSERT_TRUE(PumpUntil([&] { return !Boxes().empty(); }, 20000));
+    ASSERT_TRUE(PumpUntil([&] { return !panel->IndicatorRunning(); }, 10000));
+    EXPECT_EQ(settings->m_bSingleRunning, 0);
+    EXPECT_TRUE(page->Button(CDlgScope::IDC_START)->isEnabled());
+    EXPECT_EQ(statusTimer, (std::vector<bool>{false, true}));
+}
+
+// A roll whose stream stops coming (the drive unplugged) ends by itself and says so.
+TEST_F(ScopePage, RollWithoutItsStreamEndsAndTellsTheLinkIsLost)
+{
+    Open();
+    StartRoll();
+    ui->ClearCalls();
+    sim.Stop();
+    ASSERT_TRUE(PumpUntil([&] { return !Boxes().empty(); }, 20000));
+    EXPECT_EQ(Boxes()[0].text, TrText(QStringLiteral("通讯中断，示波器采样已停止！")));
+    EXPECT_EQ(settings->m_bRollRunning, 0);
+    EXPECT_FALSE(panel->IndicatorRunning());
+    EXPECT_TRUE(page->Button(CDlgScope::IDC_START)->isEnabled());
+    EXPECT_FALSE(sys.m_bConnected);
+    EXPECT_EQ(statusTimer.back(), true);
 }
 
 TEST_F(ScopePage, StopWithoutALinkStillEndsTheCaptureHere)

@@ -165,3 +165,32 @@ TEST_F(ScopeRoll, RecorderStreamFaultsAreDecodedAndCounted)
         }
     }
 }
+
+// While the reader waits for the stream it leaves the link free: a user's transaction that only
+// takes a free link (no waiting) gets it, and the lock is found free at every look.
+TEST_F(ScopeRoll, ReaderLeavesTheLinkFreeWhileItWaits)
+{
+    StartThread(0x8C);
+    ASSERT_TRUE(PumpUntil([] { return ScopeRollThreadRunning(); }));
+    // A caller that never waits gets through (a busy machine may catch the reader mid-read once).
+    int f = 0;
+    EXPECT_TRUE(PumpUntil([&] { return sys.ReadReg(0x8958, &f, CSysParam::LinkWait::TryOnly) != FALSE; }));
+    EXPECT_EQ(f, 16000);
+    // The reply may wake the reader for one empty read: its lock is gone once that is over.
+    ASSERT_TRUE(PumpUntil([&] {
+        if (!sys.m_csSerial.try_lock())
+            return false;
+        sys.m_csSerial.unlock();
+        return true;
+    }));
+    int free = 0;
+    for (int i = 0; i < 20; ++i) {
+        if (sys.m_csSerial.try_lock()) {
+            ++free;
+            sys.m_csSerial.unlock();
+        }
+        std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    }
+    EXPECT_EQ(free, 20);
+    StopThread();
+}

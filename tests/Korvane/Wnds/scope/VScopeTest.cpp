@@ -339,6 +339,38 @@ TEST_F(VScope, WheelStepsZoomAroundThePointAndRestoreInReverse)
     EXPECT_TRUE(ui->Calls().empty());
 }
 
+// Wheel and touchpad: only vertical deltas zoom, and small ones add up to a step per 120.
+TEST_F(VScope, WheelDeltasAddUpToWholeStepsAndSidewaysScrollsZoomNothing)
+{
+    TwoTraces();
+    const struct {
+        const char *name;
+        std::vector<int> deltas;
+        std::size_t steps;  // zoom-in steps on the window's stack
+    } cases[] = {
+        {"sideways only", {0, 0, 0}, 0},
+        {"one wheel notch", {120}, 1},
+        {"touchpad: 4 x 30 is one notch", {30, 30, 30, 30}, 1},
+        {"touchpad: 3 x 30 is none yet", {30, 30, 30}, 0},
+        {"two notches at once", {240}, 2},
+        {"a reversal drops the rest", {90, -30, 90}, 0},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.name);
+        view->SetZoomed(0);
+        view->SetZoomed(1);
+        const double first = view->m_dViewXFirst;
+        const double last = view->m_dViewXLast;
+        for (int d : c.deltas)
+            view->OnMouseWheel(0, d, Screen(PlotCentre()));
+        EXPECT_EQ(view->m_dqZoomHistory[CVScope::kStackWindow].size(), c.steps);
+        if (c.steps == 0) {
+            EXPECT_DOUBLE_EQ(view->m_dViewXFirst, first);
+            EXPECT_DOUBLE_EQ(view->m_dViewXLast, last);
+        }
+    }
+}
+
 TEST_F(VScope, HitAreaRestrictsTheWheelToOneAxis)
 {
     TwoTraces();
