@@ -32,9 +32,12 @@ void CNavigationInfo::BuildFunctionTree()
         const char *caption;
         std::vector<Item> items;
     } groups[] = {
-        {"系统状态", {{"数据监控", 6}, {"故障管理", 11}, {"设备信息", 13}, {"示波器", 2}}},
-        {"常用功能", {{"试运转(JOG)", 4}, {"负载惯量辨识", 5}, {"频率特性分析", 12}, {"电机磁极角辨识", 7}}},
+        {"系统状态", {{"数据监控", 6}, {"故障管理", 11}, {"设备信息", 13}, {"示波器", 2}, {"首页", -1}}},
+        {"常用功能",
+         {{"试运转(JOG)", 4}, {"负载惯量辨识", 5}, {"频率特性分析", 12}, {"电机磁极角辨识", 7}, {"安装向导", 17}}},
         {"DI/DO", {{"IO监控", 8}, {"IO设置", 10}, {"IO功能监视", 9}}},
+        // Every built page has a way in: the loop diagrams have no other.
+        {"控制环路", {{"速度环", 15}, {"位置环", 16}}},
     };
     for (const auto &g : groups) {
         NavGroup group;

@@ -5,8 +5,11 @@
 // --frame-log writes one line per roll frame of the recorder (sent or dropped).
 // --faults raises the given fault codes (hexadecimal), in order: the last one is the latest.
 // The parameter registers start at the default parameter database's values; the speed and
-// position status values move.
+// position status values move. The drive's test functions answer as in the test suite: jog and
+// inertia runs with an inertia estimate, the pole-angle identification, and a mechanism with a
+// resonance at 500 Hz for the frequency-response analysis.
 
+#include "SimAids.h"
 #include "SimDrive.h"
 
 #include <csignal>
@@ -99,6 +102,12 @@ int main(int argc, char *argv[])
         std::fprintf(stderr, "korvane-sim: parameters not seeded: %s\n", why.c_str());
     drive.EnableStatusSide();
     drive.SetStatusMoving(true);
+    SimAids aids(drive);
+    aids.SetInertiaRatio(350);
+    SimDrive::MechanismModel mechanism;
+    mechanism.resonanceHz = 500;
+    mechanism.peakGain = 10;
+    drive.SetMechanismModel(mechanism);
     for (std::uint16_t code : faults)
         drive.RaiseFault(code);
     if (!frameLog.empty() && !drive.SetFrameLogFile(frameLog)) {

@@ -305,7 +305,8 @@ void CDlgDiDoSet::OnJobDone(const Job &job)
     const QString text = TrSection(m_strLangSection,
                                    QString::fromUtf8(texts[job.nSide == 1][job.bWrite ? 1 : 0][job.nFailed > 0 ? 1 : 0])) +
                          QStringLiteral("\r\n");
-    platform::Ui().MessageBox(text, TrSection(m_strLangSection, QStringLiteral("写参数结果")), MB_OK, this);
+    platform::Ui().MessageBox(text, TrSection(m_strLangSection, job.bWrite ? QStringLiteral("写参数结果") : QStringLiteral("读参数结果")),
+                              MB_OK, this);
 }
 
 LRESULT CDlgDiDoSet::WindowProc(UINT msg, WPARAM wParam, LPARAM lParam)

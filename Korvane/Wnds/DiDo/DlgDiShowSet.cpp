@@ -151,10 +151,10 @@ void CDlgDiShowSet::OnRound(const Round &round)
     if (!m_bParamsReadOnce) {
         m_bParamsReadOnce = true;
         m_pProgress->hide();
-        const QString text = round.bParamsFailed
-                                 ? TrSection(m_strLangSection, QStringLiteral("功能参数读入失败")) + QStringLiteral("\r\n")
-                                 : QString();
-        platform::Ui().MessageBox(text, TrSection(m_strLangSection, QStringLiteral("写参数结果")), MB_OK, this);
+        // Only a failure is worth a box: a read that worked shows itself in the tables.
+        if (round.bParamsFailed)
+            platform::Ui().MessageBox(TrSection(m_strLangSection, QStringLiteral("功能参数读入失败")) + QStringLiteral("\r\n"),
+                                      TrSection(m_strLangSection, QStringLiteral("读参数结果")), MB_OK, this);
     }
 }
 

@@ -589,11 +589,13 @@ void CDlgParams::OnItemChanged(LPARAM lParam)
     const std::optional<std::int32_t> typed = ParseParamValueText(*param, text);
     if (!typed) {
         // Not a whole number nor an option: nothing of it is kept.
+        m_bEditRefused = true;
         m_dlgGrid.SetCellValue(info->nRow, ParamValueText(*param, param->iCurValue), kColValue);
         return;
     }
     const std::int32_t value = *typed;
-    if (IsParamValueInRange(*param, value)) {
+    m_bEditRefused = !IsParamValueInRange(*param, value);
+    if (!m_bEditRefused) {
         PARAMS_LOG << "更新Param 缓存中的数据 " << value;
         param->iCurValue = value;
         UpdateCheckedList(*param, TRUE);
@@ -710,6 +712,7 @@ void CDlgParams::ToggleCheckAll()
 
 void CDlgParams::OnSelChanged()
 {
+    m_bEditRefused = false;
     CQLBCGGridCtrl *grid = m_dlgGrid.GetGrid();
     const platform::GridItemID cur = grid ? grid->GetCurSelItemID() : platform::GridItemID{};
     CDBDataParameter *param = cur.m_nRow >= 0 && cur.m_nColumn >= 0 && !m_dlgGrid.IsLockedCell(cur.m_nRow, cur.m_nColumn)

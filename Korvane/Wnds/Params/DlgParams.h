@@ -155,6 +155,9 @@ public:
     // copy, so a refused read never leaves the next "read all" refreshing one row.
     BOOL m_bSingleRowRead = FALSE;
     BOOL m_bRunSingleRow = FALSE;
+    // The last value typed into the table was refused: the Enter that committed it writes
+    // nothing (it would write the value the refusal put back).
+    bool m_bEditRefused = false;
     CDlgBCGGrid m_dlgGrid;
     NavigationTarget m_group;  // the selection last handed to ShowParamGroup
     int m_nGroupIndex = -1;    // -1: nothing chosen

@@ -14,6 +14,8 @@
 #include "platform/PageWorker.h"
 #include "platform/UiServices.h"
 
+#include <utility>
+
 #define TRANSFER_LOG KLOG("Wnds\\Params\\DlgParams")
 
 using platform::TrSection;
@@ -140,12 +142,23 @@ void CDlgParams::ReadWorker(QList<CDBDataParameter> list, const std::atomic<bool
     const ParamReadTexts texts{TrText(QStringLiteral("【读取失败】【%s】【%s】")),
                                TrText(QStringLiteral("【超过范围】【%s】【范围%d-%d->当前值%d】")),
                                TrText(QStringLiteral("信息提示：当前选项 %d个,读取完毕!"))};
+    // A run that lost or refused values says how many, never only that it read them all.
+    const ParamReadSummary summary = [](int count, int failures, int outOfRange) {
+        const QString n = QString::number(count);
+        if (failures && outOfRange)
+            return FillLangPlaces(TrText(QStringLiteral("信息提示：选项 %d个,%d个读取失败,%d个数据超过范围!")),
+                                  {n, QString::number(failures), QString::number(outOfRange)});
+        if (failures)
+            return FillLangPlaces(TrText(QStringLiteral("信息提示：选项 %d个,%d个读取失败!")), {n, QString::number(failures)});
+        return FillLangPlaces(TrText(QStringLiteral("信息提示：选项 %d个,%d个数据超过范围!")), {n, QString::number(outOfRange)});
+    };
     ParamReadRun run = RunParameterReads(
-        list, kReadTries, texts, [&](int done) { platform::SendMessage(progress, PBM_SETPOS, WPARAM(done)); }, stop);
+        list, kReadTries, texts, [&](int done) { platform::SendMessage(progress, PBM_SETPOS, WPARAM(done)); }, stop,
+        summary);
     platform::SendMessage(page, m_nMsgProgressShow, 0);
     if (stop)
         return;
-    TRANSFER_LOG << FillLangPlaces(texts.closing, {QString::number(list.size())}).toStdString();
+    TRANSFER_LOG << run.text.section(QStringLiteral("\r\n"), -2, -2).toStdString();
     platform::Ui().MessageBox(run.text, TrText(QStringLiteral("读参数结果")), MB_OK, this);
     platform::PostMessage(page, UM_THREAD_FINISHED, 0, 0, std::make_shared<QList<CRunData>>(std::move(run.runData)));
 }
@@ -273,6 +286,11 @@ LRESULT CDlgParams::OnGridEnter(WPARAM, LPARAM)
     if (cur.m_nRow < 0 || cur.m_nColumn < 0 || !flags || !flags->m_bIsEnterWriteDriver
         || m_dlgGrid.GetColumnFieldId(cur.m_nColumn) != kColValue || !m_pDlgParamNote->isVisibleTo(this))
         return 0;
+    if (std::exchange(m_bEditRefused, false)) {
+        // The refusal has told the user; the cell shows the drive's value again.
+        FocusGrid();
+        return 0;
+    }
     TRANSFER_LOG << "Do Write To Servo";
     m_pDlgParamNote->WriteValue();
     FocusGrid();

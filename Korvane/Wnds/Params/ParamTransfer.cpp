@@ -25,7 +25,8 @@ QString OutOfRangeLine(const QString &format, const CDBDataParameter &p, std::in
 }
 
 ParamReadRun RunParameterReads(const QList<CDBDataParameter> &list, int tries, const ParamReadTexts &texts,
-                               const std::function<void(int)> &progress, const std::atomic<bool> &stop)
+                               const std::function<void(int)> &progress, const std::atomic<bool> &stop,
+                               const ParamReadSummary &summary)
 {
     ParamReadRun run;
     CSysParam *sys = GetSysParam();
@@ -57,7 +58,11 @@ ParamReadRun RunParameterReads(const QList<CDBDataParameter> &list, int tries, c
         if (progress)
             progress(i + 1);
     }
-    if (!stop)
+    if (stop)
+        return run;
+    if ((run.failures || run.outOfRange) && summary)
+        run.text += summary(int(list.size()), run.failures, run.outOfRange) + QStringLiteral("\r\n");
+    else
         run.text += Line(texts.closing, {QString::number(list.size())});
     return run;
 }

@@ -25,6 +25,10 @@ struct ParamReadTexts {
     QString closing;     // count
 };
 
+// The closing line of a read run with failures or values out of range (count, failures, out of
+// range), without its line end.
+using ParamReadSummary = std::function<QString(int count, int failures, int outOfRange)>;
+
 struct ParamReadRun {
     QString text;              // the failure lines and the closing line, each ending in "\r\n"
     QList<CRunData> runData;   // one entry per parameter read, in list order
@@ -35,9 +39,11 @@ struct ParamReadRun {
 // Reads every parameter of the list (16 or 32 bits, `tries` attempts, the link lock held
 // around each). A value read outside the parameter's range is listed but still handed back in
 // the run data; the caller decides what to store. `progress` (may be empty) hears i + 1 after
-// parameter i. A stop request ends the run early, without its closing line.
+// parameter i. A stop request ends the run early, without its closing line. With a summary, a
+// run that failed or found values out of range closes with it instead of texts.closing.
 ParamReadRun RunParameterReads(const QList<CDBDataParameter> &list, int tries, const ParamReadTexts &texts,
-                               const std::function<void(int)> &progress, const std::atomic<bool> &stop);
+                               const std::function<void(int)> &progress, const std::atomic<bool> &stop,
+                               const ParamReadSummary &summary = {});
 
 // Texts of a write run, translated.
 struct ParamWriteTexts {

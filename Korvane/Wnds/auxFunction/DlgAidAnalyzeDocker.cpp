@@ -1,4 +1,5 @@
 #include "Wnds/auxFunction/DlgAidAnalyzeDocker.h"
+#include "platform/LanguageConf.h"
 
 #include "Wnds/auxFunction/DlgAidAnalyse.h"
 #include "controls/KVProcessIndicator.h"
@@ -67,18 +68,18 @@ CDlgAidAnalyzeDocker::CDlgAidAnalyzeDocker(DlgAidAnalyse *pOwner) : CDialogExMid
     Place(new QLabel(QStringLiteral("%"), this), 8029, QRect(89, 123, 17, 8))->hide();
 
     Place(new QGroupBox(QStringLiteral("查看结果"), this), 1033, QRect(8, 138, 104, 61));
-    auto *search = Place(new QPushButton(QStringLiteral("搜索共振频率"), this), IDC_SEARCH_RESONANCE, QRect(31, 148, 57, 14));
-    auto *cutoff = Place(new QPushButton(QStringLiteral("显示截止频率"), this), IDC_SHOW_CUTOFF, QRect(31, 164, 57, 14));
-    auto *notch = Place(new QPushButton(QStringLiteral("设置陷波器"), this), IDC_SET_NOTCH, QRect(31, 180, 57, 14));
-    search->setToolTip(QStringLiteral("搜索共振频率"));
-    cutoff->setToolTip(QStringLiteral("显示截止频率"));
-    notch->setToolTip(QStringLiteral("设置陷波器"));
+    auto *search = Place(new QPushButton(platform::TrText(QStringLiteral("搜索共振频率")), this), IDC_SEARCH_RESONANCE, QRect(31, 148, 57, 14));
+    auto *cutoff = Place(new QPushButton(platform::TrText(QStringLiteral("显示截止频率")), this), IDC_SHOW_CUTOFF, QRect(31, 164, 57, 14));
+    auto *notch = Place(new QPushButton(platform::TrText(QStringLiteral("设置陷波器")), this), IDC_SET_NOTCH, QRect(31, 180, 57, 14));
+    search->setToolTip(platform::TrText(QStringLiteral("搜索共振频率")));
+    cutoff->setToolTip(platform::TrText(QStringLiteral("显示截止频率")));
+    notch->setToolTip(platform::TrText(QStringLiteral("设置陷波器")));
     connect(search, &QPushButton::clicked, this, [this] { Forward(IDC_SEARCH_RESONANCE); });
     connect(cutoff, &QPushButton::clicked, this, [this] { Forward(IDC_SHOW_CUTOFF); });
     connect(notch, &QPushButton::clicked, this, [this] { Forward(IDC_SET_NOTCH); });
 
     m_pIndicator = Place(new CKVProcessIndicator(this), IDC_INDICATOR, QRect(62, 10, 42, 34));
-    m_pIndicator->setToolTip(QStringLiteral("分析模式启动"));
+    m_pIndicator->setToolTip(platform::TrText(QStringLiteral("分析模式启动")));
     m_pIndicator->m_bLeftButtonOnly = true;
 }
 

@@ -121,6 +121,8 @@ void CHoldToRun::SwitchOn(int tries, Check check, After after, SwitchedOn done)
 void CHoldToRun::PostStop(WORD value, int tries, Told done)
 {
     const WORD reg = m_reg;
+    // A stop takes every queued keep-alive off the queue; none of them answers any more.
+    m_bKeepAliveInFlight = false;
     const bool posted = m_queue.Post(CMotionQueue::Kind::Stop, [this, reg, value, tries, done] {
         DWORD error = 0;
         const bool ok = Write(reg, value, tries, true, &error);
@@ -201,14 +203,18 @@ void CHoldToRun::KeepAlive()
             m_fnLost();
         return;
     }
-    if (m_queue.KeepAlivePending())
+    // One keep-alive at a time, counted until its verdict is back here: one posted after a
+    // failed one was written but before its verdict dropped the page would go out behind the
+    // drop and, on a link that just came back, set the motor running again.
+    if (m_bKeepAliveInFlight || m_queue.KeepAlivePending())
         return;
     const WORD value = CommandOf(m_nState);
     const unsigned epoch = m_nEpoch;
-    m_queue.Post(CMotionQueue::Kind::KeepAlive, [this, value, epoch] {
+    m_bKeepAliveInFlight = m_queue.Post(CMotionQueue::Kind::KeepAlive, [this, value, epoch] {
         DWORD error = 0;
         const Sent sent = WriteKeepAlive(value, &error);
         m_queue.Done([this, sent, epoch] {
+            m_bKeepAliveInFlight = false;
             if (sent != Sent::Failed || epoch != m_nEpoch || m_nState == kOff)
                 return;
             // A hold under way stays one: its end still sends the stop.

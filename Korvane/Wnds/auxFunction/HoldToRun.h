@@ -94,6 +94,7 @@ private:
     bool m_bHeld = false;        // a hold began and has not ended
     bool m_bSwitching = false;   // a switch-on is on its way
     bool m_bOffPending = false;  // a switch-off that keeps the state until the drive took it
+    bool m_bKeepAliveInFlight = false;  // posted and its verdict not yet back on this thread
     unsigned m_nEpoch = 0;       // counts the switch-offs: older results change nothing
     std::function<void()> m_fnLost;
 };

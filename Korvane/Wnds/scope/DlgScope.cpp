@@ -282,9 +282,9 @@ void CDlgScope::OnStartRefused(int result)
     if (result >= 0)
         return;
     if (result == -1)
-        platform::Ui().MessageBox(QStringLiteral("请连接串口！"), QStringLiteral("示波器"), MB_OK, this);
+        platform::Ui().MessageBox(platform::TrText(QStringLiteral("请连接串口！")), platform::TrText(QStringLiteral("示波器")), MB_OK, this);
     else if (result == -3)
-        platform::Ui().MessageBox(QStringLiteral("请选择通道！"), QStringLiteral("示波器"), MB_OK, this);
+        platform::Ui().MessageBox(platform::TrText(QStringLiteral("请选择通道！")), platform::TrText(QStringLiteral("示波器")), MB_OK, this);
     SetStartStopButtons(false);
     // Nothing captures: the status poll may use the link again (a drive plugged in later is
     // found by it).
@@ -297,7 +297,7 @@ int CDlgScope::StopSampling()
     CSysParam *sys = GetSysParam();
     const bool connected = sys && sys->m_bConnected;
     if (!connected)
-        platform::Ui().MessageBox(QStringLiteral("请连接串口！"), QStringLiteral("参数写入"), MB_OK, this);
+        platform::Ui().MessageBox(platform::TrText(QStringLiteral("请连接串口！")), platform::TrText(QStringLiteral("参数写入")), MB_OK, this);
     // Without a link the capture still ends here: its flags, its thread and the buttons.
     int r = 0;
     if (CDlgSocpeParam *panel = Panel())

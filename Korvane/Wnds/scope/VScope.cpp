@@ -1,4 +1,5 @@
 #include "Wnds/scope/VScope.h"
+#include "platform/LanguageConf.h"
 
 #include "LangText.h"
 #include "controls/BitmapFile.h"
@@ -1043,7 +1044,7 @@ void CVScope::PushZoom(const Rect &plot, const Rect &r, double first, double las
     if (m_bCompare) {
         vscope::MapWindow(plot, m_dCmpViewXFirst, m_dCmpViewXLast, r.left, r.right, first, last);
         if (last - first < vscope::kMinZoomSpan) {
-            platform::Ui().MessageBox(QStringLiteral("无法再放大了"), QStringLiteral("Zoom In"),
+            platform::Ui().MessageBox(platform::TrText(QStringLiteral("无法再放大了")), QStringLiteral("Zoom In"),
                                       MB_OK | MB_ICONINFORMATION, this);
         } else {
             m_dqZoomHistory[kStackCmpWindow].emplace_back(m_dCmpViewXFirst, m_dCmpViewXLast);
@@ -1077,7 +1078,7 @@ bool CVScope::ZoomToRect(const Rect &rect)
     double first, last;
     vscope::MapWindow(plot, m_dViewXFirst, m_dViewXLast, r.left, r.right, first, last);
     if (last - first < vscope::kMinZoomSpan) {
-        platform::Ui().MessageBox(QStringLiteral("无法再放大了"), QStringLiteral("Zoom In"), MB_OK | MB_ICONINFORMATION,
+        platform::Ui().MessageBox(platform::TrText(QStringLiteral("无法再放大了")), QStringLiteral("Zoom In"), MB_OK | MB_ICONINFORMATION,
                                   this);
         return false;
     }

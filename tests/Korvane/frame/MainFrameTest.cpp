@@ -286,7 +286,7 @@ TEST_F(MainFrameTest, PanesToolbarAndStatusBarAreBuilt)
     EXPECT_TRUE(f.windowFlags() & Qt::FramelessWindowHint);
     ASSERT_NE(f.FunctionPane(), nullptr);
     ASSERT_NE(f.ParamPane(), nullptr);
-    EXPECT_EQ(f.FunctionPane()->GetPageCount(), 3);
+    EXPECT_EQ(f.FunctionPane()->GetPageCount(), 4);
     EXPECT_EQ(f.FunctionPane()->m_nClickMessage, UM_FUNCTION_TOOL_CLICK);
     EXPECT_EQ(f.FunctionPane()->m_nMenuMessage, 0u);
     EXPECT_EQ(f.ParamPane()->m_nMenuMessage, UM_GROUP_TOOL_MENU);
@@ -368,6 +368,29 @@ TEST_F(MainFrameTest, PaneClicksShowTheirPage)
     const auto *scope = f.GetActiveView()->CurrentPage();
     platform::SendMessage(platform::WindowRef(&f), UM_GROUP_TOOL_CLICK, 1);
     EXPECT_NE(f.GetActiveView()->CurrentPage(), scope);
+}
+
+// The pages that had no way in: their buttons are in the function pane and open them.
+TEST_F(MainFrameTest, TheHomeWizardAndLoopPagesOpenFromTheFunctionPane)
+{
+    CMainFrame &f = Frame();
+    f.StopStatusTimer();
+    for (const int id : {-1, 15, 16, 17}) {
+        int clicked = 0;
+        CToolBoxEx *pane = f.FunctionPane();
+        for (int p = 0; p < pane->GetPageCount(); ++p)
+            for (int t = 0; t < pane->GetPage(p)->GetToolCount(); ++t)
+                if (pane->GetPage(p)->GetTool(t)->data == id)
+                    ++clicked;
+        EXPECT_EQ(clicked, 1) << id;
+        platform::SendMessage(platform::WindowRef(&f), UM_FUNCTION_TOOL_CLICK, WPARAM(id));
+        CDialogExMid *page = f.GetActiveView()->CurrentPage();
+        ASSERT_NE(page, nullptr) << id;
+        const auto it = f.GetActiveView()->Pages().find(id);
+        ASSERT_NE(it, f.GetActiveView()->Pages().end()) << id;
+        EXPECT_EQ(it->second.pPage, page) << id;
+        EXPECT_TRUE(page->isVisibleTo(f.GetActiveView())) << id;
+    }
 }
 
 }

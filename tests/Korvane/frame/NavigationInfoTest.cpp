@@ -6,22 +6,24 @@
 
 namespace {
 
-TEST(FunctionTree, ThreeGroupsWithTheirPageIds)
+TEST(FunctionTree, FourGroupsReachEveryBuiltPage)
 {
     CNavigationInfo tree;
     tree.BuildFunctionTree();
-    ASSERT_EQ(tree.m_groups.size(), 3u);
+    ASSERT_EQ(tree.m_groups.size(), 4u);
     EXPECT_EQ(tree.m_groups[0].m_strCaption, QStringLiteral("系统状态"));
     EXPECT_EQ(tree.m_groups[2].m_strCaption, QStringLiteral("DI/DO"));
     std::vector<int> ids;
     for (const NavGroup &g : tree.m_groups)
         for (const NavItem &item : g.m_items)
             ids.push_back(item.m_nId);
-    EXPECT_EQ(ids, (std::vector<int>{6, 11, 13, 2, 4, 5, 12, 7, 8, 10, 9}));
+    EXPECT_EQ(ids, (std::vector<int>{6, 11, 13, 2, -1, 4, 5, 12, 7, 17, 8, 10, 9, 15, 16}));
     EXPECT_EQ(tree.m_groups[1].m_items[0].m_strCaption, QStringLiteral("试运转(JOG)"));
+    EXPECT_EQ(tree.m_groups[1].m_items[4].m_strCaption, QStringLiteral("安装向导"));
+    EXPECT_EQ(tree.m_groups[3].m_strCaption, QStringLiteral("控制环路"));
     // Building again replaces the groups instead of adding to them.
     tree.BuildFunctionTree();
-    EXPECT_EQ(tree.m_groups.size(), 3u);
+    EXPECT_EQ(tree.m_groups.size(), 4u);
     EXPECT_TRUE(tree.m_targets.empty());
 }
 
@@ -120,8 +122,8 @@ TEST(GroupTree, ProcessWideTreesAreBuiltOnceUnlessRebuilt)
     CNavigationInfo *functions = GetFunctionTree(false);
     ASSERT_NE(functions, nullptr);
     functions->m_groups.pop_back();
-    EXPECT_EQ(GetFunctionTree(false)->m_groups.size(), 2u);
-    EXPECT_EQ(GetFunctionTree(true)->m_groups.size(), 3u);
+    EXPECT_EQ(GetFunctionTree(false)->m_groups.size(), 3u);
+    EXPECT_EQ(GetFunctionTree(true)->m_groups.size(), 4u);
     EXPECT_EQ(GetFunctionTree(false), functions);
     DeleteNavigationTrees();
 }

@@ -148,3 +148,143 @@ TEST(LangTable, EntriesAreCompleteAndUnambiguous)
 }
 
 }
+
+namespace {
+
+// A C++ source with its comments blanked out (line breaks kept, so line numbers stay right);
+// string and character literals are kept whole.
+QString WithoutComments(const QString &text)
+{
+    QString out;
+    out.reserve(text.size());
+    const qsizetype n = text.size();
+    for (qsizetype i = 0; i < n;) {
+        const QChar c = text[i];
+        if (c == u'"' || c == u'\'') {
+            qsizetype j = i + 1;
+            while (j < n && text[j] != c && text[j] != u'\n')
+                j += text[j] == u'\\' ? 2 : 1;
+            out += text.mid(i, j + 1 - i);
+            i = j + 1;
+        } else if (text.mid(i, 2) == u"//") {
+            while (i < n && text[i] != u'\n')
+                ++i;
+        } else if (text.mid(i, 2) == u"/*") {
+            const qsizetype end = text.indexOf(u"*/", i + 2);
+            const qsizetype stop = end < 0 ? n : end + 2;
+            out += QString(text.mid(i, stop - i).count(u'\n'), u'\n');
+            i = stop;
+        } else {
+            out += c;
+            ++i;
+        }
+    }
+    return out;
+}
+
+bool HoldsHan(const QString &text)
+{
+    for (const QChar c : text)
+        if (c.unicode() >= 0x3400 && c.unicode() <= 0x9fff)
+            return true;
+    return false;
+}
+
+// The text a C++ literal body or a table cell stands for (backslash escapes n, t, r and others).
+QString LiteralText(const QString &body)
+{
+    QString out;
+    for (qsizetype i = 0; i < body.size(); ++i) {
+        if (body[i] == u'\\' && i + 1 < body.size()) {
+            const QChar e = body[++i];
+            out += e == u'n' ? u'\n' : e == u't' ? u'\t' : e == u'r' ? u'\r' : e;
+        } else {
+            out += body[i];
+        }
+    }
+    return out;
+}
+
+struct Literal {
+    QString text;
+    QString where;  // file:line
+};
+
+// Every Chinese string literal of the program's code outside comments and log lines.
+std::vector<Literal> ChineseLiteralsInCode()
+{
+    static const QRegularExpression literal(QStringLiteral("\"((?:[^\"\\\\\\n]|\\\\.)*)\""));
+    // Log lines: the trace macros, the logging stream and Qt's message handlers.
+    static const QRegularExpression logLine(
+        QStringLiteral("(_LOG\\b|\\bKLOG\\s*\\(|\\bLOG\\s*\\(|\\bq(Debug|Info|Warning|Critical)\\b)"));
+    std::vector<Literal> found;
+    for (const char *root : {"/Korvane", "/platform"}) {
+        QDirIterator it(kSource + root, {"*.cpp", "*.h"}, QDir::Files,
+                        QDirIterator::Subdirectories);
+        while (it.hasNext()) {
+            const QString path = it.next();
+            QFile f(path);
+            if (!f.open(QIODevice::ReadOnly))
+                continue;
+            const QStringList lines = WithoutComments(QString::fromUtf8(f.readAll())).split(u'\n');
+            for (qsizetype ln = 0; ln < lines.size(); ++ln) {
+                if (logLine.match(lines[ln]).hasMatch())
+                    continue;
+                for (auto m = literal.globalMatch(lines[ln]); m.hasNext();) {
+                    const QString body = m.next().captured(1);
+                    if (HoldsHan(body))
+                        found.push_back({LiteralText(body),
+                                         path.mid(kSource.size() + 1) + ':' + QString::number(ln + 1)});
+                }
+            }
+        }
+    }
+    return found;
+}
+
+// Sources of the translator's table (any section) with both translations.
+QSet<QString> TranslatedSources()
+{
+    QFile f(kSource + "/Korvane/config/LangTable.tsv");
+    QSet<QString> sources;
+    if (!f.open(QIODevice::ReadOnly))
+        return sources;
+    for (const QByteArray &raw : f.readAll().split('\n')) {
+        const QString line = QString::fromUtf8(raw);
+        if (line.trimmed().isEmpty() || line.startsWith('#') || line.startsWith('['))
+            continue;
+        const QStringList cells = line.split('\t');
+        if (cells.size() == 3 && !cells[1].isEmpty() && !cells[2].isEmpty())
+            sources.insert(LiteralText(cells[0]));
+    }
+    return sources;
+}
+
+// Chinese literals that never reach the screen as words to translate.
+const QSet<QString> kNotTranslated = {
+    QStringLiteral("黑体"), QStringLiteral("宋体"),  // font families
+    QStringLiteral("简体中文"), QStringLiteral("繁體中文"),  // each language named in itself
+    // Labels of the bug-report file, read by the developers.
+    QStringLiteral("时间:"), QStringLiteral("文件:"), QStringLiteral("行号:"),
+    QStringLiteral("函数:"), QStringLiteral("内容:"),
+    QStringLiteral("Halvex伺服后台调试软件使用手册.pdf"),  // a file on disk
+};
+
+TEST(LangTable, EveryChineseTextOfTheCodeIsTranslated)
+{
+    const QSet<QString> translated = TranslatedSources();
+    ASSERT_FALSE(translated.isEmpty());
+    const auto literals = ChineseLiteralsInCode();
+    ASSERT_GT(literals.size(), 100u);  // the scan found the code
+    QSet<QString> missing;
+    for (const Literal &l : literals) {
+        if (translated.contains(l.text) || kNotTranslated.contains(l.text) || missing.contains(l.text))
+            continue;
+        missing.insert(l.text);
+        ADD_FAILURE() << l.where.toStdString() << ": \"" << l.text.toStdString()
+                      << "\" has no English and traditional Chinese entry in LangTable.tsv";
+    }
+    EXPECT_EQ(missing.size(), 0);
+}
+
+}

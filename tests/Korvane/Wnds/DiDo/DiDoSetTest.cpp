@@ -104,6 +104,7 @@ TEST_F(DiDoSetTest, ReadButtonsReportTheirOutcomeEvenOnSuccess)
     Press(CDlgDiDoSet::IDC_DO_READ);
     ASSERT_EQ(m_ui->Calls().size(), 1u);
     EXPECT_EQ(m_ui->Calls()[0].text, QString::fromUtf8("Do功能参数读入成功\r\n"));
+    EXPECT_EQ(m_ui->Calls()[0].caption, QString::fromUtf8("读参数结果"));  // a read is not titled as a write
     m_ui->ClearCalls();
     Silence();
     Press(CDlgDiDoSet::IDC_DI_READ);

@@ -73,17 +73,15 @@ TEST_F(DiShowSetTest, StatesModesAndLabelsOfTheConnectedDrive)
     ASSERT_EQ(dout.size(), 5u);
     EXPECT_EQ(dout[1].state, "1");
     EXPECT_EQ(dout[0].state, "0");
-    // The first read's result box, empty when everything was read.
-    ASSERT_EQ(m_ui->Calls().size(), 1u);
-    EXPECT_EQ(m_ui->Calls()[0].caption, QString::fromUtf8("写参数结果"));
-    EXPECT_TRUE(m_ui->Calls()[0].text.isEmpty());
+    // A first read that worked shows no box (never an empty one).
+    EXPECT_TRUE(m_ui->Calls().empty());
 
     // The page follows the drive once a second.
     m_sim.SetDiWord(0x0002);
     const int seen = m_page->Rounds();
     ASSERT_TRUE(WaitRounds(seen + 2));
     EXPECT_EQ(Shown(false)[1].state, "1");
-    EXPECT_EQ(m_ui->Calls().size(), 1u);
+    EXPECT_TRUE(m_ui->Calls().empty());
 }
 
 TEST_F(DiShowSetTest, ACompactProductHasNoDi7NorDo5AndAMissingModeHasNoRow)

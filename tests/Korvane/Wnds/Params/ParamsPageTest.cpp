@@ -97,7 +97,9 @@ TEST_F(ParamsFixture, ReadAllShowsTheDrivesValuesAndTicksThem)
     const QString box = Boxes("读参数结果").front();
     EXPECT_TRUE(box.contains(QString::fromUtf8("【超过范围】【P0904】【范围0-10000->当前值65535】"))) << box.toStdString();
     EXPECT_FALSE(box.contains(QString::fromUtf8("读取失败")));
-    EXPECT_TRUE(box.endsWith(QString::fromUtf8("读取完毕!\r\n")));
+    // One value out of range: the count summary closes the box, not "all read".
+    EXPECT_TRUE(box.endsWith(QString::fromUtf8("个,1个数据超过范围!\r\n"))) << box.toStdString();
+    EXPECT_FALSE(box.contains(QString::fromUtf8("读取完毕")));
     // Every row read is ticked, with its new value in the checked list.
     const QList<CDBDataParameter> *checked = CDlgParams::CheckedParams();
     auto it = std::find_if(checked->begin(), checked->end(), [](const auto &p) { return p.sNum == "P0203"; });
@@ -126,7 +128,8 @@ TEST_F(ParamsFixture, AFailedReadIsListedAndKeepsTheValueShown)
     EXPECT_EQ(Record("P0203")->iCurValue, 555);
     const QString box = Boxes("读参数结果").front();
     EXPECT_TRUE(box.startsWith(QString::fromUtf8("【读取失败】【P0203】"))) << box.toStdString();
-    EXPECT_TRUE(box.contains(QString::fromUtf8("当前选项 2个")));
+    EXPECT_TRUE(box.endsWith(QString::fromUtf8("信息提示：选项 2个,1个读取失败!\r\n"))) << box.toStdString();
+    EXPECT_FALSE(box.contains(QString::fromUtf8("读取完毕")));
 }
 
 TEST_F(ParamsFixture, NothingMovesWhileTheLinkIsDown)
@@ -190,6 +193,48 @@ TEST_F(ParamsFixture, AnOutOfRangeEditIsRefusedAndTheCellRestored)
     ASSERT_FALSE(m_ui->Calls().empty());
     EXPECT_EQ(m_ui->Calls().back().kind, platform::ScriptedUiServices::Kind::DesktopAlert);
     EXPECT_EQ(m_ui->Calls().back().text, QString::fromUtf8("设置值超出范围！"));
+}
+
+// Typing past the range and pressing Enter: the refusal is told and the Enter that committed the
+// text writes nothing (not the value the refusal put back). The next Enter writes again.
+TEST_F(ParamsFixture, EnterAfterARefusedValueWritesNothing)
+{
+    CDlgParams &page = Page();
+    CQLBCGGridCtrl *grid = page.Grid()->GetGrid();
+    const int row = page.FindRowByCode("P0203");
+    const int col = page.Grid()->m_mapFieldToCol.at(kValue);
+    grid->SetCurSel(platform::GridItemID{row, col});
+    platform::SendMessage(platform::WindowRef(&page), GridMessage("BCGM_GRID_SEL_CHANGED"), 0, 0);
+    ASSERT_TRUE(page.Note()->isVisible());
+    m_sim.ClearRequests();
+    const struct
+    {
+        const char *typed;
+        bool rangeAlert;
+    } cases[] = {{"5000", true}, {"12x", false}};
+    for (const auto &[typed, rangeAlert] : cases) {
+        m_ui->ClearCalls();
+        grid->GetItem(platform::GridItemID{row, col})->SetValue(QVariant(QString::fromLatin1(typed)), false);
+        platform::GridItemInfo info{grid->GetItem(platform::GridItemID{row, col}), row, col};
+        platform::SendMessage(platform::WindowRef(page.Grid()), GridMessage("BCGM_GRID_ITEM_CHANGED"), 0,
+                              reinterpret_cast<LPARAM>(&info));
+        platform::SendMessage(platform::WindowRef(page.Grid()), GridMessage("BCGM_GRID_ENTER_MSG"), 0, 0);
+        EXPECT_FALSE(page.IsTimerRunning(CDlgParams::kWriteTimerId)) << typed << ": no write started";
+        EXPECT_TRUE(Boxes("写参数结果").empty()) << typed;
+        EXPECT_EQ(Record("P0203")->iCurValue, 400) << typed;
+        EXPECT_EQ(CellText("P0203", kValue), "400") << typed;
+        const auto calls = m_ui->Calls();
+        const bool alerted = std::any_of(calls.begin(), calls.end(), [](const auto &c) {
+            return c.kind == platform::ScriptedUiServices::Kind::DesktopAlert && c.text == QString::fromUtf8("设置值超出范围！");
+        });
+        EXPECT_EQ(alerted, rangeAlert) << typed;
+    }
+    EXPECT_TRUE(m_sim.Requests().empty());
+
+    // An Enter on the restored value is a write of its own again.
+    platform::SendMessage(platform::WindowRef(page.Grid()), GridMessage("BCGM_GRID_ENTER_MSG"), 0, 0);
+    ASSERT_TRUE(WaitForResult("写参数结果"));
+    EXPECT_EQ(Writes(), (std::vector<std::pair<int, int>>{{0x0203, 400}}));
 }
 
 // A typed text that is not a whole number (nor an option) is refused as a whole: nothing of
