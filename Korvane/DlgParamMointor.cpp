@@ -53,6 +53,9 @@ bool CDlgParamMointor::OnInitDialog()
         if (!text.isEmpty() && text != QLatin1String("Not found"))
             it->second.strColShowName = text;
     }
+    // The current-value column has no key of its own: its Chinese caption is the lookup's key.
+    if (auto cur = attr.m_mapColumns.find(kColCurrent); cur != attr.m_mapColumns.end())
+        cur->second.strColShowName = platform::TrText(cur->second.strColShowName);
     m_dlgGrid.m_strTableId = QStringLiteral("XML_Params_Monitor");
     m_dlgGrid.SetOwner(this);
     m_dlgGrid.Create(this);

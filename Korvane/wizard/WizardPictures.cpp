@@ -1,5 +1,6 @@
 #include "wizard/WizardPictures.h"
 
+#include "platform/LanguageConf.h"
 
 #include <QPainter>
 #include <QPainterPath>
@@ -107,7 +108,8 @@ QPixmap WizardImage(int id)
         pm.fill(QColor(236, 240, 246));
         QPainter p(&pm);
         p.setPen(QColor(30, 50, 90));
-        p.drawText(QRect(4, 4, 122, 30), Qt::AlignCenter, QString::fromUtf16(kStepTitles[id - 294]));
+        p.drawText(QRect(4, 4, 122, 30), Qt::AlignCenter | Qt::TextWordWrap,
+                   platform::TrText(QString::fromUtf16(kStepTitles[id - 294])));
         QPainterPath arrow;
         arrow.moveTo(59, 36);
         arrow.lineTo(71, 36);

@@ -1,9 +1,9 @@
 #include "Wnds/auxFunction/DlgAidAnalyzeDocker.h"
-#include "platform/LanguageConf.h"
 
 #include "Wnds/auxFunction/DlgAidAnalyse.h"
 #include "controls/KVProcessIndicator.h"
 #include "platform/ControlId.h"
+#include "platform/LanguageConf.h"
 
 #include <QGroupBox>
 #include <QRegularExpression>

@@ -1,9 +1,9 @@
 #include "Wnds/scope/VScope.h"
-#include "platform/LanguageConf.h"
 
 #include "LangText.h"
 #include "controls/BitmapFile.h"
 #include "platform/ControlId.h"
+#include "platform/LanguageConf.h"
 #include "platform/UiServices.h"
 
 #include <QImage>

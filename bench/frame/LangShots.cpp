@@ -1,0 +1,109 @@
+// Pictures of the program in English against the simulated drive: lang_shots <folder> writes
+// en_params.png, en_scope.png, en_wizard.png, en_jog.png and en_settings.png.
+#include "CustomTheme.h"
+#include "DlgSysSet.h"
+#include "AppFlags.h"
+#include "KorvaneView.h"
+#include "LangText.h"
+#include "MainFrame.h"
+#include "SYSPARAM/SysParam.h"
+#include "SimDrive.h"
+#include "database/DataProject.h"
+#include "platform/LanguageConf.h"
+#include "platform/UiServices.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QTemporaryDir>
+
+#include <cstdio>
+#include <functional>
+
+namespace {
+
+void Pump(int ms, const std::function<bool()> &done = {})
+{
+    QElapsedTimer t;
+    t.start();
+    while (t.elapsed() < ms && !(done && done()))
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
+}
+
+bool Save(QWidget &w, const QString &path)
+{
+    const bool ok = w.grab().save(path);
+    std::printf("%s %s\n", ok ? "wrote" : "could not write", qPrintable(path));
+    return ok;
+}
+
+}
+
+int main(int argc, char **argv)
+{
+    QApplication app(argc, argv);
+    if (argc < 2) {
+        std::fprintf(stderr, "usage: lang_shots <folder>\n");
+        return 2;
+    }
+    const QDir folder(QString::fromLocal8Bit(argv[1]));
+    // The translator keeps its language number beside its table: work on a copy.
+    QTemporaryDir tmp;
+    const QString table = tmp.filePath(QStringLiteral("LangTable.tsv"));
+    QFile::copy(QStringLiteral(KORVANE_SOURCE_DIR "/Korvane/config/LangTable.tsv"), table);
+    platform::CreateLanguageLibrary(table);
+    GetSqlite()->Load();
+    CLanguageConf::GetTheOne()->Set(CLanguageConf::kEnglish);
+    GetLangText().m_strLangFile = QStringLiteral(KORVANE_SOURCE_DIR "/Korvane/config/english_US.ini");
+    // No safety prompt in front of the jog page.
+    GetAppFlags()->m_bIsDangerWnd = FALSE;
+    GetAppFlags()->m_bIsDangerJogMoveWnd = TRUE;
+
+    SimDrive sim;
+    if (!sim.Start())
+        return 1;
+    const QString dbPath = QString::fromStdString(SimDrive::DefaultDatabasePath());
+    sim.SeedFromDefaultDatabase(dbPath.toStdString());
+    CSysParam sys(dbPath);
+    sys.m_strDevicePath = QString::fromStdString(sim.SlavePath());
+    sys.OpenPortFromSettings();
+    CDataProject loaded;
+    sys.m_ProjectDatabase.LoadDefaultDatabase(loaded, 1);
+    sys.m_ProjectDatabase.m_Project = loaded;
+    SetSysParam(&sys);
+
+    InstallCustomTheme();
+    int result = 0;
+    {
+        CMainFrame frame;
+        platform::SetMainWindow(&frame);
+        frame.AllowShow();
+        frame.resize(1400, 860);
+        frame.show();
+        frame.GetActiveView()->OnInitialUpdate();
+        frame.RetranslateAll();
+        Pump(6000, [&] { return sys.m_bConnected.load() != 0; });
+        const struct {
+            int page;
+            const char *file;
+        } pages[] = {{kParamsPageId, "en_params.png"}, {kScopePageId, "en_scope.png"}, {17, "en_wizard.png"}, {4, "en_jog.png"}};
+        for (const auto &p : pages) {
+            frame.GetActiveView()->ShowPage(p.page);
+            Pump(1200);
+            if (!Save(frame, folder.filePath(QString::fromLatin1(p.file))))
+                result = 1;
+        }
+        CDlgSysSet settings(&frame);
+        settings.Create(&frame);
+        settings.show();
+        Pump(600);
+        if (!Save(settings, folder.filePath(QStringLiteral("en_settings.png"))))
+            result = 1;
+        settings.DestroyWindow();
+        platform::SetMainWindow(nullptr);
+    }
+    SetSysParam(nullptr);
+    platform::DestroyLanguageLibrary();
+    return result;
+}
