@@ -582,9 +582,12 @@ bool CProjectDatabase::SaveProject(const QString& path)
     QString detail;
     if (!WriteProjectFile(def, path, m_Project, ProductsOf(m_Project.m_arrDeviceList), detail))
         return Fail(alert, kTextNewFileError, detail);
-    // The file written is the project from now on: the next save goes back to it.
-    m_bProjectOpen = 1;
-    m_strProjectPath = path;
+    // Content that had no file of its own has one now: the next save goes back to it. A copy
+    // saved elsewhere leaves the open project the one the user works on.
+    if (m_strProjectPath.isEmpty()) {
+        m_bProjectOpen = 1;
+        m_strProjectPath = path;
+    }
     MarkUnchanged();
     return true;
 }

@@ -1,6 +1,8 @@
 // Pictures of the main window against the simulated drive: frame_shots <folder> writes
 // frame_docked.png (the two toolboxes tabbed on the left, the parameter table) and
-// frame_autohide.png (the same after the pin: both toolboxes behind tabs on the left strip).
+// frame_autohide.png (the same after the pin: both toolboxes behind tabs on the left strip),
+// and frame_speed_loop.png, frame_position_loop.png (the loop pages opened from the function
+// pane's "控制环路" group).
 #include "AutoHideToolBar.h"
 #include "CustomTheme.h"
 #include "KorvaneView.h"
@@ -9,6 +11,7 @@
 #include "SimDrive.h"
 #include "ToolBoxEx.h"
 #include "database/DataProject.h"
+#include "platform/Messages.h"
 #include "platform/UiServices.h"
 
 #include <QApplication>
@@ -73,6 +76,24 @@ int main(int argc, char **argv)
         Pump(300);
         if (!Save(frame, folder.filePath(QStringLiteral("frame_docked.png"))))
             result = 1;
+        const struct
+        {
+            int page;
+            const char *file;
+        } loops[] = {{15, "frame_speed_loop.png"}, {16, "frame_position_loop.png"}};
+        for (const auto &loop : loops) {
+            // The pane's own click path: the button that carries the page id.
+            CToolBoxEx *pane = frame.FunctionPane();
+            for (int p = 0; p < pane->GetPageCount(); ++p)
+                for (int t = 0; t < pane->GetPage(p)->GetToolCount(); ++t)
+                    if (pane->GetPage(p)->GetTool(t)->data == loop.page)
+                        platform::SendMessage(platform::WindowRef(&frame), pane->m_nClickMessage, WPARAM(loop.page));
+            Pump(1500);
+            if (!Save(frame, folder.filePath(QString::fromLatin1(loop.file))))
+                result = 1;
+        }
+        frame.GetActiveView()->ShowPage(3);
+        Pump(300);
         frame.ParamPane()->PinButton()->click();
         Pump(500);
         if (!Save(frame, folder.filePath(QStringLiteral("frame_autohide.png"))))

@@ -1,9 +1,12 @@
 // The view's page table and the page switch.
 #include "DlgStatus.h"
 #include "KorvaneView.h"
+#include "PathHelpers.h"
 
 #include "platform/PageWorker.h"
 #include "platform/UiServices.h"
+
+#include <QTemporaryDir>
 
 #include <gtest/gtest.h>
 
@@ -59,10 +62,20 @@ class ViewPages : public ::testing::Test
 protected:
     void SetUp() override
     {
+        // The real pages keep settings, captures and exports beside the program: here that is
+        // a folder of the test's own, never the build's program folder.
+        ASSERT_TRUE(m_programDir.isValid());
+        SetProgramDir(m_programDir.path());
         m_view = std::make_unique<CKorvaneView>();
         m_view->resize(400, 300);
     }
-    void TearDown() override { m_view.reset(); }
+    void TearDown() override
+    {
+        m_view.reset();
+        SetProgramDir(QString());
+    }
+
+    QTemporaryDir m_programDir;
 
     RecordingPage *Plant(int id, const char *name)
     {
