@@ -4,6 +4,7 @@
 // and frame_speed_loop.png, frame_position_loop.png (the loop pages opened from the function
 // pane's "控制环路" group).
 #include "AutoHideToolBar.h"
+#include "support/Shots.h"
 #include "CustomTheme.h"
 #include "KorvaneView.h"
 #include "MainFrame.h"
@@ -23,24 +24,8 @@
 #include <cstdio>
 #include <functional>
 
-namespace {
-
-void Pump(int ms, const std::function<bool()> &done = {})
-{
-    QElapsedTimer t;
-    t.start();
-    while (t.elapsed() < ms && !(done && done()))
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
-}
-
-bool Save(QWidget &w, const QString &path)
-{
-    const bool ok = w.grab().save(path);
-    std::printf("%s %s\n", ok ? "wrote" : "could not write", qPrintable(path));
-    return ok;
-}
-
-}
+using shots::Pump;
+using shots::Save;
 
 int main(int argc, char **argv)
 {

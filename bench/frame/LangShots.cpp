@@ -1,6 +1,7 @@
 // Pictures of the program in English against the simulated drive: lang_shots <folder> writes
 // en_params.png, en_scope.png, en_wizard.png, en_jog.png and en_settings.png.
 #include "CustomTheme.h"
+#include "support/Shots.h"
 #include "DlgSysSet.h"
 #include "AppFlags.h"
 #include "KorvaneView.h"
@@ -21,24 +22,8 @@
 #include <cstdio>
 #include <functional>
 
-namespace {
-
-void Pump(int ms, const std::function<bool()> &done = {})
-{
-    QElapsedTimer t;
-    t.start();
-    while (t.elapsed() < ms && !(done && done()))
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
-}
-
-bool Save(QWidget &w, const QString &path)
-{
-    const bool ok = w.grab().save(path);
-    std::printf("%s %s\n", ok ? "wrote" : "could not write", qPrintable(path));
-    return ok;
-}
-
-}
+using shots::Pump;
+using shots::Save;
 
 int main(int argc, char **argv)
 {

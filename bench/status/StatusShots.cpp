@@ -4,6 +4,7 @@
 // dido_display.png, dido_monitor.png, dido_settings.png and device_info.png. Without the
 // program's path it uses the korvane-sim beside itself.
 #include "StatusWorld.h"
+#include "support/Shots.h"
 
 #include "Wnds/DiDo/DlgDiDoMonitor.h"
 #include "Wnds/DiDo/DlgDiDoSet.h"
@@ -24,13 +25,7 @@
 
 namespace {
 
-void Pump(int ms, const std::function<bool()> &done = {})
-{
-    QElapsedTimer t;
-    t.start();
-    while (t.elapsed() < ms && !(done && done()))
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
-}
+using shots::Pump;
 
 bool Shoot(CDialogExMid &page, const QString &path, const std::function<void()> &work)
 {

@@ -632,7 +632,7 @@ QString CDlgSocpeParam::GetChannelSourceName(int nChannel) const
     return m_cmbSource[nChannel]->currentText();
 }
 
-bool CDlgSocpeParam::ChannelsWithinBudget() const
+scopepanel::ChannelBits CDlgSocpeParam::CurrentChannelBits() const
 {
     bool ticked[4];
     QString text[4];
@@ -643,21 +643,17 @@ bool CDlgSocpeParam::ChannelsWithinBudget() const
                   : SourceNameOf(list, list->currentIndex()) == QLatin1String("NULL") ? QStringLiteral("NULL")
                                                                                      : list->currentText();
     }
-    return scopepanel::CheckChannelBits(ticked, text).accepted;
+    return scopepanel::CheckChannelBits(ticked, text);
+}
+
+bool CDlgSocpeParam::ChannelsWithinBudget() const
+{
+    return CurrentChannelBits().accepted;
 }
 
 BOOL CDlgSocpeParam::CheckChannelBits()
 {
-    bool ticked[4];
-    QString text[4];
-    for (int i = 0; i < 4; ++i) {
-        ticked[i] = m_chk[i]->isChecked();
-        const QComboBox *list = m_cmbSource[i];
-        text[i] = list->currentIndex() < 0 ? QStringLiteral("NULL")
-                  : SourceNameOf(list, list->currentIndex()) == QLatin1String("NULL") ? QStringLiteral("NULL")
-                                                                                     : list->currentText();
-    }
-    const scopepanel::ChannelBits r = scopepanel::CheckChannelBits(ticked, text);
+    const scopepanel::ChannelBits r = CurrentChannelBits();
     if (!r.accepted) {
         platform::Ui().MessageBox(TrText(QStringLiteral("选择内容超过64位，请重新选择")), QString(), MB_OK, this);
         return FALSE;

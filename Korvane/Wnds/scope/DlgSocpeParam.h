@@ -98,6 +98,8 @@ public:
     BOOL CheckChannelBits();
     // Whether the ticked channels' sources fit the 64 bits of a capture; no box, no change.
     bool ChannelsWithinBudget() const;
+    // The budget verdict for the ticked channels and their selected sources.
+    scopepanel::ChannelBits CurrentChannelBits() const;
     QString GetActiveSourceName(bool bByEnable, int nChannelIndex) const;
     QString GetChannelSourceName(int nChannel) const;
     CChannel *GetViewChannel(int nChannel) const;
