@@ -3,6 +3,7 @@
 // (c) answering while the read worker reads every parameter of the default database over
 // and over, (d) falling silent while the monitor pane watches 20 parameters. Prints the longest gap between two probes of each run (target: at most 50 ms).
 #include "DlgParamMointor.h"
+#include "support/SimSettings.h"
 #include "MainFrame.h"
 #include "SYSPARAM/SysParam.h"
 #include "SimDrive.h"
@@ -85,12 +86,7 @@ Outcome Run(Drive drive)
         sim.InjectFault(f);
     }
     CSysParam sys(dbPath);
-    sys.m_strDevicePath = QString::fromStdString(sim.SlavePath());
-    sys.OpenPortFromSettings();
-    CDataProject loaded;
-    sys.m_ProjectDatabase.LoadDefaultDatabase(loaded, 1);
-    sys.m_ProjectDatabase.m_Project = loaded;
-    SetSysParam(&sys);
+    ConnectSettingsToSim(sys, sim);
     CReadQueue queue(sys);
     SetReadQueue(&queue);
 

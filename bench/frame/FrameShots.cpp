@@ -4,6 +4,7 @@
 // and frame_speed_loop.png, frame_position_loop.png (the loop pages opened from the function
 // pane's "控制环路" group).
 #include "AutoHideToolBar.h"
+#include "support/SimSettings.h"
 #include "support/Shots.h"
 #include "CustomTheme.h"
 #include "KorvaneView.h"
@@ -41,12 +42,7 @@ int main(int argc, char **argv)
     const QString dbPath = QString::fromStdString(SimDrive::DefaultDatabasePath());
     sim.SeedFromDefaultDatabase(dbPath.toStdString());
     CSysParam sys(dbPath);
-    sys.m_strDevicePath = QString::fromStdString(sim.SlavePath());
-    sys.OpenPortFromSettings();
-    CDataProject loaded;
-    sys.m_ProjectDatabase.LoadDefaultDatabase(loaded, 1);
-    sys.m_ProjectDatabase.m_Project = loaded;
-    SetSysParam(&sys);
+    ConnectSettingsToSim(sys, sim);
 
     InstallCustomTheme();
     int result = 0;

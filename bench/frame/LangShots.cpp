@@ -1,6 +1,7 @@
 // Pictures of the program in English against the simulated drive: lang_shots <folder> writes
 // en_params.png, en_scope.png, en_wizard.png, en_jog.png and en_settings.png.
 #include "CustomTheme.h"
+#include "support/SimSettings.h"
 #include "support/Shots.h"
 #include "DlgSysSet.h"
 #include "AppFlags.h"
@@ -51,12 +52,7 @@ int main(int argc, char **argv)
     const QString dbPath = QString::fromStdString(SimDrive::DefaultDatabasePath());
     sim.SeedFromDefaultDatabase(dbPath.toStdString());
     CSysParam sys(dbPath);
-    sys.m_strDevicePath = QString::fromStdString(sim.SlavePath());
-    sys.OpenPortFromSettings();
-    CDataProject loaded;
-    sys.m_ProjectDatabase.LoadDefaultDatabase(loaded, 1);
-    sys.m_ProjectDatabase.m_Project = loaded;
-    SetSysParam(&sys);
+    ConnectSettingsToSim(sys, sim);
 
     InstallCustomTheme();
     int result = 0;
