@@ -91,7 +91,10 @@ bool PumpUntil(const std::function<bool()> &f, double seconds)
     return f();
 }
 
-std::vector<RollLoggedFrame> ReadFrameLog(const std::string &path)
+// Frame times count from `started` (the bench's own start of the roll), read off the steady
+// clock both processes share; the drive's own roll start comes later by the start command's
+// trip, which would make its frames look older than they are.
+std::vector<RollLoggedFrame> ReadFrameLog(const std::string &path, Clock::time_point started = {})
 {
     std::vector<RollLoggedFrame> out;
     std::ifstream in(path);
@@ -101,10 +104,12 @@ std::vector<RollLoggedFrame> ReadFrameLog(const std::string &path)
         std::string w, state;
         RollLoggedFrame f{};
         int counter;
-        long long us;
-        s >> w >> f.index >> w >> counter >> w >> f.first >> state >> w >> us;
+        long long us = 0, mono = 0;
+        s >> w >> f.index >> w >> counter >> w >> f.first >> state >> w >> us >> w >> mono;
         f.sent = state == "sent";
-        f.atSeconds = us / 1e6;
+        const long long startUs =
+            std::chrono::duration_cast<std::chrono::microseconds>(started.time_since_epoch()).count();
+        f.atSeconds = (w == "mono_us" ? mono - startUs : us) / 1e6;
         out.push_back(f);
     }
     return out;
@@ -244,7 +249,7 @@ int Run(const Options &o)
                     logged.push_back({e.index, e.firstSample, e.sent,
                                       std::chrono::duration<double>(e.at - started).count()});
             } else {
-                logged = ReadFrameLog(o.frameLog);
+                logged = ReadFrameLog(o.frameLog, started);
                 logged.erase(logged.begin(), logged.begin() + static_cast<std::ptrdiff_t>(std::min(logBefore, logged.size())));
             }
             const std::vector<double> seq = RecordedChannel1(control.RecordingFiles(), *settings);

@@ -204,7 +204,7 @@ public:
     void SetBlockFault(std::size_t index, const Fault &fault);
     // Every roll frame due, sent or dropped, oldest first; also written one line a frame to
     // the file set by SetFrameLogFile ("frame <index> counter <c> sample <first> sent|dropped
-    // t_us <microseconds since the roll start>").
+    // t_us <microseconds since the roll start> mono_us <steady clock, microseconds>").
     std::vector<FrameLogEntry> FrameLog() const;
     // Faults of the roll stream, each for the next frame sent: a wrong byte sum; `count`
     // frames skipped with their counters (logged as dropped); `count` garbage bytes before it;

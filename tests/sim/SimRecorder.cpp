@@ -386,11 +386,15 @@ void SimDrive::Stream()
         }
         m_frameLog.push_back(entry);
         if (m_frameLogFile) {
-            std::fprintf(m_frameLogFile, "frame %lld counter %d sample %lld %s t_us %lld\n",
+            // The monotonic clock is the machine's: a program in another process compares the
+            // frame times with its own readings of it.
+            std::fprintf(m_frameLogFile, "frame %lld counter %d sample %lld %s t_us %lld mono_us %lld\n",
                          entry.index, entry.counter, entry.firstSample,
                          entry.sent ? "sent" : "dropped",
                          static_cast<long long>(std::chrono::duration_cast<std::chrono::microseconds>(
-                                                    entry.at - t0).count()));
+                                                    entry.at - t0).count()),
+                         static_cast<long long>(std::chrono::duration_cast<std::chrono::microseconds>(
+                                                    entry.at.time_since_epoch()).count()));
             std::fflush(m_frameLogFile);
         }
     }
