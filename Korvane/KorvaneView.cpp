@@ -1,5 +1,6 @@
 #include "KorvaneView.h"
 
+#include "CustomTheme.h"
 #include "DlgStatus.h"
 #include "MainFrame.h"
 #include "Navigation.h"
@@ -24,6 +25,10 @@
 #include <QResizeEvent>
 
 namespace {
+
+// The pages' text colours on the theme's picture (a contrast of 4.5:1 or more against it).
+const QColor kPageText(235, 235, 235);
+const QColor kPageDisabledText(150, 156, 166);
 
 struct PageKind
 {
@@ -124,6 +129,14 @@ void ClearPageTable(CPageMap &map)
 CKorvaneView::CKorvaneView(QWidget *parent) : QWidget(parent), MessageTarget(this)
 {
     setContextMenuPolicy(Qt::PreventContextMenu);
+    // Under the theme the pages stand on the dark background picture, so their own texts are
+    // light. Edit boxes, lists, tables and buttons keep their light bases and dark texts. (A style
+    // sheet, not the palette: the frame's style sheet stops palettes from passing to children.)
+    if (GetCustomTheme())
+        setStyleSheet(QStringLiteral("QLabel, QCheckBox, QRadioButton, QGroupBox { color: %1; }"
+                                     "QLabel:disabled, QCheckBox:disabled, QRadioButton:disabled, QGroupBox:disabled "
+                                     "{ color: %2; }")
+                          .arg(kPageText.name(), kPageDisabledText.name()));
 }
 
 CKorvaneView::~CKorvaneView()
