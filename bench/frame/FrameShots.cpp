@@ -2,12 +2,15 @@
 // frame_docked.png (the two toolboxes tabbed on the left, the parameter table) and
 // frame_autohide.png (the same after the pin: both toolboxes behind tabs on the left strip),
 // and frame_speed_loop.png, frame_position_loop.png (the loop pages opened from the function
-// pane's "控制环路" group).
+// pane's "控制环路" group), and frame_page_<id>.png for every page of the view.
+#include "AppFlags.h"
 #include "AutoHideToolBar.h"
 #include "support/SimSettings.h"
 #include "support/Shots.h"
 #include "CustomTheme.h"
 #include "KorvaneView.h"
+#include "LangText.h"
+#include "PageIds.h"
 #include "MainFrame.h"
 #include "SYSPARAM/SysParam.h"
 #include "SimDrive.h"
@@ -36,6 +39,13 @@ int main(int argc, char **argv)
         return 2;
     }
     const QDir folder(QString::fromLocal8Bit(argv[1]));
+    // Texts looked up by key come from the simplified Chinese file, as in the program's first run.
+    GetLangText().m_strLangFile = QStringLiteral(KORVANE_SOURCE_DIR "/Korvane/config/chinese_S.ini");
+    // No safety prompt in front of the motor pages.
+    GetAppFlags()->m_bIsDangerWnd = FALSE;
+    GetAppFlags()->m_bIsDangerJogMoveWnd = TRUE;
+    GetAppFlags()->m_bIsDangerAnalyseWnd = TRUE;
+    GetAppFlags()->m_bIsDangerInertiaWnd = TRUE;
     SimDrive sim;
     if (!sim.Start())
         return 1;
@@ -71,6 +81,14 @@ int main(int argc, char **argv)
                         platform::SendMessage(platform::WindowRef(&frame), pane->m_nClickMessage, WPARAM(loop.page));
             Pump(1500);
             if (!Save(frame, folder.filePath(QString::fromLatin1(loop.file))))
+                result = 1;
+        }
+        for (int id = kHomePageId; id <= kLastPageId; ++id) {
+            frame.GetActiveView()->ShowPage(id);
+            if (!frame.GetActiveView()->CurrentPage())
+                continue;
+            Pump(1500);
+            if (!Save(frame, folder.filePath(QStringLiteral("frame_page_%1.png").arg(id))))
                 result = 1;
         }
         frame.GetActiveView()->ShowPage(3);
