@@ -11,6 +11,7 @@
 #include "PageIds.h"
 
 #include <QAbstractButton>
+#include <QDialog>
 #include <QCheckBox>
 #include <QGroupBox>
 #include <QLabel>
@@ -236,6 +237,24 @@ TEST_F(ContrastTest, EveryTextOnEveryPageAndTabStandsOutFromItsBackground)
     EXPECT_GT(texts, 60);
     faults.removeDuplicates();
     EXPECT_TRUE(faults.isEmpty()) << faults.size() << " texts:\n" << faults.join(QLatin1Char('\n')).toStdString();
+}
+
+}  // namespace
+
+namespace {
+
+// A box a page opens is a window of its own on a light background: its texts stay dark.
+TEST_F(ContrastTest, ABoxAPageOpensKeepsItsDarkTexts)
+{
+    m_frame->GetActiveView()->ShowPage(kParamsPageId);
+    QDialog box(m_frame->GetActiveView()->CurrentPage());
+    auto *label = new QLabel(QStringLiteral("参数写入成功"), &box);
+    label->move(20, 20);
+    box.resize(200, 80);
+    box.show();
+    Settle(100);
+    const QImage image = box.grab().toImage();
+    EXPECT_GE(Contrast(label->palette().color(QPalette::WindowText), QColor(image.pixel(5, 5))), 4.5);
 }
 
 }  // namespace
