@@ -1,5 +1,6 @@
 #include "KorvaneView.h"
 
+#include "CustomTheme.h"
 #include "DlgStatus.h"
 #include "MainFrame.h"
 #include "Navigation.h"
@@ -19,11 +20,55 @@
 #include "Wnds/scope/DlgScope.h"
 #include "wizard/DlgSetupWizard.h"
 
+#include <QApplication>
+#include <QCheckBox>
 #include <QContextMenuEvent>
+#include <QGroupBox>
+#include <QLabel>
+#include <QPalette>
+#include <QRadioButton>
 #include <QMainWindow>
 #include <QResizeEvent>
 
 namespace {
+
+// The pages' text colours on the theme's picture (a contrast of 4.5:1 or more against it).
+const QColor kPageText(235, 235, 235);
+const QColor kPageDisabledText(150, 156, 166);
+
+// Gives the labels, check boxes, radio buttons and group titles of the view's pages the light
+// text colours as each is polished. Only texts in the main window itself: a box or dialog a page
+// opens is a window of its own, on its own light background. A text with a colour or a style
+// sheet of its own keeps it. (Not a palette on the view: the frame's style sheet fixes each
+// child's palette when it is polished, so a palette never passes down.)
+class PageTextColours : public QObject
+{
+public:
+    explicit PageTextColours(CKorvaneView *view) : QObject(view), m_view(view) {}
+
+    bool eventFilter(QObject *o, QEvent *e) override
+    {
+        if (e->type() != QEvent::Polish || !o->isWidgetType())
+            return false;
+        auto *w = static_cast<QWidget *>(o);
+        if (!qobject_cast<QLabel *>(w) && !qobject_cast<QCheckBox *>(w) && !qobject_cast<QRadioButton *>(w) &&
+            !qobject_cast<QGroupBox *>(w))
+            return false;
+        if (w->window() != m_view->window() || !m_view->isAncestorOf(w) || !w->styleSheet().isEmpty())
+            return false;
+        QPalette pal = w->palette();
+        if (pal.color(QPalette::Active, QPalette::WindowText) != QApplication::palette().color(QPalette::Active, QPalette::WindowText))
+            return false;
+        for (QPalette::ColorGroup group : {QPalette::Active, QPalette::Inactive})
+            pal.setColor(group, QPalette::WindowText, kPageText);
+        pal.setColor(QPalette::Disabled, QPalette::WindowText, kPageDisabledText);
+        w->setPalette(pal);
+        return false;
+    }
+
+private:
+    CKorvaneView *m_view;
+};
 
 struct PageKind
 {
@@ -124,6 +169,10 @@ void ClearPageTable(CPageMap &map)
 CKorvaneView::CKorvaneView(QWidget *parent) : QWidget(parent), MessageTarget(this)
 {
     setContextMenuPolicy(Qt::PreventContextMenu);
+    // Under the theme the pages stand on the dark background picture, so their own texts are
+    // light. Edit boxes, lists, tables and buttons keep their light bases and dark texts.
+    if (GetCustomTheme())
+        qApp->installEventFilter(new PageTextColours(this));
 }
 
 CKorvaneView::~CKorvaneView()

@@ -233,21 +233,6 @@ int CLHBGraph::AddCurve(const QString &name, const QString &xUnit, const QString
     for (CLHBCurve *c : m_arrCurves)
         c->m_bShowValue = m_bShowValues;
     UpdateAxisRange();
-    if (m_bShowAxes) {
-        m_rcSaved = m_rcData;
-        for (const CLHBCurve *c : m_arrCurves) {
-            if (!c->m_bVisible)
-                continue;
-            if (c->m_bXAxis) {
-                m_rcPlot.bottom -= kAxisStep;
-                m_rcData.bottom -= kAxisStep;
-            }
-            if (c->m_bYAxis) {
-                m_rcPlot.left += kAxisStep;
-                m_rcData.left += kAxisStep;
-            }
-        }
-    }
     if (!m_arrCurves.empty())
         update();
     return static_cast<int>(m_arrCurves.size());
@@ -293,10 +278,33 @@ void CLHBGraph::DeleteAllCurves()
         delete c;
 }
 
+LHB::RECT CLHBGraph::PlotWithAxisRoom() const
+{
+    LHB::RECT plot = m_rcLayout;
+    if (!m_bShowAxes)
+        return plot;
+    for (const CLHBCurve *c : m_arrCurves) {
+        if (!c->m_bVisible)
+            continue;
+        if (c->m_bXAxis)
+            plot.bottom -= kAxisStep;
+        if (c->m_bYAxis)
+            plot.left += kAxisStep;
+    }
+    return plot;
+}
+
 void CLHBGraph::UpdateAxisRange()
 {
-    m_rcPlot = m_rcLayout;
-    m_rcSaved.bottom = std::max(m_rcSaved.bottom, m_rcLayout.bottom);
+    // The plot always leaves each axis its strip: a later range update or a resize never puts
+    // the axes back onto the edge of the control, under their own labels.
+    const LHB::RECT plot = PlotWithAxisRoom();
+    if (!(plot == m_rcPlot)) {
+        m_rcPlot = plot;
+        m_rcSaved = m_rcData = plot;
+        return;
+    }
+    m_rcSaved.bottom = std::max(m_rcSaved.bottom, m_rcPlot.bottom);
     m_rcSaved.left = std::min(m_rcSaved.left, m_rcPlot.left);
     m_rcData = m_rcSaved;
 }
@@ -635,8 +643,8 @@ void CLHBGraph::paintEvent(QPaintEvent *)
 
 void CLHBGraph::resizeEvent(QResizeEvent *)
 {
-    m_rcPlot = LHB::RECT{m_nMarginLeft, m_nMarginTop, width() - m_nMarginRight, height() - m_nMarginBottom};
-    m_rcData = m_rcSaved = m_rcLayout = m_rcPlot;
+    m_rcLayout = LHB::RECT{m_nMarginLeft, m_nMarginTop, width() - m_nMarginRight, height() - m_nMarginBottom};
+    m_rcData = m_rcSaved = m_rcPlot = PlotWithAxisRoom();
 }
 
 void CLHBGraph::DoLButtonDown(QPoint pt)

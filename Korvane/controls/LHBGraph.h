@@ -96,6 +96,8 @@ public:
     BOOL DeleteCurve(const QString &name);
     void DeleteAllCurves();
     void UpdateAxisRange();
+    // The layout rectangle less a strip beside and under it for each shown curve's axes.
+    LHB::RECT PlotWithAxisRoom() const;
     void ResetView();
     void SetCurvesFlag(bool show);
     void SaveBitmap(const QString &path);

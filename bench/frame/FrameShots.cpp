@@ -2,21 +2,39 @@
 // frame_docked.png (the two toolboxes tabbed on the left, the parameter table) and
 // frame_autohide.png (the same after the pin: both toolboxes behind tabs on the left strip),
 // and frame_speed_loop.png, frame_position_loop.png (the loop pages opened from the function
-// pane's "控制环路" group).
+// pane's "控制环路" group), frame_page_<id>.png for every page of the view, and against the
+// simulated mechanism: scope_single.png (a single shot with the settings of a first run: start
+// it without config/Scope/scope.ini), scope_roll.png, analysis_warning.png (the safety prompt
+// in front of the frequency-response page) and analysis_bode.png (a run's gain and phase).
+// A box that comes up is pictured as box_<n>.png and closed.
+#include "AppFlags.h"
 #include "AutoHideToolBar.h"
 #include "support/SimSettings.h"
 #include "support/Shots.h"
 #include "CustomTheme.h"
 #include "KorvaneView.h"
+#include "LangText.h"
+#include "PageIds.h"
 #include "MainFrame.h"
 #include "SYSPARAM/SysParam.h"
 #include "SimDrive.h"
 #include "ToolBoxEx.h"
 #include "database/DataProject.h"
+#include "Wnds/auxFunction/DlgAidAnalyse.h"
+#include "Wnds/scope/DlgScope.h"
+#include "Wnds/scope/DlgSocpeParam.h"
+#include "Wnds/scope/ScopeControl.h"
+#include "Wnds/scope/ScopeThreads.h"
+#include "controls/LHBGraph.h"
 #include "platform/Messages.h"
 #include "platform/UiServices.h"
 
 #include <QApplication>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QLineEdit>
+#include <QRadioButton>
+#include <QTimer>
 #include <QDir>
 #include <QElapsedTimer>
 #include <QLabel>
@@ -28,6 +46,22 @@
 using shots::Pump;
 using shots::Save;
 
+namespace {
+
+// Picks the k-th entry (from 1) of a channel's source list and ticks the channel.
+void ChooseSource(CDlgSocpeParam *panel, int k, int entry)
+{
+    QComboBox *box = panel->Source(k);
+    if (box->count() <= entry)
+        return;
+    box->setCurrentIndex(entry);
+    panel->OnSelchangeSource(k);
+    panel->Check(k)->setChecked(true);
+    panel->OnClickedChannelCheck(k);
+}
+
+}
+
 int main(int argc, char **argv)
 {
     QApplication app(argc, argv);
@@ -36,6 +70,14 @@ int main(int argc, char **argv)
         return 2;
     }
     const QDir folder(QString::fromLocal8Bit(argv[1]));
+    // Texts looked up by key come from the simplified Chinese file, as in the program's first run.
+    GetLangText().m_strLangFile = QStringLiteral(KORVANE_SOURCE_DIR "/Korvane/config/chinese_S.ini");
+    GetLangText().m_strLanguage = QStringLiteral("ChineseS");
+    // No safety prompt in front of the motor pages.
+    GetAppFlags()->m_bIsDangerWnd = FALSE;
+    GetAppFlags()->m_bIsDangerJogMoveWnd = TRUE;
+    GetAppFlags()->m_bIsDangerAnalyseWnd = TRUE;
+    GetAppFlags()->m_bIsDangerInertiaWnd = TRUE;
     SimDrive sim;
     if (!sim.Start())
         return 1;
@@ -44,8 +86,31 @@ int main(int argc, char **argv)
     CSysParam sys(dbPath);
     ConnectSettingsToSim(sys, sim);
 
+    SimDrive::MechanismModel mechanism;
+    mechanism.resonanceHz = 500;
+    mechanism.peakGain = 10;
+    sim.SetMechanismModel(mechanism);
+
     InstallCustomTheme();
     int result = 0;
+    // A box that comes up is pictured and closed, so that nothing waits on a click.
+    int boxes = 0;
+    QString nextBox;
+    QTimer boxWatch;
+    QObject::connect(&boxWatch, &QTimer::timeout, [&] {
+        QWidget *box = QApplication::activeModalWidget();
+        if (!box)
+            return;
+        const QString name = nextBox.isEmpty() ? QStringLiteral("box_%1.png").arg(boxes) : nextBox;
+        nextBox.clear();
+        ++boxes;
+        Save(*box, folder.filePath(name));
+        if (auto *dialog = qobject_cast<QDialog *>(box))
+            dialog->reject();
+        else
+            box->close();
+    });
+    boxWatch.start(700);
     {
         CMainFrame frame;
         platform::SetMainWindow(&frame);
@@ -71,6 +136,56 @@ int main(int argc, char **argv)
                         platform::SendMessage(platform::WindowRef(&frame), pane->m_nClickMessage, WPARAM(loop.page));
             Pump(1500);
             if (!Save(frame, folder.filePath(QString::fromLatin1(loop.file))))
+                result = 1;
+        }
+        for (int id = kHomePageId; id <= kLastPageId; ++id) {
+            frame.GetActiveView()->ShowPage(id);
+            if (!frame.GetActiveView()->CurrentPage())
+                continue;
+            Pump(1500);
+            if (!Save(frame, folder.filePath(QStringLiteral("frame_page_%1.png").arg(id))))
+                result = 1;
+        }
+        // The oscilloscope: a single shot of two channels, then the roll.
+        frame.GetActiveView()->ShowPage(kScopePageId);
+        if (auto *scope = qobject_cast<CDlgScope *>(frame.GetActiveView()->CurrentPage())) {
+            CDlgSocpeParam *panel = scope->Panel();
+            Pump(3000, [&] { return !panel->BasePending(); });
+            ChooseSource(panel, 1, 1);
+            ChooseSource(panel, 2, 2);
+            panel->SingleRadio()->setChecked(true);
+            panel->OnClickedSingle();
+            platform::SendMessage(panel, UM_BUTTON_RELEASED, CDlgSocpeParam::IDC_INDICATOR, 0);
+            Pump(500);
+            Pump(15000, [] { return !ScopeSingleShotThreadRunning(); });
+            Pump(800);
+            if (!Save(frame, folder.filePath(QStringLiteral("scope_single.png"))))
+                result = 1;
+            panel->RollRadio()->setChecked(true);
+            panel->OnClickedRoll();
+            const unsigned period = CScopeControl::MinimumRollPeriod(16000, 0, sys.m_nComBaud, 11);
+            panel->PeriodEdit()->setText(QString::number(std::max(period, 30u)));
+            panel->OnKillfocusPeriod();
+            platform::SendMessage(panel, UM_BUTTON_RELEASED, CDlgSocpeParam::IDC_INDICATOR, 0);
+            Pump(4000);
+            if (!Save(frame, folder.filePath(QStringLiteral("scope_roll.png"))))
+                result = 1;
+            platform::SendMessage(panel, UM_BUTTON_RELEASED, CDlgSocpeParam::IDC_INDICATOR, 0);
+            Pump(5000, [] { return !ScopeRollThreadRunning(); });
+        }
+        // The frequency-response page: its safety prompt, then a run on the 500 Hz mechanism.
+        GetAppFlags()->m_bIsDangerAnalyseWnd = FALSE;
+        GetAppFlags()->m_bIsDangerWnd = TRUE;
+        nextBox = QStringLiteral("analysis_warning.png");
+        const int boxesBefore = boxes;
+        frame.GetActiveView()->ShowPage(12);
+        Pump(2500, [&] { return boxes > boxesBefore; });
+        Pump(300);
+        if (auto *analysis = qobject_cast<DlgAidAnalyse *>(frame.GetActiveView()->CurrentPage())) {
+            analysis->OnBntStartTest();
+            Pump(20000, [&] { return analysis->GainChart()->CurveCount() > 0 && !analysis->WorkerRunning(); });
+            Pump(500);
+            if (!Save(frame, folder.filePath(QStringLiteral("analysis_bode.png"))))
                 result = 1;
         }
         frame.GetActiveView()->ShowPage(3);

@@ -69,12 +69,14 @@ void CDlgDiDoMonitor::OnSize(int cx, int cy)
     CDialogExMid::OnSize(cx, cy);
     if (!m_pDiGrid)
         return;
-    // Inputs take the upper half with their switch under them, outputs the lower half.
-    const int half = cy / 2;
-    m_pDiGrid->setGeometry(0, 0, cx, std::max(40, half - 34));
-    m_pForceDi->setGeometry(10, std::max(40, half - 30), 200, 24);
-    m_pDoGrid->setGeometry(0, half, cx, std::max(40, cy - half - 34));
-    m_pForceDo->setGeometry(10, std::max(half + 40, cy - 30), 200, 24);
+    // Inputs take the upper half with their switch under them, outputs the lower half with
+    // theirs. The grids give up height first: however low the page, both switches stay on it.
+    constexpr int kSwitchRow = 30, kSwitchHeight = 24;
+    const int gridHeight = std::max(0, (cy - 2 * kSwitchRow) / 2);
+    m_pDiGrid->setGeometry(0, 0, cx, gridHeight);
+    m_pForceDi->setGeometry(10, gridHeight + 3, 200, kSwitchHeight);
+    m_pDoGrid->setGeometry(0, gridHeight + kSwitchRow, cx, std::max(0, cy - 2 * kSwitchRow - gridHeight));
+    m_pForceDo->setGeometry(10, cy - kSwitchRow + 3, 200, kSwitchHeight);
     if (m_pProgress)
         m_pProgress->setGeometry(QRect(QPoint(cx / 2, cy / 2 - 40), QPoint(cx / 2 + 400, cy / 2 + 30)));
 }

@@ -174,7 +174,8 @@ CGridRowDataMap CDlgDiShowSet::BuildRows(const std::vector<CDiDoItem> &rows, boo
             back.push_back(kStaleBack);
         InsertGridCellData(stateColumn, QString::number(item.bState), row, 0, 14, -1, back,
                            {TrText(QStringLiteral("无效")), TrText(QStringLiteral("有效"))}, {},
-                           {TrText(QStringLiteral("输入状态ON")), TrText(QStringLiteral("输入状态OFF"))});
+                           isDo ? std::vector<QString>{TrText(QStringLiteral("输出状态ON")), TrText(QStringLiteral("输出状态OFF"))}
+                                : std::vector<QString>{TrText(QStringLiteral("输入状态ON")), TrText(QStringLiteral("输入状态OFF"))});
         AddGridCellValue(QStringLiteral("模式"), row, "%s",
                          DiDoOptionText(item.mapModeOptions, item.nModeValue).toUtf8().constData());
         AddGridCellValue(QStringLiteral("连接器"), row, "%s", item.strName.toUtf8().constData());

@@ -8,15 +8,18 @@
 #include "controls/MyNumericIndicatorCtrl.h"
 #include "grid/DlgBCGGrid.h"
 #include "grid/GridCtrlTableAttributeOp.h"
+#include "grid/QLBCGGridCtrl.h"
 #include "platform/ControlId.h"
 #include "platform/IniFile.h"
 #include "platform/LanguageConf.h"
 #include "platform/UiServices.h"
 
 #include <QComboBox>
+#include <QFontMetrics>
 #include <QLabel>
 #include <QPushButton>
 
+#include <algorithm>
 #include <cmath>
 
 namespace {
@@ -242,6 +245,30 @@ void CDlgStatusData::HandRowsToGrid()
         const auto cell = row.find(kColCheck);
         m_pGrid->SetRowCheck(cell != row.end() && cell->second.m_strValue.toInt() != 0, r++);
     }
+    WidenValueColumn();
+}
+
+void CDlgStatusData::WidenValueColumn()
+{
+    // A value cut to "173…" tells nothing: the value column grows to its widest value (it
+    // never shrinks below the width the table gives it or the user chose).
+    CQLBCGGridCtrl *grid = m_pGrid ? m_pGrid->GetGrid() : nullptr;
+    if (!grid)
+        return;
+    int col = -1;
+    for (int c = 0; c < grid->GetColumnCount(); ++c)
+        if (m_pGrid->GetColumnFieldId(c) == kColValue)
+            col = c;
+    if (col < 0)
+        return;
+    const QFontMetrics fm(grid->GetGridFont());
+    int widest = 0;
+    for (const auto &[key, row] : m_rows)
+        if (const auto cell = row.find(kColValue); cell != row.end())
+            widest = std::max(widest, fm.horizontalAdvance(cell->second.m_strValue));
+    const int needed = widest + 2 * fm.averageCharWidth() + 4;
+    if (grid->GetColumnWidth(col) < needed)
+        grid->SetColumnWidth(col, needed);
 }
 
 void CDlgStatusData::RebuildRows()

@@ -97,6 +97,7 @@ private:
     void MoveCheckedRowsFirst();
     void ShowCheckedRowsOnly();
     void HandRowsToGrid();
+    void WidenValueColumn();
     void FillCombos();
     void DoReadFileComb();
     void SaveComboSelection();

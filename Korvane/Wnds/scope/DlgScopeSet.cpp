@@ -67,6 +67,8 @@ CDlgScopeSet::CDlgScopeSet(QWidget *pParent) : CDialogExMid(IDD, pParent)
     m_lblHint = new QLabel(this);
     m_lblHint->setWordWrap(true);
     m_lblHint->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    // It lies on the table's light base, whatever colour the page gives its own texts.
+    m_lblHint->setStyleSheet(QStringLiteral("QLabel { color: palette(text); }"));
     m_lblHint->hide();
     for (QPushButton *button : {m_btnWrite, m_btnRead}) {
         button->resize(90, 25);

@@ -87,9 +87,12 @@ QString ScopeBitTablePath()
 void ReadScopeIni(CScopeSettings &settings, ScopePanelIniValues &panel)
 {
     const platform::IniFile ini(ScopeIniPath());
+    // Without stored colours (a first run, or a file that lost its section) the traces take the
+    // colours the program ships with: black would draw them invisible on the black screen.
+    static constexpr COLORREF kShippedColours[4] = {RGB(255, 255, 0), RGB(0, 255, 0), RGB(0, 255, 255), RGB(255, 0, 255)};
     for (int i = 0; i < 4; ++i) {
-        const auto c = static_cast<COLORREF>(
-            ini.ReadInt(QStringLiteral("NewScopeColor"), QStringLiteral("ch%1").arg(i + 1), 0));
+        const auto c = static_cast<COLORREF>(ini.ReadInt(QStringLiteral("NewScopeColor"), QStringLiteral("ch%1").arg(i + 1),
+                                                         static_cast<int>(kShippedColours[i])));
         settings.m_clrChannel[i] = c;
         settings.m_clrCursorChannel[i] = c;
         panel.clrChannel[i] = c;

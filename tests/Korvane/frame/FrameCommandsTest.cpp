@@ -579,6 +579,10 @@ TEST_F(FrameCommandsTest, AtStartUpTheParameterTableHoldsEveryParameter)
     m_frame->GetActiveView()->OnInitialUpdate();
     CDlgParams *page = ParamsPage(*m_frame);
     ASSERT_NE(page, nullptr);
+    // The first page shown is the parameter table, not the home page (that one is under
+    // "系统状态" in the function pane).
+    EXPECT_EQ(m_frame->GetActiveView()->CurrentPage(), page);
+    EXPECT_EQ(m_frame->GetActiveView()->Pages().count(kHomePageId), 0u);
     const QStringList all = VisibleParameters(*m_sys);
     ASSERT_GT(all.size(), 20);
     EXPECT_EQ(page->m_listShownCode, all);

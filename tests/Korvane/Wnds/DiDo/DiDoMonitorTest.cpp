@@ -244,3 +244,23 @@ TEST_F(DiDoMonitorTest, BothGridsFollowTheColourBroadcast)
     Open();
     ExpectBothGridsFollowTheColourBroadcast(*m_page);
 }
+
+// However low the page, both forcing switches stay on it, under their own grid and clear of the
+// other one.
+TEST_F(DiDoMonitorTest, BothSwitchesStayOnThePageAtEveryHeight)
+{
+    Open();
+    for (int height : {700, 300, 150, 100, 70}) {
+        m_page->resize(600, height);
+        m_page->OnSize(600, height);
+        const QRect page(0, 0, 600, height);
+        const QRect di = m_page->Grid(false)->geometry(), dout = m_page->Grid(true)->geometry();
+        const QRect forceDi = m_page->ForceBox(false)->geometry(), forceDo = m_page->ForceBox(true)->geometry();
+        EXPECT_TRUE(page.contains(forceDi)) << height;
+        EXPECT_TRUE(page.contains(forceDo)) << height;
+        EXPECT_GE(forceDi.top(), di.bottom()) << height;
+        EXPECT_LE(forceDi.bottom(), dout.top()) << height;
+        EXPECT_GE(forceDo.top(), dout.bottom()) << height;
+        EXPECT_GE(di.height() + dout.height(), height - 2 * 30 - 1) << height;
+    }
+}

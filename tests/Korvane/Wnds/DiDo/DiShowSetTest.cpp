@@ -52,6 +52,35 @@ TEST(DiShowSetState, BitAgainstReference)
     EXPECT_EQ(CDlgDiShowSet::ActiveState(false, 2), 0);
 }
 
+// The state cells name their side: an output is never called an input.
+TEST(DiShowSetRows, EachSideCarriesItsOwnStateTexts)
+{
+    std::vector<CDiDoItem> lines(2);
+    for (CDiDoItem &line : lines)
+        line.nModeValue = 0;
+    lines[1].bState = 1;
+    const struct
+    {
+        bool isDo;
+        const char *column, *on, *off;
+    } cases[] = {{false, "Di状态", "输入状态ON", "输入状态OFF"}, {true, "Do状态", "输出状态ON", "输出状态OFF"}};
+    for (const auto &c : cases) {
+        const CGridRowDataMap rows = CDlgDiShowSet::BuildRows(lines, c.isDo, 1);
+        ASSERT_EQ(rows.size(), 2u) << c.column;
+        for (const auto &[key, row] : rows) {
+            const CGridCellData &state = row.at(QString::fromUtf8(c.column));
+            EXPECT_EQ(state.m_byCellKind, 14) << c.column;
+            EXPECT_EQ(state.m_strChoice[0], QString::fromUtf8(c.on)) << c.column;
+            EXPECT_EQ(state.m_strChoice[1], QString::fromUtf8(c.off)) << c.column;
+            if (c.isDo) {
+                EXPECT_FALSE(state.m_strChoice[0].contains(QStringLiteral("输入")));
+                EXPECT_FALSE(state.m_strChoice[1].contains(QStringLiteral("输入")));
+            }
+        }
+        EXPECT_EQ(rows.at(1).at(QString::fromUtf8(c.column)).m_strValue, "1");
+    }
+}
+
 TEST_F(DiShowSetTest, StatesModesAndLabelsOfTheConnectedDrive)
 {
     m_sim.SetDiWord(0x0005);  // DI1 and DI3 on

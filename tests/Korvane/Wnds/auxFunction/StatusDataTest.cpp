@@ -7,10 +7,13 @@
 #include "Thread/ReadQueue.h"
 #include "Wnds/auxFunction/DlgStatusData.h"
 #include "controls/LineChart.h"
+#include "grid/DlgBCGGrid.h"
+#include "grid/QLBCGGridCtrl.h"
 #include "controls/MyNumericIndicatorCtrl.h"
 #include "platform/IniFile.h"
 
 #include <QComboBox>
+#include <QFontMetrics>
 #include <QLabel>
 #include <QPushButton>
 
@@ -151,6 +154,36 @@ TEST_F(StatusDataTest, MovingValuesReachTableChartsAndIndicatorsInBothWordOrders
         EXPECT_EQ(m_page->RowModel().size(), std::size_t(m_page->Items().size()));
         m_page.reset();
     }
+}
+
+// Every value is shown whole: the value column is at least as wide as its widest text (bit
+// strings of sixteen digits, positions in the hundreds of thousands).
+TEST_F(StatusDataTest, TheValueColumnShowsEveryValueWhole)
+{
+    Open();
+    for (int i = 0; i < int(m_page->Items().size()); ++i)
+        m_page->SetRowChecked(i, true);
+    m_page->StartButton()->click();
+    ASSERT_TRUE(WaitAnswers(3));
+    m_page->StopButton()->click();
+    CQLBCGGridCtrl *grid = m_page->Grid()->GetGrid();
+    int col = -1;
+    for (int c = 0; c < grid->GetColumnCount(); ++c)
+        if (m_page->Grid()->GetColumnFieldId(c) == QLatin1String("XML_STATUS_DATA_CTL_CUR_VALUE"))
+            col = c;
+    ASSERT_GE(col, 0);
+    const QFontMetrics fm(grid->GetGridFont());
+    int widest = 0;
+    QString longest;
+    for (const auto &[key, row] : m_page->RowModel()) {
+        const QString text = row.at("XML_STATUS_DATA_CTL_CUR_VALUE").m_strValue;
+        if (fm.horizontalAdvance(text) > widest) {
+            widest = fm.horizontalAdvance(text);
+            longest = text;
+        }
+    }
+    EXPECT_GE(longest.size(), 6) << longest.toStdString();
+    EXPECT_GT(grid->GetColumnWidth(col), widest) << longest.toStdString();
 }
 
 TEST_F(StatusDataTest, ASilentDriveLeavesMarkedValuesAndNoChartPoints)

@@ -257,6 +257,13 @@ TEST_F(ScopeFiles, ScopeIniDefaultsAndRoundTrip)
     EXPECT_EQ(settings->m_nSampleWords, 4096);
     EXPECT_EQ(QDir::cleanPath(settings->m_strContinuousPath), QDir::cleanPath(dir.filePath("ScopeData")));
     EXPECT_TRUE(QFileInfo(settings->m_strContinuousPath).isDir());
+    // No file: the shipped trace colours, each one visible on the black background.
+    const COLORREF shipped[4] = {RGB(255, 255, 0), RGB(0, 255, 0), RGB(0, 255, 255), RGB(255, 0, 255)};
+    for (int i = 0; i < 4; ++i) {
+        EXPECT_EQ(panel.clrChannel[i], shipped[i]) << i;
+        EXPECT_EQ(settings->m_clrChannel[i], shipped[i]) << i;
+        EXPECT_NE(settings->m_clrChannel[i], settings->m_clrBack) << i;
+    }
 
     panel.clrChannel[2] = RGB(1, 2, 3);
     panel.nCycleCount = 12;

@@ -126,6 +126,24 @@ TEST_F(Chart, EachCurveAxisTakesAStripBesideAndUnderThePlot)
     EXPECT_EQ(img.pixelColor(260, 335), QColor(0, 255, 0)) << "second x axis 60 pixels under";
 }
 
+// The owner updates the range after adding points, and the page resizes its charts: the axes
+// keep their strips through both, never falling back onto the control's edge.
+TEST_F(Chart, TheAxisStripsSurviveARangeUpdateAndAResize)
+{
+    g.m_bShowAxes = true;
+    g.AddCurve(QStringLiteral("a"), "Hz", "dB", kRed, 0, 10, 0, 25);
+    g.AddPoint(QStringLiteral("a"), 1, 2, false);
+    g.UpdateAxisRange();
+    EXPECT_EQ(g.m_rcPlot, R(60, 35, 430, 305));
+    EXPECT_EQ(g.m_rcData, g.m_rcPlot);
+    g.resize(560, 415);
+    QApplication::processEvents();
+    EXPECT_EQ(g.m_rcPlot, R(60, 35, 530, 355));
+    EXPECT_EQ(g.m_rcData, g.m_rcPlot);
+    g.UpdateAxisRange();
+    EXPECT_EQ(g.m_rcPlot, R(60, 35, 530, 355));
+}
+
 TEST_F(Chart, BoxZoomStretchesTheDataRectangleFromTheBoxCorner)
 {
     struct Case
