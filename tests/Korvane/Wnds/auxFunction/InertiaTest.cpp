@@ -326,7 +326,7 @@ TEST_F(InertiaTest, LeavingSwitchesOffAndALostLinkStopsEverything)
     EXPECT_FALSE(page->IsTimerRunning(17));
     EXPECT_FALSE(page->IsTimerRunning(CDlgAidInertia::kPollTimer));
     const std::size_t n = ValuesTo(0x080C).size();
-    Idle(1500);
+    Idle(3 * kKeepAliveMs);
     EXPECT_EQ(ValuesTo(0x080C).size(), n);
 
     ServoOn();
@@ -340,11 +340,11 @@ TEST_F(InertiaTest, LeavingSwitchesOffAndALostLinkStopsEverything)
     ASSERT_TRUE(PumpUntil([&] { return page->RunState() == 0; }, 10000));
     EXPECT_EQ(page->ServoButton()->text(), "Servo On");
     EXPECT_TRUE(HasBox(LoadLangString("IDS_NewInertiaIdentifyDlg_15")));
-    EXPECT_TRUE(PumpUntil([&] { return aids->Inertia().rpm == 0; }, SimAids::kWatchdogMs + 3000));
+    EXPECT_TRUE(PumpUntil([&] { return aids->Inertia().rpm == 0; }, kWatchdogMs + 5000));
     sim.ClearFaults();
     sim.ClearRequests();
     const std::size_t m = ValuesTo(0x080C).size();
-    Idle(1200);
+    Idle(2 * kKeepAliveMs + 200);
     EXPECT_EQ(ValuesTo(0x080C).size(), m) << "nothing resumes by itself";
 }
 
