@@ -333,6 +333,8 @@ TEST_F(InertiaTest, LeavingSwitchesOffAndALostLinkStopsEverything)
     Press(CDlgAidInertia::IDC_FORWARD);
     ASSERT_TRUE(PumpUntil([&] { return ValuesTo(0x080C).back() == 0x11; }));
     ui->ClearCalls();
+    // Nothing answers until the faults are cleared: full reply windows would only slow the test.
+    sys.m_ModbusRTU.SetReplyTimeouts(30, 60);
     SimDrive::Fault silent;
     silent.kind = SimDrive::FaultKind::Silence;
     silent.persistent = true;
@@ -342,6 +344,7 @@ TEST_F(InertiaTest, LeavingSwitchesOffAndALostLinkStopsEverything)
     EXPECT_TRUE(HasBox(LoadLangString("IDS_NewInertiaIdentifyDlg_15")));
     EXPECT_TRUE(PumpUntil([&] { return aids->Inertia().rpm == 0; }, kWatchdogMs + 5000));
     sim.ClearFaults();
+    sys.m_ModbusRTU.SetReplyTimeouts(CModbusRTU::kRegisterTimeoutMs, CModbusRTU::kBlockTimeoutMs);
     sim.ClearRequests();
     const std::size_t m = ValuesTo(0x080C).size();
     Idle(2 * kKeepAliveMs + 200);

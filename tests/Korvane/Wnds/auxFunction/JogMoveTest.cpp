@@ -340,6 +340,8 @@ TEST_F(JogMoveTest, OnlyFailedTransactionsDropToOffAndNothingResumes)
     EXPECT_EQ(aids->Jog().trips, 0);
     flags.m_bOnline = TRUE;
 
+    // Nothing answers until the faults are cleared: full reply windows would only slow the test.
+    sys.m_ModbusRTU.SetReplyTimeouts(30, 60);
     // A silent drive: the tick's tries all fail.
     SimDrive::Fault f;
     f.kind = SimDrive::FaultKind::Silence;
@@ -353,6 +355,7 @@ TEST_F(JogMoveTest, OnlyFailedTransactionsDropToOffAndNothingResumes)
                           kWatchdogMs + 5000));
     EXPECT_EQ(aids->Jog().trips, 1);
     sim.ClearFaults();
+    sys.m_ModbusRTU.SetReplyTimeouts(CModbusRTU::kRegisterTimeoutMs, CModbusRTU::kBlockTimeoutMs);
     sim.ClearRequests();
     Idle(3 * kKeepAliveMs);
     EXPECT_TRUE(ValuesTo(0x0807).empty()) << "nothing resumes by itself";
