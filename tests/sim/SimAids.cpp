@@ -199,6 +199,12 @@ void SimAids::SetInertiaRatio(int hundredths)
     m_ratio = hundredths;
 }
 
+void SimAids::SetEstimateStepMs(int ms)
+{
+    std::lock_guard<std::mutex> g(m_lock);
+    m_estimateStepMs = ms > 0 ? ms : kEstimateStepMs;
+}
+
 SimDrive::Access SimAids::ReadInertiaResult()
 {
     const Clock::time_point now = Clock::now();
@@ -207,7 +213,7 @@ SimDrive::Access SimAids::ReadInertiaResult()
     double moving = m_inertia.movingMs;
     if (Moving(m_inertia.state))
         moving += Ms(now - m_inertia.movingSince);
-    const int k = static_cast<int>(moving / 500.0);
+    const int k = static_cast<int>(moving / m_estimateStepMs);
     const double e = m_ratio + (m_estimateStart - m_ratio) * std::pow(0.5, k);
     return {static_cast<std::uint16_t>(std::lround(std::clamp(e, 0.0, 65535.0))), 0};
 }

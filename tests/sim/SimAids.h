@@ -57,9 +57,12 @@ public:
     void SetRunState(std::uint16_t value);
 
     // ---- Inertia estimate ----------------------------------------------------------------
-    // The ratio (hundredths) that 0x8937 converges to while the motor moves: each 500 ms in a
-    // run halves the distance from the start value (P0230 at servo-on).
+    // The ratio (hundredths) that 0x8937 converges to while the motor moves: each step
+    // (kEstimateStepMs) in a run halves the distance from the start value (P0230 at servo-on).
     void SetInertiaRatio(int hundredths);
+    // A shorter step converges sooner; 0 restores the default.
+    static constexpr int kEstimateStepMs = 500;
+    void SetEstimateStepMs(int ms);
 
     // ---- Pole identification -------------------------------------------------------------
     struct PoleOptions {
@@ -109,6 +112,7 @@ private:
     Motor m_inertia;
     int m_watchdogMs = kWatchdogMs;
     int m_ratio = 250;
+    double m_estimateStepMs = kEstimateStepMs;
     double m_estimateStart = 0.0;
     PoleOptions m_pole;
     int m_poleStarts = 0;

@@ -47,7 +47,7 @@ protected:
         sim.Stop();
     }
 
-    static bool PumpUntil(const std::function<bool()> &done, int timeoutMs = 5000)
+    static bool PumpUntil(const std::function<bool()> &done, int timeoutMs = 15000)
     {
         QElapsedTimer t;
         t.start();

@@ -227,7 +227,8 @@ bool ReadStatusRegister(WORD address, int *pValue, int attempts)
     frame[7] = BYTE(crc >> 8);
     for (int i = 0; i < attempts; ++i) {
         BYTE reply[100] = {};
-        const DWORD got = sys->RawTransaction(frame, 8, reply, sizeof reply, 7, 100);
+        // A one-register reply: the codec's window for one.
+        const DWORD got = sys->RawTransaction(frame, 8, reply, sizeof reply, 7, sys->m_ModbusRTU.RegisterTimeoutMs());
         DWORD error = 0;
         if (got > 0 && ParseStatusReply(reply, got, station, pValue, &error))
             return true;

@@ -460,7 +460,7 @@ void CDlgAidInertia::OnServoOnOff()
                 m_pWriteGauge->GetIndicatorImpl()->SetPos(0.0);
                 m_pServo->setText(kServoOff);
                 SetTimer(kPollTimer, kPollMs, true);
-                SetTimer(CHoldToRun::kKeepAliveTimer, CHoldToRun::kKeepAliveMs, true);
+                SetTimer(CHoldToRun::kKeepAliveTimer, CHoldToRun::KeepAliveMs(), true);
                 m_pWriteResult->setEnabled(false);
                 m_pResult->setEnabled(false);
             });

@@ -343,8 +343,8 @@ void CDlgAidJogMove::OnSwitchedOn(bool ok, bool checked, DWORD error)
     }
     // The keep-alive runs before any box can open, so the drive never waits for the user.
     m_nTimerID = CHoldToRun::kKeepAliveTimer;
-    m_nElapse = CHoldToRun::kKeepAliveMs;
-    SetTimer(CHoldToRun::kKeepAliveTimer, CHoldToRun::kKeepAliveMs, true);
+    m_nElapse = CHoldToRun::KeepAliveMs();
+    SetTimer(CHoldToRun::kKeepAliveTimer, CHoldToRun::KeepAliveMs(), true);
     m_pForwardBtn->setEnabled(true);
     m_pReverseBtn->setEnabled(true);
 }

@@ -3,9 +3,25 @@
 #include "SYSPARAM/SysParam.h"
 
 #include <algorithm>
+#include <atomic>
 #include <chrono>
 #include <thread>
 #include <utility>
+
+namespace {
+std::atomic<UINT> g_keepAliveMs{0};
+}
+
+UINT CHoldToRun::KeepAliveMs()
+{
+    const UINT ms = g_keepAliveMs.load(std::memory_order_relaxed);
+    return ms ? ms : kKeepAliveMs;
+}
+
+void CHoldToRun::SetKeepAliveMs(UINT ms)
+{
+    g_keepAliveMs.store(ms, std::memory_order_relaxed);
+}
 
 WORD CHoldToRun::CommandOf(int state)
 {

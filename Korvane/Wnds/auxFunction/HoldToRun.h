@@ -29,6 +29,11 @@ public:
     static constexpr int kTries = 10;
     static constexpr UINT kKeepAliveTimer = 17;
     static constexpr UINT kKeepAliveMs = 500;
+    // The keep-alive period the pages start their timer with: kKeepAliveMs, unless a test of the
+    // pages' logic shortened it (together with its simulated drive's watchdog) to run quicker.
+    // 0 restores the default.
+    static UINT KeepAliveMs();
+    static void SetKeepAliveMs(UINT ms);
 
     // `page`: the page whose worker does the drive work and which gets the results.
     CHoldToRun(platform::MessageTarget *page, WORD reg) : m_queue(page), m_reg(reg) {}

@@ -275,7 +275,9 @@ bool SendAnalysisStop()
     BuildStopFrame(sys->m_byStation, frame);
     for (int attempt = 0; attempt < kTries; ++attempt) {
         BYTE reply[100];
-        const DWORD n = sys->RawTransaction(frame, 8, reply, sizeof reply, 8, 100, LinkWait::Block);
+        // A one-register reply: the codec's window for one.
+        const DWORD n = sys->RawTransaction(frame, 8, reply, sizeof reply, 8, sys->m_ModbusRTU.RegisterTimeoutMs(),
+                                            LinkWait::Block);
         if (n == 0 || CModbusRTU::CRC16(reply, n) != 0)
             continue;
         if (n >= 2 && (reply[1] & 0x80))

@@ -105,7 +105,7 @@ TEST(DialogExMid, PageTimerRunsOnlyBetweenStartAndStop)
     QTest::qWait(40);
     EXPECT_TRUE(page.ticks.empty());  // not before the view starts it
     EXPECT_EQ(platform::SendMessage(&page, UM_START_TIMER), 0);
-    EXPECT_TRUE(QTest::qWaitFor([&] { return page.ticks.size() >= 2; }, 5000));
+    EXPECT_TRUE(QTest::qWaitFor([&] { return page.ticks.size() >= 2; }, 10000));
     for (UINT_PTR id : page.ticks)
         EXPECT_EQ(id, 7u);
     EXPECT_EQ(platform::SendMessage(&page, UM_STOP_TIMER), 0);
@@ -114,7 +114,7 @@ TEST(DialogExMid, PageTimerRunsOnlyBetweenStartAndStop)
     EXPECT_EQ(page.ticks.size(), n);
     // The view switches back to the page: the timer runs again.
     platform::SendMessage(&page, UM_START_TIMER);
-    EXPECT_TRUE(QTest::qWaitFor([&] { return page.ticks.size() > n; }, 5000));
+    EXPECT_TRUE(QTest::qWaitFor([&] { return page.ticks.size() > n; }, 10000));
     platform::SendMessage(&page, UM_STOP_TIMER);
 }
 

@@ -109,6 +109,8 @@ TEST_F(ParamMonitorTest, ASilentDriveKeepsTheLastValuesGreyed)
     Add("P0206");
     m_sim.SetRegister(0x0203, 321);
     ASSERT_TRUE(WaitFor([&] { return Current("P0203") == "321"; }));
+    // Nothing answers until the fault is cleared: full reply windows would only slow the test.
+    m_sys->m_ModbusRTU.SetReplyTimeouts(30, 60);
     SimDrive::Fault f;
     f.kind = SimDrive::FaultKind::Silence;
     f.persistent = true;
@@ -132,6 +134,7 @@ TEST_F(ParamMonitorTest, ASilentDriveKeepsTheLastValuesGreyed)
     EXPECT_TRUE(greyed("P0206"));
     // Answering again: the value comes back in normal colours.
     m_sim.ClearFaults();
+    m_sys->m_ModbusRTU.SetReplyTimeouts(CModbusRTU::kRegisterTimeoutMs, CModbusRTU::kBlockTimeoutMs);
     m_sim.SetRegister(0x0203, 322);
     ASSERT_TRUE(WaitFor([&] { return Current("P0203") == "322"; }));
     EXPECT_FALSE(Monitor().IsStale("P0203"));

@@ -456,8 +456,7 @@ TEST_F(PageFixture, FilterTypingRefreshesTheStatisticsOnceAfterAPause)
     EXPECT_EQ(grid->GetVisibleRowCount(), 1);
     EXPECT_EQ(Sum(name), QString::fromUtf8("计数=3"));
     EXPECT_TRUE(page->IsTimerRunning(CDlgBCGGrid::kStatisticsTimer));
-    QTest::qWait(650);
-    EXPECT_EQ(Sum(name), QString::fromUtf8("计数=1"));
+    EXPECT_TRUE(QTest::qWaitFor([&] { return Sum(name) == QString::fromUtf8("计数=1"); }, 10000)) << Sum(name).toStdString();
     EXPECT_FALSE(page->IsTimerRunning(CDlgBCGGrid::kStatisticsTimer));
 }
 

@@ -85,7 +85,7 @@ TEST(DesktopAlert, ClosesItselfAfterItsTime)
     EXPECT_FALSE(content->grab().isNull());  // paints
     QTest::qWait(400);
     EXPECT_TRUE(popup);
-    EXPECT_TRUE(QTest::qWaitFor([&] { return popup.isNull(); }, 3000));
+    EXPECT_TRUE(QTest::qWaitFor([&] { return popup.isNull(); }, 10000));
 }
 
 TEST(DesktopAlert, RightDoubleClickCopiesTheText)

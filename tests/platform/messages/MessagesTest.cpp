@@ -163,7 +163,7 @@ TEST(Messages, SendFromAWorkerRunsOnTheGuiThread)
         record = SendMessage(ref, kRecord, 3, 4);
         done = true;
     });
-    EXPECT_TRUE(QTest::qWaitFor([&] { return done.load(); }, 5000));
+    EXPECT_TRUE(QTest::qWaitFor([&] { return done.load(); }, 10000));
     worker.join();
     EXPECT_EQ(echo, 100);
     EXPECT_EQ(record, 1);
@@ -197,7 +197,7 @@ TEST(Messages, PostFromWorkersArrivesOnTheGuiThread)
         });
     for (auto &t : workers)
         t.join();
-    EXPECT_TRUE(QTest::qWaitFor([&] { return w.seen.size() == 100; }, 5000));
+    EXPECT_TRUE(QTest::qWaitFor([&] { return w.seen.size() == 100; }, 10000));
     std::vector<int> lastOfThread(4, -1);
     for (const Seen &s : w.seen) {
         EXPECT_TRUE(s.onGui);
@@ -261,7 +261,7 @@ TEST(Messages, ATimerHandlerMayKillItsOwnTimer)
     Window w;
     w.killSelfId = 3;
     w.SetTimer(3, 5);
-    EXPECT_TRUE(QTest::qWaitFor([&] { return !w.ticks.empty(); }, 5000));
+    EXPECT_TRUE(QTest::qWaitFor([&] { return !w.ticks.empty(); }, 10000));
     QTest::qWait(40);
     EXPECT_EQ(w.ticks.size(), 1u);
     EXPECT_FALSE(w.IsTimerRunning(3));
@@ -272,6 +272,6 @@ TEST(Messages, SetTimerAgainRestartsWithTheNewPeriod)
     Window w;
     w.SetTimer(1, 100000);
     w.SetTimer(1, 10);
-    EXPECT_TRUE(QTest::qWaitFor([&] { return !w.ticks.empty(); }, 5000));
+    EXPECT_TRUE(QTest::qWaitFor([&] { return !w.ticks.empty(); }, 10000));
     EXPECT_EQ(w.ticks.front(), 1u);
 }

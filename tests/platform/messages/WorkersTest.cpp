@@ -127,6 +127,11 @@ TEST(PageWorkers, WindowsWithBusyWorkersEndCleanly)
                 ++rounds;
             }
         });
+        // Under way: the page has heard from the worker (or the worker has been round its box).
+        QElapsedTimer started;
+        started.start();
+        while ((c.shape == Shape::InScriptedBox ? rounds.load() < 1 : page->handled < 1) && started.elapsed() < 10000)
+            QCoreApplication::processEvents(QEventLoop::AllEvents, 2);
         Pump(30);
         // The GUI thread is busy now: whatever the worker sends or asks is left waiting.
         const int before = rounds;

@@ -64,7 +64,7 @@ TEST(UiServices, WorkerGetsTheScriptedAnswerFromTheGuiThread)
         answer = Ui().AskYesNo("是否改写P8006的值？", "提示") ? IDYES : IDNO;
         done = true;
     });
-    EXPECT_TRUE(QTest::qWaitFor([&] { return done.load(); }, 5000));
+    EXPECT_TRUE(QTest::qWaitFor([&] { return done.load(); }, 10000));
     worker.join();
     EXPECT_EQ(answer, IDNO);
     const auto calls = scripted->Calls();
@@ -162,5 +162,5 @@ TEST(UiServices, PlainDesktopAlertClosesItselfAfterItsTime)
     EXPECT_EQ(popup->pos(), QPoint(40, 30));
     QTest::qWait(500);
     EXPECT_TRUE(popup);  // still there before its time
-    EXPECT_TRUE(QTest::qWaitFor([&] { return popup.isNull(); }, 3000));
+    EXPECT_TRUE(QTest::qWaitFor([&] { return popup.isNull(); }, 10000));
 }

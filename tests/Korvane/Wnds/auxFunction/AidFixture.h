@@ -5,16 +5,28 @@
 
 #include "SimAids.h"
 #include "Wnds/auxFunction/AidSafetyPrompt.h"
+#include "Wnds/auxFunction/HoldToRun.h"
 
 #include <QTest>
 
 class AidFixture : public SimLinkFixture
 {
 protected:
+    // The pages' keep-alive period and the simulated drive's watchdog, both shortened by the same
+    // factor: three keep-alive periods to a watchdog, as at full length, so what the tests show of
+    // one against the other still holds, in half the time.
+    static constexpr int kKeepAliveMs = int(CHoldToRun::kKeepAliveMs) / 2;
+    static constexpr int kWatchdogMs = SimAids::kWatchdogMs / 2;
+    static_assert(kWatchdogMs == 3 * kKeepAliveMs);
+
     void SetUp() override
     {
         SimLinkFixture::SetUp();
+        CHoldToRun::SetKeepAliveMs(kKeepAliveMs);
         aids = std::make_unique<SimAids>(sim);
+        aids->SetWatchdogMs(kWatchdogMs);
+        // The inertia estimate settles in about ten steps; none of the tests times them.
+        aids->SetEstimateStepMs(150);
         m_oldRunner = SetAidSafetyPromptRunner(
             [this](QWidget *, const QString &path, BOOL *flag) { prompts.push_back({path, flag}); });
         sim.ClearRequests();
@@ -23,6 +35,7 @@ protected:
     {
         SetAidSafetyPromptRunner(m_oldRunner);
         aids.reset();
+        CHoldToRun::SetKeepAliveMs(0);
         SimLinkFixture::TearDown();
     }
 

@@ -69,31 +69,36 @@ TEST(FaultText, CodesAsTheDriveShowsThem)
     EXPECT_EQ(parts, QStringList({"a", ""}));
 }
 
-TEST_F(FaultManagementTest, HistoryShowsTheRecordsLatestFirstInBothWordOrders)
+// In both word orders of the drive (the parameter: 1, low word first).
+class FaultHistoryTest : public FaultManagementTest, public ::testing::WithParamInterface<int>
 {
-    for (int order : {0, 1}) {
-        SCOPED_TRACE(order);
-        m_sim.SetRegister(0x8006, WORD(order));
-        m_sys->m_bLowWordFirst = order;
-        RaiseThree();
-        Open();
-        ClickHistory();
-        ASSERT_TRUE(m_page->HistoryBox()->isChecked());
-        const std::vector<Row> rows = Rows();
-        ASSERT_EQ(rows.size(), 10u);
-        EXPECT_EQ(rows[0], Row({"0", "Er23.4", "1234.5", "-1500", "19", "-2", "311"}));
-        EXPECT_EQ(rows[1], Row({"1", "ErFF.F", "6.0", "0", "0", "0", "310"}));
-        EXPECT_EQ(rows[2], Row({"2", "Er0A.1", "5.0", "300", "1", "-1", "300"}));
-        EXPECT_EQ(rows[9], Row({"9", "Er00.0", "0.0", "0", "0", "0", "0"}));
-        EXPECT_TRUE(BoxTexts().empty());
+};
 
-        // Unchecked by the next click: the latest record alone.
-        ClickHistory();
-        ASSERT_EQ(Rows().size(), 1u);
-        EXPECT_EQ(Rows()[0][1], "Er23.4");
-        m_page.reset();
-    }
+TEST_P(FaultHistoryTest, HistoryShowsTheRecordsLatestFirst)
+{
+    const int order = GetParam();
+    m_sim.SetRegister(0x8006, WORD(order));
+    m_sys->m_bLowWordFirst = order;
+    RaiseThree();
+    Open();
+    ClickHistory();
+    ASSERT_TRUE(m_page->HistoryBox()->isChecked());
+    const std::vector<Row> rows = Rows();
+    ASSERT_EQ(rows.size(), 10u);
+    EXPECT_EQ(rows[0], Row({"0", "Er23.4", "1234.5", "-1500", "19", "-2", "311"}));
+    EXPECT_EQ(rows[1], Row({"1", "ErFF.F", "6.0", "0", "0", "0", "310"}));
+    EXPECT_EQ(rows[2], Row({"2", "Er0A.1", "5.0", "300", "1", "-1", "300"}));
+    EXPECT_EQ(rows[9], Row({"9", "Er00.0", "0.0", "0", "0", "0", "0"}));
+    EXPECT_TRUE(BoxTexts().empty());
+
+    // Unchecked by the next click: the latest record alone.
+    ClickHistory();
+    ASSERT_EQ(Rows().size(), 1u);
+    EXPECT_EQ(Rows()[0][1], "Er23.4");
 }
+
+INSTANTIATE_TEST_SUITE_P(WordOrders, FaultHistoryTest, ::testing::Values(0, 1),
+                         [](const ::testing::TestParamInfo<int> &info) { return info.param ? "LowFirst" : "HighFirst"; });
 
 TEST_F(FaultManagementTest, OfflineWarnsAndTouchesNeitherDriveNorTable)
 {

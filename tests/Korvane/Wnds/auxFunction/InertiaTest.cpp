@@ -326,13 +326,15 @@ TEST_F(InertiaTest, LeavingSwitchesOffAndALostLinkStopsEverything)
     EXPECT_FALSE(page->IsTimerRunning(17));
     EXPECT_FALSE(page->IsTimerRunning(CDlgAidInertia::kPollTimer));
     const std::size_t n = ValuesTo(0x080C).size();
-    Idle(1500);
+    Idle(3 * kKeepAliveMs);
     EXPECT_EQ(ValuesTo(0x080C).size(), n);
 
     ServoOn();
     Press(CDlgAidInertia::IDC_FORWARD);
     ASSERT_TRUE(PumpUntil([&] { return ValuesTo(0x080C).back() == 0x11; }));
     ui->ClearCalls();
+    // Nothing answers until the faults are cleared: full reply windows would only slow the test.
+    sys.m_ModbusRTU.SetReplyTimeouts(30, 60);
     SimDrive::Fault silent;
     silent.kind = SimDrive::FaultKind::Silence;
     silent.persistent = true;
@@ -340,11 +342,12 @@ TEST_F(InertiaTest, LeavingSwitchesOffAndALostLinkStopsEverything)
     ASSERT_TRUE(PumpUntil([&] { return page->RunState() == 0; }, 10000));
     EXPECT_EQ(page->ServoButton()->text(), "Servo On");
     EXPECT_TRUE(HasBox(LoadLangString("IDS_NewInertiaIdentifyDlg_15")));
-    EXPECT_TRUE(PumpUntil([&] { return aids->Inertia().rpm == 0; }, SimAids::kWatchdogMs + 3000));
+    EXPECT_TRUE(PumpUntil([&] { return aids->Inertia().rpm == 0; }, kWatchdogMs + 5000));
     sim.ClearFaults();
+    sys.m_ModbusRTU.SetReplyTimeouts(CModbusRTU::kRegisterTimeoutMs, CModbusRTU::kBlockTimeoutMs);
     sim.ClearRequests();
     const std::size_t m = ValuesTo(0x080C).size();
-    Idle(1200);
+    Idle(2 * kKeepAliveMs + 200);
     EXPECT_EQ(ValuesTo(0x080C).size(), m) << "nothing resumes by itself";
 }
 

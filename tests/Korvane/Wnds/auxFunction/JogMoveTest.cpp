@@ -121,8 +121,8 @@ TEST_F(JogMoveTest, HoldRunsTheMotorAndReleaseStopsItAtOnce)
     platform::SendMessage(page.get(), WM_COMMAND, MAKEWPARAM(CDlgAidJogMove::IDC_REVERSE_BUTTON, CJOGButton::kReleased));
     Settle(page.get());
     EXPECT_EQ(ValuesTo(0x0807).back(), 1);
-    // After the stop no run command follows.
-    Idle(1200);
+    // After the stop no run command follows (past two keep-alive ticks).
+    Idle(2 * kKeepAliveMs + 200);
     const auto all = ValuesTo(0x0807);
     const auto stop = std::find(all.rbegin(), all.rend(), 0x21);
     for (auto it = all.rbegin(); it != stop; ++it)
@@ -296,11 +296,11 @@ TEST_F(JogMoveTest, LeavingThePageSwitchesOffAndSendsNothingMore)
     EXPECT_FALSE(page->IsTimerRunning(17));
     EXPECT_EQ(aids->Jog().state, SimAids::Run::Off);
     const std::size_t n = ValuesTo(0x0807).size();
-    Idle(2000);
+    Idle(4 * kKeepAliveMs);
     EXPECT_EQ(ValuesTo(0x0807).size(), n);
     // Coming back restarts the page timer, which sends nothing while off.
     platform::SendMessage(page.get(), UM_START_TIMER);
-    Idle(700);
+    Idle(kKeepAliveMs + 200);
     EXPECT_EQ(ValuesTo(0x0807).size(), n);
 
     // Leaving sends the switch-off even when jog mode was never on.
@@ -340,6 +340,8 @@ TEST_F(JogMoveTest, OnlyFailedTransactionsDropToOffAndNothingResumes)
     EXPECT_EQ(aids->Jog().trips, 0);
     flags.m_bOnline = TRUE;
 
+    // Nothing answers until the faults are cleared: full reply windows would only slow the test.
+    sys.m_ModbusRTU.SetReplyTimeouts(30, 60);
     // A silent drive: the tick's tries all fail.
     SimDrive::Fault f;
     f.kind = SimDrive::FaultKind::Silence;
@@ -350,11 +352,12 @@ TEST_F(JogMoveTest, OnlyFailedTransactionsDropToOffAndNothingResumes)
     EXPECT_EQ(BoxTexts(), (std::vector<QString>{LoadLangString("IDS_UsabilityJog_131")}));
     // The drive's watchdog brings the motor to rest.
     EXPECT_TRUE(PumpUntil([&] { return aids->Jog().state == SimAids::Run::Off && aids->Jog().rpm == 0; },
-                          SimAids::kWatchdogMs + 3000));
+                          kWatchdogMs + 5000));
     EXPECT_EQ(aids->Jog().trips, 1);
     sim.ClearFaults();
+    sys.m_ModbusRTU.SetReplyTimeouts(CModbusRTU::kRegisterTimeoutMs, CModbusRTU::kBlockTimeoutMs);
     sim.ClearRequests();
-    Idle(1500);
+    Idle(3 * kKeepAliveMs);
     EXPECT_TRUE(ValuesTo(0x0807).empty()) << "nothing resumes by itself";
 }
 
@@ -418,11 +421,11 @@ TEST_F(JogMoveTest, KeepAliveNeverLetsTheWatchdogTrip)
 {
     SwitchedOn();
     Press(CDlgAidJogMove::IDC_FORWARD);
-    Idle(3200);
+    Idle(2 * kWatchdogMs + 200);
     EXPECT_EQ(aids->Jog().trips, 0);
     EXPECT_EQ(aids->Jog().state, SimAids::Run::Forward);
     Release(CDlgAidJogMove::IDC_FORWARD);
-    Idle(2000);
+    Idle(kWatchdogMs + 2 * kKeepAliveMs);
     EXPECT_EQ(aids->Jog().trips, 0);
     EXPECT_EQ(aids->Jog().state, SimAids::Run::Idle);
 }

@@ -119,42 +119,47 @@ TEST(StatusDataScales, RescaleCharts)
     }
 }
 
-TEST_F(StatusDataTest, MovingValuesReachTableChartsAndIndicatorsInBothWordOrders)
+// In both word orders of the drive (the parameter: 1, low word first).
+class StatusDataOrderTest : public StatusDataTest, public ::testing::WithParamInterface<int>
 {
-    for (int order : {0, 1}) {
-        SCOPED_TRACE(order);
-        m_sim.SetRegister(0x8006, WORD(order));
-        m_sys->m_bLowWordFirst = order;
-        Open();
-        Choose(0, "电机转速");
-        Choose(1, "位置反馈");
-        const int speed = ItemOf("P0900");
-        const int position = ItemOf("P0906");
-        ASSERT_GE(speed, 0);
-        ASSERT_GE(position, 0);
-        m_page->SetRowChecked(position, true);
-        m_page->StartButton()->click();
-        EXPECT_FALSE(m_page->Combo(0)->isEnabled());
-        EXPECT_EQ(m_page->RowModel().size(), 1u);  // checked rows only while running
-        ASSERT_TRUE(WaitAnswers(4));
-        const QVector<double> &pos = m_page->Chart(1)->Points();
-        ASSERT_GE(pos.size(), 2);
-        EXPECT_GT(pos.back(), pos.front());
-        EXPECT_GE(pos.front(), 70000);
-        EXPECT_EQ(std::fmod(pos.back() - 70000, 1237), 0);
-        EXPECT_EQ(m_page->Items()[position].iCurValue, int(pos.back()));
-        ASSERT_EQ(m_page->RowModel().size(), 1u);
-        EXPECT_EQ(m_page->RowModel().begin()->second.at("XML_STATUS_DATA_CTL_FUNC_NUM").m_strValue, "P0906");
-        EXPECT_EQ(m_page->RowModel().begin()->second.at("XML_STATUS_DATA_CTL_CUR_VALUE").m_strValue,
-                  QString::number(m_page->Items()[position].iCurValue));
-        EXPECT_EQ(m_page->Indicator(1)->GetImpl()->m_arrChars.join(""), QString::number(int(pos.back())));
-        EXPECT_GE(m_page->Chart(0)->Points().size(), 2);
-        EXPECT_LE(m_page->MaxWaiting(), 1);
-        m_page->StopButton()->click();
-        EXPECT_EQ(m_page->RowModel().size(), std::size_t(m_page->Items().size()));
-        m_page.reset();
-    }
+};
+
+TEST_P(StatusDataOrderTest, MovingValuesReachTableChartsAndIndicators)
+{
+    const int order = GetParam();
+    m_sim.SetRegister(0x8006, WORD(order));
+    m_sys->m_bLowWordFirst = order;
+    Open();
+    Choose(0, "电机转速");
+    Choose(1, "位置反馈");
+    const int speed = ItemOf("P0900");
+    const int position = ItemOf("P0906");
+    ASSERT_GE(speed, 0);
+    ASSERT_GE(position, 0);
+    m_page->SetRowChecked(position, true);
+    m_page->StartButton()->click();
+    EXPECT_FALSE(m_page->Combo(0)->isEnabled());
+    EXPECT_EQ(m_page->RowModel().size(), 1u);  // checked rows only while running
+    ASSERT_TRUE(WaitAnswers(4));
+    const QVector<double> &pos = m_page->Chart(1)->Points();
+    ASSERT_GE(pos.size(), 2);
+    EXPECT_GT(pos.back(), pos.front());
+    EXPECT_GE(pos.front(), 70000);
+    EXPECT_EQ(std::fmod(pos.back() - 70000, 1237), 0);
+    EXPECT_EQ(m_page->Items()[position].iCurValue, int(pos.back()));
+    ASSERT_EQ(m_page->RowModel().size(), 1u);
+    EXPECT_EQ(m_page->RowModel().begin()->second.at("XML_STATUS_DATA_CTL_FUNC_NUM").m_strValue, "P0906");
+    EXPECT_EQ(m_page->RowModel().begin()->second.at("XML_STATUS_DATA_CTL_CUR_VALUE").m_strValue,
+              QString::number(m_page->Items()[position].iCurValue));
+    EXPECT_EQ(m_page->Indicator(1)->GetImpl()->m_arrChars.join(""), QString::number(int(pos.back())));
+    EXPECT_GE(m_page->Chart(0)->Points().size(), 2);
+    EXPECT_LE(m_page->MaxWaiting(), 1);
+    m_page->StopButton()->click();
+    EXPECT_EQ(m_page->RowModel().size(), std::size_t(m_page->Items().size()));
 }
+
+INSTANTIATE_TEST_SUITE_P(WordOrders, StatusDataOrderTest, ::testing::Values(0, 1),
+                         [](const ::testing::TestParamInfo<int> &info) { return info.param ? "LowFirst" : "HighFirst"; });
 
 // Every value is shown whole: the value column is at least as wide as its widest text (bit
 // strings of sixteen digits, positions in the hundreds of thousands).

@@ -81,7 +81,7 @@ inline void AddActiveAxisParameter(CSysParam &sys, const CDBDataParameter &param
     sys.m_ProjectDatabase.m_Project.m_arrDevices << device;
 }
 
-inline bool PumpUntil(const std::function<bool()> &done, int timeoutMs = 3000)
+inline bool PumpUntil(const std::function<bool()> &done, int timeoutMs = 15000)
 {
     QElapsedTimer t;
     t.start();

@@ -410,6 +410,8 @@ TEST_F(ScopePage, FailedSingleShotReleasesStartAndResumesTheStatusPoll)
     f.kind = SimDrive::FaultKind::Silence;
     f.persistent = true;
     sim.SetBlockFault(0, f);
+    // Every try of the block goes unanswered: its full reply window would only slow the test.
+    sys.m_ModbusRTU.SetReplyTimeouts(CModbusRTU::kRegisterTimeoutMs, 60);
     platform::SendMessage(panel, UM_BUTTON_RELEASED, CDlgSocpeParam::IDC_INDICATOR, 0);
     ASSERT_TRUE(PumpUntil([&] { return !Boxes().empty(); }, 20000));
     ASSERT_TRUE(PumpUntil([&] { return !panel->IndicatorRunning(); }, 10000));

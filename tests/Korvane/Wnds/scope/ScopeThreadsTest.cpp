@@ -40,7 +40,7 @@ protected:
         settings->m_bSingleRunning = 1;
         StartScopeSingleShotThread(&p);
     }
-    bool WaitDone() { return PumpUntil([&] { return !ScopeSingleShotThreadRunning(); }, 3500); }
+    bool WaitDone() { return PumpUntil([&] { return !ScopeSingleShotThreadRunning(); }, 20000); }
 
     // Every captured sample of a counting source is its sample number since the capture's start.
     void ExpectCounting(const std::vector<double> &v, std::size_t n)
@@ -158,10 +158,13 @@ TEST_F(ScopeSingleShot, StuckRecorderIsPolledWithPausesUntilStopped)
 {
     sim.SetRecorderStatusStuck(true);
     Start(3, {0x8C, 0, 0, 0});
-    std::this_thread::sleep_for(std::chrono::milliseconds(300));
+    const auto start = std::chrono::steady_clock::now();
+    ASSERT_TRUE(PumpUntil([&] { return RequestsTo(0x23, 0x8964) >= 3; }, 20000)) << "polled again and again";
+    // Not faster than one read and a 10 ms pause each.
+    PumpUntil([] { return false; }, 300);
     const std::size_t polls = RequestsTo(0x23, 0x8964);
-    EXPECT_GE(polls, 3u);
-    EXPECT_LE(polls, 30u);  // one read and a 10 ms pause each
+    const auto ms = std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - start).count();
+    EXPECT_LE(polls, std::size_t(ms / 10 + 1));
     settings->m_bSingleRunning = 0;
     ASSERT_TRUE(WaitDone());
     EXPECT_TRUE(receiver.got.empty());

@@ -73,7 +73,7 @@ TEST(ControlsGallery, PleaseWaitDialog)
     QTest::qWait(50);
     Keep(*dlg, QStringLiteral("please_wait.png"));
     page.SetDone();
-    EXPECT_TRUE(QTest::qWaitFor([] { return CProgressDialog_Implement::RunningWatchers() == 0; }, 1000));
+    EXPECT_TRUE(QTest::qWaitFor([] { return CProgressDialog_Implement::RunningWatchers() == 0; }, 10000));
 }
 
 TEST(ControlsGallery, PressIndicators)

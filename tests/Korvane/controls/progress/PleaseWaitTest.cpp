@@ -47,12 +47,12 @@ protected:
     void TearDown() override { Reset(); }
     static void Reset()
     {
-        (void)QTest::qWaitFor([] { return CProgressDialog_Implement::RunningWatchers() == 0; }, 2000);
+        (void)QTest::qWaitFor([] { return CProgressDialog_Implement::RunningWatchers() == 0; }, 10000);
         delete g_pProgressDlg;
         g_pProgressDlg = nullptr;
         g_bProgressDone = TRUE;
     }
-    static bool WatcherEnds() { return QTest::qWaitFor([] { return CProgressDialog_Implement::RunningWatchers() == 0; }, 1000); }
+    static bool WatcherEnds() { return QTest::qWaitFor([] { return CProgressDialog_Implement::RunningWatchers() == 0; }, 10000); }
 };
 
 }
@@ -70,8 +70,8 @@ TEST_F(PleaseWait, PollsAtOnceThenEvery100msAndClosesWhenTheWorkIsDone)
 
     // The first poll waits for nothing; how soon it comes depends on the machine's load, so
     // only the spacing of the later ones (a timer never fires early) is checked.
-    ASSERT_TRUE(QTest::qWaitFor([&] { return !page.m_pollTimes.empty(); }, 5000));
-    ASSERT_TRUE(QTest::qWaitFor([&] { return page.m_pollTimes.size() >= 3; }, 5000));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !page.m_pollTimes.empty(); }, 10000));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return page.m_pollTimes.size() >= 3; }, 10000));
     for (size_t i = 1; i < page.m_pollTimes.size(); ++i)
         EXPECT_GE(page.m_pollTimes[i] - page.m_pollTimes[i - 1], 90);  // a coarse timer may be 5% early
     for (BOOL a : page.m_answers)
@@ -119,7 +119,7 @@ TEST_F(PleaseWait, CancelIsConsumedByThePollThatSeesIt)
 {
     Owner page;
     page.Show();
-    ASSERT_TRUE(QTest::qWaitFor([&] { return !page.m_pollTimes.empty(); }, 1000));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !page.m_pollTimes.empty(); }, 10000));
     auto *cancel = g_pProgressDlg->Window()->findChild<QPushButton *>();
     ASSERT_NE(cancel, nullptr);
     cancel->click();
@@ -183,7 +183,7 @@ TEST_F(PleaseWait, AnOwnerThatIsGoneEndsTheWatcher)
     auto page = std::make_unique<Owner>();
     auto parent = std::make_unique<QWidget>();
     page->ShowProgress(QStringLiteral("读取数据中..."), page->GetWindowRef(), parent.get());
-    ASSERT_TRUE(QTest::qWaitFor([&] { return !page->m_pollTimes.empty(); }, 1000));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !page->m_pollTimes.empty(); }, 10000));
     page.reset();
     EXPECT_TRUE(WatcherEnds()) << "the watcher must not poll for ever";
 }
