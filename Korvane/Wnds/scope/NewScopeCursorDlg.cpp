@@ -134,13 +134,13 @@ void CNewScopeCursorDlg::CursorsOff()
 LRESULT CNewScopeCursorDlg::WindowProc(UINT msg, WPARAM wParam, LPARAM lParam)
 {
     if (msg == UM_SCOPE_CURSOR_REFRESH) {
-        if (m_radTime->isChecked() && !m_radValue->isChecked()) {
-            RedrawView();
+        // The cursors moved: only they are drawn again over the view's picture.
+        if (m_pView)
+            m_pView->UpdateCursors();
+        if (m_radTime->isChecked() && !m_radValue->isChecked())
             FillTimeCursorTable();
-        } else if (m_radValue->isChecked() && !m_radTime->isChecked()) {
-            RedrawView();
+        else if (m_radValue->isChecked() && !m_radTime->isChecked())
             FillValueCursorTable();
-        }
         return 0;
     }
     return CDialogExMid::WindowProc(msg, wParam, lParam);

@@ -328,10 +328,48 @@ void CVScope::StepRangeUp(CChannel *c)
 
 // ---------------------------------------------------------------- drawing
 
+void CVScope::update()
+{
+    m_bBaseStale = true;
+    QWidget::update();
+}
+
+void CVScope::UpdateCursors()
+{
+    m_bOverlayPaint = true;
+    QWidget::update();
+}
+
 void CVScope::paintEvent(QPaintEvent *)
 {
     QPainter dc(this);
-    Draw(dc);
+    // Only a paint a move asked for may reuse the picture: any other (an expose, a grab, a
+    // change that did not go through update()) draws everything.
+    const bool overlayOnly = m_bOverlayPaint && !m_bBaseStale;
+    m_bOverlayPaint = false;
+    // A roll redraws everything at every frame: keeping a picture would only cost a copy.
+    if (m_bRolling) {
+        m_imgBase = QImage();
+        m_bBaseStale = true;
+        Draw(dc);
+        return;
+    }
+    const qreal ratio = devicePixelRatioF();
+    const QSize pixels = (QSizeF(size()) * ratio).toSize();
+    if (!overlayOnly || m_imgBase.size() != pixels) {
+        m_bBaseStale = false;
+        m_imgBase = QImage(pixels, QImage::Format_RGB32);
+        m_imgBase.setDevicePixelRatio(ratio);
+        QPainter base(&m_imgBase);
+        if (!DrawBase(base)) {
+            base.end();
+            dc.drawImage(0, 0, m_imgBase);
+            return;
+        }
+    }
+    dc.drawImage(0, 0, m_imgBase);
+    dc.setFont(LabelFont());
+    DrawOverlays(dc);
 }
 
 QImage CVScope::Render()
@@ -354,12 +392,18 @@ void CVScope::SaveToBmp(const QString &path)
 
 void CVScope::Draw(QPainter &dc)
 {
+    if (DrawBase(dc))
+        DrawOverlays(dc);
+}
+
+bool CVScope::DrawBase(QPainter &dc)
+{
     CalcExtraXDivs();
     CalcLayout();
     dc.fillRect(R(0, 0, width(), height()), platform::ColorFromRef(m_clrBack));
     // A client too small for a plot shows only its background.
     if (m_rcPlot.IsEmpty())
-        return;
+        return false;
     dc.setFont(LabelFont());
     if (!m_bZoomed) {
         DrawTraces(dc);
@@ -382,6 +426,11 @@ void CVScope::Draw(QPainter &dc)
     DrawBitMarkers(dc);
     DrawChannelNames(dc);
     DrawBitNames(dc);
+    return true;
+}
+
+void CVScope::DrawOverlays(QPainter &dc)
+{
     if (!m_bRolling)
         DrawCursors(dc);
     if (m_bShowCoordTip) {
@@ -1304,14 +1353,15 @@ void CVScope::OnMouseMove(WPARAM, QPoint point)
         return;
     }
     DragCursor(point);
-    if (m_nCursorMode != 0 && m_nDragCursor != 0) {
+    // One paint per move, however many parties ask for it; it redraws only the cursors and the
+    // tip unless a party changed the view meanwhile (its update() asks for all of it).
+    const bool cursorMoved = m_nCursorMode != 0 && m_nDragCursor != 0;
+    if (cursorMoved)
         Notify(UM_VSCOPE_NOTIFY);
-        update();  // one paint per move, however many parties ask for it
-    }
-    if (m_bShowCoordTip) {
+    if (m_bShowCoordTip)
         m_ptMouse = point.x() > m_rcPlot.left && point.x() < m_rcPlot.right ? point : QPoint(-1, -1);
-        update();
-    }
+    if (cursorMoved || m_bShowCoordTip)
+        UpdateCursors();
     m_bTrackingLeave = 1;
     if (m_nDragCursor == 0)
         TrackMouseDrag(point);

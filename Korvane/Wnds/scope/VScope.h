@@ -51,6 +51,12 @@ public:
 
     // ---- drawing
     void Draw(QPainter &dc);
+    // Hides QWidget::update: a change made through the view repaints all of it, while a cursor
+    // or tip moved by the mouse repaints only itself over the picture kept of the rest.
+    void update();
+    // Repaints the cursors and the tip only, over the picture kept of the rest (all of it when
+    // a change asked for a full repaint meanwhile).
+    void UpdateCursors();
     // Renders the view into a picture of the client size and writes it as a BMP file;
     // failures are told in boxes over the view.
     void SaveToBmp(const QString &path);
@@ -166,6 +172,14 @@ protected:
     void keyPressEvent(QKeyEvent *event) override;
 
 private:
+    // The traces, grid and names as last drawn (static captures only), and whether a change
+    // since then asks for them to be drawn again.
+    QImage m_imgBase;
+    bool m_bBaseStale = true;
+    bool m_bOverlayPaint = false;  // the paint asked for by a cursor or tip move
+    bool DrawBase(QPainter &dc);
+    void DrawOverlays(QPainter &dc);
+
     static constexpr int kWheelNotch = 120;
     int m_nWheelRest = 0;  // wheel delta not yet turned into a zoom step
 

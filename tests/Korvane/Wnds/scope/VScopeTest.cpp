@@ -13,6 +13,8 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <functional>
+
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -216,6 +218,44 @@ TEST_F(VScope, LockedCursorPairStopsAtTheEdgeAndNotifies)
     view->GetCursorSamples(a, b);
     EXPECT_EQ(a, 0);
     EXPECT_EQ(b, 4000);  // the window's end
+}
+
+// A cursor drag repaints only the cursors over the picture kept of the rest; what the
+// widget then shows must be what a full drawing gives, also after a change made just before.
+TEST_F(VScope, ACursorMovePaintsWhatAFullDrawingShows)
+{
+    TwoTraces();
+    view->m_nCursorMode = 1;
+    view->ResetCursorPositions();
+    const int y = (view->m_rcPlot.top + view->m_rcPlot.bottom) / 2;
+    auto shown = [&] { return view->grab().toImage().convertToFormat(QImage::Format_RGB32); };
+    auto full = [&] { return view->Render().convertToFormat(QImage::Format_RGB32); };
+    (void)shown();  // the kept picture
+    QTest::mousePress(view, Qt::LeftButton, {}, QPoint(view->m_nCursorX1, y));
+    struct Step {
+        const char *what;
+        std::function<void()> change;
+    };
+    const Step steps[] = {
+        {"a move alone", [] {}},
+        {"a trace colour changed through update()", [&] {
+             view->m_ch[0].m_clrTrace = RGB(0, 255, 255);
+             view->update();
+         }},
+        {"a window changed through update()", [&] {
+             view->SetXWindow(500, 3500);
+             view->update();
+         }},
+    };
+    int x = view->m_nCursorX1;
+    for (const Step &step : steps) {
+        step.change();
+        x += 40;
+        QTest::mouseMove(view, QPoint(x, y));
+        EXPECT_EQ(view->m_nCursorX1, x) << step.what;
+        EXPECT_TRUE(shown() == full()) << step.what;
+    }
+    QTest::mouseRelease(view, Qt::LeftButton, {}, QPoint(x, y));
 }
 
 TEST_F(VScope, ResetCursorPositionsIsOneTenthIn)
