@@ -241,8 +241,10 @@ BOOL CDlgBCGGrid::InitColumns(const CGridTableAttribute &attr, int nAlign)
     for (int i = 0; i < static_cast<int>(columns.size()); ++i) {
         const CGridColumnAttribute &c = *columns[i];
         // The stored caption is the source text; a caption the user wrote has no entry and stays.
-        m_pGrid->SetColumnName(i, TrText(c.strColShowName));
-        m_pGrid->SetColumnWidth(i, std::max<int>(c.iColWidth, 4));
+        const QString caption = TrText(c.strColShowName);
+        m_pGrid->SetColumnName(i, caption);
+        // A caption longer in this language widens its column; the stored width stays.
+        m_pGrid->SetColumnWidth(i, std::max({int(c.iColWidth), 4, m_pGrid->CaptionWidth(caption)}));
         m_pGrid->SetColumnVisible(i, c.isShow);
         m_pGrid->EnableColumnFilterEdit(i, c.isEnableFilter);
         m_mapFieldToCol[c.strColID] = i;

@@ -10,6 +10,7 @@
 #include <QDateTimeEdit>
 #include <QDialog>
 #include <QDialogButtonBox>
+#include <QHeaderView>
 #include <QHelpEvent>
 #include <QKeyEvent>
 #include <QLineEdit>
@@ -1510,6 +1511,20 @@ void GridCtrl::SetColumnWidth(int col, int width)
         LayoutChildren();
         PlaceFilterEdits();
     }
+}
+
+int GridCtrl::CaptionWidth(const QString &caption) const
+{
+    const QHeaderView *header = nullptr;
+    for (const GridView *v : m_views)
+        header = header ? header : (v ? v->horizontalHeader() : nullptr);
+    const QFontMetrics fm = header ? header->fontMetrics() : fontMetrics();
+    int widest = 0;
+    for (const QString &line : caption.split(QLatin1Char('\n')))
+        widest = std::max(widest, fm.horizontalAdvance(line));
+    const QStyle *st = header ? header->style() : style();
+    // The header's margins on both sides and one pixel of its grid line.
+    return widest + 2 * st->pixelMetric(QStyle::PM_HeaderMargin, nullptr, header) + 2;
 }
 
 int GridCtrl::GetColumnWidth(int col) const

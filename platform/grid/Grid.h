@@ -366,6 +366,8 @@ public:
     QString GetColumnName(int col) const { return GetColumnsInfo().GetColumnName(col); }
     void SetColumnWidth(int col, int width);
     int GetColumnWidth(int col) const;
+    // The width a column needs to show `caption` whole in the header, by the header's font.
+    int CaptionWidth(const QString &caption) const;
     void SetColumnVisible(int col, bool visible);
     bool GetColumnVisible(int col) const;
     void SetColumnAlign(int col, int align);
