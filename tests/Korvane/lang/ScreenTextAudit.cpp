@@ -1,7 +1,9 @@
 #include "ScreenTextAudit.h"
 
+#include "ToolBoxEx.h"
 #include "Wnds/Controls/DiagramScene.h"
 #include "platform/ControlId.h"
+#include "platform/grid/Grid.h"
 
 #include <QAbstractButton>
 #include <QAbstractItemView>
@@ -85,6 +87,15 @@ QString Name(const QWidget *w)
     else if (!w->objectName().isEmpty())
         name += QLatin1Char(':') + w->objectName();
     return name;
+}
+
+const platform::GridCtrl *OwningGrid(const QWidget *w)
+{
+    for (const QWidget *p = w ? w->parentWidget() : nullptr; p; p = p->parentWidget()) {
+        if (const auto *grid = qobject_cast<const platform::GridCtrl *>(p))
+            return grid;
+    }
+    return nullptr;
 }
 
 struct TabBarAccess : QTabBar
@@ -268,6 +279,14 @@ void ScreenTextAudit::Visit(QWidget *w, const QString &parentWhere)
                           at + QStringLiteral(" tool tip"));
                 if (header->isSectionHidden(i) || header->sectionSize(i) <= 0)
                     continue;
+                // The program's grids draw their headers themselves: their own rule.
+                if (const platform::GridCtrl *grid = OwningGrid(header); grid && header->orientation() == Qt::Horizontal) {
+                    const int need = WidestLine(QFontMetrics(grid->GetGridFont()), text);
+                    const int room = grid->CaptionRoom(i);
+                    if (!text.isEmpty() && need > room + 1)
+                        Report(at, QStringLiteral("cut (%1 px wide, room %2 px)").arg(need).arg(room), text);
+                    continue;
+                }
                 int room = (header->orientation() == Qt::Horizontal ? header->sectionSize(i) : header->width())
                     - 2 * margin;
                 if (header->isSortIndicatorShown() && header->sortIndicatorSection() == i)
@@ -277,6 +296,17 @@ void ScreenTextAudit::Visit(QWidget *w, const QString &parentWhere)
         }
     } else if (auto *view = qobject_cast<QAbstractItemView *>(w)) {
         WalkItems(view, where);
+    } else if (auto *tools = qobject_cast<CToolBoxPageEx *>(w)) {
+        // The pane's entries are painted: their text starts 24 pixels in and ends 4 before the
+        // edge of what the pane shows.
+        const QRect shown = tools->visibleRegion().boundingRect();
+        for (int i = 0; i < tools->GetToolCount() && !shown.isEmpty(); ++i) {
+            const QString text = tools->GetTool(i)->label;
+            const QString at = where + QStringLiteral(" entry ") + QString::number(i);
+            CheckText(text, at);
+            const QRect r = tools->ToolRect(i);
+            CheckFit(tools, text, std::min(r.right(), shown.right()) - r.left() - 28, at);
+        }
     }
     if (auto *graphics = qobject_cast<QGraphicsView *>(w); graphics && graphics->scene()) {
         for (const QGraphicsItem *item : graphics->scene()->items()) {

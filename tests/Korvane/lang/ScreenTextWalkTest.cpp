@@ -19,6 +19,7 @@
 #include "MyToolBar.h"
 #include "SYSPARAM/SysParam.h"
 #include "SimDrive.h"
+#include "ToolBoxEx.h"
 #include "Wnds/Params/DlgParamAddToUser.h"
 #include "Wnds/Params/DlgParamCompareSelect.h"
 #include "Wnds/Params/DlgParamUploadList.h"
@@ -37,6 +38,7 @@
 
 #include <QApplication>
 #include <QContextMenuEvent>
+#include <QDockWidget>
 #include <QElapsedTimer>
 #include <QFile>
 #include <QMenu>
@@ -204,6 +206,12 @@ TEST_P(ScreenTextWalk, EveryVisibleTextIsOfTheLanguageAndFits)
     Pump(300);
     popups.m_where = QStringLiteral("frame");
     audit.Walk(&frame, QStringLiteral("frame"));
+    // The two navigation panes share their place: each in front once.
+    for (QDockWidget *pane : {static_cast<QDockWidget *>(frame.FunctionPane()), static_cast<QDockWidget *>(frame.ParamPane())}) {
+        pane->raise();
+        Pump(50);
+        audit.Walk(pane, QStringLiteral("frame pane"));
+    }
     for (int i = 0; i < frame.ToolBar()->GetCount(); ++i) {
         CToolbarButtonBase *b = frame.ToolBar()->GetButton(i);
         audit.CheckText(b->m_strText, QStringLiteral("frame toolbar button ") + QString::number(i));
