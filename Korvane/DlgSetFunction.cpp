@@ -8,6 +8,7 @@
 
 CDlgSetFunction::CDlgSetFunction(QWidget *pParent) : CBCGPPropertyPageEx(IDD, pParent)
 {
+    m_strLangSection = QStringLiteral("CDlgSetFunction");
     setWindowTitle(QStringLiteral("参数设置"));
     m_chkEnterWrites = new QCheckBox(QStringLiteral("回车是否写入驱动器"), this);
     platform::SetCtrlId(m_chkEnterWrites, IDC_ENTER_WRITES);

@@ -51,7 +51,7 @@ CDlgUserParamSet::CDlgUserParamSet(QWidget *pParent) : CDialogExMid(IDD, pParent
 
     auto *nameLabel = new QLabel(QStringLiteral("分组名称:"), this);
     platform::SetCtrlId(nameLabel, IDC_NAME_LABEL);
-    nameLabel->setGeometry(MapDialogRect(QRect(7, 9, 50, 10)));
+    nameLabel->setGeometry(MapDialogRect(QRect(7, 9, 52, 10)));
     m_editGroupName = new QLineEdit(this);
     platform::SetCtrlId(m_editGroupName, IDC_NAME);
     m_editGroupName->setGeometry(MapDialogRect(QRect(60, 7, 150, 14)));

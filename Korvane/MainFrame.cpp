@@ -486,7 +486,7 @@ bool CMainFrame::GetToolbarButtonToolTipText(UINT id, QString &text) const
     text.clear();
     for (const ToolTip &t : kToolTips) {
         if (t.id == id)
-            text = QString::fromUtf8(t.text);
+            text = Tr(t.text);
     }
     return true;
 }

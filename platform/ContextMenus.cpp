@@ -1,6 +1,7 @@
 #include "ContextMenus.h"
 
 #include "CommandId.h"
+#include "LanguageConf.h"
 
 #include <QMenu>
 
@@ -44,7 +45,7 @@ QMenu *CreateContextMenu(const QString &name, QWidget *parent)
     }
     auto *m = new QMenu(parent);
     for (const ContextMenuItem &item : menu.items)
-        SetCommandId(m->addAction(item.text), item.commandId);
+        SetCommandId(m->addAction(TrText(item.text)), item.commandId);
     return m;
 }
 

@@ -22,7 +22,8 @@ struct ContextMenuItem
 void AddContextMenu(const QString &name, int resId, const std::vector<ContextMenuItem> &items);
 // The resource id registered under `name`; 0 when none is.
 int ContextMenuResId(const QString &name);
-// A new menu with the registered items, owned by `parent`; null when nothing is registered.
+// A new menu with the registered items, owned by `parent`, their texts (source texts) in the
+// language of the moment; null when nothing is registered.
 QMenu *CreateContextMenu(const QString &name, QWidget *parent);
 // Forgets every registration (tests).
 void ClearContextMenus();

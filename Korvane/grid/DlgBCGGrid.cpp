@@ -11,6 +11,7 @@
 #include "grid/MultiCheckBox.h"
 #include "grid/PercentBCGPGridCellItem.h"
 #include "grid/PictureGridItem.h"
+#include "platform/LanguageConf.h"
 #include "platform/ControlId.h"
 
 #include <QApplication>
@@ -229,7 +230,7 @@ BOOL CDlgBCGGrid::InitColumns(const CGridTableAttribute &attr, int nAlign)
     if (attr.isShowSumBar) {
         m_pGrid->ShowSumRow(true);
         m_pGrid->SetSumRowHeight(m_tableAttr.iSumRowHeight);
-        m_pGrid->SetSumRowCaption(QString::fromUtf8("合计"));
+        m_pGrid->SetSumRowCaption(TrText(QString::fromUtf8("合计")));
     } else {
         m_pGrid->SetSumRowHeight(0);
         m_pGrid->ShowSumRow(false);
@@ -239,8 +240,11 @@ BOOL CDlgBCGGrid::InitColumns(const CGridTableAttribute &attr, int nAlign)
     std::vector<int> leftCols, middleCols, rightCols;
     for (int i = 0; i < static_cast<int>(columns.size()); ++i) {
         const CGridColumnAttribute &c = *columns[i];
-        m_pGrid->SetColumnName(i, c.strColShowName);
-        m_pGrid->SetColumnWidth(i, std::max<int>(c.iColWidth, 4));
+        // The stored caption is the source text; a caption the user wrote has no entry and stays.
+        const QString caption = TrText(c.strColShowName);
+        m_pGrid->SetColumnName(i, caption);
+        // A caption longer in this language widens its column; the stored width stays.
+        m_pGrid->SetColumnWidth(i, std::max({int(c.iColWidth), 4, m_pGrid->CaptionWidth(caption)}));
         m_pGrid->SetColumnVisible(i, c.isShow);
         m_pGrid->EnableColumnFilterEdit(i, c.isEnableFilter);
         m_mapFieldToCol[c.strColID] = i;

@@ -20,6 +20,7 @@
 #include <climits>
 #include <cstdlib>
 #include <map>
+#include <vector>
 
 namespace {
 
@@ -154,6 +155,34 @@ CDlgGridCtrlTableStyle::~CDlgGridCtrlTableStyle()
     m_pStyleGrid = nullptr;
 }
 
+void CDlgGridCtrlTableStyle::FitRowsToTexts()
+{
+    // Each row of boxes and captions left to right: a control is as wide as its text needs in
+    // the language, and the ones after it move along.
+    static const std::vector<std::vector<int>> rows = {
+        {1964, 1965, 1966, 1967, 1977, 1976, 1979, 1981, 1982},
+        {1970, 1969, 1973, 1972, 1988, 1989, 1990, 1991, 1992, 1993, 1994, 1995},
+        {1974, 1975, 1985},
+        {1986, 1987},
+    };
+    const int gap = MapDialogRect(QRect(0, 0, 4, 0)).width();
+    for (const std::vector<int> &row : rows) {
+        int right = 0;
+        for (int id : row) {
+            QWidget *w = platform::FindCtrl(this, id);
+            if (!w)
+                continue;
+            QRect g = w->geometry();
+            if (qobject_cast<QLabel *>(w) || qobject_cast<QCheckBox *>(w))
+                g.setWidth(std::max(g.width(), w->sizeHint().width()));
+            if (right > 0 && g.left() < right + gap)
+                g.moveLeft(right + gap);
+            w->setGeometry(g);
+            right = g.right() + 1;
+        }
+    }
+}
+
 QCheckBox *CDlgGridCtrlTableStyle::Check(int id) const
 {
     return qobject_cast<QCheckBox *>(platform::FindCtrl(const_cast<CDlgGridCtrlTableStyle *>(this), id));
@@ -184,7 +213,6 @@ void CDlgGridCtrlTableStyle::BuildControls()
         check(o.id, o.text, x, 18, cx);
         x += cx + 6;
     }
-    check(1985, "更新服务器表格样式", x, 18, 100);
 
     label(1970, "行高", 15, 40, 25);
     m_spinRowHeight = new BoundedSpinBox(kRowHeightMin, kRowHeightMax, this);
@@ -205,6 +233,8 @@ void CDlgGridCtrlTableStyle::BuildControls()
     check(1995, "升序", 667, 41, 40);
     check(1974, "显示全选", 15, 62);
     check(1975, "编辑全选", 95, 62);
+    // On the short row: the option boxes above fill theirs in every language.
+    check(1985, "更新服务器表格样式", 175, 62, 100);
 
     check(1986, "已显示项", 15, 102, 70);
     check(1987, "未显示项", 95, 102, 70);
@@ -250,6 +280,7 @@ void CDlgGridCtrlTableStyle::SetTableAttribute(const QString &tableId, const CGr
 bool CDlgGridCtrlTableStyle::OnInitDialog()
 {
     CDialogExMid::OnInitDialog();
+    FitRowsToTexts();
     CreateStyleGrid();
     LoadOptionControls();
     m_nPageRowsAtOpen = m_nPageRows;

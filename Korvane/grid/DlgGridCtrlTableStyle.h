@@ -84,6 +84,8 @@ public:
     bool m_bShowSumBarAtOpen = false;
     std::set<QString> m_setUnsortableFieldIDs;
 
+    // Widens the option boxes and captions to their texts, moving the rest of their rows along.
+    void FitRowsToTexts();
     // The controls by their ids.
     QCheckBox *Check(int id) const;
     QSpinBox *m_spinRowHeight = nullptr;  // 1969 (stepped as 1968)

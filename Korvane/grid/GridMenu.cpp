@@ -1,6 +1,7 @@
 #include "grid/GridMenu.h"
 
 #include "platform/CommandId.h"
+#include "platform/LanguageConf.h"
 
 #include <QMenu>
 
@@ -28,7 +29,7 @@ const MenuOption kOptions[] = {
 
 QAction *AddItem(QMenu &menu, UINT id, const char *text, bool checked = false)
 {
-    QAction *a = menu.addAction(QString::fromUtf8(text));
+    QAction *a = menu.addAction(TrText(QString::fromUtf8(text)));
     platform::SetCommandId(a, static_cast<int>(id));
     if (checked) {
         a->setCheckable(true);
@@ -66,11 +67,11 @@ void BuildGridMenu(QMenu &menu, const CGridTableAttribute &table, const CGridCol
     AddItem(menu, ID_GRID_MENU_STYLE, "样式");
     menu.addSeparator();
     QAction *show = AddItem(menu, ID_GRID_MENU_SHOW, "显示", known && column->isShow);
-    QMenu *lock = menu.addMenu(QString::fromUtf8("锁定"));
+    QMenu *lock = menu.addMenu(TrText(QString::fromUtf8("锁定")));
     AddItem(*lock, ID_GRID_MENU_UNLOCK, "无", known && column->iLock == 0);
     AddItem(*lock, ID_GRID_MENU_LOCK_LEFT, "在左侧", known && column->iLock == 1);
     AddItem(*lock, ID_GRID_MENU_LOCK_RIGHT, "在右侧", known && column->iLock == 2);
-    QMenu *sum = menu.addMenu(QString::fromUtf8("合计"));
+    QMenu *sum = menu.addMenu(TrText(QString::fromUtf8("合计")));
     AddItem(*sum, ID_GRID_MENU_SUM_NONE, "无", known && column->enColSumType == 0);
     AddItem(*sum, ID_GRID_MENU_SUM_COUNT, "计数", known && column->enColSumType == 2);
     AddItem(*sum, ID_GRID_MENU_SUM_SUM, "求和", known && column->enColSumType == 1);
@@ -87,7 +88,7 @@ void BuildGridMenu(QMenu &menu, const CGridTableAttribute &table, const CGridCol
     menu.addSeparator();
     AddItem(menu, ID_GRID_MENU_PRINT_PREVIEW, "打印预览");
     menu.addSeparator();
-    QMenu *other = menu.addMenu(QString::fromUtf8("其他"));
+    QMenu *other = menu.addMenu(TrText(QString::fromUtf8("其他")));
     for (const MenuOption &o : kOptions)
         AddItem(*other, o.id, o.text, table.*o.option);
     other->addSeparator();

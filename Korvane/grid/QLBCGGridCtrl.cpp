@@ -2,6 +2,7 @@
 
 #include "DialogExMid.h"
 #include "grid/FilterListDlg.h"
+#include "platform/LanguageConf.h"
 #include "platform/UiServices.h"
 
 #include <QHeaderView>
@@ -46,7 +47,7 @@ void CQLBCGGridCtrl::GetColumnFilterValues(int col, QStringList &values) const
 
 QString CQLBCGGridCtrl::GetHeaderMenuButtonTooltip(int col) const
 {
-    QString tip = QString::fromUtf8("通过(%1)过滤").arg(GetColumnName(col));
+    QString tip = TrText(QString::fromUtf8("通过(%1)过滤")).arg(GetColumnName(col));
     const QString description = GetCustomFilterDescription(col);
     if (!description.isEmpty())
         tip += QStringLiteral("\n") + description;

@@ -19,6 +19,8 @@
 
 #include <QPushButton>
 
+#include <algorithm>
+
 namespace {
 
 CWizardStepPage *MakeStepPage(int step, QWidget *parent)
@@ -128,8 +130,10 @@ void CDlgSetupWizard::InitRecipeGrid()
     m_pGrid->RemoveAll();
     static const char16_t *const kColumns[] = {u"参数编号", u"参数名称", u"参数值", u"类型"};
     if (m_pGrid->GetColumnCount() == 0)
-        for (int c = 0; c < 4; ++c)
-            m_pGrid->InsertColumn(c, platform::TrText(QString::fromUtf16(kColumns[c])), 80);
+        for (int c = 0; c < 4; ++c) {
+            const QString caption = platform::TrText(QString::fromUtf16(kColumns[c]));
+            m_pGrid->InsertColumn(c, caption, std::max(80, m_pGrid->CaptionWidth(caption)));
+        }
     m_pGrid->SetColumnVisible(3, false);
     RefreshRecipeGrid();
     m_pGrid->AdjustLayout();

@@ -10,6 +10,7 @@
 #include <QDateTimeEdit>
 #include <QDialog>
 #include <QDialogButtonBox>
+#include <QHeaderView>
 #include <QHelpEvent>
 #include <QKeyEvent>
 #include <QLineEdit>
@@ -886,6 +887,20 @@ QRect GridHeader::MenuButtonRect(const QRect &section) const
                  kMenuButton, kMenuButton);
 }
 
+QRect GridHeader::TextRect(const QRect &r, int logical) const
+{
+    QRect textRect = r.adjusted(kTextMargin, 0, -kTextMargin, 0);
+    if (g->m_bCheckBoxes && logical == g->GetFirstDisplayColumn())
+        textRect.setLeft(CheckBoxRect(r).right() + 5);
+    if (g->IsHeaderMenuButtonEnabled(logical)) {
+        const QRect b = MenuButtonRect(r);
+        textRect.setRight(g->GetHeaderMenuButtonImageIndex(logical, true) % 3 ? b.left() - 9 : b.left() - 2);
+    } else if (g->GetColumnsInfo().GetColumnState(logical)) {
+        textRect.setRight(r.right() - 16);
+    }
+    return textRect;
+}
+
 void GridHeader::paintEvent(QPaintEvent *e)
 {
     QHeaderView::paintEvent(e);
@@ -925,15 +940,11 @@ void GridHeader::paintSection(QPainter *p, const QRect &rect, int logical) const
     p->drawLine(r.topRight(), r.bottomRight());
     p->drawLine(r.bottomLeft(), r.bottomRight());
 
-    QRect textRect = r.adjusted(kTextMargin, 0, -kTextMargin, 0);
-    if (g->m_bCheckBoxes && logical == g->GetFirstDisplayColumn()) {
-        const QRect box = CheckBoxRect(r);
-        DrawGridCheckBox(*p, box, info.GetCheckBoxState() ? 1 : 0, true);
-        textRect.setLeft(box.right() + 5);
-    }
+    const QRect textRect = TextRect(r, logical);
+    if (g->m_bCheckBoxes && logical == g->GetFirstDisplayColumn())
+        DrawGridCheckBox(*p, CheckBoxRect(r), info.GetCheckBoxState() ? 1 : 0, true);
     if (g->IsHeaderMenuButtonEnabled(logical)) {
         const QRect b = MenuButtonRect(r);
-        textRect.setRight(b.left() - 2);
         const int image = g->GetHeaderMenuButtonImageIndex(logical, true);
         p->setPen(QColor(0x70, 0x70, 0x70));
         p->setBrush(QColor(0xFA, 0xFA, 0xFA));
@@ -957,7 +968,6 @@ void GridHeader::paintSection(QPainter *p, const QRect &rect, int logical) const
             p->setBrush(QColor(0x20, 0x20, 0x20));
             p->drawPolygon(QPolygonF({QPointF(b.left() - 7, y + dy), QPointF(b.left() - 1, y + dy),
                                       QPointF(b.left() - 4, y)}));
-            textRect.setRight(b.left() - 9);
         }
         p->setRenderHint(QPainter::Antialiasing, false);
     } else if (const int state = info.GetColumnState(logical)) {
@@ -969,7 +979,6 @@ void GridHeader::paintSection(QPainter *p, const QRect &rect, int logical) const
             p->drawPolygon(QPolygonF({QPointF(x - 4, y + 2), QPointF(x + 4, y + 2), QPointF(x, y - 3)}));
         else
             p->drawPolygon(QPolygonF({QPointF(x - 4, y - 2), QPointF(x + 4, y - 2), QPointF(x, y + 3)}));
-        textRect.setRight(r.right() - 16);
         p->setRenderHint(QPainter::Antialiasing, false);
     }
     p->setFont(g->m_font);
@@ -1510,6 +1519,24 @@ void GridCtrl::SetColumnWidth(int col, int width)
         LayoutChildren();
         PlaceFilterEdits();
     }
+}
+
+int GridCtrl::CaptionWidth(const QString &caption) const
+{
+    const QFontMetrics fm(m_font);
+    int widest = 0;
+    for (const QString &line : caption.split(QLatin1Char('\n')))
+        widest = std::max(widest, fm.horizontalAdvance(line));
+    // The margins, and room for the sort arrow a click on the header may bring.
+    return widest + 2 * kTextMargin + 16;
+}
+
+int GridCtrl::CaptionRoom(int col) const
+{
+    const auto *header = m_views[1] ? static_cast<const GridHeader *>(m_views[1]->horizontalHeader()) : nullptr;
+    if (!header)
+        return 0;
+    return header->TextRect(QRect(0, 0, GetColumnWidth(col), m_nHeaderHeight), col).width();
 }
 
 int GridCtrl::GetColumnWidth(int col) const

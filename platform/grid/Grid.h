@@ -366,6 +366,10 @@ public:
     QString GetColumnName(int col) const { return GetColumnsInfo().GetColumnName(col); }
     void SetColumnWidth(int col, int width);
     int GetColumnWidth(int col) const;
+    // The width a column needs to show `caption` whole in the header (its font, margins and a
+    // sort arrow), and the width the header gives a column's caption now.
+    int CaptionWidth(const QString &caption) const;
+    int CaptionRoom(int col) const;
     void SetColumnVisible(int col, bool visible);
     bool GetColumnVisible(int col) const;
     void SetColumnAlign(int col, int align);

@@ -100,6 +100,9 @@ public:
     QSize sizeHint() const override;
     QRect CheckBoxRect(const QRect &section) const;
     QRect MenuButtonRect(const QRect &section) const;
+    // Where a section's caption is drawn: the section less its margins, check box, menu button
+    // and sort arrow.
+    QRect TextRect(const QRect &section, int logical) const;
     QRect SectionRect(int logical) const;
 
 protected:

@@ -1,6 +1,7 @@
 #include "DiagramLayouts.h"
 
 #include "BCGPDiagramControlObject.h"
+#include "platform/LanguageConf.h"
 
 #include <QString>
 
@@ -284,12 +285,12 @@ DiagramShape *MakeShape(const LayoutItem &it, int boxWidth)
                          : it.kind == K::Junction ? DiagramShape::kEllipse
                                                   : DiagramShape::kRoundEnds;
         auto *s = new DiagramShape(rect, fill, outline, kind, kWhite);
-        s->AddTextData(QString::fromUtf8(it.text), kBlack);
+        s->AddTextData(TrText(QString::fromUtf8(it.text)), kBlack);
         return s;
     }
     case K::Box: {
         auto *box = new CMyEditDiagramControlObject(rect, kWhiteSmoke, kGreen, kShadowGrey);
-        box->AddTextData(QString::fromUtf8(it.text), kBlack);
+        box->AddTextData(TrText(QString::fromUtf8(it.text)), kBlack);
         if (it.unit)
             box->AddTextData(QString::fromUtf8(it.unit), kBlack);
         const QRect r(QPoint(it.left, it.top), QPoint(it.right, it.bottom));  // edges as given
@@ -350,6 +351,8 @@ void BuildLayoutDiagram(const DiagramLayout &layout, DiagramScene *scene, EditIt
     shapes.reserve(layout.items.size());
     for (const LayoutItem &it : layout.items) {
         DiagramShape *s = MakeShape(it, layout.boxWidth);
+        // A caption longer in this language than its shape goes on more lines.
+        s->WrapTextData();
         shapes.push_back(s);
         if (it.kind == LayoutItemKind::Box)
             AddParameterBox(scene, map, static_cast<CBCGPDiagramControlObject *>(s), it.editId);

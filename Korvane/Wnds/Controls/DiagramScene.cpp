@@ -53,6 +53,34 @@ void DiagramText::Draw(QPainter *p, const QRectF &rect, const QRectF &clip) cons
     p->restore();
 }
 
+void DiagramText::WrapTo(double width)
+{
+    const QFontMetricsF fm(m_format.ToFont());
+    QStringList out;
+    for (const QString &line : m_text.split(u'\n')) {
+        if (fm.horizontalAdvance(line) <= width) {
+            out << line;
+            continue;
+        }
+        qsizetype lead = 0;
+        while (lead < line.size() && line[lead] == u' ')
+            ++lead;
+        const QString prefix = line.left(lead);
+        QString piece;
+        for (const QString &word : line.mid(lead).split(u' ', Qt::SkipEmptyParts)) {
+            const QString longer = piece.isEmpty() ? word : piece + u' ' + word;
+            if (!piece.isEmpty() && fm.horizontalAdvance(prefix + longer) > width) {
+                out << prefix + piece;
+                piece = word;
+            } else {
+                piece = longer;
+            }
+        }
+        out << prefix + piece;
+    }
+    m_text = out.join(u'\n');
+}
+
 // ---- shape --------------------------------------------------------------------------------
 
 DiagramShape::DiagramShape() : m_dblLineThickness(kLineThickness)
@@ -187,6 +215,34 @@ void DiagramShape::DrawBody(QPainter *p, double depth) const
     p->fillPath(body, m_fill);
     QPen pen(m_outline, m_dblLineThickness * s);
     p->strokePath(body, pen);
+}
+
+void DiagramShape::WrapTextData()
+{
+    // On one line if it fits, else on more; failing both, a pixel smaller each time, down to a
+    // size still read easily.
+    constexpr double kSmallest = 9.0;
+    for (DiagramText &t : m_texts) {
+        const QString text = t.Text();
+        DiagramTextFormat format = t.GetTextFormat();
+        const double size = format.size > 0.0 ? format.size : double(kBlockFontPixelSize);
+        auto fits = [this](const DiagramText &d) {
+            const QSizeF need = d.Measure();
+            return need.width() <= m_rect.width() && need.height() <= m_rect.height();
+        };
+        for (double s = size; s >= kSmallest; s -= 1.0) {
+            format.size = s == size ? t.GetTextFormat().size : s;
+            DiagramText candidate(text, t.Colour());
+            candidate.SetTextFormat(format);
+            if (!fits(candidate)) {
+                candidate.WrapTo(m_rect.width());
+                if (!fits(candidate) && s - 1.0 >= kSmallest)
+                    continue;
+            }
+            t = candidate;
+            break;
+        }
+    }
 }
 
 void DiagramShape::DrawTextData(QPainter *p, const QRectF &clip)

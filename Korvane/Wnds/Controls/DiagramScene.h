@@ -61,6 +61,9 @@ public:
     void SetSize(const QSizeF &s) { m_size = s; }
     // Draws the text in the rectangle with its alignment, clipped to `clip`.
     void Draw(QPainter *p, const QRectF &rect, const QRectF &clip) const;
+    // Breaks each line wider than `width` at its spaces (a line's leading spaces start every
+    // piece); a word wider than that stays whole.
+    void WrapTo(double width);
 
 private:
     QString m_text;
@@ -93,6 +96,9 @@ public:
     int GetTextCount() const { return static_cast<int>(m_texts.size()); }
     DiagramText *GetTextData(int i);
     const DiagramText *GetTextData(int i) const;
+    // Every text that does not fit the shape broken at its spaces (DiagramText::WrapTo), and
+    // made smaller when that is not enough.
+    void WrapTextData();
 
     // The numeric id of the shape (-1 until set); distinct from the item id of its scene.
     void SetID(int id) { m_nID = id; }

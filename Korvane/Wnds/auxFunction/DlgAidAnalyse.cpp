@@ -695,12 +695,15 @@ void DlgAidAnalyse::OnSize(int cx, int cy)
     const int R = client.right() + 1 - panel;
     const int row = Scaled(26);
     const int B = client.bottom() + 1 - row;
-    const int w = std::max(0, R - 20 - L - 30);
+    // The charts' names left of them, as wide as the names are in the language.
+    const int names = std::max({26, m_pGainLabel->sizeHint().width(), m_pPhaseLabel->sizeHint().width()});
+    const int chartLeft = L + names + 4;
+    const int w = std::max(0, R - 20 - chartLeft);
     const int h = std::max(0, (B - (T + 11) - 20) / 2 - 3);
-    m_pGainChart->setGeometry(L + 30, T + 11, w, h);
-    m_pPhaseChart->setGeometry(L + 30, T + 11 + h + 20, w, h);
-    m_pGainLabel->setGeometry(L + 2, T + 11 + h / 4, 26, 40);
-    m_pPhaseLabel->setGeometry(L + 2, T + 11 + h + 20 + h / 4, 26, 40);
+    m_pGainChart->setGeometry(chartLeft, T + 11, w, h);
+    m_pPhaseChart->setGeometry(chartLeft, T + 11 + h + 20, w, h);
+    m_pGainLabel->setGeometry(L + 2, T + 11 + h / 4, names, 40);
+    m_pPhaseLabel->setGeometry(L + 2, T + 11 + h + 20 + h / 4, names, 40);
     // The row of switches and colours under the phase chart, each as wide as its text.
     int x = L + 30;
     const int y = B + Scaled(2);

@@ -34,15 +34,15 @@ CDlgAidAnalyzeDocker::CDlgAidAnalyzeDocker(DlgAidAnalyse *pOwner) : CDialogExMid
     m_strLangSection = QStringLiteral("CDlgAidAnalyzeDocker");
 
     Place(new QGroupBox(QStringLiteral("分析模式"), this), 1031, QRect(8, 2, 104, 65));
-    m_pClosedLoop = Place(new QRadioButton(QStringLiteral("速度闭环"), this), IDC_CLOSED_LOOP, QRect(15, 24, 48, 10));
+    m_pClosedLoop = Place(new QRadioButton(QStringLiteral("速度闭环"), this), IDC_CLOSED_LOOP, QRect(15, 41, 92, 10));
     auto *open = Place(new QRadioButton(QStringLiteral("速度开环"), this), IDC_OPEN_LOOP, QRect(22, 296, 48, 10));
     open->hide();
-    Place(new QLabel(QStringLiteral("降噪等级"), this), 8013, QRect(15, 51, 33, 8));
-    m_pSmoothing = Place(new QLineEdit(this), IDC_SMOOTHING, QRect(49, 49, 42, 12));
+    Place(new QLabel(QStringLiteral("降噪等级"), this), 8013, QRect(15, 54, 56, 8));
+    m_pSmoothing = Place(new QLineEdit(this), IDC_SMOOTHING, QRect(72, 52, 20, 12));
     m_pSmoothing->setReadOnly(true);
 
     // The spin: two arrows stacked beside its edit.
-    auto *spin = Place(new QWidget(this), IDC_SMOOTHING_SPIN, QRect(93, 48, 12, 14));
+    auto *spin = Place(new QWidget(this), IDC_SMOOTHING_SPIN, QRect(93, 51, 12, 14));
     auto *up = new QToolButton(spin);
     auto *down = new QToolButton(spin);
     up->setArrowType(Qt::UpArrow);
@@ -54,11 +54,11 @@ CDlgAidAnalyzeDocker::CDlgAidAnalyzeDocker(DlgAidAnalyse *pOwner) : CDialogExMid
     connect(down, &QToolButton::clicked, this, [this] { StepSmoothing(-1); });
 
     Place(new QGroupBox(QStringLiteral("激励信号"), this), 1032, QRect(8, 72, 104, 48));
-    Place(new QLabel(QStringLiteral("偏置"), this), 8021, QRect(14, 87, 18, 13));
-    m_pOffset = Place(new QLineEdit(this), IDC_OFFSET, QRect(38, 84, 47, 14));
+    Place(new QLabel(QStringLiteral("偏置"), this), 8021, QRect(14, 87, 42, 13));
+    m_pOffset = Place(new QLineEdit(this), IDC_OFFSET, QRect(57, 84, 29, 14));
     Place(new QLabel(QStringLiteral("r/min"), this), 8023, QRect(88, 85, 22, 8));
-    Place(new QLabel(QStringLiteral("振幅"), this), 8024, QRect(15, 105, 19, 11));
-    m_pAmplitude = Place(new QLineEdit(this), IDC_AMPLITUDE, QRect(37, 102, 47, 14));
+    Place(new QLabel(QStringLiteral("振幅"), this), 8024, QRect(14, 105, 42, 11));
+    m_pAmplitude = Place(new QLineEdit(this), IDC_AMPLITUDE, QRect(57, 102, 29, 14));
     // Digits only, as typed; the owner checks the range.
     m_pAmplitude->setValidator(new QRegularExpressionValidator(QRegularExpression(QStringLiteral("\\d*")), m_pAmplitude));
     Place(new QLabel(QStringLiteral("r/min"), this), 8026, QRect(88, 103, 21, 8));
@@ -68,9 +68,9 @@ CDlgAidAnalyzeDocker::CDlgAidAnalyzeDocker(DlgAidAnalyse *pOwner) : CDialogExMid
     Place(new QLabel(QStringLiteral("%"), this), 8029, QRect(89, 123, 17, 8))->hide();
 
     Place(new QGroupBox(QStringLiteral("查看结果"), this), 1033, QRect(8, 138, 104, 61));
-    auto *search = Place(new QPushButton(platform::TrText(QStringLiteral("搜索共振频率")), this), IDC_SEARCH_RESONANCE, QRect(31, 148, 57, 14));
-    auto *cutoff = Place(new QPushButton(platform::TrText(QStringLiteral("显示截止频率")), this), IDC_SHOW_CUTOFF, QRect(31, 164, 57, 14));
-    auto *notch = Place(new QPushButton(platform::TrText(QStringLiteral("设置陷波器")), this), IDC_SET_NOTCH, QRect(31, 180, 57, 14));
+    auto *search = Place(new QPushButton(platform::TrText(QStringLiteral("搜索共振频率")), this), IDC_SEARCH_RESONANCE, QRect(12, 148, 96, 14));
+    auto *cutoff = Place(new QPushButton(platform::TrText(QStringLiteral("显示截止频率")), this), IDC_SHOW_CUTOFF, QRect(12, 164, 96, 14));
+    auto *notch = Place(new QPushButton(platform::TrText(QStringLiteral("设置陷波器")), this), IDC_SET_NOTCH, QRect(12, 180, 96, 14));
     search->setToolTip(platform::TrText(QStringLiteral("搜索共振频率")));
     cutoff->setToolTip(platform::TrText(QStringLiteral("显示截止频率")));
     notch->setToolTip(platform::TrText(QStringLiteral("设置陷波器")));
@@ -78,7 +78,7 @@ CDlgAidAnalyzeDocker::CDlgAidAnalyzeDocker(DlgAidAnalyse *pOwner) : CDialogExMid
     connect(cutoff, &QPushButton::clicked, this, [this] { Forward(IDC_SHOW_CUTOFF); });
     connect(notch, &QPushButton::clicked, this, [this] { Forward(IDC_SET_NOTCH); });
 
-    m_pIndicator = Place(new CKVProcessIndicator(this), IDC_INDICATOR, QRect(62, 10, 42, 34));
+    m_pIndicator = Place(new CKVProcessIndicator(this), IDC_INDICATOR, QRect(62, 10, 42, 30));
     m_pIndicator->setToolTip(platform::TrText(QStringLiteral("分析模式启动")));
     m_pIndicator->m_bLeftButtonOnly = true;
 }

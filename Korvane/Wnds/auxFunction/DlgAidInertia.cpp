@@ -149,9 +149,9 @@ CDlgAidInertia::CDlgAidInertia() : CDialogExMid(IDD)
     Place(new QGroupBox(QStringLiteral("step2"), this), 2328, {234, 71, 220, 303});
     Place(new QGroupBox(QStringLiteral("step3"), this), 2329, {453, 71, 220, 302});
     auto *read = Place(new QPushButton(TrText(QStringLiteral("读取参数")), this), IDC_READ, {41, 83, 162, 38});
-    Place(new QGroupBox(TrText(QStringLiteral("预设条件")), this), 1907, {42, 126, 160, 96});
-    Label(this, 1928, "自调整模式", {52, 141, 45, 10});
-    m_pTuneMode = Place(new QComboBox(this), IDC_TUNE_MODE, {100, 140, 67, 12});
+    Place(new QGroupBox(TrText(QStringLiteral("预设条件")), this), 1907, {42, 126, 184, 96});
+    Label(this, 1928, "自调整模式", {50, 141, 74, 10});
+    m_pTuneMode = Place(new QComboBox(this), IDC_TUNE_MODE, {126, 140, 96, 12});
     const struct {
         QLineEdit **edit;
         int id, labelId, unitId, y;
@@ -165,14 +165,14 @@ CDlgAidInertia::CDlgAidInertia() : CDialogExMid(IDD)
         {&m_pAccelTime, IDC_ACCEL_TIME, 1909, 1915, 278, "加速时间", "ms"},
         {&m_pIntervalTime, IDC_INTERVAL_TIME, 1910, 1916, 294, "间隔时间", "ms"},
     };
-    Place(new QGroupBox(TrText(QStringLiteral("激励信号")), this), 1908, {42, 229, 160, 83});
-    Label(this, 1936, "指令类型", {52, 248, 45, 10});
-    m_pCmdType = Place(new QComboBox(this), IDC_CMD_TYPE, {100, 247, 67, 12});
+    Place(new QGroupBox(TrText(QStringLiteral("激励信号")), this), 1908, {42, 229, 184, 83});
+    Label(this, 1936, "指令类型", {50, 248, 74, 10});
+    m_pCmdType = Place(new QComboBox(this), IDC_CMD_TYPE, {126, 247, 96, 12});
     for (const auto &b : boxes) {
-        Label(this, b.labelId, b.label, {52, b.y + 1, 45, 10});
-        *b.edit = Place(new QLineEdit(this), b.id, {100, b.y, 60, 12});
+        Label(this, b.labelId, b.label, {50, b.y + 1, 74, 10});
+        *b.edit = Place(new QLineEdit(this), b.id, {126, b.y, 50, 12});
         if (b.unit)
-            Place(new QLabel(QString::fromUtf8(b.unit), this), b.unitId, {164, b.y + 1, 34, 10});
+            Place(new QLabel(QString::fromUtf8(b.unit), this), b.unitId, {180, b.y + 1, 42, 10});
     }
     auto *write = Place(new QPushButton(TrText(QStringLiteral("写入参数")), this), IDC_WRITE, {42, 322, 160, 34});
     m_pServo = Place(new QPushButton(kServoOn, this), IDC_SERVO, {264, 83, 162, 38});

@@ -55,7 +55,7 @@ CDlgAidJogMove::CDlgAidJogMove() : CDialogExMid(IDD)
     }
     m_pForward = Place(new CKVProcessIndicator(this), IDC_FORWARD, {17, 47, 165, 165});
     m_pReverse = Place(new CKVProcessIndicator(this), IDC_REVERSE, {208, 47, 165, 165});
-    Place(new QLabel(TrText(QStringLiteral("手动速度：")), this), 2018, {17, 235, 37, 14});
+    Place(new QLabel(TrText(QStringLiteral("手动速度：")), this), 2018, {17, 235, 41, 14});
     m_pSpeedEdit = Place(new CIntRangeEdit(this), IDC_SPEED_EDIT, {58, 235, 48, 14});
     m_pSpeedGauge = Place(new QSlider(Qt::Horizontal, this), IDC_SPEED_GAUGE, {113, 232, 243, 20});
     m_pSpeedText = Place(new QLabel(QStringLiteral("0 rpm"), this), IDC_SPEED_TEXT, {368, 235, 69, 14});

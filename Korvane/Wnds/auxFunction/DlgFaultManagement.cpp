@@ -17,6 +17,7 @@
 #include <QPushButton>
 #include <QRegularExpression>
 
+#include <algorithm>
 #include <chrono>
 #include <thread>
 
@@ -92,9 +93,13 @@ void CDlgFaultManagement::OnSize(int cx, int cy)
         return;
     // The buttons along the top; the fault table left, the cause picture right.
     const int top = 40;
-    m_pReset->setGeometry(10, 8, 90, 26);
-    m_pHistory->setGeometry(110, 8, 120, 26);
-    m_pDictionary->setGeometry(240, 8, 90, 26);
+    // Each as wide as its text needs in the language, at least its usual width.
+    int x = 10;
+    for (auto [w, width] : {std::pair<QWidget *, int>{m_pReset, 90}, {m_pHistory, 120}, {m_pDictionary, 90}}) {
+        const int wide = std::max(width, w->sizeHint().width());
+        w->setGeometry(x, 8, wide, 26);
+        x += wide + 10;
+    }
     const int tableWidth = std::max(200, cx - 480);
     m_pFaultGrid->setGeometry(0, top, tableWidth, std::max(50, cy - top));
     m_pNoteGrid->setGeometry(tableWidth + 5, top, std::max(50, cx - tableWidth - 5), std::max(50, cy - top));

@@ -113,8 +113,12 @@ void CDlgScopeSet::OnSize(int cx, int cy)
     const QRect client = rect();
     const QRect grid(client.left(), client.top(), client.width(), std::max(client.height() - kButtonStrip, 0));
     m_dlgGrid.setGeometry(grid);
-    m_btnWrite->move(client.left() + 30, grid.bottom() + 1 + 10);
-    m_btnRead->move(client.left() + 130, grid.bottom() + 1 + 10);
+    // The buttons as wide as their texts need in the language, 90 pixels at least.
+    int x = client.left() + 30;
+    for (QPushButton *button : {m_btnWrite, m_btnRead}) {
+        button->setGeometry(x, grid.bottom() + 1 + 10, std::max(90, button->sizeHint().width()), 25);
+        x += button->width() + 10;
+    }
     // Below the table's header line, inside the empty table.
     const int headerHeight = 30;
     m_lblHint->setGeometry(client.left() + 10, client.top() + headerHeight, std::max(client.width() - 20, 0),

@@ -136,9 +136,9 @@ void CDlgSocpeParam::BuildControls()
         return b;
     };
     place(new QGroupBox(QStringLiteral("采样模式"), this), IDC_MODE_GROUP, QRect(3, 2, 184, 84));
-    label("周期", IDC_PERIOD_LABEL, QRect(8, 15, 22, 10));
+    label("周期", IDC_PERIOD_LABEL, QRect(8, 15, 27, 10));
     m_edtPeriod = new QLineEdit(this);
-    place(m_edtPeriod, IDC_PERIOD, QRect(32, 13, 36, 14));
+    place(m_edtPeriod, IDC_PERIOD, QRect(36, 13, 32, 14));
     m_lblBase = label("×62.5us", IDC_BASE_LABEL, QRect(70, 15, 60, 10));
     label("时间分度", IDC_TIMEDIV_LABEL, QRect(8, 33, 34, 10));
     m_cmbTimeDiv = new QComboBox(this);
@@ -162,9 +162,9 @@ void CDlgSocpeParam::BuildControls()
         place(new QGroupBox(this), ChId(IDC_CH_GROUP, k), QRect(6, y, 178, 56));
         m_chk[k - 1] = new QCheckBox(QStringLiteral("CH%1").arg(k), this);
         place(m_chk[k - 1], ChId(IDC_CH_CHECK, k), QRect(10, y + 9, 30, 10));
-        label("源", ChId(IDC_CH_SRC_LABEL, k), QRect(42, y + 9, 10, 10));
+        label("源", ChId(IDC_CH_SRC_LABEL, k), QRect(42, y + 9, 14, 10));
         m_cmbSource[k - 1] = new QComboBox(this);
-        place(m_cmbSource[k - 1], ChId(IDC_CH_SOURCE, k), QRect(54, y + 7, 126, 14));
+        place(m_cmbSource[k - 1], ChId(IDC_CH_SOURCE, k), QRect(57, y + 7, 123, 14));
         m_btnColour[k - 1] = new CKVColorButton(this);
         place(m_btnColour[k - 1], ChId(IDC_CH_COLOUR, k), QRect(10, y + 24, 30, 14));
         m_cmbScale[k - 1] = new QComboBox(this);
@@ -190,9 +190,9 @@ void CDlgSocpeParam::BuildControls()
     }
     m_btnDi = button("DI", IDC_DI, QRect(10, 116 + 2 * 58 + 41, 34, 12));
     m_btnDo = button("DO", IDC_DO, QRect(10, 116 + 3 * 58 + 41, 34, 12));
-    label("背景颜色", IDC_BACK_LABEL, QRect(10, 352, 40, 10));
+    label("背景颜色", IDC_BACK_LABEL, QRect(10, 352, 50, 10));
     m_pBack = new CColourPicker(this);
-    place(m_pBack, IDC_BACK, QRect(54, 350, 40, 14));
+    place(m_pBack, IDC_BACK, QRect(62, 350, 40, 14));
 
     connect(m_edtPeriod, &QLineEdit::editingFinished, this, [this] { OnKillfocusPeriod(); });
     connect(m_cmbTimeDiv, qOverload<int>(&QComboBox::activated), this, [this] { OnSelchangeTimeDiv(); });

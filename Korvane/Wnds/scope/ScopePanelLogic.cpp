@@ -4,6 +4,7 @@
 #include "PathHelpers.h"
 #include "SYSPARAM/SysParam.h"
 #include "platform/IniFile.h"
+#include "platform/LanguageConf.h"
 
 #include <QDir>
 #include <QFile>
@@ -338,8 +339,9 @@ QString IoFunctionName(const QList<CDBDataSelects> &options, int value)
     for (const auto &o : options) {
         if (o.iValue != value)
             continue;
+        // The database's names are source texts: the name without its "n-" in the language.
         const qsizetype dash = o.sDescription.indexOf(QLatin1Char('-'));
-        return dash < 0 ? o.sDescription : o.sDescription.mid(dash + 1);
+        return TrText(dash < 0 ? o.sDescription : o.sDescription.mid(dash + 1));
     }
     return QString();
 }

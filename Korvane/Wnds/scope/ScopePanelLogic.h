@@ -102,7 +102,7 @@ constexpr int kDefaultScaleEntry = 16;
 int FindScaleEntry(const QStringList &entries, double value);
 
 // A DI/DO function's name: the description of the first option with that value, from after
-// its first '-' (all of it without '-'); empty when no option has the value.
+// its first '-' (all of it without '-'), in the active language; empty when no option has the value.
 QString IoFunctionName(const QList<CDBDataSelects> &options, int value);
 // The options of the active axis's parameter of that code; empty without a project or code.
 QList<CDBDataSelects> ActiveAxisOptions(const QString &code);

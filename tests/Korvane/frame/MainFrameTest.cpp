@@ -320,8 +320,8 @@ TEST_F(MainFrameTest, RetranslateAllTakesTheNewLanguageEverywhere)
     CLanguageConf::GetTheOne()->Set(CLanguageConf::kEnglish);
     f.RetranslateAll();
     EXPECT_EQ(f.windowTitle(), QStringLiteral("Halvex Servo Tuning Software"));
-    EXPECT_EQ(f.FunctionPane()->windowTitle(), QStringLiteral("Function Navigation"));
-    EXPECT_EQ(f.ParamPane()->windowTitle(), QStringLiteral("Parameter Editing"));
+    EXPECT_EQ(f.FunctionPane()->windowTitle(), QStringLiteral("Functions"));
+    EXPECT_EQ(f.ParamPane()->windowTitle(), QStringLiteral("Parameters"));
     EXPECT_EQ(f.MonitorPane()->windowTitle(), QStringLiteral("Parameter Monitor"));
     EXPECT_EQ(f.FunctionPane()->GetPage(0)->GetTool(0)->label, QStringLiteral("Data Monitor"));
     EXPECT_EQ(f.FunctionPane()->GetPage(0)->GetTool(0)->data, 6);

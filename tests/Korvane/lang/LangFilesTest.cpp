@@ -242,16 +242,22 @@ std::vector<Literal> ChineseLiteralsInCode()
     return found;
 }
 
-// Sources of the translator's table (any section) with both translations.
-QSet<QString> TranslatedSources()
+// Sources of the translator's table with both translations: of any section, or only the
+// common entries (the plain text lookup's).
+QSet<QString> TranslatedSources(bool commonOnly = false)
 {
     QFile f(kSource + "/Korvane/config/LangTable.tsv");
     QSet<QString> sources;
     if (!f.open(QIODevice::ReadOnly))
         return sources;
+    bool common = true;
     for (const QByteArray &raw : f.readAll().split('\n')) {
         const QString line = QString::fromUtf8(raw);
+        if (line.startsWith('['))
+            common = line.trimmed() == QStringLiteral("[]");
         if (line.trimmed().isEmpty() || line.startsWith('#') || line.startsWith('['))
+            continue;
+        if (commonOnly && !common)
             continue;
         const QStringList cells = line.split('\t');
         if (cells.size() == 3 && !cells[1].isEmpty() && !cells[2].isEmpty())
@@ -285,6 +291,34 @@ TEST(LangTable, EveryChineseTextOfTheCodeIsTranslated)
                       << "\" has no English and traditional Chinese entry in LangTable.tsv";
     }
     EXPECT_EQ(missing.size(), 0);
+}
+
+// The names the shipped default database shows (groups, parameters, options, products) are
+// Chinese source texts the plain lookup translates: each has its common entry.
+TEST(LangTable, EveryNameOfTheDefaultDatabaseIsTranslated)
+{
+    const QSet<QString> translated = TranslatedSources(true);
+    static const QRegularExpression literal(QStringLiteral("'((?:[^']|'')*)'"));
+    int names = 0;
+    for (const char *file : {"products.sql", "options.sql", "parameters.sql"}) {
+        QFile f(kSource + "/CommonRes/ParamsData/" + file);
+        ASSERT_TRUE(f.open(QIODevice::ReadOnly)) << file;
+        const QStringList lines = QString::fromUtf8(f.readAll()).split('\n');
+        for (qsizetype ln = 0; ln < lines.size(); ++ln) {
+            if (lines[ln].trimmed().startsWith(QStringLiteral("--")))
+                continue;
+            for (auto m = literal.globalMatch(lines[ln]); m.hasNext();) {
+                const QString name = m.next().captured(1).replace(QStringLiteral("''"), QStringLiteral("'"));
+                if (!HoldsHan(name))
+                    continue;
+                ++names;
+                EXPECT_TRUE(translated.contains(name))
+                    << file << ':' << ln + 1 << ": \"" << name.toStdString()
+                    << "\" has no common English and traditional Chinese entry in LangTable.tsv";
+            }
+        }
+    }
+    EXPECT_GT(names, 100);  // the scan found the names
 }
 
 }

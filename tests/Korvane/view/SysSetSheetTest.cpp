@@ -148,7 +148,7 @@ TEST_F(SysSetSheetTest, TheDefaultEntryResetsATableColour)
     EXPECT_EQ(CurrentTableColors().clrEven, platform::kGridDefaultColor) << "the grids draw their own colour";
 }
 
-TEST_F(SysSetSheetTest, LanguageSwitchRetextsTheSheetButNotTheFunctionPage)
+TEST_F(SysSetSheetTest, LanguageSwitchRetextsTheSheetAndEveryPage)
 {
     platform::CreateLanguageLibrary(QStringLiteral(KORVANE_SOURCE_DIR "/Korvane/config/LangTable.tsv"));
     platform::GetSqlite()->Load();
@@ -170,8 +170,8 @@ TEST_F(SysSetSheetTest, LanguageSwitchRetextsTheSheetButNotTheFunctionPage)
     EXPECT_EQ(dlg.windowTitle(), QStringLiteral("Settings"));
     EXPECT_EQ(dlg.m_sheet->tabText(0), QStringLiteral("Window Settings"));
     EXPECT_EQ(dlg.m_sheet->tabText(1), QStringLiteral("Language"));
-    EXPECT_EQ(dlg.m_sheet->tabText(2), QStringLiteral("参数设置"));
-    EXPECT_EQ(dlg.m_pageFunction->m_chkDanger->text(), QStringLiteral("显示危险提示窗口"));
+    EXPECT_EQ(dlg.m_sheet->tabText(2), QStringLiteral("Parameter Settings"));
+    EXPECT_EQ(dlg.m_pageFunction->m_chkDanger->text(), QStringLiteral("Show safety warnings"));
     EXPECT_EQ(dlg.m_pageView->m_chkTableCustom->text(), QStringLiteral("Custom Table Colors"));
     EXPECT_EQ(page.m_cmbLanguage->itemText(0), QStringLiteral("简体中文"));
     EXPECT_EQ(page.m_cmbLanguage->itemText(2), QStringLiteral("English"));

@@ -1,0 +1,336 @@
+// Walks the whole program in English, traditional and simplified Chinese with the simulated
+// drive connected: the main frame and its panes, every page of the page table, the wizard's
+// steps, the settings sheet's pages, the frame's and the pages' dialogs, the context and grid
+// menus, and the texts handed to the message boxes, alerts and file dialogs. Every visible text
+// must be of the language (English and traditional Chinese) and fit its widget (all three).
+// The suite runs it once more at 144 dpi.
+#include "ScreenTextAudit.h"
+
+#include "AppFlags.h"
+#include "CustomTheme.h"
+#include "DlgCommSetting.h"
+#include "DlgNew.h"
+#include "DlgShowTip.h"
+#include "DlgSysSet.h"
+#include "DlgUserParamSet.h"
+#include "KorvaneView.h"
+#include "LangText.h"
+#include "MainFrame.h"
+#include "MyToolBar.h"
+#include "SYSPARAM/SysParam.h"
+#include "SimDrive.h"
+#include "ToolBoxEx.h"
+#include "Wnds/Params/DlgParamAddToUser.h"
+#include "Wnds/Params/DlgParamCompareSelect.h"
+#include "Wnds/Params/DlgParamUploadList.h"
+#include "Wnds/scope/DlgHistoryData.h"
+#include "Wnds/scope/DlgScopeSet.h"
+#include "Wnds/scope/DlgSocpeParam.h"
+#include "Wnds/scope/NewScopeContiPathDlg.h"
+#include "Wnds/scope/WaveFile.h"
+#include "database/DataProject.h"
+#include "grid/DlgBCGGrid.h"
+#include "grid/DlgGridCtrlTableStyle.h"
+#include "grid/GridMenu.h"
+#include "platform/LanguageConf.h"
+#include "platform/UiServices.h"
+#include "wizard/DlgSetupWizard.h"
+
+#include <QApplication>
+#include <QContextMenuEvent>
+#include <QDockWidget>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QMenu>
+#include <QPointer>
+#include <QRegularExpression>
+#include <QScreen>
+#include <QTabWidget>
+#include <QTemporaryDir>
+#include <QTimer>
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <functional>
+#include <memory>
+
+namespace {
+
+void Pump(int ms, const std::function<bool()> &done = {})
+{
+    QElapsedTimer t;
+    t.start();
+    while (t.elapsed() < ms && !(done && done()))
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
+}
+
+// Menus and modal dialogs the program opens while it is walked: looked at once they show, then
+// closed without a choice.
+class PopupCatcher : public QObject
+{
+public:
+    explicit PopupCatcher(ScreenTextAudit &audit) : m_audit(audit) { qApp->installEventFilter(this); }
+    ~PopupCatcher() override { qApp->removeEventFilter(this); }
+    QString m_where;
+    int m_menus = 0;
+    int m_dialogs = 0;
+
+protected:
+    bool eventFilter(QObject *obj, QEvent *e) override
+    {
+        if (e->type() != QEvent::Show)
+            return false;
+        if (auto *menu = qobject_cast<QMenu *>(obj)) {
+            if (!menu->parentWidget() || !qobject_cast<QMenu *>(menu->parentWidget())) {
+                ++m_menus;
+                m_audit.WalkMenu(menu, m_where + QStringLiteral(" menu"));
+                QTimer::singleShot(0, menu, &QMenu::close);
+            }
+        } else if (auto *dialog = qobject_cast<QDialog *>(obj); dialog && dialog->isModal()) {
+            ++m_dialogs;
+            QPointer<QDialog> d = dialog;
+            const QString where = m_where + QLatin1Char('/') + QString::fromLatin1(dialog->metaObject()->className());
+            QTimer::singleShot(60, dialog, [this, d, where] {
+                if (!d)
+                    return;
+                m_audit.Walk(d, where);
+                d->reject();
+            });
+        }
+        return false;
+    }
+
+private:
+    ScreenTextAudit &m_audit;
+};
+
+struct LanguageCase
+{
+    const char *name;
+    unsigned number;
+    const char *file;
+    ScreenTextAudit::Language rule;
+};
+
+void PrintTo(const LanguageCase &c, std::ostream *os) { *os << c.name; }
+
+class ScreenTextWalk : public ::testing::TestWithParam<LanguageCase>
+{
+protected:
+    void SetUp() override
+    {
+        const LanguageCase &lang = GetParam();
+        // The translator keeps its language number beside its table: a copy of the table.
+        const QString table = m_tmp.filePath(QStringLiteral("LangTable.tsv"));
+        ASSERT_TRUE(QFile::copy(QStringLiteral(KORVANE_SOURCE_DIR "/Korvane/config/LangTable.tsv"), table));
+        platform::CreateLanguageLibrary(table);
+        GetSqlite()->Load();
+        CLanguageConf::GetTheOne()->Set(lang.number);
+        GetLangText().m_strLangFile = QStringLiteral(KORVANE_SOURCE_DIR "/Korvane/config/") + QString::fromLatin1(lang.file);
+        SetAppFlags(&m_flags);
+
+        ASSERT_TRUE(m_sim.Start());
+        const std::string db = SimDrive::DefaultDatabasePath();
+        m_sim.SeedFromDefaultDatabase(db);
+        m_sys = std::make_unique<CSysParam>(QString::fromStdString(db));
+        m_sys->m_strDevicePath = QString::fromStdString(m_sim.SlavePath());
+        m_sys->OpenPortFromSettings();
+        CDataProject loaded;
+        m_sys->m_ProjectDatabase.LoadDefaultDatabase(loaded, 1);
+        m_sys->m_ProjectDatabase.m_Project = loaded;
+        SetSysParam(m_sys.get());
+        InstallCustomTheme();
+    }
+    void TearDown() override
+    {
+        platform::SetMainWindow(nullptr);
+        SetSysParam(nullptr);
+        m_sys.reset();
+        m_sim.Stop();
+        SetAppFlags(nullptr);
+        GetLangText().m_strLangFile.clear();
+        CLanguageConf::GetTheOne()->Set(CLanguageConf::kSimplified);
+        platform::DestroyLanguageLibrary();
+    }
+
+    // A modeless dialog of the program, shown beside the frame, looked at and closed.
+    template <typename Dlg, typename... Args>
+    void LookAtDialog(ScreenTextAudit &audit, CMainFrame &frame, const QString &where, Args &&...args)
+    {
+        auto dlg = std::make_unique<Dlg>(std::forward<Args>(args)...);
+        dlg->setParent(&frame, Qt::Dialog);
+        dlg->Create(&frame);
+        dlg->show();
+        Pump(80);
+        audit.Walk(dlg.get(), where);
+        dlg->DestroyWindow();
+    }
+
+    QTemporaryDir m_tmp;
+    CAppFlags m_flags;
+    SimDrive m_sim;
+    std::unique_ptr<CSysParam> m_sys;
+    std::shared_ptr<platform::ScriptedUiServices> m_ui = std::make_shared<platform::ScriptedUiServices>();
+    platform::ScopedUiServices m_uiScope{m_ui};
+};
+
+TEST_P(ScreenTextWalk, EveryVisibleTextIsOfTheLanguageAndFits)
+{
+    ScreenTextAudit audit(GetParam().rule);
+    // What the drive reports and the numbers it holds are data, not texts of the program.
+    static const QRegularExpression data(QStringLiteral("^[-+0-9A-Fa-fx.,:;%/ ()*=_<>|]*$"));
+    // The language choice names each language in its own writing.
+    static const QStringList ownNames = {QStringLiteral("简体中文"), QStringLiteral("繁體中文")};
+    audit.m_isData = [](const QString &text) { return data.match(text).hasMatch() || ownNames.contains(text); };
+    // The custom group the oscilloscope keeps its parameters in is a group of the user's project.
+    audit.m_dataNames << QString::fromUtf8(kScopeGroupName);
+    PopupCatcher popups(audit);
+    // The second run of the suite asks for 144 dpi: the screen must be at it.
+    if (const int dpi = qEnvironmentVariableIntValue("QT_FONT_DPI"); dpi > 0) {
+        const QScreen *screen = QGuiApplication::primaryScreen();
+        ASSERT_NE(screen, nullptr);
+        EXPECT_NEAR(screen->logicalDotsPerInch() * screen->devicePixelRatio(), dpi, 0.5);
+    }
+
+    CMainFrame frame;
+    platform::SetMainWindow(&frame);
+    frame.AllowShow();
+    frame.resize(1400, 860);
+    frame.show();
+    frame.GetActiveView()->OnInitialUpdate();
+    frame.RetranslateAll();
+    ASSERT_TRUE([&] {
+        Pump(6000, [&] { return m_sys->m_bConnected.load() != 0; });
+        return m_sys->m_bConnected.load() != 0;
+    }());
+    Pump(300);
+    popups.m_where = QStringLiteral("frame");
+    audit.Walk(&frame, QStringLiteral("frame"));
+    // The two navigation panes share their place: each in front once.
+    for (QDockWidget *pane : {static_cast<QDockWidget *>(frame.FunctionPane()), static_cast<QDockWidget *>(frame.ParamPane())}) {
+        pane->raise();
+        Pump(50);
+        audit.Walk(pane, QStringLiteral("frame pane"));
+    }
+    for (int i = 0; i < frame.ToolBar()->GetCount(); ++i) {
+        CToolbarButtonBase *b = frame.ToolBar()->GetButton(i);
+        audit.CheckText(b->m_strText, QStringLiteral("frame toolbar button ") + QString::number(i));
+        QString tip;
+        if (frame.GetToolbarButtonToolTipText(b->m_nID, tip))
+            audit.CheckText(tip, QStringLiteral("frame toolbar tool tip ") + QString::number(i));
+    }
+    frame.OnParamGroupContextMenu(-1, QPoint(100, 100));
+
+    CKorvaneView *view = frame.GetActiveView();
+    const int pages[] = {-1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 15, 16, 17};
+    for (int id : pages) {
+        const QString where = QStringLiteral("page ") + QString::number(id);
+        popups.m_where = where;
+        view->ShowPage(id);
+        Pump(120);
+        CDialogExMid *page = view->CurrentPage();
+        ASSERT_NE(page, nullptr) << id;
+        audit.Walk(page, where);
+        // Context menus of the page and of its tables, grid menus of its grids.
+        QContextMenuEvent menuEvent(QContextMenuEvent::Mouse, page->rect().center(),
+                                    page->mapToGlobal(page->rect().center()));
+        QApplication::sendEvent(page, &menuEvent);
+        for (CDlgBCGGrid *grid : page->findChildren<CDlgBCGGrid *>()) {
+            if (grid->isVisible())
+                grid->OnHeaderRClick(0, 0);
+        }
+        if (auto *wizard = dynamic_cast<CDlgSetupWizard *>(page)) {
+            for (int step = 1; step < 7; ++step) {
+                wizard->SwitchToPage(step);
+                Pump(80);
+                audit.Walk(wizard, where + QStringLiteral(" step ") + QString::number(step));
+            }
+            wizard->SwitchToPage(0);
+        }
+    }
+    // The grid menu with every item it can show.
+    {
+        CGridTableAttribute table;
+        table.isMultiRowSelect = true;
+        QMenu menu;
+        BuildGridMenu(menu, table, nullptr, true);
+        audit.WalkMenu(&menu, QStringLiteral("grid menu"));
+    }
+
+    popups.m_where = QStringLiteral("settings");
+    {
+        CDlgSysSet settings(&frame);
+        settings.Create(&frame);
+        settings.show();
+        Pump(100);
+        for (int i = 0; i < settings.m_sheet->count(); ++i) {
+            settings.m_sheet->setCurrentIndex(i);
+            Pump(60);
+            audit.Walk(&settings, QStringLiteral("settings page ") + QString::number(i));
+        }
+        settings.DestroyWindow();
+    }
+
+    popups.m_where = QStringLiteral("dialogs");
+    LookAtDialog<CDlgCommSetting>(audit, frame, QStringLiteral("comm settings"));
+    LookAtDialog<CDlgNew>(audit, frame, QStringLiteral("new project"));
+    LookAtDialog<CDlgUserParamSet>(audit, frame, QStringLiteral("custom group"));
+    LookAtDialog<CDlgShowTip>(audit, frame, QStringLiteral("tip"));
+    LookAtDialog<CDlgScopeSet>(audit, frame, QStringLiteral("scope set"));
+    LookAtDialog<CDlgSocpeParam>(audit, frame, QStringLiteral("scope parameters"));
+    LookAtDialog<CDlgHistoryData>(audit, frame, QStringLiteral("history"));
+    LookAtDialog<CNewScopeContiPathDlg>(audit, frame, QStringLiteral("recording folder"));
+    LookAtDialog<CDlgParamAddToUser>(audit, frame, QStringLiteral("add to custom"));
+    LookAtDialog<CDlgParamCompareSelect>(audit, frame, QStringLiteral("compare select"));
+    LookAtDialog<CDlgParamUploadList>(audit, frame, QStringLiteral("upload list"));
+    LookAtDialog<CDlgGridCtrlTableStyle>(audit, frame, QStringLiteral("table style"));
+
+    // File dialogs of the frame's commands, cancelled.
+    m_ui->PushFile(std::nullopt);
+    frame.OnOpenProject();
+    m_ui->PushFile(std::nullopt);
+    frame.SaveProjectWithDialog();
+    Pump(100);
+
+    for (const auto &call : m_ui->Calls()) {
+        audit.CheckText(call.text, QStringLiteral("box text"));
+        audit.CheckText(call.caption, QStringLiteral("box caption"));
+        audit.CheckText(call.alert.text, QStringLiteral("alert text"));
+        audit.CheckText(call.alert.caption, QStringLiteral("alert caption"));
+        audit.CheckText(call.file.title, QStringLiteral("file dialog title"));
+        audit.CheckText(call.file.filter, QStringLiteral("file dialog filter"));
+    }
+    platform::SetMainWindow(nullptr);
+
+    std::printf("%s: %d menus, %d modal dialogs, %zu box, alert and file dialog calls looked at\n",
+                GetParam().name, popups.m_menus, popups.m_dialogs, m_ui->Calls().size());
+    EXPECT_GT(popups.m_menus, 0);
+    EXPECT_TRUE(audit.Findings().isEmpty()) << audit.Findings().size() << " findings:\n"
+                                            << audit.Findings().join(QLatin1Char('\n')).toStdString();
+}
+
+INSTANTIATE_TEST_SUITE_P(Languages, ScreenTextWalk,
+                         ::testing::Values(LanguageCase{"English", CLanguageConf::kEnglish, "english_US.ini",
+                                                        ScreenTextAudit::Language::English},
+                                           LanguageCase{"Traditional", CLanguageConf::kTraditional,
+                                                        "chinese_T.ini", ScreenTextAudit::Language::Traditional},
+                                           LanguageCase{"Simplified", CLanguageConf::kSimplified,
+                                                        "chinese_S.ini", ScreenTextAudit::Language::Simplified}),
+                         [](const auto &info) { return std::string(info.param.name); });
+
+TEST(ScreenTextAuditRule, SimplifiedOnlyCharactersAndEnglish)
+{
+    using L = ScreenTextAudit::Language;
+    // Simplified forms are wrong in traditional Chinese, their traditional forms and the
+    // characters both write are not.
+    for (char32_t c : {U'参', U'设', U'数', U'门', U'电'})
+        EXPECT_TRUE(ScreenTextAudit::WrongCharacter(L::Traditional, c)) << std::uint32_t(c);
+    for (char32_t c : {U'參', U'設', U'數', U'門', U'電', U'伺', U'服', U'A', U'1'})
+        EXPECT_FALSE(ScreenTextAudit::WrongCharacter(L::Traditional, c)) << std::uint32_t(c);
+    for (char32_t c : {U'参', U'參', U'：', U'【', U'。'})
+        EXPECT_TRUE(ScreenTextAudit::WrongCharacter(L::English, c)) << std::uint32_t(c);
+    for (char32_t c : {U'A', U'Ω', U'℃', U'µ', U'-'})
+        EXPECT_FALSE(ScreenTextAudit::WrongCharacter(L::English, c)) << std::uint32_t(c);
+}
+
+}
