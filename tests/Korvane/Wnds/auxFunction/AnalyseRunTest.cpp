@@ -229,7 +229,12 @@ TEST_F(AnalyseRunTest, BadInputIsRememberedThenRefused)
     EXPECT_EQ(RequestsTo(kWrite, 0x8923), 1u);
 }
 
-TEST_F(AnalyseRunTest, RunsThatFailEndWithTheirMessageAndNoCurves)
+// Each way a run fails, as a test of its own (a run that fails waits its time-outs).
+class AnalyseFailTest : public AnalyseRunTest, public ::testing::WithParamInterface<int>
+{
+};
+
+TEST_P(AnalyseFailTest, RunsThatFailEndWithTheirMessageAndNoCurves)
 {
     struct Case {
         const char *name;
@@ -260,7 +265,8 @@ TEST_F(AnalyseRunTest, RunsThatFailEndWithTheirMessageAndNoCurves)
          {"IDS_NewScopeView_53"}},
         {"rate without a rule", [this] { sim.SetRegister(0x8940, 7000); }, {"IDS_MechanismAnalysisDlg_186"}},
     };
-    for (const Case &c : cases) {
+    {
+        const Case &c = cases[GetParam()];
         sys.m_ModbusRTU.SetReplyTimeouts(CModbusRTU::kRegisterTimeoutMs, CModbusRTU::kBlockTimeoutMs);
         sim.ClearFaults();
         sim.SetAnalysisFault(SimDrive::AnalysisFault::None);
@@ -287,6 +293,14 @@ TEST_F(AnalyseRunTest, RunsThatFailEndWithTheirMessageAndNoCurves)
         EXPECT_FALSE(page->Docker()->IsTestRunning()) << c.name;
     }
 }
+
+std::string FailureName(const ::testing::TestParamInfo<int> &info)
+{
+    static const char *const names[] = {"ErrorBit", "SilentStatus", "FailedBlock", "RateWithoutARule"};
+    return names[info.param];
+}
+
+INSTANTIATE_TEST_SUITE_P(Failures, AnalyseFailTest, ::testing::Values(0, 1, 2, 3), FailureName);
 
 TEST_F(AnalyseRunTest, LibraryRatesDrawTheModel)
 {
