@@ -232,7 +232,7 @@ TEST_F(ScopePage, SingleShotShowsTheCaptureBlockByBlockAndKeepsItInTheHistory)
 // A first run (no stored period or channel choice): a single shot draws its trace at once, and
 // a roll's first frame gives its axes a range around its data; a channel left unticked shows
 // no axis.
-TEST_F(ScopePage, FirstRunCapturesDrawWithTheShippedSettings)
+TEST_F(ScopePage, FirstRunSingleShotDrawsWithTheShippedSettings)
 {
     Open();
     EXPECT_EQ(panel->PeriodEdit()->text(), QString::number(kDefaultPeriodCount));
@@ -247,14 +247,19 @@ TEST_F(ScopePage, FirstRunCapturesDrawWithTheShippedSettings)
     EXPECT_LT(view->m_nXFirst, single.m_nCount) << "the window shows the capture";
     EXPECT_GT(view->m_nXLast, 0) << "the window shows the capture";
     EXPECT_LT(single.m_dMin, single.m_dMax);
+}
 
+TEST_F(ScopePage, FirstRunRollScalesItsAxesWithTheShippedSettings)
+{
+    Open();
+    Choose(1, "Speed_command(r/min)");
+    CVScope *view = page->GetScopeView();
     QComboBox *two = panel->Source(2);
     two->setCurrentIndex(two->findData(QStringLiteral("Speed_feedback(r/min)")));
     panel->OnSelchangeSource(2);
     ASSERT_FALSE(panel->Check(2)->isChecked());
     StartRoll();
     const CChannel &roll = view->Channels().m_ch[0];
-    // The single shot's samples are gone once the roll has started.
     ASSERT_TRUE(PumpUntil([&] { return settings->m_bRollRunning && roll.m_nCount >= 64 && roll.m_nCount < 1000; }, 20000));
     EXPECT_LT(roll.m_dMin, roll.m_dMax);
     for (int i = 0; i < ScopeRollSamplesPerFrame(settings->m_nLayout); ++i) {
