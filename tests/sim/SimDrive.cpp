@@ -483,15 +483,24 @@ bool SimDrive::SleepUntil(Clock::time_point when)
 
 void SimDrive::Serve()
 {
+    // The wait is cut into short slices only to notice a starved thread: when the machine
+    // wakes it much later than asked, a request that came meanwhile was read just as late.
+    constexpr int kSliceMs = 10;
     for (;;) {
         pollfd fds[2] = {{m_master, POLLIN, 0}, {m_wake[0], POLLIN, 0}};
-        const int r = ::poll(fds, 2, -1);
+        const auto asked = Clock::now();
+        const int r = ::poll(fds, 2, kSliceMs);
         if (m_bStop)
             break;
         if (r < 0) {
             if (errno == EINTR)
                 continue;
             break;
+        }
+        if (r == 0) {
+            if (Clock::now() - asked > std::chrono::milliseconds(kSliceMs) + kLateWake)
+                s_lateWakes.fetch_add(1, std::memory_order_relaxed);
+            continue;
         }
         if (fds[0].revents & POLLIN) {
             std::uint8_t buf[4096];
