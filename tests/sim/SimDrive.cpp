@@ -3,6 +3,7 @@
 #include "database/DefaultRegisters.h"
 
 #include <algorithm>
+#include <atomic>
 #include <cerrno>
 #include <climits>
 #include <cstdlib>
@@ -88,6 +89,23 @@ std::uint16_t SimDrive::Crc16(const std::uint8_t *data, std::size_t length)
                             : static_cast<std::uint16_t>(crc >> 1);
     }
     return crc;
+}
+
+namespace {
+// A drive thread woken this much past its time has been starved by the machine: what it sends
+// is late by its own fault, not by the master's.
+constexpr auto kLateWake = std::chrono::milliseconds(20);
+std::atomic<int> s_lateWakes{0};
+}  // namespace
+
+int SimDrive::LateWakes()
+{
+    return s_lateWakes.load(std::memory_order_relaxed);
+}
+
+extern "C" int KorvaneSimLateWakes()
+{
+    return SimDrive::LateWakes();
 }
 
 std::chrono::microseconds SimDrive::WireTime(std::size_t bytes, int baud)
@@ -449,8 +467,11 @@ bool SimDrive::SleepUntil(Clock::time_point when)
         if (m_bStop)
             return false;
         const auto now = Clock::now();
-        if (now >= when)
+        if (now >= when) {
+            if (now - when > kLateWake)
+                s_lateWakes.fetch_add(1, std::memory_order_relaxed);
             return true;
+        }
         const auto left = std::chrono::duration_cast<std::chrono::nanoseconds>(when - now);
         timespec ts{static_cast<time_t>(left.count() / 1'000'000'000),
                     static_cast<long>(left.count() % 1'000'000'000)};
@@ -462,15 +483,24 @@ bool SimDrive::SleepUntil(Clock::time_point when)
 
 void SimDrive::Serve()
 {
+    // The wait is cut into short slices only to notice a starved thread: when the machine
+    // wakes it much later than asked, a request that came meanwhile was read just as late.
+    constexpr int kSliceMs = 10;
     for (;;) {
         pollfd fds[2] = {{m_master, POLLIN, 0}, {m_wake[0], POLLIN, 0}};
-        const int r = ::poll(fds, 2, -1);
+        const auto asked = Clock::now();
+        const int r = ::poll(fds, 2, kSliceMs);
         if (m_bStop)
             break;
         if (r < 0) {
             if (errno == EINTR)
                 continue;
             break;
+        }
+        if (r == 0) {
+            if (Clock::now() - asked > std::chrono::milliseconds(kSliceMs) + kLateWake)
+                s_lateWakes.fetch_add(1, std::memory_order_relaxed);
+            continue;
         }
         if (fds[0].revents & POLLIN) {
             std::uint8_t buf[4096];

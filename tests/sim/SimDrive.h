@@ -281,6 +281,10 @@ public:
                                                      int amplitude, int offset);
 
     static std::uint16_t Crc16(const std::uint8_t *data, std::size_t length);
+    // How often, in this process, a simulated drive's thread woke well past its time (to send,
+    // or from a short wait for requests): the machine was too loaded for the drive to keep its
+    // own timing.
+    static int LateWakes();
     // Time `bytes` take on the line at `baud`, 11 bit times each.
     static std::chrono::microseconds WireTime(std::size_t bytes, int baud);
     // How long after sending a request of `requestBytes` the master gives up on its reply.

@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <functional>
 #include <iterator>
+#include <memory>
 #include <numeric>
 
 namespace {
@@ -161,7 +162,12 @@ TEST_F(LinkTest, RepliesAreDecoded)
     for (const auto &c : cases) {
         SCOPED_TRACE(c.what);
         int value = kUntouched;
-        EXPECT_EQ(c.call(&value), TRUE) << std::hex << rtu.m_dwLastError;
+        EXPECT_EQ(Timely([&] {
+                      value = kUntouched;
+                      return c.call(&value);
+                  }),
+                  TRUE)
+            << std::hex << rtu.m_dwLastError;
         EXPECT_EQ(value, c.value);
         EXPECT_EQ(rtu.m_dwLastError, 0u);
     }
@@ -363,12 +369,20 @@ TEST_F(LinkTest, RepliesInTwoPiecesAreWaitedFor)
     };
     for (const auto &c : cases) {
         SCOPED_TRACE(c.what);
-        CModbusRTU fresh;
-        value = kUntouched;
+        std::unique_ptr<CModbusRTU> fresh;
         sim.SetErrorForm(c.form);
-        sim.InjectFault(c.fault);
-        EXPECT_EQ(c.call(fresh, port), c.ok);
-        EXPECT_EQ(fresh.m_dwLastError, c.code);
+        // Only pieces meant to arrive inside the window need the drive to be on time.
+        const bool timely = c.fault.gapMs < 100;
+        EXPECT_EQ(Timely(
+                      [&] {
+                          fresh = std::make_unique<CModbusRTU>();
+                          value = kUntouched;
+                          sim.InjectFault(c.fault);
+                          return c.call(*fresh, port);
+                      },
+                      timely ? 4 : 1),
+                  c.ok);
+        EXPECT_EQ(fresh->m_dwLastError, c.code);
         EXPECT_EQ(value, c.value);
     }
 }
@@ -449,14 +463,26 @@ TEST_F(LinkTest, LateReplyAnswersOnlyItsTwin)
     for (int delay : {0, 130, 180, 260}) {
         for (bool same : {true, false}) {
             SCOPED_TRACE(testing::Message() << "delay " << delay << (same ? " same" : " other"));
-            CModbusRTU fresh;
+            std::unique_ptr<CModbusRTU> codec;
             SimDrive::Fault f = Kind(SimDrive::FaultKind::LateReply);
             f.delayMs = delay;
-            sim.InjectFault(f);
-            EXPECT_FALSE(fresh.ReadRegister(0x0102, &port, kSt, nullptr));
+            // The reply is meant to come after the codec gave up. A codec thread scheduled so
+            // late that it looks only after the reply came misses that ground: the case starts
+            // over on a quiet line (a few times at most; a codec that takes late replies as a
+            // rule fails every time).
+            BOOL tookLate = TRUE;
+            for (int attempt = 0; attempt < 3 && tookLate; ++attempt) {
+                codec = std::make_unique<CModbusRTU>();
+                sim.InjectFault(f);
+                tookLate = codec->ReadRegister(0x0102, &port, kSt, nullptr);
+            }
+            EXPECT_FALSE(tookLate);
+            CModbusRTU &fresh = *codec;
             const WORD next = same ? 0x0102 : 0x092B;
             const int right = same ? 0x0102 : 0x0001;
-            for (int attempt = 0; attempt < 4; ++attempt) {
+            // The bytes still on their way decide these reads, so they are not cleared away between
+            // attempts; a loaded machine may only need more of them.
+            for (int attempt = 0; attempt < 8; ++attempt) {
                 value = kUntouched;
                 if (fresh.ReadRegister(next, &port, kSt, &value)) {
                     EXPECT_EQ(value, right);
@@ -467,7 +493,7 @@ TEST_F(LinkTest, LateReplyAnswersOnlyItsTwin)
             EXPECT_EQ(value, right);
             // Whatever was still on its way is never taken for a third request.
             bool read = false;
-            for (int attempt = 0; attempt < 3 && !read; ++attempt) {
+            for (int attempt = 0; attempt < 6 && !read; ++attempt) {
                 value = kUntouched;
                 read = fresh.ReadRegister(0x0937, &port, kSt, &value);
                 EXPECT_EQ(value, read ? 0x1234 : kUntouched);
@@ -861,12 +887,12 @@ TEST_F(LinkTest, RequestsKeepTheFrameGapAfterEachReply)
         const int rounds = SoakCount(2, 3);
         for (int round = 0; round < rounds; ++round)
             for (const Call &call : calls)
-                ASSERT_TRUE(call(codec, port));
+                ASSERT_TRUE(Timely([&] { return call(codec, port); }));
         BYTE scratch[128];
         if (c.baud > 9600) {  // 137 bytes at 9,600 baud outlast the block time-out when late
-            ASSERT_TRUE(codec.ReadBlock(0, &port, kSt, scratch));
+            ASSERT_TRUE(Timely([&] { return codec.ReadBlock(0, &port, kSt, scratch); }));
         }
-        ASSERT_TRUE(codec.ReadRegister(0x0608, &port, kSt, nullptr));
+        ASSERT_TRUE(Timely([&] { return codec.ReadRegister(0x0608, &port, kSt, nullptr); }));
         const auto requests = sim.Requests();
         ASSERT_GE(requests.size(), rounds * std::size(calls) + 1);
         const double charMicros = 11e6 / c.baud;
