@@ -28,7 +28,9 @@
 #include "Wnds/scope/DlgSocpeParam.h"
 #include "Wnds/scope/NewScopeContiPathDlg.h"
 #include "Wnds/scope/WaveFile.h"
+#include "PathHelpers.h"
 #include "database/DataProject.h"
+#include "database/DbServices.h"
 #include "grid/DlgBCGGrid.h"
 #include "grid/DlgGridCtrlTableStyle.h"
 #include "grid/GridMenu.h"
@@ -40,7 +42,10 @@
 #include <QContextMenuEvent>
 #include <QDockWidget>
 #include <QElapsedTimer>
+#include <QDir>
+#include <QDirIterator>
 #include <QFile>
+#include <QFileInfo>
 #include <QMenu>
 #include <QPointer>
 #include <QRegularExpression>
@@ -116,6 +121,18 @@ struct LanguageCase
 
 void PrintTo(const LanguageCase &c, std::ostream *os) { *os << c.name; }
 
+bool CopyTree(const QString &from, const QString &to)
+{
+    QDirIterator it(from, QDir::Files | QDir::NoDotAndDotDot, QDirIterator::Subdirectories);
+    while (it.hasNext()) {
+        const QString file = it.next();
+        const QString target = to + QLatin1Char('/') + QDir(from).relativeFilePath(file);
+        if (!QDir().mkpath(QFileInfo(target).path()) || !QFile::copy(file, target))
+            return false;
+    }
+    return true;
+}
+
 // The walk in parts, each a test of its own, so that none runs long.
 enum class WalkPart { Frame, PagesA, PagesB, Wizard, Dialogs };
 
@@ -135,6 +152,15 @@ protected:
 
     void SetUp() override
     {
+        // The program's folder is a copy: pages write their settings and lists beside the
+        // program, and the tests leave the runnable tree as they found it.
+        const QString realBin = GetProgramDir();
+        const QString bin = m_tmp.filePath(QStringLiteral("bin"));
+        ASSERT_TRUE(CopyTree(realBin + QStringLiteral("/config"), bin + QStringLiteral("/config")));
+        ASSERT_TRUE(QFile::link(QDir(realBin + QStringLiteral("/../CommonRes")).absolutePath(),
+                                m_tmp.filePath(QStringLiteral("CommonRes"))));
+        SetProgramDir(bin);
+        SetDbProgramDir(bin);
         const LanguageCase &lang = Lang();
         // The translator keeps its language number beside its table: a copy of the table.
         const QString table = m_tmp.filePath(QStringLiteral("LangTable.tsv"));
@@ -159,6 +185,8 @@ protected:
     }
     void TearDown() override
     {
+        SetProgramDir(QString());
+        SetDbProgramDir(QString());
         platform::SetMainWindow(nullptr);
         SetSysParam(nullptr);
         m_sys.reset();
