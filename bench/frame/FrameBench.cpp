@@ -3,7 +3,7 @@
 // (c) answering while the read worker reads every parameter of the default database over
 // and over, (d) falling silent while the monitor pane watches 20 parameters. Prints the longest gap between two probes of each run (target: at most 50 ms).
 #include "DlgParamMointor.h"
-#include "support/SimSettings.h"
+#include "SimSettings.h"
 #include "MainFrame.h"
 #include "SYSPARAM/SysParam.h"
 #include "SimDrive.h"

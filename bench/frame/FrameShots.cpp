@@ -9,7 +9,7 @@
 // A box that comes up is pictured as box_<n>.png and closed.
 #include "AppFlags.h"
 #include "AutoHideToolBar.h"
-#include "support/SimSettings.h"
+#include "SimSettings.h"
 #include "support/Shots.h"
 #include "CustomTheme.h"
 #include "KorvaneView.h"
@@ -79,11 +79,9 @@ int main(int argc, char **argv)
     GetAppFlags()->m_bIsDangerAnalyseWnd = TRUE;
     GetAppFlags()->m_bIsDangerInertiaWnd = TRUE;
     SimDrive sim;
-    if (!sim.Start())
+    if (!StartSeededSim(sim))
         return 1;
-    const QString dbPath = QString::fromStdString(SimDrive::DefaultDatabasePath());
-    sim.SeedFromDefaultDatabase(dbPath.toStdString());
-    CSysParam sys(dbPath);
+    CSysParam sys(QString::fromStdString(SimDrive::DefaultDatabasePath()));
     ConnectSettingsToSim(sys, sim);
 
     SimDrive::MechanismModel mechanism;

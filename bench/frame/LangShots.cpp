@@ -1,7 +1,7 @@
 // Pictures of the program in English against the simulated drive: lang_shots <folder> writes
 // en_params.png, en_scope.png, en_wizard.png, en_jog.png and en_settings.png.
 #include "CustomTheme.h"
-#include "support/SimSettings.h"
+#include "SimSettings.h"
 #include "support/Shots.h"
 #include "DlgSysSet.h"
 #include "AppFlags.h"
@@ -47,11 +47,9 @@ int main(int argc, char **argv)
     GetAppFlags()->m_bIsDangerJogMoveWnd = TRUE;
 
     SimDrive sim;
-    if (!sim.Start())
+    if (!StartSeededSim(sim))
         return 1;
-    const QString dbPath = QString::fromStdString(SimDrive::DefaultDatabasePath());
-    sim.SeedFromDefaultDatabase(dbPath.toStdString());
-    CSysParam sys(dbPath);
+    CSysParam sys(QString::fromStdString(SimDrive::DefaultDatabasePath()));
     ConnectSettingsToSim(sys, sim);
 
     InstallCustomTheme();

@@ -6,6 +6,8 @@
 // The suite runs it once more at 144 dpi. The walk goes in parts, each a test of its own.
 #include "ScreenTextAudit.h"
 
+#include "SimSettings.h"
+
 #include "AppFlags.h"
 #include "CustomTheme.h"
 #include "DlgCommSetting.h"
@@ -171,16 +173,9 @@ protected:
         GetLangText().m_strLangFile = QStringLiteral(KORVANE_SOURCE_DIR "/Korvane/config/") + QString::fromLatin1(lang.file);
         SetAppFlags(&m_flags);
 
-        ASSERT_TRUE(m_sim.Start());
-        const std::string db = SimDrive::DefaultDatabasePath();
-        m_sim.SeedFromDefaultDatabase(db);
-        m_sys = std::make_unique<CSysParam>(QString::fromStdString(db));
-        m_sys->m_strDevicePath = QString::fromStdString(m_sim.SlavePath());
-        m_sys->OpenPortFromSettings();
-        CDataProject loaded;
-        m_sys->m_ProjectDatabase.LoadDefaultDatabase(loaded, 1);
-        m_sys->m_ProjectDatabase.m_Project = loaded;
-        SetSysParam(m_sys.get());
+        ASSERT_TRUE(StartSeededSim(m_sim));
+        m_sys = std::make_unique<CSysParam>(QString::fromStdString(SimDrive::DefaultDatabasePath()));
+        ConnectSettingsToSim(*m_sys, m_sim);
         InstallCustomTheme();
     }
     void TearDown() override
