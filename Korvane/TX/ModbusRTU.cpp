@@ -3,6 +3,7 @@
 #include "TX/SeriesPort.h"
 
 #include <algorithm>
+#include <cstdint>
 #include <cstring>
 #include <thread>
 #include <vector>
@@ -296,7 +297,7 @@ bool CModbusRTU::RegisterExchange(Kind kind, const BYTE *pRequest, DWORD dwReque
         m_dwLastError = kErrShortWrite;
         return false;
     }
-    pPort->Idle(CSeriesPort::GetFrameTime(dwRequestLength, pPort->m_nBaud));
+    pPort->Idle(FrameTime(dwRequestLength, pPort->m_nBaud));
 
     const BYTE function = pRequest[1];
     const auto expected = [kind, function](const BYTE *p, DWORD have) {
@@ -374,6 +375,15 @@ BOOL CModbusRTU::RegisterTransaction(Kind kind, BYTE *pRequest, DWORD dwRequestL
     return TRUE;
 }
 
+DWORD CModbusRTU::FrameTime(DWORD dwBytes, int nBaud) const
+{
+    if (m_nFrameMarginMs < 0 || nBaud <= 0)
+        return CSeriesPort::GetFrameTime(dwBytes, nBaud);
+    return static_cast<DWORD>(static_cast<std::uint64_t>(dwBytes) * 11000u /
+                              static_cast<std::uint64_t>(nBaud)) +
+           static_cast<DWORD>(m_nFrameMarginMs);
+}
+
 DWORD CModbusRTU::RawTransaction(CSeriesPort *pPort, const BYTE *pRequest, DWORD dwRequestLength,
                                  BYTE *pReply, DWORD dwCapacity, DWORD dwExpected,
                                  DWORD dwTimeoutMs, bool bSleepFrameTime)
@@ -391,7 +401,7 @@ DWORD CModbusRTU::RawTransaction(CSeriesPort *pPort, const BYTE *pRequest, DWORD
         if (pPort->Write(pRequest, dwRequestLength) != dwRequestLength)
             return false;
         if (bSleepFrameTime)
-            pPort->Idle(CSeriesPort::GetFrameTime(dwRequestLength, pPort->m_nBaud));
+            pPort->Idle(FrameTime(dwRequestLength, pPort->m_nBaud));
         WaitForReply(pPort, dwExpected, dwTimeoutMs);
         DWORD got = buffer && dwCapacity > 0 ? pPort->Read(buffer, dwCapacity) : 0;
         bool whole = dwExpected > 0 && got >= dwExpected;

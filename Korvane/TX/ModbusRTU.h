@@ -87,6 +87,13 @@ public:
     DWORD RegisterTimeoutMs() const { return m_dwRegisterTimeoutMs; }
     DWORD BlockTimeoutMs() const { return m_dwBlockTimeoutMs; }
 
+    // The pause after a request before the reply is looked for: the request's time on the
+    // line plus a margin by baud rate (CSeriesPort::GetFrameTime). A margin of 0 or more
+    // replaces the baud rate's; -1 puts it back. Page-logic tests set 0: their simulated
+    // drive paces its replies itself, and the margin would only stretch every exchange.
+    void SetFrameMargin(int nMs) { m_nFrameMarginMs = nMs; }
+    DWORD FrameTime(DWORD dwBytes, int nBaud) const;
+
     DWORD m_dwLastError = 0;
 
 private:
@@ -142,6 +149,7 @@ private:
 
     DWORD m_dwRegisterTimeoutMs = kRegisterTimeoutMs;
     DWORD m_dwBlockTimeoutMs = kBlockTimeoutMs;
+    int m_nFrameMarginMs = -1;
 
     // After a failure: a late reply may still be on its way until m_tSettleUntil.
     bool m_bUnsettled = false;

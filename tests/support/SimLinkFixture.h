@@ -30,6 +30,9 @@ protected:
         sim.SeedDefaults();
         sys.m_strDevicePath = QString::fromStdString(sim.SlavePath());
         sys.m_nComBaud = kBaud;
+        // The simulated drive paces its replies itself; the codec's extra wait after each
+        // request only makes page tests slow. The link's own tests keep it.
+        sys.m_ModbusRTU.SetFrameMargin(0);
         ASSERT_TRUE(sys.OpenPortFromSettings());
         sys.m_bConnected = TRUE;
         SetSysParam(&sys);

@@ -29,6 +29,9 @@ protected:
         PrepareDrive();
         qputenv("KORVANE_DEVICE", QByteArray::fromStdString(m_sim.SlavePath()));
         m_sys = std::make_unique<CSysParam>(m_dbPath);
+        // The simulated drive paces its replies itself; the codec's extra wait after each
+        // request only makes page tests slow. The link's own tests keep it.
+        m_sys->m_ModbusRTU.SetFrameMargin(0);
         ASSERT_TRUE(m_sys->Init());
         ASSERT_TRUE(m_sys->m_SeriesPort.m_bOpen);
         SetSysParam(m_sys.get());
