@@ -24,6 +24,8 @@ protected:
         m_sim.SetRegister(0x9106, 0x0102);
         m_sim.SetRegister(0x9107, 0x0001);
         m_sys = std::make_unique<CSysParam>(m_dbPath);
+        // The check's and the poll's logic is tested here, not the codec's timing.
+        m_sys->m_ModbusRTU.SetFrameMargin(0);
         m_sys->m_strDevicePath = QString::fromStdString(m_sim.SlavePath());
         m_sys->m_nComBaud = 115200;
         ASSERT_TRUE(m_sys->OpenPortFromSettings());

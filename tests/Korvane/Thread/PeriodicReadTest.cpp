@@ -58,6 +58,7 @@ protected:
         m_sys.m_strDevicePath = QString::fromStdString(m_sim.SlavePath());
         m_sys.m_nComBaud = 115200;
         m_sys.m_ModbusRTU.SetReplyTimeouts(20, 40);
+        m_sys.m_ModbusRTU.SetFrameMargin(0);
         ASSERT_TRUE(m_sys.OpenPortFromSettings());
     }
     void TearDown() override { m_sim.Stop(); }

@@ -78,6 +78,8 @@ protected:
         m_sim.SetBaud(115200);
         m_sys.m_strDevicePath = QString::fromStdString(m_sim.SlavePath());
         m_sys.m_nComBaud = 115200;
+        // The queue's logic is tested here, not the codec's timing.
+        m_sys.m_ModbusRTU.SetFrameMargin(0);
         ASSERT_TRUE(m_sys.OpenPortFromSettings());
     }
     void TearDown() override

@@ -34,6 +34,8 @@ protected:
         SysParamFixture::SetUp();
         ASSERT_TRUE(m_sim.Start());
         m_sys = std::make_unique<CSysParam>(m_dbPath);
+        // The dialog's logic is tested here, not the codec's timing.
+        m_sys->m_ModbusRTU.SetFrameMargin(0);
         ASSERT_TRUE(m_sys->Init());
         // The device is named in the settings, as the dialog leaves it.
         m_sys->ClosePort();
