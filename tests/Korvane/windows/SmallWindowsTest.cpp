@@ -12,11 +12,11 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QClipboard>
+#include <QElapsedTimer>
 #include <QLabel>
 #include <QMenu>
 #include <QPushButton>
 #include <QTest>
-#include <QElapsedTimer>
 #include <QTimer>
 #include <gtest/gtest.h>
 

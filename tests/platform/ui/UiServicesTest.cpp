@@ -3,11 +3,11 @@
 
 #include <QAbstractButton>
 #include <QApplication>
+#include <QElapsedTimer>
 #include <QMessageBox>
 #include <QPointer>
 #include <QTest>
 #include <QThread>
-#include <QElapsedTimer>
 #include <QTimer>
 #include <gtest/gtest.h>
 
