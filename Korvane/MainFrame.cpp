@@ -277,7 +277,14 @@ void CMainFrame::SetStatusLink(std::shared_ptr<IStatusLink> link)
 
 void CMainFrame::StartStatusTimer()
 {
-    SetTimer(kStatusTimerId, kStatusTimerMs);
+    SetTimer(kStatusTimerId, m_nStatusTickMs);
+}
+
+void CMainFrame::SetStatusTickMs(UINT ms)
+{
+    m_nStatusTickMs = ms;
+    if (IsStatusTimerRunning())
+        StartStatusTimer();
 }
 
 void CMainFrame::StopStatusTimer()

@@ -64,6 +64,10 @@ public:
     void StartStatusTimer();
     void StopStatusTimer();
     bool IsStatusTimerRunning() const;
+    // The tick's period, kStatusTimerMs unless a test shortens it; a running timer restarts
+    // with the new period.
+    void SetStatusTickMs(UINT ms);
+    UINT StatusTickMs() const { return m_nStatusTickMs; }
     // One tick: starts a poll on the worker unless the previous one still runs.
     void OnStatusTimer();
     // The port was closed: the frame shows no drive at once, and drops the results of polls
@@ -217,6 +221,7 @@ private:
     CAutoHideToolBar *m_pRightStrip = nullptr;
     UINT m_nPollDoneMsg = 0;
     unsigned m_nPollGeneration = 0;
+    UINT m_nStatusTickMs = kStatusTimerMs;
     UINT m_nColourRefreshMsg = 0;
     std::shared_ptr<IStatusLink> m_pStatusLink;
     std::unique_ptr<CStatusPoller> m_pPoller;

@@ -9,6 +9,7 @@
 #include <QTimer>
 #include <QWidget>
 
+#include <algorithm>
 #include <atomic>
 #include <future>
 #include <mutex>
@@ -301,6 +302,11 @@ void MessageTarget::Detach()
         timer->deleteLater();
     }
     m_timers.clear();
+}
+
+bool MessageTarget::AnyWorkerBusy() const
+{
+    return std::any_of(m_workers.begin(), m_workers.end(), [](const PageWorker *w) { return w->IsBusy(); });
 }
 
 void MessageTarget::RequestWorkersStop()

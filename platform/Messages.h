@@ -232,6 +232,8 @@ public:
 
     // The workers this window owns (each PageWorker given this window registers itself).
     bool HasWorkers() const { return !m_workers.empty(); }
+    // One of them is at work (PageWorker::IsBusy).
+    bool AnyWorkerBusy() const;
     // Sets every owned worker's stop flag; returns at once.
     void RequestWorkersStop();
     // The end of the window's workers: Detach, stop flags, then joins while pumping events.

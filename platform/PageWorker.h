@@ -41,6 +41,11 @@ public:
     const std::atomic<bool> &StopFlag() const { return m_bStop; }
     // True from Start until the work has returned.
     bool IsRunning() const;
+    // A worker that stands by for work between its jobs (a page's queue) tells when it has
+    // none: it is not busy then.
+    void SetIdleCheck(std::function<bool()> idle) { m_idle = std::move(idle); }
+    // Running and at work.
+    bool IsBusy() const { return IsRunning() && !(m_idle && m_idle()); }
     // RequestStop, then joins while pumping events (on the GUI thread; elsewhere it just
     // waits). Logs once when the worker is still running after `logAfter`.
     void Stop(std::chrono::milliseconds logAfter = std::chrono::milliseconds(5000));
@@ -55,6 +60,7 @@ private:
     std::thread m_thread;
     std::atomic<bool> m_bStop{false};
     std::shared_ptr<std::atomic<bool>> m_pFinished;
+    std::function<bool()> m_idle;
 };
 
 }

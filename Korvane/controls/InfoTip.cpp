@@ -161,7 +161,7 @@ void CInfoTip::OnTimer(UINT_PTR id)
         raise();
         update();
         KillTimer(kShowTimer);
-        SetTimer(kCheckTimer, 1000);
+        SetTimer(kCheckTimer, static_cast<UINT>(m_nCheckPeriod));
     } else if (id == kCheckTimer) {
         QWidget *under = platform::WindowFromPoint(platform::GetCursorPos());
         if (under && under != this && under != m_pCurrentTool.data()) {

@@ -56,6 +56,8 @@ public:
     static Balloon BuildBalloonRegion(const QFont &font, const QString &text, const QSize &icon);
 
     int m_nShowDelay = 300;
+    // How often a shown tip looks whether the cursor is still on its tool.
+    int m_nCheckPeriod = 1000;
     QPoint m_ptCursor;
     QString m_strText;
     QPixmap m_hIcon;

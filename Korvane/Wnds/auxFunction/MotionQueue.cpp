@@ -8,6 +8,7 @@
 CMotionQueue::CMotionQueue(platform::MessageTarget *owner)
     : m_pOwner(owner), m_page(owner), m_worker(owner, "motion queue")
 {
+    m_worker.SetIdleCheck([this] { return IsIdle(); });
 }
 
 CMotionQueue::~CMotionQueue()

@@ -9,6 +9,7 @@
 #include "KorvaneView.h"
 #include "MainFrame.h"
 #include "PageIds.h"
+#include "support/SettleWindow.h"
 
 #include <QAbstractButton>
 #include <QDialog>
@@ -168,16 +169,12 @@ protected:
         m_frame->resize(1280, 800);
         m_frame->show();
         m_frame->GetActiveView()->OnInitialUpdate();
-        Settle(200);
+        ASSERT_TRUE(SettleWindow(m_frame.get()));
     }
     void TearDown() override
     {
         m_frame.reset();
         CommFixture::TearDown();
-    }
-    static void Settle(int ms)
-    {
-        WaitFor([] { return false; }, ms);
     }
     // The texts of the shown page below the contrast, one line each.
     QStringList Faults(int page, const QString &where)
@@ -219,8 +216,8 @@ TEST_F(ContrastTest, EveryTextOnEveryPageAndTabStandsOutFromItsBackground)
             continue;
         ++pages;
         // Laid out and polished within a few turns of the event loop; what a page reads from
-        // the drive later changes values, not colours.
-        Settle(50);
+        // the drive changes values, not colours, but may move a text: its reads are awaited too.
+        ASSERT_TRUE(SettleWindow(page)) << id;
         texts += int(VisibleTexts(m_frame.get(), page).size());
         faults << Faults(id, QString());
         for (QTabBar *tabs : page->findChildren<QTabBar *>()) {
@@ -229,7 +226,7 @@ TEST_F(ContrastTest, EveryTextOnEveryPageAndTabStandsOutFromItsBackground)
                 if (i == was || !tabs->isTabEnabled(i))
                     continue;
                 tabs->setCurrentIndex(i);
-                Settle(30);
+                ASSERT_TRUE(SettleWindow(page)) << id << " tab " << i;
                 faults << Faults(id, QStringLiteral(" tab \"%1\"").arg(tabs->tabText(i)));
             }
             tabs->setCurrentIndex(was);
@@ -254,7 +251,7 @@ TEST_F(ContrastTest, ABoxAPageOpensKeepsItsDarkTexts)
     label->move(20, 20);
     box.resize(200, 80);
     box.show();
-    Settle(100);
+    ASSERT_TRUE(SettleWindow(&box));
     const QImage image = box.grab().toImage();
     EXPECT_GE(Contrast(label->palette().color(QPalette::WindowText), QColor(image.pixel(5, 5))), 4.5);
 }

@@ -64,6 +64,8 @@ protected:
     void SetUp() override
     {
         CommFixture::SetUp();
+        // The simulated drive paces its replies itself: no margin after each request.
+        m_sys->m_ModbusRTU.SetFrameMargin(0);
         m_frame = std::make_unique<CMainFrame>();
         m_frame->StopStatusTimer();
         auto watcher = std::make_unique<FakeWatcher>();

@@ -163,11 +163,36 @@ TEST(PageWorkers, StoppedWorkerCanBeStartedAgain)
                 std::this_thread::sleep_for(std::chrono::milliseconds(1));
         });
         EXPECT_TRUE(page.worker.IsRunning());
+        EXPECT_TRUE(page.AnyWorkerBusy());
         page.worker.Stop();
         EXPECT_FALSE(page.worker.IsRunning());
+        EXPECT_FALSE(page.AnyWorkerBusy());
     }
     EXPECT_EQ(runs, 2);
     EXPECT_FALSE(page.IsDetached()) << "a plain stop leaves the window working";
+}
+
+// A worker that stands by between jobs is busy only while it has one; its window says the same.
+TEST(PageWorkers, AStandingWorkerIsBusyOnlyWhileAtAJob)
+{
+    WorkerPage page;
+    std::atomic<bool> job{false};
+    page.worker.SetIdleCheck([&job] { return !job; });
+    page.worker.Start([](const std::atomic<bool> &stop) {
+        while (!stop)
+            std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    });
+    EXPECT_TRUE(page.worker.IsRunning());
+    EXPECT_FALSE(page.worker.IsBusy());
+    EXPECT_FALSE(page.AnyWorkerBusy());
+    job = true;
+    EXPECT_TRUE(page.worker.IsBusy());
+    EXPECT_TRUE(page.AnyWorkerBusy());
+    job = false;
+    EXPECT_FALSE(page.AnyWorkerBusy());
+    page.worker.Stop();
+    job = true;
+    EXPECT_FALSE(page.worker.IsBusy()) << "an ended worker is not busy, whatever its check says";
 }
 
 TEST(PageWorkers, StopReachedAgainWhileItPumpsJoinsOnce)

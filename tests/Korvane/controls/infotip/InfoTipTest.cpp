@@ -127,11 +127,14 @@ TEST_F(TipFixture, NeverShowsWithoutToolsOrWhenTheCursorRestsTooShortly)
     Relay(empty, QEvent::Enter);
     EXPECT_FALSE(empty.IsTimerRunning(CInfoTip::kShowTimer));
 
+    // Off the tool before the delay is over (no event is handled in between): the tip stays
+    // hidden past the delay.
+    tip.m_nShowDelay = 60;
     Over(toolA);
-    QTest::qWait(150);
+    EXPECT_TRUE(tip.IsTimerRunning(CInfoTip::kShowTimer));
     Over(plain);
     EXPECT_FALSE(tip.IsTimerRunning(CInfoTip::kShowTimer));
-    QTest::qWait(250);
+    QTest::qWait(150);
     EXPECT_FALSE(tip.isVisible());
     EXPECT_FALSE(empty.isVisible());
 
@@ -165,10 +168,13 @@ TEST_F(TipFixture, ADestroyedToolDropsOut)
 
 TEST_F(TipFixture, TheCheckTimerHidesTheTipOnceTheCursorIsElsewhere)
 {
+    EXPECT_EQ(tip.m_nCheckPeriod, 1000) << "once a second in the program";
     tip.m_nShowDelay = 20;
+    tip.m_nCheckPeriod = 50;
     Over(toolA);
     ASSERT_TRUE(QTest::qWaitFor([&] { return tip.isVisible(); }, 10000));
-    // The owner saw no move (another window took the mouse): the check (once a second) finds it.
+    EXPECT_TRUE(tip.IsTimerRunning(CInfoTip::kCheckTimer));
+    // The owner saw no move (another window took the mouse): the next check finds it.
     cursor.Set(QPoint(900, 900), plain);
     EXPECT_TRUE(QTest::qWaitFor([&] { return !tip.isVisible(); }, 10000));
     EXPECT_EQ(tip.m_pCurrentTool.data(), nullptr);
