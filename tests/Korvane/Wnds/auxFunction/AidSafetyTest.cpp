@@ -398,8 +398,14 @@ TEST_P(AidSafetyTest, ABusyLinkIsNotLostAndTheStopGoesFirstWhenItFrees)
         }
     });
     // Several keep-alive ticks find the link taken (each waits for it as long as a user's
-    // command would, then gives up for this tick).
-    Idle(2 * CSysParam::kBoundedLinkWaitMs + 2 * kKeepAliveMs);
+    // command would, then gives up for this tick): two holds go by. The release comes a third
+    // into the next hold, well away from its end, when the link might be free for anyone.
+    const auto holdsEnded = [&] {
+        std::lock_guard g(freedLock);
+        return freed.size();
+    };
+    ASSERT_TRUE(PumpUntil([&] { return holdsEnded() >= 2; }, 10000));
+    Idle(int(hold.count()) / 3);
     EXPECT_EQ(State(), 2);
     EXPECT_FALSE(HasBox(LoadLangString(Kind().lostKey)));
     const auto before = Clock::now();

@@ -46,6 +46,10 @@ protected:
         SetProgramDir(dir.path());
         ASSERT_TRUE(SaveMaSettings(MaSettingsPath(), "10", "20", "16"));
         sim.SetAnalysisSeconds(0.05);
+        // A run reads 64 blocks of 128 bytes, a second of line time at the link's real pace.
+        // None of these tests is about the line's pace (the link's own tests are): the simulated
+        // drive answers eight times as fast as the port's setting.
+        sim.SetBaud(8 * kBaud);
         sim.SetRegister(0x8940, 16000);
         host.resize(1000, 700);
         page = new DlgAidAnalyse();
