@@ -16,10 +16,10 @@ class AidFixture : public SimLinkFixture
 protected:
     // The pages' keep-alive period and the simulated drive's watchdog, both shortened by the same
     // factor: three keep-alive periods to a watchdog, as at full length, so what the tests show of
-    // one against the other still holds, in a fifth of the time. A late tick on a loaded machine
-    // still has two periods before the watchdog trips.
-    static constexpr int kKeepAliveMs = int(CHoldToRun::kKeepAliveMs) / 5;
-    static constexpr int kWatchdogMs = SimAids::kWatchdogMs / 5;
+    // one against the other still holds, in a tenth of the time. A tick late on a loaded machine
+    // still has two periods, 100 ms, before the watchdog trips.
+    static constexpr int kKeepAliveMs = int(CHoldToRun::kKeepAliveMs) / 10;
+    static constexpr int kWatchdogMs = SimAids::kWatchdogMs / 10;
     static_assert(kWatchdogMs == 3 * kKeepAliveMs);
     static_assert(SimAids::kWatchdogMs == 3 * int(CHoldToRun::kKeepAliveMs));
 

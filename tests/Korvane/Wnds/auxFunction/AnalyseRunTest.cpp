@@ -109,9 +109,10 @@ protected:
     }
     static QString Lang(const char *key) { return LoadLangString(QString::fromLatin1(key)); }
     // For runs where a register read (or a block read) goes unanswered: waiting out the codec's
-    // full reply window on each try would only make the test slow.
-    void ShortRegisterWindow() { sys.m_ModbusRTU.SetReplyTimeouts(30, CModbusRTU::kBlockTimeoutMs); }
-    void ShortBlockWindow() { sys.m_ModbusRTU.SetReplyTimeouts(CModbusRTU::kRegisterTimeoutMs, 60); }
+    // full reply window on each try would only make the test slow. An answered request that
+    // misses the short window on a loaded machine is tried again.
+    void ShortRegisterWindow() { sys.m_ModbusRTU.SetReplyTimeouts(15, CModbusRTU::kBlockTimeoutMs); }
+    void ShortBlockWindow() { sys.m_ModbusRTU.SetReplyTimeouts(CModbusRTU::kRegisterTimeoutMs, 25); }
 
     QTemporaryDir dir;
     QWidget host;
