@@ -16,10 +16,10 @@ class AidFixture : public SimLinkFixture
 protected:
     // The pages' keep-alive period and the simulated drive's watchdog, both shortened by the same
     // factor: three keep-alive periods to a watchdog, as at full length, so what the tests show of
-    // one against the other still holds, in a tenth of the time. A tick late on a loaded machine
-    // still has two periods, 100 ms, before the watchdog trips.
-    static constexpr int kKeepAliveMs = int(CHoldToRun::kKeepAliveMs) / 10;
-    static constexpr int kWatchdogMs = SimAids::kWatchdogMs / 10;
+    // one against the other still holds, in less than a sixth of the time. A tick that a loaded
+    // machine delays still has two periods, 150 ms, before the watchdog trips.
+    static constexpr int kKeepAliveMs = int(CHoldToRun::kKeepAliveMs) * 3 / 20;
+    static constexpr int kWatchdogMs = SimAids::kWatchdogMs * 3 / 20;
     static_assert(kWatchdogMs == 3 * kKeepAliveMs);
     static_assert(SimAids::kWatchdogMs == 3 * int(CHoldToRun::kKeepAliveMs));
 

@@ -381,7 +381,7 @@ TEST_P(AidSafetyTest, ABusyLinkIsNotLostAndTheStopGoesFirstWhenItFrees)
     std::atomic<bool> quit{false};
     std::mutex freedLock;
     std::vector<Clock::time_point> freed;
-    const auto hold = std::chrono::milliseconds(CSysParam::kBoundedLinkWaitMs + 100);
+    const auto hold = std::chrono::milliseconds(CSysParam::kBoundedLinkWaitMs + 50);
     std::thread holder([&] {
         while (!quit) {
             if (!sys.AcquireLink(CSysParam::LinkWait::Block))

@@ -327,6 +327,8 @@ TEST_F(JogMoveTest, ARefusedSwitchOffIsToldAndTheStateIsOffAnyway)
 TEST_F(JogMoveTest, OnlyFailedTransactionsDropToOffAndNothingResumes)
 {
     SwitchedOn();
+    // A short ramp: the motor the watchdog stops comes to rest soon after.
+    sim.SetRegister(0x060A, 50);
     Press(CDlgAidJogMove::IDC_FORWARD);
     ASSERT_TRUE(AwaitCommand(0x11));
     ui->ClearCalls();
