@@ -345,12 +345,13 @@ TEST_F(InertiaTest, LeavingSwitchesOffAndALostLinkStopsEverything)
     EXPECT_EQ(page->ServoButton()->text(), "Servo On");
     EXPECT_TRUE(HasBox(LoadLangString("IDS_NewInertiaIdentifyDlg_15")));
     EXPECT_TRUE(PumpUntil([&] { return aids->Inertia().rpm == 0; }, kWatchdogMs + 5000));
+    ASSERT_TRUE(DrainSilentLine());
     sys.m_ModbusRTU.SetReplyTimeouts(CModbusRTU::kRegisterTimeoutMs, CModbusRTU::kBlockTimeoutMs);
     sim.ClearFaults();
     sim.ClearRequests();
     const std::size_t m = ValuesTo(0x080C).size();
     Idle(4 * kKeepAliveMs);
-    EXPECT_EQ(ValuesTo(0x080C).size(), m) << "nothing resumes by itself";
+    EXPECT_EQ(ValuesTo(0x080C).size(), m) << "nothing resumes by itself: " << ::testing::PrintToString(ValuesTo(0x080C));
 }
 
 // A refused servo-off click changes nothing: the servo stays on and the keep-alive goes on.
