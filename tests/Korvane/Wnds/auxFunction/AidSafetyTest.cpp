@@ -75,7 +75,8 @@ protected:
     void SetUp() override
     {
         AidFixture::SetUp();
-        sim.Seed({{0x0606, 300}, {0x060A, 200}, {0x0233, 300}, {0x0234, 200}});
+        // Short ramps: a motor the watchdog stopped comes to rest soon after.
+        sim.Seed({{0x0606, 300}, {0x060A, 50}, {0x0233, 300}, {0x0234, 50}});
         page = Kind().make();
         page->Create(nullptr);
         page->show();
@@ -192,8 +193,9 @@ TEST_P(AidSafetyTest, EveryEndOfAHoldStopsAtOnceAndNoRunCommandFollows)
         const auto c = Commands();
         const auto stop = AwaitCommandSince(c, before);
         EXPECT_EQ(stop->value, 1);
-        // Past the next keep-alive tick: whatever was pending is not a run command.
-        Idle(2 * kKeepAliveMs + 100);
+        // Past the next keep-alive tick (the worker sends in order): whatever was pending is not
+        // a run command.
+        ASSERT_TRUE(AwaitWritesSince(Kind().reg, before, 2)) << "the keep-alive stopped";
         for (const Stamped &s : Commands()) {
             if (s.at >= before) {
                 EXPECT_EQ(s.value, 1);
@@ -231,7 +233,8 @@ TEST_P(AidSafetyTest, KeepAliveGoesOnWhileAModalBoxIsOpen)
     std::size_t during = 0;
     WithModalBox([&] {
         const std::size_t n = Commands().size();
-        Idle(kWatchdogMs + 3 * kKeepAliveMs);
+        // Longer than the watchdog from the last write before the box.
+        Idle(kWatchdogMs + kKeepAliveMs);
         during = Commands().size() - n;
     });
     EXPECT_GE(during, 2u) << "keep-alive writes while the box was open";
@@ -248,12 +251,12 @@ void AidSafetyTest::CheckLostLink(SimDrive::FaultKind kind)
     const bool gone = kind == SimDrive::FaultKind::DeviceGone;
     HoldForward();
     ui->ClearCalls();
-    // Nothing answers until the link is back: full reply windows would only slow the test.
-    sys.m_ModbusRTU.SetReplyTimeouts(30, 60);
     SimDrive::Fault f;
     f.kind = kind;
     f.persistent = true;
     sim.InjectFault(f);
+    // Nothing answers until the link is back: full reply windows would only slow the test.
+    sys.m_ModbusRTU.SetReplyTimeouts(10, 20);
     ASSERT_TRUE(PumpUntil([&] { return State() == 0; }, 15000));
     EXPECT_TRUE(HasBox(LoadLangString(Kind().lostKey)));
     // Watchdog, then the ramp down from the speed.
@@ -261,8 +264,11 @@ void AidSafetyTest::CheckLostLink(SimDrive::FaultKind kind)
     EXPECT_EQ(Kind().motor(*aids).state, SimAids::Run::Off);
 
     // The link comes back.
-    sim.ClearFaults();
+    if (!gone) {
+        ASSERT_TRUE(DrainSilentLine());
+    }
     sys.m_ModbusRTU.SetReplyTimeouts(CModbusRTU::kRegisterTimeoutMs, CModbusRTU::kBlockTimeoutMs);
+    sim.ClearFaults();
     if (gone) {
         sim.Stop();
         ASSERT_TRUE(sim.Start());
@@ -273,7 +279,7 @@ void AidSafetyTest::CheckLostLink(SimDrive::FaultKind kind)
     sim.ClearRequests();
     // Four keep-alive periods: a page that would resume has done so by then.
     Idle(4 * kKeepAliveMs);
-    EXPECT_TRUE(Commands().empty()) << "nothing resumes by itself";
+    EXPECT_TRUE(Commands().empty()) << "nothing resumes by itself: " << ::testing::PrintToString(ValuesTo(Kind().reg));
     EXPECT_EQ(State(), 0);
 }
 
@@ -370,8 +376,9 @@ TEST_P(AidSafetyTest, AHoldEndsWithAStopWhenAFailedKeepAliveDroppedThePageToOff)
     });
 }
 
-// Another user of the link holds it for 400 ms at a time during a hold: a busy link is not a lost
-// one, and the release's stop goes out as soon as the link frees, before anyone else takes it.
+// Another user of the link holds it during a hold, each time longer than a keep-alive waits for
+// it: a busy link is not a lost one, and the release's stop goes out as soon as the link frees,
+// before anyone else takes it.
 TEST_P(AidSafetyTest, ABusyLinkIsNotLostAndTheStopGoesFirstWhenItFrees)
 {
     HoldForward();
@@ -379,11 +386,15 @@ TEST_P(AidSafetyTest, ABusyLinkIsNotLostAndTheStopGoesFirstWhenItFrees)
     std::atomic<bool> quit{false};
     std::mutex freedLock;
     std::vector<Clock::time_point> freed;
+    const auto hold = std::chrono::milliseconds(CSysParam::kBoundedLinkWaitMs + 50);
     std::thread holder([&] {
         while (!quit) {
             if (!sys.AcquireLink(CSysParam::LinkWait::Block))
                 continue;
-            std::this_thread::sleep_for(std::chrono::milliseconds(400));
+            // Once the test has seen the stop, the last hold need not be waited out.
+            const auto end = Clock::now() + hold;
+            while (!quit && Clock::now() < end)
+                std::this_thread::sleep_for(std::chrono::milliseconds(5));
             {
                 std::lock_guard g(freedLock);
                 freed.push_back(Clock::now());
@@ -391,8 +402,15 @@ TEST_P(AidSafetyTest, ABusyLinkIsNotLostAndTheStopGoesFirstWhenItFrees)
             sys.m_csSerial.unlock();
         }
     });
-    // Several keep-alive ticks find the link taken.
-    Idle(4 * kKeepAliveMs + 100);
+    // Several keep-alive ticks find the link taken (each waits for it as long as a user's
+    // command would, then gives up for this tick): two holds go by. The release comes a third
+    // into the next hold, well away from its end, when the link might be free for anyone.
+    const auto holdsEnded = [&] {
+        std::lock_guard g(freedLock);
+        return freed.size();
+    };
+    ASSERT_TRUE(PumpUntil([&] { return holdsEnded() >= 2; }, 10000));
+    Idle(int(hold.count()) / 3);
     EXPECT_EQ(State(), 2);
     EXPECT_FALSE(HasBox(LoadLangString(Kind().lostKey)));
     const auto before = Clock::now();
@@ -436,8 +454,10 @@ TEST_P(AidSafetyTest, RightAndMiddleClicksSendNothing)
             EXPECT_EQ(State(), 1);
         }
     }
-    // Past a keep-alive tick: a run command started by any of the clicks would be out by now.
-    Idle(2 * kKeepAliveMs + 100);
+    const auto clicked = Clock::now();
+    // Past two keep-alive writes (the first may have been on its way before the clicks): a run
+    // command started by any of the clicks would be out by now.
+    ASSERT_TRUE(AwaitWritesSince(Kind().reg, clicked, 2)) << "the keep-alive stopped";
     for (const Write &wr : Writes())
         EXPECT_TRUE(wr.first == Kind().reg && wr.second == 1) << "wrote " << wr.first << " = " << wr.second;
     EXPECT_TRUE(ui->Calls().empty());

@@ -46,6 +46,10 @@ protected:
         SetProgramDir(dir.path());
         ASSERT_TRUE(SaveMaSettings(MaSettingsPath(), "10", "20", "16"));
         sim.SetAnalysisSeconds(0.05);
+        // A run reads 64 blocks of 128 bytes, a second of line time at the link's real pace.
+        // None of these tests is about the line's pace (the link's own tests are): the simulated
+        // drive answers eight times as fast as the port's setting.
+        sim.SetBaud(8 * kBaud);
         sim.SetRegister(0x8940, 16000);
         host.resize(1000, 700);
         page = new DlgAidAnalyse();
@@ -105,9 +109,10 @@ protected:
     }
     static QString Lang(const char *key) { return LoadLangString(QString::fromLatin1(key)); }
     // For runs where a register read (or a block read) goes unanswered: waiting out the codec's
-    // full reply window on each try would only make the test slow.
-    void ShortRegisterWindow() { sys.m_ModbusRTU.SetReplyTimeouts(30, CModbusRTU::kBlockTimeoutMs); }
-    void ShortBlockWindow() { sys.m_ModbusRTU.SetReplyTimeouts(CModbusRTU::kRegisterTimeoutMs, 60); }
+    // full reply window on each try would only make the test slow. An answered request that
+    // misses the short window on a loaded machine is tried again.
+    void ShortRegisterWindow() { sys.m_ModbusRTU.SetReplyTimeouts(15, CModbusRTU::kBlockTimeoutMs); }
+    void ShortBlockWindow() { sys.m_ModbusRTU.SetReplyTimeouts(CModbusRTU::kRegisterTimeoutMs, 25); }
 
     QTemporaryDir dir;
     QWidget host;

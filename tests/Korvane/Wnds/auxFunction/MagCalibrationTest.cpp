@@ -110,12 +110,12 @@ TEST_F(MagCalibrationTest, ButtonIsOffDuringARunAndRefusesWithoutALink)
 
 TEST_F(MagCalibrationTest, ASilentDriveFails)
 {
-    // Nothing answers: the codec's full reply windows would only make the test slow.
-    sys.m_ModbusRTU.SetReplyTimeouts(30, 60);
     SimDrive::Fault f;
     f.kind = SimDrive::FaultKind::Silence;
     f.persistent = true;
     sim.InjectFault(f);
+    // Nothing answers: the codec's full reply windows would only make the test slow.
+    sys.m_ModbusRTU.SetReplyTimeouts(10, 20);
     EXPECT_EQ(RunOnce(), kFailure);
     EXPECT_EQ(aids->PoleStep2Writes(), 0);
 }
