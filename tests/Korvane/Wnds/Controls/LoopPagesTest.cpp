@@ -47,6 +47,9 @@ protected:
         ASSERT_TRUE(m_sim.SeedFromDefaultDatabase(m_dbPath.toStdString(), 1, &error)) << error;
         qputenv("KORVANE_DEVICE", QByteArray::fromStdString(m_sim.SlavePath()));
         m_sys = std::make_unique<CSysParam>(m_dbPath);
+        // The simulated drive paces its replies itself; the codec's extra wait after each
+        // request only makes page tests slow.
+        m_sys->m_ModbusRTU.SetFrameMargin(0);
         ASSERT_TRUE(m_sys->Init());
         ASSERT_TRUE(m_sys->m_SeriesPort.m_bOpen);
         SetSysParam(m_sys.get());
@@ -227,6 +230,8 @@ TEST_F(LoopPagesTest, SpeedNotchBoxFansOutAndAFailedRegisterStopsNothing)
     EXPECT_FALSE(depth->property("writeFailed").toBool());
 
     // 0x0308 silent: six tries, then the last two are still written and the box is marked.
+    // Its tries go unanswered: the full reply window would only slow the test.
+    m_sys->m_ModbusRTU.SetReplyTimeouts(30, 60);
     SimDrive::Fault silent;
     silent.kind = SimDrive::FaultKind::Silence;
     silent.persistent = true;
