@@ -24,6 +24,8 @@ class ParamsFixture : public ConnectedDriveFixture
 protected:
     void SetUp() override
     {
+        // The grid's focus comes back 50 ms after a write ends, not up to a second.
+        CDlgParams::SetWriteTimerMs(50);
         ConnectedDriveFixture::SetUp();
         if (HasFatalFailure())
             return;
@@ -44,6 +46,7 @@ protected:
         CDlgParamUploadList::SetRunner(std::move(m_previousRunner));
         SetAppFlags(nullptr);
         ConnectedDriveFixture::TearDown();
+        CDlgParams::SetWriteTimerMs(0);
     }
 
     // The page showing every parameter.
