@@ -40,6 +40,11 @@ protected:
         QCoreApplication::processEvents();
         m_ui->ClearCalls();
     }
+    void PrepareDrive() override
+    {
+        ConnectedDriveFixture::PrepareDrive();
+        UseLineRate(kTopRate);
+    }
     void TearDown() override
     {
         m_window.reset();

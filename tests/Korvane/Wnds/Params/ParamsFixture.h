@@ -40,6 +40,11 @@ protected:
         m_ui->ClearCalls();
         m_sim.ClearRequests();
     }
+    void PrepareDrive() override
+    {
+        ConnectedDriveFixture::PrepareDrive();
+        UseLineRate(kTopRate);
+    }
     void TearDown() override
     {
         m_page.reset();
