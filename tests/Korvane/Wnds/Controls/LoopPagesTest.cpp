@@ -50,6 +50,9 @@ protected:
         // The simulated drive paces its replies itself; the codec's extra wait after each
         // request only makes page tests slow.
         m_sys->m_ModbusRTU.SetFrameMargin(0);
+        // The tests count the requests: on a loaded machine a reply may take longer than the
+        // codec's window, and the write would go out twice. Nothing here tests the window.
+        m_sys->m_ModbusRTU.SetReplyTimeouts(kAnsweringMs, kAnsweringMs);
         ASSERT_TRUE(m_sys->Init());
         ASSERT_TRUE(m_sys->m_SeriesPort.m_bOpen);
         SetSysParam(m_sys.get());
@@ -100,8 +103,11 @@ protected:
         return w;
     }
 
+    static constexpr DWORD kAnsweringMs = 400;
+    // Nothing answers from here on: short reply windows, or the test would only wait.
     void Silence()
     {
+        m_sys->m_ModbusRTU.SetReplyTimeouts(30, 60);
         SimDrive::Fault f;
         f.kind = SimDrive::FaultKind::Silence;
         f.persistent = true;
@@ -260,6 +266,7 @@ TEST_F(LoopPagesTest, SpeedNotchBoxFansOutAndAFailedRegisterStopsNothing)
 
     // The mark stays until a write of the box succeeds.
     m_sim.ClearFaults();
+    m_sys->m_ModbusRTU.SetReplyTimeouts(kAnsweringMs, kAnsweringMs);
     depth->clear();
     Type(depth, "5");
     Enter(depth);
