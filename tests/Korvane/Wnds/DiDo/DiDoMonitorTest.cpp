@@ -22,6 +22,8 @@ protected:
         // The order of the forcing writes is under test, not the length of the drive's pause.
         CDlgDiDoMonitor::SetForcePauseMs(10);
         DrivePageTest::SetUp();
+        if (!HasFatalFailure())
+            UseGenerousReplyWindows();
     }
     void TearDown() override
     {

@@ -30,6 +30,7 @@ protected:
         if (HasFatalFailure())
             return;
         SetAppFlags(&m_flags);
+        UseGenerousReplyWindows();
         m_previousRunner = CDlgParamUploadList::SetRunner([this](CDlgParamUploadList &dlg) {
             m_listed.push_back(dlg.m_arrParameter);
             m_listLines.clear();

@@ -23,6 +23,8 @@ protected:
         // The drive's pause between the reset's 1 and 0 is kept, but need not take a second here.
         CDlgFaultManagement::SetResetPauseMs(kPauseMs);
         DrivePageFixture::SetUp();
+        if (!HasFatalFailure())
+            UseGenerousReplyWindows();
     }
     void TearDown() override
     {
