@@ -15,11 +15,14 @@
 
 #include <QMenu>
 
+#include <atomic>
+
 #define MONITOR_LOG KLOG("Wnds\\Params\\DlgParamMointor")
 
 namespace {
 
 const QString kSection = QStringLiteral("CDlgParams");
+std::atomic<UINT> g_refreshMs{0};
 const QString kColCode = QStringLiteral("IDS_ParaView_1");
 
 CGridCellData Cell(const QString &text)
@@ -29,6 +32,17 @@ CGridCellData Cell(const QString &text)
     return cell;
 }
 
+}
+
+UINT CDlgParamMointor::RefreshMs()
+{
+    const UINT ms = g_refreshMs.load(std::memory_order_relaxed);
+    return ms ? ms : kTimerMs;
+}
+
+void CDlgParamMointor::SetRefreshMs(UINT ms)
+{
+    g_refreshMs.store(ms, std::memory_order_relaxed);
 }
 
 CDlgParamMointor::CDlgParamMointor(QWidget *pParent)
@@ -142,8 +156,8 @@ bool CDlgParamMointor::AddParam(const QString &code)
     }
     if (!m_bTimerRunning) {
         m_nTimerID = int(kTimerId);
-        m_nElapse = kTimerMs;
-        SetTimer(kTimerId, kTimerMs);
+        m_nElapse = RefreshMs();
+        SetTimer(kTimerId, m_nElapse);
         m_bTimerRunning = true;
     }
     return true;

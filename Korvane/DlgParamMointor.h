@@ -25,6 +25,10 @@ public:
     enum { IDD = 268, ID_DELETE = 2025 };
     static constexpr UINT_PTR kTimerId = 1000;
     static constexpr UINT kTimerMs = 1000;
+    // The refresh period the monitor starts its timer with: kTimerMs, unless a test of the
+    // monitor's logic shortened it to run quicker. 0 restores the default.
+    static UINT RefreshMs();
+    static void SetRefreshMs(UINT ms);
     static constexpr int kReadTries = 3;
     static constexpr int kContextMenuId = 240;
     static constexpr COLORREF kChangedColour = 0xFFFF;

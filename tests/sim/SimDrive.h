@@ -196,6 +196,9 @@ public:
     void SetRecorderRing(int P, int T);
     // The status stays 1 (the recording never ends).
     void SetRecorderStatusStuck(bool stuck);
+    // Single shots record for this share of n·p/f (1, the default: the drive's own time).
+    // Tests of what the program does with a capture need not wait out a long recording.
+    void SetRecorderTimeShare(double share);
     bool RecorderRolling() const;
     // The sample number of the first sample of the last single shot's capture.
     long long RecorderCaptureStart() const;
@@ -356,6 +359,7 @@ private:
     int m_nRecMode = 0;  // 0 idle, 1 single shot, 2 roll
     Clock::time_point m_tRecStart{};
     double m_dRecSeconds = 0;
+    double m_dRecTimeShare = 1;
     long long m_nCaptureStart = 0;
     std::uint16_t m_wLatched[10] = {};  // 0x8959..0x8962 at the start
     int m_nRecFrequency = 16000;

@@ -114,6 +114,12 @@ void SimDrive::SetRecorderStatusStuck(bool stuck)
     m_bStatusStuck = stuck;
 }
 
+void SimDrive::SetRecorderTimeShare(double share)
+{
+    std::lock_guard lock(m_mx);
+    m_dRecTimeShare = share;
+}
+
 bool SimDrive::RecorderRolling() const
 {
     std::lock_guard lock(m_mx);
@@ -260,7 +266,7 @@ void SimDrive::LatchSingleShot()
     m_registers[kRegRecRingP] = static_cast<std::uint16_t>(P);
     m_registers[kRegRecRingT] = static_cast<std::uint16_t>(T);
     m_nCaptureStart = start;
-    m_dRecSeconds = static_cast<double>(n) * p / f;
+    m_dRecSeconds = static_cast<double>(n) * p / f * m_dRecTimeShare;
     m_tRecStart = Clock::now();
     m_nRecMode = 1;
 }

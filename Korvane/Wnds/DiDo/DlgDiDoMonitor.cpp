@@ -13,12 +13,14 @@
 
 #include <QCheckBox>
 
+#include <atomic>
 #include <chrono>
 #include <thread>
 
 namespace {
 
 constexpr COLORREF kStaleBack = 0x00C8C8C8;  // a state that could not be read
+std::atomic<int> g_forcePauseMs{0};
 
 // Up to `budget` attempts at one write; answers whether it went through, spends the budget.
 bool WriteWithin(CSysParam &sys, WORD addr, WORD value, int &budget)
@@ -31,6 +33,17 @@ bool WriteWithin(CSysParam &sys, WORD addr, WORD value, int &budget)
     return false;
 }
 
+}
+
+int CDlgDiDoMonitor::ForcePauseMs()
+{
+    const int ms = g_forcePauseMs.load(std::memory_order_relaxed);
+    return ms > 0 ? ms : kForcePauseMs;
+}
+
+void CDlgDiDoMonitor::SetForcePauseMs(int ms)
+{
+    g_forcePauseMs.store(ms, std::memory_order_relaxed);
 }
 
 CDlgDiDoMonitor::CDlgDiDoMonitor() : CDialogExMid(IDD)
@@ -158,7 +171,7 @@ void CDlgDiDoMonitor::Force(Job &job, const std::atomic<bool> &stop)
         // One budget serves both writes: the enable word only follows a forced word that arrived.
         int budget = kForceBudget;
         if (WriteWithin(*sys, isDo ? kRegForcedDo : kRegForcedDi, word, budget)) {
-            std::this_thread::sleep_for(std::chrono::milliseconds(kForcePauseMs));
+            std::this_thread::sleep_for(std::chrono::milliseconds(ForcePauseMs()));
             WriteWithin(*sys, kRegForceEnable, enable, budget);
         }
     }

@@ -23,6 +23,10 @@ public:
     static constexpr int kAttempts = 3;
     static constexpr int kForceBudget = 3;
     static constexpr int kForcePauseMs = 100;
+    // The pause between a forced word and the enable word: kForcePauseMs, unless a test of the
+    // page's logic shortened it. 0 restores the default.
+    static int ForcePauseMs();
+    static void SetForcePauseMs(int ms);
 
     CDlgDiDoMonitor();
 

@@ -10,10 +10,24 @@
 #include "platform/LanguageConf.h"
 #include "platform/UiServices.h"
 
+#include <atomic>
+
 namespace {
 
 constexpr COLORREF kStaleBack = 0x00C8C8C8;  // a state that could not be read
+std::atomic<UINT> g_refreshMs{0};
 
+}
+
+UINT CDlgDiShowSet::RefreshMs()
+{
+    const UINT ms = g_refreshMs.load(std::memory_order_relaxed);
+    return ms ? ms : kRefreshMs;
+}
+
+void CDlgDiShowSet::SetRefreshMs(UINT ms)
+{
+    g_refreshMs.store(ms, std::memory_order_relaxed);
 }
 
 CDlgDiShowSet::CDlgDiShowSet() : CDialogExMid(IDD)
@@ -67,7 +81,7 @@ void CDlgDiShowSet::StartShowTimer()
     // The refresh runs whatever the link was at creation: it reads only while on line, so a
     // page made before the drive came up follows it once it does.
     m_nTimerID = int(kShowTimer);
-    m_nElapse = 1000;
+    m_nElapse = RefreshMs();
     SetTimer(kShowTimer, m_nElapse);
 }
 

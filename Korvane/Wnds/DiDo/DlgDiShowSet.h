@@ -18,6 +18,11 @@ class CDlgDiShowSet : public CDialogExMid
 public:
     static constexpr int IDD = 239;
     static constexpr UINT_PTR kShowTimer = 2000;
+    static constexpr UINT kRefreshMs = 1000;
+    // The refresh period the page starts its timer with: kRefreshMs, unless a test of the page's
+    // logic shortened it to run quicker. 0 restores the default.
+    static UINT RefreshMs();
+    static void SetRefreshMs(UINT ms);
     static constexpr int kAttempts = 10;
     static constexpr WORD kDiReferenceBase = 0x0108;
     static constexpr WORD kDoReferenceBase = 0x0129;

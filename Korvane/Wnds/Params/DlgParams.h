@@ -64,6 +64,10 @@ public:
     static constexpr int kContextMenuId = 240;
     static constexpr UINT_PTR kWriteTimerId = 1;
     static constexpr UINT kWriteTimerMs = 1000;
+    // The period of the timer that gives the grid back its focus after a write: kWriteTimerMs,
+    // unless a test of the page's logic shortened it. 0 restores the default.
+    static UINT WriteTimerMs();
+    static void SetWriteTimerMs(UINT ms);
     static constexpr int kReadTries = 2;
     static constexpr int kWriteTries = 10;
     static constexpr std::int32_t kWordOrderAddress = 0x8006;

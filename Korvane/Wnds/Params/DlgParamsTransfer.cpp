@@ -14,6 +14,7 @@
 #include "platform/PageWorker.h"
 #include "platform/UiServices.h"
 
+#include <atomic>
 #include <utility>
 
 #define TRANSFER_LOG KLOG("Wnds\\Params\\DlgParams")
@@ -24,6 +25,7 @@ using platform::TrText;
 namespace {
 
 const QString kColValue = QStringLiteral("IDS_ParaView_3");
+std::atomic<UINT> g_writeTimerMs{0};
 
 bool LinkUp()
 {
@@ -31,6 +33,17 @@ bool LinkUp()
     return sys && sys->m_bConnected;
 }
 
+}
+
+UINT CDlgParams::WriteTimerMs()
+{
+    const UINT ms = g_writeTimerMs.load(std::memory_order_relaxed);
+    return ms ? ms : kWriteTimerMs;
+}
+
+void CDlgParams::SetWriteTimerMs(UINT ms)
+{
+    g_writeTimerMs.store(ms, std::memory_order_relaxed);
 }
 
 bool CDlgParams::IsTransferRunning() const
@@ -232,7 +245,7 @@ void CDlgParams::StartParameterWrite()
     if (dlg.Run() != IDOK || !TryBeginParamTransfer())
         return;
     m_bWriteFinished = FALSE;
-    SetTimer(kWriteTimerId, kWriteTimerMs);
+    SetTimer(kWriteTimerId, WriteTimerMs());
     m_pWorker->Start([this, list](const std::atomic<bool> &stop) { WriteWorker(list, stop); });
 }
 

@@ -18,6 +18,7 @@
 #include <QRegularExpression>
 
 #include <algorithm>
+#include <atomic>
 #include <chrono>
 #include <thread>
 
@@ -32,7 +33,19 @@ constexpr WORD kRegCurrentU = 0x093B;
 constexpr WORD kRegCurrentV = 0x093C;
 constexpr WORD kRegBusVoltage = 0x093D;
 const QString kNoteColumn = QStringLiteral("XML_FAULT_MANAGEMENT_NOTE_ID");
+std::atomic<int> g_resetPauseMs{0};
 
+}
+
+int CDlgFaultManagement::ResetPauseMs()
+{
+    const int ms = g_resetPauseMs.load(std::memory_order_relaxed);
+    return ms > 0 ? ms : kResetPauseMs;
+}
+
+void CDlgFaultManagement::SetResetPauseMs(int ms)
+{
+    g_resetPauseMs.store(ms, std::memory_order_relaxed);
 }
 
 const QStringList &CDlgFaultManagement::ColumnIds()
@@ -245,7 +258,7 @@ void CDlgFaultManagement::ResetFault()
         if (s) {
             result->bOk = s->WriteReg(kRegReset, 1, CSysParam::LinkWait::Block);
             result->dwError = result->bOk ? 0 : CSysParam::LastLinkError();
-            const auto until = std::chrono::steady_clock::now() + std::chrono::milliseconds(kResetPauseMs);
+            const auto until = std::chrono::steady_clock::now() + std::chrono::milliseconds(ResetPauseMs());
             while (!stop && std::chrono::steady_clock::now() < until)
                 std::this_thread::sleep_for(std::chrono::milliseconds(10));
             s->WriteReg(kRegReset, 0, CSysParam::LinkWait::Block);

@@ -36,6 +36,10 @@ public:
     static constexpr int kRecordCount = 10;
     static constexpr int kAttempts = 5;
     static constexpr int kResetPauseMs = 1000;
+    // The pause between the reset's 1 and its 0: kResetPauseMs, unless a test of the page's
+    // logic shortened it to run quicker. 0 restores the default.
+    static int ResetPauseMs();
+    static void SetResetPauseMs(int ms);
     static constexpr const char *kListFileName = "FalutManagement.csv";
     // The seven column ids of the fault table, in file order.
     static const QStringList &ColumnIds();

@@ -20,6 +20,7 @@
 #include <QPushButton>
 
 #include <algorithm>
+#include <atomic>
 #include <cmath>
 
 namespace {
@@ -36,6 +37,8 @@ const QString kComboSection = QStringLiteral("StatusDataComb");
 
 constexpr COLORREF kStaleText = 0x00999999;  // a value that could not be read
 
+std::atomic<UINT> g_periodMs{0};
+
 // Thresholds and major units of the vertical axes, scanned from the last row to the first.
 constexpr std::pair<int, int> kSteps[] = {
     {100, 20},       {400, 50},       {500, 100},       {1000, 200},       {2000, 300},
@@ -49,6 +52,17 @@ double NumberOf(const QString &text)
     return text.toDouble();
 }
 
+}
+
+UINT CDlgStatusData::PeriodMs()
+{
+    const UINT ms = g_periodMs.load(std::memory_order_relaxed);
+    return ms ? ms : kPeriodMs;
+}
+
+void CDlgStatusData::SetPeriodMs(UINT ms)
+{
+    g_periodMs.store(ms, std::memory_order_relaxed);
 }
 
 CDlgStatusData::CDlgStatusData() : CDialogExMid(IDD)
@@ -521,8 +535,8 @@ void CDlgStatusData::OnStart()
     m_bRunning = true;
     m_bRequestOut = false;
     m_nTimerID = int(kMonitorTimer);
-    m_nElapse = kPeriodMs;
-    SetTimer(kMonitorTimer, kPeriodMs);
+    m_nElapse = PeriodMs();
+    SetTimer(kMonitorTimer, m_nElapse);
     MoveCheckedRowsFirst();
     SetControlsRunning(true);
     ShowCheckedRowsOnly();
@@ -597,7 +611,7 @@ LRESULT CDlgStatusData::WindowProc(UINT msg, WPARAM wParam, LPARAM lParam)
     case UM_START_TIMER:
         // Only a running monitor ticks again when its page comes back.
         if (m_bRunning)
-            SetTimer(kMonitorTimer, kPeriodMs);
+            SetTimer(kMonitorTimer, PeriodMs());
         return 0;
     case UM_READ_DONE:
         if (wParam == 1)

@@ -12,6 +12,7 @@
 #include <QObject>
 #include <QTimer>
 
+#include <atomic>
 #include <chrono>
 #include <cmath>
 #include <ctime>
@@ -23,6 +24,7 @@ constexpr WORD kRegFrequency = 0x8958;
 constexpr WORD kRegFirstConfig = 0x8959;
 constexpr WORD kRegCommand = 0x8963;
 constexpr int kTries = 10;
+std::atomic<int> g_stopPauseMs{0};
 
 QString Lang(const char *key)
 {
@@ -71,6 +73,17 @@ public:
         return 0;
     }
 };
+
+int CScopeControl::StopPauseMs()
+{
+    const int ms = g_stopPauseMs.load(std::memory_order_relaxed);
+    return ms > 0 ? ms : kStopPauseMs;
+}
+
+void CScopeControl::SetStopPauseMs(int ms)
+{
+    g_stopPauseMs.store(ms, std::memory_order_relaxed);
+}
 
 CScopeControl::CScopeControl(CScopeChannels &channels, CScopeSettings &settings)
     : m_channels(channels), m_settings(settings), m_sink(std::make_unique<Sink>()),
@@ -464,12 +477,12 @@ void CScopeControl::SaveRollAndStopDrive(bool connected, const std::function<voi
             done();
         return;
     }
-    RunOnWorker([finish] {
-        Sleep(200);
+    RunOnWorker([finish, pause = StopPauseMs()] {
+        Sleep(pause);
         // The stream may still be arriving while the stop goes out, and a reply behind a
         // frame does not count: the stop tries as often as any other write.
         WriteTries(kRegCommand, 2, kTries);
-        Sleep(200);
+        Sleep(pause);
         finish();
     });
 }

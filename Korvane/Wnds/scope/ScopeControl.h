@@ -32,6 +32,11 @@ class CScopeControl {
 public:
     // Results of StartSampling.
     static constexpr int kPending = 1;  // drive I/O under way: the callback gets the result
+    // The pause before and after a roll's stop command, for the stream to end on the line:
+    // kStopPauseMs, unless a test of the page's logic shortened it. 0 restores the default.
+    static constexpr int kStopPauseMs = 200;
+    static int StopPauseMs();
+    static void SetStopPauseMs(int ms);
 
     CScopeControl(CScopeChannels &channels, CScopeSettings &settings);
     ~CScopeControl();

@@ -18,6 +18,7 @@ constexpr WORD kRegRingP = 0x8962;
 constexpr WORD kRegRingT = 0x8965;
 constexpr int kTries = 10;
 constexpr int kRollIdleWaitMs = 40;
+std::atomic<int> g_rollSilenceMs{0};
 
 // Process-wide owners of the two threads (one capture of each mode at a time).
 platform::PageWorker &SingleWorker()
@@ -61,6 +62,17 @@ void StartOn(platform::PageWorker &worker, int (*proc)(CScopeThreadParam *),
     worker.Start([proc, copy = *param](const std::atomic<bool> &) mutable { proc(&copy); });
 }
 
+}
+
+int ScopeRollSilenceMs()
+{
+    const int ms = g_rollSilenceMs.load(std::memory_order_relaxed);
+    return ms > 0 ? ms : kScopeRollSilenceMs;
+}
+
+void SetScopeRollSilenceMs(int ms)
+{
+    g_rollSilenceMs.store(ms, std::memory_order_relaxed);
 }
 
 int ScopeSingleShotThreadProc(CScopeThreadParam *param)
@@ -153,7 +165,7 @@ int ScopeRollThreadProc(CScopeThreadParam *param)
     const double frameMs = ScopeRollSamplesPerFrame(param->nLayout - kScopeRollLayoutOffset) *
                            std::max(settings->m_nPeriodCount, 0) * std::max(settings->m_dBasePeriodMs, 0.0);
     const auto silenceLimit = std::chrono::milliseconds(
-        std::max<long long>(kScopeRollSilenceMs, static_cast<long long>(3 * frameMs)));
+        std::max<long long>(ScopeRollSilenceMs(), static_cast<long long>(3 * frameMs)));
     auto lastInput = std::chrono::steady_clock::now();
     while (settings->m_bRollRunning) {
         const DWORD got = scopelink::ReadStream(input.data(), kScopeRollReadMax, kRollIdleWaitMs);

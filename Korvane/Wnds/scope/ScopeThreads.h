@@ -17,6 +17,11 @@ constexpr long kScopeRollLinkLost = 2;
 // Silence of the stream after which a roll counts as lost: this long, or three frames' time
 // when the frames come slower.
 constexpr int kScopeRollSilenceMs = 2000;
+// The silence a roll starts with: kScopeRollSilenceMs, unless a test of the page's logic
+// shortened it so as not to wait out two seconds of a drive that is gone. 0 restores the
+// default.
+int ScopeRollSilenceMs();
+void SetScopeRollSilenceMs(int ms);
 
 // One roll frame on its way to the GUI thread: posted with UM_SCOPE_ROLL_FRAME as the
 // message's payload (wParam decoded, lParam lost as before), so the reader never waits for the

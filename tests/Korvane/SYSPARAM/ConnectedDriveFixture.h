@@ -5,9 +5,12 @@
 
 #include "SYSPARAM/SysParam.h"
 #include "SimDrive.h"
+#include "platform/IniFile.h"
 
+#include <QCoreApplication>
 #include <QElapsedTimer>
 #include <QTest>
+#include <QTimer>
 
 #include <functional>
 #include <memory>
@@ -45,15 +48,22 @@ protected:
         qunsetenv("KORVANE_DEVICE");
         SysParamFixture::TearDown();
     }
-    // Pumps events until the condition holds (at most `ms`); answers the condition.
+    // Pumps events until the condition holds (at most `ms`); answers the condition. The pump
+    // sleeps only until the next event: a worker that sends the page a message and waits for
+    // the answer (a progress step per parameter) is served at once, not after a fixed nap. The
+    // tick wakes it for conditions that come without an event.
     static bool WaitFor(const std::function<bool()> &done, int ms = 20000)
     {
         QElapsedTimer t;
         t.start();
+        QTimer tick;
+        tick.setTimerType(Qt::PreciseTimer);
+        tick.start(2);
         while (!done()) {
             if (t.elapsed() > ms)
                 return false;
-            QTest::qWait(5);
+            QCoreApplication::processEvents(QEventLoop::AllEvents | QEventLoop::WaitForMoreEvents);
+            QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
         }
         return true;
     }
@@ -68,6 +78,19 @@ protected:
     }
     // What the drive holds besides the database's values, set before the program connects.
     virtual void PrepareDrive() { m_sim.SeedDefaults(); }
+    // From PrepareDrive: the drive and the program's stored settings on another line rate.
+    // Page tests take the port's top rate: what they check is the pages' logic, not the
+    // line's pace, and every exchange takes half the time of the default rate.
+    void UseLineRate(int baud)
+    {
+        m_sim.SetBaud(baud);
+        ASSERT_TRUE(platform::IniFile::WriteInt(ConfigIni(), QStringLiteral("SerialPort"), QStringLiteral("ComBaud"), baud));
+    }
+    static constexpr int kTopRate = 115200;
+    // For tests that count the requests of a drive that answers: on a loaded machine a reply
+    // may take longer than the codec's window, and a request would go out twice. Tests that
+    // make the drive silent shorten the windows again.
+    void UseGenerousReplyWindows() { m_sys->m_ModbusRTU.SetReplyTimeouts(400, 400); }
 
     SimDrive m_sim;
     std::unique_ptr<CSysParam> m_sys;

@@ -35,7 +35,11 @@ protected:
         SetAppFlags(nullptr);
         ConnectedDriveFixture::TearDown();
     }
-    void PrepareDrive() override { m_sim.EnableStatusSide(); }
+    void PrepareDrive() override
+    {
+        m_sim.EnableStatusSide();
+        UseLineRate(kTopRate);
+    }
     // Tests that own pages destroy them here, before the link goes.
     virtual void DestroyPages() {}
 
@@ -56,7 +60,7 @@ protected:
     // reply windows would only make the test slow: they are shortened.
     void Silence()
     {
-        m_sys->m_ModbusRTU.SetReplyTimeouts(30, 60);
+        m_sys->m_ModbusRTU.SetReplyTimeouts(10, 20);
         SimDrive::Fault f;
         f.kind = SimDrive::FaultKind::Silence;
         f.persistent = true;

@@ -27,6 +27,8 @@ class ParamMonitorTest : public ConnectedDriveFixture
 protected:
     void SetUp() override
     {
+        // The refresh's logic, not its period, is under test: rounds come every 50 ms.
+        CDlgParamMointor::SetRefreshMs(50);
         ConnectedDriveFixture::SetUp();
         if (HasFatalFailure())
             return;
@@ -38,10 +40,16 @@ protected:
         QCoreApplication::processEvents();
         m_ui->ClearCalls();
     }
+    void PrepareDrive() override
+    {
+        ConnectedDriveFixture::PrepareDrive();
+        UseLineRate(kTopRate);
+    }
     void TearDown() override
     {
         m_window.reset();
         ConnectedDriveFixture::TearDown();
+        CDlgParamMointor::SetRefreshMs(0);
     }
 
     CDlgParamMointor &Monitor() { return *m_bar->Monitor(); }

@@ -47,6 +47,12 @@ protected:
         ASSERT_TRUE(m_sim.SeedFromDefaultDatabase(m_dbPath.toStdString(), 1, &error)) << error;
         qputenv("KORVANE_DEVICE", QByteArray::fromStdString(m_sim.SlavePath()));
         m_sys = std::make_unique<CSysParam>(m_dbPath);
+        // The simulated drive paces its replies itself; the codec's extra wait after each
+        // request only makes page tests slow.
+        m_sys->m_ModbusRTU.SetFrameMargin(0);
+        // The tests count the requests: on a loaded machine a reply may take longer than the
+        // codec's window, and the write would go out twice. Nothing here tests the window.
+        m_sys->m_ModbusRTU.SetReplyTimeouts(kAnsweringMs, kAnsweringMs);
         ASSERT_TRUE(m_sys->Init());
         ASSERT_TRUE(m_sys->m_SeriesPort.m_bOpen);
         SetSysParam(m_sys.get());
@@ -97,8 +103,11 @@ protected:
         return w;
     }
 
+    static constexpr DWORD kAnsweringMs = 400;
+    // Nothing answers from here on: short reply windows, or the test would only wait.
     void Silence()
     {
+        m_sys->m_ModbusRTU.SetReplyTimeouts(30, 60);
         SimDrive::Fault f;
         f.kind = SimDrive::FaultKind::Silence;
         f.persistent = true;
@@ -227,6 +236,8 @@ TEST_F(LoopPagesTest, SpeedNotchBoxFansOutAndAFailedRegisterStopsNothing)
     EXPECT_FALSE(depth->property("writeFailed").toBool());
 
     // 0x0308 silent: six tries, then the last two are still written and the box is marked.
+    // Its tries go unanswered: the full reply window would only slow the test.
+    m_sys->m_ModbusRTU.SetReplyTimeouts(30, 60);
     SimDrive::Fault silent;
     silent.kind = SimDrive::FaultKind::Silence;
     silent.persistent = true;
@@ -255,6 +266,7 @@ TEST_F(LoopPagesTest, SpeedNotchBoxFansOutAndAFailedRegisterStopsNothing)
 
     // The mark stays until a write of the box succeeds.
     m_sim.ClearFaults();
+    m_sys->m_ModbusRTU.SetReplyTimeouts(kAnsweringMs, kAnsweringMs);
     depth->clear();
     Type(depth, "5");
     Enter(depth);

@@ -17,6 +17,19 @@ using Writes_t = std::vector<std::pair<int, int>>;
 class DiDoMonitorTest : public DrivePageTest<CDlgDiDoMonitor>
 {
 protected:
+    void SetUp() override
+    {
+        // The order of the forcing writes is under test, not the length of the drive's pause.
+        CDlgDiDoMonitor::SetForcePauseMs(10);
+        DrivePageTest::SetUp();
+        if (!HasFatalFailure())
+            UseGenerousReplyWindows();
+    }
+    void TearDown() override
+    {
+        DrivePageTest::TearDown();
+        CDlgDiDoMonitor::SetForcePauseMs(0);
+    }
     void Click(bool isDo, int row, int column)
     {
         m_page->OnGridClick(isDo, row, column);
@@ -58,6 +71,12 @@ TEST_F(DiDoMonitorTest, ForcingAnInputAsksOnceThenWritesTheWordBeforeTheSwitch)
     EXPECT_EQ(BoxTexts()[0], QString::fromUtf8("是否强制执行"));
     EXPECT_TRUE(m_page->ForceBox(false)->isChecked());
     EXPECT_EQ(Writes(), (Writes_t{{0x0810, 0x0004}, {0x080F, 1}}));
+    std::vector<std::chrono::steady_clock::time_point> sent;
+    for (const SimDrive::Request &r : m_sim.Requests())
+        if (r.bytes.size() == 8 && r.bytes[1] == 0x26)
+            sent.push_back(r.at);
+    ASSERT_EQ(sent.size(), 2u);
+    EXPECT_GE(sent[1] - sent[0], std::chrono::milliseconds(CDlgDiDoMonitor::ForcePauseMs())) << "the drive's pause";
     EXPECT_EQ(m_sim.GetRegister(0x0810), 0x0004);
     EXPECT_EQ(States(false)[2], 1);  // read back from 0x0925, now the forced word
 

@@ -16,6 +16,12 @@ using Writes_t = std::vector<std::pair<int, int>>;
 class DiDoSetTest : public DrivePageTest<CDlgDiDoSet>
 {
 protected:
+    void SetUp() override
+    {
+        DrivePageTest::SetUp();
+        if (!HasFatalFailure())
+            UseGenerousReplyWindows();
+    }
     void Press(int id)
     {
         m_page->Button(id)->click();

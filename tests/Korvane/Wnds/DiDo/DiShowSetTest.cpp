@@ -19,6 +19,17 @@ struct ShownRow
 class DiShowSetTest : public DrivePageFixture
 {
 protected:
+    void SetUp() override
+    {
+        // The refresh's logic, not its period, is under test: rounds are asked for every 50 ms.
+        CDlgDiShowSet::SetRefreshMs(50);
+        DrivePageFixture::SetUp();
+    }
+    void TearDown() override
+    {
+        DrivePageFixture::TearDown();
+        CDlgDiShowSet::SetRefreshMs(0);
+    }
     void DestroyPages() override { m_page.reset(); }
     CDlgDiShowSet &Open()
     {
@@ -105,7 +116,7 @@ TEST_F(DiShowSetTest, StatesModesAndLabelsOfTheConnectedDrive)
     // A first read that worked shows no box (never an empty one).
     EXPECT_TRUE(m_ui->Calls().empty());
 
-    // The page follows the drive once a second.
+    // The page follows the drive at every refresh.
     m_sim.SetDiWord(0x0002);
     const int seen = m_page->Rounds();
     ASSERT_TRUE(WaitRounds(seen + 2));
@@ -154,7 +165,8 @@ TEST_F(DiShowSetTest, APageMadeOfflineWarnsReadsNothingAndFollowsTheDriveOnceOnL
     EXPECT_EQ(BoxTexts()[0], LoadLangString("IDS_DlgSoftWarning_1"));
     EXPECT_EQ(Shown(false).size(), 9u);  // the rows as built
     EXPECT_EQ(Shown(false)[0].mode, QString::fromUtf8("伺服使能"));
-    QTest::qWait(1200);
+    // Nothing is read in the time of several refreshes.
+    QTest::qWait(int(6 * CDlgDiShowSet::RefreshMs()));
     EXPECT_TRUE(m_sim.Requests().empty());
     EXPECT_EQ(m_page->Rounds(), 0);
 

@@ -24,10 +24,13 @@ class ParamsFixture : public ConnectedDriveFixture
 protected:
     void SetUp() override
     {
+        // The grid's focus comes back 50 ms after a write ends, not up to a second.
+        CDlgParams::SetWriteTimerMs(50);
         ConnectedDriveFixture::SetUp();
         if (HasFatalFailure())
             return;
         SetAppFlags(&m_flags);
+        UseGenerousReplyWindows();
         m_previousRunner = CDlgParamUploadList::SetRunner([this](CDlgParamUploadList &dlg) {
             m_listed.push_back(dlg.m_arrParameter);
             m_listLines.clear();
@@ -38,12 +41,18 @@ protected:
         m_ui->ClearCalls();
         m_sim.ClearRequests();
     }
+    void PrepareDrive() override
+    {
+        ConnectedDriveFixture::PrepareDrive();
+        UseLineRate(kTopRate);
+    }
     void TearDown() override
     {
         m_page.reset();
         CDlgParamUploadList::SetRunner(std::move(m_previousRunner));
         SetAppFlags(nullptr);
         ConnectedDriveFixture::TearDown();
+        CDlgParams::SetWriteTimerMs(0);
     }
 
     // The page showing every parameter.

@@ -405,6 +405,9 @@ TEST(ParamsPage, SortByAddressAndMenuItems)
 // in two halves, each a test of its own (a "read all" takes seconds at the line's pace).
 class ParamsLateTest : public ParamsFixture, public ::testing::WithParamInterface<int>
 {
+protected:
+    // The default line rate: how many reads a late answer may cost is reckoned at its pace.
+    void PrepareDrive() override { ConnectedDriveFixture::PrepareDrive(); }
 };
 
 TEST_P(ParamsLateTest, LateAnswersNeverShowAnotherParametersValue)

@@ -18,6 +18,20 @@ using Row = std::vector<QString>;
 class FaultManagementTest : public DrivePageFixture
 {
 protected:
+    void SetUp() override
+    {
+        // The drive's pause between the reset's 1 and 0 is kept, but need not take a second here.
+        CDlgFaultManagement::SetResetPauseMs(kPauseMs);
+        DrivePageFixture::SetUp();
+        if (!HasFatalFailure())
+            UseGenerousReplyWindows();
+    }
+    void TearDown() override
+    {
+        DrivePageFixture::TearDown();
+        CDlgFaultManagement::SetResetPauseMs(0);
+    }
+    static constexpr int kPauseMs = 50;
     void DestroyPages() override { m_page.reset(); }
     CDlgFaultManagement &Open()
     {
@@ -149,6 +163,12 @@ TEST_F(FaultManagementTest, ResetWritesOneThenZeroAndClearsTheAlarm)
     Pump();
     EXPECT_TRUE(m_page->ResetButton()->isEnabled());
     EXPECT_EQ(Writes(), (std::vector<std::pair<int, int>>{{0x0805, 1}, {0x0805, 0}}));
+    std::vector<std::chrono::steady_clock::time_point> sent;
+    for (const SimDrive::Request &r : m_sim.Requests())
+        if (r.bytes.size() == 8 && r.bytes[1] == 0x26)
+            sent.push_back(r.at);
+    ASSERT_EQ(sent.size(), 2u);
+    EXPECT_GE(sent[1] - sent[0], std::chrono::milliseconds(kPauseMs)) << "the drive's pause between 1 and 0";
     EXPECT_EQ(m_sim.GetRegister(0x0931), 0);
     EXPECT_EQ(m_sim.GetRegister(0x092B), 1);
     EXPECT_EQ(m_sim.FaultHistory()[0].code, 0x0A1);

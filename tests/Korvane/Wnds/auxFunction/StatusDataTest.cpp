@@ -30,6 +30,8 @@ class StatusDataTest : public DrivePageFixture
 protected:
     void SetUp() override
     {
+        // The monitor's logic, not its tick, is under test: ticks come every 50 ms.
+        CDlgStatusData::SetPeriodMs(50);
         DrivePageFixture::SetUp();
         m_sim.SetStatusMoving(true);
         m_queue = std::make_unique<CReadQueue>(*m_sys);
@@ -44,6 +46,11 @@ protected:
         SetReadQueue(nullptr);
         platform::SetMainWindow(nullptr);
         m_queue.reset();
+    }
+    void TearDown() override
+    {
+        DrivePageFixture::TearDown();
+        CDlgStatusData::SetPeriodMs(0);
     }
     CDlgStatusData &Open()
     {
@@ -223,7 +230,8 @@ TEST_F(StatusDataTest, StopEndsTheRequestsAndComingBackDoesNotRestartThem)
     ASSERT_TRUE(WaitFor([&] { return !m_queue->IsWorkerRunning(); }));
     Pump();
     m_sim.ClearRequests();
-    QTest::qWait(1300);
+    // Nothing may come in the time of several ticks.
+    QTest::qWait(int(6 * CDlgStatusData::PeriodMs()));
     EXPECT_TRUE(m_sim.Requests().empty());
 }
 

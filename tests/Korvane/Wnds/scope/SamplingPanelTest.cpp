@@ -32,6 +32,7 @@ int IndexOfSource(QComboBox *box, const QString &name)
 
 class SamplingPanel : public ScopeLinkTest {
 protected:
+    int LinkBaud() const override { return kFastBaud; }
     void SetUp() override
     {
         ScopeLinkTest::SetUp();

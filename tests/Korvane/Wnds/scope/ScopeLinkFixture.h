@@ -5,6 +5,7 @@
 #include "PathHelpers.h"
 #include "SYSPARAM/SysParam.h"
 #include "Wnds/scope/NewTrigerDlg.h"
+#include "Wnds/scope/ScopeControl.h"
 #include "Wnds/scope/ScopeLink.h"
 #include "Wnds/scope/ScopeSettings.h"
 #include "Wnds/scope/ScopeThreads.h"
@@ -93,13 +94,23 @@ inline bool PumpUntil(const std::function<bool()> &done, int timeoutMs = 15000)
 class ScopeLinkTest : public ::testing::Test {
 protected:
     static constexpr int kBaud = 115200;
+    // The fastest rate the port takes: for fixtures whose tests read whole captures and check
+    // nothing of the line's timing, so that 64 blocks do not take a second.
+    static constexpr int kFastBaud = 921600;
+    virtual int LinkBaud() const { return kBaud; }
 
     void SetUp() override
     {
+        // The roll stop's pauses for the stream to end are for a real line; the simulated
+        // drive stops at once.
+        CScopeControl::SetStopPauseMs(20);
         ASSERT_TRUE(sim.Start());
-        sim.SetBaud(kBaud);
+        sim.SetBaud(LinkBaud());
         sys.m_strDevicePath = QString::fromStdString(sim.SlavePath());
-        sys.m_nComBaud = kBaud;
+        sys.m_nComBaud = LinkBaud();
+        // The simulated drive paces its replies itself; the codec's extra wait after each
+        // request would only stretch every block and register exchange.
+        sys.m_ModbusRTU.SetFrameMargin(0);
         ASSERT_TRUE(sys.OpenPortFromSettings());
         sys.m_bConnected = TRUE;
         SetSysParam(&sys);
@@ -113,6 +124,8 @@ protected:
     {
         StopScopeThreads();
         SetSysParam(nullptr);
+        CScopeControl::SetStopPauseMs(0);
+        SetScopeRollSilenceMs(0);
     }
 
     // The program's English tables in a program folder of the test's own, and no remembered

@@ -52,9 +52,13 @@ public:
 class ScopePage : public ScopeLinkTest
 {
 protected:
+    int LinkBaud() const override { return kFastBaud; }
     void SetUp() override
     {
         ScopeLinkTest::SetUp();
+        // What the page does with a capture is under test, not the drive's recording time:
+        // a single shot of the shipped period would record for two seconds.
+        sim.SetRecorderTimeShare(0.05);
         SetAppFlags(&flags);
         UseEnglishProgramFolder(dir.path());
         // Trace colours that show on the black background.
@@ -321,9 +325,12 @@ TEST_F(ScopePage, StopsWithNoCaptureRunningWriteNothingAndSendNothing)
         sim.ClearRequests();
         platform::SendMessage(page.get(), UM_STOP_TIMER, 0, 0);
         page->StopForEmergency();
-        // Whatever the stops would have queued has run once the core's worker is idle and the
-        // posted results are handled.
-        PumpUntil([] { return false; }, 600);
+        // Whatever the stops would have queued has run once the posted steps of a stop (and the
+        // pause before its command) are past, the core's worker is idle and its posted
+        // results are handled.
+        PumpUntil([] { return false; }, 4 * CScopeControl::StopPauseMs());
+        ASSERT_TRUE(PumpUntil([&] { return !panel->Core().Busy(); }));
+        PumpUntil([] { return false; }, 20);
         EXPECT_EQ(RequestsTo(0x26, 0x8963), 0u);
         EXPECT_TRUE(QDir(settings->m_strContinuousPath).entryList(QDir::Files).isEmpty());
         EXPECT_TRUE(HistoryFiles().isEmpty());
@@ -416,7 +423,7 @@ TEST_F(ScopePage, FailedSingleShotReleasesStartAndResumesTheStatusPoll)
     f.persistent = true;
     sim.SetBlockFault(0, f);
     // Every try of the block goes unanswered: its full reply window would only slow the test.
-    sys.m_ModbusRTU.SetReplyTimeouts(CModbusRTU::kRegisterTimeoutMs, 60);
+    sys.m_ModbusRTU.SetReplyTimeouts(CModbusRTU::kRegisterTimeoutMs, 20);
     platform::SendMessage(panel, UM_BUTTON_RELEASED, CDlgSocpeParam::IDC_INDICATOR, 0);
     ASSERT_TRUE(PumpUntil([&] { return !Boxes().empty(); }, 20000));
     ASSERT_TRUE(PumpUntil([&] { return !panel->IndicatorRunning(); }, 10000));
@@ -428,6 +435,8 @@ TEST_F(ScopePage, FailedSingleShotReleasesStartAndResumesTheStatusPoll)
 // A roll whose stream stops coming (the drive unplugged) ends by itself and says so.
 TEST_F(ScopePage, RollWithoutItsStreamEndsAndTellsTheLinkIsLost)
 {
+    // Half a second of silence (eight frames' time) stands for the two seconds of a real line.
+    SetScopeRollSilenceMs(500);
     Open();
     StartRoll();
     ui->ClearCalls();

@@ -114,9 +114,12 @@ TEST_F(ScopeRoll, RecorderStreamArrivesInOrderAndStopsWithTheCommand)
     // A reply that lands behind a frame still on the line fails; the stop tries again.
     ASSERT_TRUE(Write(0x8963, 2));
     EXPECT_FALSE(sim.RecorderRolling());
+    // A frame that was on the line when the stop came is logged once its last byte has left,
+    // which may be just after the stop's reply.
+    std::this_thread::sleep_for(std::chrono::milliseconds(50));
     const auto log = sim.FrameLog();
-    std::this_thread::sleep_for(std::chrono::milliseconds(100));
-    EXPECT_EQ(sim.FrameLog().size(), log.size());  // nothing after the stop
+    std::this_thread::sleep_for(std::chrono::milliseconds(150));
+    EXPECT_EQ(sim.FrameLog().size(), log.size());  // nothing after the stop (a frame every 40 ms)
 
     long long expected = 0;
     for (const auto &g : receiver.got) {

@@ -20,6 +20,8 @@ CChannelInfo Source(int code, bool isSigned = false)
 
 class ScopeSingleShot : public ScopeLinkTest {
 protected:
+    int LinkBaud() const override { return kFastBaud; }
+
     // The single-shot start's register sequence, then the thread.
     void Start(int layout, std::array<int, 4> codes, std::array<WORD, 6> trigger = {},
                int period = 1)
