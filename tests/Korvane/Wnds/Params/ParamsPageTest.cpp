@@ -414,6 +414,9 @@ TEST_P(ParamsLateTest, LateAnswersNeverShowAnotherParametersValue)
 {
     // A short reply time-out: a late answer outlasts several further requests.
     m_sys->m_ModbusRTU.SetReplyTimeouts(20, 40);
+    // The line's own pace after each request as well: how many reads a late answer may cost
+    // is reckoned at it, and a quicker exchange puts more reads inside each late answer.
+    m_sys->m_ModbusRTU.SetFrameMargin(-1);
     CDlgParams &page = Page();
     QList<CDBDataParameter> *params = CDlgParams::ActiveParams();
     ASSERT_NE(params, nullptr);
