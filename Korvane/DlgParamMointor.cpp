@@ -12,6 +12,7 @@
 #include "platform/LanguageConf.h"
 #include "platform/UiServices.h"
 #include "platform/grid/Grid.h"
+#include "platform/Adjustable.h"
 
 #include <QMenu>
 
@@ -22,7 +23,7 @@
 namespace {
 
 const QString kSection = QStringLiteral("CDlgParams");
-std::atomic<UINT> g_refreshMs{0};
+platform::Adjustable<UINT> g_refreshMs;
 const QString kColCode = QStringLiteral("IDS_ParaView_1");
 
 CGridCellData Cell(const QString &text)
@@ -36,13 +37,12 @@ CGridCellData Cell(const QString &text)
 
 UINT CDlgParamMointor::RefreshMs()
 {
-    const UINT ms = g_refreshMs.load(std::memory_order_relaxed);
-    return ms ? ms : kTimerMs;
+    return g_refreshMs.Or(kTimerMs);
 }
 
 void CDlgParamMointor::SetRefreshMs(UINT ms)
 {
-    g_refreshMs.store(ms, std::memory_order_relaxed);
+    g_refreshMs.Set(ms);
 }
 
 CDlgParamMointor::CDlgParamMointor(QWidget *pParent)

@@ -10,6 +10,7 @@
 #include "platform/ControlId.h"
 #include "platform/LanguageConf.h"
 #include "platform/UiServices.h"
+#include "platform/Adjustable.h"
 
 #include <QCheckBox>
 
@@ -20,7 +21,7 @@
 namespace {
 
 constexpr COLORREF kStaleBack = 0x00C8C8C8;  // a state that could not be read
-std::atomic<int> g_forcePauseMs{0};
+platform::Adjustable<int> g_forcePauseMs;
 
 // Up to `budget` attempts at one write; answers whether it went through, spends the budget.
 bool WriteWithin(CSysParam &sys, WORD addr, WORD value, int &budget)
@@ -37,13 +38,12 @@ bool WriteWithin(CSysParam &sys, WORD addr, WORD value, int &budget)
 
 int CDlgDiDoMonitor::ForcePauseMs()
 {
-    const int ms = g_forcePauseMs.load(std::memory_order_relaxed);
-    return ms > 0 ? ms : kForcePauseMs;
+    return g_forcePauseMs.Or(kForcePauseMs);
 }
 
 void CDlgDiDoMonitor::SetForcePauseMs(int ms)
 {
-    g_forcePauseMs.store(ms, std::memory_order_relaxed);
+    g_forcePauseMs.Set(ms);
 }
 
 CDlgDiDoMonitor::CDlgDiDoMonitor() : CDialogExMid(IDD)

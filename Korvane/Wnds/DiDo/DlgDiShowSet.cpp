@@ -9,25 +9,25 @@
 #include "platform/ControlId.h"
 #include "platform/LanguageConf.h"
 #include "platform/UiServices.h"
+#include "platform/Adjustable.h"
 
 #include <atomic>
 
 namespace {
 
 constexpr COLORREF kStaleBack = 0x00C8C8C8;  // a state that could not be read
-std::atomic<UINT> g_refreshMs{0};
+platform::Adjustable<UINT> g_refreshMs;
 
 }
 
 UINT CDlgDiShowSet::RefreshMs()
 {
-    const UINT ms = g_refreshMs.load(std::memory_order_relaxed);
-    return ms ? ms : kRefreshMs;
+    return g_refreshMs.Or(kRefreshMs);
 }
 
 void CDlgDiShowSet::SetRefreshMs(UINT ms)
 {
-    g_refreshMs.store(ms, std::memory_order_relaxed);
+    g_refreshMs.Set(ms);
 }
 
 CDlgDiShowSet::CDlgDiShowSet() : CDialogExMid(IDD)

@@ -13,6 +13,7 @@
 #include "platform/LanguageConf.h"
 #include "platform/PageWorker.h"
 #include "platform/UiServices.h"
+#include "platform/Adjustable.h"
 
 #include <atomic>
 #include <utility>
@@ -25,7 +26,7 @@ using platform::TrText;
 namespace {
 
 const QString kColValue = QStringLiteral("IDS_ParaView_3");
-std::atomic<UINT> g_writeTimerMs{0};
+platform::Adjustable<UINT> g_writeTimerMs;
 
 bool LinkUp()
 {
@@ -37,13 +38,12 @@ bool LinkUp()
 
 UINT CDlgParams::WriteTimerMs()
 {
-    const UINT ms = g_writeTimerMs.load(std::memory_order_relaxed);
-    return ms ? ms : kWriteTimerMs;
+    return g_writeTimerMs.Or(kWriteTimerMs);
 }
 
 void CDlgParams::SetWriteTimerMs(UINT ms)
 {
-    g_writeTimerMs.store(ms, std::memory_order_relaxed);
+    g_writeTimerMs.Set(ms);
 }
 
 bool CDlgParams::IsTransferRunning() const

@@ -10,6 +10,7 @@
 #include "platform/LanguageConf.h"
 #include "platform/UiServices.h"
 #include "platform/SaveFile.h"
+#include "platform/Adjustable.h"
 
 #include <QCheckBox>
 #include <QFile>
@@ -33,19 +34,18 @@ constexpr WORD kRegCurrentU = 0x093B;
 constexpr WORD kRegCurrentV = 0x093C;
 constexpr WORD kRegBusVoltage = 0x093D;
 const QString kNoteColumn = QStringLiteral("XML_FAULT_MANAGEMENT_NOTE_ID");
-std::atomic<int> g_resetPauseMs{0};
+platform::Adjustable<int> g_resetPauseMs;
 
 }
 
 int CDlgFaultManagement::ResetPauseMs()
 {
-    const int ms = g_resetPauseMs.load(std::memory_order_relaxed);
-    return ms > 0 ? ms : kResetPauseMs;
+    return g_resetPauseMs.Or(kResetPauseMs);
 }
 
 void CDlgFaultManagement::SetResetPauseMs(int ms)
 {
-    g_resetPauseMs.store(ms, std::memory_order_relaxed);
+    g_resetPauseMs.Set(ms);
 }
 
 const QStringList &CDlgFaultManagement::ColumnIds()

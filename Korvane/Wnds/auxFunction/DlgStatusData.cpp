@@ -13,6 +13,7 @@
 #include "platform/IniFile.h"
 #include "platform/LanguageConf.h"
 #include "platform/UiServices.h"
+#include "platform/Adjustable.h"
 
 #include <QComboBox>
 #include <QFontMetrics>
@@ -20,7 +21,6 @@
 #include <QPushButton>
 
 #include <algorithm>
-#include <atomic>
 #include <cmath>
 
 namespace {
@@ -37,7 +37,7 @@ const QString kComboSection = QStringLiteral("StatusDataComb");
 
 constexpr COLORREF kStaleText = 0x00999999;  // a value that could not be read
 
-std::atomic<UINT> g_periodMs{0};
+platform::Adjustable<UINT> g_periodMs;
 
 // Thresholds and major units of the vertical axes, scanned from the last row to the first.
 constexpr std::pair<int, int> kSteps[] = {
@@ -56,13 +56,12 @@ double NumberOf(const QString &text)
 
 UINT CDlgStatusData::PeriodMs()
 {
-    const UINT ms = g_periodMs.load(std::memory_order_relaxed);
-    return ms ? ms : kPeriodMs;
+    return g_periodMs.Or(kPeriodMs);
 }
 
 void CDlgStatusData::SetPeriodMs(UINT ms)
 {
-    g_periodMs.store(ms, std::memory_order_relaxed);
+    g_periodMs.Set(ms);
 }
 
 CDlgStatusData::CDlgStatusData() : CDialogExMid(IDD)

@@ -1,26 +1,25 @@
 #include "HoldToRun.h"
 
 #include "SYSPARAM/SysParam.h"
+#include "platform/Adjustable.h"
 
 #include <algorithm>
-#include <atomic>
 #include <chrono>
 #include <thread>
 #include <utility>
 
 namespace {
-std::atomic<UINT> g_keepAliveMs{0};
+platform::Adjustable<UINT> g_keepAliveMs;
 }
 
 UINT CHoldToRun::KeepAliveMs()
 {
-    const UINT ms = g_keepAliveMs.load(std::memory_order_relaxed);
-    return ms ? ms : kKeepAliveMs;
+    return g_keepAliveMs.Or(kKeepAliveMs);
 }
 
 void CHoldToRun::SetKeepAliveMs(UINT ms)
 {
-    g_keepAliveMs.store(ms, std::memory_order_relaxed);
+    g_keepAliveMs.Set(ms);
 }
 
 WORD CHoldToRun::CommandOf(int state)

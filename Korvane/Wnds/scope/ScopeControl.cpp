@@ -8,6 +8,7 @@
 #include "Wnds/scope/ScopeThreads.h"
 #include "Wnds/scope/WaveFile.h"
 #include "platform/UiServices.h"
+#include "platform/Adjustable.h"
 
 #include <QObject>
 #include <QTimer>
@@ -24,7 +25,7 @@ constexpr WORD kRegFrequency = 0x8958;
 constexpr WORD kRegFirstConfig = 0x8959;
 constexpr WORD kRegCommand = 0x8963;
 constexpr int kTries = 10;
-std::atomic<int> g_stopPauseMs{0};
+platform::Adjustable<int> g_stopPauseMs;
 
 QString Lang(const char *key)
 {
@@ -76,13 +77,12 @@ public:
 
 int CScopeControl::StopPauseMs()
 {
-    const int ms = g_stopPauseMs.load(std::memory_order_relaxed);
-    return ms > 0 ? ms : kStopPauseMs;
+    return g_stopPauseMs.Or(kStopPauseMs);
 }
 
 void CScopeControl::SetStopPauseMs(int ms)
 {
-    g_stopPauseMs.store(ms, std::memory_order_relaxed);
+    g_stopPauseMs.Set(ms);
 }
 
 CScopeControl::CScopeControl(CScopeChannels &channels, CScopeSettings &settings)

@@ -6,6 +6,7 @@
 #include "Wnds/scope/ScopeLink.h"
 #include "platform/PageWorker.h"
 #include "platform/UiServices.h"
+#include "platform/Adjustable.h"
 
 #include <algorithm>
 #include <chrono>
@@ -18,7 +19,7 @@ constexpr WORD kRegRingP = 0x8962;
 constexpr WORD kRegRingT = 0x8965;
 constexpr int kTries = 10;
 constexpr int kRollIdleWaitMs = 40;
-std::atomic<int> g_rollSilenceMs{0};
+platform::Adjustable<int> g_rollSilenceMs;
 
 // Process-wide owners of the two threads (one capture of each mode at a time).
 platform::PageWorker &SingleWorker()
@@ -66,13 +67,12 @@ void StartOn(platform::PageWorker &worker, int (*proc)(CScopeThreadParam *),
 
 int ScopeRollSilenceMs()
 {
-    const int ms = g_rollSilenceMs.load(std::memory_order_relaxed);
-    return ms > 0 ? ms : kScopeRollSilenceMs;
+    return g_rollSilenceMs.Or(kScopeRollSilenceMs);
 }
 
 void SetScopeRollSilenceMs(int ms)
 {
-    g_rollSilenceMs.store(ms, std::memory_order_relaxed);
+    g_rollSilenceMs.Set(ms);
 }
 
 int ScopeSingleShotThreadProc(CScopeThreadParam *param)
