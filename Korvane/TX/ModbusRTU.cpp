@@ -377,11 +377,12 @@ BOOL CModbusRTU::RegisterTransaction(Kind kind, BYTE *pRequest, DWORD dwRequestL
 
 DWORD CModbusRTU::FrameTime(DWORD dwBytes, int nBaud) const
 {
-    if (m_nFrameMarginMs < 0 || nBaud <= 0)
+    const int margin = m_nFrameMarginMs;
+    if (margin < 0 || nBaud <= 0)
         return CSeriesPort::GetFrameTime(dwBytes, nBaud);
     return static_cast<DWORD>(static_cast<std::uint64_t>(dwBytes) * 11000u /
                               static_cast<std::uint64_t>(nBaud)) +
-           static_cast<DWORD>(m_nFrameMarginMs);
+           static_cast<DWORD>(margin);
 }
 
 DWORD CModbusRTU::RawTransaction(CSeriesPort *pPort, const BYTE *pRequest, DWORD dwRequestLength,

@@ -6,6 +6,7 @@
 
 #include "platform/WinTypes.h"
 
+#include <atomic>
 #include <chrono>
 #include <cstddef>
 
@@ -147,9 +148,10 @@ private:
     // How long to listen behind a whole reply of dwReplyLength on a wary call.
     static DWORD FollowUpMicros(int nBaud, DWORD dwRequestLength, DWORD dwReplyLength);
 
-    DWORD m_dwRegisterTimeoutMs = kRegisterTimeoutMs;
-    DWORD m_dwBlockTimeoutMs = kBlockTimeoutMs;
-    int m_nFrameMarginMs = -1;
+    // Atomic: a test may shorten them while a worker is in an exchange.
+    std::atomic<DWORD> m_dwRegisterTimeoutMs{kRegisterTimeoutMs};
+    std::atomic<DWORD> m_dwBlockTimeoutMs{kBlockTimeoutMs};
+    std::atomic<int> m_nFrameMarginMs{-1};
 
     // After a failure: a late reply may still be on its way until m_tSettleUntil.
     bool m_bUnsettled = false;

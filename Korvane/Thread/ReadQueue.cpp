@@ -64,6 +64,9 @@ bool ReplaceWaiting(Container &waiting, std::shared_ptr<CReadRequest> &request)
 void CReadQueue::AppendReadRequest(const CReadRequest &request)
 {
     auto copy = std::make_shared<CReadRequest>(request);
+    // The worker writes its results into its own list: one shared with the page's would be
+    // copied apart on two threads at once.
+    copy->m_arrParam.detach();
     const platform::WindowRef mainWnd(static_cast<QObject *>(platform::MainWindow()));
     if (!mainWnd.IsAlive()) {
         if (!ReplaceWaiting(m_arrPendingRequests, copy))
