@@ -111,11 +111,7 @@ int main(int argc, char **argv)
     boxWatch.start(700);
     {
         CMainFrame frame;
-        platform::SetMainWindow(&frame);
-        frame.AllowShow();
-        frame.resize(1280, 800);
-        frame.show();
-        frame.GetActiveView()->OnInitialUpdate();
+        ShowMainFrame(frame, 1280, 800);
         Pump(6000, [&] { return frame.StatusPane(0)->text().contains(QStringLiteral("在线")); });
         Pump(300);
         if (!Save(frame, folder.filePath(QStringLiteral("frame_docked.png"))))

@@ -56,11 +56,7 @@ int main(int argc, char **argv)
     int result = 0;
     {
         CMainFrame frame;
-        platform::SetMainWindow(&frame);
-        frame.AllowShow();
-        frame.resize(1400, 860);
-        frame.show();
-        frame.GetActiveView()->OnInitialUpdate();
+        ShowMainFrame(frame, 1400, 860);
         frame.RetranslateAll();
         Pump(6000, [&] { return sys.m_bConnected.load() != 0; });
         const struct {

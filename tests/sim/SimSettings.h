@@ -1,9 +1,12 @@
 #pragma once
 // The settings object of the tests, benchmarks and picture programs that run the program's
 // windows: connected to a simulated drive, holding the default database's content, installed
-// as the program's own.
+// as the program's own; and the main window they open on it.
+#include "KorvaneView.h"
+#include "MainFrame.h"
 #include "SYSPARAM/SysParam.h"
 #include "SimDrive.h"
+#include "platform/UiServices.h"
 
 inline void ConnectSettingsToSim(CSysParam &sys, const SimDrive &sim)
 {
@@ -22,4 +25,15 @@ inline bool StartSeededSim(SimDrive &sim)
         return false;
     sim.SeedFromDefaultDatabase(SimDrive::DefaultDatabasePath());
     return true;
+}
+
+// The program's main window as it shows once its splash is over: the application's main window,
+// at the given size, with the pages of its view made.
+inline void ShowMainFrame(CMainFrame &frame, int width, int height)
+{
+    platform::SetMainWindow(&frame);
+    frame.AllowShow();
+    frame.resize(width, height);
+    frame.show();
+    frame.GetActiveView()->OnInitialUpdate();
 }

@@ -263,11 +263,7 @@ TEST_P(ScreenTextWalk, EveryVisibleTextIsOfTheLanguageAndFits)
     // again, as the program would.
     ASSERT_TRUE(Pump(6000, [&] { return m_sys->PollConnection(); }));
     CMainFrame frame;
-    platform::SetMainWindow(&frame);
-    frame.AllowShow();
-    frame.resize(1400, 860);
-    frame.show();
-    frame.GetActiveView()->OnInitialUpdate();
+    ShowMainFrame(frame, 1400, 860);
     frame.RetranslateAll();
     ASSERT_TRUE(m_sys->m_bConnected.load() != 0);
     // The program is online once the frame's status tick has found the drive. Its first tick
