@@ -58,6 +58,8 @@ public:
     int RunState() const { return m_run.State(); }
     // No drive work of the page is queued or under way (its results may still be on their way).
     bool IsDriveWorkDone() const { return m_run.Queue().IsIdle(); }
+    // An off the drive has not acknowledged yet is still being tried.
+    bool OffOwed() const { return m_run.OffOwed(); }
     QPushButton *ServoButton() const { return m_pServo; }
     QLineEdit *Edit(int id) const;
     QComboBox *Combo(int id) const;

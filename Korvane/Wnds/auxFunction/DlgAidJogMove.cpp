@@ -401,13 +401,9 @@ void CDlgAidJogMove::OnBnClickedEnable()
 
 void CDlgAidJogMove::LeavePage()
 {
-    // Whatever the page believes of the link: an open port may still carry a running motor.
-    if (CHoldToRun::PortOpen())
-        ServoOff();
-    else {
-        m_run.Drop();
-        ShowSwitchedOff();
-    }
+    // Whatever the page believes of the link: an open port may still carry a running motor, and
+    // a closed one owes the drive its off when it opens again.
+    ServoOff();
     if (m_nTimerID != -1)
         KillTimer(static_cast<UINT_PTR>(m_nTimerID));
 }

@@ -70,6 +70,8 @@ public:
     int JogState() const { return m_run.State(); }
     // No drive work of the page is queued or under way (its results may still be on their way).
     bool IsDriveWorkDone() const { return m_run.Queue().IsIdle(); }
+    // An off the drive has not acknowledged yet is still being tried.
+    bool OffOwed() const { return m_run.OffOwed(); }
     QPushButton *EnableButton() const { return m_pEnable; }
     CKVProcessIndicator *Indicator(bool forward) const { return forward ? m_pForward : m_pReverse; }
     CJOGButton *HoldButton(bool forward) const { return forward ? m_pForwardBtn : m_pReverseBtn; }

@@ -1,6 +1,7 @@
 #include "HoldToRun.h"
 
 #include "SYSPARAM/SysParam.h"
+#include "TraceLog.h"
 #include "platform/Adjustable.h"
 
 #include <algorithm>
@@ -10,6 +11,11 @@
 
 namespace {
 platform::Adjustable<UINT> g_keepAliveMs;
+}
+
+CHoldToRun::CHoldToRun(platform::MessageTarget *page, WORD reg) : m_queue(page), m_reg(reg)
+{
+    QObject::connect(&m_owedTimer, &QTimer::timeout, &m_owedTimer, [this] { RetryOwedOff(); });
 }
 
 UINT CHoldToRun::KeepAliveMs()
@@ -108,29 +114,41 @@ void CHoldToRun::SwitchOn(int tries, Check check, After after, SwitchedOn done)
 {
     if (m_bSwitching || m_bOffPending)
         return;
+    // The user decides anew: an owed off already queued still goes first, a later verdict of
+    // one owes nothing, and none is tried again unless this switch-on fails.
+    const bool owed = m_bOffOwed;
+    SettleOff();
+    ++m_nOwedGen;
     m_bSwitching = true;
     const unsigned epoch = m_nEpoch;
     const WORD reg = m_reg;
-    const bool posted = m_queue.Post(CMotionQueue::Kind::Run, [this, tries, check, after, done, epoch, reg] {
+    const bool posted = m_queue.Post(CMotionQueue::Kind::Run, [this, tries, check, after, done, epoch, reg, owed] {
         const bool checked = !check || check();
         DWORD error = 0;
         const bool ok = checked && Write(reg, kCmdIdle, tries, false, &error);
         CMotionQueue::Result then = ok && after ? after() : CMotionQueue::Result();
-        m_queue.Done([this, ok, checked, error, epoch, done, then] {
+        m_queue.Done([this, ok, checked, error, epoch, done, then, owed] {
             // Switched off meanwhile: that decided.
             if (epoch != m_nEpoch)
                 return;
             m_bSwitching = false;
-            if (ok)
+            if (ok) {
                 m_nState = kIdle;
+                m_bEngaged = true;
+            } else if (owed) {
+                OweOff();
+            }
             if (done)
                 done(ok, checked, error);
             if (then)
                 then();
         });
     });
-    if (!posted)
+    if (!posted) {
         m_bSwitching = false;
+        if (owed)
+            OweOff();
+    }
 }
 
 void CHoldToRun::PostStop(WORD value, int tries, Told done)
@@ -155,24 +173,94 @@ void CHoldToRun::PostStop(WORD value, int tries, Told done)
         done(ok, error);
 }
 
+void CHoldToRun::PostOff(int tries, bool owe, Told done)
+{
+    const unsigned gen = m_nOwedGen;
+    PostStop(kCmdOff, tries, [this, gen, owe, done](bool ok, DWORD error) {
+        if (gen == m_nOwedGen) {
+            if (ok)
+                SettleOff();
+            else if (owe || m_bOffOwed)
+                OweOff();
+        }
+        if (done)
+            done(ok, error);
+    });
+}
+
+void CHoldToRun::OweOff()
+{
+    if (!m_bOffOwed) {
+        m_bOffOwed = true;
+        m_nOwedRounds = 0;
+    }
+    if (!m_owedTimer.isActive())
+        m_owedTimer.start(static_cast<int>(KeepAliveMs()));
+}
+
+void CHoldToRun::SettleOff()
+{
+    m_bOffOwed = false;
+    m_owedTimer.stop();
+}
+
+void CHoldToRun::RetryOwedOff()
+{
+    if (!m_bOffOwed || m_nState != kOff || m_bSwitching) {
+        SettleOff();
+        return;
+    }
+    if (++m_nOwedRounds > kOwedRounds) {
+        KLOG("Wnds\\auxFunction\\HoldToRun") << "owed off to register " << m_reg << " never acknowledged; no more tries";
+        SettleOff();
+        return;
+    }
+    // A closed port is waited for: the drive gets the off when it is open again.
+    if (m_bOwedInFlight || !PortOpen())
+        return;
+    const unsigned gen = m_nOwedGen;
+    const WORD reg = m_reg;
+    m_bOwedInFlight = m_queue.Post(CMotionQueue::Kind::Stop, [this, reg, gen] {
+        DWORD error = 0;
+        const bool ok = Write(reg, kCmdOff, 1, true, &error);
+        m_queue.Done([this, ok, gen] {
+            m_bOwedInFlight = false;
+            if (ok && gen == m_nOwedGen)
+                SettleOff();
+        });
+    });
+    // The page's workers are gone for good: nothing can be sent from here any more.
+    if (!m_bOwedInFlight)
+        SettleOff();
+}
+
 void CHoldToRun::SwitchOff(int tries, bool keepOnFailure, Told done)
 {
+    // Switched on during this visit: the off is owed until the drive takes it.
+    const bool engaged = std::exchange(m_bEngaged, false);
     if (!PortOpen()) {
         Drop();
+        if (engaged)
+            OweOff();
         if (done)
             done(true, 0);
         return;
     }
     if (!keepOnFailure) {
         Drop();
-        PostStop(kCmdOff, tries, std::move(done));
+        PostOff(tries, engaged, std::move(done));
         return;
     }
     m_bOffPending = true;
-    PostStop(kCmdOff, tries, [this, done](bool ok, DWORD error) {
+    PostStop(kCmdOff, tries, [this, done, engaged](bool ok, DWORD error) {
         m_bOffPending = false;
-        if (ok)
+        if (ok) {
             Drop();
+            SettleOff();
+        } else {
+            // Refused: the drive stays switched on, kept alive as before.
+            m_bEngaged = m_bEngaged || engaged;
+        }
         if (done)
             done(ok, error);
     });
@@ -195,16 +283,23 @@ bool CHoldToRun::Release()
         m_nState = kIdle;
         return true;
     }
-    WORD value = kCmdIdle;
-    if (m_nState != kOff)
+    // Once the drive was switched on from this page, an end of a hold stops whatever the page
+    // reached meanwhile: a hold that ended when a box took the window still ends for the user
+    // when the button is let go, and the drive may have come back in between.
+    if (!held && !m_bEngaged)
+        return false;
+    if (m_nState != kOff) {
         m_nState = kIdle;
-    else if (held)
-        value = kCmdOff;  // the page dropped to off during the hold, yet the drive may still run
-    else
+        if (!PortOpen())
+            return false;
+        PostStop(kCmdIdle, kTries, {});
+        return true;
+    }
+    if (!PortOpen()) {
+        OweOff();
         return false;
-    if (!PortOpen())
-        return false;
-    PostStop(value, kTries, {});
+    }
+    PostOff(kTries, true, {});
     return true;
 }
 
@@ -214,6 +309,7 @@ void CHoldToRun::KeepAlive()
         return;
     if (!PortOpen()) {
         Drop();
+        OweOff();
         if (m_fnLost)
             m_fnLost();
         return;
@@ -236,6 +332,8 @@ void CHoldToRun::KeepAlive()
             const bool held = m_bHeld;
             Drop();
             m_bHeld = held;
+            // The drive may still be switched on when it answers again.
+            OweOff();
             if (m_fnLost)
                 m_fnLost();
         });

@@ -8,13 +8,21 @@
 // - the stop overtakes every queued run command and keep-alive, waits for a busy link (and
 //   goes before anyone else waiting for it); a busy link is not a lost one: only a keep-alive
 //   whose transactions all fail drops the state to off, and nothing starts again by itself;
-// - leaving the page switches off (whenever the port is open) and always ends in state off.
+// - leaving the page switches off (whenever the port is open) and always ends in state off;
+// - an off the drive never acknowledged while the page had it switched on (a lost link, a
+//   release or a leave the drive did not answer) is still owed: it is tried again, once per
+//   keep-alive period and off the GUI thread, until the drive takes it, the user switches on
+//   again, or kOwedRounds periods have gone by; once the page has had the drive switched on,
+//   every end of a hold writes the stop (idle, or off when the page is off) whatever the page
+//   reached meanwhile, until the user switches off or leaves.
 // The drive work runs on the page's worker (CMotionQueue) in order; the state lives on the GUI
 // thread, which only posts the work and takes its results. The page passes the queue's result
 // messages (CMotionQueue::DoneMessage) to HandleMessage.
 #include "Wnds/auxFunction/MotionQueue.h"
 #include "platform/Messages.h"
 #include "platform/WinTypes.h"
+
+#include <QTimer>
 
 #include <functional>
 
@@ -29,6 +37,9 @@ public:
     static constexpr int kTries = 10;
     static constexpr UINT kKeepAliveTimer = 17;
     static constexpr UINT kKeepAliveMs = 500;
+    // How long an owed off is tried again: two minutes at the full keep-alive period, long
+    // past the drive's own watchdog; a drive gone longer than that is a new start.
+    static constexpr int kOwedRounds = 240;
     // The keep-alive period the pages start their timer with: kKeepAliveMs, unless a test of the
     // pages' logic shortened it (together with its simulated drive's watchdog) to run quicker.
     // 0 restores the default.
@@ -36,7 +47,7 @@ public:
     static void SetKeepAliveMs(UINT ms);
 
     // `page`: the page whose worker does the drive work and which gets the results.
-    CHoldToRun(platform::MessageTarget *page, WORD reg) : m_queue(page), m_reg(reg) {}
+    CHoldToRun(platform::MessageTarget *page, WORD reg);
 
     int State() const { return m_nState; }
     bool IsOn() const { return m_nState != kOff; }
@@ -61,11 +72,14 @@ public:
     // A hold begins: forward or reverse when switched on; false (nothing changes) when off.
     bool Press(bool forward);
     // A hold ends (a release, focus or window lost, a box, leaving): switched on, back to idle
-    // and the idle command at once; dropped to off while a hold was under way, the off
-    // command. Sent whenever the port is open, `kTries` tries. False when there was nothing
-    // to stop.
+    // and the idle command at once; off (dropped to off during the hold, or at any time since
+    // the drive was switched on), the off command. Sent whenever the port is open, `kTries`
+    // tries. False when there was nothing to stop (no hold, and the page has not had the drive
+    // switched on since it was last switched off or left).
     bool Release();
     bool IsHeld() const { return m_bHeld; }
+    // An off is owed to the drive and tried again until it takes it.
+    bool OffOwed() const { return m_bOffOwed; }
 
     // One keep-alive tick: the state's command, `kTries` tries, unless one is still on its way.
     // When every try failed (or the port is closed) while switched on, the state drops to off
@@ -88,6 +102,15 @@ public:
 
 private:
     void PostStop(WORD value, int tries, Told done);
+    // The off was not acknowledged (or could not be sent): owed from now on, tried again.
+    void OweOff();
+    // The drive took an off, or the user switched on again: nothing is owed.
+    void SettleOff();
+    // One round of the owed off: one try on the worker when the port is open.
+    void RetryOwedOff();
+    // The off of an end of a hold or a switch-off: `done` after the owed state followed its
+    // result (a result that comes after the user switched on again changes nothing).
+    void PostOff(int tries, bool owe, Told done);
     // The keep-alive's write on the worker; a stop queued meanwhile goes out in its place, under
     // the same hold of the link. Busy: the link stayed taken.
     enum class Sent { Ok, Failed, Busy, Overtaken };
@@ -101,5 +124,11 @@ private:
     bool m_bOffPending = false;  // a switch-off that keeps the state until the drive took it
     bool m_bKeepAliveInFlight = false;  // posted and its verdict not yet back on this thread
     unsigned m_nEpoch = 0;       // counts the switch-offs: older results change nothing
+    bool m_bEngaged = false;     // switched on since the user last switched off or left
+    bool m_bOffOwed = false;
+    bool m_bOwedInFlight = false;  // a try of the owed off is on its way
+    int m_nOwedRounds = 0;
+    unsigned m_nOwedGen = 0;     // counts the switch-ons: an older off's verdict owes nothing
+    QTimer m_owedTimer;
     std::function<void()> m_fnLost;
 };

@@ -37,6 +37,7 @@ struct PageKind
     const char *lostKey;
     std::vector<int> clickIds;  // every control a click on which may move the motor or write
     std::function<bool(CDialogExMid *)> workDone;
+    std::function<bool(CDialogExMid *)> offOwed;
 };
 
 const PageKind kJog{
@@ -49,7 +50,8 @@ const PageKind kJog{
     "IDS_UsabilityJog_131",
     {CDlgAidJogMove::IDC_FORWARD, CDlgAidJogMove::IDC_REVERSE, CDlgAidJogMove::IDC_FORWARD_BUTTON,
      CDlgAidJogMove::IDC_REVERSE_BUTTON},
-    [](CDialogExMid *p) { return static_cast<CDlgAidJogMove *>(p)->IsDriveWorkDone(); }};
+    [](CDialogExMid *p) { return static_cast<CDlgAidJogMove *>(p)->IsDriveWorkDone(); },
+    [](CDialogExMid *p) { return static_cast<CDlgAidJogMove *>(p)->OffOwed(); }};
 
 const PageKind kInertia{
     "inertia", 0x080C, CDlgAidInertia::IDC_FORWARD,
@@ -61,7 +63,8 @@ const PageKind kInertia{
     "IDS_NewInertiaIdentifyDlg_15",
     {CDlgAidInertia::IDC_FORWARD, CDlgAidInertia::IDC_REVERSE, CDlgAidInertia::IDC_FORWARD_BUTTON,
      CDlgAidInertia::IDC_REVERSE_BUTTON, CDlgAidInertia::IDC_WRITE_GAUGE, CDlgAidInertia::IDC_WRITE_RESULT},
-    [](CDialogExMid *p) { return static_cast<CDlgAidInertia *>(p)->IsDriveWorkDone(); }};
+    [](CDialogExMid *p) { return static_cast<CDlgAidInertia *>(p)->IsDriveWorkDone(); },
+    [](CDialogExMid *p) { return static_cast<CDlgAidInertia *>(p)->OffOwed(); }};
 
 void PrintTo(const PageKind &k, std::ostream *os) { *os << k.name; }
 
@@ -72,11 +75,21 @@ protected:
     // wrong idea of the link: the stop reaches the drive and no run command follows it.
     void CheckEveryEndStops(const std::function<void()> &makeBelief);
     void CheckLostLink(SimDrive::FaultKind kind);
+    Clock::time_point HoldAndSilence();
+    bool OffSince(Clock::time_point t) const;
+    Clock::time_point DriveBack();
+    void ExpectOffAndNoRunSince(Clock::time_point back, Clock::time_point end = {});
     void SetUp() override
     {
         AidFixture::SetUp();
         // Short ramps: a motor the watchdog stopped comes to rest soon after.
         sim.Seed({{0x0606, 300}, {0x060A, 50}, {0x0233, 300}, {0x0234, 50}});
+        OpenPage();
+    }
+    // A new page, shown, active and switched on.
+    void OpenPage()
+    {
+        page.reset();
         page = Kind().make();
         page->Create(nullptr);
         page->show();
@@ -248,7 +261,8 @@ TEST_P(AidSafetyTest, KeepAliveGoesOnWhileAModalBoxIsOpen)
 
 // The link goes away during a hold (a drive that falls silent, a device that vanishes): the
 // page drops to off and says so, the drive's watchdog brings the motor to rest, and once the
-// link is back nothing is sent by itself.
+// link is back the page's off, owed since the drop, reaches the drive: nothing else is sent by
+// itself, and nothing starts again.
 void AidSafetyTest::CheckLostLink(SimDrive::FaultKind kind)
 {
     const bool gone = kind == SimDrive::FaultKind::DeviceGone;
@@ -280,10 +294,142 @@ void AidSafetyTest::CheckLostLink(SimDrive::FaultKind kind)
         sys.m_bConnected = TRUE;
     }
     sim.ClearRequests();
-    // Four keep-alive periods: a page that would resume has done so by then.
+    ASSERT_TRUE(PumpUntil([&] { return !Commands().empty(); }, 10000)) << "the owed off never came";
+    EXPECT_TRUE(PumpUntil([&] { return !Kind().offOwed(page.get()); }, 10000)) << "the drive took the off";
+    // Four keep-alive periods more: a page that would resume has done so by then.
     Idle(4 * kKeepAliveMs);
-    EXPECT_TRUE(Commands().empty()) << "nothing resumes by itself: " << ::testing::PrintToString(ValuesTo(Kind().reg));
+    for (const int v : ValuesTo(Kind().reg))
+        EXPECT_EQ(v, 0x41) << "only the owed off after the link came back: " << ::testing::PrintToString(ValuesTo(Kind().reg));
     EXPECT_EQ(State(), 0);
+    EXPECT_EQ(Kind().motor(*aids).state, SimAids::Run::Off);
+}
+
+// Holds forward, then makes the drive silent; returns when the silence began.
+Clock::time_point AidSafetyTest::HoldAndSilence()
+{
+    HoldForward();
+    SimDrive::Fault f;
+    f.kind = SimDrive::FaultKind::Silence;
+    f.persistent = true;
+    // Nothing answers until the drive is back: full reply windows would only slow the test.
+    sys.m_ModbusRTU.SetReplyTimeouts(10, 20);
+    const auto silent = Clock::now();
+    sim.InjectFault(f);
+    return silent;
+}
+
+bool AidSafetyTest::OffSince(Clock::time_point t) const
+{
+    const auto c = Commands();
+    return std::any_of(c.begin(), c.end(), [&](const Stamped &s) { return s.at >= t && s.value == 0x41; });
+}
+
+// The drive answers again; returns the moment it does.
+Clock::time_point AidSafetyTest::DriveBack()
+{
+    EXPECT_TRUE(DrainSilentLine());
+    sys.m_ModbusRTU.SetReplyTimeouts(CModbusRTU::kRegisterTimeoutMs, CModbusRTU::kBlockTimeoutMs);
+    sim.ClearFaults();
+    return Clock::now();
+}
+
+// After the drive came back: an off reached it (and, when `end` is given, one written at or after
+// that), and no run command since.
+void AidSafetyTest::ExpectOffAndNoRunSince(Clock::time_point back, Clock::time_point end)
+{
+    EXPECT_TRUE(PumpUntil([&] { return OffSince(back); }, 10000)) << "no off after the drive came back";
+    if (end != Clock::time_point()) {
+        EXPECT_TRUE(PumpUntil([&] { return OffSince(end); }, 10000)) << "the end of the hold wrote no off";
+    }
+    // Past further keep-alive periods: a run command on its way would be in the log by now.
+    Idle(3 * kKeepAliveMs);
+    for (const Stamped &s : Commands()) {
+        if (s.at >= back) {
+            EXPECT_TRUE(s.value != 0x11 && s.value != 0x21) << "a run command after the drive came back";
+        }
+    }
+    EXPECT_NE(Kind().motor(*aids).state, SimAids::Run::Forward);
+}
+
+// The user's path through a silence: the hold goes on while the drive falls silent, the page
+// drops to off and its off goes unanswered, the drive answers again; then the hold ends, each
+// way it can. The owed off reaches the drive once it is back, the end itself writes the off,
+// and no run word follows.
+TEST_P(AidSafetyTest, EveryEndOfAHoldAfterASilenceWritesTheOffOnceTheDriveIsBack)
+{
+    struct End
+    {
+        const char *what;
+        std::function<void()> act;
+    };
+    QWidget other;
+    other.resize(100, 100);
+    const End ends[] = {
+        {"release",
+         [&] {
+             CKVProcessIndicator *fwd = Kind().forward(page.get());
+             QTest::mouseRelease(fwd, Qt::LeftButton, {}, fwd->rect().center());
+         }},
+        {"focus loss",
+         [&] {
+             other.show();
+             other.activateWindow();
+             PumpUntil([&] { return !page->isActiveWindow(); }, 5000);
+         }},
+        {"page leave", [&] { platform::SendMessage(page.get(), UM_STOP_TIMER); }},
+        {"window close", [&] { page->DestroyWindow(); }},
+    };
+    bool first = true;
+    for (const End &e : ends) {
+        SCOPED_TRACE(e.what);
+        if (!first)
+            OpenPage();
+        first = false;
+        ui->ClearCalls();
+        const auto silent = HoldAndSilence();
+        ASSERT_TRUE(PumpUntil([&] { return State() == 0; }, 15000)) << "never dropped to off";
+        EXPECT_TRUE(HasBox(LoadLangString(Kind().lostKey)));
+        ASSERT_TRUE(PumpUntil([&] { return OffSince(silent); }, 15000)) << "no off went out in the silence";
+        EXPECT_TRUE(Kind().offOwed(page.get()));
+        const auto back = DriveBack();
+        const auto end = Clock::now();
+        e.act();
+        ExpectOffAndNoRunSince(back, end);
+        Settle();
+        other.hide();
+    }
+}
+
+// As a user meets it: the page's box about the lost link takes the window while the button is
+// still held, which ends the hold while the drive is silent, and its off goes unanswered; the
+// user lets go of the button once the drive is back and the box closed. The off reaches the
+// drive after it came back, and the release writes it once more.
+TEST_P(AidSafetyTest, AReleaseAfterTheLostLinkBoxAndTheDrivesReturnWritesTheOff)
+{
+    platform::ScopedUiServices real{std::make_shared<platform::QtUiServices>()};
+    Clock::time_point silent, back;
+    bool closed = false;
+    QTimer watcher;
+    // The box runs its own loop inside the page's handler: the drive comes back and the box is
+    // closed from within it.
+    QObject::connect(&watcher, &QTimer::timeout, page.get(), [&] {
+        QWidget *box = QApplication::activeModalWidget();
+        if (!box)
+            return;
+        watcher.stop();
+        EXPECT_EQ(State(), 0);
+        EXPECT_TRUE(PumpUntil([&] { return OffSince(silent); }, 15000)) << "no off went out in the silence";
+        back = DriveBack();
+        box->close();
+        closed = true;
+    });
+    silent = HoldAndSilence();
+    watcher.start(20);
+    ASSERT_TRUE(PumpUntil([&] { return closed; }, 30000)) << "no box about the lost link";
+    const auto release = Clock::now();
+    CKVProcessIndicator *fwd = Kind().forward(page.get());
+    QTest::mouseRelease(fwd, Qt::LeftButton, {}, fwd->rect().center());
+    ExpectOffAndNoRunSince(back, release);
 }
 
 TEST_P(AidSafetyTest, ASilentDriveEndsInOffAndNothingResumes)
