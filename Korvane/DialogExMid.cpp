@@ -7,6 +7,7 @@
 #include "platform/LanguageConf.h"
 #include "platform/UiServices.h"
 #include "platform/WindowText.h"
+#include "platform/grid/Grid.h"
 
 #include <QAbstractButton>
 #include <QCheckBox>
@@ -592,22 +593,43 @@ void TranslateChildControls(QWidget *dlg, const std::set<UINT> &noTranslateIds,
                             const std::function<QString(int, const QString &)> &lookup)
 {
     int comboItem = 0;
+    // Dialogs embedded in this one (dockers, grid pages, panels) re-text their own controls by
+    // their own sections; the walk does not enter them.
+    for (CDialogExMid *child : dlg->findChildren<CDialogExMid *>()) {
+        if (child->isWindow())
+            continue;
+        QWidget *owner = child->parentWidget();
+        while (owner && owner != dlg && !qobject_cast<CDialogExMid *>(owner))
+            owner = owner->parentWidget();
+        if (owner == dlg)
+            child->TranslateControls();
+    }
     platform::ForEachControl(dlg, [&](QWidget *w) {
         const int id = platform::GetCtrlId(w);
         if (noTranslateIds.count(static_cast<UINT>(id)))
             return;
         if (platform::IsEditControl(w))
             return;
+        // A grid's column captions are texts of the program; its cells are the page's to make.
+        if (auto *grid = qobject_cast<platform::GridCtrl *>(w)) {
+            for (int c = 0; c < grid->GetColumnCount(); ++c) {
+                const QString name = grid->GetColumnName(c);
+                if (name.isEmpty())
+                    continue;
+                const QString caption = lookup(id, name);
+                grid->SetColumnName(c, caption);
+                if (grid->GetColumnWidth(c) < grid->CaptionWidth(caption))
+                    grid->SetColumnWidth(c, grid->CaptionWidth(caption));
+            }
+        }
+        // A tip says what the control does, in the same language as its caption.
+        if (const QString tip = w->toolTip(); !tip.isEmpty())
+            w->setToolTip(lookup(id, tip));
         if (auto *combo = qobject_cast<QComboBox *>(w)) {
-            const int sel = combo->currentIndex();
-            QStringList texts;
-            for (int i = 0; i < combo->count(); ++i)
-                texts << lookup(kComboTextKeyBase + comboItem++, combo->itemText(i));
+            // Item by item: the entries keep their data and the selection stays where it is.
             const QSignalBlocker quiet(combo);
-            combo->clear();
-            combo->addItems(texts);
-            if (sel != -1)
-                combo->setCurrentIndex(sel);
+            for (int i = 0; i < combo->count(); ++i)
+                combo->setItemText(i, lookup(kComboTextKeyBase + comboItem++, combo->itemText(i)));
             return;
         }
         // A plain frame or page has no caption; a group box has its title.

@@ -1,5 +1,7 @@
 #include "DlgParamMointor.h"
 
+#include <algorithm>
+
 #include "LangText.h"
 #include "PopupMenu.h"
 #include "SYSPARAM/SysParam.h"
@@ -60,16 +62,7 @@ bool CDlgParamMointor::OnInitDialog()
     CDialogExMid::OnInitDialog();
     CGridTableAttribute attr;
     CGridCtrlTableAttributeOp::GetInstance()->GetTableAttribute(QStringLiteral("XML_Params_Monitor"), attr);
-    for (const char *id : {"IDS_ParaView_1", "IDS_ParaView_2", "IDS_ParaView_3", "IDS_ParaView_4", "IDS_ParaView_5",
-                           "IDS_ParaView_6", "IDS_ParaView_7", "IDS_ParaView_9", "IDS_ParaView_10", "IDS_ParaView_11"}) {
-        auto it = attr.m_mapColumns.find(QString::fromLatin1(id));
-        const QString text = it != attr.m_mapColumns.end() ? ReadLangIniString(kSection, it->first) : QString();
-        if (!text.isEmpty() && text != QLatin1String("Not found"))
-            it->second.strColShowName = text;
-    }
-    // The current-value column has no key of its own: its Chinese caption is the lookup's key.
-    if (auto cur = attr.m_mapColumns.find(kColCurrent); cur != attr.m_mapColumns.end())
-        cur->second.strColShowName = platform::TrText(cur->second.strColShowName);
+    NameColumns(attr);
     m_dlgGrid.m_strTableId = QStringLiteral("XML_Params_Monitor");
     m_dlgGrid.SetOwner(this);
     m_dlgGrid.Create(this);
@@ -78,6 +71,64 @@ bool CDlgParamMointor::OnInitDialog()
     m_dlgGrid.setGeometry(rect());
     m_dlgGrid.show();
     return true;
+}
+
+void CDlgParamMointor::NameColumns(CGridTableAttribute &attr)
+{
+    for (const char *id : {"IDS_ParaView_1", "IDS_ParaView_2", "IDS_ParaView_3", "IDS_ParaView_4", "IDS_ParaView_5",
+                           "IDS_ParaView_6", "IDS_ParaView_7", "IDS_ParaView_9", "IDS_ParaView_10", "IDS_ParaView_11"}) {
+        auto it = attr.m_mapColumns.find(QString::fromLatin1(id));
+        const QString text = it != attr.m_mapColumns.end() ? ReadLangIniString(kSection, it->first) : QString();
+        if (!text.isEmpty() && text != QLatin1String("Not found"))
+            it->second.strColShowName = text;
+    }
+    // The current-value column has no key of its own: its Chinese caption, as the table's
+    // description holds it, is the lookup's key.
+    CGridTableAttribute source;
+    CGridCtrlTableAttributeOp::GetInstance()->GetTableAttribute(QStringLiteral("XML_Params_Monitor"), source);
+    auto from = source.m_mapColumns.find(kColCurrent);
+    if (auto cur = attr.m_mapColumns.find(kColCurrent); cur != attr.m_mapColumns.end() && from != source.m_mapColumns.end())
+        cur->second.strColShowName = platform::TrText(from->second.strColShowName);
+}
+
+bool CDlgParamMointor::TranslateControls()
+{
+    const bool ok = CDialogExMid::TranslateControls();
+    if (!m_dlgGrid.IsCreated())
+        return ok;
+    CGridTableAttribute attr;
+    m_dlgGrid.SaveColumnLayout(attr);
+    NameColumns(attr);
+    // Names and option texts anew; the values the rows show stay as they are.
+    CGridRowDataMap rows;
+    m_dlgGrid.GetRowDataMap(rows);
+    for (auto &[key, row] : rows) {
+        auto code = row.find(kColCode);
+        if (code == row.end())
+            continue;
+        for (const CDBDataParameter &p : m_arrParams) {
+            if (p.sNum != code->second.m_strValue)
+                continue;
+            CGridRowData fresh = BuildRow(p, key);
+            fresh[kColCurrent] = row[kColCurrent];
+            const CGridCellData &was = row[QStringLiteral("IDS_ParaView_3")];
+            CGridCellData &now = fresh[QStringLiteral("IDS_ParaView_3")];
+            if (was.m_spOptions && now.m_spOptions && was.m_spOptions->size() == now.m_spOptions->size()) {
+                const auto at = std::find(was.m_spOptions->begin(), was.m_spOptions->end(), was.m_strValue);
+                now.m_strValue = at != was.m_spOptions->end()
+                                     ? (*now.m_spOptions)[std::size_t(at - was.m_spOptions->begin())]
+                                     : was.m_strValue;
+            } else {
+                now = was;
+            }
+            row = std::move(fresh);
+            break;
+        }
+    }
+    m_dlgGrid.InitColumns(attr, 2);
+    m_dlgGrid.SetRowDataMap(rows);
+    RefillRows();
+    return ok;
 }
 
 void CDlgParamMointor::ResizeTo(int left, int top, int right, int bottom)

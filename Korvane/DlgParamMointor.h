@@ -39,6 +39,8 @@ public:
     ~CDlgParamMointor() override;
 
     bool OnInitDialog() override;
+    // Column captions, names and option texts in the current language.
+    bool TranslateControls() override;
     LRESULT WindowProc(UINT msg, WPARAM wParam, LPARAM lParam) override;
     void ResizeTo(int left, int top, int right, int bottom);
 
@@ -71,6 +73,7 @@ protected:
     void OnTimer(UINT_PTR id) override;
 
 private:
+    static void NameColumns(CGridTableAttribute &attr);
     CGridRowData BuildRow(const CDBDataParameter &param, std::int64_t key) const;
     void ApplyResult(const ReadResult &result);
     // Fills the grid from its rows, keeping the grey of values that could not be read.

@@ -3,6 +3,7 @@
 #include "DialogExMid.h"
 #include "DlgSysSet.h"
 #include "KorvaneApp.h"
+#include "LangText.h"
 #include "MainFrame.h"
 #include "platform/ControlId.h"
 #include "platform/LanguageConf.h"
@@ -48,7 +49,11 @@ void CDlgSetLanguage::OnApply()
         theApp.m_nLanguage = selected;
     if (selected < 0 || unsigned(selected) == CLanguageConf::GetTheOne()->Get())
         return;
-    CLanguageConf::GetTheOne()->Set(unsigned(selected));
+    SelectLanguage(unsigned(selected));
+    if (HasKorvaneApp()) {
+        theApp.m_strLangFile = GetLangText().m_strLangFile;
+        theApp.m_strLanguage = GetLangText().m_strLanguage;
+    }
     if (auto *frame = qobject_cast<CMainFrame *>(platform::MainWindow()))
         frame->RetranslateAll();
     if (auto *dlg = qobject_cast<CDlgSysSet *>(window()))

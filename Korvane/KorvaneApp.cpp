@@ -237,6 +237,7 @@ bool CKorvaneApp::InitInstance(const QStringList &arguments)
         return false;
     }
     m_nLanguage = GetLangText().m_nLanguage;
+    CScopeSettings::AllowCreation();
 
     // 2. Directories.
     m_strAppPath = GetProgramDir();
@@ -341,7 +342,9 @@ bool CKorvaneApp::InitConfig()
     sysLog.m_bWithTime = true;
     sysLog.Write("Start Quennark!");
 
-    SetLanguage(QString());
+    // One choice for the keyed texts, the translator, Qt's texts and the per-language files.
+    SelectLanguage(StoredLanguageChoice());
+    m_nLanguage = lang.m_nLanguage;
     m_strLangFile = lang.m_strLangFile;
     m_strLanguage = lang.m_strLanguage;
 

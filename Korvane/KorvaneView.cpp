@@ -261,8 +261,11 @@ LRESULT CKorvaneView::WindowProc(UINT msg, WPARAM wParam, LPARAM lParam)
 
 void CKorvaneView::RetranslatePage()
 {
-    if (m_pCurPage)
-        m_pCurPage->TranslateControls();
+    // Every page made so far, shown or not: a page shown later keeps the texts it has now.
+    for (auto &[id, entry] : m_mapPages) {
+        if (entry.pPage && entry.pPage->IsCreated())
+            entry.pPage->TranslateControls();
+    }
     if (m_pDlgStatus)
         m_pDlgStatus->TranslateControls();
 }

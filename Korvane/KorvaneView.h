@@ -51,6 +51,7 @@ public:
     // Starts the current page's own timer (after a toolbar command stopped it).
     void StartPageTimer();
     // The current page and the status strip re-text themselves.
+    // Re-texts every page made so far (and the status page) in the current language.
     void RetranslatePage();
 
     CDialogExMid *CurrentPage() const { return m_pCurPage; }

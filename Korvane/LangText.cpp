@@ -6,9 +6,14 @@
 #include "platform/LanguageConf.h"
 #include "platform/WindowText.h"
 
+#include <QCoreApplication>
+#include <QLibraryInfo>
 #include <QLocale>
+#include <QTranslator>
 #include <QWidget>
 #include <cstdio>
+#include <map>
+#include <memory>
 
 namespace {
 
@@ -21,13 +26,39 @@ struct LanguageChoice {
     const char *file;
     QLocale::Language language;
     QLocale::Territory territory;
+    const char *qtTranslation;  // Qt's own texts; none for English, Qt's source language
 };
 
+// In the order of the language numbers.
 const LanguageChoice kLanguages[] = {
-    {"ChineseS", "config/chinese_S.ini", QLocale::Chinese, QLocale::China},
-    {"ChineseT", "config/chinese_T.ini", QLocale::Chinese, QLocale::Taiwan},
-    {"EnglishUS", "config/english_US.ini", QLocale::English, QLocale::UnitedStates},
+    {"ChineseS", "config/chinese_S.ini", QLocale::Chinese, QLocale::China, "qtbase_zh_CN"},
+    {"ChineseT", "config/chinese_T.ini", QLocale::Chinese, QLocale::Taiwan, "qtbase_zh_TW"},
+    {"EnglishUS", "config/english_US.ini", QLocale::English, QLocale::UnitedStates, nullptr},
 };
+constexpr unsigned kLanguageCount = sizeof(kLanguages) / sizeof(kLanguages[0]);
+
+std::map<int, std::function<void()>> &Listeners()
+{
+    static std::map<int, std::function<void()>> listeners;
+    return listeners;
+}
+
+// Qt's texts in the chosen language: the translator of the last choice, replaced.
+void InstallQtTranslation(const char *name)
+{
+    static std::unique_ptr<QTranslator> installed;
+    if (installed) {
+        QCoreApplication::removeTranslator(installed.get());
+        installed.reset();
+    }
+    if (!name || !QCoreApplication::instance())
+        return;
+    auto translator = std::make_unique<QTranslator>();
+    if (!translator->load(QString::fromLatin1(name), QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
+        return;
+    QCoreApplication::installTranslator(translator.get());
+    installed = std::move(translator);
+}
 
 // Walks the controls of a dialog: widgets with a control id are handed to `fn`; plain
 // containers without one (frames, layouts' hosts) are looked through, as a dialog template
@@ -121,6 +152,61 @@ void SetLanguage(const QString &language)
     state.m_strLanguage = name;
     IniFile::WriteString(state.m_strSettingIni, QStringLiteral("Setting"),
                          QStringLiteral("Language"), name);
+}
+
+QString LanguageNameOf(unsigned number)
+{
+    return number < kLanguageCount ? QString::fromLatin1(kLanguages[number].name) : QString();
+}
+
+int LanguageNumberOf(const QString &name)
+{
+    for (unsigned i = 0; i < kLanguageCount; ++i)
+        if (name == QLatin1String(kLanguages[i].name))
+            return int(i);
+    return -1;
+}
+
+void SelectLanguage(unsigned number)
+{
+    if (number >= kLanguageCount)
+        return;
+    CLanguageConf::GetTheOne()->Set(number);
+    GetLangText().m_nLanguage = int(number);
+    SetLanguage(LanguageNameOf(number));
+    InstallQtTranslation(kLanguages[number].qtTranslation);
+    // A listener may add or remove listeners: the ones present now are told.
+    std::vector<std::function<void()>> now;
+    for (const auto &[id, fn] : Listeners())
+        now.push_back(fn);
+    for (const auto &fn : now)
+        fn();
+}
+
+unsigned StoredLanguageChoice()
+{
+    CLangText &state = GetLangText();
+    if (state.m_strModuleDir.isEmpty())
+        state.SetModuleDir(GetProgramDir());
+    const unsigned number = CLanguageConf::GetTheOne()->Get();
+    const int named = LanguageNumberOf(
+        IniFile::GetString(state.m_strSettingIni, QStringLiteral("Setting"), QStringLiteral("Language"), QString())
+            .left(kLangTextMax));
+    if (named < 0 || unsigned(named) == number || number != CLanguageConf::kSimplified)
+        return number;
+    return unsigned(named);
+}
+
+int AddLanguageListener(std::function<void()> fn)
+{
+    static int next = 0;
+    Listeners().emplace(++next, std::move(fn));
+    return next;
+}
+
+void RemoveLanguageListener(int id)
+{
+    Listeners().erase(id);
 }
 
 QString ReplaceLangEscapes(QString text)

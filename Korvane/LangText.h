@@ -45,6 +45,26 @@ bool InitLanguage(const std::function<void(const QString &message)> &showError =
 // The name is kept in m_strLanguage and written back to the same key.
 void SetLanguage(const QString &language);
 
+// The user's language (0 simplified Chinese, 1 traditional Chinese, 2 English: the order of the
+// settings sheet's list), one choice for everything at once: the translator's number (kept in
+// "LangConf.ini"), the language file of keyed texts and its name (kept in "config/setting.ini",
+// through SetLanguage), the locale, Qt's own texts (standard buttons, file dialogs) and the
+// per-language data files, whose readers look at m_strLanguage. Those that keep such data read
+// ahead register with AddLanguageListener and are told after each choice. A number out of
+// range changes nothing.
+void SelectLanguage(unsigned number);
+// The choice the stored files name, for the start: the two stores always agree once a choice was
+// made here; files from before the two were one choice may differ, and then the one that names
+// a language other than the default (simplified Chinese) was the user's, the translator's
+// number first.
+unsigned StoredLanguageChoice();
+// "ChineseS", "ChineseT", "EnglishUS" for 0, 1, 2; empty otherwise. -1 for an unknown name.
+QString LanguageNameOf(unsigned number);
+int LanguageNumberOf(const QString &name);
+// Runs `fn` after every SelectLanguage until the returned id is removed.
+int AddLanguageListener(std::function<void()> fn);
+void RemoveLanguageListener(int id);
+
 // Text of `key` in `section` of the active language file, "Not found" when absent, with the
 // escapes "\t", "\r", "\n" turned into TAB, CR, LF.
 QString ReadLangIniString(const QString &section, const QString &key);

@@ -1,4 +1,6 @@
 #include "MainFrame.h"
+
+#include "DlgParamMointor.h"
 #include "grid/TableColors.h"
 
 #include "AutoHideToolBar.h"
@@ -331,7 +333,7 @@ void CMainFrame::ShowPortClosed()
     ApplyStatus(closed);
 }
 
-void CMainFrame::ApplyStatus(const StatusPollResult &result)
+StatusContext CMainFrame::CurrentStatusContext()
 {
     StatusContext context;
     context.langSection = m_strLangSection;
@@ -344,7 +346,13 @@ void CMainFrame::ApplyStatus(const StatusPollResult &result)
         }
         context.findProductId = [sys](const QString &model) { return sys->m_ProjectDatabase.FindProductID(model); };
     }
-    const StatusView view = ComputeStatusView(result, context);
+    return context;
+}
+
+void CMainFrame::ApplyStatus(const StatusPollResult &result)
+{
+    m_lastStatus = result;
+    const StatusView view = ComputeStatusView(result, CurrentStatusContext());
 
     m_statusPanes[0]->setText(view.pane0);
     const bool wasOnline = GetAppFlags()->m_bOnline;
@@ -482,7 +490,14 @@ void CMainFrame::RetranslateAll()
     m_wndToolBar->AdjustLocations();
     m_wndToolBar->repaint();
 
+    // The status panes in the new language, from what the last tick found.
+    const StatusView status = ComputeStatusView(m_lastStatus, CurrentStatusContext());
+    m_statusPanes[0]->setText(status.pane0);
+    m_statusPanes[2]->setText(status.pane2);
+
     m_wndParamWatchBar->setWindowTitle(Tr("参数监控"));
+    if (CDlgParamMointor *monitor = m_wndParamWatchBar->Monitor())
+        monitor->TranslateControls();
     platform::SendMessage(platform::WindowRef(m_wndParamWatchBar), UM_BUTTON_RELEASED);
     m_wndParamWatchBar->update();
     m_pView->RetranslatePage();

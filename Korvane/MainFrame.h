@@ -205,6 +205,8 @@ private:
     void CreateToolBar();
     void CreatePanes();
     void ApplyStatus(const StatusPollResult &result);
+    StatusContext CurrentStatusContext();
+    StatusPollResult m_lastStatus;  // what the last tick found (or the closed port), for re-texting
     void FillPane(CToolBoxEx *pane, CNavigationInfo *tree);
     bool &DriveInfoReadFlag();
     bool &ProductCheckedFlag();

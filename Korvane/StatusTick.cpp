@@ -118,7 +118,8 @@ StatusView ComputeStatusView(const StatusPollResult &r, const StatusContext &c)
     if (!r.connected) {
         v.toolbar = std::make_pair(label, QStringLiteral("88888"));
     } else {
-        identity = tr("驱动器型号：") + QStringLiteral("  ") + r.model + tr("SN号：") + QStringLiteral("  ") + r.serial;
+        identity = tr("驱动器型号：") + QStringLiteral("  ") + r.model + QStringLiteral("   ") + tr("SN号：") +
+                   QStringLiteral("  ") + r.serial;
         // Only a state this tick has read is shown; 4 and above keep the previous display.
         if (v.online) {
             switch (r.driveStatus) {

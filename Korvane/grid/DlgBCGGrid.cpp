@@ -128,6 +128,47 @@ void CDlgBCGGrid::CreateGrid()
     m_pGrid->show();
 }
 
+bool CDlgBCGGrid::TranslateControls()
+{
+    const bool ok = CTabDialog::TranslateControls();
+    if (!m_pGrid)
+        return ok;
+    for (const auto &[col, field] : m_mapColToField) {
+        const auto source = m_mapFieldCaption.find(field);
+        if (source == m_mapFieldCaption.end())
+            continue;
+        const QString caption = TrText(source->second);
+        m_pGrid->SetColumnName(col, caption);
+        // The switch is the user's choice: a caption longer in the new language is shown whole.
+        if (m_pGrid->GetColumnWidth(col) < m_pGrid->CaptionWidth(caption))
+            m_pGrid->SetColumnWidth(col, m_pGrid->CaptionWidth(caption));
+    }
+    if (m_tableAttr.isShowSumBar)
+        m_pGrid->SetSumRowCaption(TrText(QString::fromUtf8("合计")));
+    // A text the program put into a cell is taken back to its source and looked up again;
+    // values and names without an entry come back as they are.
+    const auto retext = [this](const QString &text) { return LookupControlText(IDC_GRID, text); };
+    for (auto &[key, row] : m_rows) {
+        for (auto &[field, cell] : row) {
+            if (!cell.m_strValue.isEmpty())
+                cell.m_strValue = retext(cell.m_strValue);
+            for (QString &choice : cell.m_strChoice)
+                if (!choice.isEmpty())
+                    choice = retext(choice);
+            for (auto *list : {&cell.m_spOptions, &cell.m_spExtraTexts}) {
+                if (!*list)
+                    continue;
+                auto texts = std::make_shared<std::vector<QString>>(**list);
+                for (QString &t : *texts)
+                    t = retext(t);
+                *list = texts;
+            }
+        }
+    }
+    FillRows();
+    return ok;
+}
+
 void CDlgBCGGrid::OnSize(int cx, int cy)
 {
     CTabDialog::OnSize(cx, cy);

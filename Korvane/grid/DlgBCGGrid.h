@@ -29,6 +29,9 @@ public:
     ~CDlgBCGGrid() override;
 
     bool OnInitDialog() override;
+    // The column captions from their source names, the sum row's caption, and the texts of the
+    // rows (cells and their option lists) in the current language.
+    bool TranslateControls() override;
     void OnSize(int cx, int cy) override;
     void OnDestroy() override;
     LRESULT WindowProc(UINT msg, WPARAM wParam, LPARAM lParam) override;

@@ -10,6 +10,7 @@
 
 #include <QComboBox>
 #include <QLineEdit>
+#include <QSignalBlocker>
 
 namespace {
 const char *const kFailedProperty = "writeFailed";
@@ -52,6 +53,25 @@ bool CLoopDiagramPage::OnInitDialog()
     Redraw();
     OnSize(width(), height());
     return true;
+}
+
+bool CLoopDiagramPage::TranslateControls()
+{
+    const bool ok = CDialogExMid::TranslateControls();
+    // Not built yet (the first re-texting comes before the first build): nothing to do.
+    QComboBox *combo = SelectorCombo();
+    if (!combo)
+        return ok;
+    const QStringList entries = SelectorEntries();
+    {
+        const QSignalBlocker quiet(combo);
+        for (int i = 0; i < combo->count() && i < entries.size(); ++i)
+            combo->setItemText(i, TrText(entries[i]));
+    }
+    const int mode = combo->currentIndex() >= 0 ? combo->currentData().toInt() : 0;
+    // The blocks' captions and the boxes' labels are drawn from texts taken as they were built.
+    RebuildDiagram(mode, false);
+    return ok;
 }
 
 void CLoopDiagramPage::OnSize(int cx, int cy)
@@ -100,7 +120,7 @@ void CLoopDiagramPage::RebuildDiagram(int nMode, bool bCreateSelector)
         if (auto *combo = qobject_cast<QComboBox *>(selector->GetControl())) {
             const QStringList entries = SelectorEntries();
             for (int i = 0; i < entries.size(); ++i) {
-                combo->addItem(entries[i], i);
+                combo->addItem(TrText(entries[i]), i);
                 if (i == 0)
                     combo->setCurrentIndex(0);
             }

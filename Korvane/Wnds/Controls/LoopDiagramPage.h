@@ -32,6 +32,8 @@ public:
     ~CLoopDiagramPage() override;
 
     bool OnInitDialog() override;
+    // The selector's entries and the diagram of the shown mode in the current language.
+    bool TranslateControls() override;
     LRESULT WindowProc(UINT msg, WPARAM wParam, LPARAM lParam) override;
     void OnSize(int cx, int cy) override;
     void StopWorkers() override;

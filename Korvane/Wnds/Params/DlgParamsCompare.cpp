@@ -124,7 +124,9 @@ bool CDlgParams::TranslateControls()
                 column.strColShowName = ReadLangIniString(m_strLangSection, id);
         }
         m_dlgGrid.InitColumns(attr, 2);
-        m_dlgGrid.FillRows();
+        // The rows hold their names, options and rules as texts of the language they were
+        // made in: made again.
+        RefreshTable();
     }
     if (m_pDlgParamNote)
         m_pDlgParamNote->TranslateControls();

@@ -215,6 +215,22 @@ CDlgAidInertia::CDlgAidInertia() : CDialogExMid(IDD)
 
 CDlgAidInertia::~CDlgAidInertia() = default;
 
+bool CDlgAidInertia::TranslateControls()
+{
+    const bool ok = CDialogExMid::TranslateControls();
+    const struct {
+        QComboBox *combo;
+        const char *keys[2];
+    } lists[] = {{m_pTuneMode, {"IDS_NewInertiaParaSetDlg_35", "IDS_NewInertiaParaSetDlg_36"}},
+                 {m_pCmdType, {"IDS_NewInertiaParaSetDlg_37", "IDS_NewInertiaParaSetDlg_38"}}};
+    for (const auto &l : lists) {
+        const QSignalBlocker quiet(l.combo);
+        for (int i = 0; i < l.combo->count() && i < 2; ++i)
+            l.combo->setItemText(i, Lang(l.keys[i]));
+    }
+    return ok;
+}
+
 bool CDlgAidInertia::OnInitDialog()
 {
     CDialogExMid::OnInitDialog();

@@ -36,6 +36,8 @@ public:
     ~CDlgAidInertia() override;
 
     bool OnInitDialog() override;
+    // The lists' entries come from the language file: set again in the current language.
+    bool TranslateControls() override;
     LRESULT WindowProc(UINT msg, WPARAM wParam, LPARAM lParam) override;
     void OnDestroy() override;
 

@@ -44,6 +44,12 @@ CScopeSettings *CScopeSettings::GetInstance()
     return g_pInstance;
 }
 
+void CScopeSettings::AllowCreation()
+{
+    std::lock_guard lock(g_instanceLock);
+    g_bDestroyed = false;
+}
+
 bool CScopeSettings::Exists()
 {
     std::lock_guard lock(g_instanceLock);

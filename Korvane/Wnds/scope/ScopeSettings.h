@@ -86,9 +86,13 @@ public:
     // DestroyInstance.
     static CScopeSettings *GetInstance();
     // The exit's step: stops and joins the acquisition threads, then destroys the object.
-    // Nothing recreates it afterwards. No-op when it was never created.
+    // Nothing recreates it afterwards, until the application object starts again
+    // (AllowCreation). No-op when it was never created.
     static void DestroyInstance();
     static bool Exists();
+    // The application object's start: the object may be made again after an earlier exit in
+    // the same process.
+    static void AllowCreation();
 
     void Reset();
 

@@ -133,7 +133,7 @@ TEST_F(MainFrameTest, OnlineAndReadyWithinOneTickOfStart)
     ASSERT_TRUE(WaitFor([&] { return Pane(0) == QStringLiteral("当前状态: 在线"); }, 3000));
     EXPECT_EQ(Display(), QStringLiteral("rdy"));
     EXPECT_EQ(Label(), QString());
-    EXPECT_EQ(Pane(2), QStringLiteral("软件发布版本号：1.0.6 驱动器型号：  DRV1SN号：  12345600789abc"));
+    EXPECT_EQ(Pane(2), QStringLiteral("软件发布版本号：1.0.6 驱动器型号：  DRV1   SN号：  12345600789abc"));
     EXPECT_EQ(Pane(3), QStringLiteral("Halvex"));
     EXPECT_TRUE(m_flags.m_bOnline);
     const int connect = Frame().ToolBar()->CommandToIndex(32945);
@@ -171,7 +171,7 @@ TEST_F(MainFrameTest, ADriveRefusingItsSerialNumberIsOnlineWithItsModel)
         Tick();
         EXPECT_EQ(Pane(0), QStringLiteral("当前状态: 在线")) << tick;
         EXPECT_EQ(Display(), QStringLiteral("rdy")) << tick;
-        EXPECT_EQ(Pane(2), QStringLiteral("软件发布版本号：1.0.6 驱动器型号：  DRV1SN号：  ")) << tick;
+        EXPECT_EQ(Pane(2), QStringLiteral("软件发布版本号：1.0.6 驱动器型号：  DRV1   SN号：  ")) << tick;
         EXPECT_TRUE(m_flags.m_bOnline) << tick;
     }
 }

@@ -155,7 +155,7 @@ TEST(StatusPoll, AClosedPortShowsNoDrive)
 
 TEST(StatusView, WhatEachSnapshotShows)
 {
-    const QString identity = QStringLiteral(" 驱动器型号：  DRV1SN号：  12345600789abc");
+    const QString identity = QStringLiteral(" 驱动器型号：  DRV1   SN号：  12345600789abc");
     StatusPollResult noPort;
     const struct
     {

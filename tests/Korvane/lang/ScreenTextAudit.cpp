@@ -10,6 +10,7 @@
 #include <QAbstractScrollArea>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QGraphicsProxyWidget>
 #include <QGraphicsSimpleTextItem>
 #include <QGraphicsTextItem>
 #include <QGraphicsView>
@@ -328,6 +329,8 @@ void ScreenTextAudit::Visit(QWidget *w, const QString &parentWhere)
                 }
             } else if (const auto *t = dynamic_cast<const QGraphicsSimpleTextItem *>(item))
                 CheckText(t->text(), where + QStringLiteral(" scene text"));
+            else if (const auto *proxy = dynamic_cast<const QGraphicsProxyWidget *>(item); proxy && proxy->widget())
+                Visit(proxy->widget(), where + QStringLiteral(" scene control"));
             else if (const auto *r = dynamic_cast<const QGraphicsTextItem *>(item))
                 CheckText(r->toPlainText(), where + QStringLiteral(" scene text"));
             CheckText(item->toolTip(), where + QStringLiteral(" scene tool tip"));

@@ -5,6 +5,7 @@
 // must be of the language (English and traditional Chinese) and fit its widget (all three).
 // The suite runs it once more at 144 dpi. The walk goes in parts, each a test of its own.
 #include "ScreenTextAudit.h"
+#include "WalkSupport.h"
 
 #include "SimSettings.h"
 #include "support/SettleWindow.h"
@@ -67,71 +68,8 @@
 
 namespace {
 
-// Pumps until `done` or the deadline; answers `done`.
-bool Pump(int ms, const std::function<bool()> &done)
-{
-    QElapsedTimer t;
-    t.start();
-    while (t.elapsed() < ms && !done())
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
-    return done();
-}
-
-// Menus and modal dialogs the program opens while it is walked: looked at once they show, then
-// closed without a choice.
-class PopupCatcher : public QObject
-{
-public:
-    explicit PopupCatcher(ScreenTextAudit &audit) : m_audit(audit) { qApp->installEventFilter(this); }
-    ~PopupCatcher() override { qApp->removeEventFilter(this); }
-    QString m_where;
-    int m_menus = 0;
-    int m_dialogs = 0;
-
-protected:
-    bool eventFilter(QObject *obj, QEvent *e) override
-    {
-        if (e->type() != QEvent::Show)
-            return false;
-        if (auto *menu = qobject_cast<QMenu *>(obj)) {
-            if (!menu->parentWidget() || !qobject_cast<QMenu *>(menu->parentWidget())) {
-                ++m_menus;
-                m_audit.WalkMenu(menu, m_where + QStringLiteral(" menu"));
-                QTimer::singleShot(0, menu, &QMenu::close);
-            }
-        } else if (auto *dialog = qobject_cast<QDialog *>(obj); dialog && dialog->isModal()) {
-            ++m_dialogs;
-            QPointer<QDialog> d = dialog;
-            const QString where = m_where + QLatin1Char('/') + QString::fromLatin1(dialog->metaObject()->className());
-            WalkOnceSettled(d, where, 0);
-        }
-        return false;
-    }
-
-private:
-    // Looked at inside the dialog's own loop once no worker of it is busy and two more turns of
-    // the loop have gone by (what the workers posted is handled); ten seconds at most.
-    void WalkOnceSettled(QPointer<QDialog> d, const QString &where, int quietTurns, QElapsedTimer shown = {})
-    {
-        if (!shown.isValid())
-            shown.start();
-        QTimer::singleShot(quietTurns == 0 ? 1 : 0, this, [this, d, where, quietTurns, shown] {
-            if (!d)
-                return;
-            const bool busy = WorkersBusy(d);
-            const bool late = shown.elapsed() > 10000;
-            if ((quietTurns < 2 || busy) && !late) {
-                WalkOnceSettled(d, where, busy ? 0 : quietTurns + 1, shown);
-                return;
-            }
-            EXPECT_FALSE(late) << where.toStdString() << " did not settle";
-            m_audit.Walk(d, where);
-            d->reject();
-        });
-    }
-
-    ScreenTextAudit &m_audit;
-};
+using walk::PopupCatcher;
+using walk::Pump;
 
 struct LanguageCase
 {
@@ -142,18 +80,6 @@ struct LanguageCase
 };
 
 void PrintTo(const LanguageCase &c, std::ostream *os) { *os << c.name; }
-
-bool CopyTree(const QString &from, const QString &to)
-{
-    QDirIterator it(from, QDir::Files | QDir::NoDotAndDotDot, QDirIterator::Subdirectories);
-    while (it.hasNext()) {
-        const QString file = it.next();
-        const QString target = to + QLatin1Char('/') + QDir(from).relativeFilePath(file);
-        if (!QDir().mkpath(QFileInfo(target).path()) || !QFile::copy(file, target))
-            return false;
-    }
-    return true;
-}
 
 constexpr int kWalkBaud = 115200;
 
@@ -180,7 +106,7 @@ protected:
         // program, and the tests leave the runnable tree as they found it.
         const QString realBin = GetProgramDir();
         const QString bin = m_tmp.filePath(QStringLiteral("bin"));
-        ASSERT_TRUE(CopyTree(realBin + QStringLiteral("/config"), bin + QStringLiteral("/config")));
+        ASSERT_TRUE(ProgramDirCopy::CopyTree(realBin + QStringLiteral("/config"), bin + QStringLiteral("/config")));
         ASSERT_TRUE(QFile::link(QDir(realBin + QStringLiteral("/../CommonRes")).absolutePath(),
                                 m_tmp.filePath(QStringLiteral("CommonRes"))));
         SetProgramDir(bin);

@@ -15,6 +15,7 @@
 #include "platform/IniFile.h"
 #include "platform/LanguageConf.h"
 #include "platform/UiServices.h"
+#include "support/ProgramDirCopy.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -150,9 +151,8 @@ TEST_F(SysSetSheetTest, TheDefaultEntryResetsATableColour)
 
 TEST_F(SysSetSheetTest, LanguageSwitchRetextsTheSheetAndEveryPage)
 {
-    platform::CreateLanguageLibrary(QStringLiteral(KORVANE_SOURCE_DIR "/Korvane/config/LangTable.tsv"));
-    platform::GetSqlite()->Load();
-    platform::CLanguageConf::GetTheOne()->Set(0);
+    const ProgramDirCopy program;
+    ASSERT_TRUE(program.IsValid());
     CMainFrame frame;
     platform::SetMainWindow(&frame);
     CDlgSysSet dlg;
@@ -181,20 +181,21 @@ TEST_F(SysSetSheetTest, LanguageSwitchRetextsTheSheetAndEveryPage)
     EXPECT_EQ(frame.windowTitle(), QStringLiteral("Halvex Servo Tuning Software"));
     EXPECT_EQ(TrSection(QStringLiteral("CMainFrame"), QStringLiteral("急停写入失败，驱动器未停机！")),
               QStringLiteral("The emergency stop could not be written: the drive has not stopped!"));
-
-    platform::CLanguageConf::GetTheOne()->Set(0);
-    platform::DestroyLanguageLibrary();
+    // One choice: keyed texts, the stored name and the stored number follow it.
+    EXPECT_EQ(LoadLangString(QStringLiteral("IDS_NewInertiaIdentifyDlg_11")), QStringLiteral("Please switch the servo on before turning forward!"));
+    EXPECT_EQ(platform::IniFile::GetString(program.Bin("config/setting.ini"), "Setting", "Language"), QStringLiteral("EnglishUS"));
+    EXPECT_EQ(platform::IniFile::GetInt(program.Bin("config/LangConf.ini"), "Language", "Current", -1), 2);
 }
 
 // Every label and check box of the sheet shows its whole text in each language.
 TEST_F(SysSetSheetTest, LabelsFitInEveryLanguage)
 {
-    platform::CreateLanguageLibrary(QStringLiteral(KORVANE_SOURCE_DIR "/Korvane/config/LangTable.tsv"));
-    platform::GetSqlite()->Load();
+    const ProgramDirCopy program;
+    ASSERT_TRUE(program.IsValid());
     CMainFrame frame;
     platform::SetMainWindow(&frame);
     for (unsigned language : {0u, 1u, 2u}) {
-        platform::CLanguageConf::GetTheOne()->Set(language);
+        SelectLanguage(language);
         CDlgSysSet dlg;
         dlg.Create(nullptr);
         dlg.TranslateControls();
@@ -208,8 +209,6 @@ TEST_F(SysSetSheetTest, LabelsFitInEveryLanguage)
             }
         }
     }
-    platform::CLanguageConf::GetTheOne()->Set(0);
-    platform::DestroyLanguageLibrary();
 }
 
 // Every key of "SysSet.ini" with its default, and what a changed value writes.
