@@ -138,9 +138,10 @@ void CCircularProgressIndicatorImpl::Draw(QPainter &p)
             continue;
         QFont f = p.font();
         f.setPixelSize(std::max(1, static_cast<int>(g.fontSize)));
-        // A long label shrinks to the ring's inside rather than being cut off at its edges.
+        // A long label shrinks to the ring's inside rather than running over the ring or being
+        // cut off at its edges.
         const double wide = QFontMetricsF(f).horizontalAdvance(g.text);
-        const double room = 0.9 * g.rect.width();
+        const double room = 0.9 * std::min(g.rect.width(), 2.0 * (outer - ringWidth));
         if (wide > room && wide > 0.0)
             f.setPixelSize(std::max(1, static_cast<int>(g.fontSize * room / wide)));
         p.setFont(f);

@@ -8,6 +8,7 @@
 #include "PathHelpers.h"
 #include "platform/LanguageConf.h"
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QDirIterator>
 #include <QFile>
@@ -17,11 +18,12 @@
 class ProgramDirCopy
 {
 public:
-    // The copy is made of the program folder's "config" (the build's, where the test runs).
+    // The copy is made of the build's "config", beside the test's executable.
     explicit ProgramDirCopy(bool linkCommonRes = false)
     {
-        const QString configDir = GetProgramDir() + QStringLiteral("/config");
-        m_ok = m_tmp.isValid() && CopyTree(configDir, Bin(QStringLiteral("config")));
+        const QString configDir = QCoreApplication::applicationDirPath() + QStringLiteral("/config");
+        m_ok = m_tmp.isValid() && QFileInfo::exists(configDir + QStringLiteral("/LangTable.tsv")) &&
+               CopyTree(configDir, Bin(QStringLiteral("config")));
         if (m_ok && linkCommonRes)
             m_ok = QFile::link(QDir(QFileInfo(configDir).path() + QStringLiteral("/../CommonRes")).absolutePath(),
                                m_tmp.filePath(QStringLiteral("CommonRes")));

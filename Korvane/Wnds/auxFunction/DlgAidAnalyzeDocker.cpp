@@ -102,9 +102,19 @@ bool CDlgAidAnalyzeDocker::OnInitDialog()
     options.m_bHideTexts = 0;
     options.m_bCounterClockwise = 1;
     impl->SetOptions(options);
-    m_pIndicator->setWindowTitle(QStringLiteral("启动"));
-    m_pIndicator->SetLabel(QStringLiteral("启动"));
+    m_pIndicator->setWindowTitle(platform::TrText(QStringLiteral("启动")));
+    m_pIndicator->SetLabel(platform::TrText(QStringLiteral("启动")));
     return true;
+}
+
+bool CDlgAidAnalyzeDocker::TranslateControls()
+{
+    const bool ok = CDialogExMid::TranslateControls();
+    // The disc says what a press does: start when idle, stop while a test runs.
+    const QString label = platform::TrText(IsTestRunning() ? QStringLiteral("停止") : QStringLiteral("启动"));
+    m_pIndicator->SetLabel(label);
+    m_pIndicator->setWindowTitle(label);
+    return ok;
 }
 
 LRESULT CDlgAidAnalyzeDocker::WindowProc(UINT msg, WPARAM wParam, LPARAM lParam)
@@ -156,11 +166,11 @@ int CDlgAidAnalyzeDocker::ToggleTestIndicator()
     CKVCircularProgressIndicatorImpl *impl = m_pIndicator->GetIndicatorImpl();
     if (impl->IsMarqueeRunning()) {
         impl->StartMarquee(FALSE, 0.0);
-        m_pIndicator->SetLabel(QStringLiteral("启动"));
+        m_pIndicator->SetLabel(platform::TrText(QStringLiteral("启动")));
         return 0;
     }
     impl->StartMarquee(TRUE, 0.0);
-    m_pIndicator->SetLabel(QStringLiteral("停止"));
+    m_pIndicator->SetLabel(platform::TrText(QStringLiteral("停止")));
     return 1;
 }
 

@@ -36,6 +36,7 @@ public:
     ~CDlgAidAnalyzeDocker() override;
 
     bool OnInitDialog() override;
+    bool TranslateControls() override;
     LRESULT WindowProc(UINT msg, WPARAM wParam, LPARAM lParam) override;
 
     QString GetSmoothLevelText() const;

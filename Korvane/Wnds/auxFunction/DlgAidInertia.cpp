@@ -141,6 +141,9 @@ const AnchorRow kAnchorRows[] = {
 
 CDlgAidInertia::CDlgAidInertia() : CDialogExMid(IDD)
 {
+    // The servo switch's caption is the state's own ("Servo On" / "Servo Off" in every language),
+    // which the page reads back to know what a press does: never re-texted.
+    m_setNoTranslateIds = {IDC_SERVO};
     resize(MapDialogRect(QRect(0, 0, 680, 380)).size());
     auto *banner = Place(new QLabel(this), IDC_BANNER, {7, 7, 387, 94});
     banner->setPixmap(BannerPicture(banner->size()));
@@ -228,6 +231,9 @@ bool CDlgAidInertia::TranslateControls()
         for (int i = 0; i < l.combo->count() && i < 2; ++i)
             l.combo->setItemText(i, Lang(l.keys[i]));
     }
+    m_pForward->GetIndicatorImpl()->SetLabel(TrText(QStringLiteral("正转")));
+    m_pReverse->GetIndicatorImpl()->SetLabel(TrText(QStringLiteral("反转")));
+    m_pWriteGauge->GetIndicatorImpl()->SetLabel(TrText(QStringLiteral("写入驱动器")));
     return ok;
 }
 

@@ -36,7 +36,8 @@ public:
     ~CDlgAidInertia() override;
 
     bool OnInitDialog() override;
-    // The lists' entries come from the language file: set again in the current language.
+    // The lists' entries (from the language file) and the discs' labels (drawn, not controls)
+    // set again in the current language.
     bool TranslateControls() override;
     LRESULT WindowProc(UINT msg, WPARAM wParam, LPARAM lParam) override;
     void OnDestroy() override;

@@ -94,6 +94,14 @@ CDlgAidJogMove::CDlgAidJogMove() : CDialogExMid(IDD)
 
 CDlgAidJogMove::~CDlgAidJogMove() = default;
 
+bool CDlgAidJogMove::TranslateControls()
+{
+    const bool ok = CDialogExMid::TranslateControls();
+    m_pForward->GetIndicatorImpl()->SetLabel(TrText(QStringLiteral("正转")));
+    m_pReverse->GetIndicatorImpl()->SetLabel(TrText(QStringLiteral("反转")));
+    return ok;
+}
+
 bool CDlgAidJogMove::OnInitDialog()
 {
     CDialogExMid::OnInitDialog();

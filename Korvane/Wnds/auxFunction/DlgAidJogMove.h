@@ -43,6 +43,8 @@ public:
     ~CDlgAidJogMove() override;
 
     bool OnInitDialog() override;
+    // The discs' labels are drawn, not controls: set again in the current language.
+    bool TranslateControls() override;
     LRESULT WindowProc(UINT msg, WPARAM wParam, LPARAM lParam) override;
     void OnDestroy() override;
 

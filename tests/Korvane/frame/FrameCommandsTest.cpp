@@ -15,6 +15,7 @@
 #include "database/DbServices.h"
 #include "platform/DeviceWatcher.h"
 #include "platform/LanguageConf.h"
+#include "support/ProgramDirCopy.h"
 
 #include <QCloseEvent>
 #include <QDir>
@@ -183,6 +184,37 @@ TEST_F(FrameCommandsTest, TheLatchReadOnConnectDecidesTheButton)
 // The button's text always says what its next press does, across language switches too: only a
 // press on "取消" writes 0. A press while the latch is being read (a drive that does not answer
 // it) shows that it waits and is carried out after the read.
+// In every language the emergency button names what its next press does, and the press does it.
+TEST_F(FrameCommandsTest, EmergencyCaptionNamesThePressInEveryLanguage)
+{
+    const ProgramDirCopy program;
+    ASSERT_TRUE(program.IsValid());
+    const struct
+    {
+        unsigned language;
+        const char *stop;    // shown while released: a press stops the drive
+        const char *cancel;  // shown while latched: a press releases it
+    } rows[] = {{CLanguageConf::kSimplified, "急停", "取消"},
+                {CLanguageConf::kTraditional, "急停", "取消"},
+                {CLanguageConf::kEnglish, "E-Stop", "Cancel"}};
+    m_sim.SetRegister(CMainFrame::kRegEmergencyStop, 0);
+    m_frame->ReadEmergencyLatch();
+    ASSERT_TRUE(WaitFor([&] { return !m_frame->IsEmergencyBusy(); }, 5000));
+    for (const auto &r : rows) {
+        SCOPED_TRACE(r.language);
+        SelectLanguage(r.language);
+        m_frame->RetranslateAll();
+        ASSERT_FALSE(m_frame->m_bEmergencyLatched);
+        EXPECT_EQ(EmergencyText(), QString::fromUtf8(r.stop));
+        Press();
+        EXPECT_EQ(m_sim.GetRegister(CMainFrame::kRegEmergencyStop), 1);
+        EXPECT_EQ(EmergencyText(), QString::fromUtf8(r.cancel));
+        Press();
+        EXPECT_EQ(m_sim.GetRegister(CMainFrame::kRegEmergencyStop), 0);
+        EXPECT_EQ(EmergencyText(), QString::fromUtf8(r.stop));
+    }
+}
+
 TEST_F(FrameCommandsTest, EmergencyPressDoesWhatTheShownTextSaid)
 {
     const QString stopText = TrSection(QStringLiteral("CMainFrame"), QStringLiteral("急停"));

@@ -1,5 +1,7 @@
 #include "ScreenTextAudit.h"
 
+#include "controls/KVProcessIndicator.h"
+
 #include "ToolBoxEx.h"
 #include "Wnds/Controls/DiagramScene.h"
 #include "platform/ControlId.h"
@@ -186,6 +188,9 @@ void ScreenTextAudit::Visit(QWidget *w, const QString &parentWhere)
     const QString where = parentWhere + QLatin1Char('/') + Name(w);
     CheckText(w->toolTip(), where + QStringLiteral(" tool tip"));
     CheckText(w->statusTip(), where + QStringLiteral(" status tip"));
+    // A disc's label is drawn (shrunk to the disc's inside), not a control's text.
+    if (auto *disc = dynamic_cast<CKVProcessIndicator *>(w))
+        CheckText(disc->GetIndicatorImpl()->GetLabel(), where + QStringLiteral(" disc label"));
 
     if (auto *label = qobject_cast<QLabel *>(w)) {
         const QString text = label->text();
