@@ -9,7 +9,13 @@
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QLabel>
+#include <QDialogButtonBox>
+#include <QGridLayout>
 #include <QMessageBox>
+#include <QPlainTextEdit>
+#include <QScreen>
+#include <QStyle>
+#include <QVBoxLayout>
 #include <QPushButton>
 #include <QThread>
 #include <QUrl>
@@ -199,27 +205,45 @@ bool UiServices::ShellOpen(const QString &pathOrUrl)
 
 // ---- Qt services
 
+namespace {
+
+QMessageBox::Icon IconOf(UINT type)
+{
+    switch (type & MB_ICONMASK) {
+    case MB_ICONERROR: return QMessageBox::Critical;
+    case MB_ICONQUESTION: return QMessageBox::Question;
+    case MB_ICONWARNING: return QMessageBox::Warning;
+    case MB_ICONINFORMATION: return QMessageBox::Information;
+    default: return QMessageBox::NoIcon;
+    }
+}
+
+// A text that would make the box taller than half the screen (a long result list): shown in a
+// box of a size that fits, whose text scrolls.
+bool NeedsScrolling(const QString &text, const QWidget *near)
+{
+    const QScreen *screen = near && near->screen() ? near->screen() : QGuiApplication::primaryScreen();
+    if (!screen)
+        return false;
+    const QFontMetrics fm(QApplication::font());
+    const QRect need = fm.boundingRect(QRect(0, 0, 600, 100000), Qt::TextWordWrap, text);
+    return need.height() > screen->availableGeometry().height() / 2;
+}
+
+}
+
 int QtUiServices::DoMessageBox(const QString &text, const QString &caption, UINT type, QWidget *owner)
 {
-    QMessageBox box(owner ? owner : MainWindow());
+    QWidget *parent = owner ? owner : MainWindow();
+    QMessageBox box(parent);
     box.setText(text);
     box.setWindowTitle(caption);
-    switch (type & MB_ICONMASK) {
-    case MB_ICONERROR:
-        box.setIcon(QMessageBox::Critical);
-        break;
-    case MB_ICONQUESTION:
-        box.setIcon(QMessageBox::Question);
-        break;
-    case MB_ICONWARNING:
-        box.setIcon(QMessageBox::Warning);
-        break;
-    case MB_ICONINFORMATION:
-        box.setIcon(QMessageBox::Information);
-        break;
-    default:
-        break;
-    }
+    box.setIcon(IconOf(type));
+    // The caption is shown whole: the box is at least as wide as its title needs.
+    if (auto *grid = qobject_cast<QGridLayout *>(box.layout()))
+        grid->addItem(new QSpacerItem(box.fontMetrics().horizontalAdvance(caption) + 160, 0, QSizePolicy::Minimum,
+                                      QSizePolicy::Minimum),
+                      grid->rowCount(), 0, 1, grid->columnCount());
     struct Button
     {
         QMessageBox::StandardButton button;
@@ -249,11 +273,33 @@ int QtUiServices::DoMessageBox(const QString &text, const QString &caption, UINT
     QMessageBox::StandardButtons all;
     for (const Button &b : buttons)
         all |= b.button;
-    box.setStandardButtons(all);
     const size_t def = (type & MB_DEFMASK) >> 8;
-    if (def < buttons.size())
-        box.setDefaultButton(buttons[def].button);
-    const int r = box.exec();
+    int r = 0;
+    if (NeedsScrolling(text, parent)) {
+        QDialog dlg(parent);
+        dlg.setWindowTitle(caption);
+        auto *layout = new QVBoxLayout(&dlg);
+        auto *view = new QPlainTextEdit(text, &dlg);
+        view->setReadOnly(true);
+        view->setObjectName(QStringLiteral("messageText"));
+        layout->addWidget(view);
+        auto *row = new QDialogButtonBox(QDialogButtonBox::StandardButtons(int(all)), &dlg);
+        layout->addWidget(row);
+        QObject::connect(row, &QDialogButtonBox::clicked, &dlg,
+                         [&](QAbstractButton *b) { dlg.done(int(row->standardButton(b))); });
+        if (def < buttons.size())
+            if (QPushButton *b = row->button(QDialogButtonBox::StandardButton(int(buttons[def].button))))
+                b->setDefault(true);
+        const QRect avail = (parent && parent->screen() ? parent->screen() : QGuiApplication::primaryScreen())
+                                ->availableGeometry();
+        dlg.resize(std::min(700, avail.width() * 9 / 10), avail.height() * 2 / 3);
+        r = dlg.exec();
+    } else {
+        box.setStandardButtons(all);
+        if (def < buttons.size())
+            box.setDefaultButton(buttons[def].button);
+        r = box.exec();
+    }
     for (const Button &b : buttons)
         if (r == b.button)
             return b.id;

@@ -5,6 +5,7 @@
 #include "PopupMenu.h"
 #include "grid/DlgGridCtrlTableStyle.h"
 #include "grid/GridMenu.h"
+#include "platform/LanguageConf.h"
 #include "platform/UiServices.h"
 
 #include <QApplication>
@@ -19,7 +20,7 @@ namespace {
 
 constexpr COLORREF kAlertRed = RGB(255, 0, 0);
 
-void Alert(const char *text) { ShowDesktopAlert(2, QString::fromUtf8(text), kAlertRed); }
+void Alert(const char *text) { ShowDesktopAlert(2, TrText(QString::fromUtf8(text)), kAlertRed); }
 
 // The path with `ext` (".XML", ".xlsx") appended unless its extension already is that one,
 // compared without case.
@@ -149,9 +150,9 @@ void CDlgBCGGrid::LoadStyleFile(CGridTableAttribute &copy)
 {
     platform::FileDialogRequest req;
     req.save = false;
-    req.title = QString::fromUtf8("请选择表格样式");
+    req.title = TrText(QString::fromUtf8("请选择表格样式"));
     // Names are case-sensitive here: both spellings of the extension are offered.
-    req.filter = QString::fromUtf8("XML文件(*.XML)|*.XML;*.xml||");
+    req.filter = TrText(QString::fromUtf8("XML文件(*.XML)|*.XML;*.xml||"));
     req.fileMustExist = true;
     req.owner = this;
     const std::optional<QString> path = platform::Ui().FileDialog(req);
@@ -175,7 +176,7 @@ void CDlgBCGGrid::SaveStyleFile()
 {
     platform::FileDialogRequest req;
     req.save = true;
-    req.title = QString::fromUtf8("导出样式");
+    req.title = TrText(QString::fromUtf8("导出样式"));
     req.filter = QString::fromUtf8("Excel File(*.xml)|*.xml;*.XML||");
     if (!windowTitle().isEmpty())
         req.initialName = windowTitle() + QStringLiteral(".xml");
@@ -288,7 +289,7 @@ BOOL CDlgBCGGrid::ExportToSpreadsheet()
     }
     platform::FileDialogRequest req;
     req.save = true;
-    req.title = QString::fromUtf8("导出XLS");
+    req.title = TrText(QString::fromUtf8("导出XLS"));
     req.filter = QStringLiteral("Excel File(*.xlsx)|*.xlsx||");
     if (!windowTitle().isEmpty())
         req.initialName = windowTitle() + QStringLiteral(".xlsx");
@@ -310,10 +311,10 @@ BOOL CDlgBCGGrid::ExportToSpreadsheet()
     const int written = ExportRowsToSpreadsheet(options, path, rows, QStringList());
     QApplication::restoreOverrideCursor();
     if (!written) {
-        ShowDesktopAlert(2, QString::fromUtf8("导出到文件[%1]保存失败！创建excel服务失败！").arg(path), kAlertRed);
+        ShowDesktopAlert(2, TrText(QString::fromUtf8("导出到文件[%1]保存失败！创建excel服务失败！")).arg(path), kAlertRed);
         return FALSE;
     }
-    if (platform::Ui().MessageBox(QString::fromUtf8("是否打开文件[%1]？").arg(path), QString(), MB_YESNO, this) == IDYES)
+    if (platform::Ui().MessageBox(TrText(QString::fromUtf8("是否打开文件[%1]？")).arg(path), QString(), MB_YESNO, this) == IDYES)
         platform::Ui().ShellOpen(path);
     return TRUE;
 }

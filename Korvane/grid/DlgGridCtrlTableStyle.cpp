@@ -5,6 +5,7 @@
 #include "grid/DlgBCGGrid.h"
 #include "grid/GridCtrlTableAttributeOp.h"
 #include "platform/ControlId.h"
+#include "platform/LanguageConf.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -62,11 +63,12 @@ void SetCell(CGridRowData &row, const char *key, const QString &value)
         it->second.m_strValue = value;
 }
 
+// The lists in the current language: made at each use, so a language switch reaches them.
 QStringList Texts(std::initializer_list<const char *> texts)
 {
     QStringList list;
     for (const char *t : texts)
-        list.push_back(QString::fromUtf8(t));
+        list.push_back(TrText(QString::fromUtf8(t)));
     return list;
 }
 
@@ -110,29 +112,29 @@ const char *const kEditableCells[] = {"strColShowName", "iColWidth", "iLock", "i
 
 }
 
-const QStringList &CDlgGridCtrlTableStyle::LockOptions()
+QStringList CDlgGridCtrlTableStyle::LockOptions()
 {
-    static const QStringList list = Texts({"不锁定", "锁定在左侧", "锁定在右侧"});
+    const QStringList list = Texts({"不锁定", "锁定在左侧", "锁定在右侧"});
     return list;
 }
-const QStringList &CDlgGridCtrlTableStyle::FormatOptions()
+QStringList CDlgGridCtrlTableStyle::FormatOptions()
 {
-    static const QStringList list = Texts({"", "yyy-MM-dd", "HH-mm-ss", "N0", "N1", "N2", "N3", "N4", "#", "#.0"});
+    const QStringList list = Texts({"", "yyy-MM-dd", "HH-mm-ss", "N0", "N1", "N2", "N3", "N4", "#", "#.0"});
     return list;
 }
-const QStringList &CDlgGridCtrlTableStyle::SumOptions()
+QStringList CDlgGridCtrlTableStyle::SumOptions()
 {
-    static const QStringList list = Texts({"无", "求和", "计数", "求平均值"});
+    const QStringList list = Texts({"无", "求和", "计数", "求平均值"});
     return list;
 }
-const QStringList &CDlgGridCtrlTableStyle::SearchOptions()
+QStringList CDlgGridCtrlTableStyle::SearchOptions()
 {
-    static const QStringList list = Texts({"包含", "相等"});
+    const QStringList list = Texts({"包含", "相等"});
     return list;
 }
-const QStringList &CDlgGridCtrlTableStyle::FontOptions()
+QStringList CDlgGridCtrlTableStyle::FontOptions()
 {
-    static const QStringList list = Texts({"9", "10", "11", "12", "13", "14", "15"});
+    const QStringList list = Texts({"9", "10", "11", "12", "13", "14", "15"});
     return list;
 }
 
@@ -315,11 +317,16 @@ LRESULT CDlgGridCtrlTableStyle::WindowProc(UINT msg, WPARAM wParam, LPARAM lPara
 void CDlgGridCtrlTableStyle::BuildStyleRows(CGridRowDataMap &rows)
 {
     rows.clear();
-    const std::vector<QString> lock(LockOptions().begin(), LockOptions().end());
-    const std::vector<QString> format(FormatOptions().begin(), FormatOptions().end());
-    const std::vector<QString> sum(SumOptions().begin(), SumOptions().end());
-    const std::vector<QString> search(SearchOptions().begin(), SearchOptions().end());
-    const std::vector<QString> font(FontOptions().begin(), FontOptions().end());
+    const QStringList lockList = LockOptions();
+    const std::vector<QString> lock(lockList.begin(), lockList.end());
+    const QStringList formatList = FormatOptions();
+    const std::vector<QString> format(formatList.begin(), formatList.end());
+    const QStringList sumList = SumOptions();
+    const std::vector<QString> sum(sumList.begin(), sumList.end());
+    const QStringList searchList = SearchOptions();
+    const std::vector<QString> search(searchList.begin(), searchList.end());
+    const QStringList fontList = FontOptions();
+    const std::vector<QString> font(fontList.begin(), fontList.end());
     std::int64_t key = 0;
     for (const auto &[n, id] : m_TableAttribute.m_mapColumnOrder) {
         auto it = m_TableAttribute.m_mapColumns.find(id);
@@ -334,7 +341,7 @@ void CDlgGridCtrlTableStyle::BuildStyleRows(CGridRowDataMap &rows)
         auto flag = [](bool b) { return b ? QStringLiteral("1") : QStringLiteral("0"); };
         CGridRowData row;
         InsertGridCellData("strColID", c.strColID, row, 0, 0, -1);
-        InsertGridCellData("strColShowName", c.strColShowName, row, 0, 0, -1);
+        InsertGridCellData("strColShowName", ShownColumnCaption(c.strColShowName), row, 0, 0, -1);
         InsertGridCellData("iColWidth", QString::number(c.iColWidth), row, 1, 0, -1);
         InsertGridCellData("isShow", flag(c.isShow), row, 1, 1, -1);
         InsertGridCellData("isEdit", flag(c.isEdit), row, 1, 1, -1);
@@ -431,8 +438,8 @@ void CDlgGridCtrlTableStyle::LoadOptionControls()
             continue;
         m_arrSortFieldIDs.push_back(id);
         m_arrSortFieldNames.push_back(col.strColShowName);
-        m_comboMainSort->addItem(col.strColShowName);
-        m_comboSecondSort->addItem(col.strColShowName);
+        m_comboMainSort->addItem(ShownColumnCaption(col.strColShowName));
+        m_comboSecondSort->addItem(ShownColumnCaption(col.strColShowName));
         const int pos = static_cast<int>(m_arrSortFieldIDs.size());
         if (!mainSel && id == a.mainSortField)
             mainSel = pos;
@@ -533,7 +540,9 @@ void CDlgGridCtrlTableStyle::ReadBackAttribute()
             enter(c.strColID, lock);
         }
         c.isShow = shown;
-        c.strColShowName = Cell(row, "strColShowName");
+        // A caption left as shown keeps the name it is stored under (a text key stays a key).
+        if (const QString shown = Cell(row, "strColShowName"); shown != ShownColumnCaption(c.strColShowName))
+            c.strColShowName = shown;
         c.iColWidth = static_cast<std::int16_t>(WToI(Cell(row, "iColWidth")));
         c.isEdit = WToI(Cell(row, "isEdit")) != 0;
         c.iLock = static_cast<std::uint8_t>(lock);

@@ -58,11 +58,11 @@ public:
     void OnSetSecondSortField();
 
     // The option texts, in stored-value order.
-    static const QStringList &LockOptions();
-    static const QStringList &FormatOptions();
-    static const QStringList &SumOptions();
-    static const QStringList &SearchOptions();
-    static const QStringList &FontOptions();
+    static QStringList LockOptions();
+    static QStringList FormatOptions();
+    static QStringList SumOptions();
+    static QStringList SearchOptions();
+    static QStringList FontOptions();
     // Position of the text among the options (exact comparison); 0 when it is none of them.
     static int FindOptionIndex(const QString &text, const QStringList &options);
 

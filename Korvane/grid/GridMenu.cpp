@@ -88,7 +88,8 @@ void BuildGridMenu(QMenu &menu, const CGridTableAttribute &table, const CGridCol
     menu.addSeparator();
     AddItem(menu, ID_GRID_MENU_PRINT_PREVIEW, "打印预览");
     menu.addSeparator();
-    QMenu *other = menu.addMenu(TrText(QString::fromUtf8("其他")));
+    // "其他" is also the colour picker's entry for more colours: this menu has its own text.
+    QMenu *other = menu.addMenu(TrSection(QStringLiteral("GridMenu"), QString::fromUtf8("其他")));
     for (const MenuOption &o : kOptions)
         AddItem(*other, o.id, o.text, table.*o.option);
     other->addSeparator();

@@ -1,4 +1,6 @@
 #include "grid/GridTableAttribute.h"
+#include "LangText.h"
+#include "platform/LanguageConf.h"
 #include "database/XmlBytes.h"
 #include "platform/SaveFile.h"
 
@@ -311,4 +313,15 @@ bool WriteTableAttributeFile(const QString &path, const CGridTableAttribute &att
         return false;
     }
     return out.commit();
+}
+
+QString ShownColumnCaption(const QString &stored)
+{
+    if (stored.startsWith(QLatin1String("IDS_"))) {
+        const QString text = ReadLangIniString(QStringLiteral("CDlgParams"), stored);
+        if (!text.isEmpty() && text != QLatin1String("Not found"))
+            return text;
+        return stored;
+    }
+    return platform::TrText(stored);
 }

@@ -88,6 +88,11 @@ void AddColumnAttribute(CGridTableAttribute &attr, int index, const QString &id,
 // Gives the columns the display positions 0..n-1 in the order of their current positions.
 void NormalizeColumnIndexes(CGridTableAttribute &attr);
 
+// A column's caption as the tables show it, from the name the attributes store: a text key
+// ("IDS_ParaView_3", the parameter tables' columns) from the language file, a fixed Chinese
+// caption through the translator, a caption the user wrote as it is.
+QString ShownColumnCaption(const QString &stored);
+
 // One table file. Reading clears the columns but keeps table options the file does not name.
 bool ReadTableAttributeFile(const QString &path, CGridTableAttribute &attr);
 // Written through a temporary file beside the target, renamed over it when complete.

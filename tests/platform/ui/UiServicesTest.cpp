@@ -5,6 +5,8 @@
 #include <QAbstractButton>
 #include <QApplication>
 #include <QMessageBox>
+#include <QPlainTextEdit>
+#include <QScreen>
 #include <QPointer>
 #include <QTest>
 #include <QThread>
@@ -124,6 +126,47 @@ TEST(UiServices, QtMessageBoxMapsButtonsToAnswers)
         EXPECT_EQ(qt.MessageBox("text", "caption", c.type), c.answer) << c.click;
         EXPECT_EQ(clicker.seenIcon, c.icon) << c.click;
         EXPECT_EQ(clicker.seenTitle, QString("caption"));
+    }
+}
+
+// A box is as wide as its caption needs, and a text too long for the screen (a long result list)
+// scrolls inside a box that fits, with the same buttons and answers.
+TEST(UiServices, QtBoxShowsItsWholeCaptionAndFitsTheScreen)
+{
+    QtUiServices qt;
+    const QRect screen = QGuiApplication::primaryScreen()->availableGeometry();
+    const QString caption = QStringLiteral("Parameter Read Results of the whole parameter table");
+    QString longList;
+    for (int i = 0; i < 400; ++i)
+        longList += QStringLiteral("[Read failed] [P%1] [Name %1]\n").arg(i, 4, 16, QLatin1Char('0'));
+    struct Case
+    {
+        const char *what;
+        QString text;
+        bool scrolls;
+    } cases[] = {{"short", QStringLiteral("text"), false}, {"long list", longList, true}};
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.what);
+        QSize shown;
+        bool scrolled = false;
+        int titleNeeds = 0;
+        QTimer::singleShot(0, [&] {
+            QWidget *box = nullptr;
+            for (int i = 0; i < 200 && !(box = QApplication::activeModalWidget()); ++i)
+                QTest::qWait(10);
+            ASSERT_NE(box, nullptr);
+            QTest::qWait(20);
+            shown = box->frameGeometry().size();
+            titleNeeds = box->fontMetrics().horizontalAdvance(caption);
+            scrolled = box->findChild<QPlainTextEdit *>() != nullptr;
+            for (QAbstractButton *b : box->findChildren<QAbstractButton *>())
+                if (b->text().remove(QLatin1Char('&')) == QStringLiteral("No"))
+                    b->click();
+        });
+        EXPECT_EQ(qt.MessageBox(c.text, caption, MB_YESNO), IDNO);
+        EXPECT_EQ(scrolled, c.scrolls);
+        EXPECT_GE(shown.width(), titleNeeds);
+        EXPECT_LE(shown.height(), screen.height());
     }
 }
 
