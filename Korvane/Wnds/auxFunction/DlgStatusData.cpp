@@ -372,40 +372,55 @@ void CDlgStatusData::DoReadFileComb()
     for (int k = 0; k < kSlots; ++k) {
         QComboBox *combo = m_pCombo[std::size_t(k)];
         const QString stored = platform::IniFile::GetString(ConfigFile(), kComboSection, QStringLiteral("comb%1").arg(k + 1), QString());
+        int found = StoredChoiceIndex(stored);
         // The prefix search of the list: from the second item on, wrapping round.
-        int found = -1;
         const int n = combo->count();
-        for (int step = 1; !stored.isEmpty() && step <= n && found < 0; ++step) {
+        for (int step = 1; found < 0 && !stored.isEmpty() && step <= n; ++step) {
             const int i = step % n;
             if (combo->itemText(i).startsWith(stored, Qt::CaseInsensitive))
                 found = i;
         }
         combo->setCurrentIndex(found);
-        ShowUnit(k, stored);
+        ShowUnit(k, found);
     }
     m_bFillingCombos = false;
 }
 
-void CDlgStatusData::SaveComboSelection()
+int CDlgStatusData::StoredChoiceIndex(const QString &stored) const
 {
-    for (int k = 0; k < kSlots; ++k)
-        platform::IniFile::WriteString(ConfigFile(), kComboSection, QStringLiteral("comb%1").arg(k + 1),
-                             m_pCombo[std::size_t(k)]->currentText());
+    if (stored.isEmpty())
+        return -1;
+    // The parameter's code, as the choice is stored; then a name as an earlier version stored
+    // it, shown in whatever language was chosen then.
+    for (int i = 0; i < m_arrParams.size(); ++i)
+        if (m_arrParams[i].sNum.compare(stored, Qt::CaseInsensitive) == 0)
+            return i;
+    const QString source = GetSqlite()->SourceText(stored);
+    for (int i = 0; i < m_arrParams.size(); ++i)
+        if (m_arrParams[i].sName == stored || m_arrParams[i].sName == source || TrText(m_arrParams[i].sName) == stored)
+            return i;
+    return -1;
 }
 
-void CDlgStatusData::ShowUnit(int k, const QString &name)
+void CDlgStatusData::SaveComboSelection()
 {
-    for (const CDBDataParameter &p : m_arrParams) {
-        if (TrText(p.sName) == name) {
-            m_pUnit[std::size_t(k)]->setText(p.sUnit);
-            return;
-        }
+    // By the parameter's code: a choice that is the same in every language.
+    for (int k = 0; k < kSlots; ++k) {
+        const int i = m_pCombo[std::size_t(k)]->currentIndex();
+        platform::IniFile::WriteString(ConfigFile(), kComboSection, QStringLiteral("comb%1").arg(k + 1),
+                                       i >= 0 && i < m_arrParams.size() ? m_arrParams[i].sNum : QString());
     }
+}
+
+void CDlgStatusData::ShowUnit(int k, int index)
+{
+    if (index >= 0 && index < m_arrParams.size())
+        m_pUnit[std::size_t(k)]->setText(m_arrParams[index].sUnit);
 }
 
 void CDlgStatusData::OnComboChanged(int k)
 {
-    ShowUnit(k, m_pCombo[std::size_t(k)]->currentText());
+    ShowUnit(k, m_pCombo[std::size_t(k)]->currentIndex());
     SaveComboSelection();
 }
 

@@ -105,7 +105,9 @@ private:
     void FillCombos();
     void DoReadFileComb();
     void SaveComboSelection();
-    void ShowUnit(int k, const QString &name);
+    void ShowUnit(int k, int index);
+    // The list entry of a stored choice: by code, or by a name stored by an earlier version.
+    int StoredChoiceIndex(const QString &stored) const;
     void OnComboChanged(int k);
     void RestChart();
     void RestCount();

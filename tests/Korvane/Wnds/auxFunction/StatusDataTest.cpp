@@ -11,6 +11,7 @@
 #include "grid/QLBCGGridCtrl.h"
 #include "controls/MyNumericIndicatorCtrl.h"
 #include "platform/IniFile.h"
+#include "platform/LanguageConf.h"
 
 #include <QComboBox>
 #include <QFontMetrics>
@@ -241,14 +242,23 @@ TEST_F(StatusDataTest, CombosAreRememberedAndFoundByPrefix)
     Choose(2, "母线电压");
     EXPECT_EQ(m_page->UnitLabel(2)->text(), "0.1V");
     m_page.reset();
+    // Stored by the parameter's code: the same choice in every language.
     EXPECT_EQ(platform::IniFile::GetString(CDlgStatusData::ConfigFile(), "StatusDataComb", "comb3", ""),
-              QString::fromUtf8("母线电压"));
+              QStringLiteral("P0904"));
     platform::IniFile::WriteString(CDlgStatusData::ConfigFile(), "StatusDataComb", "comb1", QString::fromUtf8("陷波器"));
     platform::IniFile::WriteString(CDlgStatusData::ConfigFile(), "StatusDataComb", "comb2", QString::fromUtf8("不存在"));
+    // A name an earlier version stored while the program was in English: the translator knows
+    // its source.
+    platform::IniFile::WriteString(CDlgStatusData::ConfigFile(), "StatusDataComb", "comb4", QStringLiteral("DC bus voltage"));
+    platform::CreateLanguageLibrary(QStringLiteral(KORVANE_SOURCE_DIR "/Korvane/config/LangTable.tsv"));
+    platform::GetSqlite()->Load();
     Open();
+    platform::DestroyLanguageLibrary();
     EXPECT_EQ(m_page->Combo(0)->currentText(), QString::fromUtf8("陷波器1频率"));
     EXPECT_EQ(m_page->Combo(1)->currentIndex(), -1);
     EXPECT_EQ(m_page->Combo(2)->currentText(), QString::fromUtf8("母线电压"));
+    EXPECT_EQ(m_page->Combo(3)->currentText(), QString::fromUtf8("母线电压"));
+    EXPECT_EQ(m_page->UnitLabel(3)->text(), "0.1V");
 }
 
 TEST_F(StatusDataTest, TheSameParameterTwiceFeedsOnlyTheLowerSlot)
