@@ -1,5 +1,7 @@
 #include "DlgShowTip.h"
 
+#include "LangText.h"
+
 #include "AppFlags.h"
 #include "Resources.h"
 #include "platform/ControlId.h"
@@ -42,7 +44,8 @@ CDlgShowTip::CDlgShowTip(QWidget *pParent)
 bool CDlgShowTip::OnInitDialog()
 {
     CDialogExMid::OnInitDialog();
-    const QPixmap image(m_strImagePath);  // a missing file leaves the picture empty
+    // The picture of the chosen language; a missing file leaves the picture empty.
+    const QPixmap image(LanguageFilePath(m_strImagePath));
     m_pPicture->setPixmap(image);
     m_sizeImage = image.size();
     PlacePicture();

@@ -7,6 +7,7 @@
 #include "platform/WindowText.h"
 
 #include <QCoreApplication>
+#include <QFileInfo>
 #include <QLibraryInfo>
 #include <QLocale>
 #include <QTranslator>
@@ -181,6 +182,19 @@ void SelectLanguage(unsigned number)
         now.push_back(fn);
     for (const auto &fn : now)
         fn();
+}
+
+QString LanguageFilePath(const QString &path)
+{
+    static const char *const kSuffix[] = {"", "_T", "_E"};
+    const unsigned number = CLanguageConf::GetTheOne()->Get();
+    if (number == CLanguageConf::kSimplified || number >= kLanguageCount)
+        return path;
+    const qsizetype dot = path.lastIndexOf(QLatin1Char('.'));
+    const qsizetype slash = path.lastIndexOf(QLatin1Char('/'));
+    const qsizetype at = dot > slash ? dot : path.size();
+    const QString own = path.left(at) + QLatin1String(kSuffix[number]) + path.mid(at);
+    return QFileInfo::exists(own) ? own : path;
 }
 
 unsigned StoredLanguageChoice()

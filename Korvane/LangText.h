@@ -61,6 +61,10 @@ unsigned StoredLanguageChoice();
 // "ChineseS", "ChineseT", "EnglishUS" for 0, 1, 2; empty otherwise. -1 for an unknown name.
 QString LanguageNameOf(unsigned number);
 int LanguageNumberOf(const QString &name);
+// A file made for each language (a picture with texts): "name_T.ext" for traditional Chinese,
+// "name_E.ext" for English beside the simplified "name.ext", when that file is there; `path`
+// itself otherwise (and for simplified Chinese).
+QString LanguageFilePath(const QString &path);
 // Runs `fn` after every SelectLanguage until the returned id is removed.
 int AddLanguageListener(std::function<void()> fn);
 void RemoveLanguageListener(int id);

@@ -55,7 +55,7 @@ CDlgSetUpWizardChildThree::CDlgSetUpWizardChildThree(QWidget *pParent)
     for (int id = 2212; id <= 2216; ++id) {
         auto *b = new QPushButton(mech);
         platform::SetCtrlId(b, id);
-        b->setIcon(QIcon(WizardImage(331 + id - 2212)));
+        SetWizardIcon(b, 331 + id - 2212);
         b->setIconSize(QSize(110, 60));
         mech->layout()->addWidget(b);
         connect(b, &QPushButton::clicked, this, [this, id] { OnMechanismType(id); });
@@ -148,7 +148,7 @@ void CDlgSetUpWizardChildThree::OnMechanismType(int buttonId)
     m_texts[2248]->setText(t.summary);
     m_texts[2250]->setText(QStringLiteral("建议将齿轮比进行约分"));
     for (QLabel *picture : m_pictures)
-        picture->setPixmap(WizardImage(t.image));
+        SetWizardImage(picture, t.image);
 }
 
 int CDlgSetUpWizardChildThree::NextStep(int step) const

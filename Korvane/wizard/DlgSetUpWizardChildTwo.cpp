@@ -49,7 +49,7 @@ void CDlgSetUpWizardChildTwo::UpdatePicture()
 {
     m_nImage = wizard::ControlModeImage(m_nStep, m_cmbMode->currentIndex(), m_cmbSpeed->currentIndex(),
                                         m_cmbPosition->currentIndex(), m_cmbTorque->currentIndex());
-    m_pPicture->setPixmap(WizardImage(m_nImage));
+    SetWizardImage(m_pPicture, m_nImage);
 }
 
 std::vector<wizard::StepEntry> CDlgSetUpWizardChildTwo::Entries() const

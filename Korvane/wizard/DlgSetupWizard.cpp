@@ -68,13 +68,20 @@ bool CDlgSetupWizard::OnInitDialog()
     CDialogExMid::OnInitDialog();
     InitRecipeGrid();
     for (int k = 0; k < 7; ++k) {
-        const QPixmap image = WizardImage(294 + k);
-        m_btnSteps[k]->setIcon(QIcon(image));
-        m_btnSteps[k]->setIconSize(image.size());
+        SetWizardIcon(m_btnSteps[k], 294 + k);
+        m_btnSteps[k]->setIconSize(WizardImage(294 + k).size());
     }
     SwitchToPage(0);
     RepositionControls();
     return true;
+}
+
+bool CDlgSetupWizard::TranslateControls()
+{
+    const bool ok = CDialogExMid::TranslateControls();
+    RedrawWizardImages(this);
+    RefreshRecipeGrid();
+    return ok;
 }
 
 void CDlgSetupWizard::OnSize(int cx, int cy)
@@ -146,9 +153,13 @@ void CDlgSetupWizard::RefreshRecipeGrid()
     m_pGrid->RemoveAllGroupColumns();
     m_pGrid->RemoveAll();
     const std::vector<RecipeGridRow> rows = m_recipe.GridRows(&m_pGrid->m_mapGroupNames);
+    // The recipe keeps its groups and texts as the steps name them (the source texts): shown in
+    // the current language.
+    for (auto &[first, name] : m_pGrid->m_mapGroupNames)
+        name = platform::TrText(name);
     for (const RecipeGridRow &r : rows) {
         platform::GridRow *row = m_pGrid->CreateRow(4);
-        const QString cells[4] = {r.code, r.text, r.value, r.group};
+        const QString cells[4] = {r.code, platform::TrText(r.text), r.value, platform::TrText(r.group)};
         for (int c = 0; c < 4; ++c)
             row->GetItem(c)->SetValue(cells[c], false);
         m_pGrid->AddRow(row, false);

@@ -26,6 +26,8 @@ public:
     ~CDlgSetupWizard() override;
 
     bool OnInitDialog() override;
+    // The step buttons' pictures and the recipe's rows in the current language too.
+    bool TranslateControls() override;
     void OnSize(int cx, int cy) override;
     LRESULT WindowProc(UINT msg, WPARAM wParam, LPARAM lParam) override;
 

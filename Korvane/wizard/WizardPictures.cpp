@@ -2,6 +2,8 @@
 
 #include "platform/LanguageConf.h"
 
+#include <QAbstractButton>
+#include <QLabel>
 #include <QPainter>
 #include <QPainterPath>
 
@@ -127,6 +129,33 @@ QPixmap WizardImage(int id)
     p.setRenderHint(QPainter::Antialiasing);
     DrawKind(p, it->second.kind, QRect(0, 0, 220, 90));
     p.setPen(Qt::black);
-    p.drawText(QRect(0, 90, 220, 28), Qt::AlignCenter, QString::fromUtf8(it->second.caption));
+    p.drawText(QRect(0, 90, 220, 28), Qt::AlignCenter, platform::TrText(QString::fromUtf8(it->second.caption)));
     return pm;
+}
+
+namespace {
+const char *const kImageProperty = "wizardImage";
+const char *const kIconProperty = "wizardIcon";
+}
+
+void SetWizardImage(QLabel *label, int id)
+{
+    label->setProperty(kImageProperty, id);
+    label->setPixmap(WizardImage(id));
+}
+
+void SetWizardIcon(QAbstractButton *button, int id)
+{
+    button->setProperty(kIconProperty, id);
+    button->setIcon(QIcon(WizardImage(id)));
+}
+
+void RedrawWizardImages(QWidget *root)
+{
+    for (QLabel *label : root->findChildren<QLabel *>())
+        if (const QVariant id = label->property(kImageProperty); id.isValid())
+            label->setPixmap(WizardImage(id.toInt()));
+    for (QAbstractButton *button : root->findChildren<QAbstractButton *>())
+        if (const QVariant id = button->property(kIconProperty); id.isValid())
+            button->setIcon(QIcon(WizardImage(id.toInt())));
 }

@@ -5,3 +5,13 @@
 #include <QPixmap>
 
 QPixmap WizardImage(int id);
+
+class QAbstractButton;
+class QLabel;
+class QWidget;
+
+// A label's or a button's picture by number, remembered on the widget so that a language switch
+// can draw it again in the new language (RedrawWizardImages).
+void SetWizardImage(QLabel *label, int id);
+void SetWizardIcon(QAbstractButton *button, int id);
+void RedrawWizardImages(QWidget *root);

@@ -57,6 +57,13 @@ QWidget *CWizardStepPage::AddStep()
     return panel;
 }
 
+bool CWizardStepPage::TranslateControls()
+{
+    const bool ok = CDialogExMid::TranslateControls();
+    RedrawWizardImages(this);
+    return ok;
+}
+
 bool CWizardStepPage::OnInitDialog()
 {
     CDialogExMid::OnInitDialog();
@@ -112,7 +119,7 @@ QLabel *MakeWizardPicture(QWidget *parent, int ctrlId, int image)
 {
     auto *label = new QLabel(parent);
     platform::SetCtrlId(label, ctrlId);
-    label->setPixmap(WizardImage(image));
+    SetWizardImage(label, image);
     return label;
 }
 

@@ -43,6 +43,8 @@ public:
     CWizardStepPage(int nIDTemplate, int groupIndex, const QString &title, int applyId, QWidget *pParent = nullptr);
 
     bool OnInitDialog() override;
+    // The schematics' captions are drawn into their pictures: drawn again in the current language.
+    bool TranslateControls() override;
 
     int Step() const { return m_nStep; }
     void OnPrevStep();

@@ -11,6 +11,7 @@
 
 #include <cmath>
 #include <functional>
+#include <vector>
 
 namespace {
 
@@ -179,10 +180,205 @@ void Waves(QPainter &p)  // comparison of two captures
     p.setPen(grey);
     p.drawPath(b);
 }
+// ---- Pictures with texts, one per language ------------------------------------------------
+// Simplified Chinese keeps the plain name; traditional Chinese and English add "_T" and "_E"
+// before the extension, as the program's other per-language files do.
+const char *const kLanguageSuffix[] = {"", "_T", "_E"};
+
+QString LanguageName(const QString &stem, int language)
+{
+    return stem + QString::fromLatin1(kLanguageSuffix[language]) + QStringLiteral(".png");
+}
+
+QFont TextFont(int pixels, bool bold)
+{
+    QFont f(QStringLiteral("WenQuanYi Micro Hei"));
+    f.setPixelSize(pixels);
+    f.setBold(bold);
+    return f;
+}
+
+// The safety prompt of a page that moves the motor: a warning sign, a title and numbered lines
+// beside it, and a small drawing of what will happen.
+struct Prompt
+{
+    const char *stem;
+    bool vibrates;  // the frequency analysis: a resonance curve instead of a turning shaft
+    const char *title[3];
+    std::vector<const char *> lines[3];
+};
+
+void DrawPrompt(const Prompt &prompt, int language, const QString &dir)
+{
+    QImage image(520, 300, QImage::Format_ARGB32_Premultiplied);
+    image.fill(Qt::white);
+    QPainter p(&image);
+    p.setRenderHint(QPainter::Antialiasing);
+    p.setPen(QPen(QColor(220, 50, 40), 8));
+    p.setBrush(Qt::NoBrush);
+    p.drawRect(QRectF(4, 4, 512, 292));
+    // The warning sign.
+    QPainterPath sign;
+    sign.moveTo(95, 38);
+    sign.lineTo(165, 160);
+    sign.lineTo(25, 160);
+    sign.closeSubpath();
+    p.setPen(QPen(Qt::black, 5, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
+    p.setBrush(QColor(245, 190, 0));
+    p.drawPath(sign);
+    p.setPen(Qt::black);
+    p.setFont(TextFont(54, false));
+    p.drawText(QRectF(60, 68, 70, 80), Qt::AlignCenter, QStringLiteral("!"));
+    // What will happen: a motor with a turning shaft, or a resonance curve.
+    if (prompt.vibrates) {
+        p.setPen(QPen(QColor(110, 110, 110), 3));
+        p.setBrush(QColor(210, 212, 216));
+        p.drawRoundedRect(QRectF(30, 190, 150, 80), 6, 6);
+        QPainterPath curve;
+        curve.moveTo(40, 236);
+        curve.cubicTo(90, 236, 110, 226, 120, 205);
+        curve.cubicTo(128, 190, 136, 230, 170, 258);
+        p.setPen(QPen(QColor(220, 50, 40), 3));
+        p.setBrush(Qt::NoBrush);
+        p.drawPath(curve);
+    } else {
+        p.setPen(QPen(QColor(60, 60, 60), 3));
+        p.setBrush(QColor(200, 204, 210));
+        p.drawRoundedRect(QRectF(40, 190, 90, 70), 6, 6);
+        p.drawRect(QRectF(130, 212, 40, 16));
+        p.setPen(QPen(QColor(220, 50, 40), 3));
+        p.setBrush(Qt::NoBrush);
+        p.drawArc(QRectF(150, 198, 44, 44), 100 * 16, 200 * 16);
+    }
+    // The title and the lines, shrunk where a language needs more room.
+    const QRectF room(190, 40, 310, 240);
+    int size = 24;
+    QFont title = TextFont(size, true);
+    while (size > 12 && QFontMetricsF(title).horizontalAdvance(QString::fromUtf8(prompt.title[language])) > room.width()) {
+        title = TextFont(--size, true);
+    }
+    p.setFont(title);
+    p.setPen(QColor(220, 50, 40));
+    p.drawText(QRectF(room.left(), room.top(), room.width(), 40), Qt::AlignLeft | Qt::AlignVCenter,
+               QString::fromUtf8(prompt.title[language]));
+    QFont body = TextFont(15, false);
+    p.setFont(body);
+    p.setPen(QColor(30, 30, 30));
+    double y = room.top() + 52;
+    for (const char *line : prompt.lines[language]) {
+        const QRectF box(room.left(), y, room.width(), 200);
+        const QRectF used = p.boundingRect(box, Qt::AlignLeft | Qt::AlignTop | Qt::TextWordWrap, QString::fromUtf8(line));
+        p.drawText(box, Qt::AlignLeft | Qt::AlignTop | Qt::TextWordWrap, QString::fromUtf8(line));
+        y += used.height() + 6;
+    }
+    p.end();
+    image.save(dir + QStringLiteral("/") + LanguageName(QString::fromLatin1(prompt.stem), language));
+}
+
+// A fault's cause and remedy: its code and name on a red band, then the two paragraphs.
+struct Fault
+{
+    const char *code;
+    const char *name[3];
+    const char *cause[3];
+    const char *remedy[3];
+};
+
+void DrawFault(const Fault &fault, int language, const QString &dir)
+{
+    static const char *const kCause[] = {"原因：", "原因：", "Cause: "};
+    static const char *const kRemedy[] = {"处理：", "處理：", "Remedy: "};
+    QImage image(460, 300, QImage::Format_RGB32);
+    image.fill(Qt::white);
+    QPainter p(&image);
+    p.setRenderHint(QPainter::Antialiasing);
+    p.fillRect(QRectF(0, 0, 460, 48), QColor(200, 40, 45));
+    p.setPen(QColor(210, 210, 210));
+    p.setBrush(Qt::NoBrush);
+    p.drawRect(QRectF(0.5, 0.5, 459, 299));
+    QFont head = TextFont(20, true);
+    p.setFont(head);
+    p.setPen(Qt::white);
+    p.drawText(QRectF(14, 0, 436, 48), Qt::AlignLeft | Qt::AlignVCenter,
+               QString::fromLatin1(fault.code) + QStringLiteral("  ") + QString::fromUtf8(fault.name[language]));
+    p.setFont(TextFont(15, false));
+    const QRectF cause(14, 62, 432, 110);
+    p.setPen(QColor(30, 30, 30));
+    p.drawText(cause, Qt::AlignLeft | Qt::AlignTop | Qt::TextWordWrap,
+               QString::fromUtf8(kCause[language]) + QString::fromUtf8(fault.cause[language]));
+    p.setPen(QColor(20, 110, 40));
+    p.drawText(QRectF(14, 168, 432, 120), Qt::AlignLeft | Qt::AlignTop | Qt::TextWordWrap,
+               QString::fromUtf8(kRemedy[language]) + QString::fromUtf8(fault.remedy[language]));
+    p.end();
+    image.save(dir + QStringLiteral("/") + LanguageName(QString::fromLatin1(fault.code), language));
+}
+
+void DrawLanguagePictures(const QString &commonRes, const QString &programRes)
+{
+    const std::vector<const char *> turning[3] = {
+        {"1. 确认负载已固定，周围无人员。", "2. 确认急停可随时使用。", "3. 首次运行请使用低速。"},
+        {"1. 確認負載已固定，周圍無人員。", "2. 確認急停可隨時使用。", "3. 首次運轉請使用低速。"},
+        {"1. Make sure the load is secured and no one is near it.", "2. Make sure the emergency stop is at hand.",
+         "3. Use a low speed for the first run."},
+    };
+    const Prompt prompts[] = {
+        {"JogTip", false, {"注意：电机将会转动", "注意：馬達將會轉動", "Caution: the motor will turn"},
+         {turning[0], turning[1], turning[2]}},
+        {"InertiaTip", false, {"注意：电机将会转动", "注意：馬達將會轉動", "Caution: the motor will turn"},
+         {turning[0], turning[1], turning[2]}},
+        {"DLGAIDANALYZE", true, {"注意：电机将会振动", "注意：馬達將會振動", "Caution: the motor will vibrate"},
+         {{turning[0][0], turning[0][1], "3. 扫频时电机振动并发声，属正常。", "4. 首次分析请使用小激励幅值。"},
+          {turning[1][0], turning[1][1], "3. 掃頻時馬達振動並發聲，屬正常。", "4. 首次分析請使用小激勵幅值。"},
+          {turning[2][0], turning[2][1], "3. The motor vibrates and hums during the sweep: this is normal.",
+           "4. Use a small excitation amplitude for the first analysis."}}},
+    };
+    const Fault faults[] = {
+        {"Er0A.1", {"过电流", "過電流", "Overcurrent"},
+         {"输出相间短路或对地短路；加减速时间过短；增益过高。", "輸出相間短路或對地短路；加減速時間過短；增益過高。",
+          "output phases shorted to each other or to ground; acceleration or deceleration time too short; gain too high."},
+         {"检查电机动力线与接线；延长加减速时间；降低速度环增益。", "檢查馬達動力線與接線；延長加減速時間；降低速度環增益。",
+          "check the motor power cable and its wiring; lengthen the acceleration and deceleration times; lower the speed loop gain."}},
+        {"Er0B.2", {"过电压", "過電壓", "Overvoltage"},
+         {"母线电压过高，减速时能量回馈过大，制动电阻未接或损坏。", "母線電壓過高，減速時能量回饋過大，制動電阻未接或損壞。",
+          "DC bus voltage too high: too much energy fed back while decelerating, or the braking resistor is missing or damaged."},
+         {"检查输入电源电压；延长减速时间；检查制动电阻及其接线。", "檢查輸入電源電壓；延長減速時間；檢查制動電阻及其接線。",
+          "check the supply voltage; lengthen the deceleration time; check the braking resistor and its wiring."}},
+        {"Er12.0", {"欠电压", "欠電壓", "Undervoltage"},
+         {"输入电源电压过低或瞬时掉电。", "輸入電源電壓過低或瞬時掉電。", "supply voltage too low, or a momentary power loss."},
+         {"检查输入电源及接线；确认电源容量满足要求。", "檢查輸入電源及接線；確認電源容量滿足要求。",
+          "check the supply and its wiring; make sure the supply can deliver enough power."}},
+        {"Er23.4", {"编码器通讯异常", "編碼器通訊異常", "Encoder communication error"},
+         {"编码器线缆断线、接触不良或受到干扰。", "編碼器線纜斷線、接觸不良或受到干擾。",
+          "encoder cable broken, badly connected or disturbed by noise."},
+         {"检查编码器线缆与插头；动力线与编码器线分开走线；可靠接地。", "檢查編碼器線纜與插頭；動力線與編碼器線分開走線；可靠接地。",
+          "check the encoder cable and its connectors; route the power and encoder cables apart; ground reliably."}},
+        {"Er30.1", {"电机过载", "馬達過載", "Motor overload"},
+         {"负载过重或机械卡死；电机与驱动器不匹配。", "負載過重或機械卡死；馬達與驅動器不匹配。",
+          "load too heavy or the mechanism jammed; the motor does not match the drive."},
+         {"检查机械负载；确认电机参数；降低运行负载率。", "檢查機械負載；確認馬達參數；降低運轉負載率。",
+          "check the mechanical load; check the motor parameters; run at a lower load ratio."}},
+        {"ErFF.F", {"未定义故障", "未定義故障", "Undefined fault"},
+         {"驱动器报告了本软件未收录的故障。", "驅動器報告了本軟體未收錄的故障。", "the drive reported a fault this program does not know."},
+         {"记录故障码与发生时刻，联系设备供应商。", "記錄故障碼與發生時刻，聯繫設備供應商。",
+          "note the fault code and when it occurred, and contact the equipment supplier."}},
+    };
+    for (int language = 0; language < 3; ++language) {
+        for (const Prompt &prompt : prompts)
+            DrawPrompt(prompt, language, commonRes + QStringLiteral("/AlarmInfoRes"));
+        // The safety tip's own default picture, built into the program.
+        DrawPrompt(prompts[0], language, programRes);
+        for (const Fault &fault : faults)
+            DrawFault(fault, language, commonRes + QStringLiteral("/FaultManagementInfoRes"));
+    }
+}
+
 int main(int argc, char **argv)
 {
     QApplication app(argc, argv);
     g_dir = argc > 1 ? QString::fromLocal8Bit(argv[1]) : QDir::currentPath();
+    // The pictures with texts, in each language, into CommonRes (the second folder given).
+    if (argc > 2)
+        DrawLanguagePictures(QString::fromLocal8Bit(argv[2]), g_dir);
 
     // The background: a deep blue field, lighter towards the top left, with faint diagonal
     // bands.

@@ -151,8 +151,8 @@ QString CDlgFaultManagement::PicturePath(const QString &faultText)
     static const QRegularExpression kFault(QStringLiteral("^Er[0-9A-F]{2}\\.[0-9A-F]$"));
     if (!kFault.match(faultText).hasMatch())
         return QString();
-    return GetParentDirectory(GetProgramDir()) + QStringLiteral("/CommonRes/FaultManagementInfoRes/") + faultText +
-           QStringLiteral(".png");
+    return LanguageFilePath(GetParentDirectory(GetProgramDir()) + QStringLiteral("/CommonRes/FaultManagementInfoRes/") +
+                            faultText + QStringLiteral(".png"));
 }
 
 QString CDlgFaultManagement::ListFilePath()
