@@ -1,117 +1,17 @@
 #include "database/ProjectDatabase.h"
 
 #include "database/ADORecordset.h"
+#include "platform/SaveFile.h"
 
 #include <QCryptographicHash>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QRegularExpression>
-#include <QTemporaryFile>
-
-#include <fcntl.h>
-#include <unistd.h>
-
-#include <cstdio>
 
 namespace {
 
 // More axes than any drive has: a damaged product row must not drive the loaders on.
 constexpr int kMaxAxes = 64;
-
-// What a save appends to the target's name for its temporary file, before six random
-// characters; distinctive, so that only our own leftovers match it.
-const QString kTempInfix = QStringLiteral(".kvtmp-");
-// The side files SQLite may leave beside a database file.
-const char* const kSideFiles[] = {"-journal", "-wal", "-shm"};
-
-void RemoveWithSideFiles(const QString& path)
-{
-    QFile::remove(path);
-    for (const char* side : kSideFiles)
-        QFile::remove(path + QLatin1String(side));
-}
-
-// Temporary files of earlier saves of the target that never finished (the program was
-// killed half-way), with their journals.
-void RemoveStaleTempFiles(const QString& target)
-{
-    const QFileInfo info(target);
-    const QRegularExpression ours(
-        QStringLiteral("^") + QRegularExpression::escape(info.fileName() + kTempInfix) +
-        QStringLiteral("[A-Za-z0-9]{6}(-journal|-wal|-shm)?$"));
-    const QDir dir = info.absoluteDir();
-    for (const QString& name : dir.entryList(QDir::Files | QDir::Hidden | QDir::System)) {
-        if (ours.match(name).hasMatch())
-            QFile::remove(dir.filePath(name));
-    }
-}
-
-// A file beside the target that becomes the target only by an explicit rename; removed
-// when it never does.
-class TempFileBeside {
-public:
-    explicit TempFileBeside(const QString& target)
-    {
-        QFileInfo info(target);
-        // Replace what a link points to, not the link.
-        m_target = info.isSymLink() ? info.symLinkTarget() : info.absoluteFilePath();
-    }
-    ~TempFileBeside()
-    {
-        if (!m_path.isEmpty() && !m_renamed)
-            RemoveWithSideFiles(m_path);
-    }
-    TempFileBeside(const TempFileBeside&) = delete;
-    TempFileBeside& operator=(const TempFileBeside&) = delete;
-
-    bool Create(QString& detail)
-    {
-        RemoveStaleTempFiles(m_target);
-        QTemporaryFile file(m_target + kTempInfix + QStringLiteral("XXXXXX"));
-        file.setAutoRemove(false);
-        if (!file.open()) {
-            detail = QStringLiteral("cannot create a file beside ") + m_target + QStringLiteral(": ") +
-                     file.errorString();
-            return false;
-        }
-        m_path = file.fileName();
-        file.close();
-        // A project is an ordinary user file; keep the permissions of the one it replaces.
-        const QFileDevice::Permissions perms =
-            QFileInfo::exists(m_target)
-                ? QFile::permissions(m_target)
-                : QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ReadUser |
-                      QFileDevice::WriteUser | QFileDevice::ReadGroup | QFileDevice::ReadOther;
-        QFile::setPermissions(m_path, perms);
-        return true;
-    }
-
-    const QString& Path() const { return m_path; }
-
-    bool ReplaceTarget(QString& detail)
-    {
-        const QByteArray from = QFile::encodeName(m_path);
-        const QByteArray to = QFile::encodeName(m_target);
-        if (std::rename(from.constData(), to.constData()) != 0) {
-            detail = QStringLiteral("cannot rename over ") + m_target;
-            return false;
-        }
-        m_renamed = true;
-        const QByteArray dir = QFile::encodeName(QFileInfo(m_target).absolutePath());
-        const int fd = ::open(dir.constData(), O_RDONLY | O_DIRECTORY);
-        if (fd >= 0) {
-            ::fsync(fd);
-            ::close(fd);
-        }
-        return true;
-    }
-
-private:
-    QString m_target;
-    QString m_path;
-    bool m_renamed = false;
-};
 
 QString DbDetail(const CADODataBase& db)
 {
@@ -305,9 +205,11 @@ bool CProjectDatabase::WriteProjectFile(CADODataBase& defaultDb, const QString& 
                                         const CDataProject& content,
                                         const std::set<int>& products, QString& detail)
 {
-    TempFileBeside temp(target);
-    if (!temp.Create(detail))
+    platform::SaveTemp temp(target);
+    if (!temp.Create()) {
+        detail = temp.ErrorString();
         return false;
+    }
     CADODataBase file;
     auto failed = [&](const CADODataBase& db) {
         detail = db.GetLastError();
@@ -350,7 +252,11 @@ bool CProjectDatabase::WriteProjectFile(CADODataBase& defaultDb, const QString& 
     if (!file.CommitTrans() || !file.Execute(QStringLiteral("VACUUM")))
         return failed(file);
     file.Close();
-    return temp.ReplaceTarget(detail);
+    if (!temp.ReplaceTarget()) {
+        detail = temp.ErrorString();
+        return false;
+    }
+    return true;
 }
 
 // A project made elsewhere, or whose product was dropped since, holds a product the default
