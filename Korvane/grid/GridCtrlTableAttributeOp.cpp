@@ -51,6 +51,16 @@ void CGridCtrlTableAttributeOpBase::KeepUnreadableFile(const QString &path)
             << "table file could not be read nor moved aside: " << path.toStdString();
 }
 
+namespace {
+
+void MarkDefaultWidths(CGridTableAttribute &attr)
+{
+    for (auto &[id, col] : attr.m_mapColumns)
+        col.bDefaultWidth = true;
+}
+
+}
+
 BOOL CGridCtrlTableAttributeOpBase::GetTableAttribute(const QString &tableId,
                                                       CGridTableAttribute &attr)
 {
@@ -70,9 +80,13 @@ BOOL CGridCtrlTableAttributeOpBase::GetTableAttribute(const QString &tableId,
         attr = asPassed;
     }
 
+    // The shipped layouts' widths are defaults: the user's file keeps them only as they were.
     if (QFile::exists(systemFile)) {
-        if (ReadTableAttributeFile(systemFile, attr))
-            return SaveUserTableAttribute(tableId, attr);
+        if (ReadTableAttributeFile(systemFile, attr)) {
+            const BOOL saved = SaveUserTableAttribute(tableId, attr);
+            MarkDefaultWidths(attr);
+            return saved;
+        }
         KeepUnreadableFile(systemFile);
         attr = asPassed;
     }
@@ -80,15 +94,21 @@ BOOL CGridCtrlTableAttributeOpBase::GetTableAttribute(const QString &tableId,
     if (!BuildDefaultAttribute(tableId, attr))
         return FALSE;
     SaveSystemTableAttribute(tableId, attr);
-    return SaveUserTableAttribute(tableId, attr);
+    const BOOL saved = SaveUserTableAttribute(tableId, attr);
+    MarkDefaultWidths(attr);
+    return saved;
 }
 
 BOOL CGridCtrlTableAttributeOpBase::GetTableAttributeByName(const QString &tableId,
                                                             CGridTableAttribute &attr,
                                                             BOOL bDefaultOnly)
 {
-    if (bDefaultOnly)
-        return BuildDefaultAttribute(tableId, attr);
+    if (bDefaultOnly) {
+        if (!BuildDefaultAttribute(tableId, attr))
+            return FALSE;
+        MarkDefaultWidths(attr);
+        return TRUE;
+    }
     return GetTableAttribute(tableId, attr);
 }
 
@@ -125,7 +145,9 @@ BOOL CGridCtrlTableAttributeOpBase::InitUserTableAttribute(const QString &tableI
         return FALSE;
     ReadTableAttributeFile(systemFile, attr);
     MergeDefaultColumns(attr, tableId);
-    return SaveUserTableAttribute(tableId, attr);
+    const BOOL saved = SaveUserTableAttribute(tableId, attr);
+    MarkDefaultWidths(attr);
+    return saved;
 }
 
 BOOL CGridCtrlTableAttributeOpBase::MergeDefaultColumns(CGridTableAttribute &attr,
@@ -159,10 +181,12 @@ BOOL CGridCtrlTableAttributeOpBase::MergeDefaultColumns(CGridTableAttribute &att
             col.strTableID = def.strTableID;
             attr.m_mapColumns[def.strColID] = col;
         } else {
-            attr.m_mapColumns[def.strColID] = CGridColumnAttribute(
+            CGridColumnAttribute added(
                 def.strColID, static_cast<std::int16_t>(n), def.strColShowName, true, false, 75,
                 true, 0, 0, 11, false, 0, QString(), def.strColDestribution, def.strTableID,
                 false);
+            added.bDefaultWidth = true;  // a column the user's file did not have
+            attr.m_mapColumns[def.strColID] = added;
         }
     }
     return TRUE;

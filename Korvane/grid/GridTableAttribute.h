@@ -41,6 +41,9 @@ public:
     // Not stored in the table files: taken from the built-in columns on every load.
     QString strColDestribution;
     QString strTableID;
+    // Not stored either: the width is the built-in default, not one a user's file kept, so the
+    // grid widens it to the caption in the language in use.
+    bool bDefaultWidth = false;
 };
 
 class CGridTableAttribute
