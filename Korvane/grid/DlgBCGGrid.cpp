@@ -253,7 +253,7 @@ BOOL CDlgBCGGrid::InitColumns(const CGridTableAttribute &attr, int nAlign)
         m_pGrid->SetColumnName(i, caption);
         // A default width is widened to a caption longer in this language; a width the user
         // kept is the user's, however narrow.
-        const int captionWidth = c.bDefaultWidth ? m_pGrid->CaptionWidth(caption) : 0;
+        const int captionWidth = c.defaultWidth.on ? m_pGrid->CaptionWidth(caption) : 0;
         m_pGrid->SetColumnWidth(i, std::max({int(c.iColWidth), 4, captionWidth}));
         m_pGrid->SetColumnVisible(i, c.isShow);
         m_pGrid->EnableColumnFilterEdit(i, c.isEnableFilter);
@@ -611,7 +611,7 @@ BOOL CDlgBCGGrid::SaveColumnLayout(CGridTableAttribute &out)
             col.isShow = m_pGrid->GetColumnVisible(c);
             if (col.isShow) {
                 col.iColWidth = static_cast<std::int16_t>(m_pGrid->GetColumnWidth(c));
-                col.bDefaultWidth = false;
+                col.defaultWidth.on = false;
             }
             const auto pos = std::find(order.begin(), order.end(), c);
             if (pos != order.end())

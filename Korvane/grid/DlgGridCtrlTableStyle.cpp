@@ -534,7 +534,10 @@ void CDlgGridCtrlTableStyle::ReadBackAttribute()
         }
         c.isShow = shown;
         c.strColShowName = Cell(row, "strColShowName");
-        c.iColWidth = static_cast<std::int16_t>(WToI(Cell(row, "iColWidth")));
+        const auto width = static_cast<std::int16_t>(WToI(Cell(row, "iColWidth")));
+        if (width != c.iColWidth)
+            c.defaultWidth.on = false;  // the user's own width from now on
+        c.iColWidth = width;
         c.isEdit = WToI(Cell(row, "isEdit")) != 0;
         c.iLock = static_cast<std::uint8_t>(lock);
         c.strColFormat = Cell(row, "strColFormat");

@@ -56,7 +56,7 @@ namespace {
 void MarkDefaultWidths(CGridTableAttribute &attr)
 {
     for (auto &[id, col] : attr.m_mapColumns)
-        col.bDefaultWidth = true;
+        col.defaultWidth.on = true;
 }
 
 }
@@ -94,21 +94,15 @@ BOOL CGridCtrlTableAttributeOpBase::GetTableAttribute(const QString &tableId,
     if (!BuildDefaultAttribute(tableId, attr))
         return FALSE;
     SaveSystemTableAttribute(tableId, attr);
-    const BOOL saved = SaveUserTableAttribute(tableId, attr);
-    MarkDefaultWidths(attr);
-    return saved;
+    return SaveUserTableAttribute(tableId, attr);
 }
 
 BOOL CGridCtrlTableAttributeOpBase::GetTableAttributeByName(const QString &tableId,
                                                             CGridTableAttribute &attr,
                                                             BOOL bDefaultOnly)
 {
-    if (bDefaultOnly) {
-        if (!BuildDefaultAttribute(tableId, attr))
-            return FALSE;
-        MarkDefaultWidths(attr);
-        return TRUE;
-    }
+    if (bDefaultOnly)
+        return BuildDefaultAttribute(tableId, attr);
     return GetTableAttribute(tableId, attr);
 }
 
@@ -185,7 +179,7 @@ BOOL CGridCtrlTableAttributeOpBase::MergeDefaultColumns(CGridTableAttribute &att
                 def.strColID, static_cast<std::int16_t>(n), def.strColShowName, true, false, 75,
                 true, 0, 0, 11, false, 0, QString(), def.strColDestribution, def.strTableID,
                 false);
-            added.bDefaultWidth = true;  // a column the user's file did not have
+            added.defaultWidth.on = true;  // a column the user's file did not have
             attr.m_mapColumns[def.strColID] = added;
         }
     }
@@ -231,6 +225,7 @@ BOOL CGridCtrlTableAttributeOp::BuildDefaultAttribute(const QString &tableId,
         if (itId != m_mapDefaultBuildersWithId.end())
             itId->second(attr, tableId);
     }
+    MarkDefaultWidths(attr);
     return TRUE;
 }
 
