@@ -16,6 +16,7 @@
 #include "TraceLog.h"
 #include "UserCtrlDefValue.h"
 #include "Wnds/scope/ScopeSettings.h"
+#include "grid/TableColors.h"
 #include "platform/ContextMenus.h"
 #include "platform/DeviceWatcher.h"
 #include "platform/IniFile.h"
@@ -198,6 +199,8 @@ void CKorvaneApp::LoadSysSetIni()
     for (const FunctionFlag &f : kFunctionFlags)
         ReadFlag(ini, kFunctionSet, QString::fromLatin1(f.key), this->*(f.member));
     frame->ApplyPaneSwitches();
+    // The tables made with the frame took the default colours: they hear the user's now.
+    platform::SendMessage(platform::WindowRef(frame), TableColorsRefreshMessage(), 0, 0);
 }
 
 void CKorvaneApp::SaveSysSetIni()

@@ -18,6 +18,7 @@
 #include "ParamWatchBar.h"
 #include "SYSPARAM/SysParam.h"
 #include "Thread/ReadRequest.h"
+#include "database/ParamValueText.h"
 #include "Wnds/Params/DlgParams.h"
 #include "Wnds/scope/DlgScope.h"
 #include "ToolBoxEx.h"
@@ -122,7 +123,10 @@ bool CMainFrame::HandleCommandMessage(UINT msg, WPARAM wParam, LPARAM lParam, LR
                     const CDBDataParameter &read = request->m_arrParam[i];
                     for (CDBDataParameter &p : axis->m_arrParameter) {
                         if (p.nAxisID == read.nAxisID && p.nDeviceID == read.nDeviceID && p.sNum == read.sNum) {
-                            p.iCurValue = read.iCurValue;
+                            // A value outside the parameter's range is not kept, as reading all
+                            // keeps none: a project holding one would not open again.
+                            if (IsParamValueInRange(p, read.iCurValue))
+                                p.iCurValue = read.iCurValue;
                             break;
                         }
                     }

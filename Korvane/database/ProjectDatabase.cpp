@@ -1,117 +1,17 @@
 #include "database/ProjectDatabase.h"
 
 #include "database/ADORecordset.h"
+#include "platform/SaveFile.h"
 
 #include <QCryptographicHash>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QRegularExpression>
-#include <QTemporaryFile>
-
-#include <fcntl.h>
-#include <unistd.h>
-
-#include <cstdio>
 
 namespace {
 
 // More axes than any drive has: a damaged product row must not drive the loaders on.
 constexpr int kMaxAxes = 64;
-
-// What a save appends to the target's name for its temporary file, before six random
-// characters; distinctive, so that only our own leftovers match it.
-const QString kTempInfix = QStringLiteral(".kvtmp-");
-// The side files SQLite may leave beside a database file.
-const char* const kSideFiles[] = {"-journal", "-wal", "-shm"};
-
-void RemoveWithSideFiles(const QString& path)
-{
-    QFile::remove(path);
-    for (const char* side : kSideFiles)
-        QFile::remove(path + QLatin1String(side));
-}
-
-// Temporary files of earlier saves of the target that never finished (the program was
-// killed half-way), with their journals.
-void RemoveStaleTempFiles(const QString& target)
-{
-    const QFileInfo info(target);
-    const QRegularExpression ours(
-        QStringLiteral("^") + QRegularExpression::escape(info.fileName() + kTempInfix) +
-        QStringLiteral("[A-Za-z0-9]{6}(-journal|-wal|-shm)?$"));
-    const QDir dir = info.absoluteDir();
-    for (const QString& name : dir.entryList(QDir::Files | QDir::Hidden | QDir::System)) {
-        if (ours.match(name).hasMatch())
-            QFile::remove(dir.filePath(name));
-    }
-}
-
-// A file beside the target that becomes the target only by an explicit rename; removed
-// when it never does.
-class TempFileBeside {
-public:
-    explicit TempFileBeside(const QString& target)
-    {
-        QFileInfo info(target);
-        // Replace what a link points to, not the link.
-        m_target = info.isSymLink() ? info.symLinkTarget() : info.absoluteFilePath();
-    }
-    ~TempFileBeside()
-    {
-        if (!m_path.isEmpty() && !m_renamed)
-            RemoveWithSideFiles(m_path);
-    }
-    TempFileBeside(const TempFileBeside&) = delete;
-    TempFileBeside& operator=(const TempFileBeside&) = delete;
-
-    bool Create(QString& detail)
-    {
-        RemoveStaleTempFiles(m_target);
-        QTemporaryFile file(m_target + kTempInfix + QStringLiteral("XXXXXX"));
-        file.setAutoRemove(false);
-        if (!file.open()) {
-            detail = QStringLiteral("cannot create a file beside ") + m_target + QStringLiteral(": ") +
-                     file.errorString();
-            return false;
-        }
-        m_path = file.fileName();
-        file.close();
-        // A project is an ordinary user file; keep the permissions of the one it replaces.
-        const QFileDevice::Permissions perms =
-            QFileInfo::exists(m_target)
-                ? QFile::permissions(m_target)
-                : QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ReadUser |
-                      QFileDevice::WriteUser | QFileDevice::ReadGroup | QFileDevice::ReadOther;
-        QFile::setPermissions(m_path, perms);
-        return true;
-    }
-
-    const QString& Path() const { return m_path; }
-
-    bool ReplaceTarget(QString& detail)
-    {
-        const QByteArray from = QFile::encodeName(m_path);
-        const QByteArray to = QFile::encodeName(m_target);
-        if (std::rename(from.constData(), to.constData()) != 0) {
-            detail = QStringLiteral("cannot rename over ") + m_target;
-            return false;
-        }
-        m_renamed = true;
-        const QByteArray dir = QFile::encodeName(QFileInfo(m_target).absolutePath());
-        const int fd = ::open(dir.constData(), O_RDONLY | O_DIRECTORY);
-        if (fd >= 0) {
-            ::fsync(fd);
-            ::close(fd);
-        }
-        return true;
-    }
-
-private:
-    QString m_target;
-    QString m_path;
-    bool m_renamed = false;
-};
 
 QString DbDetail(const CADODataBase& db)
 {
@@ -141,41 +41,66 @@ bool IsFileIntact(CADODataBase& db, QString& detail)
     return true;
 }
 
+// A field whose stored number lies beyond what the program holds it in ("bits" wide, signed).
+QString DoesNotFit(std::initializer_list<const char*> fields, int bits)
+{
+    const qint64 top = (qint64(1) << (bits - 1)) - 1;
+    QStringList parts;
+    for (const char* f : fields)
+        parts << QStringLiteral("(%1 not between %2 and %3)").arg(QLatin1String(f)).arg(-top - 1).arg(top);
+    return parts.join(QStringLiteral(" or "));
+}
+
 // Rows a sound project never holds, though the file itself is well formed: a number field
-// with text or nothing in it, a range upside down, an address beyond the register space, a
+// with text or nothing in it, or a value its field cannot hold (a 32-bit value beyond 32 bits,
+// an id beyond 16: it would load as another number), a range upside down, a current value
+// outside its range, a width the drive does not have, an address beyond the register space, a
 // parameter without a code, or one code twice on an axis.
 bool AreRowsSound(CADODataBase& db, QString& detail)
 {
-    static const char* const kChecks[][2] = {
+    static const std::pair<const char*, QString> kChecks[] = {
         {"a parameter field that is not a whole number",
-         "select count(*) as n from PARAMETER where typeof(nProductID)<>'integer' or "
-         "typeof(nAxisID)<>'integer' or typeof(nDeviceID)<>'integer' or typeof(bSign)<>'integer' or "
-         "typeof(iCurValue)<>'integer' or typeof(iDefaultValue)<>'integer' or "
-         "typeof(iMax)<>'integer' or typeof(iMin)<>'integer' or typeof(dwWidth)<>'integer' or "
-         "typeof(dwAddress)<>'integer' or typeof(dwInput)<>'integer'"},
+         QStringLiteral("select count(*) as n from PARAMETER where typeof(nProductID)<>'integer' or "
+                        "typeof(nAxisID)<>'integer' or typeof(nDeviceID)<>'integer' or typeof(bSign)<>'integer' or "
+                        "typeof(iCurValue)<>'integer' or typeof(iDefaultValue)<>'integer' or "
+                        "typeof(iMax)<>'integer' or typeof(iMin)<>'integer' or typeof(dwWidth)<>'integer' or "
+                        "typeof(dwAddress)<>'integer' or typeof(dwInput)<>'integer' or typeof(nModify)<>'integer' or "
+                        "typeof(nEffective)<>'integer' or typeof(nLimit)<>'integer'")},
+        {"a parameter value that does not fit its field",
+         QStringLiteral("select count(*) as n from PARAMETER where ") +
+             DoesNotFit({"iCurValue", "iDefaultValue", "iMax", "iMin", "dwInput"}, 32) + QStringLiteral(" or ") +
+             DoesNotFit({"nProductID", "nAxisID", "nDeviceID", "bSign", "nModify", "nEffective", "nLimit"}, 16)},
         {"a parameter whose minimum is above its maximum",
-         "select count(*) as n from PARAMETER where iMin > iMax"},
+         QStringLiteral("select count(*) as n from PARAMETER where iMin > iMax")},
+        {"a parameter whose current value is outside its range",
+         QStringLiteral("select count(*) as n from PARAMETER where iCurValue < iMin or iCurValue > iMax")},
+        {"a parameter neither 16 nor 32 bits wide",
+         QStringLiteral("select count(*) as n from PARAMETER where dwWidth not in (16, 32)")},
         {"a parameter address outside 0..0xFFFF",
-         "select count(*) as n from PARAMETER where dwAddress < 0 or dwAddress > 65535"},
+         QStringLiteral("select count(*) as n from PARAMETER where dwAddress < 0 or dwAddress > 65535")},
         {"a parameter without a code",
-         "select count(*) as n from PARAMETER where sNum is null or trim(sNum) = ''"},
+         QStringLiteral("select count(*) as n from PARAMETER where sNum is null or trim(sNum) = ''")},
         {"a parameter code twice on one axis",
-         "select count(*) as n from (select 1 from PARAMETER group by nDeviceID, nAxisID, sNum, "
-         "sDbFileVersion having count(*) > 1)"},
+         QStringLiteral("select count(*) as n from (select 1 from PARAMETER group by nDeviceID, nAxisID, sNum, "
+                        "sDbFileVersion having count(*) > 1)")},
         {"a device row that is not whole numbers",
-         "select count(*) as n from DEVICELIST where typeof(nDeviceID)<>'integer' or "
-         "typeof(nProductID)<>'integer'"},
+         QStringLiteral("select count(*) as n from DEVICELIST where typeof(nDeviceID)<>'integer' or "
+                        "typeof(nProductID)<>'integer' or ") +
+             DoesNotFit({"nDeviceID", "nProductID"}, 16)},
+        {"an option field that is not a whole number",
+         QStringLiteral("select count(*) as n from SELECTS where typeof(nProductID)<>'integer' or "
+                        "typeof(nAxisID)<>'integer' or typeof(nIndex)<>'integer' or typeof(iValue)<>'integer' or ") +
+             DoesNotFit({"iValue"}, 32) + QStringLiteral(" or ") + DoesNotFit({"nProductID", "nAxisID", "nIndex"}, 16)},
     };
     for (const auto& check : kChecks) {
         CADORecordset rs(&db);
-        int bad = 0;
-        if (!rs.Open(QString::fromLatin1(check[1])) || rs.IsEOF() ||
-            !rs.GetFieldValue(QStringLiteral("n"), bad)) {
+        std::int32_t bad = 0;
+        if (!rs.Open(check.second) || rs.IsEOF() || !rs.GetFieldValue32(QStringLiteral("n"), bad)) {
             detail = rs.GetLastError();
             return false;
         }
         if (bad != 0) {
-            detail = QStringLiteral("damaged rows: ") + QLatin1String(check[0]);
+            detail = QStringLiteral("damaged rows: ") + QLatin1String(check.first);
             return false;
         }
     }
@@ -305,9 +230,11 @@ bool CProjectDatabase::WriteProjectFile(CADODataBase& defaultDb, const QString& 
                                         const CDataProject& content,
                                         const std::set<int>& products, QString& detail)
 {
-    TempFileBeside temp(target);
-    if (!temp.Create(detail))
+    platform::SaveTemp temp(target);
+    if (!temp.Create()) {
+        detail = temp.ErrorString();
         return false;
+    }
     CADODataBase file;
     auto failed = [&](const CADODataBase& db) {
         detail = db.GetLastError();
@@ -350,7 +277,11 @@ bool CProjectDatabase::WriteProjectFile(CADODataBase& defaultDb, const QString& 
     if (!file.CommitTrans() || !file.Execute(QStringLiteral("VACUUM")))
         return failed(file);
     file.Close();
-    return temp.ReplaceTarget(detail);
+    if (!temp.ReplaceTarget()) {
+        detail = temp.ErrorString();
+        return false;
+    }
+    return true;
 }
 
 // A project made elsewhere, or whose product was dropped since, holds a product the default
@@ -558,6 +489,15 @@ bool CProjectDatabase::OpenProject(const QString& path)
             if (!CDBDataParameter::LoadByAxis(file, axis.m_arrParameter, version, d.nDeviceID,
                                               d.nProductID, a))
                 return Fail(alert, kTextFileReadError, DbDetail(file));
+            // Rows of one code under versions that all apply to this file would show the
+            // parameter twice.
+            std::set<QString> codes;
+            for (const CDBDataParameter& p : axis.m_arrParameter) {
+                if (!codes.insert(p.sNum).second)
+                    return Fail(alert, kTextFileReadError,
+                                QStringLiteral("parameter %1 twice on axis %2 of device %3")
+                                    .arg(p.sNum).arg(a).arg(d.nDeviceID));
+            }
             device.m_arrAxis.append(axis);
         }
         device.FillLoadedValues();

@@ -84,7 +84,15 @@ QString TrimTrailingZeros(QString text)
     return text;
 }
 
-CDlgBCGGrid::CDlgBCGGrid(QWidget *parent) : CTabDialog(IDD, parent) {}
+CDlgBCGGrid::CDlgBCGGrid(QWidget *parent) : CTabDialog(IDD, parent)
+{
+    // The header menu's popups open under the ids of their first items: "锁定" and "合计" for
+    // a column that was clicked, "其他" always.
+    const auto onColumn = [this](platform::CmdUi &ui) { ui.Enable(m_nMenuColumn != -1); };
+    SetCommandUpdateHandler(ID_GRID_MENU_UNLOCK, onColumn);
+    SetCommandUpdateHandler(ID_GRID_MENU_SUM_NONE, onColumn);
+    SetCommandUpdateHandler(ID_GRID_MENU_FILTER_BAR, [](platform::CmdUi &ui) { ui.Enable(true); });
+}
 
 CDlgBCGGrid::~CDlgBCGGrid()
 {
@@ -284,8 +292,10 @@ BOOL CDlgBCGGrid::InitColumns(const CGridTableAttribute &attr, int nAlign)
         // The stored caption is the source text; a caption the user wrote has no entry and stays.
         const QString caption = TrText(c.strColShowName);
         m_pGrid->SetColumnName(i, caption);
-        // A caption longer in this language widens its column; the stored width stays.
-        m_pGrid->SetColumnWidth(i, std::max({int(c.iColWidth), 4, m_pGrid->CaptionWidth(caption)}));
+        // A default width is widened to a caption longer in this language; a width the user
+        // kept is the user's, however narrow.
+        const int captionWidth = c.defaultWidth.on ? m_pGrid->CaptionWidth(caption) : 0;
+        m_pGrid->SetColumnWidth(i, std::max({int(c.iColWidth), 4, captionWidth}));
         m_pGrid->SetColumnVisible(i, c.isShow);
         m_pGrid->EnableColumnFilterEdit(i, c.isEnableFilter);
         m_mapFieldToCol[c.strColID] = i;
@@ -640,8 +650,10 @@ BOOL CDlgBCGGrid::SaveColumnLayout(CGridTableAttribute &out)
                 continue;
             const int c = it->second;
             col.isShow = m_pGrid->GetColumnVisible(c);
-            if (col.isShow)
+            if (col.isShow) {
                 col.iColWidth = static_cast<std::int16_t>(m_pGrid->GetColumnWidth(c));
+                col.defaultWidth.on = false;
+            }
             const auto pos = std::find(order.begin(), order.end(), c);
             if (pos != order.end())
                 col.iColIndex = static_cast<std::int16_t>(pos - order.begin());

@@ -543,7 +543,10 @@ void CDlgGridCtrlTableStyle::ReadBackAttribute()
         // A caption left as shown keeps the name it is stored under (a text key stays a key).
         if (const QString shown = Cell(row, "strColShowName"); shown != ShownColumnCaption(c.strColShowName))
             c.strColShowName = shown;
-        c.iColWidth = static_cast<std::int16_t>(WToI(Cell(row, "iColWidth")));
+        const auto width = static_cast<std::int16_t>(WToI(Cell(row, "iColWidth")));
+        if (width != c.iColWidth)
+            c.defaultWidth.on = false;  // the user's own width from now on
+        c.iColWidth = width;
         c.isEdit = WToI(Cell(row, "isEdit")) != 0;
         c.iLock = static_cast<std::uint8_t>(lock);
         c.strColFormat = Cell(row, "strColFormat");

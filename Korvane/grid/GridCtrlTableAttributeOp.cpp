@@ -51,6 +51,16 @@ void CGridCtrlTableAttributeOpBase::KeepUnreadableFile(const QString &path)
             << "table file could not be read nor moved aside: " << path.toStdString();
 }
 
+namespace {
+
+void MarkDefaultWidths(CGridTableAttribute &attr)
+{
+    for (auto &[id, col] : attr.m_mapColumns)
+        col.defaultWidth.on = true;
+}
+
+}
+
 BOOL CGridCtrlTableAttributeOpBase::GetTableAttribute(const QString &tableId,
                                                       CGridTableAttribute &attr)
 {
@@ -70,9 +80,13 @@ BOOL CGridCtrlTableAttributeOpBase::GetTableAttribute(const QString &tableId,
         attr = asPassed;
     }
 
+    // The shipped layouts' widths are defaults: the user's file keeps them only as they were.
     if (QFile::exists(systemFile)) {
-        if (ReadTableAttributeFile(systemFile, attr))
-            return SaveUserTableAttribute(tableId, attr);
+        if (ReadTableAttributeFile(systemFile, attr)) {
+            const BOOL saved = SaveUserTableAttribute(tableId, attr);
+            MarkDefaultWidths(attr);
+            return saved;
+        }
         KeepUnreadableFile(systemFile);
         attr = asPassed;
     }
@@ -125,7 +139,9 @@ BOOL CGridCtrlTableAttributeOpBase::InitUserTableAttribute(const QString &tableI
         return FALSE;
     ReadTableAttributeFile(systemFile, attr);
     MergeDefaultColumns(attr, tableId);
-    return SaveUserTableAttribute(tableId, attr);
+    const BOOL saved = SaveUserTableAttribute(tableId, attr);
+    MarkDefaultWidths(attr);
+    return saved;
 }
 
 BOOL CGridCtrlTableAttributeOpBase::MergeDefaultColumns(CGridTableAttribute &attr,
@@ -159,10 +175,12 @@ BOOL CGridCtrlTableAttributeOpBase::MergeDefaultColumns(CGridTableAttribute &att
             col.strTableID = def.strTableID;
             attr.m_mapColumns[def.strColID] = col;
         } else {
-            attr.m_mapColumns[def.strColID] = CGridColumnAttribute(
+            CGridColumnAttribute added(
                 def.strColID, static_cast<std::int16_t>(n), def.strColShowName, true, false, 75,
                 true, 0, 0, 11, false, 0, QString(), def.strColDestribution, def.strTableID,
                 false);
+            added.defaultWidth.on = true;  // a column the user's file did not have
+            attr.m_mapColumns[def.strColID] = added;
         }
     }
     return TRUE;
@@ -207,6 +225,7 @@ BOOL CGridCtrlTableAttributeOp::BuildDefaultAttribute(const QString &tableId,
         if (itId != m_mapDefaultBuildersWithId.end())
             itId->second(attr, tableId);
     }
+    MarkDefaultWidths(attr);
     return TRUE;
 }
 

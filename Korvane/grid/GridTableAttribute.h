@@ -41,6 +41,13 @@ public:
     // Not stored in the table files: taken from the built-in columns on every load.
     QString strColDestribution;
     QString strTableID;
+    // Not stored either, and no part of the layout (columns that differ only here are equal):
+    // the width is a built-in default, not one a user's file kept, so the grid widens it to the
+    // caption in the language in use.
+    struct DefaultWidthMark {
+        bool on = false;
+        bool operator==(const DefaultWidthMark &) const { return true; }
+    } defaultWidth;
 };
 
 class CGridTableAttribute

@@ -7,9 +7,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QImage>
-#include <QTemporaryFile>
 
-#include <sys/stat.h>
 #include <xlsxwriter.h>
 
 #include <algorithm>
@@ -230,55 +228,15 @@ int SpreadsheetColumnPixels(double width)
 
 int SpreadsheetRowPixels(double height) { return static_cast<int>(4.0 / 3.0 * height); }
 
-namespace {
-
-mode_t CurrentUmask()
-{
-    // Linux reports the mask without changing it; elsewhere it is set and put back at once.
-    QFile status(QStringLiteral("/proc/self/status"));
-    if (status.open(QIODevice::ReadOnly)) {
-        for (const QByteArray &line : status.readAll().split('\n')) {
-            if (line.startsWith("Umask:")) {
-                bool ok = false;
-                const uint mask = line.mid(6).trimmed().toUInt(&ok, 8);
-                if (ok)
-                    return mode_t(mask);
-            }
-        }
-    }
-    const mode_t mask = ::umask(022);
-    ::umask(mask);
-    return mask;
-}
-
-}
-
 int ExportRowsToSpreadsheet(const CSpreadsheetExportOptions &options, const QString &path,
                             const SpreadsheetRows &rows, const QStringList &pictureColumns)
 {
     if (path.isEmpty() || rows.empty() || rows.front().isEmpty())
         return 0;
-    const QFileInfo target(path);
-    // What an export killed half-way left beside this target goes now.
-    platform::RemoveSaveLeftovers(target.absoluteFilePath());
-    QTemporaryFile temp(target.absoluteDir().filePath(target.fileName() + QLatin1String(platform::kSaveTempInfix) +
-                                                      QStringLiteral("XXXXXX")));
-    temp.setAutoRemove(false);
-    if (!temp.open())
+    platform::SaveTemp temp(path);
+    if (!temp.Create())
         return 0;
-    const QString tempPath = temp.fileName();
-    temp.close();
     Exporter exporter(options, rows, pictureColumns);
-    bool ok = exporter.Write(tempPath);
-    if (ok) {
-        const QByteArray from = QFile::encodeName(tempPath);
-        const QByteArray to = QFile::encodeName(target.absoluteFilePath());
-        // The temporary file is private (0600); the workbook gets the mode any new file of the
-        // user's gets.
-        ::chmod(from.constData(), 0666 & ~CurrentUmask());
-        ok = std::rename(from.constData(), to.constData()) == 0;
-    }
-    if (!ok)
-        QFile::remove(tempPath);
+    const bool ok = exporter.Write(temp.Path()) && temp.ReplaceTarget();
     return ok ? 1 : 0;
 }

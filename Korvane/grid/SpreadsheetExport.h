@@ -29,7 +29,8 @@ public:
 using SpreadsheetRows = std::vector<QStringList>;
 
 // 1 when the workbook was written; 0 when the path is empty, there are no rows or the header
-// is empty, or writing failed (a text longer than a cell holds fails it, it is never cut).
+// is empty, the file there may not be written, or writing failed (a text longer than a cell
+// holds fails it, it is never cut). A replaced workbook keeps its mode.
 int ExportRowsToSpreadsheet(const CSpreadsheetExportOptions &options, const QString &path,
                             const SpreadsheetRows &rows, const QStringList &pictureColumns);
 

@@ -11,6 +11,9 @@
 #include "PathHelpers.h"
 #include "ToolBoxEx.h"
 #include "UserCtrlDefValue.h"
+#include "DlgParamMointor.h"
+#include "ParamWatchBar.h"
+#include "Wnds/Params/DlgParams.h"
 #include "Wnds/auxFunction/AidSafetyPrompt.h"
 #include "Wnds/auxFunction/DlgAidInertia.h"
 #include "Wnds/auxFunction/DlgAidJogMove.h"
@@ -315,6 +318,31 @@ TEST_F(AppFixture, APaneSwitchedOffStaysHiddenAfterARestart)
             EXPECT_EQ(other.dock(frame)->isHidden(), other.flag == c.flag) << other.pane;
         platform::SetMainWindow(nullptr);
     }
+}
+
+// The user's table colours are in force from the start: the parameter table and the monitor pane
+// are made with the frame, before "SysSet.ini" is read, and take the colours when it is.
+TEST_F(AppFixture, CustomTableColoursApplyFromTheStart)
+{
+    QFile ini(File(QStringLiteral("SysSet.ini")));
+    ASSERT_TRUE(ini.open(QIODevice::WriteOnly));
+    ini.write("[ViewSet]\r\nClrFontColor=0,0,128\r\nClrEvenColor=230,240,255\r\nClrOddColor=255,250,240\r\n"
+              "BClrCustom=1\r\n");
+    ini.close();
+    const platform::GridCtrl::ColorTheme custom{RGB(0, 0, 128), RGB(230, 240, 255), RGB(255, 250, 240)};
+
+    CKorvaneApp app;
+    app.SetDriveLink(std::make_unique<IdleLink>());
+    ASSERT_TRUE(app.InitInstance({QStringLiteral("Korvane")}));
+    auto *params = qobject_cast<CDlgParams *>(app.MainFrame()->GetActiveView()->CurrentPage());
+    ASSERT_NE(params, nullptr);
+    ASSERT_NE(params->Grid()->GetGrid(), nullptr);
+    EXPECT_EQ(params->Grid()->GetGrid()->GetColorTheme(), custom) << "parameter table";
+    CDlgParamMointor *monitor = app.MainFrame()->MonitorPane()->Monitor();
+    ASSERT_NE(monitor, nullptr);
+    ASSERT_NE(monitor->Grid()->GetGrid(), nullptr);
+    EXPECT_EQ(monitor->Grid()->GetGrid()->GetColorTheme(), custom) << "monitor pane";
+    EXPECT_EQ(app.ExitInstance(), 0);
 }
 
 TEST_F(AppFixture, SysSetRoundTripsThroughTheMainFrame)

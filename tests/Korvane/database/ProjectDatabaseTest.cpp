@@ -529,6 +529,31 @@ TEST_F(ProjectDb, OpenChecksTheFileBeforeTakingIt)
         {"empty code", "update PARAMETER set sNum='' where sNum='P0608'", readError},
         {"one code twice", "update PARAMETER set sNum='P0606' where sNum='P0608'", readError},
         {"one row twice", "insert into PARAMETER select * from PARAMETER where sNum='P0608'", readError},
+        // Values a field cannot hold would load as other numbers: 2^32 as 0.
+        {"a value beyond 32 bits", "update PARAMETER set iCurValue=4294967296 where sNum='P0608'", readError},
+        {"a maximum beyond 32 bits", "update PARAMETER set iMax=4294967296 where sNum='P0608'", readError},
+        {"a minimum below 32 bits", "update PARAMETER set iMin=-4294967296 where sNum='P0608'", readError},
+        {"a default beyond 32 bits", "update PARAMETER set iDefaultValue=1099511627776 where sNum='P0608'", readError},
+        {"a device id beyond 16 bits",
+         "update DEVICELIST set nDeviceID=65537; update PARAMETER set nDeviceID=65537", readError},
+        {"an axis beyond 16 bits", "update PARAMETER set nAxisID=65537 where sNum='P0608'", readError},
+        {"a current value below its minimum", "update PARAMETER set iCurValue=iMin-1 where sNum='P0608'", readError},
+        {"a current value above its maximum", "update PARAMETER set iCurValue=iMax+1 where sNum='P0608'", readError},
+        {"the widest values", "update PARAMETER set iMin=-2147483648, iMax=2147483647, iCurValue=2147483647 "
+                              "where sNum='P0608'", nullptr},
+        {"8 bits wide", "update PARAMETER set dwWidth=8 where sNum='P0608'", readError},
+        {"64 bits wide", "update PARAMETER set dwWidth=64 where sNum='P0608'", readError},
+        {"0 bits wide", "update PARAMETER set dwWidth=0 where sNum='P0608'", readError},
+        {"every row twice under another version",
+         "create temp table t as select * from PARAMETER; update t set sDbFileVersion='0.9.0';"
+         "insert into PARAMETER select * from t", readError},
+        {"one row twice under another version",
+         "create temp table t as select * from PARAMETER where sNum='P0608'; update t set sDbFileVersion='1.0';"
+         "insert into PARAMETER select * from t", readError},
+        {"text in an option value", "update SELECTS set iValue='abc' where rowid=(select min(rowid) from SELECTS)",
+         readError},
+        {"an option value beyond 32 bits",
+         "update SELECTS set iValue=4294967297 where rowid=(select min(rowid) from SELECTS)", readError},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);

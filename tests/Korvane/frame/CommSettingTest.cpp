@@ -10,6 +10,7 @@
 
 #include <QComboBox>
 #include <QDir>
+#include <QPixmap>
 #include <QPushButton>
 
 #include <cerrno>
@@ -170,15 +171,23 @@ TEST_F(CommSettingTest, EachOpenFailureHasItsCause)
 namespace {
 
 // Pictures of the communication dialog listing the simulated drive's device and of the
-// settings sheet, for a look by eye (written to the working directory).
+// settings sheet, for a look by eye: written when KORVANE_SCREENSHOTS names a folder, never
+// into whatever folder the suite was started from.
 TEST_F(CommSettingTest, PicturesOfTheDialogAndTheSettingsSheet)
 {
+    const QString folder = qEnvironmentVariable("KORVANE_SCREENSHOTS");
+    const auto picture = [&](QWidget &w, const char *name) {
+        const QPixmap shot = w.grab();
+        EXPECT_FALSE(shot.isNull()) << name;
+        if (!folder.isEmpty())
+            EXPECT_TRUE(shot.save(QDir(folder).absoluteFilePath(QString::fromLatin1(name)))) << name;
+    };
     auto dlg = std::make_unique<CDlgCommSetting>();
     dlg->Create(nullptr);
     dlg->show();
     QApplication::processEvents();
     EXPECT_EQ(dlg->m_cmbPort->currentData().toString(), SimPath());
-    EXPECT_TRUE(dlg->grab().save(QDir::current().absoluteFilePath(QStringLiteral("comm_dialog.png"))));
+    picture(*dlg, "comm_dialog.png");
 
     CDlgSysSet sheet;
     sheet.m_pageView->m_clrFont = RGB(0, 0, 128);
@@ -187,7 +196,7 @@ TEST_F(CommSettingTest, PicturesOfTheDialogAndTheSettingsSheet)
     sheet.Create(nullptr);
     sheet.show();
     QApplication::processEvents();
-    EXPECT_TRUE(sheet.grab().save(QDir::current().absoluteFilePath(QStringLiteral("settings_sheet.png"))));
+    picture(sheet, "settings_sheet.png");
 }
 
 }

@@ -753,6 +753,12 @@ TEST_F(FrameCommandsTest, ChangesNotYetSavedAreAskedForBeforeTheyAreDropped)
         {"open cancel", Path::Open, IDCANCEL, false, false, false},
     };
     int n = 0;
+    // Outlives the loop: the frame keeps the dialog function, and a later command calls it.
+    int newAsked = 0;
+    m_frame->m_fnNewProjectDialog = [&newAsked]() -> std::optional<CNewProjectInfo> {
+        ++newAsked;
+        return std::nullopt;  // the new-project dialog cancelled: the content stays
+    };
     for (const auto &c : cases) {
         const QString target = m_tmp.filePath(QStringLiteral("asked%1.KVF").arg(n++));
         ChangeAValue(*m_sys);
@@ -762,11 +768,7 @@ TEST_F(FrameCommandsTest, ChangesNotYetSavedAreAskedForBeforeTheyAreDropped)
         if (c.answer == IDYES)
             m_ui->PushFile(c.saveChosen ? std::optional<QString>(target) : std::nullopt);
         bool wentOn = false;
-        int newAsked = 0;
-        m_frame->m_fnNewProjectDialog = [&]() -> std::optional<CNewProjectInfo> {
-            ++newAsked;
-            return std::nullopt;  // the new-project dialog cancelled: the content stays
-        };
+        newAsked = 0;
         switch (c.path) {
         case Path::Close: {
             QCloseEvent close;

@@ -13,10 +13,13 @@
 #include <QFile>
 #include <QMenu>
 #include <QTemporaryDir>
+#include <QTest>
+#include <QTimer>
 #include <gtest/gtest.h>
 
 #include <sys/stat.h>
 
+#include <functional>
 #include <map>
 #include <memory>
 
@@ -268,21 +271,24 @@ public:
     }
 };
 
-class MenuPage : public CDlgBCGGrid
-{
-public:
-    using CDlgBCGGrid::CDlgBCGGrid;
-    int menusShown = 0;
-    std::map<int, MenuItem> lastMenu;
+using MenuPage = CDlgBCGGrid;
 
-protected:
-    void RunHeaderMenu(QMenu &menu, const QPoint &) override
-    {
-        ++menusShown;
-        lastMenu.clear();
-        Collect(menu, lastMenu);
-    }
-};
+// Every item of a menu that is showing, and of its popups, as a user would find them (a popup
+// shows its items' states once it opens: it is asked for them as it does).
+std::map<int, MenuItem> ItemsOf(QMenu &menu)
+{
+    std::map<int, MenuItem> items;
+    Collect(menu, items);
+    return items;
+}
+
+QAction *ItemNamed(QMenu &menu, const QString &text)
+{
+    for (QAction *a : menu.actions())
+        if (a->text() == text)
+            return a;
+    return nullptr;
+}
 
 struct MenuPageFixture : public ::testing::Test {
     void SetUp() override
@@ -321,6 +327,50 @@ struct MenuPageFixture : public ::testing::Test {
         page->FillRows();
     }
     int Col(const char *field) const { return page->m_mapFieldToCol.at(field); }
+    // Right-clicks the header over `column` (-1: beside the columns) as the grid reports it, and
+    // hands the real menu to `use` once it shows; the menu is closed after, unless `use` chose an
+    // item. False when no menu opened.
+    bool WithHeaderMenu(int column, const std::function<void(QMenu &)> &use)
+    {
+        bool opened = false;
+        QTimer look;
+        look.setInterval(10);
+        QObject::connect(&look, &QTimer::timeout, [&] {
+            auto *menu = qobject_cast<QMenu *>(QApplication::activePopupWidget());
+            if (!menu)
+                return;
+            look.stop();
+            opened = true;
+            use(*menu);
+            // Whatever is still open goes, innermost first.
+            while (auto *open = qobject_cast<QMenu *>(QApplication::activePopupWidget()))
+                open->close();
+        });
+        look.start();
+        SendMessage(WindowRef(page), UM_GRID_HEADER_RCLICK, CDlgBCGGrid::IDC_GRID, column);
+        look.stop();
+        return opened;
+    }
+    // Through the real menu: opens the popup `popup` with the keyboard and chooses `item` in it.
+    bool Choose(int column, const char *popup, const char *item)
+    {
+        bool chosen = false;
+        const bool opened = WithHeaderMenu(column, [&](QMenu &menu) {
+            QAction *sub = ItemNamed(menu, QString::fromUtf8(popup));
+            if (!sub || !sub->menu() || !sub->isEnabled())
+                return;
+            menu.setActiveAction(sub);
+            QTest::keyClick(&menu, Qt::Key_Right);
+            auto *open = qobject_cast<QMenu *>(QApplication::activePopupWidget());
+            QAction *target = open == sub->menu() ? ItemNamed(*open, QString::fromUtf8(item)) : nullptr;
+            if (!target || !target->isEnabled())
+                return;
+            open->setActiveAction(target);
+            QTest::keyClick(open, Qt::Key_Return);
+            chosen = true;
+        });
+        return opened && chosen;
+    }
     std::vector<ScriptedUiServices::Call> Alerts() const
     {
         std::vector<ScriptedUiServices::Call> out;
@@ -349,19 +399,66 @@ struct MenuPageFixture : public ::testing::Test {
 TEST_F(MenuPageFixture, HeaderRightClickOpensTheMenuUnlessSwitchedOff)
 {
     Fill(2);
-    SendMessage(WindowRef(page), UM_GRID_HEADER_RCLICK, CDlgBCGGrid::IDC_GRID, Col("value"));
-    EXPECT_EQ(page->menusShown, 1);
+    std::map<int, MenuItem> items;
+    std::map<QString, bool> popups;
+    const auto look = [&](QMenu &menu) {
+        items = ItemsOf(menu);
+        popups.clear();
+        for (QAction *a : menu.actions())
+            if (a->menu())
+                popups[a->text()] = a->isEnabled();
+    };
+    ASSERT_TRUE(WithHeaderMenu(Col("value"), look));
     EXPECT_EQ(page->m_nMenuColumn, Col("value"));
-    EXPECT_TRUE(page->lastMenu.at(ID_GRID_MENU_SUM_SUM).checked);
-    EXPECT_TRUE(page->lastMenu.at(ID_GRID_MENU_SHOW).enabled);
+    EXPECT_TRUE(items.at(ID_GRID_MENU_SUM_SUM).checked);
+    EXPECT_TRUE(items.at(ID_GRID_MENU_SHOW).enabled);
 
-    SendMessage(WindowRef(page), UM_GRID_HEADER_RCLICK, CDlgBCGGrid::IDC_GRID, -1);
-    EXPECT_FALSE(page->lastMenu.at(ID_GRID_MENU_SHOW).enabled);
+    // The popups open for a column; beside the columns only "其他" does.
+    const struct {
+        const char *where;
+        int column;
+        bool columnPopups;
+    } cases[] = {{"on a column", Col("note"), true}, {"beside the columns", -1, false}};
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.where);
+        ASSERT_TRUE(WithHeaderMenu(c.column, look));
+        EXPECT_EQ(popups, (std::map<QString, bool>{
+                              {"锁定", c.columnPopups}, {"合计", c.columnPopups}, {"其他", true}}));
+        EXPECT_EQ(items.at(ID_GRID_MENU_SHOW).enabled, c.columnPopups);
+        for (int id : {ID_GRID_MENU_UNLOCK, ID_GRID_MENU_LOCK_LEFT, ID_GRID_MENU_SUM_AVERAGE})
+            EXPECT_EQ(items.at(id).enabled, c.columnPopups) << id;
+        for (int id : {ID_GRID_MENU_FILTER_BAR, ID_GRID_MENU_SUM_BAR, ID_GRID_MENU_MULTI_ROW})
+            EXPECT_TRUE(items.at(id).enabled) << id;
+    }
 
     page->m_bHeaderMenuEnabled = 0;
-    SendMessage(WindowRef(page), UM_GRID_HEADER_RCLICK, CDlgBCGGrid::IDC_GRID, 0);
-    EXPECT_EQ(page->menusShown, 2);
+    EXPECT_FALSE(WithHeaderMenu(0, look));
     EXPECT_EQ(page->m_nMenuColumn, 0);
+}
+
+// The popups' commands reached as a user reaches them: the real menu, a popup opened with the
+// keyboard, an item chosen in it.
+TEST_F(MenuPageFixture, ThePopupsCommandsWorkThroughTheRealMenu)
+{
+    Fill(3);
+    ASSERT_TRUE(Choose(Col("note"), "锁定", "在左侧"));
+    EXPECT_EQ(page->m_tableAttr.m_mapColumns["note"].iLock, 1);
+    EXPECT_TRUE(page->GetGrid()->IsColumnFrozen(Col("note")));
+    ASSERT_TRUE(Choose(Col("value"), "合计", "求平均值"));
+    EXPECT_EQ(page->m_tableAttr.m_mapColumns["value"].enColSumType, 3);
+    ASSERT_TRUE(page->m_tableAttr.isShowSumBar);
+    ASSERT_TRUE(Choose(-1, "其他", "合计栏"));
+    EXPECT_FALSE(page->m_tableAttr.isShowSumBar);
+    EXPECT_FALSE(Choose(-1, "锁定", "在右侧")) << "beside the columns the popup stays shut";
+
+    // "反选" has no other way in: it shows with multi-row selection, switched on in the same popup.
+    ASSERT_TRUE(Choose(-1, "其他", "多行选择"));
+    ASSERT_TRUE(page->m_tableAttr.isMultiRowSelect);
+    page->GetGrid()->GetRow(1)->SetCheck(true);
+    ASSERT_TRUE(Choose(-1, "其他", "反选"));
+    EXPECT_TRUE(page->GetGrid()->GetRow(0)->GetCheck());
+    EXPECT_FALSE(page->GetGrid()->GetRow(1)->GetCheck());
+    EXPECT_EQ(owner->attributeChanges, 4) << "every command but the inversion rebuilt the table";
 }
 
 TEST_F(MenuPageFixture, CommandsRebuildFromTheWorkingCopy)

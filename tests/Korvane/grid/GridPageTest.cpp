@@ -442,6 +442,41 @@ TEST_F(PageFixture, ColumnLayoutSavedOnCloseReadsBack)
     EXPECT_EQ(back.m_mapColumns.at("IDS_ParaView_1").iColIndex, 2);
 }
 
+// A built-in table's default widths give way to longer captions; a width the user set is kept,
+// narrower than its caption or not: through a rebuild of the page, and through the saved layout
+// when the page opens again.
+TEST_F(PageFixture, ANarrowedColumnKeepsItsWidth)
+{
+    const auto open = [&] {
+        page->m_strTableId = "XML_Params2";
+        CGridTableAttribute attr;
+        CGridCtrlTableAttributeOp::GetInstance()->GetTableAttribute("XML_Params2", attr);
+        page->InitColumns(attr, 2);
+        return page->m_mapFieldToCol.at("IDS_ParaView_1");
+    };
+    int c = open();
+    auto *grid = page->GetGrid();
+    const int captionWidth = grid->CaptionWidth(grid->GetColumnName(c));
+    ASSERT_GT(captionWidth, 90) << "the case needs a caption wider than the default width";
+    EXPECT_EQ(grid->GetColumnWidth(c), captionWidth) << "a default width is widened";
+
+    grid->SetColumnWidth(c, 60);  // the user narrows the column
+    CGridTableAttribute working;
+    page->SaveColumnLayout(working);
+    page->InitColumns(working, 2);
+    EXPECT_EQ(grid->GetColumnWidth(page->m_mapFieldToCol.at("IDS_ParaView_1")), 60) << "rebuilt";
+
+    page->DestroyWindow();
+    page = new CDlgBCGGrid(owner.get());
+    page->Create(owner.get());
+    c = open();
+    EXPECT_EQ(page->GetGrid()->GetColumnWidth(c), 60) << "opened again";
+    const int other = page->m_mapFieldToCol.at("IDS_ParaView_2");
+    EXPECT_EQ(page->GetGrid()->GetColumnWidth(other),
+              std::max(90, page->GetGrid()->CaptionWidth(page->GetGrid()->GetColumnName(other))))
+        << "the column the user left alone keeps what it showed";
+}
+
 TEST_F(PageFixture, FilterTypingRefreshesTheStatisticsOnceAfterAPause)
 {
     page->InitColumns(Table(), 2);

@@ -101,9 +101,14 @@ const platform::GridCtrl *OwningGrid(const QWidget *w)
     return nullptr;
 }
 
+// The tab bar's own style options, through a pointer to its protected member: no object is
+// taken for a type it is not.
 struct TabBarAccess : QTabBar
 {
-    using QTabBar::initStyleOption;
+    static void InitStyleOption(const QTabBar *bar, QStyleOptionTab *opt, int i)
+    {
+        (bar->*(&TabBarAccess::initStyleOption))(opt, i);
+    }
 };
 
 }
@@ -252,7 +257,7 @@ void ScreenTextAudit::Visit(QWidget *w, const QString &parentWhere)
             if (!tabs->isTabVisible(i))
                 continue;
             QStyleOptionTab opt;
-            static_cast<TabBarAccess *>(tabs)->initStyleOption(&opt, i);
+            TabBarAccess::InitStyleOption(tabs, &opt, i);
             const QRect textRect = tabs->style()->subElementRect(QStyle::SE_TabBarTabText, &opt, tabs);
             CheckFit(tabs, text, textRect.width(), at);
         }

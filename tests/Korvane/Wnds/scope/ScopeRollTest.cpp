@@ -186,14 +186,17 @@ TEST_F(ScopeRoll, ReaderLeavesTheLinkFreeWhileItWaits)
         sys.m_csSerial.unlock();
         return true;
     }));
+    // A reader that kept the lock through its waits would leave it free at hardly any look; one
+    // that wakes for a stray byte on a loaded machine is caught reading at a look or two.
+    constexpr int kLooks = 20;
     int free = 0;
-    for (int i = 0; i < 20; ++i) {
+    for (int i = 0; i < kLooks; ++i) {
         if (sys.m_csSerial.try_lock()) {
             ++free;
             sys.m_csSerial.unlock();
         }
         std::this_thread::sleep_for(std::chrono::milliseconds(5));
     }
-    EXPECT_EQ(free, 20);
+    EXPECT_GE(free, kLooks * 3 / 4);
     StopThread();
 }
