@@ -179,8 +179,9 @@ TEST_F(CommSettingTest, PicturesOfTheDialogAndTheSettingsSheet)
     const auto picture = [&](QWidget &w, const char *name) {
         const QPixmap shot = w.grab();
         EXPECT_FALSE(shot.isNull()) << name;
-        if (!folder.isEmpty())
+        if (!folder.isEmpty()) {
             EXPECT_TRUE(shot.save(QDir(folder).absoluteFilePath(QString::fromLatin1(name)))) << name;
+        }
     };
     auto dlg = std::make_unique<CDlgCommSetting>();
     dlg->Create(nullptr);
