@@ -18,6 +18,7 @@
 #include "controls/KVProcessIndicator.h"
 #include "controls/MyProgressCtrl.h"
 #include "grid/BCGPGridCtrlEx.h"
+#include "platform/ControlId.h"
 #include "platform/LanguageConf.h"
 
 #include <QApplication>
@@ -25,9 +26,11 @@
 #include <QComboBox>
 #include <QDir>
 #include <QFile>
+#include <QGroupBox>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QScrollArea>
 #include <QScrollBar>
 #include <QTabBar>
 #include <QTemporaryDir>
@@ -896,6 +899,46 @@ TEST_F(ScopePage, DockerMakesItsTabsOnceAndListsTheHistoryAtEveryShow)
     EXPECT_LE(v.right(), docker->x());
     EXPECT_EQ(v.width() % 10, 0);
     EXPECT_EQ(v.height() % 10, 0);
+}
+
+// The side panel is taller than the docker that the main window leaves the page at 1280 x 800
+// (about 500 pixels): it scrolls, and every control of it, CH4's and the background colour
+// among them, can be brought into view, whatever the page's height.
+TEST_F(ScopePage, EverySidePanelControlCanBeReachedOnASmallScreen)
+{
+    Open();
+    Choose(4, "Speed_feedback(r/min)");
+    CDlgScopeDocker *docker = page->Docker();
+    QScrollArea *scroll = docker->SamplingScroll();
+    ASSERT_NE(scroll, nullptr);
+    EXPECT_EQ(panel->parentWidget(), scroll->viewport());
+    EXPECT_EQ(panel->Docker(), docker);
+    for (const int height : {800, 500, 300}) {
+        SCOPED_TRACE(height);
+        page->setGeometry(0, 0, 1280, height);
+        QCoreApplication::processEvents();
+        ASSERT_TRUE(scroll->isVisible());
+        QWidget *viewport = scroll->viewport();
+        int controls = 0;
+        for (QWidget *w : panel->findChildren<QWidget *>(QString(), Qt::FindDirectChildrenOnly)) {
+            if (!w->isVisibleTo(panel) || qobject_cast<QGroupBox *>(w))
+                continue;
+            SCOPED_TRACE(platform::GetCtrlId(w));
+            ++controls;
+            // As a user scrolls to it (an edit's own notion would bring its caret only).
+            const QRect inPanel(w->mapTo(panel, QPoint(0, 0)), w->size());
+            scroll->ensureVisible(inPanel.center().x(), inPanel.center().y(), inPanel.width() / 2 + 1,
+                                  inPanel.height() / 2 + 1);
+            const QRect shown(w->mapTo(viewport, QPoint(0, 0)), w->size());
+            EXPECT_TRUE(viewport->rect().contains(shown)) << "at " << shown.y() << " in " << viewport->height();
+        }
+        EXPECT_GT(controls, 40);
+    }
+    for (int id : {CDlgSocpeParam::ChId(CDlgSocpeParam::IDC_CH_CHECK, 4), static_cast<int>(CDlgSocpeParam::IDC_BACK)}) {
+        QWidget *w = platform::FindCtrl(panel, id);
+        ASSERT_NE(w, nullptr);
+        EXPECT_TRUE(w->isVisibleTo(panel)) << id;
+    }
 }
 
 TEST(ScopeDocker, ForwardingWithoutItsTargetsAnswersZero)
