@@ -1040,18 +1040,23 @@ void CDlgSocpeParam::OnClickedBits(bool bDO)
         // A dialog opened without the link has named no terminal.
         CSysParam *sys = GetSysParam();
         m_bIoNamesFromDrive[bDO ? 1 : 0] = sys && sys->m_bConnected;
-    } else if (code >= 3 && code < kScopeFirstValueSource) {
-        const int row = s.FindBitSource(name);
-        if (row < 0)
-            return;
-        const CHBit &bit = s.m_arrChBit[static_cast<std::size_t>(row)];
-        const DWORD bits = GetBitSet(bit.nId);
-        CChBitDlg dlg(&bits, &bit.arrBitNames);
+    } else if (const CHBit *bit = BitSourceOf(code, name)) {
+        const DWORD bits = GetBitSet(bit->nId);
+        CChBitDlg dlg(&bits, &bit->arrBitNames);
         if (RunDialog(dlg) != IDOK)
             return;
         SetBitSelection(bDO, dlg.m_dwBits, dlg.m_arrSelNames, dlg.m_arrSelColours);
-        SetBitSet(bit.nId, dlg.m_dwBits);
+        SetBitSet(bit->nId, dlg.m_dwBits);
     }
+}
+
+const CHBit *CDlgSocpeParam::BitSourceOf(int code, const QString &name) const
+{
+    if (code < 3 || code >= kScopeFirstValueSource)
+        return nullptr;
+    const CScopeSettings &s = Settings();
+    const int row = s.FindBitSource(name);
+    return row < 0 ? nullptr : &s.m_arrChBit[static_cast<std::size_t>(row)];
 }
 
 void CDlgSocpeParam::RestoreBitSelection(bool bDO)
@@ -1072,13 +1077,9 @@ void CDlgSocpeParam::RestoreBitSelection(bool bDO)
         CIoSelecDlg::Chosen(bDO, bits, captions, names, colours);
         SetBitSelection(bDO, bits, names, colours);
         m_bIoNamesFromDrive[bDO ? 1 : 0] = false;
-    } else if (code >= 3 && code < kScopeFirstValueSource) {
-        const int row = s.FindBitSource(name);
-        if (row < 0)
-            return;
-        const CHBit &bit = s.m_arrChBit[static_cast<std::size_t>(row)];
-        const DWORD bits = GetBitSet(bit.nId);
-        CChBitDlg::Chosen(bits, bit.arrBitNames, names, colours);
+    } else if (const CHBit *bit = BitSourceOf(code, name)) {
+        const DWORD bits = GetBitSet(bit->nId);
+        CChBitDlg::Chosen(bits, bit->arrBitNames, names, colours);
         SetBitSelection(bDO, bits, names, colours);
     }
 }

@@ -178,6 +178,8 @@ private:
     // Terminal names not yet the drive's are read, once the link is up (on the names worker).
     void RefreshIoNames();
     void OnIoNamesRead(bool bDO, const QStringList &functions);
+    // The bit source (code 3..127) of that name, or null.
+    const CHBit *BitSourceOf(int code, const QString &name) const;
     void SetBitSelection(bool bDO, DWORD bits, const QStringList &names, const std::vector<COLORREF> &colours);
     void OnStartResult(ScopeMode mode, int result);
     void OnBaseRead(unsigned f);

@@ -168,6 +168,16 @@ void CScopeControl::EndTicket(const Ticket &ticket)
         m_pStart.reset();
 }
 
+void CScopeControl::PostOutcome(const Ticket &ticket, std::function<void()> outcome)
+{
+    Post([this, ticket, outcome = std::move(outcome)] {
+        if (ticket->cancelled)
+            return StopStartedDrive(ticket);
+        EndTicket(ticket);
+        outcome();
+    });
+}
+
 unsigned CScopeControl::MinimumRollPeriod(unsigned f, int layout, int baud, int bitsPerByte)
 {
     const double s = ScopeRollSamplesPerFrame(layout);
@@ -357,10 +367,7 @@ int CScopeControl::StartSingle(const ScopeStartChoice &choice,
                 if (calledOff())
                     return EndCalledOffStart(ticket, stop);
                 Box(FormatLang("IDS_NewScopeView_56", scopelink::LastError()), "IDS_NewScopeView_57");
-                Post([this, done, ticket] {
-                    if (ticket->cancelled)
-                        return StopStartedDrive(ticket);
-                    EndTicket(ticket);
+                PostOutcome(ticket, [done] {
                     if (done)
                         done(-2, 0);
                 });
@@ -369,10 +376,7 @@ int CScopeControl::StartSingle(const ScopeStartChoice &choice,
         }
         if (calledOff())
             return EndCalledOffStart(ticket, stop);
-        Post([this, done, base, baseRead, ticket] {
-            if (ticket->cancelled)
-                return StopStartedDrive(ticket);
-            EndTicket(ticket);
+        PostOutcome(ticket, [this, done, base, baseRead] {
             if (baseRead && base > 0)
                 m_settings.m_dBasePeriodMs = base;
             m_channels.m_bSelect = false;
@@ -403,10 +407,7 @@ int CScopeControl::StartRoll(const ScopeStartChoice &choice,
         auto finish = [this, done, ticket, &stop, &calledOff](int result, unsigned minimum) {
             if (calledOff())
                 return EndCalledOffStart(ticket, stop);
-            Post([this, done, result, minimum, ticket] {
-                if (ticket->cancelled)
-                    return StopStartedDrive(ticket);
-                EndTicket(ticket);
+            PostOutcome(ticket, [done, result, minimum] {
                 if (done)
                     done(result, minimum);
             });
@@ -459,10 +460,7 @@ int CScopeControl::StartRoll(const ScopeStartChoice &choice,
         if (calledOff())
             return EndCalledOffStart(ticket, stop);
         const std::array<WORD, 4> words{w[0], w[1], w[2], w[3]};
-        Post([this, done, cycles, param, words, ticket] {
-            if (ticket->cancelled)
-                return StopStartedDrive(ticket);
-            EndTicket(ticket);
+        PostOutcome(ticket, [this, done, cycles, param, words] {
             std::copy(words.begin(), words.end(), m_settings.m_wDriveConfig);
             CScopeThreadParam::Roll() = *param;
             m_channels.m_bSelect = false;

@@ -112,6 +112,9 @@ private:
     void FinishCalledOffStart(const Ticket &ticket);
     // The start is over (taken effect or refused): it no longer counts as pending.
     void EndTicket(const Ticket &ticket);
+    // The start's outcome on the GUI thread, unless a stop called the start off meanwhile:
+    // then the drive is told to stop instead.
+    void PostOutcome(const Ticket &ticket, std::function<void()> outcome);
     int StartSingle(const ScopeStartChoice &choice,
                     std::function<void(int result, unsigned minimum)> done);
     int StartRoll(const ScopeStartChoice &choice,

@@ -47,6 +47,16 @@ protected:
         QCoreApplication::processEvents();
     }
 
+    static QByteArray Bytes(const QString &path)
+    {
+        QFile file(path);
+        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+    }
+    static bool Rewrite(const QString &path, const QByteArray &bytes)
+    {
+        QFile file(path);
+        return file.open(QIODevice::WriteOnly | QIODevice::Truncate) && file.write(bytes) == bytes.size();
+    }
     static QStringList HistoryNames()
     {
         return QDir(GetHistoryDataDir()).entryList({QStringLiteral("*.csv")}, QDir::Files, QDir::Name);
@@ -245,15 +255,10 @@ TEST_F(HistoryTest, AFileWithAnUnreadableValueChangesNothingAndWritesNothing)
     for (const char *text : texts) {
         SCOPED_TRACE(text);
         const QString path = WriteHistoryFile("bad.csv", {{"P0203", 123}, {"P0206", 7}});
-        QFile file(path);
-        ASSERT_TRUE(file.open(QIODevice::ReadOnly));
-        QByteArray bytes = file.readAll();
-        file.close();
+        QByteArray bytes = Bytes(path);
         ASSERT_TRUE(bytes.contains("P0206,\tP0206,\t7\n"));
         bytes.replace("P0206,\tP0206,\t7\n", QByteArray("P0206,\tP0206,\t") + text + "\n");
-        ASSERT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
-        file.write(bytes);
-        file.close();
+        ASSERT_TRUE(Rewrite(path, bytes));
         m_history->ClearFileList();
         m_history->FillFileList();
         Choose("bad.csv");
@@ -286,13 +291,7 @@ TEST_F(HistoryTest, AFileThatCannotBeShownSaysWhy)
         SCOPED_TRACE(c.what);
         const QString path = WriteHistoryFile("h.csv", {{"P0203", 5}});
         if (c.damage) {
-            QFile file(path);
-            ASSERT_TRUE(file.open(QIODevice::ReadOnly));
-            const QByteArray head = file.read(40);
-            file.close();
-            ASSERT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
-            file.write(head);
-            file.close();
+            ASSERT_TRUE(Rewrite(path, Bytes(path).left(40)));
         }
         CDlgHistoryData &page = Bound();
         page.m_fnLoadFile = [](const QString &file) {
@@ -396,16 +395,10 @@ TEST_F(HistoryTest, TheOscilloscopesOwnCaptureListsAndAppliesItsParameters)
 
     // A value that is no number: the user hears which capture and which value.
     const QString path = GetHistoryDataDir() + "/" + names.front();
-    QFile file(path);
-    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
-    QByteArray bytes = file.readAll();
-    file.close();
+    QByteArray bytes = Bytes(path);
     const qsizetype at = bytes.lastIndexOf("P0203,");
     ASSERT_GT(at, 0);
-    bytes = bytes.left(bytes.indexOf("\t123", at)) + "\t12abc\n";
-    ASSERT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
-    file.write(bytes);
-    file.close();
+    ASSERT_TRUE(Rewrite(path, bytes.left(bytes.indexOf("\t123", at)) + "\t12abc\n"));
     m_listed.clear();
     m_sim.ClearRequests();
     m_ui->ClearCalls();
@@ -423,16 +416,11 @@ TEST_F(HistoryTest, TheOscilloscopesOwnCaptureListsAndAppliesItsParameters)
 TEST_F(HistoryTest, AFileWithAParameterLineOfOtherFieldsSaysWhichFileAndWhy)
 {
     const QString path = WriteHistoryFile("fields.csv", {{"P0203", 123}, {"P0206", 1000}});
-    QFile file(path);
-    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
-    QByteArray bytes = file.readAll();
-    file.close();
+    QByteArray bytes = Bytes(path);
     ASSERT_TRUE(bytes.contains("P0206,\tP0206,\t1000\n"));
     bytes.replace("P0206,\tP0206,\t1000\n", "P0206,\tP0206,\t1,000\n");
     const int line = int(bytes.left(bytes.indexOf("P0206,\tP0206,\t1,000\n")).count('\n')) + 1;
-    ASSERT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
-    file.write(bytes);
-    file.close();
+    ASSERT_TRUE(Rewrite(path, bytes));
     const int before = Record("P0206")->iCurValue;
     CDlgHistoryData &page = Bound();
     m_ui->ClearCalls();
