@@ -167,5 +167,6 @@ private:
     // their reply until m_tSettleUntil, without waiting before it.
     bool m_bListenOnly = false;
     // Exchanges in a row that brought no byte at all.
-    int m_nSilentExchanges = 0;
+    // Written under the link lock, read by workers that only ask whether the drive is gone.
+    std::atomic<int> m_nSilentExchanges{0};
 };

@@ -4,7 +4,8 @@
 // and frame_speed_loop.png, frame_position_loop.png (the loop pages opened from the function
 // pane's "控制环路" group), frame_page_<id>.png for every page of the view, and against the
 // simulated mechanism: scope_single.png (a single shot with the settings of a first run: start
-// it without config/Scope/scope.ini), scope_roll.png, analysis_warning.png (the safety prompt
+// it without config/Scope/scope.ini), scope_panel_ch4.png (its side panel scrolled down to CH4
+// and the background colour), scope_roll.png, analysis_warning.png (the safety prompt
 // in front of the frequency-response page) and analysis_bode.png (a run's gain and phase).
 // A box that comes up is pictured as box_<n>.png and closed.
 #include "AppFlags.h"
@@ -22,10 +23,12 @@
 #include "database/DataProject.h"
 #include "Wnds/auxFunction/DlgAidAnalyse.h"
 #include "Wnds/scope/DlgScope.h"
+#include "Wnds/scope/DlgScopeDocker.h"
 #include "Wnds/scope/DlgSocpeParam.h"
 #include "Wnds/scope/ScopeControl.h"
 #include "Wnds/scope/ScopeThreads.h"
 #include "controls/LHBGraph.h"
+#include "platform/ControlId.h"
 #include "platform/Messages.h"
 #include "platform/UiServices.h"
 
@@ -34,6 +37,7 @@
 #include <QComboBox>
 #include <QLineEdit>
 #include <QRadioButton>
+#include <QScrollArea>
 #include <QTimer>
 #include <QDir>
 #include <QElapsedTimer>
@@ -155,6 +159,14 @@ int main(int argc, char **argv)
             Pump(800);
             if (!Save(frame, folder.filePath(QStringLiteral("scope_single.png"))))
                 result = 1;
+            // The side panel scrolled down to CH4 and the background colour.
+            if (QScrollArea *scroll = scope->Docker()->SamplingScroll()) {
+                scroll->ensureWidgetVisible(platform::FindCtrl(panel, CDlgSocpeParam::IDC_BACK), 0, 0);
+                Pump(300);
+                if (!Save(frame, folder.filePath(QStringLiteral("scope_panel_ch4.png"))))
+                    result = 1;
+                scroll->ensureWidgetVisible(panel->PeriodEdit(), 0, 0);
+            }
             panel->RollRadio()->setChecked(true);
             panel->OnClickedRoll();
             const unsigned period = CScopeControl::MinimumRollPeriod(16000, 0, sys.m_nComBaud, 11);

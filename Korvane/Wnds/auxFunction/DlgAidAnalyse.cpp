@@ -472,6 +472,7 @@ void DlgAidAnalyse::PlotMain()
     m_pPhaseChart->update();
     PlotPhaseCurve(r.freq.data(), r.phase.data(), r.dPhaseMin, r.dPhaseMax, r.nCount, false, m_crPhase);
     SmoothAndPlot(level);
+    ApplyCurveSwitches();
 }
 
 void DlgAidAnalyse::AxisRange(double min, double max, int divisions, int &low, int &step)
@@ -530,17 +531,22 @@ void DlgAidAnalyse::ReplotSmoothed(CLHBGraph *chart, const QString &name, const 
                                    const double *freq, const double *values, double min, double max, int count,
                                    bool markFirstBelow, int divisions, double *stopFreq, double *stopGain)
 {
+    // A curve its switch hides follows the level too, so that it shows as smoothed as the
+    // others when it is switched on again.
     CLHBCurve *curve = FindCurve(chart, name);
-    if (!curve || !curve->m_bVisible)
+    if (!curve)
         return;
     const int display = curve->m_bShowValue;
+    const int visible = curve->m_bVisible;
     int low = 0;
     int step = 0;
     AxisRange(min, max, divisions, low, step);
     chart->DeleteCurve(name);
     chart->AddCurve(name, kFreqUnit, yUnit, colour, float(low), float(step), 0.0f, 100.0f);
-    if (CLHBCurve *again = FindCurve(chart, name))
+    if (CLHBCurve *again = FindCurve(chart, name)) {
         again->m_bShowValue = display;
+        again->m_bVisible = visible;
+    }
     bool marked = false;
     const int n = Points(count);
     for (int i = 0; i < n; ++i) {
@@ -670,9 +676,17 @@ void DlgAidAnalyse::ShowCurve(CLHBGraph *chart, const QString &name, bool on)
 {
     if (!chart)
         return;
-    if (CLHBCurve *c = FindCurve(chart, name))
-        c->m_bVisible = on ? 1 : 0;
+    const QString compare = name == kGainCurve ? kGainCurveCmp : kPhaseCurveCmp;
+    for (const QString &n : {name, compare})
+        if (CLHBCurve *c = FindCurve(chart, n))
+            c->m_bVisible = on ? 1 : 0;
     chart->update();
+}
+
+void DlgAidAnalyse::ApplyCurveSwitches()
+{
+    ShowCurve(m_pGainChart, kGainCurve, m_pGainCheck->isChecked());
+    ShowCurve(m_pPhaseChart, kPhaseCurve, m_pPhaseCheck->isChecked());
 }
 
 int DlgAidAnalyse::Scaled(int px) const

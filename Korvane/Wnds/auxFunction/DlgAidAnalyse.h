@@ -146,7 +146,10 @@ protected:
     void contextMenuEvent(QContextMenuEvent *e) override;
 
 private:
+    // Shows or hides a main curve and its compare curve.
     void ShowCurve(CLHBGraph *chart, const QString &name, bool on);
+    // Curves drawn anew show or hide as their switches say.
+    void ApplyCurveSwitches();
     int Scaled(int px) const;
     void CreateDocker();
     void ClearCharts();

@@ -46,6 +46,18 @@ COLORREF CChBitDlg::BitColour(int bit)
     return bit >= 0 && bit < 16 ? kBitColours[bit] : 0;
 }
 
+void CChBitDlg::Chosen(DWORD bits, const QStringList &bitNames, QStringList &names, std::vector<COLORREF> &colours)
+{
+    names.clear();
+    colours.clear();
+    for (int i = 0; i < 16; ++i) {
+        if ((bits >> i) & 1u) {
+            names << bitNames.value(i);
+            colours.push_back(kBitColours[i]);
+        }
+    }
+}
+
 QCheckBox *CChBitDlg::Box(int bit) const
 {
     return bit >= 0 && bit < m_boxes.size() ? m_boxes[bit] : nullptr;
@@ -67,16 +79,12 @@ bool CChBitDlg::OnInitDialog()
 
 void CChBitDlg::OnOK()
 {
-    m_arrSelNames.clear();
-    m_arrSelColours.clear();
     for (int i = 0; i < 16; ++i) {
-        if (m_boxes[i]->isChecked()) {
+        if (m_boxes[i]->isChecked())
             m_dwBits |= 1u << i;
-            m_arrSelNames << m_arrBitNames[i];
-            m_arrSelColours.push_back(kBitColours[i]);
-        } else {
+        else
             m_dwBits &= ~(1u << i);
-        }
     }
+    Chosen(m_dwBits, m_arrBitNames, m_arrSelNames, m_arrSelColours);
     CDialogExMid::OnOK();
 }

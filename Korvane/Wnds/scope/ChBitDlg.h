@@ -25,6 +25,8 @@ public:
 
     QCheckBox *Box(int bit) const;
     static COLORREF BitColour(int bit);
+    // The chosen bits' names and colours, bit 0 first, for the bits.
+    static void Chosen(DWORD bits, const QStringList &bitNames, QStringList &names, std::vector<COLORREF> &colours);
 
     DWORD m_dwBits = 0;
     QStringList m_arrBitNames;

@@ -20,6 +20,11 @@ QString CCommaSubStr::GetSubStr(int n) const
     return field.trimmed();
 }
 
+int CCommaSubStr::FieldCount() const
+{
+    return m_strLine.isEmpty() ? 0 : static_cast<int>(m_strLine.count(m_chSep)) + 1;
+}
+
 void WidenAnsiLine(QString &line)
 {
     std::string bytes;

@@ -11,6 +11,8 @@ public:
 
     // Field n (from 0), trimmed; "" past the last field.
     QString GetSubStr(int n) const;
+    // How many fields the line has: 0 for an empty line.
+    int FieldCount() const;
 
     QString m_strLine;
     QChar m_chSep = QLatin1Char(',');

@@ -32,7 +32,7 @@ CIoSelecDlg::CIoSelecDlg(int nIDD, bool bDO, QWidget *pParent, DWORD mask)
     m_strLangSection = bDO ? QStringLiteral("CDOSelecDlg") : QStringLiteral("CDISelecDlg");
     setWindowTitle(bDO ? QStringLiteral("DO通道选择") : QStringLiteral("DI通道选择"));
     resize(MapDialogRect(QRect(0, 0, 271, 142)).size());
-    const int n = bDO ? 8 : 10;
+    const int n = TerminalCount(bDO);
     const int firstId = bDO ? CDOSelecDlg::kFirstBox : CDISelecDlg::kFirstBox;
     const int y0 = bDO ? 9 : 7;
     const int dy = bDO ? 16 : 13;
@@ -59,6 +59,24 @@ COLORREF CIoSelecDlg::TerminalColour(bool bDO, int terminal)
     if (bDO)
         return terminal >= 0 && terminal < 8 ? kDoColours[terminal] : 0;
     return terminal >= 0 && terminal < 10 ? kDiColours[terminal] : 0;
+}
+
+QString CIoSelecDlg::Caption(bool bDO, int terminal, const QString &name)
+{
+    return (bDO ? QStringLiteral("DO%1:%2") : QStringLiteral("DI%1:%2")).arg(terminal + 1).arg(name);
+}
+
+void CIoSelecDlg::Chosen(bool bDO, DWORD mask, const QStringList &captions, QStringList &names,
+                         std::vector<COLORREF> &colours)
+{
+    names.clear();
+    colours.clear();
+    for (int i = 0; i < TerminalCount(bDO) && i < captions.size(); ++i) {
+        if ((mask >> i) & 1u) {
+            names << captions[i];
+            colours.push_back(TerminalColour(bDO, i));
+        }
+    }
 }
 
 QCheckBox *CIoSelecDlg::Box(int terminal) const
@@ -109,10 +127,9 @@ bool CIoSelecDlg::OnInitDialog()
 
 void CIoSelecDlg::SetCaptions(const QStringList &names)
 {
-    const QString format = m_bDO ? QStringLiteral("DO%1:%2") : QStringLiteral("DI%1:%2");
     for (int i = 0; i < static_cast<int>(m_terminals.size()); ++i) {
         const QString name = i < names.size() ? names[i] : QString();
-        m_terminals[static_cast<std::size_t>(i)].strCaption = format.arg(i + 1).arg(name);
+        m_terminals[static_cast<std::size_t>(i)].strCaption = Caption(m_bDO, i, name);
         if (QCheckBox *b = Box(i))
             b->setText(m_terminals[static_cast<std::size_t>(i)].strCaption);
     }
@@ -143,16 +160,14 @@ void CIoSelecDlg::OnOK()
             ok->setEnabled(false);
         return;
     }
-    m_arrSelNames.clear();
-    m_arrSelColours.clear();
+    QStringList captions;
     for (int i = 0; i < static_cast<int>(m_boxes.size()); ++i) {
-        if (m_boxes[i]->isChecked()) {
+        if (m_boxes[i]->isChecked())
             m_dwMask |= 1u << i;
-            m_arrSelNames << m_terminals[static_cast<std::size_t>(i)].strCaption;
-            m_arrSelColours.push_back(TerminalColour(m_bDO, i));
-        } else {
+        else
             m_dwMask &= ~(1u << i);
-        }
+        captions << m_terminals[static_cast<std::size_t>(i)].strCaption;
     }
+    Chosen(m_bDO, m_dwMask, captions, m_arrSelNames, m_arrSelColours);
     CDialogExMid::OnOK();
 }

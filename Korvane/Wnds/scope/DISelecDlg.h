@@ -34,6 +34,12 @@ public:
     int TerminalCount() const { return static_cast<int>(m_terminals.size()); }
     bool NamesPending() const;
     static COLORREF TerminalColour(bool bDO, int terminal);
+    static int TerminalCount(bool bDO) { return bDO ? 8 : 10; }
+    // "DI3:<function name>" (DO likewise) for terminal 2 (0-based).
+    static QString Caption(bool bDO, int terminal, const QString &name);
+    // The chosen terminals' captions and colours, in terminal order, for the mask.
+    static void Chosen(bool bDO, DWORD mask, const QStringList &captions, QStringList &names,
+                       std::vector<COLORREF> &colours);
 
     QStringList m_arrSelNames;
     std::vector<COLORREF> m_arrSelColours;

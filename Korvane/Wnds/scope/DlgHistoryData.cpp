@@ -139,7 +139,7 @@ QString CDlgHistoryData::SelectedFilePath() const
     return name.isEmpty() || folder.isEmpty() ? QString() : folder + QLatin1Char('/') + name;
 }
 
-int CDlgHistoryData::ReadFileParams(const QString &path, QList<QPair<QString, QString>> &pairs)
+int CDlgHistoryData::ReadFileParams(const QString &path, QList<QPair<QString, QString>> &pairs, QString *why)
 {
     // The reader also takes the file's set-up words. They describe the live capture, which
     // stays on screen (the file only becomes its comparison) and is saved with them: they must
@@ -147,9 +147,14 @@ int CDlgHistoryData::ReadFileParams(const QString &path, QList<QPair<QString, QS
     CScopeSettings *settings = CScopeSettings::GetInstance();
     std::array<WORD, std::extent_v<decltype(CScopeSettings::m_wDriveConfig)>> live{};
     std::copy(std::begin(settings->m_wDriveConfig), std::end(settings->m_wDriveConfig), live.begin());
-    const int read = ReadHistoryParams(path, pairs, *settings);
+    const int read = ReadHistoryParams(path, pairs, *settings, why);
     std::copy(live.begin(), live.end(), settings->m_wDriveConfig);
     return read;
+}
+
+void CDlgHistoryData::Say(const QString &text)
+{
+    platform::Ui().MessageBox(text, TrSection(m_strLangSection, QStringLiteral("历史数据")), MB_OK, this);
 }
 
 void CDlgHistoryData::OnFileSelChanged()
@@ -157,16 +162,22 @@ void CDlgHistoryData::OnFileSelChanged()
     const QString path = SelectedFilePath();
     if (path.isEmpty())
         return;
-    if (m_fnLoadFile && !m_fnLoadFile(path)) {
-        // A click that shows nothing reads as a dead list: say why the capture is not shown.
-        const QString name = QFileInfo(path).fileName();
-        const QString why = QFileInfo::exists(path)
-                                ? TrSection(m_strLangSection, QStringLiteral("无法显示历史数据“%1”：文件已损坏，或与当前采样设置不符。"))
-                                : TrSection(m_strLangSection, QStringLiteral("无法显示历史数据“%1”：文件已不存在。"));
-        platform::Ui().MessageBox(why.arg(name), TrSection(m_strLangSection, QStringLiteral("历史数据")), MB_OK, this);
-    }
+    // A click that shows nothing reads as a dead list: say why the capture or its parameters
+    // are not shown, in one box.
+    const QString name = QFileInfo(path).fileName();
+    QStringList said;
+    const bool exists = QFileInfo::exists(path);
+    if (m_fnLoadFile && !m_fnLoadFile(path))
+        said << (exists ? TrSection(m_strLangSection, QStringLiteral("无法显示历史数据“%1”：文件已损坏，或与当前采样设置不符。"))
+                        : TrSection(m_strLangSection, QStringLiteral("无法显示历史数据“%1”：文件已不存在。")))
+                              .arg(name);
     QList<QPair<QString, QString>> pairs;
-    const int read = ReadFileParams(path, pairs);
+    QString why;
+    const int read = ReadFileParams(path, pairs, &why);
+    if (!read && exists)
+        said << TrSection(m_strLangSection, QStringLiteral("历史数据“%1”的参数无法读取：%2")).arg(name, why);
+    if (!said.isEmpty())
+        Say(said.join(QLatin1Char('\n')));
     m_bListing = true;
     m_gridParams->RemoveAll();
     if (read) {
@@ -183,13 +194,22 @@ void CDlgHistoryData::OnApplyParams()
     CSysParam *sys = GetSysParam();
     if (path.isEmpty() || !sys)
         return;
+    const QString name = QFileInfo(path).fileName();
     QList<QPair<QString, QString>> pairs;
-    if (!ReadFileParams(path, pairs))
+    QString why;
+    if (!ReadFileParams(path, pairs, &why)) {
+        Say(TrSection(m_strLangSection, QStringLiteral("历史数据“%1”的参数无法读取：%2")).arg(name, why));
         return;
+    }
+    if (pairs.isEmpty()) {
+        Say(TrSection(m_strLangSection, QStringLiteral("历史数据“%1”中没有参数。")).arg(name));
+        return;
+    }
     QList<CDBDataParameter> *table = CDlgParams::ActiveParams();
     // All or nothing: every listed value of a known parameter must be a whole number (or an
     // option text) first, so that a damaged file changes nothing that a write would send.
     QList<QPair<int, std::int32_t>> values;
+    bool writable = false;
     for (const auto &[code, text] : pairs) {
         for (int i = 0; table && i < table->size(); ++i) {
             const CDBDataParameter &p = (*table)[i];
@@ -199,11 +219,19 @@ void CDlgHistoryData::OnApplyParams()
             if (!value) {
                 // Refused as a file that cannot be read is: nothing changes.
                 HISTORY_LOG << "history value unreadable: " << code.toStdString() << ' ' << text.toStdString();
+                Say(TrSection(m_strLangSection, QStringLiteral("历史数据“%1”的参数无法使用：参数%2的值“%3”无效。"))
+                        .arg(name, code, text));
                 return;
             }
             values.append({i, *value});
+            writable = writable || p.nModify != 2;
             break;
         }
+    }
+    if (!writable) {
+        // A capture saved while the group was empty carries only values to look at.
+        Say(TrSection(m_strLangSection, QStringLiteral("历史数据“%1”中没有可写入驱动器的参数。")).arg(name));
+        return;
     }
     const QString group = QString::fromUtf8(kScopeGroupName);
     for (qsizetype i = sys->m_arrParamUser.size() - 1; i >= 0; --i) {

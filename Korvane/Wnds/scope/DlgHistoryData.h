@@ -56,8 +56,10 @@ public:
     const QList<QPair<QString, std::int32_t>> &ApplyValues() const { return m_arrApplyValues; }
 
 private:
-    // The file's (code, value text) pairs; 1 when the file was read.
-    static int ReadFileParams(const QString &path, QList<QPair<QString, QString>> &pairs);
+    // The file's (code, value text) pairs; 1 when the file was read, else *why tells why.
+    static int ReadFileParams(const QString &path, QList<QPair<QString, QString>> &pairs, QString *why);
+    // Tells the user about the chosen file.
+    void Say(const QString &text);
     static void AddRow(CBCGPGridCtrlEx *grid, const QStringList &cells);
 
     CBCGPGridCtrlEx *m_gridFiles = nullptr;

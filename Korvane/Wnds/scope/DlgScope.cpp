@@ -316,7 +316,7 @@ void CDlgScope::StopForEmergency()
     CDlgSocpeParam *panel = Panel();
     if (!panel)
         return;
-    const bool running = Settings().m_bRollRunning || Settings().m_bSingleRunning;
+    const bool running = panel->Capturing();
     panel->StopSampling();
     if (panel->IndicatorRunning())
         panel->ToggleSampleIndicator();

@@ -11,6 +11,7 @@
 
 #include <QIcon>
 #include <QPushButton>
+#include <QScrollArea>
 #include <QTabBar>
 
 namespace {
@@ -79,8 +80,20 @@ bool CDlgScopeDocker::OnInitDialog()
             m_pTab->addTab(TrText(QString::fromUtf8(caption)));
         m_pTab->setCurrentIndex(kTabSampling);
     }
+    m_pSamplingScroll = new QScrollArea(this);
+    m_pSamplingScroll->setFrameShape(QFrame::NoFrame);
+    m_pSamplingScroll->setWidgetResizable(true);
     m_pScopeParam = new CDlgSocpeParam(this);
-    m_pScopeParam->Create(this);
+    m_pScopeParam->SetDocker(this);
+    // Its controls stand where its template puts them: the panel is never shorter than that,
+    // and the area scrolls when the docker is.
+    m_pScopeParam->setMinimumHeight(m_pScopeParam->height());
+    m_pScopeParam->Create(m_pSamplingScroll);
+    m_pSamplingScroll->setWidget(m_pScopeParam);
+    // The theme's picture shows through the panel as through every page; its texts are drawn
+    // for it.
+    m_pSamplingScroll->viewport()->setAutoFillBackground(false);
+    m_pScopeParam->setAutoFillBackground(false);
     m_pScopeParam->show();
     m_mapTabs[kTabSampling] = m_pScopeParam;
     m_mapTabs[kTabScopeSet] = nullptr;
@@ -120,6 +133,11 @@ QRect CDlgScopeDocker::PageRect() const
     return rc;
 }
 
+QWidget *CDlgScopeDocker::Holder(QWidget *page) const
+{
+    return page && page == m_pScopeParam && m_pSamplingScroll ? m_pSamplingScroll : page;
+}
+
 QWidget *CDlgScopeDocker::TabPage(int index) const
 {
     const auto it = m_mapTabs.find(index);
@@ -140,10 +158,10 @@ void CDlgScopeDocker::ShowTab()
     m_nCurTab = m_pTab->currentIndex();
     for (auto &[index, page] : m_mapTabs) {
         if (page)
-            page->setGeometry(rc);
+            Holder(page)->setGeometry(rc);
         if (index != m_nCurTab) {
             if (page)
-                page->hide();
+                Holder(page)->hide();
             continue;
         }
         if (index == kTabCursor && !page) {
@@ -168,7 +186,7 @@ void CDlgScopeDocker::ShowTab()
             m_dlgHistory.ClearFileList();
             m_dlgHistory.FillFileList();
         }
-        page->show();
+        Holder(page)->show();
     }
 }
 

@@ -15,6 +15,7 @@ class CDlgScopeSet;
 class CDlgSocpeParam;
 class CNewScopeCursorDlg;
 class QPushButton;
+class QScrollArea;
 class QTabBar;
 
 class CDlgScopeDocker : public CDialogExMid, public CScopePanelDocker
@@ -76,10 +77,15 @@ public:
     CDlgHistoryData &HistoryPage() { return m_dlgHistory; }
     QTabBar *TabBar() const { return m_pTab; }
     QPushButton *ToolButtonById(int id) const;
+    // The sampling panel is taller than a small screen leaves the docker: it scrolls in this.
+    QScrollArea *SamplingScroll() const { return m_pSamplingScroll; }
 
 private:
     void InitButton(QPushButton *button, const ToolButton &t);
     QRect PageRect() const;
+    // What stands in the page rectangle for a tab's page: the page, or the sampling panel's
+    // scroll area.
+    QWidget *Holder(QWidget *page) const;
 
     CDlgScope *m_pScope;
     CDlgSocpeParam *m_pScopeParam = nullptr;
@@ -88,6 +94,7 @@ private:
     std::map<int, CDialogExMid *> m_mapTabs;
     CDlgHistoryData m_dlgHistory;
     QTabBar *m_pTab = nullptr;
+    QScrollArea *m_pSamplingScroll = nullptr;
     QPushButton *m_pButtons[6] = {};
     int m_nCurTab = 0;
 };

@@ -26,6 +26,8 @@
 #include <QMenu>
 #include <QPushButton>
 
+#include <utility>
+
 #define SCOPESET_LOG KLOG("Wnds\\scope\\DlgScopeSet")
 
 using platform::TrSection;
@@ -58,6 +60,7 @@ CDlgScopeSet::CDlgScopeSet(QWidget *pParent) : CDialogExMid(IDD, pParent)
     m_strLangSection = QStringLiteral("CDlgParams");
     m_pWorker = std::make_unique<platform::PageWorker>(this, "scope parameter transfer");
     m_nMsgEnter = platform::GridMessage("BCGM_GRID_ENTER_MSG");
+    m_nMsgSelChanged = platform::GridMessage("BCGM_GRID_SEL_CHANGED");
     m_nMsgWriteEnded = platform::RegisterWindowMessage(QStringLiteral("KORVANE_SCOPESET_WRITE_ENDED"));
     m_btnWrite = new QPushButton(QStringLiteral("写入参数"), this);
     m_btnRead = new QPushButton(QStringLiteral("读取参数"), this);
@@ -223,14 +226,12 @@ void CDlgScopeSet::CommitScopeParamValue(int nRow, int nCol)
     QString text;
     if (!param || !m_dlgGrid.GetRowCellText(text, nRow, kColValue))
         return;
+    // A text that is no value of the parameter (nor one in its range) keeps nothing, and the
+    // Enter that ended the edit offers no write of the old value.
     const std::optional<std::int32_t> typed = ParseParamValueText(*param, text);
-    if (!typed) {
-        m_dlgGrid.SetCellValue(nRow, ParamValueText(*param, param->iCurValue), kColValue);
-        return;
-    }
-    const std::int32_t value = *typed;
-    if (IsParamValueInRange(*param, value)) {
-        param->iCurValue = value;
+    m_bEditRefused = !typed || !IsParamValueInRange(*param, *typed);
+    if (!m_bEditRefused) {
+        param->iCurValue = *typed;
         StoreCheckedParameter(*param);
         m_dlgGrid.SetRowCheck(TRUE, nRow);
     } else {
@@ -245,6 +246,10 @@ LRESULT CDlgScopeSet::WindowProc(UINT msg, WPARAM wParam, LPARAM lParam)
 {
     if (msg == m_nMsgEnter && msg)
         return OnScopeGridEnter();
+    if (msg == m_nMsgSelChanged && msg) {
+        m_bEditRefused = false;
+        return 0;
+    }
     if (msg == m_nMsgWriteEnded && msg) {
         const auto written = Payload<QList<QPair<QString, std::int32_t>>>();
         OnWriteEnded(written ? *written : QList<QPair<QString, std::int32_t>>{});
@@ -437,6 +442,9 @@ LRESULT CDlgScopeSet::OnScopeGridEnter()
     const platform::GridItemID cur = grid->GetCurSelItemID();
     if (cur.m_nRow < 0 || cur.m_nColumn < 0 || cur.m_nRow >= grid->GetRowCount()
         || m_dlgGrid.GetColumnFieldId(cur.m_nColumn) != kColValue)
+        return 0;
+    // The refusal has told the user; the cell shows the value the drive has.
+    if (std::exchange(m_bEditRefused, false))
         return 0;
     const CDBDataParameter *param = RecordOfRow(cur.m_nRow);
     if (!param || IsTransferRunning())

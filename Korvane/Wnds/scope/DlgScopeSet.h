@@ -54,7 +54,8 @@ public:
     void OnReadParams();
     // The answer to the read worker: values in range are stored, then the rows rebuilt.
     BOOL ApplyScopeReadResults();
-    // The value cell of the row was edited: a value in range is stored, else the old one returns.
+    // The value cell of the row was edited: a value in range is stored, else the old one returns
+    // and the user is told.
     void CommitScopeParamValue(int nRow, int nCol);
     LRESULT OnScopeGridEnter();
     // Command "编辑": the custom group editor on the group.
@@ -108,5 +109,8 @@ private:
     QLabel *m_lblHint = nullptr;
     std::unique_ptr<platform::PageWorker> m_pWorker;
     UINT m_nMsgEnter = 0;
+    UINT m_nMsgSelChanged = 0;
     UINT m_nMsgWriteEnded = 0;
+    // The last typed value was refused: the Enter that ended its edit writes nothing.
+    bool m_bEditRefused = false;
 };

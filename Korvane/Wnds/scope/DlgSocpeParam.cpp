@@ -74,6 +74,17 @@ UINT BaseMessage()
     return msg;
 }
 
+// The function names of the DI and DO terminals as read; an empty list: not read.
+struct IoFunctionNames {
+    QStringList names[2];
+};
+
+UINT IoNamesMessage()
+{
+    static const UINT msg = platform::RegisterWindowMessage(QStringLiteral("KORVANE_SCOPE_PANEL_IO_NAMES"));
+    return msg;
+}
+
 BOOL *CheckFlag(int k)
 {
     CAppFlags *flags = GetAppFlags();
@@ -93,7 +104,7 @@ BOOL *CheckFlag(int k)
 // ---- construction -----------------------------------------------------------------------
 
 CDlgSocpeParam::CDlgSocpeParam(QWidget *pParent)
-    : CDialogExMid(IDD, pParent), m_worker(this, "sampling panel")
+    : CDialogExMid(IDD, pParent), m_worker(this, "sampling panel"), m_ioWorker(this, "DI/DO names")
 {
     m_strLangSection = QStringLiteral("CDlgSocpeParam");
     CScopeSettings &s = Settings();
@@ -109,6 +120,7 @@ CDlgSocpeParam::~CDlgSocpeParam()
 {
     m_pCore.reset();
     m_worker.Stop();
+    m_ioWorker.Stop();
 }
 
 QWidget *CDlgSocpeParam::Ctrl(int id) const
@@ -459,7 +471,13 @@ void CDlgSocpeParam::FillSourceLists()
     }
     for (int k = 1; k <= 4; ++k)
         m_nAcceptedSource[k - 1] = m_cmbSource[k - 1]->currentIndex();
-    OnSelchangeSource(3);
+    // A stored choice is no change of the user's: it opens no dialog (at start-up there is not
+    // even a drive to name the terminals).
+    for (int k = 3; k <= 4; ++k) {
+        ApplyBitSourceState(k);
+        RestoreBitSelection(k == 4);
+    }
+    RefreshIoNames();
 }
 
 void CDlgSocpeParam::FillTimeDivList(unsigned n)
@@ -784,19 +802,25 @@ void CDlgSocpeParam::OnSelchangeSource(int k)
     m_nAcceptedSource[k - 1] = list->currentIndex();
     if (k <= 2)
         return;
+    ApplyBitSourceState(k);
+    if (SourceNameOf(list, list->currentIndex()) == (k == 3 ? QLatin1String("DI") : QLatin1String("DO")))
+        OnClickedBits(k == 4);
+}
+
+void CDlgSocpeParam::ApplyBitSourceState(int k)
+{
+    QComboBox *list = m_cmbSource[k - 1];
     QPushButton *button = k == 3 ? m_btnDi : m_btnDo;
     const QString own = k == 3 ? QStringLiteral("DI") : QStringLiteral("DO");
-    if (list->currentIndex() < 0 && list->count() > 0)
+    if (list->currentIndex() < 0 && list->count() > 0) {
+        const QSignalBlocker block(list);
         list->setCurrentIndex(0);
+    }
     const QString name = SourceNameOf(list, list->currentIndex());
     if (name == own) {
         button->setText(own);
         button->setEnabled(true);
         EnableChannelExtras(k, false);
-        if (k == 3)
-            OnClickedDi();
-        else
-            OnClickedDo();
     } else if (Settings().FindBitSource(name) >= 0) {
         button->setText(QStringLiteral("bit"));
         button->setEnabled(true);
@@ -1013,18 +1037,100 @@ void CDlgSocpeParam::OnClickedBits(bool bDO)
             return;
         SetBitSelection(bDO, dlg->m_dwMask, dlg->m_arrSelNames, dlg->m_arrSelColours);
         SetBitSet(own, dlg->m_dwMask);
-    } else if (code >= 3 && code < kScopeFirstValueSource) {
-        const int row = s.FindBitSource(name);
-        if (row < 0)
-            return;
-        const CHBit &bit = s.m_arrChBit[static_cast<std::size_t>(row)];
-        const DWORD bits = GetBitSet(bit.nId);
-        CChBitDlg dlg(&bits, &bit.arrBitNames);
+        // A dialog opened without the link has named no terminal.
+        CSysParam *sys = GetSysParam();
+        m_bIoNamesFromDrive[bDO ? 1 : 0] = sys && sys->m_bConnected;
+    } else if (const CHBit *bit = BitSourceOf(code, name)) {
+        const DWORD bits = GetBitSet(bit->nId);
+        CChBitDlg dlg(&bits, &bit->arrBitNames);
         if (RunDialog(dlg) != IDOK)
             return;
         SetBitSelection(bDO, dlg.m_dwBits, dlg.m_arrSelNames, dlg.m_arrSelColours);
-        SetBitSet(bit.nId, dlg.m_dwBits);
+        SetBitSet(bit->nId, dlg.m_dwBits);
     }
+}
+
+const CHBit *CDlgSocpeParam::BitSourceOf(int code, const QString &name) const
+{
+    if (code < 3 || code >= kScopeFirstValueSource)
+        return nullptr;
+    const CScopeSettings &s = Settings();
+    const int row = s.FindBitSource(name);
+    return row < 0 ? nullptr : &s.m_arrChBit[static_cast<std::size_t>(row)];
+}
+
+void CDlgSocpeParam::RestoreBitSelection(bool bDO)
+{
+    CScopeSettings &s = Settings();
+    const QComboBox *list = m_cmbSource[bDO ? 3 : 2];
+    const QString name = SourceNameOf(list, list->currentIndex());
+    const int code = s.SourceCodeOfName(name);
+    const int own = bDO ? kScopeSourceDO : kScopeSourceDI;
+    QStringList names;
+    std::vector<COLORREF> colours;
+    if (code == own) {
+        // The terminals stay unnamed until the drive has told their functions.
+        const DWORD bits = GetBitSet(own);
+        QStringList captions;
+        for (int i = 0; i < CIoSelecDlg::TerminalCount(bDO); ++i)
+            captions << CIoSelecDlg::Caption(bDO, i, QString());
+        CIoSelecDlg::Chosen(bDO, bits, captions, names, colours);
+        SetBitSelection(bDO, bits, names, colours);
+        m_bIoNamesFromDrive[bDO ? 1 : 0] = false;
+    } else if (const CHBit *bit = BitSourceOf(code, name)) {
+        const DWORD bits = GetBitSet(bit->nId);
+        CChBitDlg::Chosen(bits, bit->arrBitNames, names, colours);
+        SetBitSelection(bDO, bits, names, colours);
+    }
+}
+
+void CDlgSocpeParam::RefreshIoNames()
+{
+    CSysParam *sys = GetSysParam();
+    if (!sys || !sys->m_bConnected || m_ioWorker.IsRunning())
+        return;
+    bool wanted[2] = {false, false};
+    for (int d = 0; d < 2; ++d) {
+        const QComboBox *list = m_cmbSource[d == 1 ? 3 : 2];
+        wanted[d] = !m_bIoNamesFromDrive[d] &&
+                    SourceNameOf(list, list->currentIndex()) == (d == 1 ? QLatin1String("DO") : QLatin1String("DI"));
+    }
+    if (!wanted[0] && !wanted[1])
+        return;
+    const platform::WindowRef self(this);
+    const UINT done = IoNamesMessage();
+    m_ioWorker.Start([wanted0 = wanted[0], wanted1 = wanted[1], self, done](const std::atomic<bool> &stop) {
+        auto read = std::make_shared<IoFunctionNames>();
+        if (wanted0)
+            read->names[0] = scopepanel::ReadIoFunctionNames(0x0302, CIoSelecDlg::TerminalCount(false),
+                                                             QStringLiteral("H0302"), stop);
+        if (wanted1 && !stop)
+            read->names[1] = scopepanel::ReadIoFunctionNames(0x0400, CIoSelecDlg::TerminalCount(true),
+                                                             QStringLiteral("H0400"), stop);
+        platform::PostMessage(self, done, 0, 0, read);
+    });
+}
+
+void CDlgSocpeParam::OnIoNamesRead(bool bDO, const QStringList &functions)
+{
+    const QComboBox *list = m_cmbSource[bDO ? 3 : 2];
+    // The user may have chosen another source, or the dialog, meanwhile.
+    if (functions.isEmpty() || m_bIoNamesFromDrive[bDO ? 1 : 0] ||
+        SourceNameOf(list, list->currentIndex()) != (bDO ? QLatin1String("DO") : QLatin1String("DI")))
+        return;
+    CSysParam *sys = GetSysParam();
+    if (!sys || !sys->m_bConnected || sys->IsDriveAbsent())
+        return;
+    QStringList captions;
+    for (int i = 0; i < functions.size(); ++i)
+        captions << CIoSelecDlg::Caption(bDO, i, functions[i]);
+    const ScopeIoSelection &sel = bDO ? Settings().m_selDO : Settings().m_selDI;
+    const DWORD bits = static_cast<DWORD>(sel.nBits);
+    QStringList names;
+    std::vector<COLORREF> colours;
+    CIoSelecDlg::Chosen(bDO, bits, captions, names, colours);
+    SetBitSelection(bDO, bits, names, colours);
+    m_bIoNamesFromDrive[bDO ? 1 : 0] = true;
 }
 
 void CDlgSocpeParam::SelectSourceByName(int k, const QString &name)
@@ -1119,6 +1225,8 @@ int CDlgSocpeParam::StartSampling()
         platform::Ui().MessageBox(TrText(QStringLiteral("选择内容超过64位，请重新选择")), QString(), MB_OK, this);
         return -2;
     }
+    // The DI and DO strips of this capture name the terminals as the drive has them.
+    RefreshIoNames();
     ScopeStartChoice choice;
     choice.mode = mode;
     choice.nCycleCount = m_nPeriodCount;
@@ -1190,10 +1298,19 @@ int CDlgSocpeParam::StopSampling()
     } else if (mode == ScopeMode::Roll) {
         Core().StopSampling(mode, [this] { InvalidateView(); });
         EnableRollControls(true);
+        // The list is the last roll start's: a stop with no roll behind it (a start called
+        // off before it took effect) must not enable what has been disabled since.
+        Settings().m_arrCtrlRoll.clear();
     }
     m_rdoSingle->setEnabled(true);
     m_rdoRoll->setEnabled(true);
     return 0;
+}
+
+bool CDlgSocpeParam::Capturing() const
+{
+    return m_pCore && (m_pCore->StartPending() || m_pCore->Running(ScopeMode::SingleShot) ||
+                       m_pCore->Running(ScopeMode::Roll));
 }
 
 LRESULT CDlgSocpeParam::OnCaptureDone(WPARAM wParam, LPARAM lParam)
@@ -1351,6 +1468,12 @@ LRESULT CDlgSocpeParam::WindowProc(UINT msg, WPARAM wParam, LPARAM lParam)
             OnBaseRead(static_cast<unsigned>(lParam));
         return 0;
     }
+    if (msg == IoNamesMessage()) {
+        if (const auto read = Payload<IoFunctionNames>())
+            for (int d = 0; d < 2; ++d)
+                OnIoNamesRead(d == 1, read->names[d]);
+        return 0;
+    }
     switch (msg) {
     case UM_BUTTON_RELEASED:
         // The indicator's release only; the number is shared with a colour notification.
@@ -1402,11 +1525,13 @@ void CDlgSocpeParam::OnDestroy()
     StoreListSelections();
     if (!WriteBitSelections(s))
         KLOG(kLog) << "bit selections not written";
-    // The threads go first, so that the stop below finds the link free.
+    // The core's worker goes first: a start it was writing ends there, and its continuation,
+    // which would start a thread, never runs. Then the threads, so that the stop below finds
+    // the link free.
+    m_pCore.reset();
     s.m_bRollRunning = 0;
     s.m_bSingleRunning = 0;
     StopScopeThreads();
-    m_pCore.reset();
     if (CSysParam *sys = GetSysParam()) {
         for (int i = 0; i < kTries && !sys->IsDriveAbsent(); ++i)
             if (sys->WriteReg(kRegCommand, 2, CSysParam::LinkWait::Bounded))

@@ -77,6 +77,8 @@ public:
     void RedrawCapture();
     CScopeControl &Core();
     ScopeMode Mode() const;
+    // A capture runs, or a start is under way that no stop has called off.
+    bool Capturing() const;
 
     // ---- lists and labels
     void ReadSampleBase();
@@ -112,6 +114,7 @@ public:
 
     // ---- handlers
     void OnClickedChannelCheck(int k);
+    // The user's change of channel k's source: a "DI" or "DO" choice opens its dialog.
     void OnSelchangeSource(int k);
     void OnSelchangeChannelWidth();
     void OnSelchangeScale(int k);
@@ -166,6 +169,17 @@ private:
     void ApplyLayoutChoice(int s);
     // The DI (DO) button: the DI (DO) terminals, or the bits of a bit source on CH3 (CH4).
     void OnClickedBits(bool bDO);
+    // The DI (DO) button, the channel's own controls and the shown groups for the source that
+    // CH3 (CH4) holds; no dialog.
+    void ApplyBitSourceState(int k);
+    // A stored DI, DO or bit-source choice of CH3 (CH4) back in place: its remembered bits
+    // with their names, as the dialog would give them, without asking the user.
+    void RestoreBitSelection(bool bDO);
+    // Terminal names not yet the drive's are read, once the link is up (on the names worker).
+    void RefreshIoNames();
+    void OnIoNamesRead(bool bDO, const QStringList &functions);
+    // The bit source (code 3..127) of that name, or null.
+    const CHBit *BitSourceOf(int code, const QString &name) const;
     void SetBitSelection(bool bDO, DWORD bits, const QStringList &names, const std::vector<COLORREF> &colours);
     void OnStartResult(ScopeMode mode, int result);
     void OnBaseRead(unsigned f);
@@ -181,7 +195,10 @@ private:
     std::unique_ptr<CScopeControl> m_pCore;
     CScopeChannels *m_pCoreChannels = nullptr;
     platform::PageWorker m_worker;
+    platform::PageWorker m_ioWorker;
     bool m_bBasePending = false;
+    // The DI (DO) selection's terminal names are the drive's functions.
+    bool m_bIoNamesFromDrive[2] = {false, false};
 
     QLineEdit *m_edtPeriod = nullptr;
     QLabel *m_lblBase = nullptr;

@@ -93,6 +93,8 @@ CScopeControl::CScopeControl(CScopeChannels &channels, CScopeSettings &settings)
 
 CScopeControl::~CScopeControl()
 {
+    // A continuation the join below lets through finds the panel half gone: it does nothing.
+    m_bClosing = true;
     m_worker.Stop();
 }
 
@@ -101,8 +103,15 @@ bool CScopeControl::Busy() const
     return m_worker.IsRunning();
 }
 
+bool CScopeControl::StartPending() const
+{
+    return m_pStart && !m_pStart->cancelled;
+}
+
 bool CScopeControl::Running(ScopeMode mode) const
 {
+    if (StartPending() && m_pStart->mode == mode)
+        return true;
     switch (mode) {
     case ScopeMode::SingleShot:
         // A start whose writes failed half-way leaves the drive set up: its stop still counts.
@@ -115,15 +124,58 @@ bool CScopeControl::Running(ScopeMode mode) const
     }
 }
 
-void CScopeControl::RunOnWorker(std::function<void()> work)
+void CScopeControl::RunOnWorker(Work work)
 {
-    m_worker.Start([work = std::move(work)](const std::atomic<bool> &) { work(); });
+    m_worker.Start(std::move(work));
 }
 
 void CScopeControl::Post(std::function<void()> onGui)
 {
     platform::PostMessage(m_sink.get(), UM_SCOPE_CORE_RESULT, 0, 0,
-                          std::make_shared<std::function<void()>>(std::move(onGui)));
+                          std::make_shared<std::function<void()>>([this, onGui = std::move(onGui)] {
+                              if (!m_bClosing)
+                                  onGui();
+                          }));
+}
+
+void CScopeControl::EndCalledOffStart(const Ticket &ticket, const std::atomic<bool> &stop)
+{
+    if (stop)
+        return;
+    // The drive may have taken some of the set-up, or the start command itself.
+    if (Connected())
+        WriteTries(kRegCommand, 2, ticket->mode == ScopeMode::Roll ? kTries : 3);
+    Post([this, ticket] { FinishCalledOffStart(ticket); });
+}
+
+void CScopeControl::StopStartedDrive(const Ticket &ticket)
+{
+    RunOnWorker([this, ticket](const std::atomic<bool> &stop) { EndCalledOffStart(ticket, stop); });
+}
+
+void CScopeControl::FinishCalledOffStart(const Ticket &ticket)
+{
+    EndTicket(ticket);
+    const auto callbacks = std::move(ticket->onStopped);
+    for (const auto &f : callbacks)
+        if (f)
+            f();
+}
+
+void CScopeControl::EndTicket(const Ticket &ticket)
+{
+    if (m_pStart == ticket)
+        m_pStart.reset();
+}
+
+void CScopeControl::PostOutcome(const Ticket &ticket, std::function<void()> outcome)
+{
+    Post([this, ticket, outcome = std::move(outcome)] {
+        if (ticket->cancelled)
+            return StopStartedDrive(ticket);
+        EndTicket(ticket);
+        outcome();
+    });
 }
 
 unsigned CScopeControl::MinimumRollPeriod(unsigned f, int layout, int baud, int bitsPerByte)
@@ -162,13 +214,16 @@ bool CScopeControl::ReadSampleBase(double *basePeriodMs)
     return false;
 }
 
-BOOL CScopeControl::RefreshCaptureParams(QList<CDBDataParameter> &params)
+BOOL CScopeControl::RefreshCaptureParams(QList<CDBDataParameter> &params,
+                                         const std::function<bool()> &calledOff)
 {
     if (!Connected()) {
         Box(Lang("IDS_NewScopeView_94"), "IDS_NewScopeView_95");
         return FALSE;
     }
     for (auto &p : params) {
+        if (calledOff && calledOff())
+            return FALSE;
         bool ok = false;
         int value = 0;
         for (int i = 0; i < kTries && !ok; ++i) {
@@ -192,7 +247,7 @@ void CScopeControl::RefreshCaptureParamsAsync(std::function<void(BOOL)> done)
 {
     // The worker reads into its own copy: the GUI thread may write a capture file from the
     // list meanwhile. The values read so far are taken over on the GUI thread.
-    RunOnWorker([this, params = m_settings.m_arrCaptureParams, done = std::move(done)]() mutable {
+    RunOnWorker([this, params = m_settings.m_arrCaptureParams, done = std::move(done)](const std::atomic<bool> &) mutable {
         const BOOL ok = RefreshCaptureParams(params);
         Post([this, done, ok, params] {
             m_settings.m_arrCaptureParams = params;
@@ -299,21 +354,29 @@ int CScopeControl::StartSingle(const ScopeStartChoice &choice,
     g_bScopeSingleBusy = 1;
     std::array<WORD, 11> words;
     std::copy(w, w + 11, words.begin());
+    const Ticket ticket = m_pStart = std::make_shared<StartTicket>(ScopeMode::SingleShot);
 
-    RunOnWorker([this, words, done] {
+    RunOnWorker([this, words, done, ticket](const std::atomic<bool> &stop) {
+        auto calledOff = [&] { return stop || ticket->cancelled; };
         double base = 0;
         const bool baseRead = ReadSampleBase(&base);
         for (int i = 0; i < 11; ++i) {
+            if (calledOff())
+                return EndCalledOffStart(ticket, stop);
             if (!WriteTries(static_cast<WORD>(kRegFirstConfig + i), words[static_cast<std::size_t>(i)], kTries)) {
+                if (calledOff())
+                    return EndCalledOffStart(ticket, stop);
                 Box(FormatLang("IDS_NewScopeView_56", scopelink::LastError()), "IDS_NewScopeView_57");
-                Post([done] {
+                PostOutcome(ticket, [done] {
                     if (done)
                         done(-2, 0);
                 });
                 return;
             }
         }
-        Post([this, done, base, baseRead] {
+        if (calledOff())
+            return EndCalledOffStart(ticket, stop);
+        PostOutcome(ticket, [this, done, base, baseRead] {
             if (baseRead && base > 0)
                 m_settings.m_dBasePeriodMs = base;
             m_channels.m_bSelect = false;
@@ -337,28 +400,36 @@ int CScopeControl::StartRoll(const ScopeStartChoice &choice,
     // The worker reads and fills copies only; the settings (which the GUI thread may be
     // writing a capture file from) take the results on the GUI thread.
     const int layout = m_settings.m_nLayout;
-    RunOnWorker([this, choice, cycles, layout, done, params = m_settings.m_arrCaptureParams]() mutable {
-        auto finish = [this, done](int result, unsigned minimum) {
-            Post([done, result, minimum] {
+    const Ticket ticket = m_pStart = std::make_shared<StartTicket>(ScopeMode::Roll);
+    RunOnWorker([this, choice, cycles, layout, done, ticket,
+                 params = m_settings.m_arrCaptureParams](const std::atomic<bool> &stop) mutable {
+        auto calledOff = [&] { return stop || ticket->cancelled; };
+        auto finish = [this, done, ticket, &stop, &calledOff](int result, unsigned minimum) {
+            if (calledOff())
+                return EndCalledOffStart(ticket, stop);
+            PostOutcome(ticket, [done, result, minimum] {
                 if (done)
                     done(result, minimum);
             });
         };
-        RefreshCaptureParams(params);
+        RefreshCaptureParams(params, calledOff);
         double base = 0;
-        const bool baseRead = ReadSampleBase(&base);
+        const bool baseRead = !calledOff() && ReadSampleBase(&base);
         Post([this, params, base, baseRead] {
             m_settings.m_arrCaptureParams = params;
             if (baseRead && base > 0)
                 m_settings.m_dBasePeriodMs = base;
         });
+        if (calledOff())
+            return EndCalledOffStart(ticket, stop);
         if (!Connected()) {
             Box(Lang("IDS_NewScopeView_59"), "IDS_NewScopeView_60");
             return finish(-2, 0);
         }
         unsigned minimum = 0;
         if (!CheckRollPeriod(cycles, layout, &minimum)) {
-            Box(FormatLang("IDS_NewScopeView_61", minimum), "IDS_NewScopeView_62");
+            if (!calledOff())
+                Box(FormatLang("IDS_NewScopeView_61", minimum), "IDS_NewScopeView_62");
             return finish(-2, minimum);
         }
         auto param = std::make_shared<CScopeThreadParam>();
@@ -371,17 +442,25 @@ int CScopeControl::StartRoll(const ScopeStartChoice &choice,
         w[3] = static_cast<WORD>((param->arrChannel[2].nSourceCode << 8) | (param->arrChannel[3].nSourceCode & 0xFF));
         const WORD setup[4] = {static_cast<WORD>(param->nLayout), w[1], w[2], w[3]};
         for (int i = 0; i < 4; ++i) {
+            if (calledOff())
+                return EndCalledOffStart(ticket, stop);
             if (!WriteTries(static_cast<WORD>(kRegFirstConfig + i), setup[i], kTries)) {
-                Box(FormatLang("IDS_NewScopeView_112", scopelink::LastError()), "IDS_NewScopeView_113");
+                if (!calledOff())
+                    Box(FormatLang("IDS_NewScopeView_112", scopelink::LastError()), "IDS_NewScopeView_113");
                 return finish(-2, 0);
             }
         }
+        if (calledOff())
+            return EndCalledOffStart(ticket, stop);
         if (!WriteTries(kRegCommand, 1, kTries)) {
-            Box(FormatLang("IDS_NewScopeView_114", scopelink::LastError()), "IDS_NewScopeView_115");
+            if (!calledOff())
+                Box(FormatLang("IDS_NewScopeView_114", scopelink::LastError()), "IDS_NewScopeView_115");
             return finish(-2, 0);
         }
+        if (calledOff())
+            return EndCalledOffStart(ticket, stop);
         const std::array<WORD, 4> words{w[0], w[1], w[2], w[3]};
-        Post([this, done, cycles, param, words] {
+        PostOutcome(ticket, [this, done, cycles, param, words] {
             std::copy(words.begin(), words.end(), m_settings.m_wDriveConfig);
             CScopeThreadParam::Roll() = *param;
             m_channels.m_bSelect = false;
@@ -414,6 +493,15 @@ void CScopeControl::StopSampling(ScopeMode mode, std::function<void()> done)
                 done();
         });
     };
+    if (m_pStart) {
+        // The start's writes are under way (or its continuation is queued): calling it off
+        // here is the only way the drive hears of the stop, since the capture it would start
+        // is not running yet.
+        if (!m_pStart->cancelled.exchange(true) && m_pStart->mode == ScopeMode::SingleShot)
+            g_bScopeSingleBusy = 0;
+        m_pStart->onStopped.push_back(std::move(done));
+        return;
+    }
     if (!Running(mode)) {
         // Nothing captures: no stop goes to the drive and no recording is written, so
         // leaving the page or an emergency stop in between captures leaves no trace.
@@ -431,7 +519,7 @@ void CScopeControl::StopSampling(ScopeMode mode, std::function<void()> done)
         }
         // The thread may be the caller (its completion handler stops the capture): it ends at
         // its next look at the flag and is joined by the next start or the exit.
-        RunOnWorker([finish] {
+        RunOnWorker([finish](const std::atomic<bool> &) {
             WriteTries(kRegCommand, 2, 3);
             finish();
         });
@@ -477,7 +565,7 @@ void CScopeControl::SaveRollAndStopDrive(bool connected, const std::function<voi
             done();
         return;
     }
-    RunOnWorker([finish, pause = StopPauseMs()] {
+    RunOnWorker([finish, pause = StopPauseMs()](const std::atomic<bool> &) {
         Sleep(pause);
         // The stream may still be arriving while the stop goes out, and a reply behind a
         // frame does not count: the stop tries as often as any other write.

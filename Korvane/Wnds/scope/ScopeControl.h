@@ -15,8 +15,10 @@
 
 struct ScopeRollFrame;
 
+#include <atomic>
 #include <functional>
 #include <memory>
+#include <vector>
 
 // Radio buttons of the mode, as the panel reports them.
 enum class ScopeMode { None, SingleShot, Roll };
@@ -50,10 +52,14 @@ public:
                       std::function<void(int result, unsigned minimum)> done);
     // Ends the capture of the mode: flags, threads and the roll recording always; the stop
     // command to the drive only while connected. `done` runs when the drive was told.
+    // A start still under way counts as running, whatever its mode: it is called off, its
+    // continuation starts nothing, and the drive is told to stop once its writes are over.
     void StopSampling(ScopeMode mode, std::function<void()> done = {});
     bool Busy() const;
     // Whether a capture of the mode runs (or was started on the drive and not yet stopped).
     bool Running(ScopeMode mode) const;
+    // A start whose drive I/O is under way and that no stop has called off.
+    bool StartPending() const;
 
     // The minimum roll period for drive frequency f in layout 0..4 at the port's rate: never
     // below max(⌊f·1551/s/57600⌋ + 4, ⌊f·141·b/s/baud⌋ + 4) (s samples per frame, b bits a
@@ -63,8 +69,9 @@ public:
     // the period count in `layout`; on the worker.
     static BOOL CheckRollPeriod(unsigned nCycleCount, int layout, unsigned *minimum);
     // Reads every entry of `params` (10 attempts each); on the worker, on a copy of
-    // m_arrCaptureParams.
-    static BOOL RefreshCaptureParams(QList<CDBDataParameter> &params);
+    // m_arrCaptureParams. Gives up quietly once `calledOff` answers true.
+    static BOOL RefreshCaptureParams(QList<CDBDataParameter> &params,
+                                     const std::function<bool()> &calledOff = {});
     void RefreshCaptureParamsAsync(std::function<void(BOOL)> done);
     // Fills both parameter lists from the active device's parameters.
     void BuildCaptureParamLists(const QList<CDBDataParameter> &activeAxis);
@@ -81,8 +88,33 @@ public:
 
 private:
     class Sink;
-    void RunOnWorker(std::function<void()> work);
+    // One start from the call until its continuation on the GUI thread; a stop in between
+    // calls it off.
+    struct StartTicket {
+        explicit StartTicket(ScopeMode m) : mode(m) {}
+        const ScopeMode mode;
+        std::atomic<bool> cancelled{false};
+        std::vector<std::function<void()>> onStopped;  // the stops' callbacks; GUI thread only
+    };
+    using Ticket = std::shared_ptr<StartTicket>;
+    using Work = std::function<void(const std::atomic<bool> &stop)>;
+
+    void RunOnWorker(Work work);
+    // Runs `onGui` on the GUI thread, unless the core is being destroyed by then.
     void Post(std::function<void()> onGui);
+    // On the worker, once a called-off start's writes are over: the stop command, then the
+    // end on the GUI thread. Nothing at all when the worker itself is being stopped (the
+    // panel's destruction tells the drive).
+    void EndCalledOffStart(const Ticket &ticket, const std::atomic<bool> &stop);
+    // On the GUI thread: a start whose writes all went out was called off before it took
+    // effect.
+    void StopStartedDrive(const Ticket &ticket);
+    void FinishCalledOffStart(const Ticket &ticket);
+    // The start is over (taken effect or refused): it no longer counts as pending.
+    void EndTicket(const Ticket &ticket);
+    // The start's outcome on the GUI thread, unless a stop called the start off meanwhile:
+    // then the drive is told to stop instead.
+    void PostOutcome(const Ticket &ticket, std::function<void()> outcome);
     int StartSingle(const ScopeStartChoice &choice,
                     std::function<void(int result, unsigned minimum)> done);
     int StartRoll(const ScopeStartChoice &choice,
@@ -103,6 +135,8 @@ private:
     QString m_rollNames[4];
     COLORREF m_rollColors[4] = {};
     QStringList m_recordings;
+    Ticket m_pStart;               // the start under way, if any
+    bool m_bClosing = false;       // posted continuations do nothing any more
     bool m_bRollStopping = false;  // from a roll's stop until its recording is written
     bool m_bRollScaled = false;    // the run's axes were set from its first frame
 };

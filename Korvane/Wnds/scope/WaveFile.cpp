@@ -6,8 +6,9 @@
 #include "SYSPARAM/SysParam.h"
 #include "Wnds/scope/CommaSubStr.h"
 #include "database/ParamValueText.h"
-#include "platform/UiServices.h"
+#include "platform/LanguageConf.h"
 #include "platform/SaveFile.h"
+#include "platform/UiServices.h"
 
 #include <QDir>
 #include <QFile>
@@ -70,22 +71,67 @@ bool ReadLines(const QString &path, QStringList &lines)
     return true;
 }
 
+// The reasons a reader gives for a file it refuses, for the user.
+QString EndsEarly(int line)
+{
+    return TrText(QStringLiteral("文件在第%1行之前结束。")).arg(line);
+}
+
+QString WrongFieldCount(int line, int have, int want)
+{
+    return TrText(QStringLiteral("第%1行有%2个字段，应为%3个。")).arg(line).arg(have).arg(want);
+}
+
+QString BadValue(int line, const QString &text)
+{
+    return TrText(QStringLiteral("第%1行的值“%2”无效。")).arg(line).arg(text);
+}
+
 class Lines {
 public:
     explicit Lines(QStringList lines) : m_lines(std::move(lines)) {}
+    // The next line; at the end of the file the reason is "ends early".
     bool Next(CCommaSubStr &out)
     {
-        if (m_pos >= m_lines.size())
+        if (m_pos >= m_lines.size()) {
+            Refuse(EndsEarly(static_cast<int>(m_pos) + 1));
             return false;
+        }
         out = CCommaSubStr(m_lines.at(m_pos++), QLatin1Char(','));
         return true;
     }
+    // The next line, which holds exactly `fields` fields: no value is taken from a line with
+    // one more or one less, where every field would be another's.
+    bool NextRow(CCommaSubStr &out, int fields)
+    {
+        if (!Next(out))
+            return false;
+        if (out.FieldCount() != fields) {
+            Refuse(WrongFieldCount(Number(), out.FieldCount(), fields));
+            return false;
+        }
+        return true;
+    }
     bool AtEnd() const { return m_pos >= m_lines.size(); }
+    // The number (from 1) of the line last taken.
+    int Number() const { return static_cast<int>(m_pos); }
+    // The first reason given stands.
+    void Refuse(const QString &why)
+    {
+        if (m_why.isEmpty())
+            m_why = why;
+    }
+    const QString &Why() const { return m_why; }
 
 private:
     QStringList m_lines;
     qsizetype m_pos = 0;
+    QString m_why;
 };
+
+// Fields of the rows a reader takes values from.
+constexpr int kParamRowFields = 3;   // code, name, value
+constexpr int kSampleRowFields = 6;  // four channels, DI, DO
 
 int Int(const QString &s)
 {
@@ -106,6 +152,16 @@ std::optional<double> ExactReal(const QString &s)
 std::optional<double> TimeField(const QString &s)
 {
     return ExactReal(s.left(std::max<qsizetype>(0, s.size() - 2)));
+}
+
+// The sample time is a whole number of base periods, as the header's four decimals give them
+// (each value may be up to half a unit of the last decimal off, the base as often as it counts).
+bool WholeBasePeriods(double timePerPoint, double baseTime)
+{
+    if (!(timePerPoint > 0) || !(baseTime > 0) || timePerPoint / baseTime >= double(INT_MAX))
+        return false;
+    const double n = std::round(timePerPoint / baseTime);
+    return n >= 1 && std::fabs(timePerPoint - n * baseTime) <= 0.00005 * (n + 1) + 1e-12;
 }
 
 bool ParseTime(const QString &s, std::int64_t *out)
@@ -141,8 +197,10 @@ enum class HeaderResult { Ok, NotWaveFile, Short, BadTime };
 HeaderResult ReadHeader(Lines &lines, const char *idKey, Header &h, bool needTime)
 {
     CCommaSubStr f;
-    if (!lines.Next(f) || f.GetSubStr(0) != Lang(idKey) || f.GetSubStr(1) != QLatin1String("1"))
+    if (!lines.Next(f) || f.GetSubStr(0) != Lang(idKey) || f.GetSubStr(1) != QLatin1String("1")) {
+        lines.Refuse(TrText(QStringLiteral("这不是示波器数据文件。")));
         return HeaderResult::NotWaveFile;
+    }
     if (!lines.Next(f) || !lines.Next(f))
         return HeaderResult::Short;
     for (int i = 0; i < 10; ++i)
@@ -154,9 +212,10 @@ HeaderResult ReadHeader(Lines &lines, const char *idKey, Header &h, bool needTim
         return HeaderResult::Short;
     const std::optional<double> baseTime = TimeField(f.GetSubStr(1));
     // The period count is their whole ratio: a time that gives no count is no capture's.
-    if (!timePerPoint || !baseTime || *timePerPoint < 0 || *baseTime < 0 ||
-        (*baseTime > 0 && *timePerPoint / *baseTime >= double(INT_MAX)))
+    if (!timePerPoint || !baseTime || !WholeBasePeriods(*timePerPoint, *baseTime)) {
+        lines.Refuse(TrText(QStringLiteral("采样时间或基本周期为0，或采样时间不是基本周期的整数倍。")));
         return HeaderResult::Short;
+    }
     h.timePerPoint = *timePerPoint;
     h.baseTime = *baseTime;
     if (!lines.Next(f))
@@ -165,26 +224,34 @@ HeaderResult ReadHeader(Lines &lines, const char *idKey, Header &h, bool needTim
     h.timeDiv = h.timeDivField.section(QLatin1Char(' '), 0, 0);
     if (!lines.Next(f))
         return HeaderResult::Short;
-    if (!ParseTime(f.GetSubStr(1), &h.start) && needTime)
+    if (!ParseTime(f.GetSubStr(1), &h.start) && needTime) {
+        lines.Refuse(BadValue(lines.Number(), f.GetSubStr(1)));
         return HeaderResult::BadTime;
+    }
     if (!lines.Next(f))
         return HeaderResult::Short;
     const std::optional<std::int32_t> paramCount = ParseDecimalInt32(f.GetSubStr(1));
-    if (!paramCount)
+    if (!paramCount || *paramCount < 0) {
+        lines.Refuse(BadValue(lines.Number(), f.GetSubStr(1)));
         return HeaderResult::Short;
+    }
     for (int i = 0; i < *paramCount; ++i) {
-        if (!lines.Next(f))
+        if (!lines.NextRow(f, kParamRowFields))
             return HeaderResult::Short;
         const std::optional<std::int32_t> value = ParseDecimalInt32(f.GetSubStr(2));
-        if (!value)
+        if (!value) {
+            lines.Refuse(BadValue(lines.Number(), f.GetSubStr(2)));
             return HeaderResult::Short;
+        }
         h.params.append({f.GetSubStr(0), *value});
     }
     if (!lines.Next(f))
         return HeaderResult::Short;
     const std::optional<std::int32_t> rows = ParseDecimalInt32(f.GetSubStr(1));
-    if (!rows)
+    if (!rows) {
+        lines.Refuse(BadValue(lines.Number(), f.GetSubStr(1)));
         return HeaderResult::Short;
+    }
     h.rows = *rows;
     return HeaderResult::Ok;
 }
@@ -201,19 +268,23 @@ bool ReadRows(Lines &lines, int n, Rows &rows)
     if (n <= 0 || n > kChannelCapacity || !lines.Next(f))
         return false;
     for (int r = 0; r < n; ++r) {
-        if (!lines.Next(f))
+        if (!lines.NextRow(f, kSampleRowFields))
             return false;
         // A sample that is not a number makes the whole file unreadable, not a zero.
         for (int c = 0; c < 4; ++c) {
             const std::optional<double> v = ExactReal(f.GetSubStr(c));  // columns 1..4 are fields 0..3
-            if (!v)
+            if (!v) {
+                lines.Refuse(BadValue(lines.Number(), f.GetSubStr(c)));
                 return false;
+            }
             rows.col[c].push_back(*v);
         }
         const std::optional<std::int32_t> di = ParseDecimalInt32(f.GetSubStr(4));
         const std::optional<std::int32_t> dout = ParseDecimalInt32(f.GetSubStr(5));
-        if (!di || !dout)
+        if (!di || !dout) {
+            lines.Refuse(BadValue(lines.Number(), f.GetSubStr(di ? 5 : 4)));
             return false;
+        }
         rows.di.push_back(*di);
         rows.dout.push_back(*dout);
     }
@@ -236,6 +307,14 @@ bool Analog(int channel, int code)
 bool BitWord(int channel, int code)
 {
     return channel >= 2 && code >= 1 && code < kScopeFirstValueSource;
+}
+
+// "code,\tname,\tvalue": a comma inside the code or the name would put the value in another
+// field, and the readers refuse such a row; it is written as a full-width comma.
+QString ParamRow(const CDBDataParameter &p)
+{
+    auto field = [](QString text) { return text.replace(QLatin1Char(','), QChar(0xFF0C)); };
+    return QStringLiteral("%1,\t%2,\t%3").arg(field(p.sNum), field(p.sName)).arg(static_cast<int>(p.iCurValue));
 }
 
 void Box(const char *key)
@@ -288,8 +367,7 @@ bool SaveWaveFile(const QString &path, int nKind, const CScopeChannels &channels
                             {LocalTimeText(settings.m_tStart, Lang("IDS_NewScopeView_86"))}));
     out.Line(FillLangFormat(Lang("IDS_NewScopeView_87"), {n64(settings.m_arrCaptureParams.size())}));
     for (const auto &p : settings.m_arrCaptureParams)
-        out.Line(QString::asprintf("%s,\t%s,\t%d", p.sNum.toUtf8().constData(),
-                                   p.sName.toUtf8().constData(), static_cast<int>(p.iCurValue)));
+        out.Line(ParamRow(p));
     const int n = channels.PointCount();
     out.Line(FillLangFormat(Lang("IDS_NewScopeView_88"), {n64(n)}));
     out.Line(FillLangFormat(Lang("IDS_NewScopeView_89"), {channels.m_ch[0].m_strName, channels.m_ch[1].m_strName,
@@ -311,9 +389,7 @@ bool SaveWaveFile(const QString &path, int nKind, const CScopeChannels &channels
     if (!scopeGroup.isEmpty()) {
         out.Line(FillLangFormat(Lang("IDS_NewScopeView_87"), {n64(scopeGroup.size())}));
         for (const auto &p : scopeGroup)
-            out.Line(QString::asprintf("%s,\t%s,\t%d", p.sNum.toUtf8().constData(),
-                                       p.sName.toUtf8().constData(),
-                                       static_cast<int>(p.iCurValue)));
+            out.Line(ParamRow(p));
     }
     return file.commit();
 }
@@ -437,32 +513,45 @@ int OpenCompareFile(const QString &path, CScopeChannels &channels, CScopeSetting
 }
 
 int ReadHistoryParams(const QString &path, QList<QPair<QString, QString>> &pairs,
-                      CScopeSettings &settings)
+                      CScopeSettings &settings, QString *why)
 {
+    auto refuse = [why](const QString &reason) {
+        if (why)
+            *why = reason;
+        return 0;
+    };
     QStringList text;
     if (!ReadLines(path, text))
-        return 0;
+        return refuse(TrText(QStringLiteral("文件无法读取。")));
     Lines lines(text);
     Header h;
     if (ReadHeader(lines, "IDS_NewScopeView_91", h, true) != HeaderResult::Ok)
-        return 0;
+        return refuse(lines.Why());
     std::copy(h.config, h.config + 10, settings.m_wDriveConfig);
     CCommaSubStr f;
-    if (h.rows < 0 || h.rows > kChannelCapacity || !lines.Next(f))
-        return 0;
-    for (int i = 0; i < h.rows; ++i)
-        if (!lines.Next(f))
-            return 0;
-    if (!lines.Next(f))
-        return 0;
-    const std::optional<std::int32_t> count = ParseDecimalInt32(f.GetSubStr(1));
-    if (!count)
-        return 0;
-    const int m = *count;
+    if (h.rows < 0 || h.rows > kChannelCapacity)
+        return refuse(BadValue(lines.Number(), QString::number(h.rows)));
+    // The rows are read as the other readers read them: a file they refuse gives no
+    // parameters either.
+    Rows rows;
+    if (h.rows > 0 ? !ReadRows(lines, h.rows, rows) : !lines.Next(f))
+        return refuse(lines.Why());
     QList<QPair<QString, QString>> read;
-    for (int i = 0; i < m; ++i) {
-        if (!lines.Next(f))
-            return 0;
+    if (lines.AtEnd()) {
+        // No group section (the group was empty when the capture was saved): the capture's own
+        // parameter rows are what the file tells of the drive's set-up.
+        for (const auto &[code, value] : h.params)
+            read.append({code, QString::number(value)});
+        pairs.append(read);
+        return 1;
+    }
+    lines.Next(f);
+    const std::optional<std::int32_t> count = ParseDecimalInt32(f.GetSubStr(1));
+    if (!count || *count < 0)
+        return refuse(BadValue(lines.Number(), f.GetSubStr(1)));
+    for (int i = 0; i < *count; ++i) {
+        if (!lines.NextRow(f, kParamRowFields))
+            return refuse(lines.Why());
         read.append({f.GetSubStr(0), f.GetSubStr(2)});
     }
     pairs.append(read);

@@ -36,9 +36,11 @@ int OpenWaveFile(const QString &path, CScopeChannels &channels, CScopeSettings &
                  WaveFileInfo *info = nullptr);
 // Reads a file captured with the same set-up into the comparison channels. 1 loaded, 0 not.
 int OpenCompareFile(const QString &path, CScopeChannels &channels, CScopeSettings &settings);
-// Appends the (code, value text) pairs of the scope group section. 1 read, 0 not.
+// Appends the (code, value text) pairs of the scope group section, or of the capture's own
+// parameter rows when the file has no such section. 1 read, 0 not; then *why (when given)
+// says, for the user, what is wrong with the file.
 int ReadHistoryParams(const QString &path, QList<QPair<QString, QString>> &pairs,
-                      CScopeSettings &settings);
+                      CScopeSettings &settings, QString *why = nullptr);
 
 // "<folder>/<local time %Y_%m%d_%H-%M-%S>.csv", with "_2", "_3", ... before the extension when
 // that name is taken.

@@ -426,3 +426,78 @@ TEST_F(AnalyseRunTest, CurveSwitchesAndColoursArePlacedAndWork)
     gain->click();
     EXPECT_EQ(curve()->m_bVisible, 1);
 }
+
+// A switch the user unticked keeps its curves hidden whenever they are drawn anew: after a
+// new run, after a resize with an opened result file, and through a smoothing change, after
+// which the curve shows smoothed as the others once it is switched on again.
+TEST_F(AnalyseRunTest, UntickedSwitchesKeepTheirCurvesHiddenWhenTheyAreDrawnAnew)
+{
+    // A resonance: curves that smoothing changes.
+    SimDrive::MechanismModel model;
+    model.resonanceHz = 300;
+    sim.SetMechanismModel(model);
+    host.show();
+    page->show();
+    auto *gain = qobject_cast<QCheckBox *>(platform::FindCtrl(page, DlgAidAnalyse::IDC_GAIN_CHECK));
+    auto *phase = qobject_cast<QCheckBox *>(platform::FindCtrl(page, DlgAidAnalyse::IDC_PHASE_CHECK));
+    auto shown = [](CLHBGraph *chart, const QString &name) {
+        for (int i = 0; i < chart->CurveCount(); ++i)
+            if (chart->Curve(i)->GetName() == name)
+                return chart->Curve(i)->m_bVisible;
+        return -1;
+    };
+    auto expectSwitchesFollowed = [&] {
+        EXPECT_EQ(shown(page->GainChart(), DlgAidAnalyse::kGainCurve), gain->isChecked() ? 1 : 0);
+        EXPECT_EQ(shown(page->PhaseChart(), DlgAidAnalyse::kPhaseCurve), phase->isChecked() ? 1 : 0);
+    };
+    page->OnBntStartTest();
+    ASSERT_TRUE(PumpUntil([this] { return Analysed(); }));
+    phase->click();
+    ASSERT_FALSE(phase->isChecked());
+    {
+        SCOPED_TRACE("a new run");
+        page->OnBntStartTest();
+        ASSERT_TRUE(PumpUntil([this] { return !Idle(); }));
+        ASSERT_TRUE(PumpUntil([this] { return Analysed(); }));
+        expectSwitchesFollowed();
+    }
+    const QString file = dir.filePath("result.msf");
+    ui->PushFile(file);
+    page->OnSave();
+    ASSERT_TRUE(QFileInfo::exists(file));
+    ui->PushFile(file);
+    page->OnOpen();
+    EXPECT_TRUE(gain->isChecked() && phase->isChecked()) << "an opened result shows both";
+    gain->click();
+    {
+        SCOPED_TRACE("a resize with an opened result");
+        page->resize(900, 650);
+        QCoreApplication::processEvents();
+        expectSwitchesFollowed();
+    }
+    {
+        SCOPED_TRACE("a smoothing change, then the switch on again");
+        page->OnSmoothingChanged(QStringLiteral("3"));
+        expectSwitchesFollowed();
+        const CLHBCurve *hiddenGain = nullptr;
+        for (int i = 0; i < page->GainChart()->CurveCount(); ++i)
+            if (page->GainChart()->Curve(i)->GetName() == DlgAidAnalyse::kGainCurve)
+                hiddenGain = page->GainChart()->Curve(i);
+        ASSERT_NE(hiddenGain, nullptr);
+        auto values = [](const CLHBCurve *c) {
+            std::vector<float> v;
+            for (const LHBPoint &p : c->m_vecPoints)
+                v.push_back(p.y);
+            return v;
+        };
+        const std::vector<float> before = values(hiddenGain);
+        page->OnSmoothingChanged(QStringLiteral("20"));
+        gain->click();
+        expectSwitchesFollowed();
+        for (int i = 0; i < page->GainChart()->CurveCount(); ++i) {
+            if (page->GainChart()->Curve(i)->GetName() == DlgAidAnalyse::kGainCurve) {
+                EXPECT_NE(values(page->GainChart()->Curve(i)), before) << "smoothed at the new level";
+            }
+        }
+    }
+}

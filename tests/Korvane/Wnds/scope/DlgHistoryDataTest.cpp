@@ -3,10 +3,15 @@
 // parameter tab then writes.
 #include "ScopeTabsFixture.h"
 
+#include "Wnds/scope/DlgScope.h"
+#include "Wnds/scope/DlgScopeDocker.h"
 #include "grid/BCGPGridCtrlEx.h"
+#include "platform/LanguageConf.h"
 
 #include <QDir>
 #include <QPushButton>
+
+#include <algorithm>
 
 namespace {
 
@@ -40,6 +45,21 @@ protected:
         ASSERT_GE(row, 0) << name.toStdString();
         m_history->FileList()->SetCurSel(platform::GridItemID{row, 0});
         QCoreApplication::processEvents();
+    }
+
+    static QByteArray Bytes(const QString &path)
+    {
+        QFile file(path);
+        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+    }
+    static bool Rewrite(const QString &path, const QByteArray &bytes)
+    {
+        QFile file(path);
+        return file.open(QIODevice::WriteOnly | QIODevice::Truncate) && file.write(bytes) == bytes.size();
+    }
+    static QStringList HistoryNames()
+    {
+        return QDir(GetHistoryDataDir()).entryList({QStringLiteral("*.csv")}, QDir::Files, QDir::Name);
     }
 
     QStringList m_loaded;
@@ -235,15 +255,10 @@ TEST_F(HistoryTest, AFileWithAnUnreadableValueChangesNothingAndWritesNothing)
     for (const char *text : texts) {
         SCOPED_TRACE(text);
         const QString path = WriteHistoryFile("bad.csv", {{"P0203", 123}, {"P0206", 7}});
-        QFile file(path);
-        ASSERT_TRUE(file.open(QIODevice::ReadOnly));
-        QByteArray bytes = file.readAll();
-        file.close();
+        QByteArray bytes = Bytes(path);
         ASSERT_TRUE(bytes.contains("P0206,\tP0206,\t7\n"));
         bytes.replace("P0206,\tP0206,\t7\n", QByteArray("P0206,\tP0206,\t") + text + "\n");
-        ASSERT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
-        file.write(bytes);
-        file.close();
+        ASSERT_TRUE(Rewrite(path, bytes));
         m_history->ClearFileList();
         m_history->FillFileList();
         Choose("bad.csv");
@@ -276,13 +291,7 @@ TEST_F(HistoryTest, AFileThatCannotBeShownSaysWhy)
         SCOPED_TRACE(c.what);
         const QString path = WriteHistoryFile("h.csv", {{"P0203", 5}});
         if (c.damage) {
-            QFile file(path);
-            ASSERT_TRUE(file.open(QIODevice::ReadOnly));
-            const QByteArray head = file.read(40);
-            file.close();
-            ASSERT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
-            file.write(head);
-            file.close();
+            ASSERT_TRUE(Rewrite(path, Bytes(path).left(40)));
         }
         CDlgHistoryData &page = Bound();
         page.m_fnLoadFile = [](const QString &file) {
@@ -308,4 +317,123 @@ TEST_F(HistoryTest, AFileThatCannotBeShownSaysWhy)
         m_history.reset();
         QFile::remove(path);
     }
+}
+
+// The whole way through the oscilloscope page: a capture it saves to the history carries the
+// group's parameters; chosen on the history tab they are listed, and applied they reach the
+// drive. A capture saved with the group empty lists its own parameters, and says that none of
+// them can be written; a damaged value says so.
+TEST_F(HistoryTest, TheOscilloscopesOwnCaptureListsAndAppliesItsParameters)
+{
+    QWidget host;
+    auto page = std::make_unique<CDlgScope>();
+    page->m_fnMainStatusTimer = [](bool) {};
+    page->m_fnRestartShownPageTimer = {};
+    page->Create(&host);
+    host.resize(1280, 800);
+    page->setGeometry(0, 0, 1280, 800);
+    host.show();
+    QCoreApplication::processEvents();
+    CChannel &trace = page->GetScopeView()->Channels().m_ch[0];
+    trace.AppendFromArray(std::vector<double>{1, 2, 3, 4});
+    CDlgScopeDocker *docker = page->Docker();
+    CDlgHistoryData &history = docker->HistoryPage();
+    auto choose = [&](const QString &name) {
+        docker->SelectTab(CDlgScopeDocker::kTabHistory);
+        const int row = int(Column(history.FileList(), 0).indexOf(name));
+        ASSERT_GE(row, 0) << name.toStdString();
+        history.FileList()->SetCurSel(platform::GridItemID{row, 0});
+        QCoreApplication::processEvents();
+    };
+    auto said = [&] {
+        QStringList texts;
+        for (const auto &call : m_ui->Calls())
+            texts << call.text;
+        return texts.join(" | ");
+    };
+    docker->SelectTab(CDlgScopeDocker::kTabScopeSet);
+
+    // With the group empty the capture carries the recorder's parameters, which only show.
+    page->SaveCaptureToHistory();
+    QStringList names = HistoryNames();
+    ASSERT_EQ(names.size(), 1);
+    const QString plain = names.front();
+    m_ui->ClearCalls();
+    choose(plain);
+    EXPECT_EQ(said(), QString());
+    const QStringList recorded = Column(history.ParamList(), 0);
+    EXPECT_EQ(recorded.size(), CScopeSettings::GetInstance()->m_arrCaptureParams.size());
+    EXPECT_TRUE(recorded.contains("H0506"));
+    m_sim.ClearRequests();
+    history.ApplyButton()->click();
+    EXPECT_EQ(said(), TrSection("CDlgHistoryData", QStringLiteral("历史数据“%1”中没有可写入驱动器的参数。")).arg(plain));
+    EXPECT_TRUE(m_listed.empty());
+    EXPECT_EQ(GroupCount(), 0) << "nothing changes";
+
+    // The group's values at the capture, then others in the table.
+    SetScopeGroup({"P0203", "P0206"});
+    Record("P0203")->iCurValue = 123;
+    Record("P0206")->iCurValue = 7;
+    QFile::remove(GetHistoryDataDir() + "/" + plain);
+    page->SaveCaptureToHistory();
+    names = HistoryNames();
+    ASSERT_EQ(names.size(), 1);
+    Record("P0203")->iCurValue = 5;
+    Record("P0206")->iCurValue = 3;
+    m_ui->ClearCalls();
+    choose(names.front());
+    EXPECT_EQ(said(), QString());
+    EXPECT_EQ(Column(history.ParamList(), 0), (QStringList{"P0206", "P0203"}));
+    EXPECT_EQ(Column(history.ParamList(), 1), (QStringList{"7", "123"}));
+    m_sim.ClearRequests();
+    history.ApplyButton()->click();
+    ASSERT_EQ(m_listed.size(), 1u);
+    ASSERT_TRUE(WaitFor([&] { return !docker->ScopeSet()->IsTransferRunning(); }));
+    auto writes = Writes();
+    std::sort(writes.begin(), writes.end());
+    EXPECT_EQ(writes, (std::vector<std::pair<int, int>>{{0x0203, 123}, {0x0206, 7}}));
+
+    // A value that is no number: the user hears which capture and which value.
+    const QString path = GetHistoryDataDir() + "/" + names.front();
+    QByteArray bytes = Bytes(path);
+    const qsizetype at = bytes.lastIndexOf("P0203,");
+    ASSERT_GT(at, 0);
+    ASSERT_TRUE(Rewrite(path, bytes.left(bytes.indexOf("\t123", at)) + "\t12abc\n"));
+    m_listed.clear();
+    m_sim.ClearRequests();
+    m_ui->ClearCalls();
+    choose(names.front());
+    history.ApplyButton()->click();
+    EXPECT_TRUE(said().contains(names.front())) << said().toStdString();
+    EXPECT_TRUE(said().contains("12abc")) << said().toStdString();
+    EXPECT_TRUE(m_listed.empty());
+    EXPECT_TRUE(Writes().empty());
+    page->DestroyWindow();
+}
+
+// A group section line with a field more or less refuses the file: choosing it lists nothing
+// and says which file and which line; applying it changes nothing.
+TEST_F(HistoryTest, AFileWithAParameterLineOfOtherFieldsSaysWhichFileAndWhy)
+{
+    const QString path = WriteHistoryFile("fields.csv", {{"P0203", 123}, {"P0206", 1000}});
+    QByteArray bytes = Bytes(path);
+    ASSERT_TRUE(bytes.contains("P0206,\tP0206,\t1000\n"));
+    bytes.replace("P0206,\tP0206,\t1000\n", "P0206,\tP0206,\t1,000\n");
+    const int line = int(bytes.left(bytes.indexOf("P0206,\tP0206,\t1,000\n")).count('\n')) + 1;
+    ASSERT_TRUE(Rewrite(path, bytes));
+    const int before = Record("P0206")->iCurValue;
+    CDlgHistoryData &page = Bound();
+    m_ui->ClearCalls();
+    Choose("fields.csv");
+    EXPECT_EQ(page.ParamList()->GetRowCount(), 0);
+    ASSERT_EQ(m_ui->Calls().size(), 1u);
+    const QString text = m_ui->Calls().front().text;
+    EXPECT_TRUE(text.contains("fields.csv")) << text.toStdString();
+    EXPECT_TRUE(text.contains(TrText(QStringLiteral("第%1行有%2个字段，应为%3个。")).arg(line).arg(4).arg(3)))
+        << text.toStdString();
+    page.OnApplyParams();
+    EXPECT_EQ(m_applied, 0);
+    EXPECT_EQ(GroupCount(), 0);
+    EXPECT_EQ(Record("P0206")->iCurValue, before);
+    EXPECT_EQ(m_ui->Calls().size(), 2u) << "the apply says it too";
 }

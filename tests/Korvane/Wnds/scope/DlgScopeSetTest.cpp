@@ -4,10 +4,13 @@
 #include "ScopeTabsFixture.h"
 
 #include "DlgUserParamSet.h"
+#include "platform/LanguageConf.h"
 
 #include <QApplication>
 #include <QLabel>
+#include <QLineEdit>
 #include <QPushButton>
+#include <QTest>
 #include <QTimer>
 
 namespace {
@@ -225,6 +228,46 @@ TEST_F(ScopeSetTest, EnterWritesTheSelectedValueOnlyInTheValueColumn)
     ASSERT_EQ(m_listed.size(), 1u);
     ASSERT_EQ(m_listed.front().size(), 1);
     EXPECT_EQ(m_listed.front().front().sNum, "P0203");
+    ASSERT_TRUE(WaitForTabIdle());
+    EXPECT_EQ(Writes(), (std::vector<std::pair<int, int>>{{0x0203, 222}}));
+}
+
+// Typed into the value cell and ended with Enter, as the user does: a text the parameter does
+// not take (no number, or out of its range) brings back the old value, says so as the
+// parameter page does, and offers no write; a good value after it is written as ever.
+TEST_F(ScopeSetTest, ARefusedTextEndedWithEnterOffersNoWriteAndSaysWhy)
+{
+    SetScopeGroup({"P0203"});
+    CDlgScopeSet &tab = Tab();
+    CQLBCGGridCtrl *grid = tab.Grid()->GetGrid();
+    const int valueCol = tab.Grid()->m_mapFieldToCol.at(QStringLiteral("IDS_ParaView_3"));
+    const int old = Record("P0203")->iCurValue;
+    auto type = [&](const QString &text) {
+        grid->SetCurSel(platform::GridItemID{0, valueCol});
+        ASSERT_TRUE(grid->EditItem(platform::GridItemID{0, valueCol}));
+        auto *edit = qobject_cast<QLineEdit *>(grid->GetItem(platform::GridItemID{0, valueCol})->GetInPlaceWnd());
+        ASSERT_NE(edit, nullptr);
+        edit->selectAll();
+        QTest::keyClicks(edit, text);
+        QTest::keyClick(edit, Qt::Key_Return);
+        QCoreApplication::processEvents();
+    };
+    for (const char *text : {"12abc", "abc", "1e3", "1,000", "99999999", "-99999999"}) {
+        SCOPED_TRACE(text);
+        m_ui->ClearCalls();
+        type(QString::fromLatin1(text));
+        EXPECT_TRUE(m_listed.empty()) << "no write list";
+        EXPECT_TRUE(Writes().empty());
+        EXPECT_EQ(Record("P0203")->iCurValue, old);
+        EXPECT_EQ(TabCell(0, "IDS_ParaView_3"), QString::number(old));
+        int alerts = 0;
+        for (const auto &c : m_ui->Calls())
+            alerts += c.kind == Kind::DesktopAlert && c.alert.text == platform::TrSection(QStringLiteral("CDlgParams"), QStringLiteral("设置值超出范围！"));
+        EXPECT_EQ(alerts, 1);
+        EXPECT_EQ(BoxCount("参数写入完毕"), 0);
+    }
+    type(QStringLiteral("222"));
+    ASSERT_EQ(m_listed.size(), 1u);
     ASSERT_TRUE(WaitForTabIdle());
     EXPECT_EQ(Writes(), (std::vector<std::pair<int, int>>{{0x0203, 222}}));
 }

@@ -6,6 +6,7 @@
 #include "Wnds/scope/ScopeControl.h"
 #include "Wnds/scope/WaveFile.h"
 #include "platform/IniFile.h"
+#include "platform/LanguageConf.h"
 #include "platform/UiServices.h"
 
 #include <QCoreApplication>
@@ -127,9 +128,10 @@ TEST_F(ScopeFiles, WaveFileRoundTrip)
     EXPECT_EQ(back.m_di.m_arrData[999], 999 & 0x3FF);
     EXPECT_EQ(info.strNames[0], "Speed");
     EXPECT_EQ(settings->m_bHasData, 1);
-    // No scope group section: the history reader has nothing.
+    // No scope group section: the history reader gives the capture's own parameters.
     QList<QPair<QString, QString>> pairs;
-    EXPECT_EQ(ReadHistoryParams(path, pairs, *settings), 0);
+    EXPECT_EQ(ReadHistoryParams(path, pairs, *settings), 1);
+    EXPECT_EQ(pairs, (QList<QPair<QString, QString>>{{"H0506", "-12"}}));
 }
 
 TEST_F(ScopeFiles, HistoryParamsSection)
@@ -137,7 +139,7 @@ TEST_F(ScopeFiles, HistoryParamsSection)
     FillCapture(10);
     CDBDataParameter g;
     g.sNum = QStringLiteral("H0800");
-    g.sName = QStringLiteral("Kp");
+    g.sName = QStringLiteral("Kp, speed loop");  // a comma in a name stays inside its field
     g.iCurValue = 321;
     ASSERT_TRUE(SaveWaveFile(Path("h.csv"), 1, channels, *settings, {g}));
     QList<QPair<QString, QString>> pairs;
@@ -145,6 +147,81 @@ TEST_F(ScopeFiles, HistoryParamsSection)
     ASSERT_EQ(pairs.size(), 1);
     EXPECT_EQ(pairs[0].first, "H0800");
     EXPECT_EQ(pairs[0].second, "321");
+    CScopeChannels back;
+    EXPECT_EQ(OpenWaveFile(Path("h.csv"), back, *settings), 1);
+}
+
+// Written in each language the program has (GBK text, Chinese names), a capture's group
+// section reads back in the same language.
+TEST_F(ScopeFiles, HistoryParamsRoundTripInEveryLanguage)
+{
+    const struct {
+        const char *file;
+        const char *language;
+        const char *name;
+    } languages[] = {{"chinese_S.ini", "ChineseS", "速度环比例增益"},
+                     {"chinese_T.ini", "ChineseT", "速度環比例增益"},
+                     {"english_US.ini", "EnglishUS", "Speed loop gain"}};
+    for (const auto &l : languages) {
+        SCOPED_TRACE(l.file);
+        GetLangText().m_strLangFile = QCoreApplication::applicationDirPath() + "/config/" + l.file;
+        GetLangText().m_strLanguage = QString::fromLatin1(l.language);
+        FillCapture(10);
+        CDBDataParameter g;
+        g.sNum = QStringLiteral("P0203");
+        g.sName = QString::fromUtf8(l.name);
+        g.iCurValue = -4321;
+        ASSERT_TRUE(SaveWaveFile(Path("l.csv"), 1, channels, *settings, {g, g}));
+        QList<QPair<QString, QString>> pairs;
+        QString why;
+        ASSERT_EQ(ReadHistoryParams(Path("l.csv"), pairs, *settings, &why), 1) << why.toStdString();
+        EXPECT_EQ(pairs, (QList<QPair<QString, QString>>{{"P0203", "-4321"}, {"P0203", "-4321"}}));
+        CScopeChannels back;
+        EXPECT_EQ(OpenWaveFile(Path("l.csv"), back, *settings), 1);
+        EXPECT_EQ(back.m_ch[0].m_nCount, 10);
+    }
+}
+
+// A value row of the group section with another number of fields than its three is never
+// read by position: the whole file is refused, and the reason names the line.
+TEST_F(ScopeFiles, HistoryRowsWithOtherFieldCountsRefuseTheFile)
+{
+    FillCapture(5);
+    CDBDataParameter a;
+    a.sNum = QStringLiteral("P0206");
+    a.sName = QStringLiteral("name");
+    a.iCurValue = 1000;
+    CDBDataParameter b = a;
+    b.sNum = QStringLiteral("P0203");
+    b.iCurValue = 7;
+    ASSERT_TRUE(SaveWaveFile(Path("g.csv"), 1, channels, *settings, {a, b}));
+    const QByteArray good = Bytes(Path("g.csv"));
+    const QByteArray row = "P0206,\tname,\t1000\n";
+    ASSERT_TRUE(good.contains(row));
+    const int line = static_cast<int>(good.left(good.indexOf(row)).count('\n')) + 1;
+    const struct {
+        const char *what;
+        const char *row;
+        int fields;
+    } cases[] = {
+        {"a thousands comma", "P0206,\tname,\t1,000\n", 4},
+        {"an extra field", "P0206,\tname,\t1000,\tx\n", 4},
+        {"the name left out", "P0206,\t1000\n", 2},
+        {"the value alone", "1000\n", 1},
+        {"an empty line", "\n", 0},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.what);
+        WriteBytes(Path("bad.csv"), QByteArray(good).replace(row, c.row));
+        QList<QPair<QString, QString>> pairs;
+        QString why;
+        EXPECT_EQ(ReadHistoryParams(Path("bad.csv"), pairs, *settings, &why), 0);
+        EXPECT_TRUE(pairs.isEmpty()) << "no pair of the file, not even the good one";
+        EXPECT_EQ(why, TrText(QStringLiteral("第%1行有%2个字段，应为%3个。")).arg(line).arg(c.fields).arg(3));
+    }
+    QList<QPair<QString, QString>> pairs;
+    EXPECT_EQ(ReadHistoryParams(Path("g.csv"), pairs, *settings), 1);
+    EXPECT_EQ(pairs.size(), 2);
 }
 
 // A period kept to four decimals in the header comes back as the count it was: period 3 at
@@ -193,6 +270,17 @@ TEST_F(ScopeFiles, ReadersRefuseBadFiles)
         {"base time inf", QByteArray(good).replace("Base Time,0.0625ms", "Base Time,infms"), 0},
         {"row count not a number", QByteArray(good).replace("Sample Count,20", "Sample Count,2x0"), 0},
         {"parameter value not a number", QByteArray(good).replace("\t-12", "\t-12abc"), 0},
+        // A row of another number of fields than its kind has is never read by position.
+        {"parameter row with a thousands comma", QByteArray(good).replace(",\t-12\n", ",\t-1,200\n"), 0},
+        {"parameter row without its name", QByteArray(good).replace("H0506,\tGain,\t-12", "H0506,\t-12"), 0},
+        {"sample row with an extra field", QByteArray(good).replace("\n-3.000,0.000,0.000,0.000,0,0\n", "\n-3.000,0.000,0.000,0.000,0,0,5\n"), 0},
+        {"sample row a field short", QByteArray(good).replace("\n-3.000,0.000,0.000,0.000,0,0\n", "\n-3.000,0.000,0.000,0.000,0\n"), 0},
+        // Times that give no whole period count.
+        {"sample time 0", QByteArray(good).replace("Sample Time,0.2500ms", "Sample Time,0.0000ms"), 0},
+        {"base time 0", QByteArray(good).replace("Base Time,0.0625ms", "Base Time,0.0000ms"), 0},
+        {"sample time negative", QByteArray(good).replace("Sample Time,0.2500ms", "Sample Time,-0.2500ms"), 0},
+        {"sample time 4.5 base periods", QByteArray(good).replace("Sample Time,0.2500ms", "Sample Time,0.2813ms"), 0},
+        {"sample time below one base period", QByteArray(good).replace("Sample Time,0.2500ms", "Sample Time,0.0300ms"), 0},
     };
     for (const auto &c : cases) {
         SCOPED_TRACE(c.what);
@@ -205,8 +293,10 @@ TEST_F(ScopeFiles, ReadersRefuseBadFiles)
         EXPECT_EQ(OpenCompareFile(Path("bad.csv"), into, *settings), 0);
         // The history reader skips the rows it is told of and reads no section here.
         QList<QPair<QString, QString>> pairs;
-        ReadHistoryParams(Path("bad.csv"), pairs, *settings);
+        QString why;
+        EXPECT_EQ(ReadHistoryParams(Path("bad.csv"), pairs, *settings, &why), 0);
         EXPECT_TRUE(pairs.isEmpty());
+        EXPECT_FALSE(why.isEmpty()) << "the history page tells why";
     }
     EXPECT_EQ(OpenWaveFile(Path("missing.csv"), channels, *settings), 0);
 }

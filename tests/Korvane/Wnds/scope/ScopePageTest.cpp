@@ -2,7 +2,11 @@
 #include "ScopeLinkFixture.h"
 
 #include "AppFlags.h"
+#include "KorvaneView.h"
+#include "PageIds.h"
 #include "PathHelpers.h"
+#include "Wnds/scope/ChBitDlg.h"
+#include "Wnds/scope/DISelecDlg.h"
 #include "Wnds/scope/DlgScope.h"
 #include "Wnds/scope/DlgHistoryData.h"
 #include "Wnds/scope/DlgScopeDocker.h"
@@ -14,18 +18,26 @@
 #include "controls/KVProcessIndicator.h"
 #include "controls/MyProgressCtrl.h"
 #include "grid/BCGPGridCtrlEx.h"
+#include "platform/ControlId.h"
 #include "platform/LanguageConf.h"
 
+#include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDir>
 #include <QFile>
+#include <QGroupBox>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QScrollArea>
 #include <QScrollBar>
 #include <QTabBar>
 #include <QTemporaryDir>
+#include <QTimer>
+
+#include <thread>
+#include <tuple>
 
 namespace {
 
@@ -302,6 +314,118 @@ TEST_F(ScopePage, EmergencyStopEndsARollOnTheDrive)
     EXPECT_TRUE(PumpUntil([&] { return !sim.RecorderRolling(); }, 10000));
 }
 
+// A stop that comes while a start is still writing the drive's set-up (each reply held back,
+// so that the start takes a while) ends what the start began: whichever way the stop comes
+// and wherever the start stands, the drive is told to stop, no capture thread is left, the
+// drive hears nothing after that, and the page shows an idle, online oscilloscope.
+TEST_F(ScopePage, AStopDuringAStartIsNeverLost)
+{
+    enum class Stopper { PageLeave, EmergencyStop, SecondPress, Exit };
+    enum class Point { AtThePress, DuringTheSetUp, StartCommandOnTheLine, BeforeThePanelHears };
+    const struct {
+        Stopper stopper;
+        const char *stopperName;
+    } stoppers[] = {{Stopper::PageLeave, "page left"},
+                    {Stopper::EmergencyStop, "emergency stop"},
+                    {Stopper::SecondPress, "second press"},
+                    {Stopper::Exit, "exit"}};
+    const struct {
+        Point point;
+        const char *pointName;
+    } points[] = {{Point::AtThePress, "at the press"},
+                  {Point::DuringTheSetUp, "during the set-up"},
+                  {Point::StartCommandOnTheLine, "start command on the line"},
+                  {Point::BeforeThePanelHears, "writes over, panel not yet told"}};
+    SimDrive::Fault slow;
+    slow.kind = SimDrive::FaultKind::LateReply;
+    slow.persistent = true;
+    slow.delayMs = 30;
+    sim.InjectFault(slow);
+    auto seen = [this](int address, int value) {
+        return [this, address, value] { return Wrote(address, value); };
+    };
+    for (const bool roll : {true, false}) {
+        for (const auto &s : stoppers) {
+            for (const auto &p : points) {
+                SCOPED_TRACE(std::string(roll ? "roll, " : "single shot, ") + s.stopperName + ", " + p.pointName);
+                Open();
+                (roll ? panel->RollRadio() : panel->SingleRadio())->setChecked(true);
+                panel->PeriodEdit()->setText("60");
+                panel->OnKillfocusPeriod();
+                Choose(1, "Speed_command(r/min)");
+                statusTimer.clear();
+                sim.ClearRequests();
+                platform::SendMessage(panel, UM_BUTTON_RELEASED, CDlgSocpeParam::IDC_INDICATOR, 0);
+                ASSERT_TRUE(panel->IndicatorRunning());
+                switch (p.point) {
+                case Point::AtThePress: break;
+                case Point::DuringTheSetUp: ASSERT_TRUE(PumpUntil([&] { return RequestsTo(0x26, 0x895A) > 0; })); break;
+                case Point::StartCommandOnTheLine: ASSERT_TRUE(PumpUntil(seen(0x8963, 1))); break;
+                case Point::BeforeThePanelHears: {
+                    // The worker is done and its result waits in the event queue.
+                    QElapsedTimer t;
+                    t.start();
+                    while (panel->Core().Busy() && t.elapsed() < 15000)
+                        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+                    ASSERT_FALSE(panel->Core().Busy());
+                    ASSERT_TRUE(Wrote(0x8963, 1));
+                    break;
+                }
+                }
+                switch (s.stopper) {
+                case Stopper::PageLeave: platform::SendMessage(page.get(), UM_STOP_TIMER, 0, 0); break;
+                case Stopper::EmergencyStop: page->StopForEmergency(); break;
+                case Stopper::SecondPress:
+                    platform::SendMessage(panel, UM_BUTTON_RELEASED, CDlgSocpeParam::IDC_INDICATOR, 0);
+                    break;
+                case Stopper::Exit: {
+                    // As the program's exit leaves and ends its pages.
+                    platform::SendMessage(page.get(), UM_STOP_TIMER, 0, 0);
+                    CPageMap pages;
+                    pages.emplace(kScopePageId, CPageEntry{page.get(), 0, QStringLiteral("scope")});
+                    StopPageWorkers(pages);
+                    page->DestroyWindow();
+                    break;
+                }
+                }
+                const bool exited = s.stopper == Stopper::Exit;
+                ASSERT_TRUE(PumpUntil([&] {
+                    return (exited || !panel->Core().Busy()) && !ScopeRollThreadRunning() && !ScopeSingleShotThreadRunning() &&
+                           !sim.RecorderRolling() && Wrote(0x8963, 2);
+                }));
+                // Whatever a lost stop would have let run shows within this time (a single
+                // shot's status poll asks about 95 times a second, a roll streams 25 frames).
+                PumpUntil([] { return false; }, 300);
+                const auto log = sim.Requests();
+                ASSERT_FALSE(log.empty());
+                const auto &last = log.back().bytes;
+                ASSERT_EQ(last.size(), 8u);
+                EXPECT_EQ(last[1], 0x26);
+                EXPECT_EQ((last[2] << 8) | last[3], 0x8963) << "nothing after the stop";
+                EXPECT_EQ((last[4] << 8) | last[5], 2);
+                EXPECT_FALSE(ScopeRollThreadRunning());
+                EXPECT_FALSE(ScopeSingleShotThreadRunning());
+                EXPECT_EQ(settings->m_bRollRunning, 0);
+                EXPECT_EQ(settings->m_bSingleRunning, 0);
+                EXPECT_EQ(g_bScopeSingleBusy, 0);
+                EXPECT_TRUE(sys.m_bConnected);
+                if (!exited) {
+                    EXPECT_FALSE(panel->IndicatorRunning());
+                    EXPECT_FALSE(panel->Capturing());
+                    EXPECT_TRUE(page->Button(CDlgScope::IDC_START)->isEnabled());
+                    EXPECT_FALSE(page->Button(CDlgScope::IDC_STOP)->isEnabled());
+                    EXPECT_TRUE(panel->SingleRadio()->isEnabled());
+                    EXPECT_TRUE(panel->RollRadio()->isEnabled());
+                    ASSERT_FALSE(statusTimer.empty());
+                    EXPECT_TRUE(statusTimer.back()) << "the status poll runs again";
+                    page->DestroyWindow();
+                }
+                page.reset();
+            }
+        }
+    }
+}
+
 TEST_F(ScopePage, LeavingThePageEndsARollAndResumesTheStatusPoll)
 {
     Open();
@@ -407,6 +531,131 @@ TEST_F(ScopePage, OpeningKeepsStoredChoicesWithinTheBudget)
         for (int k = 1; k <= 4; ++k)
             EXPECT_EQ(panel->Check(k)->isChecked(), c.ticksAfter[k - 1]) << "CH" << k;
         EXPECT_EQ(settings->m_nLayout, c.layout);
+        page->DestroyWindow();
+        page.reset();
+    }
+}
+
+// A stored DI, DO or bit-source choice comes back at opening as the list entry and its
+// remembered bits, with no dialog (the program may start before the drive answers); once the
+// link is up, the terminals are named from the drive. The DI and DO buttons follow CH3 and CH4.
+TEST_F(ScopePage, OpeningWithStoredBitChoicesOpensNoDialogAndNamesTerminalsOnceTheLinkIsUp)
+{
+    // The drive gives DI terminals function 5 and DO terminals function 3.
+    CDataAxisParameter axis;
+    axis.nAxisID = 1;
+    for (const auto &[code, value, text] : {std::tuple{"H0302", 5, "5-Forward limit"}, std::tuple{"H0400", 3, "3-Brake output"}}) {
+        CDBDataParameter p;
+        p.sNum = QString::fromLatin1(code);
+        CDBDataSelects o;
+        o.iValue = value;
+        o.sDescription = QString::fromLatin1(text);
+        p.m_arrSelects << o;
+        axis.m_arrParameter << p;
+    }
+    CDataDevice device;
+    device.nDeviceID = sys.m_ProjectDatabase.m_nCurDeviceID;
+    device.m_arrAxis << axis;
+    sys.m_ProjectDatabase.m_Project.m_arrDevices << device;
+    for (int i = 0; i < 10; ++i)
+        sim.SetRegister(static_cast<std::uint16_t>(0x0302 + 2 * i), 5);
+    for (int i = 0; i < 8; ++i)
+        sim.SetRegister(static_cast<std::uint16_t>(0x0400 + 2 * i), 3);
+
+    // Where the sources stand in the lists.
+    Open();
+    auto indexOf = [&](int k, const char *name) { return panel->Source(k)->findData(QString::fromLatin1(name)); };
+    const int ch1 = indexOf(1, "Speed_command(r/min)");  // 16 bits: the layout keeps CH3 and CH4
+    const struct {
+        const char *what;
+        const char *ch3;
+        const char *ch4;
+        QStringList diNames;  // offline, then from the drive
+        QStringList diDrive;
+        QStringList doNames;
+        QStringList doDrive;
+    } cases[] = {
+        {"CH3 DI", "DI", "Speed_feedback(r/min)", {"DI1:", "DI3:"}, {"DI1:Forward limit", "DI3:Forward limit"}, {}, {}},
+        {"CH3 bit source, CH4 DO", "Status_word", "DO", {"Servo_ready", "Servo_running"}, {"Servo_ready", "Servo_running"},
+         {"DO2:"}, {"DO2:Brake output"}},
+        {"CH3 DI, CH4 DO", "DI", "DO", {"DI1:", "DI3:"}, {"DI1:Forward limit", "DI3:Forward limit"}, {"DO2:"},
+         {"DO2:Brake output"}},
+    };
+    int sel[std::size(cases)][2];
+    for (std::size_t i = 0; i < std::size(cases); ++i) {
+        sel[i][0] = indexOf(3, cases[i].ch3);
+        sel[i][1] = indexOf(4, cases[i].ch4);
+        ASSERT_GE(sel[i][0], 0) << cases[i].ch3;
+        ASSERT_GE(sel[i][1], 0) << cases[i].ch4;
+    }
+    ASSERT_GE(ch1, 0);
+    page->DestroyWindow();
+    page.reset();
+
+    // Any selection dialog that shows is recorded and closed.
+    QStringList dialogs;
+    QTimer watch;
+    QObject::connect(&watch, &QTimer::timeout, [&] {
+        for (QWidget *w : QApplication::topLevelWidgets()) {
+            auto *dlg = qobject_cast<CDialogExMid *>(w);
+            if (dlg && w->isVisible() && (qobject_cast<CIoSelecDlg *>(w) || qobject_cast<CChBitDlg *>(w))) {
+                dialogs << w->windowTitle();
+                dlg->EndDialog(IDCANCEL);
+            }
+        }
+    });
+    watch.start(20);
+    for (std::size_t i = 0; i < std::size(cases); ++i) {
+        const auto &c = cases[i];
+        SCOPED_TRACE(c.what);
+        QFile ini(dir.filePath("config/Scope/scope.ini"));
+        ASSERT_TRUE(ini.open(QIODevice::WriteOnly));
+        ini.write(QStringLiteral("[NewScopeColor]\nch1=65535\nch2=16776960\nch3=16711935\nch4=65280\nback=0\n"
+                                 "[NewScopeChannel]\ncyclecount=1\nmode=0\nch1sel=%1\nch2sel=%1\nch3sel=%2\nch4sel=%3\n")
+                      .arg(ch1)
+                      .arg(sel[i][0])
+                      .arg(sel[i][1])
+                      .toUtf8());
+        ini.close();
+        settings->m_arrBitSetCh.clear();
+        for (const auto &[id, bits] : {std::pair{1, 0b101}, std::pair{2, 0b10}, std::pair{3, 0b11}}) {
+            BitSetCh b;
+            b.nId = id;
+            b.bits = std::bitset<16>(static_cast<unsigned long>(bits));
+            settings->m_arrBitSetCh.push_back(b);
+        }
+        ASSERT_TRUE(WriteBitSelections(*settings));
+        settings->m_selDI = ScopeIoSelection();
+        settings->m_selDO = ScopeIoSelection();
+        flags.m_bScopeIsOnce = TRUE;
+        flags.m_bScopeCheckCh1 = flags.m_bScopeCheckCh3 = flags.m_bScopeCheckCh4 = TRUE;
+        flags.m_bScopeCheckCh2 = FALSE;
+        sys.m_bConnected = FALSE;
+        sim.ClearRequests();
+        Open();
+        PumpUntil([] { return false; }, 100);
+        EXPECT_TRUE(dialogs.isEmpty()) << dialogs.join(", ").toStdString();
+        EXPECT_EQ(panel->Source(3)->currentData().toString(), QString::fromLatin1(c.ch3));
+        EXPECT_EQ(panel->Source(4)->currentData().toString(), QString::fromLatin1(c.ch4));
+        EXPECT_EQ(panel->DiButton()->isEnabled(), true) << "CH3 holds DI or a bit source";
+        EXPECT_EQ(panel->DiButton()->text(), QString::fromLatin1(QByteArray(c.ch3) == "DI" ? "DI" : "bit"));
+        EXPECT_EQ(panel->DoButton()->isEnabled(), QByteArray(c.ch4) == "DO") << "only while CH4 holds DO";
+        EXPECT_EQ(settings->m_selDI.arrNames, c.diNames);
+        EXPECT_EQ(settings->m_selDO.arrNames, c.doNames);
+        EXPECT_TRUE(sim.Requests().empty()) << "nothing asked of a drive that is not there";
+
+        // The link comes up; a capture names the terminals as the drive has them.
+        sys.m_bConnected = TRUE;
+        ASSERT_TRUE(panel->SingleRadio()->isChecked());
+        platform::SendMessage(panel, UM_BUTTON_RELEASED, CDlgSocpeParam::IDC_INDICATOR, 0);
+        ASSERT_TRUE(PumpUntil([&] { return page->captures == 1; }, 20000));
+        EXPECT_TRUE(PumpUntil([&] { return settings->m_selDI.arrNames == c.diDrive && settings->m_selDO.arrNames == c.doDrive; }));
+        EXPECT_EQ(settings->m_selDI.arrNames, c.diDrive);
+        EXPECT_EQ(settings->m_selDO.arrNames, c.doDrive);
+        const CDIDOChannel &di = page->GetScopeView()->Channels().m_di;
+        EXPECT_GT(di.m_nCount, 0) << "the capture's DI strip";
+        EXPECT_EQ(di.m_arrBitNames, c.diDrive);
+        EXPECT_TRUE(dialogs.isEmpty()) << dialogs.join(", ").toStdString();
         page->DestroyWindow();
         page.reset();
     }
@@ -650,6 +899,46 @@ TEST_F(ScopePage, DockerMakesItsTabsOnceAndListsTheHistoryAtEveryShow)
     EXPECT_LE(v.right(), docker->x());
     EXPECT_EQ(v.width() % 10, 0);
     EXPECT_EQ(v.height() % 10, 0);
+}
+
+// The side panel is taller than the docker that the main window leaves the page at 1280 x 800
+// (about 500 pixels): it scrolls, and every control of it, CH4's and the background colour
+// among them, can be brought into view, whatever the page's height.
+TEST_F(ScopePage, EverySidePanelControlCanBeReachedOnASmallScreen)
+{
+    Open();
+    Choose(4, "Speed_feedback(r/min)");
+    CDlgScopeDocker *docker = page->Docker();
+    QScrollArea *scroll = docker->SamplingScroll();
+    ASSERT_NE(scroll, nullptr);
+    EXPECT_EQ(panel->parentWidget(), scroll->viewport());
+    EXPECT_EQ(panel->Docker(), docker);
+    for (const int height : {800, 500, 300}) {
+        SCOPED_TRACE(height);
+        page->setGeometry(0, 0, 1280, height);
+        QCoreApplication::processEvents();
+        ASSERT_TRUE(scroll->isVisible());
+        QWidget *viewport = scroll->viewport();
+        int controls = 0;
+        for (QWidget *w : panel->findChildren<QWidget *>(QString(), Qt::FindDirectChildrenOnly)) {
+            if (!w->isVisibleTo(panel) || qobject_cast<QGroupBox *>(w))
+                continue;
+            SCOPED_TRACE(platform::GetCtrlId(w));
+            ++controls;
+            // As a user scrolls to it (an edit's own notion would bring its caret only).
+            const QRect inPanel(w->mapTo(panel, QPoint(0, 0)), w->size());
+            scroll->ensureVisible(inPanel.center().x(), inPanel.center().y(), inPanel.width() / 2 + 1,
+                                  inPanel.height() / 2 + 1);
+            const QRect shown(w->mapTo(viewport, QPoint(0, 0)), w->size());
+            EXPECT_TRUE(viewport->rect().contains(shown)) << "at " << shown.y() << " in " << viewport->height();
+        }
+        EXPECT_GT(controls, 40);
+    }
+    for (int id : {CDlgSocpeParam::ChId(CDlgSocpeParam::IDC_CH_CHECK, 4), static_cast<int>(CDlgSocpeParam::IDC_BACK)}) {
+        QWidget *w = platform::FindCtrl(panel, id);
+        ASSERT_NE(w, nullptr);
+        EXPECT_TRUE(w->isVisibleTo(panel)) << id;
+    }
 }
 
 TEST(ScopeDocker, ForwardingWithoutItsTargetsAnswersZero)
