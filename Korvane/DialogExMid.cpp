@@ -606,6 +606,10 @@ void TranslateChildControls(QWidget *dlg, const std::set<UINT> &noTranslateIds,
     }
     platform::ForEachControl(dlg, [&](QWidget *w) {
         const int id = platform::GetCtrlId(w);
+        // A tip says what the control does, in the same language as the rest of the window,
+        // whatever the control shows.
+        if (const QString tip = w->toolTip(); !tip.isEmpty())
+            w->setToolTip(lookup(id, tip));
         if (noTranslateIds.count(static_cast<UINT>(id)))
             return;
         if (platform::IsEditControl(w))
@@ -622,9 +626,6 @@ void TranslateChildControls(QWidget *dlg, const std::set<UINT> &noTranslateIds,
                     grid->SetColumnWidth(c, grid->CaptionWidth(caption));
             }
         }
-        // A tip says what the control does, in the same language as its caption.
-        if (const QString tip = w->toolTip(); !tip.isEmpty())
-            w->setToolTip(lookup(id, tip));
         if (auto *combo = qobject_cast<QComboBox *>(w)) {
             // Item by item: the entries keep their data and the selection stays where it is.
             const QSignalBlocker quiet(combo);

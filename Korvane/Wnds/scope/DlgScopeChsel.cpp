@@ -49,40 +49,41 @@ DlgScopeChsel::DlgScopeChsel() : CDialogExMid(IDD, nullptr)
 {
     m_strLangSection = QStringLiteral("DlgScopeChsel");
     setWindowTitle(QStringLiteral("通道内容选择"));
-    resize(MapDialogRect(QRect(0, 0, 480, 330)).size());
+    resize(MapDialogRect(QRect(0, 0, 480, 363)).size());
     auto *g32 = new QGroupBox(QStringLiteral("32位数据"), this);
-    g32->setGeometry(MapDialogRect(QRect(5, 5, 470, 92)));
+    // Three columns in both groups: room for the longest names of every language.
+    g32->setGeometry(MapDialogRect(QRect(5, 5, 470, 125)));
     auto *g16 = new QGroupBox(QStringLiteral("16位数据"), this);
-    g16->setGeometry(MapDialogRect(QRect(5, 100, 470, 190)));
+    g16->setGeometry(MapDialogRect(QRect(5, 133, 470, 190)));
     int n32 = 0, n16 = 0;
     for (const Item &it : Items()) {
         auto *box = new QCheckBox(QString::fromUtf8(it.text), this);
         platform::SetCtrlId(box, it.nId);
         if (it.nBits == 32) {
-            box->setGeometry(MapDialogRect(QRect(12 + (n32 % 4) * 115, 16 + (n32 / 4) * 15, 112, 10)));
+            box->setGeometry(MapDialogRect(QRect(12 + (n32 % 3) * 155, 16 + (n32 / 3) * 15, 150, 10)));
             ++n32;
         } else {
-            box->setGeometry(MapDialogRect(QRect(12 + (n16 % 3) * 155, 112 + (n16 / 3) * 15, 150, 10)));
+            box->setGeometry(MapDialogRect(QRect(12 + (n16 % 3) * 155, 145 + (n16 / 3) * 15, 150, 10)));
             ++n16;
         }
         m_boxes.push_back(box);
     }
     auto *budget = new QLabel(QStringLiteral("总容量：64"), this);
-    budget->setGeometry(MapDialogRect(QRect(10, 300, 70, 12)));
+    budget->setGeometry(MapDialogRect(QRect(10, 333, 70, 12)));
     auto *sum = new QLabel(QStringLiteral("信号量总计："), this);
-    sum->setGeometry(MapDialogRect(QRect(90, 300, 60, 12)));
+    sum->setGeometry(MapDialogRect(QRect(90, 333, 60, 12)));
     m_edit = new QLineEdit(this);
     platform::SetCtrlId(m_edit, IDC_TOTAL);
     m_edit->setReadOnly(true);
-    m_edit->setGeometry(MapDialogRect(QRect(150, 298, 40, 14)));
+    m_edit->setGeometry(MapDialogRect(QRect(150, 331, 40, 14)));
     auto *unit = new QLabel(QStringLiteral("[bit]"), this);
-    unit->setGeometry(MapDialogRect(QRect(194, 300, 30, 12)));
+    unit->setGeometry(MapDialogRect(QRect(194, 333, 30, 12)));
     auto *ok = new QPushButton(QStringLiteral("确定"), this);
     platform::SetCtrlId(ok, IDOK);
-    ok->setGeometry(MapDialogRect(QRect(340, 298, 60, 16)));
+    ok->setGeometry(MapDialogRect(QRect(340, 331, 60, 16)));
     auto *cancel = new QPushButton(QStringLiteral("取消"), this);
     platform::SetCtrlId(cancel, IDCANCEL);
-    cancel->setGeometry(MapDialogRect(QRect(410, 298, 60, 16)));
+    cancel->setGeometry(MapDialogRect(QRect(410, 331, 60, 16)));
     connect(ok, &QPushButton::clicked, this, [this] { OnOK(); });
     connect(cancel, &QPushButton::clicked, this, [this] { OnCancel(); });
 }

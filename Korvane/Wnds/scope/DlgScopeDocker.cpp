@@ -57,6 +57,8 @@ QPushButton *CDlgScopeDocker::ToolButtonById(int id) const
     return nullptr;
 }
 
+const char *const kTabCaptions[] = {"设置", "参数", "坐标设置", "历史数据"};
+
 void CDlgScopeDocker::InitButton(QPushButton *button, const ToolButton &t)
 {
     button->setToolTip(TrText(QString::fromUtf8(t.tip)));
@@ -76,7 +78,7 @@ bool CDlgScopeDocker::OnInitDialog()
         const QSignalBlocker block(m_pTab);
         while (m_pTab->count() > 0)
             m_pTab->removeTab(0);
-        for (const char *caption : {"设置", "参数", "坐标设置", "历史数据"})
+        for (const char *caption : kTabCaptions)
             m_pTab->addTab(TrText(QString::fromUtf8(caption)));
         m_pTab->setCurrentIndex(kTabSampling);
     }
@@ -101,6 +103,14 @@ bool CDlgScopeDocker::OnInitDialog()
     m_mapTabs[kTabHistory] = &m_dlgHistory;
     OnSize(width(), height());
     return true;
+}
+
+bool CDlgScopeDocker::TranslateControls()
+{
+    const bool ok = CDialogExMid::TranslateControls();
+    for (int i = 0; i < m_pTab->count() && i < 4; ++i)
+        m_pTab->setTabText(i, TrText(QString::fromUtf8(kTabCaptions[i])));
+    return ok;
 }
 
 void CDlgScopeDocker::OnDestroy()

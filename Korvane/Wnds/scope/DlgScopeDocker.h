@@ -39,6 +39,8 @@ public:
     ~CDlgScopeDocker() override;
 
     bool OnInitDialog() override;
+    // The tabs' captions too.
+    bool TranslateControls() override;
     void OnDestroy() override;
     LRESULT WindowProc(UINT msg, WPARAM wParam, LPARAM lParam) override;
     void OnSize(int cx, int cy) override;

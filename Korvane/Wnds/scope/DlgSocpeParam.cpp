@@ -431,11 +431,9 @@ void CDlgSocpeParam::OnBaseRead(unsigned f)
         FillTimeDivList(m_nPeriodCount);
 }
 
-void CDlgSocpeParam::FillSourceLists()
+std::vector<std::pair<QString, QString>> CDlgSocpeParam::SourceEntries(int k)
 {
-    CScopeSettings &s = Settings();
-    ReadChannelTable(s);
-    ReadBitTable(s);
+    const CScopeSettings &s = Settings();
     auto textOf = [](const CChannelInfo &c) {
         if (c.nBits == 32)
             return c.strName + QStringLiteral("-32");
@@ -443,20 +441,56 @@ void CDlgSocpeParam::FillSourceLists()
             return c.strName + QStringLiteral("-16");
         return c.strName;
     };
+    std::vector<std::pair<QString, QString>> entries;
+    for (const CChannelInfo &c : s.m_arrChannelInfo) {
+        const bool di = c.strName == QLatin1String("DI");
+        const bool dout = c.strName == QLatin1String("DO");
+        if ((k <= 2 && (di || dout)) || (k == 3 && dout) || (k == 4 && di))
+            continue;
+        entries.emplace_back(textOf(c), c.strName);
+    }
+    if (k >= 3)
+        for (const CHBit &b : s.m_arrChBit)
+            entries.emplace_back(b.strName, b.strName);
+    return entries;
+}
+
+bool CDlgSocpeParam::TranslateControls()
+{
+    const bool ok = CDialogExMid::TranslateControls();
+    m_pIndicator->SetLabel(TrText(IndicatorRunning() ? QStringLiteral("采样") : QStringLiteral("开始")));
+    for (int k = 1; k <= 4; ++k)
+        m_btnColour[k - 1]->EnableAutomaticButton(TrText(QStringLiteral("自动")), 0);
+    if (m_cmbSource[0]->count() == 0)
+        return ok;  // not filled yet: the first fill reads the tables of the language
+    // The channel and bit tables of the chosen language list the same sources in the same
+    // order: each entry takes its new name, the choices stay.
+    CScopeSettings &s = Settings();
+    ReadChannelTable(s);
+    ReadBitTable(s);
+    for (int k = 1; k <= 4; ++k) {
+        QComboBox *box = m_cmbSource[k - 1];
+        const std::vector<std::pair<QString, QString>> entries = SourceEntries(k);
+        const QSignalBlocker block(box);
+        for (int i = 0; i < box->count() && i < int(entries.size()); ++i) {
+            box->setItemText(i, entries[std::size_t(i)].first);
+            box->setItemData(i, entries[std::size_t(i)].second);
+        }
+    }
+    return ok;
+}
+
+void CDlgSocpeParam::FillSourceLists()
+{
+    CScopeSettings &s = Settings();
+    ReadChannelTable(s);
+    ReadBitTable(s);
     for (int k = 1; k <= 4; ++k) {
         QComboBox *box = m_cmbSource[k - 1];
         const QSignalBlocker block(box);
         box->clear();
-        for (const CChannelInfo &c : s.m_arrChannelInfo) {
-            const bool di = c.strName == QLatin1String("DI");
-            const bool dout = c.strName == QLatin1String("DO");
-            if ((k <= 2 && (di || dout)) || (k == 3 && dout) || (k == 4 && di))
-                continue;
-            box->addItem(textOf(c), c.strName);
-        }
-        if (k >= 3)
-            for (const CHBit &b : s.m_arrChBit)
-                box->addItem(b.strName, b.strName);
+        for (const auto &[text, name] : SourceEntries(k))
+            box->addItem(text, name);
     }
     for (int k = 1; k <= 2; ++k)
         m_cmbSource[k - 1]->setCurrentIndex(std::max(s.m_nChSel[k - 1], 0) < m_cmbSource[k - 1]->count()

@@ -17,6 +17,8 @@
 
 #include <functional>
 #include <memory>
+#include <utility>
+#include <vector>
 
 class CChannel;
 class CColourPicker;
@@ -61,6 +63,8 @@ public:
     CVScope *View() const;
 
     bool OnInitDialog() override;
+    // The disc's label and the source lists (from the language's channel tables) too.
+    bool TranslateControls() override;
     void OnDestroy() override;
     LRESULT WindowProc(UINT msg, WPARAM wParam, LPARAM lParam) override;
 
@@ -83,6 +87,8 @@ public:
     // ---- lists and labels
     void ReadSampleBase();
     void FillSourceLists();
+    // The entries of source list k (1-4) from the settings' tables: shown text and source name.
+    static std::vector<std::pair<QString, QString>> SourceEntries(int k);
     void FillTimeDivList(unsigned n);
     void FillScaleLists();
     void RebuildTimeDivList(const QString &strCurrent);

@@ -7,6 +7,7 @@
 #include "controls/ColourPicker.h"
 #include "grid/BCGPGridCtrlEx.h"
 #include "platform/ControlId.h"
+#include "platform/LanguageConf.h"
 
 #include <QCheckBox>
 #include <QGroupBox>
@@ -18,8 +19,12 @@
 
 namespace {
 
-const QStringList kTimeHeader{QString(), "A", "B", "B-A", QStringLiteral("有效值"), QStringLiteral("最小值"),
-                              QStringLiteral("最大值")};
+// In the current language at each refresh.
+QStringList TimeHeader()
+{
+    return {QString(), "A", "B", "B-A", platform::TrText(QStringLiteral("有效值")), platform::TrText(QStringLiteral("最小值")),
+            platform::TrText(QStringLiteral("最大值"))};
+}
 const QStringList kValueHeader{QString(), "A", "B", "B-A"};
 
 QString Num(double v)
@@ -224,7 +229,7 @@ void CNewScopeCursorDlg::OnSize(int cx, int cy)
 std::vector<QStringList> CNewScopeCursorDlg::TimeCursorRows(const CVScope &view,
                                                             const std::function<QString(int)> &sourceName)
 {
-    std::vector<QStringList> rows{kTimeHeader};
+    std::vector<QStringList> rows{TimeHeader()};
     int a = -1, b = -1;
     view.GetCursorSamples(a, b);
     const bool valid = a >= 0 && b >= 0;

@@ -98,7 +98,7 @@ TEST_F(SamplingPanel, SourceListsOfferDiOnlyOnCh3AndDoOnlyOnCh4)
         EXPECT_EQ(IndexOfSource(box, "DO") >= 0, k == 4) << k;
         EXPECT_EQ(IndexOfSource(box, "Status_word") >= 0, k >= 3) << k;
     }
-    EXPECT_EQ(panel->Source(1)->itemText(0), "Position_command_increment(encoder_units)-32");
+    EXPECT_EQ(panel->Source(1)->itemText(0), "Pos.cmd.incr(enc)-32");
     EXPECT_EQ(panel->Scale(1)->currentText(), "2000.000");
 }
 
@@ -136,9 +136,9 @@ TEST_F(SamplingPanel, LayoutThreeSwitchesChannelsOffAndClearsTheTriggerWords)
 TEST_F(SamplingPanel, BitBudgetRefusesATickAndKeepsTheLayout)
 {
     Open();
-    Choose(1, "Position_command_increment(encoder_units)");
-    Choose(2, "Position_feedback_increment(encoder_units)");
-    Choose(3, "Speed_command(r/min)");
+    Choose(1, "Pos.cmd.incr(enc)");
+    Choose(2, "Pos.fbk.incr(enc)");
+    Choose(3, "Speed.cmd(r/min)");
     Tick(1, true);
     Tick(2, true);
     EXPECT_EQ(settings->m_nLayout, 2);
@@ -264,7 +264,7 @@ TEST_F(SamplingPanel, ClosingDuringARollStopsTheDrive)
     panel->RollRadio()->setChecked(true);
     panel->PeriodEdit()->setText("60");
     panel->OnKillfocusPeriod();
-    Choose(1, "Speed_command(r/min)");
+    Choose(1, "Speed.cmd(r/min)");
     Tick(1, true);
     settings->m_strContinuousPath = dir.path();
     platform::SendMessage(panel.get(), UM_BUTTON_RELEASED, CDlgSocpeParam::IDC_INDICATOR, 0);
@@ -294,8 +294,8 @@ TEST_F(SamplingPanel, ReopenedFileRestoresPeriodLayoutSourcesAndScales)
     ch.m_dTimePerPoint = 0.125 * 3;
     settings->m_dBasePeriodMs = 0.125;
     settings->m_nPeriodCount = 3;
-    const int codeA = settings->SourceCodeOfName("Speed_command(r/min)");
-    const int codeB = settings->SourceCodeOfName("Speed_feedback(r/min)");
+    const int codeA = settings->SourceCodeOfName("Speed.cmd(r/min)");
+    const int codeB = settings->SourceCodeOfName("Speed.fbk(r/min)");
     WORD *cfg = settings->m_wDriveConfig;
     cfg[0] = 0;
     cfg[1] = 3;
@@ -317,8 +317,8 @@ TEST_F(SamplingPanel, ReopenedFileRestoresPeriodLayoutSourcesAndScales)
     ASSERT_TRUE(panel->OpenWaveFile(panel.get(), path));
     EXPECT_EQ(panel->PeriodEdit()->text(), "3");
     EXPECT_EQ(panel->LayoutList()->currentIndex(), 0);
-    EXPECT_EQ(panel->Source(1)->currentData().toString(), "Speed_command(r/min)");
-    EXPECT_EQ(panel->Source(2)->currentData().toString(), "Speed_feedback(r/min)");
+    EXPECT_EQ(panel->Source(1)->currentData().toString(), "Speed.cmd(r/min)");
+    EXPECT_EQ(panel->Source(2)->currentData().toString(), "Speed.fbk(r/min)");
     const CChannel &a = ch.m_ch[0];
     const CChannel &b = ch.m_ch[1];
     EXPECT_EQ(panel->Scale(1)->currentText(), QString::number((a.m_dMax - a.m_dMin) / 10, 'f', 3));

@@ -103,14 +103,14 @@ TEST_F(ScopeDialogs, DataChoiceKeepsTheBudgetAndPlacesDiDo)
 {
     CChannelInfo speed;
     speed.nSourceCode = 160;
-    speed.strName = "Speed_command(r/min)";
+    speed.strName = "Speed.cmd(r/min)";
     settings->m_arrChannelInfo = {speed};
     for (int i = 0; i < 4; ++i)
         settings->m_strChannelName[i] = QStringLiteral("old%1").arg(i);
     DlgScopeChsel dlg;
     dlg.Create(nullptr);
     // Items carry the source names of the running language's table.
-    EXPECT_EQ(dlg.Box(1148)->text(), "Speed_command(r/min)");
+    EXPECT_EQ(dlg.Box(1148)->text(), "Speed.cmd(r/min)");
     EXPECT_EQ(dlg.Box(2321)->text(), "DI");
     dlg.Refresh();
     EXPECT_EQ(dlg.TotalEdit()->text(), "0");
@@ -140,7 +140,7 @@ TEST_F(ScopeDialogs, DataChoiceKeepsTheBudgetAndPlacesDiDo)
     EXPECT_EQ(settings->m_nChselKind, 0);
     // DI, then two items in list order; DI moves to CH3 in exchange for what was there.
     EXPECT_EQ(settings->m_strChannelName[0], QString::fromUtf8("速度反馈(r/min)"));
-    EXPECT_EQ(settings->m_strChannelName[1], "Speed_command(r/min)");
+    EXPECT_EQ(settings->m_strChannelName[1], "Speed.cmd(r/min)");
     EXPECT_EQ(settings->m_strChannelName[2], "DI");
     EXPECT_EQ(settings->m_strChannelName[3], "old3");
 }

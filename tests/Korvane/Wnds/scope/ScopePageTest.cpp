@@ -122,7 +122,7 @@ protected:
         panel->RollRadio()->setChecked(true);
         panel->PeriodEdit()->setText("60");
         panel->OnKillfocusPeriod();
-        Choose(1, "Speed_command(r/min)");
+        Choose(1, "Speed.cmd(r/min)");
         platform::SendMessage(panel, UM_BUTTON_RELEASED, CDlgSocpeParam::IDC_INDICATOR, 0);
         ASSERT_TRUE(PumpUntil([&] { return page->GetScopeView()->Channels().m_ch[0].m_nCount >= 32; }, 20000));
         ASSERT_TRUE(panel->IndicatorRunning());
@@ -155,7 +155,7 @@ protected:
             v[static_cast<std::size_t>(i)] = i % 50;
         c.m_nCount = 0;
         c.AppendFromVector(v, 1000);
-        c.m_strName = QStringLiteral("Speed_command(r/min)");
+        c.m_strName = QStringLiteral("Speed.cmd(r/min)");
     }
     std::vector<platform::ScriptedUiServices::Call> Boxes() const
     {
@@ -192,9 +192,9 @@ TEST_F(ScopePage, SingleShotShowsTheCaptureBlockByBlockAndKeepsItInTheHistory)
     panel->PeriodEdit()->setText("1");
     panel->OnKillfocusPeriod();
     Choose(1, "FUNC_test1_2");  // counts: sample m has the value m
-    Choose(2, "Speed_command(r/min)");
-    Choose(3, "Speed_feedback(r/min)");
-    Choose(4, "Torque_command(%)");
+    Choose(2, "Speed.cmd(r/min)");
+    Choose(3, "Speed.fbk(r/min)");
+    Choose(4, "Torque.cmd(%)");
     ASSERT_EQ(settings->m_nLayout, 0);
 
     platform::SendMessage(panel, UM_BUTTON_RELEASED, CDlgSocpeParam::IDC_INDICATOR, 0);
@@ -253,7 +253,7 @@ TEST_F(ScopePage, FirstRunSingleShotDrawsWithTheShippedSettings)
     Open();
     EXPECT_EQ(panel->PeriodEdit()->text(), QString::number(kDefaultPeriodCount));
     panel->SingleRadio()->setChecked(true);
-    Choose(1, "Speed_command(r/min)");
+    Choose(1, "Speed.cmd(r/min)");
     platform::SendMessage(panel, UM_BUTTON_RELEASED, CDlgSocpeParam::IDC_INDICATOR, 0);
     ASSERT_TRUE(PumpUntil([&] { return page->captures == 1; }, 20000));
     CVScope *view = page->GetScopeView();
@@ -268,10 +268,10 @@ TEST_F(ScopePage, FirstRunSingleShotDrawsWithTheShippedSettings)
 TEST_F(ScopePage, FirstRunRollScalesItsAxesWithTheShippedSettings)
 {
     Open();
-    Choose(1, "Speed_command(r/min)");
+    Choose(1, "Speed.cmd(r/min)");
     CVScope *view = page->GetScopeView();
     QComboBox *two = panel->Source(2);
-    two->setCurrentIndex(two->findData(QStringLiteral("Speed_feedback(r/min)")));
+    two->setCurrentIndex(two->findData(QStringLiteral("Speed.fbk(r/min)")));
     panel->OnSelchangeSource(2);
     ASSERT_FALSE(panel->Check(2)->isChecked());
     StartRoll();
@@ -290,7 +290,7 @@ TEST_F(ScopePage, FirstRunRollScalesItsAxesWithTheShippedSettings)
 TEST_F(ScopePage, LostFramesReachTheViewAsCounted)
 {
     Open();
-    Choose(1, "Speed_command(r/min)");
+    Choose(1, "Speed.cmd(r/min)");
     panel->RollRadio()->setChecked(true);
     const int k = ScopeRollSamplesPerFrame(settings->m_nLayout);
     settings->m_vecCh[0].assign(static_cast<std::size_t>(k), 7.0);
@@ -352,7 +352,7 @@ TEST_F(ScopePage, AStopDuringAStartIsNeverLost)
                 (roll ? panel->RollRadio() : panel->SingleRadio())->setChecked(true);
                 panel->PeriodEdit()->setText("60");
                 panel->OnKillfocusPeriod();
-                Choose(1, "Speed_command(r/min)");
+                Choose(1, "Speed.cmd(r/min)");
                 statusTimer.clear();
                 sim.ClearRequests();
                 platform::SendMessage(panel, UM_BUTTON_RELEASED, CDlgSocpeParam::IDC_INDICATOR, 0);
@@ -467,9 +467,9 @@ TEST_F(ScopePage, StopsWithNoCaptureRunningWriteNothingAndSendNothing)
 TEST_F(ScopePage, RefusedSourceChangeKeepsTheAcceptedSourceAndTheBudget)
 {
     Open();
-    Choose(1, "Position_command_increment(encoder_units)");
-    Choose(2, "Speed_command(r/min)");
-    Choose(3, "Speed_feedback(r/min)");
+    Choose(1, "Pos.cmd.incr(enc)");
+    Choose(2, "Speed.cmd(r/min)");
+    Choose(3, "Speed.fbk(r/min)");
     ASSERT_EQ(settings->m_nLayout, 1);
     ui->ClearCalls();
     QComboBox *two = panel->Source(2);
@@ -526,8 +526,8 @@ TEST_F(ScopePage, OpeningKeepsStoredChoicesWithinTheBudget)
         ui->ClearCalls();
         Open();
         EXPECT_TRUE(Boxes().empty());
-        EXPECT_EQ(panel->Source(3)->currentData().toString(), QStringLiteral("Speed_feedback(r/min)"));
-        EXPECT_EQ(panel->Source(4)->currentData().toString(), QStringLiteral("Speed_command(r/min)"));
+        EXPECT_EQ(panel->Source(3)->currentData().toString(), QStringLiteral("Speed.fbk(r/min)"));
+        EXPECT_EQ(panel->Source(4)->currentData().toString(), QStringLiteral("Speed.cmd(r/min)"));
         for (int k = 1; k <= 4; ++k)
             EXPECT_EQ(panel->Check(k)->isChecked(), c.ticksAfter[k - 1]) << "CH" << k;
         EXPECT_EQ(settings->m_nLayout, c.layout);
@@ -565,7 +565,7 @@ TEST_F(ScopePage, OpeningWithStoredBitChoicesOpensNoDialogAndNamesTerminalsOnceT
     // Where the sources stand in the lists.
     Open();
     auto indexOf = [&](int k, const char *name) { return panel->Source(k)->findData(QString::fromLatin1(name)); };
-    const int ch1 = indexOf(1, "Speed_command(r/min)");  // 16 bits: the layout keeps CH3 and CH4
+    const int ch1 = indexOf(1, "Speed.cmd(r/min)");  // 16 bits: the layout keeps CH3 and CH4
     const struct {
         const char *what;
         const char *ch3;
@@ -575,7 +575,7 @@ TEST_F(ScopePage, OpeningWithStoredBitChoicesOpensNoDialogAndNamesTerminalsOnceT
         QStringList doNames;
         QStringList doDrive;
     } cases[] = {
-        {"CH3 DI", "DI", "Speed_feedback(r/min)", {"DI1:", "DI3:"}, {"DI1:Forward limit", "DI3:Forward limit"}, {}, {}},
+        {"CH3 DI", "DI", "Speed.fbk(r/min)", {"DI1:", "DI3:"}, {"DI1:Forward limit", "DI3:Forward limit"}, {}, {}},
         {"CH3 bit source, CH4 DO", "Status_word", "DO", {"Servo_ready", "Servo_running"}, {"Servo_ready", "Servo_running"},
          {"DO2:"}, {"DO2:Brake output"}},
         {"CH3 DI, CH4 DO", "DI", "DO", {"DI1:", "DI3:"}, {"DI1:Forward limit", "DI3:Forward limit"}, {"DO2:"},
@@ -666,7 +666,7 @@ TEST_F(ScopePage, FailedSingleShotReleasesStartAndResumesTheStatusPoll)
 {
     Open();
     panel->SingleRadio()->setChecked(true);
-    Choose(1, "Speed_command(r/min)");
+    Choose(1, "Speed.cmd(r/min)");
     SimDrive::Fault f;
     f.kind = SimDrive::FaultKind::Silence;
     f.persistent = true;
@@ -720,7 +720,7 @@ TEST_F(ScopePage, RefusedStartResumesTheStatusPoll)
 {
     Open();
     panel->SingleRadio()->setChecked(true);
-    Choose(1, "Speed_command(r/min)");
+    Choose(1, "Speed.cmd(r/min)");
     sys.m_bConnected = FALSE;
     ui->ClearCalls();
     platform::SendMessage(panel, UM_BUTTON_RELEASED, CDlgSocpeParam::IDC_INDICATOR, 0);
@@ -907,7 +907,7 @@ TEST_F(ScopePage, DockerMakesItsTabsOnceAndListsTheHistoryAtEveryShow)
 TEST_F(ScopePage, EverySidePanelControlCanBeReachedOnASmallScreen)
 {
     Open();
-    Choose(4, "Speed_feedback(r/min)");
+    Choose(4, "Speed.fbk(r/min)");
     CDlgScopeDocker *docker = page->Docker();
     QScrollArea *scroll = docker->SamplingScroll();
     ASSERT_NE(scroll, nullptr);
