@@ -12,6 +12,7 @@
 
 #include <QComboBox>
 #include <QFont>
+#include <QFontMetricsF>
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
@@ -98,9 +99,13 @@ QPixmap BannerPicture(const QSize &size)
     QFont f = p.font();
     f.setPixelSize(std::max(8, static_cast<int>(h * 0.34)));
     f.setBold(true);
+    // The title shrinks to the room left of the band's end: longer languages are shown whole.
+    const QRectF room(load.x() + 2 * r, 0, size.width() - load.x() - 2 * r - 4, h);
+    const QString title = TrText(QStringLiteral("负载惯量辨识"));
+    while (f.pixelSize() > 8 && QFontMetricsF(f).horizontalAdvance(title) > room.width())
+        f.setPixelSize(f.pixelSize() - 1);
     p.setFont(f);
-    p.drawText(QRectF(load.x() + 2 * r, 0, size.width() - load.x() - 2 * r, h), Qt::AlignVCenter | Qt::AlignLeft,
-               TrText(QStringLiteral("负载惯量辨识")));
+    p.drawText(room, Qt::AlignVCenter | Qt::AlignLeft, title);
     return pm;
 }
 
@@ -234,6 +239,8 @@ bool CDlgAidInertia::TranslateControls()
     m_pForward->GetIndicatorImpl()->SetLabel(TrText(QStringLiteral("正转")));
     m_pReverse->GetIndicatorImpl()->SetLabel(TrText(QStringLiteral("反转")));
     m_pWriteGauge->GetIndicatorImpl()->SetLabel(TrText(QStringLiteral("写入驱动器")));
+    if (auto *banner = qobject_cast<QLabel *>(platform::FindCtrl(this, IDC_BANNER)))
+        banner->setPixmap(BannerPicture(banner->size()));
     return ok;
 }
 
