@@ -1,30 +1,143 @@
-// Pictures of the program in English against the simulated drive: lang_shots <folder> writes
-// en_params.png, en_scope.png, en_wizard.png, en_jog.png and en_settings.png.
-#include "CustomTheme.h"
-#include "SimSettings.h"
+// Pictures of the program in English and traditional Chinese, reached as a user reaches them:
+// the program starts (in simplified Chinese) against the simulated drive, the settings sheet is
+// set to the language and applied, and the application object starts again. Then, for each
+// language, lang_shots <folder> writes <lang>_comm.png (the communication dialog),
+// <lang>_scope_sources.png (the oscilloscope's source list, open), <lang>_jog_off.png and
+// <lang>_jog_on.png (the jog page with its switch off and on), <lang>_yesno.png (a question box
+// with Qt's own buttons) and <lang>_jog_tip.png (the jog page's safety prompt); <lang> is "en" or
+// "zh_TW".
+#include "support/ProgramDirCopy.h"
 #include "support/Shots.h"
-#include "DlgSysSet.h"
+
 #include "AppFlags.h"
+#include "DlgCommSetting.h"
+#include "DlgSetLanguage.h"
+#include "DlgShowTip.h"
+#include "DlgSysSet.h"
+#include "KorvaneApp.h"
 #include "KorvaneView.h"
 #include "LangText.h"
 #include "MainFrame.h"
-#include "SYSPARAM/SysParam.h"
+#include "PageIds.h"
 #include "SimDrive.h"
-#include "database/DataProject.h"
+#include "Wnds/auxFunction/AidSafetyPrompt.h"
+#include "Wnds/auxFunction/DlgAidJogMove.h"
+#include "Wnds/scope/DlgSocpeParam.h"
+#include "database/DbServices.h"
+#include "platform/IniFile.h"
 #include "platform/LanguageConf.h"
 #include "platform/UiServices.h"
 
+#include <QAbstractItemView>
 #include <QApplication>
+#include <QComboBox>
 #include <QDir>
-#include <QElapsedTimer>
-#include <QFile>
-#include <QTemporaryDir>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QTimer>
 
 #include <cstdio>
-#include <functional>
 
 using shots::Pump;
 using shots::Save;
+
+namespace {
+
+constexpr int kBaud = 115200;
+
+CMainFrame *Start(CKorvaneApp &app)
+{
+    if (!app.InitInstance({QStringLiteral("Korvane")}))
+        return nullptr;
+    CMainFrame *frame = app.MainFrame();
+    Pump(10000, [&] { return frame->isVisible(); });
+    frame->showNormal();
+    frame->resize(1280, 800);
+    Pump(10000, [&] {
+        if (!GetAppFlags()->m_bOnline)
+            frame->OnStatusTimer();
+        return GetAppFlags()->m_bOnline != 0;
+    });
+    Pump(500);
+    return frame;
+}
+
+// The settings sheet as the toolbar opens it, its language page set and applied.
+void ApplyThroughTheSheet(CMainFrame &frame, unsigned number)
+{
+    QTimer::singleShot(0, &frame, [number] {
+        Pump(5000, [] { return qobject_cast<CDlgSysSet *>(QApplication::activeModalWidget()) != nullptr; });
+        auto *sheet = qobject_cast<CDlgSysSet *>(QApplication::activeModalWidget());
+        if (!sheet)
+            return;
+        sheet->m_sheet->setCurrentIndex(1);
+        Pump(200);
+        sheet->m_pageLanguage->m_cmbLanguage->setCurrentIndex(int(number));
+        sheet->m_pageLanguage->m_btnApply->click();
+        Pump(300);
+        sheet->close();
+    });
+    frame.OnSystemSettings();
+}
+
+bool Pictures(CMainFrame &frame, const QDir &folder, const QString &lang)
+{
+    bool ok = true;
+    const auto file = [&](const char *name) { return folder.filePath(lang + QLatin1Char('_') + QLatin1String(name)); };
+    {
+        CDlgCommSetting comm(&frame);
+        comm.setParent(&frame, Qt::Dialog);
+        comm.Create(&frame);
+        comm.show();
+        Pump(800);
+        ok = Save(comm, file("comm.png")) && ok;
+        comm.DestroyWindow();
+    }
+    CKorvaneView *view = frame.GetActiveView();
+    view->ShowPage(kScopePageId);
+    Pump(1500);
+    if (auto *panel = view->CurrentPage()->findChild<CDlgSocpeParam *>()) {
+        QComboBox *source = panel->Source(1);
+        source->showPopup();
+        Pump(600);
+        ok = Save(*source->view()->window(), file("scope_sources.png")) && ok;
+        source->hidePopup();
+    }
+    view->ShowPage(4);
+    Pump(1200);
+    ok = Save(frame, file("jog_off.png")) && ok;
+    if (auto *jog = qobject_cast<CDlgAidJogMove *>(view->CurrentPage())) {
+        jog->EnableButton()->click();
+        Pump(3000, [&] { return jog->JogState() == 1; });
+        Pump(300);
+        ok = Save(frame, file("jog_on.png")) && ok;
+        jog->EnableButton()->click();
+        Pump(1500, [&] { return jog->JogState() == 0; });
+    }
+    view->ShowPage(kParamsPageId);
+    {
+        // A question as the program asks it, with Qt's own standard buttons.
+        QMessageBox box(QMessageBox::Question, TrText(QStringLiteral("提示")),
+                        TrText(QStringLiteral("是否保存对当前工程的更改？")), QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel,
+                        &frame);
+        box.show();
+        Pump(500);
+        ok = Save(box, file("yesno.png")) && ok;
+    }
+    {
+        CDlgShowTip tip(&frame);
+        tip.m_strImagePath = AidSafetyPicturePath(QStringLiteral("JogTip.png"));
+        tip.setParent(&frame, Qt::Dialog);
+        tip.Create(&frame);
+        tip.show();
+        Pump(600);
+        ok = Save(tip, file("jog_tip.png")) && ok;
+        tip.DestroyWindow();
+    }
+    return ok;
+}
+
+}  // namespace
 
 int main(int argc, char **argv)
 {
@@ -34,51 +147,46 @@ int main(int argc, char **argv)
         return 2;
     }
     const QDir folder(QString::fromLocal8Bit(argv[1]));
-    // The translator keeps its language number beside its table: work on a copy.
-    QTemporaryDir tmp;
-    const QString table = tmp.filePath(QStringLiteral("LangTable.tsv"));
-    QFile::copy(QStringLiteral(KORVANE_SOURCE_DIR "/Korvane/config/LangTable.tsv"), table);
-    platform::CreateLanguageLibrary(table);
-    GetSqlite()->Load();
-    CLanguageConf::GetTheOne()->Set(CLanguageConf::kEnglish);
-    GetLangText().m_strLangFile = QStringLiteral(KORVANE_SOURCE_DIR "/Korvane/config/english_US.ini");
-    // No safety prompt in front of the jog page.
-    GetAppFlags()->m_bIsDangerWnd = FALSE;
-    GetAppFlags()->m_bIsDangerJogMoveWnd = TRUE;
-
-    SimDrive sim;
-    if (!StartSeededSim(sim))
-        return 1;
-    CSysParam sys(QString::fromStdString(SimDrive::DefaultDatabasePath()));
-    ConnectSettingsToSim(sys, sim);
-
-    InstallCustomTheme();
     int result = 0;
+    const struct
     {
-        CMainFrame frame;
-        ShowMainFrame(frame, 1400, 860);
-        frame.RetranslateAll();
-        Pump(6000, [&] { return sys.m_bConnected.load() != 0; });
-        const struct {
-            int page;
-            const char *file;
-        } pages[] = {{kParamsPageId, "en_params.png"}, {kScopePageId, "en_scope.png"}, {17, "en_wizard.png"}, {4, "en_jog.png"}};
-        for (const auto &p : pages) {
-            frame.GetActiveView()->ShowPage(p.page);
-            Pump(1200);
-            if (!Save(frame, folder.filePath(QString::fromLatin1(p.file))))
-                result = 1;
+        unsigned number;
+        const char *lang;
+    } languages[] = {{CLanguageConf::kEnglish, "en"}, {CLanguageConf::kTraditional, "zh_TW"}};
+    for (const auto &l : languages) {
+        // A program folder of its own, starting in the default language every time.
+        const ProgramDirCopy program(true);
+        SetDbProgramDir(program.Bin(QString()));
+        SimDrive sim;
+        if (!program.IsValid() || !sim.Start())
+            return 1;
+        sim.SeedFromDefaultDatabase(SimDrive::DefaultDatabasePath());
+        sim.SetBaud(kBaud);
+        platform::IniFile::WriteString(program.Bin("config/config.ini"), "SerialPort", "ComBaud", QString::number(kBaud));
+        qputenv("KORVANE_DEVICE", QByteArray::fromStdString(sim.SlavePath()));
+        // The pictures are taken without a question in between.
+        platform::ScopedUiServices ui{std::make_shared<platform::ScriptedUiServices>()};
+        {
+            CKorvaneApp korvane;
+            CMainFrame *frame = Start(korvane);
+            if (!frame)
+                return 1;
+            ApplyThroughTheSheet(*frame, l.number);
+            korvane.ExitInstance();
         }
-        CDlgSysSet settings(&frame);
-        settings.Create(&frame);
-        settings.show();
-        Pump(600);
-        if (!Save(settings, folder.filePath(QStringLiteral("en_settings.png"))))
-            result = 1;
-        settings.DestroyWindow();
-        platform::SetMainWindow(nullptr);
+        {
+            CKorvaneApp korvane;
+            CMainFrame *frame = Start(korvane);
+            if (!frame)
+                return 1;
+            GetAppFlags()->m_bIsDangerJogMoveWnd = TRUE;
+            if (!Pictures(*frame, folder, QString::fromLatin1(l.lang)))
+                result = 1;
+            korvane.ExitInstance();
+        }
+        qunsetenv("KORVANE_DEVICE");
+        sim.Stop();
+        SetDbProgramDir(QString());
     }
-    SetSysParam(nullptr);
-    platform::DestroyLanguageLibrary();
     return result;
 }
