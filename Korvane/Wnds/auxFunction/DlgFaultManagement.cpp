@@ -278,8 +278,18 @@ void CDlgFaultManagement::OnResetDone(const ResetResult &result)
 
 // ---- notes --------------------------------------------------------------------------------
 
+bool CDlgFaultManagement::TranslateControls()
+{
+    const bool ok = CDialogExMid::TranslateControls();
+    // The cause picture shown is the one of the language: chosen again for the same fault.
+    if (m_nNoteRow >= 0)
+        ShowFaultNote(m_nNoteRow);
+    return ok;
+}
+
 void CDlgFaultManagement::ShowFaultNote(int row)
 {
+    m_nNoteRow = row;
     QString text;
     if (!m_pFaultGrid->GetRowCellText(text, row, ColumnIds()[1]))
         return;

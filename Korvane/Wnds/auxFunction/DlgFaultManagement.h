@@ -48,6 +48,7 @@ public:
     ~CDlgFaultManagement() override;
 
     bool OnInitDialog() override;
+    bool TranslateControls() override;
     void OnSize(int cx, int cy) override;
     void OnDestroy() override;
     LRESULT WindowProc(UINT msg, WPARAM wParam, LPARAM lParam) override;
@@ -89,6 +90,7 @@ private:
     void OnFaultRecords(const HistoryResult *result);
     void OnResetDone(const ResetResult &result);
     void ShowFaultNote(int row);
+    int m_nNoteRow = -1;  // the fault whose note is shown
     void OpenNotePicture(int row);
     void CreateGrids();
     void ReplaceRows(CDlgBCGGrid *grid, const CGridRowDataMap &rows);
