@@ -10,10 +10,20 @@ namespace {
 
 TEST(Pictures, EveryFixedPictureIsInstalledAndReadable)
 {
+    // The pictures with texts come in each language: the simplified one under the plain name,
+    // the traditional and English ones with "_T" and "_E".
     const char *const pictures[] = {
         "AlarmInfoRes/JogTip.png",         // jog safety prompt
+        "AlarmInfoRes/JogTip_T.png",
+        "AlarmInfoRes/JogTip_E.png",
         "AlarmInfoRes/InertiaTip.png",     // inertia safety prompt
+        "AlarmInfoRes/InertiaTip_T.png",
+        "AlarmInfoRes/InertiaTip_E.png",
         "AlarmInfoRes/DLGAIDANALYZE.png",  // frequency-response safety prompt
+        "AlarmInfoRes/DLGAIDANALYZE_T.png",
+        "AlarmInfoRes/DLGAIDANALYZE_E.png",
+        "FaultManagementInfoRes/Er0A.1_T.png",  // a fault's cause and remedy
+        "FaultManagementInfoRes/Er0A.1_E.png",
         "ParamInfoRes/default.png",        // detail pane, a parameter without its own picture
     };
     for (const char *name : pictures) {

@@ -253,6 +253,70 @@ TEST_F(DialogFixture, ViewControlsComeFromTheViewSection)
     EXPECT_EQ(view.windowTitle(), QString::fromUtf8("视图"));
 }
 
+// The stored choice at start: the translator's number and the language file's name are one
+// choice once this program has written them; files an earlier version left may disagree, and
+// then the one naming a language other than the default was the user's (the number first).
+TEST_F(LangFixture, TheStoredChoiceReadsFilesOfEarlierVersions)
+{
+    struct Case
+    {
+        const char *what;
+        const char *langConf;  // "Current" in LangConf.ini, nullptr: no file
+        const char *name;      // "Language" in setting.ini, nullptr: no file
+        unsigned chosen;
+    } cases[] = {
+        {"nothing stored", nullptr, nullptr, 0},
+        {"both agree", "2", "EnglishUS", 2},
+        {"the sheet chose English, the name stayed", "2", "ChineseS", 2},
+        {"the name was edited to traditional", "0", "ChineseT", 1},
+        {"both differ from the default", "1", "EnglishUS", 1},
+        {"a name no language has", "2", "Klingon", 2},
+        {"only the name", nullptr, "EnglishUS", 2},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.what);
+        QFile::remove(dir.filePath("config/LangConf.ini"));
+        QFile::remove(dir.filePath("config/setting.ini"));
+        if (c.langConf)
+            WriteFile(dir.filePath("config/LangConf.ini"), QByteArray("[Language]\nCurrent=") + c.langConf + "\n");
+        if (c.name)
+            WriteFile(dir.filePath("config/setting.ini"), QByteArray("[Setting]\nLanguage=") + c.name + "\n");
+        WriteFile(dir.filePath("config/LangTable.tsv"), "提示\t提示\tNotice\n");
+        platform::CreateLanguageLibrary(dir.filePath("config/LangTable.tsv"));
+        EXPECT_EQ(StoredLanguageChoice(), c.chosen);
+        // Chosen, the two stores agree from then on.
+        SelectLanguage(StoredLanguageChoice());
+        EXPECT_EQ(IniFile::GetInt(dir.filePath("config/LangConf.ini"), "Language", "Current", -1), int(c.chosen));
+        EXPECT_EQ(IniFile::GetString(dir.filePath("config/setting.ini"), "Setting", "Language"), LanguageNameOf(c.chosen));
+        EXPECT_EQ(GetLangText().m_strLangFile, dir.filePath(QStringLiteral("config/") +
+                                                            (c.chosen == 0 ? "chinese_S.ini" : c.chosen == 1 ? "chinese_T.ini" : "english_US.ini")));
+        platform::DestroyLanguageLibrary();
+    }
+    CLanguageConf::GetTheOne()->Set(0);
+}
+
+// A file made for each language is taken in its language when it is there.
+TEST_F(LangFixture, PerLanguageFilesAreChosenWhenPresent)
+{
+    WriteFile(dir.filePath("res/Tip.png"), "s");
+    WriteFile(dir.filePath("res/Tip_E.png"), "e");
+    WriteFile(dir.filePath("res/Only.png"), "s");
+    const struct
+    {
+        unsigned language;
+        const char *file;
+        const char *taken;
+    } cases[] = {
+        {0, "res/Tip.png", "res/Tip.png"},  {1, "res/Tip.png", "res/Tip.png"},  // no traditional one
+        {2, "res/Tip.png", "res/Tip_E.png"}, {2, "res/Only.png", "res/Only.png"},
+    };
+    for (const auto &c : cases) {
+        CLanguageConf::GetTheOne()->Set(c.language);
+        EXPECT_EQ(LanguageFilePath(dir.filePath(c.file)), dir.filePath(c.taken)) << c.language << " " << c.file;
+    }
+    CLanguageConf::GetTheOne()->Set(0);
+}
+
 TEST(InitLanguage, MissingDataFileIsReportedAndFails)
 {
     QTemporaryDir dir;
