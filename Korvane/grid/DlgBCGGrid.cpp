@@ -145,7 +145,7 @@ bool CDlgBCGGrid::TranslateControls()
         const auto source = m_mapFieldCaption.find(field);
         if (source == m_mapFieldCaption.end())
             continue;
-        const QString caption = TrText(source->second);
+        const QString caption = ShownColumnCaption(source->second);
         m_pGrid->SetColumnName(col, caption);
         // The switch is the user's choice: a caption longer in the new language is shown whole.
         if (m_pGrid->GetColumnWidth(col) < m_pGrid->CaptionWidth(caption))
@@ -289,8 +289,9 @@ BOOL CDlgBCGGrid::InitColumns(const CGridTableAttribute &attr, int nAlign)
     std::vector<int> leftCols, middleCols, rightCols;
     for (int i = 0; i < static_cast<int>(columns.size()); ++i) {
         const CGridColumnAttribute &c = *columns[i];
-        // The stored caption is the source text; a caption the user wrote has no entry and stays.
-        const QString caption = TrText(c.strColShowName);
+        // The stored caption is the source text (or a text key); a caption the user wrote has no
+        // entry and stays.
+        const QString caption = ShownColumnCaption(c.strColShowName);
         m_pGrid->SetColumnName(i, caption);
         // A default width is widened to a caption longer in this language; a width the user
         // kept is the user's, however narrow.
