@@ -7,6 +7,7 @@
 // with Qt's own buttons) and <lang>_jog_tip.png (the jog page's safety prompt); <lang> is "en" or
 // "zh_TW".
 #include "support/ProgramDirCopy.h"
+#include "support/ProgramSession.h"
 #include "support/Shots.h"
 
 #include "AppFlags.h"
@@ -44,41 +45,6 @@ using shots::Save;
 namespace {
 
 constexpr int kBaud = 115200;
-
-CMainFrame *Start(CKorvaneApp &app)
-{
-    if (!app.InitInstance({QStringLiteral("Korvane")}))
-        return nullptr;
-    CMainFrame *frame = app.MainFrame();
-    Pump(10000, [&] { return frame->isVisible(); });
-    frame->showNormal();
-    frame->resize(1280, 800);
-    Pump(10000, [&] {
-        if (!GetAppFlags()->m_bOnline)
-            frame->OnStatusTimer();
-        return GetAppFlags()->m_bOnline != 0;
-    });
-    Pump(500);
-    return frame;
-}
-
-// The settings sheet as the toolbar opens it, its language page set and applied.
-void ApplyThroughTheSheet(CMainFrame &frame, unsigned number)
-{
-    QTimer::singleShot(0, &frame, [number] {
-        Pump(5000, [] { return qobject_cast<CDlgSysSet *>(QApplication::activeModalWidget()) != nullptr; });
-        auto *sheet = qobject_cast<CDlgSysSet *>(QApplication::activeModalWidget());
-        if (!sheet)
-            return;
-        sheet->m_sheet->setCurrentIndex(1);
-        Pump(200);
-        sheet->m_pageLanguage->m_cmbLanguage->setCurrentIndex(int(number));
-        sheet->m_pageLanguage->m_btnApply->click();
-        Pump(300);
-        sheet->close();
-    });
-    frame.OnSystemSettings();
-}
 
 bool Pictures(CMainFrame &frame, const QDir &folder, const QString &lang)
 {
@@ -168,15 +134,15 @@ int main(int argc, char **argv)
         platform::ScopedUiServices ui{std::make_shared<platform::ScriptedUiServices>()};
         {
             CKorvaneApp korvane;
-            CMainFrame *frame = Start(korvane);
+            CMainFrame *frame = session::Start(korvane, 1280, 800);
             if (!frame)
                 return 1;
-            ApplyThroughTheSheet(*frame, l.number);
+            session::ApplyLanguage(*frame, l.number);
             korvane.ExitInstance();
         }
         {
             CKorvaneApp korvane;
-            CMainFrame *frame = Start(korvane);
+            CMainFrame *frame = session::Start(korvane, 1280, 800);
             if (!frame)
                 return 1;
             GetAppFlags()->m_bIsDangerJogMoveWnd = TRUE;

@@ -6,6 +6,8 @@
 // Qt's own standard buttons.
 #include "WalkSupport.h"
 
+#include "support/ProgramSession.h"
+
 #include "DlgSetLanguage.h"
 #include "DlgSysSet.h"
 #include "KorvaneApp.h"
@@ -70,23 +72,11 @@ protected:
         SetDbProgramDir(QString());
     }
 
-    // Starts the program and waits for its main window (behind the splash at first) to show and
-    // the drive to be found.
     static CMainFrame *Start(CKorvaneApp &app)
     {
-        if (!app.InitInstance({QStringLiteral("Korvane")}))
-            return nullptr;
-        CMainFrame *frame = app.MainFrame();
-        if (!Pump(10000, [&] { return frame->isVisible(); }))
-            return nullptr;
-        frame->showNormal();
-        frame->resize(1400, 860);
-        Pump(10000, [&] {
-            if (!GetAppFlags()->m_bOnline)
-                frame->OnStatusTimer();
-            return GetAppFlags()->m_bOnline != 0;
-        });
-        SettleWindow(frame);
+        CMainFrame *frame = session::Start(app, 1400, 860);
+        if (frame)
+            SettleWindow(frame);
         return frame;
     }
 
@@ -102,30 +92,6 @@ protected:
         }
         view->ShowPage(kParamsPageId);
         SettleWindow(&frame);
-    }
-
-    // The settings sheet as the toolbar opens it; the language page set to `number` and applied
-    // with its button, then the sheet closed.
-    static bool ApplyThroughTheSheet(CMainFrame &frame, unsigned number)
-    {
-        bool applied = false;
-        QTimer::singleShot(0, &frame, [&] {
-            Pump(5000, [] { return qobject_cast<CDlgSysSet *>(QApplication::activeModalWidget()) != nullptr; });
-            auto *sheet = qobject_cast<CDlgSysSet *>(QApplication::activeModalWidget());
-            if (!sheet)
-                return;
-            SettleWindow(sheet);
-            sheet->m_sheet->setCurrentIndex(1);
-            CDlgSetLanguage &page = *sheet->m_pageLanguage;
-            SettleWindow(sheet);
-            page.m_cmbLanguage->setCurrentIndex(int(number));
-            QTest::mouseClick(page.m_btnApply, Qt::LeftButton);
-            applied = true;
-            SettleWindow(sheet);
-            sheet->close();
-        });
-        frame.OnSystemSettings();
-        return applied;
     }
 
     // Qt's own buttons of a real question box, in the program's language.
@@ -234,7 +200,7 @@ TEST_P(LanguageSwitch, TheSheetsChoiceReachesEveryTextAtOnceAndAfterARestart)
         ASSERT_NE(frame, nullptr);
         ASSERT_EQ(CLanguageConf::GetTheOne()->Get(), CLanguageConf::kSimplified);
         MakeEveryPage(*frame);
-        ASSERT_TRUE(ApplyThroughTheSheet(*frame, GetParam().number));
+        ASSERT_TRUE(session::ApplyLanguage(*frame, GetParam().number));
         EXPECT_EQ(CLanguageConf::GetTheOne()->Get(), GetParam().number);
         Walk(app, *frame, QStringLiteral("switched"));
         EXPECT_EQ(app.ExitInstance(), 0);

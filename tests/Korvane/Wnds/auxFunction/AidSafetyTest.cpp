@@ -160,6 +160,35 @@ protected:
         ASSERT_TRUE(PumpUntil([&] { return done; }, 20000));
     }
 
+    // The ways a hold ends, as a user makes them. `other` is a window that can take the focus.
+    struct End
+    {
+        const char *what;
+        std::function<void()> act;
+    };
+    End ReleaseInside()
+    {
+        return {"release inside", [this] {
+                    CKVProcessIndicator *fwd = Kind().forward(page.get());
+                    QTest::mouseRelease(fwd, Qt::LeftButton, {}, fwd->rect().center());
+                }};
+    }
+    End ReleaseOutside()
+    {
+        return {"release outside",
+                [this] { QTest::mouseRelease(Kind().forward(page.get()), Qt::LeftButton, {}, QPoint(-80, -80)); }};
+    }
+    End Deactivate(QWidget &other)
+    {
+        return {"window deactivated", [this, &other] {
+                    other.show();
+                    other.activateWindow();
+                    PumpUntil([&] { return !page->isActiveWindow(); }, 5000);
+                }};
+    }
+    End LeavePage() { return {"page left", [this] { platform::SendMessage(page.get(), UM_STOP_TIMER); }}; }
+    End ClosePage() { return {"window closed", [this] { page->DestroyWindow(); }}; }
+
     std::unique_ptr<CDialogExMid> page;
 };
 
@@ -167,28 +196,9 @@ protected:
 // when the action that ended the hold returns), and only idle commands follow it.
 TEST_P(AidSafetyTest, EveryEndOfAHoldStopsAtOnceAndNoRunCommandFollows)
 {
-    struct End
-    {
-        const char *what;
-        std::function<void()> act;
-    };
     QWidget other;
     other.resize(100, 100);
-    const End ends[] = {
-        {"release inside",
-         [&] {
-             CKVProcessIndicator *fwd = Kind().forward(page.get());
-             QTest::mouseRelease(fwd, Qt::LeftButton, {}, fwd->rect().center());
-         }},
-        {"release outside",
-         [&] { QTest::mouseRelease(Kind().forward(page.get()), Qt::LeftButton, {}, QPoint(-80, -80)); }},
-        {"window deactivated",
-         [&] {
-             other.show();
-             other.activateWindow();
-             PumpUntil([&] { return !page->isActiveWindow(); }, 5000);
-         }},
-    };
+    const End ends[] = {ReleaseInside(), ReleaseOutside(), Deactivate(other)};
     for (const End &e : ends) {
         SCOPED_TRACE(e.what);
         page->activateWindow();
@@ -357,28 +367,9 @@ void AidSafetyTest::ExpectOffAndNoRunSince(Clock::time_point back, Clock::time_p
 // and no run word follows.
 TEST_P(AidSafetyTest, EveryEndOfAHoldAfterASilenceWritesTheOffOnceTheDriveIsBack)
 {
-    struct End
-    {
-        const char *what;
-        std::function<void()> act;
-    };
     QWidget other;
     other.resize(100, 100);
-    const End ends[] = {
-        {"release",
-         [&] {
-             CKVProcessIndicator *fwd = Kind().forward(page.get());
-             QTest::mouseRelease(fwd, Qt::LeftButton, {}, fwd->rect().center());
-         }},
-        {"focus loss",
-         [&] {
-             other.show();
-             other.activateWindow();
-             PumpUntil([&] { return !page->isActiveWindow(); }, 5000);
-         }},
-        {"page leave", [&] { platform::SendMessage(page.get(), UM_STOP_TIMER); }},
-        {"window close", [&] { page->DestroyWindow(); }},
-    };
+    const End ends[] = {ReleaseInside(), Deactivate(other), LeavePage(), ClosePage()};
     bool first = true;
     for (const End &e : ends) {
         SCOPED_TRACE(e.what);
@@ -447,33 +438,12 @@ TEST_P(AidSafetyTest, AVanishedDeviceEndsInOffAndNothingResumes)
 // to off. However the hold then ends, the stop reaches the drive.
 void AidSafetyTest::CheckEveryEndStops(const std::function<void()> &makeBelief)
 {
-    struct End
-    {
-        const char *what;
-        std::function<void()> act;
-        int stopWhenOn;  // the command the end sends while the page is on
-    };
     QWidget other;
     other.resize(100, 100);
-    const End ends[] = {
-        {"release inside",
-         [&] {
-             CKVProcessIndicator *fwd = Kind().forward(page.get());
-             QTest::mouseRelease(fwd, Qt::LeftButton, {}, fwd->rect().center());
-         },
-         1},
-        {"release outside",
-         [&] { QTest::mouseRelease(Kind().forward(page.get()), Qt::LeftButton, {}, QPoint(-80, -80)); }, 1},
-        {"window deactivated",
-         [&] {
-             other.show();
-             other.activateWindow();
-             PumpUntil([&] { return !page->isActiveWindow(); }, 5000);
-         },
-         1},
-        {"page left", [&] { platform::SendMessage(page.get(), UM_STOP_TIMER); }, 0x41},
-    };
-    for (const End &e : ends) {
+    // Each end with the command it sends while the page is on.
+    const std::pair<End, int> ends[] = {
+        {ReleaseInside(), 1}, {ReleaseOutside(), 1}, {Deactivate(other), 1}, {LeavePage(), 0x41}};
+    for (const auto &[e, stopWhenOn] : ends) {
         SCOPED_TRACE(e.what);
         flags.m_bOnline = TRUE;
         sys.m_bConnected = TRUE;
@@ -493,7 +463,7 @@ void AidSafetyTest::CheckEveryEndStops(const std::function<void()> &makeBelief)
         const auto c = Commands();
         const auto stop = AwaitCommandSince(c, before);
         // A page that dropped to off stops with the off command, which also wakes nothing up.
-        EXPECT_EQ(stop->value, dropped ? 0x41 : e.stopWhenOn);
+        EXPECT_EQ(stop->value, dropped ? 0x41 : stopWhenOn);
         for (auto it = stop; it != c.end(); ++it)
             EXPECT_NE(it->value, 0x11) << "a run command after the stop";
         EXPECT_NE(Kind().motor(*aids).state, SimAids::Run::Forward);
