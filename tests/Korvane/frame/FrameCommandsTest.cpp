@@ -167,6 +167,35 @@ TEST_F(FrameCommandsTest, EmergencyStopIsTriedWhileOfflineAndAFailedWriteIsRepor
     EXPECT_TRUE(Boxes().empty());
 }
 
+// A stop pressed while the latch is being read waits for that read; when the port closes
+// first (the adapter pulled out) the stop never goes out, and the user is told so.
+TEST_F(FrameCommandsTest, AStopWaitingForTheLatchReadIsReportedWhenThePortClosesFirst)
+{
+    m_sys->m_bConnected = TRUE;
+    m_flags.m_bOnline = TRUE;
+    auto stops = CountWrites(1);
+    SimDrive::Fault silent;
+    silent.kind = SimDrive::FaultKind::Silence;
+    silent.persistent = true;
+    silent.function = 0x23;
+    silent.address = CMainFrame::kRegEmergencyStop;
+    m_sim.InjectFault(silent);
+    m_frame->ReadEmergencyLatch();
+    ASSERT_TRUE(m_frame->IsEmergencyBusy());
+    m_frame->OnToolbarCommand(CMainFrame::ID_CMD_EMERGENCY);
+    EXPECT_EQ(EmergencyText(), TrSection(QStringLiteral("CMainFrame"), QStringLiteral("请稍候...")));
+    m_watcher->Notify(Event(platform::DeviceEvent::Kind::Removal, QStringLiteral("/dev/ttyUSB0"), {SimPath()}));
+    ASSERT_FALSE(m_sys->m_SeriesPort.m_bOpen);
+    ASSERT_TRUE(WaitFor([this] { return !m_frame->IsEmergencyBusy() && !Boxes().empty(); }, 20000));
+    QApplication::processEvents();
+    const auto boxes = Boxes();
+    ASSERT_EQ(boxes.size(), 1u);
+    EXPECT_EQ(boxes[0].text, TrSection(QStringLiteral("CMainFrame"), QStringLiteral("急停写入失败，驱动器未停机！")));
+    EXPECT_EQ(stops(), 0);
+    EXPECT_EQ(EmergencyText(), TrSection(QStringLiteral("CMainFrame"), QStringLiteral("急停")));
+    EXPECT_FALSE(m_frame->IsEmergencyBusy());
+}
+
 TEST_F(FrameCommandsTest, TheLatchReadOnConnectDecidesTheButton)
 {
     m_sim.SetRegister(CMainFrame::kRegEmergencyStop, 1);

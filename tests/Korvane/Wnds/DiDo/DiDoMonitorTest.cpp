@@ -292,3 +292,92 @@ TEST_F(DiDoMonitorTest, BothSwitchesStayOnThePageAtEveryHeight)
         EXPECT_GE(di.height() + dout.height(), height - 2 * 30 - 1) << height;
     }
 }
+
+// A drive late on every request, by anything from nothing to 300 ms and every seventh just past
+// the reply window, answering one request at a time in the order they came, at the program's own
+// line rate, reply windows and margin: over 25 activations not one I/O state and not one mode or
+// function value shown differs from the drive's registers (a read that failed leaves what was
+// shown before). Five activations per test, the five tests over different values and lateness.
+class DiDoAlwaysLateTest : public DiDoMonitorTest, public ::testing::WithParamInterface<int>
+{
+protected:
+    void PrepareDrive() override
+    {
+        ConnectedDriveFixture::PrepareDrive();
+        m_sim.EnableStatusSide();
+    }
+};
+
+TEST_P(DiDoAlwaysLateTest, NoStateOrValueShownIsOneTheDriveDidNotHave)
+{
+    m_sys->m_ModbusRTU.SetReplyTimeouts(CModbusRTU::kRegisterTimeoutMs, CModbusRTU::kBlockTimeoutMs);
+    m_sys->m_ModbusRTU.SetFrameMargin(-1);
+    Open();
+    const CDiDoLists &lists = m_page->Lists();
+    std::vector<CDiDoRegister> regs = lists.regDi;
+    regs.insert(regs.end(), lists.regDo.begin(), lists.regDo.end());
+    ASSERT_FALSE(regs.empty());
+    const auto valueOf = [&](int activation, std::size_t reg) { return std::int32_t(1000 * activation + 10 * int(reg) + 3); };
+    const auto shownOf = [&](std::size_t r) {
+        const CDiDoItem &row = (r < lists.regDi.size() ? lists.arrDi : lists.arrDo)[std::size_t(regs[r].nLine)];
+        return regs[r].kind == DiDoKind::Mode ? row.nModeValue : row.nFunctionValue;
+    };
+    std::vector<std::int32_t> previous;
+    for (std::size_t r = 0; r < regs.size(); ++r)
+        previous.push_back(shownOf(r));
+    SimDrive::LateAnswers late;
+    late.maxMs = 300;
+    late.pastWindowEvery = 7;
+    late.seed = unsigned(1 + GetParam());
+    m_sim.SetLateAnswers(late);
+    constexpr int kActivations = 5;
+    int wrongStates = 0;
+    int wrongValues = 0;
+    int statesShown = 0;
+    int valuesTaken = 0;
+    for (int a = GetParam() * kActivations + 1; a <= (GetParam() + 1) * kActivations; ++a) {
+        SCOPED_TRACE(a);
+        const WORD di = WORD((a * 0x2D + 0x0A) & 0x1FF);
+        const WORD dout = WORD((a * 0x0B + 0x05) & 0x1F);
+        m_sim.SetDiWord(di);
+        m_sim.SetDoWord(dout);
+        for (std::size_t r = 0; r < regs.size(); ++r) {
+            if (regs[r].dwWidth == 32)
+                m_sim.SetRegister32(WORD(regs[r].dwAddress), std::uint32_t(valueOf(a, r)));
+            else
+                m_sim.SetRegister(WORD(regs[r].dwAddress), std::uint16_t(valueOf(a, r)));
+        }
+        platform::SendMessage(platform::WindowRef(m_page.get()), UM_PAGE_ACTIVATE, 0, 0);
+        ASSERT_TRUE(WaitFor([&] { return !m_page->IsBusy(); }, 180000));
+        Pump();
+        for (bool isDo : {false, true}) {
+            const std::vector<CDiDoItem> &rows = isDo ? lists.arrDo : lists.arrDi;
+            const WORD word = isDo ? dout : di;
+            for (std::size_t i = 0; i < rows.size(); ++i) {
+                if (!rows[i].bStateKnown)
+                    continue;
+                ++statesShown;
+                if (rows[i].bState != ((word >> i) & 1u)) {
+                    ++wrongStates;
+                    ADD_FAILURE() << (isDo ? "DO " : "DI ") << i << " shows " << int(rows[i].bState);
+                }
+            }
+        }
+        for (std::size_t r = 0; r < regs.size(); ++r) {
+            const std::int32_t shown = shownOf(r);
+            valuesTaken += shown == valueOf(a, r);
+            if (shown != valueOf(a, r) && shown != previous[r]) {
+                ++wrongValues;
+                ADD_FAILURE() << std::hex << regs[r].dwAddress << " shows " << std::dec << shown;
+            }
+            previous[r] = shown;
+        }
+    }
+    m_sim.SetLateAnswers({});
+    std::fprintf(stderr, "late drive, %d activations: %d states shown, %d wrong; %d values read, %d wrong\n",
+                 kActivations, statesShown, wrongStates, valuesTaken, wrongValues);
+    EXPECT_EQ(wrongStates, 0);
+    EXPECT_EQ(wrongValues, 0);
+}
+
+INSTANTIATE_TEST_SUITE_P(Fifths, DiDoAlwaysLateTest, ::testing::Range(0, 5));
