@@ -158,10 +158,15 @@ CModbusRTU::Kind CModbusRTU::KindOfFrame(const BYTE *pRequest, DWORD dwLength)
     return Kind::Other;
 }
 
-bool CModbusRTU::Twins(const Request &a, const Request &b)
+bool CModbusRTU::SameBytes(const Request &a, const Request &b)
 {
     return a.kind == b.kind && a.length == b.length && a.otherReplyLength == b.otherReplyLength &&
            std::memcmp(a.bytes, b.bytes, a.length) == 0;
+}
+
+bool CModbusRTU::Twins(const Request &a, const Request &b)
+{
+    return a.run == b.run && SameBytes(a, b);
 }
 
 CModbusRTU::Fit CModbusRTU::FitReply(const Request &r, bool bFinal, DWORD *pLength, DWORD *pMiss) const
@@ -431,6 +436,7 @@ DWORD CModbusRTU::Exchange(CSeriesPort *pPort, Request r, DWORD dwTimeoutMs, boo
     m_dwMiss = 0;
     if (!pPort || !pPort->m_bOpen)
         return kErrShortWrite;
+    r.run = SameBytes(r, m_lastSent) ? m_nRun : m_nRun + 1;
     Settle(pPort, r);
     // The drive needs the line quiet before a request; what comes meanwhile is booked here,
     // not thrown away by the port's purge.
@@ -446,6 +452,8 @@ DWORD CModbusRTU::Exchange(CSeriesPort *pPort, Request r, DWORD dwTimeoutMs, boo
     if (pPort->Write(r.bytes, r.length) != r.length)
         return kErrShortWrite;
     r.sentAt = Clock::now();
+    m_lastSent = r;
+    m_nRun = r.run;
     const DWORD frameTime = bSleepFrameTime ? FrameTime(r.length, pPort->m_nBaud) : 0;
     r.windowMs = frameTime + dwTimeoutMs;
     const bool answerable = r.kind != Kind::Other || r.otherReplyLength > 0;

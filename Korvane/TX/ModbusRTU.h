@@ -8,8 +8,9 @@
 // register it answers. So the codec keeps the requests it sent whose answer may still come,
 // oldest first, and books every reply that comes to the oldest one it fits (the drive answers
 // in turn). A call takes a reply only when it answers that call's request or an identical one
-// sent before it; before a different request goes out the line is let settle, until each
-// earlier request has had its answer or its window has passed in silence.
+// sent right before it (a retry, with nothing else sent in between); before a different request
+// goes out the line is let settle, until each earlier request has had its answer or its window
+// and a late allowance have passed in silence.
 
 #include "platform/WinTypes.h"
 
@@ -131,13 +132,18 @@ private:
         DWORD otherReplyLength = 0;  // Kind::Other: the length its caller expects
         Clock::time_point sentAt{};
         DWORD windowMs = 0;  // the reply window it was given, frame time included
+        // Requests sent one after another with the same bytes share a run: retries of one read.
+        // A reply to an earlier run is older than the caller's question, whatever its bytes.
+        unsigned run = 0;
     };
     // How the bytes at the front of the input fit a reply to a request.
     enum class Fit { No, More, Whole };
 
     static Request MakeRequest(Kind kind, const BYTE *pBytes, DWORD dwLength, DWORD dwOtherReply = 0);
     static Kind KindOfFrame(const BYTE *pRequest, DWORD dwLength);
+    // The same request in the same run: either's reply answers both.
     static bool Twins(const Request &a, const Request &b);
+    static bool SameBytes(const Request &a, const Request &b);
     // Whether the input from its front is a whole reply to r (*pLength bytes), may become one,
     // or is none. bFinal: nothing more will come. *pMiss, when it is none but starts like one:
     // the error that names why.
@@ -173,6 +179,9 @@ private:
 
     // Requests on the line, oldest first.
     std::deque<Request> m_onLine;
+    // The last request sent, and its run.
+    Request m_lastSent;
+    unsigned m_nRun = 0;
     // Bytes read from the line and not yet booked.
     std::vector<BYTE> m_rx;
     Clock::time_point m_tLastRead{};   // when bytes last came

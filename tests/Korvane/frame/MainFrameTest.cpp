@@ -3,6 +3,7 @@
 #include "CommFixture.h"
 
 #include "AppFlags.h"
+#include "LangText.h"
 #include "MainFrame.h"
 #include "MyToolBar.h"
 #include "SYSPARAM/SysParam.h"
@@ -23,7 +24,9 @@
 #include <QComboBox>
 #include <QLineEdit>
 #include <QRadioButton>
+#include <QDir>
 #include <QDockWidget>
+#include <QFile>
 #include <QElapsedTimer>
 #include <QLabel>
 #include <QMouseEvent>
@@ -337,10 +340,19 @@ protected:
 // the status bar says offline within two ticks.
 TEST_F(MainFrameTest, TheStatusShowsALostLinkWhileTheBoxSayingSoIsOpen)
 {
+    // The oscilloscope's tables beside the program.
+    const QString tables = QCoreApplication::applicationDirPath() + QStringLiteral("/config/Scope");
+    ASSERT_TRUE(QDir().mkpath(m_binDir + QStringLiteral("/config/Scope")));
+    for (const QString &f : QDir(tables).entryList(QDir::Files))
+        QFile::copy(tables + QLatin1Char('/') + f, m_binDir + QStringLiteral("/config/Scope/") + f);
+    const QString language = GetLangText().m_strLanguage;
+    GetLangText().m_strLanguage = QStringLiteral("ChineseS");
     auto ui = std::make_shared<HeldBoxes>();
     platform::ScopedUiServices held(ui);
     auto ticks = std::make_shared<std::atomic<int>>(0);
     Frame().SetStatusLink(std::make_shared<CountingStatusLink>(*m_sys, ticks));
+    // The program's main window: the oscilloscope stops its status timer while it samples.
+    platform::SetMainWindow(&Frame());
     // A roll ends on a quarter of a second without its stream (a real line waits longer).
     SetScopeRollSilenceMs(250);
     Tick();
@@ -364,6 +376,7 @@ TEST_F(MainFrameTest, TheStatusShowsALostLinkWhileTheBoxSayingSoIsOpen)
     platform::SendMessage(panel, UM_BUTTON_RELEASED, CDlgSocpeParam::IDC_INDICATOR, 0);
     ASSERT_TRUE(WaitFor([&] { return panel->IndicatorRunning() && m_sys->g_bDriveSampling; }, 10000));
     ASSERT_EQ(Pane(0), QStringLiteral("当前状态: 在线"));
+    ASSERT_FALSE(Frame().IsStatusTimerRunning()) << "the capture holds the link";
 
     int ticksWhenOpened = -1;
     int ticksWhenOffline = -1;
@@ -381,7 +394,10 @@ TEST_F(MainFrameTest, TheStatusShowsALostLinkWhileTheBoxSayingSoIsOpen)
     ASSERT_GE(ticksWhenOffline, 0) << "still online while the box was open";
     EXPECT_LE(ticksWhenOffline - ticksWhenOpened, 2);
     EXPECT_EQ(ui->Calls().back().text, TrText(QStringLiteral("通讯中断，示波器采样已停止！")));
+    StopScopeThreads();
     SetScopeRollSilenceMs(0);
+    GetLangText().m_strLanguage = language;
+    platform::SetMainWindow(nullptr);
 }
 
 // A link whose poll waits until released.
