@@ -82,6 +82,30 @@ bool CSysParam::AcquireLink(LinkWait wait)
     }
 }
 
+namespace {
+
+// A caller that may not wait for the drive (the GUI thread) does not let the line settle either.
+bool MaySettle(CSysParam::LinkWait wait)
+{
+    using W = CSysParam::LinkWait;
+    return wait == W::Block || wait == W::Stop || (wait == W::Auto && !OnGuiThread());
+}
+
+// The codec's patience for the one call made under it.
+class SettleScope
+{
+public:
+    SettleScope(CModbusRTU &codec, bool may) : m_codec(codec) { m_codec.SetMaySettle(may); }
+    ~SettleScope() { m_codec.SetMaySettle(true); }
+    SettleScope(const SettleScope &) = delete;
+    SettleScope &operator=(const SettleScope &) = delete;
+
+private:
+    CModbusRTU &m_codec;
+};
+
+}
+
 template <typename Call>
 BOOL CSysParam::Transact(LinkWait wait, int nTries, Call call)
 {
@@ -93,6 +117,7 @@ BOOL CSysParam::Transact(LinkWait wait, int nTries, Call call)
             return FALSE;
         }
         std::lock_guard lock(m_csSerial, std::adopt_lock);
+        const SettleScope patience(m_ModbusRTU, MaySettle(wait));
         ok = call();
         t_dwLastLinkError = ok ? 0 : m_ModbusRTU.m_dwLastError;
     }
@@ -144,6 +169,7 @@ DWORD CSysParam::RawTransaction(const BYTE *frame, DWORD dwLength, BYTE *reply, 
         return 0;
     }
     std::lock_guard lock(m_csSerial, std::adopt_lock);
+    const SettleScope patience(m_ModbusRTU, MaySettle(wait));
     const DWORD got = m_ModbusRTU.RawTransaction(&m_SeriesPort, frame, dwLength, reply, dwCapacity,
                                                  dwExpected, dwTimeoutMs, bSleepFrameTime);
     t_dwLastLinkError = m_ModbusRTU.m_dwLastError;

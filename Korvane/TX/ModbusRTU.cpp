@@ -410,12 +410,23 @@ void WaitUntil(CSeriesPort *pPort, std::chrono::steady_clock::time_point until)
 
 }
 
+bool CModbusRTU::AnswerIsUnmistakable(const Request &r) const
+{
+    const auto isWrite = [](const Request &q) { return q.kind == Kind::Write16 || q.kind == Kind::Write32; };
+    if (!isWrite(r))
+        return false;
+    return std::none_of(m_onLine.begin(), m_onLine.end(), [&](const Request &on) {
+        return isWrite(on) && on.bytes[2] == r.bytes[2] && on.bytes[3] == r.bytes[3] && !Twins(on, r);
+    });
+}
+
 void CModbusRTU::Settle(CSeriesPort *pPort, const Request &r)
 {
     Take(pPort, nullptr, nullptr, nullptr);
     // A drive that has been silent for two whole exchanges has nothing on its way: waiting
     // would only add to each of its time-outs. What it may still send is booked as it comes.
-    if (OnlyTwinsOf(r) || IsDriveAbsent())
+    // A request sent without waiting has its reply taken only when it can be no other's.
+    if (OnlyTwinsOf(r) || IsDriveAbsent() || !m_bMaySettle || AnswerIsUnmistakable(r))
         return;
     // A line that never falls quiet does not hold the request back for ever: sent anyway, its
     // reply is still only taken when it is its own.

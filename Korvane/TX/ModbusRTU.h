@@ -110,6 +110,11 @@ public:
     void SetLateAllowance(DWORD dwMs) { m_dwLateAllowanceMs = dwMs ? dwMs : kLateAllowanceMs; }
     DWORD LateAllowanceMs() const { return m_dwLateAllowanceMs; }
 
+    // Whether a call may wait for the line to settle before its request goes out (the default).
+    // A caller that must not wait (the GUI thread) clears it for its call: its request then
+    // goes out at once, and its reply is still only taken when it can be no other's.
+    void SetMaySettle(bool bMay) { m_bMaySettle = bMay; }
+
     // The pause after a request before the reply is looked for: the request's time on the
     // line plus a margin by baud rate (CSeriesPort::GetFrameTime). A margin of 0 or more
     // replaces the baud rate's; -1 puts it back. Page-logic tests set 0: their simulated
@@ -157,6 +162,10 @@ private:
                              BYTE *pReply);
     // Waits, before r goes out, until no request but r's twins is on the line.
     void Settle(CSeriesPort *pPort, const Request &r);
+    // Whether r's reply can only be taken for one of its twins whatever else is on the line: a
+    // write's acknowledgement names its register, so only a write to the same register waiting
+    // for its own can be mistaken for it.
+    bool AnswerIsUnmistakable(const Request &r) const;
     // Reads what the line holds and books the frames in it. With pOurs: true when a reply to
     // it (or to a twin sent before it) came, copied to pReply. A frame begun counts as ended
     // when the line has been quiet a moment; with bInWindow, only once the caller's reply
@@ -182,6 +191,7 @@ private:
     // The last request sent, and its run.
     Request m_lastSent;
     unsigned m_nRun = 0;
+    bool m_bMaySettle = true;
     // Bytes read from the line and not yet booked.
     std::vector<BYTE> m_rx;
     Clock::time_point m_tLastRead{};   // when bytes last came

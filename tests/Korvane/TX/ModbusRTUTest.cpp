@@ -1124,3 +1124,40 @@ TEST_F(LinkTest, ChangingValuesAreReadAfterAGlitch)
         }
     }
 }
+
+// After a request that went unanswered, a different request waits for the line to settle,
+// except a write to another register (its acknowledgement names its register: an emergency
+// stop goes out at once) and a call that may not wait (the GUI thread's), whose reply is then
+// taken only when it can be no other's.
+TEST_F(LinkTest, WritesAndCallsThatMayNotWaitGoOutWithoutSettling)
+{
+    SeedTestRegisters(sim);
+    const auto gapAfterSilence = [&](const Call &next, CModbusRTU &link) {
+        sim.ClearRequests();
+        sim.InjectFault(Kind(SimDrive::FaultKind::Silence));
+        EXPECT_FALSE(link.ReadRegister(0x0102, &port, kSt, nullptr));
+        next(link, port);
+        const auto requests = sim.Requests();
+        EXPECT_EQ(requests.size(), 2u);
+        return requests.size() < 2 ? std::chrono::milliseconds::max()
+                                   : std::chrono::duration_cast<std::chrono::milliseconds>(requests[1].at - requests[0].at);
+    };
+    const auto window = std::chrono::milliseconds(CModbusRTU::kRegisterTimeoutMs + CSeriesPort::GetFrameTime(8, kBaud));
+    const auto settled = window + std::chrono::milliseconds(CModbusRTU::kLateAllowanceMs);
+    {
+        CModbusRTU link;
+        EXPECT_GE(gapAfterSilence(Read16(0x0103), link), settled) << "a read waits";
+    }
+    {
+        CModbusRTU link;
+        EXPECT_LT(gapAfterSilence(Write16(0x0608, 5), link), settled) << "a write goes at once";
+        EXPECT_EQ(sim.GetRegister(0x0608), 5);
+    }
+    {
+        CModbusRTU link;
+        link.SetMaySettle(false);
+        int value = kUntouched;
+        EXPECT_LT(gapAfterSilence(Read16(0x0103, &value), link), settled) << "a call that may not wait";
+        EXPECT_TRUE(value == kUntouched || value == 0xFFFF) << std::hex << value;
+    }
+}

@@ -100,6 +100,19 @@ protected:
         });
         return [count] { return count->load(); };
     }
+    // The latch read runs (the drive does not answer it) when the button is pressed.
+    void PressWhileTheLatchIsRead()
+    {
+        SimDrive::Fault silent;
+        silent.kind = SimDrive::FaultKind::Silence;
+        silent.persistent = true;
+        silent.function = 0x23;
+        silent.address = CMainFrame::kRegEmergencyStop;
+        m_sim.InjectFault(silent);
+        m_frame->ReadEmergencyLatch();
+        ASSERT_TRUE(m_frame->IsEmergencyBusy());
+        m_frame->OnToolbarCommand(CMainFrame::ID_CMD_EMERGENCY);
+    }
     void Press()
     {
         m_frame->OnToolbarCommand(CMainFrame::ID_CMD_EMERGENCY);
@@ -174,15 +187,7 @@ TEST_F(FrameCommandsTest, AStopWaitingForTheLatchReadIsReportedWhenThePortCloses
     m_sys->m_bConnected = TRUE;
     m_flags.m_bOnline = TRUE;
     auto stops = CountWrites(1);
-    SimDrive::Fault silent;
-    silent.kind = SimDrive::FaultKind::Silence;
-    silent.persistent = true;
-    silent.function = 0x23;
-    silent.address = CMainFrame::kRegEmergencyStop;
-    m_sim.InjectFault(silent);
-    m_frame->ReadEmergencyLatch();
-    ASSERT_TRUE(m_frame->IsEmergencyBusy());
-    m_frame->OnToolbarCommand(CMainFrame::ID_CMD_EMERGENCY);
+    ASSERT_NO_FATAL_FAILURE(PressWhileTheLatchIsRead());
     EXPECT_EQ(EmergencyText(), TrSection(QStringLiteral("CMainFrame"), QStringLiteral("请稍候...")));
     m_watcher->Notify(Event(platform::DeviceEvent::Kind::Removal, QStringLiteral("/dev/ttyUSB0"), {SimPath()}));
     ASSERT_FALSE(m_sys->m_SeriesPort.m_bOpen);
@@ -255,15 +260,7 @@ TEST_F(FrameCommandsTest, EmergencyPressDoesWhatTheShownTextSaid)
             written->clear();
         }
         if (c.pressDuringRead) {
-            SimDrive::Fault silent;
-            silent.kind = SimDrive::FaultKind::Silence;
-            silent.persistent = true;
-            silent.function = 0x23;
-            silent.address = CMainFrame::kRegEmergencyStop;
-            m_sim.InjectFault(silent);
-            m_frame->ReadEmergencyLatch();
-            ASSERT_TRUE(m_frame->IsEmergencyBusy());
-            m_frame->OnToolbarCommand(CMainFrame::ID_CMD_EMERGENCY);
+            ASSERT_NO_FATAL_FAILURE(PressWhileTheLatchIsRead());
             EXPECT_EQ(EmergencyText(), waitText) << "the press is seen to wait";
             // Switching language while it waits keeps it waiting.
             m_frame->RetranslateAll();

@@ -400,6 +400,24 @@ TEST(ParamsPage, SortByAddressAndMenuItems)
         EXPECT_EQ(P::ContextMenuCommands(c.locked, c.compare, c.custom), c.ids);
 }
 
+// Gives every parameter on the drive a value as different from the next one's as their ranges
+// allow; answers them by code.
+static std::map<QString, std::int32_t> PutDistinctValues(SimDrive &sim, const QList<CDBDataParameter> &params)
+{
+    std::map<QString, std::int32_t> drive;
+    int k = 0;
+    for (const CDBDataParameter &p : params) {
+        const std::int64_t span = std::int64_t(p.iMax) - p.iMin + 1;
+        const std::int32_t v = std::int32_t(p.iMin + (std::int64_t(++k) * 7919) % std::max<std::int64_t>(span, 1));
+        drive[p.sNum] = v;
+        if (p.dwWidth == 32)
+            sim.SetRegister32(WORD(p.dwAddress), std::uint32_t(v));
+        else
+            sim.SetRegister(WORD(p.dwAddress), std::uint16_t(v));
+    }
+    return drive;
+}
+
 // "Read all" over a thousand reads with late answers of every lateness spread over them: each
 // value the page takes is the drive's own for that parameter, never another's. The latenesses
 // in two halves, each a test of its own (a "read all" takes seconds at the line's pace).
@@ -420,18 +438,7 @@ TEST_P(ParamsLateTest, LateAnswersNeverShowAnotherParametersValue)
     CDlgParams &page = Page();
     QList<CDBDataParameter> *params = CDlgParams::ActiveParams();
     ASSERT_NE(params, nullptr);
-    // Values as different from one parameter to the next as their ranges allow.
-    std::map<QString, std::int32_t> drive;
-    int k = 0;
-    for (const CDBDataParameter &p : *params) {
-        const std::int64_t span = std::int64_t(p.iMax) - p.iMin + 1;
-        const std::int32_t v = std::int32_t(p.iMin + (std::int64_t(++k) * 7919) % std::max<std::int64_t>(span, 1));
-        drive[p.sNum] = v;
-        if (p.dwWidth == 32)
-            m_sim.SetRegister32(WORD(p.dwAddress), std::uint32_t(v));
-        else
-            m_sim.SetRegister(WORD(p.dwAddress), std::uint16_t(v));
-    }
+    std::map<QString, std::int32_t> drive = PutDistinctValues(m_sim, *params);
     const int allDelays[] = {0, 30, 90, 110, 140, 170, 200, 230, 260, 300};
     const std::vector<int> delays(std::begin(allDelays) + GetParam() * 5, std::begin(allDelays) + GetParam() * 5 + 5);
     constexpr std::int32_t kUnread = INT32_MIN + 7;
@@ -488,17 +495,7 @@ TEST_F(ParamsAlwaysLateTest, AReadAllShowsNoValueTheDriveDoesNotHold)
     CDlgParams &page = Page();
     QList<CDBDataParameter> *params = CDlgParams::ActiveParams();
     ASSERT_NE(params, nullptr);
-    std::map<QString, std::int32_t> drive;
-    int k = 0;
-    for (const CDBDataParameter &p : *params) {
-        const std::int64_t span = std::int64_t(p.iMax) - p.iMin + 1;
-        const std::int32_t v = std::int32_t(p.iMin + (std::int64_t(++k) * 7919) % std::max<std::int64_t>(span, 1));
-        drive[p.sNum] = v;
-        if (p.dwWidth == 32)
-            m_sim.SetRegister32(WORD(p.dwAddress), std::uint32_t(v));
-        else
-            m_sim.SetRegister(WORD(p.dwAddress), std::uint16_t(v));
-    }
+    std::map<QString, std::int32_t> drive = PutDistinctValues(m_sim, *params);
     constexpr std::int32_t kUnread = INT32_MIN + 7;
     for (CDBDataParameter &p : *params)
         p.iCurValue = kUnread;
