@@ -443,10 +443,20 @@ void CMainFrame::OnEmergencyDone(bool ok, bool latched, bool wasWrite)
                                   MB_OK | MB_ICONERROR, this);
     }
     CSysParam *sys = GetSysParam();
-    if (pending != EmergencyPress::None && sys && sys->m_SeriesPort.m_bOpen)
+    if (pending != EmergencyPress::None && sys && sys->m_SeriesPort.m_bOpen) {
         StartEmergencyWrite(pending == EmergencyPress::Stop);
-    else if (pending != EmergencyPress::None)
-        SetEmergencyButton(m_bEmergencyLatched);
+        return;
+    }
+    if (pending == EmergencyPress::None)
+        return;
+    SetEmergencyButton(m_bEmergencyLatched);
+    // The port closed before the press could be carried out: a stop that was never sent is
+    // no stop, and the user who pressed it must know.
+    if (pending == EmergencyPress::Stop) {
+        COMMANDS_LOG << "emergency stop not sent: the port closed";
+        platform::Ui().MessageBox(Tr("急停写入失败，驱动器未停机！"), TrText(QStringLiteral("提示")),
+                                  MB_OK | MB_ICONERROR, this);
+    }
 }
 
 // ---- Serial devices -----------------------------------------------------------------------

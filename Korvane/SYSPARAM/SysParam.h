@@ -224,14 +224,24 @@ private:
     template <typename Call>
     BOOL Transact(LinkWait wait, int nTries, Call call);
     void SetConnected(bool up, const char *traceWhenDown);
-    // Model and serial number, both tried; true when both were read. Sets or clears
-    // m_bIdentityPending accordingly.
+    // Model and serial number, each tried until it has been read on this link; true when both
+    // are known. Sets or clears m_bIdentityPending accordingly; after a failed try the polls
+    // let a growing number of polls pass before the next (a drive that never answers one of
+    // them costs a healthy poll's time again).
     bool ReadIdentity();
+    // A new link: nothing of its identity is known yet, and the first poll reads it.
+    void ForgetIdentity();
     QString ReadVersion(WORD addr);
     void RestoreDefaultLink();
 
     QMap<QString, std::int32_t> m_mapNoDeviceSelects;  // answered when there is no current device
     std::atomic<bool> m_bIdentityPending{false};  // the link is up, the identity not yet known
+    std::atomic<bool> m_bModelKnown{false};       // read on this link
+    std::atomic<bool> m_bSerialKnown{false};
+    // Polls between two tries of an identity that failed, and polls still to let pass.
+    std::atomic<int> m_nIdentityGap{0};
+    std::atomic<int> m_nIdentityWait{0};
+    static constexpr int kIdentityMaxGap = 16;
     std::atomic<int> m_nStopWaiters{0};  // LinkWait::Stop calls waiting for the link
     bool m_bInitialised = false;
     bool m_bCustomGroupsLoadFailed = false;

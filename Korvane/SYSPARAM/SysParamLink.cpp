@@ -82,6 +82,30 @@ bool CSysParam::AcquireLink(LinkWait wait)
     }
 }
 
+namespace {
+
+// A caller that may not wait for the drive (the GUI thread) does not let the line settle either.
+bool MaySettle(CSysParam::LinkWait wait)
+{
+    using W = CSysParam::LinkWait;
+    return wait == W::Block || wait == W::Stop || (wait == W::Auto && !OnGuiThread());
+}
+
+// The codec's patience for the one call made under it.
+class SettleScope
+{
+public:
+    SettleScope(CModbusRTU &codec, bool may) : m_codec(codec) { m_codec.SetMaySettle(may); }
+    ~SettleScope() { m_codec.SetMaySettle(true); }
+    SettleScope(const SettleScope &) = delete;
+    SettleScope &operator=(const SettleScope &) = delete;
+
+private:
+    CModbusRTU &m_codec;
+};
+
+}
+
 template <typename Call>
 BOOL CSysParam::Transact(LinkWait wait, int nTries, Call call)
 {
@@ -93,6 +117,7 @@ BOOL CSysParam::Transact(LinkWait wait, int nTries, Call call)
             return FALSE;
         }
         std::lock_guard lock(m_csSerial, std::adopt_lock);
+        const SettleScope patience(m_ModbusRTU, MaySettle(wait));
         ok = call();
         t_dwLastLinkError = ok ? 0 : m_ModbusRTU.m_dwLastError;
     }
@@ -144,6 +169,7 @@ DWORD CSysParam::RawTransaction(const BYTE *frame, DWORD dwLength, BYTE *reply, 
         return 0;
     }
     std::lock_guard lock(m_csSerial, std::adopt_lock);
+    const SettleScope patience(m_ModbusRTU, MaySettle(wait));
     const DWORD got = m_ModbusRTU.RawTransaction(&m_SeriesPort, frame, dwLength, reply, dwCapacity,
                                                  dwExpected, dwTimeoutMs, bSleepFrameTime);
     t_dwLastLinkError = m_ModbusRTU.m_dwLastError;
@@ -180,8 +206,8 @@ BOOL CSysParam::CheckConnection()
     }
     if (!ok) {
         RestoreDefaultLink();
-        // After a silent line the codec does not trust the first reply (it may answer an
-        // earlier request), so one read alone could never find the drive here.
+        // One read more than the drive needs: a reply lost on the way does not decide that
+        // the drive is not there.
         for (int i = 0; i < 2 && !ok; ++i)
             ok = ReadReg(kRegLinkWord, &linkWord);
         if (!ok || (linkWord != 0x0101 && linkWord != 0x0102)) {
@@ -193,6 +219,7 @@ BOOL CSysParam::CheckConnection()
     }
     if (!m_bConnected) {
         SYSPARAM_LOG << "伺服从未连接到已连接";
+        ForgetIdentity();
         ReadIdentity();
     }
     m_bConnected = TRUE;
@@ -228,25 +255,45 @@ BOOL CSysParam::PollConnection()
     m_nDriveStatus = state;
     if (!wasUp) {
         SYSPARAM_LOG << "伺服连接状态发生变化 当前状态：" << "连接";
-        m_bIdentityPending = true;
+        ForgetIdentity();
     }
-    // On a new link, and at each poll after it until both are known. A drive that refuses
-    // one of them is online all the same: the verdict rests on the link word and the state.
-    if (m_bIdentityPending)
-        ReadIdentity();
+    // On a new link, and again after it until both are known, at growing intervals. A drive
+    // that refuses one of them is online all the same: the verdict rests on the link word and
+    // the state.
+    if (m_bIdentityPending) {
+        if (m_nIdentityWait > 0)
+            --m_nIdentityWait;
+        else
+            ReadIdentity();
+    }
     if (!m_bScopeSampling)
         WriteReg(kRegHandshake, kHandshakeValue);
     return TRUE;
 }
 
+void CSysParam::ForgetIdentity()
+{
+    m_bModelKnown = false;
+    m_bSerialKnown = false;
+    m_nIdentityGap = 0;
+    m_nIdentityWait = 0;
+    m_bIdentityPending = true;
+}
+
 bool CSysParam::ReadIdentity()
 {
     // Both are tried even when the first fails: a model without a serial number (or the
-    // reverse) is still worth showing.
-    const BOOL model = ReadDriveModel();
-    const BOOL serial = ReadDriveSerial();
-    const bool known = model && serial;
+    // reverse) is still worth showing. What this link has given once is not asked again.
+    if (!m_bModelKnown)
+        m_bModelKnown = ReadDriveModel() != FALSE;
+    if (!m_bSerialKnown)
+        m_bSerialKnown = ReadDriveSerial() != FALSE;
+    const bool known = m_bModelKnown && m_bSerialKnown;
     m_bIdentityPending = !known;
+    if (!known) {
+        m_nIdentityGap = std::clamp(2 * m_nIdentityGap.load(), 1, kIdentityMaxGap);
+        m_nIdentityWait = m_nIdentityGap.load();
+    }
     return known;
 }
 

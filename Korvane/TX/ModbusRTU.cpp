@@ -25,8 +25,8 @@ void ResetLinkConstants()
 
 namespace {
 
-constexpr std::size_t kReadRequestLength = 8;
-constexpr std::size_t kWriteRequestLength = 8;
+constexpr DWORD kReadRequestLength = 8;
+constexpr DWORD kWriteRequestLength = 8;
 constexpr DWORD kWrite32RequestLength = 13;
 constexpr DWORD kBlockRequestLength = 8;
 constexpr DWORD kReplyCapacity = 256;
@@ -102,104 +102,6 @@ WORD CModbusRTU::ByteSum(const BYTE *pData, std::size_t nLength)
     return static_cast<WORD>(sum & 0xFFFF);
 }
 
-bool CModbusRTU::DrainUntilQuiet(CSeriesPort *pPort, Clock::time_point until, bool bInBurst)
-{
-    const auto quietGap = std::chrono::microseconds(QuietGapMicros(pPort->m_nBaud));
-    bool sawBytes = bInBurst;
-    for (;;) {
-        const auto now = Clock::now();
-        if (now >= until || !pPort->m_bOpen)
-            break;
-        auto wait = std::chrono::duration_cast<std::chrono::microseconds>(until - now);
-        if (sawBytes)
-            wait = std::min(wait, quietGap);
-        const int waitMs = static_cast<int>((wait.count() + 999) / 1000);
-        if (!pPort->WaitForData(waitMs)) {
-            if (sawBytes)
-                break;
-            continue;
-        }
-        BYTE scratch[kReplyCapacity];
-        if (pPort->Read(scratch, sizeof scratch) > 0)
-            sawBytes = true;
-        else if (sawBytes)
-            break;
-    }
-    return sawBytes;
-}
-
-DWORD CModbusRTU::FollowUpMicros(int nBaud, DWORD dwRequestLength, DWORD dwReplyLength)
-{
-    // The drive's own turnaround is not known: allow it generously, this is paid only
-    // by a different request shortly after a failure.
-    constexpr DWORD kTurnaroundMicros = 30000;
-    return CharTimeMicros(nBaud) * (dwRequestLength + dwReplyLength) +
-           std::max(QuietGapMicros(nBaud), kTurnaroundMicros);
-}
-
-CModbusRTU::Approach CModbusRTU::Prepare(CSeriesPort *pPort, const BYTE *pRequest,
-                                         DWORD dwRequestLength)
-{
-    if (!m_bUnsettled)
-        return Approach::Clean;
-    const bool same = dwRequestLength == m_dwFailedLength &&
-                      std::memcmp(pRequest, m_byFailed, dwRequestLength) == 0;
-    const bool settleTimeOver = Clock::now() >= m_tSettleUntil;
-    if (m_bListenOnly) {
-        if (settleTimeOver) {
-            m_bUnsettled = false;
-            m_bListenOnly = false;
-            return Approach::Clean;
-        }
-        return same && m_bFailedAlone ? Approach::Twin : Approach::Wary;
-    }
-    // A retry of the request that went unanswered: a late answer to its twin answers it too,
-    // unless another request's answer may also still come.
-    if (same && m_bFailedSilent && m_bFailedAlone)
-        return Approach::Twin;
-    // A different request: a late answer to the earlier one would look like its own. Let
-    // such a burst pass before sending, unless the drive has been absent (then nothing is
-    // on its way and the wait would only add to every time-out).
-    if (!settleTimeOver && !IsDriveAbsent() && DrainUntilQuiet(pPort, m_tSettleUntil))
-        m_nSilentExchanges = 0;
-    return Approach::Wary;
-}
-
-void CModbusRTU::Conclude(CSeriesPort *pPort, Approach approach, const BYTE *pRequest,
-                          DWORD dwRequestLength, bool bAnswered, bool bAnyByte,
-                          DWORD dwTimeoutMs)
-{
-    if (bAnyByte)
-        m_nSilentExchanges = 0;
-    else if (m_nSilentExchanges < 1000)
-        ++m_nSilentExchanges;
-    if (bAnswered) {
-        if (approach == Approach::Twin) {
-            // The reply taken may have been the twin's late one, with ours still to come.
-            m_bUnsettled = true;
-            m_bListenOnly = true;
-            m_tSettleUntil = Clock::now() + std::chrono::milliseconds(dwTimeoutMs);
-        } else {
-            m_bUnsettled = false;
-            m_bListenOnly = false;
-        }
-        return;
-    }
-    m_bUnsettled = true;
-    m_bListenOnly = false;
-    m_dwFailedLength = std::min<DWORD>(dwRequestLength, sizeof m_byFailed);
-    std::memcpy(m_byFailed, pRequest, m_dwFailedLength);
-    m_bFailedSilent = !bAnyByte;
-    m_bFailedAlone = approach != Approach::Wary;
-    if (bAnyByte && pPort && pPort->m_bOpen) {
-        // Settle after the failure rather than before the next call: the rest of the
-        // burst is read away now, and then only a listen behind the next reply is needed.
-        DrainUntilQuiet(pPort, Clock::now() + std::chrono::milliseconds(dwTimeoutMs), true);
-        m_bListenOnly = true;
-    }
-    m_tSettleUntil = Clock::now() + std::chrono::milliseconds(dwTimeoutMs);
-}
-
 void CModbusRTU::WaitForReply(CSeriesPort *pPort, DWORD dwCount, DWORD dwTimeoutMs)
 {
     if (!pPort)
@@ -226,152 +128,392 @@ void CModbusRTU::WaitForReply(CSeriesPort *pPort, DWORD dwCount, DWORD dwTimeout
     }
 }
 
-template <typename Expected>
-DWORD CModbusRTU::Receive(CSeriesPort *pPort, BYTE *pBuffer, DWORD dwCapacity,
-                          DWORD dwTimeoutMs, Expected expected, DWORD dwFollowUpUs)
+// ---- Requests and the replies that fit them -----------------------------------------------------
+
+CModbusRTU::Request CModbusRTU::MakeRequest(Kind kind, const BYTE *pBytes, DWORD dwLength, DWORD dwOtherReply)
 {
-    const auto deadline = Clock::now() + std::chrono::milliseconds(dwTimeoutMs);
-    DWORD have = 0;
-    for (;;) {
-        const DWORD want = expected(pBuffer, have);
-        if ((want != 0 && have >= want) || have >= dwCapacity || !pPort->m_bOpen)
-            break;
-        const auto left =
-            std::chrono::duration_cast<std::chrono::microseconds>(deadline - Clock::now());
-        if (left.count() <= 0)
-            break;
-        if (pPort->WaitForData(static_cast<int>((left.count() + 999) / 1000)))
-            have += pPort->Read(pBuffer + have, dwCapacity - have);
-    }
-    // Bytes behind the frame make it no reply of ours.
-    if (have < dwCapacity && pPort->m_bOpen)
-        have += pPort->Read(pBuffer + have, dwCapacity - have);
-    const DWORD want = expected(pBuffer, have);
-    if (dwFollowUpUs > 0 && want != 0 && have == want && pPort->m_bOpen &&
-        pPort->WaitForData(static_cast<int>((dwFollowUpUs + 999) / 1000)))
-        have += pPort->Read(pBuffer + have, dwCapacity - have);
-    return have;
+    Request r;
+    r.kind = kind;
+    r.length = std::min(dwLength, kLongestRequest);
+    std::memcpy(r.bytes, pBytes, r.length);
+    r.otherReplyLength = dwOtherReply;
+    return r;
 }
 
-DWORD CModbusRTU::ExpectedRegisterReply(Kind kind, BYTE byFunction, const BYTE *pReply,
-                                        DWORD dwHave)
+CModbusRTU::Kind CModbusRTU::KindOfFrame(const BYTE *pRequest, DWORD dwLength)
 {
-    if (dwHave < 2)
-        return 0;
-    if ((pReply[1] & 0x7F) != byFunction)
-        return dwHave;  // not an answer to this request: stop listening
-    if (pReply[1] == (byFunction | 0x80))
-        return kBit7ReplyLength;
-    if (kind != Kind::Write16) {
-        if (dwHave < 4)
-            return 0;
-        if (pReply[2] == 0x80 && pReply[3] == 0x01)
-            return kCodeReplyLength;
+    if (dwLength == kReadRequestLength && pRequest[1] == g_byFuncRead && pRequest[4] == 0 &&
+        CRC16(pRequest, dwLength) == 0) {
+        if (pRequest[5] == 1)
+            return Kind::Read16;
+        if (pRequest[5] == 2)
+            return Kind::Read32;
     }
-    switch (kind) {
+    if (dwLength == kWriteRequestLength && pRequest[1] == g_byFuncWrite && CRC16(pRequest, dwLength) == 0)
+        return Kind::Write16;
+    if (dwLength == kWrite32RequestLength && pRequest[1] == g_byFuncWrite32 && CRC16(pRequest, dwLength) == 0)
+        return Kind::Write32;
+    if (dwLength == kBlockRequestLength && pRequest[1] == g_byFuncBlock && pRequest[2] == kBlockSubCode)
+        return Kind::Block;
+    return Kind::Other;
+}
+
+bool CModbusRTU::SameBytes(const Request &a, const Request &b)
+{
+    return a.kind == b.kind && a.length == b.length && a.otherReplyLength == b.otherReplyLength &&
+           std::memcmp(a.bytes, b.bytes, a.length) == 0;
+}
+
+bool CModbusRTU::Twins(const Request &a, const Request &b)
+{
+    return a.run == b.run && SameBytes(a, b);
+}
+
+CModbusRTU::Fit CModbusRTU::FitReply(const Request &r, bool bFinal, DWORD *pLength, DWORD *pMiss) const
+{
+    const BYTE *p = m_rx.data();
+    const DWORD have = static_cast<DWORD>(m_rx.size());
+    *pMiss = 0;
+    // A reply of `length` bytes, judged by `right` once whole.
+    const auto whole = [&](DWORD length, bool right, DWORD miss) {
+        if (have < length) {
+            if (bFinal)
+                *pMiss = miss;
+            return bFinal ? Fit::No : Fit::More;
+        }
+        if (!right) {
+            *pMiss = miss;
+            return Fit::No;
+        }
+        *pLength = length;
+        return Fit::Whole;
+    };
+    const auto crcRight = [&](DWORD length) { return have >= length && CRC16(p, length) == 0; };
+    if (have == 0)
+        return bFinal ? Fit::No : Fit::More;
+    if (r.kind == Kind::Other) {
+        if (r.otherReplyLength == 0)
+            return Fit::No;
+        return whole(r.otherReplyLength, true, kErrBadReply);
+    }
+    const BYTE station = r.bytes[0];
+    const BYTE function = r.bytes[1];
+    if (p[0] != station)
+        return Fit::No;
+    if (have < 2)
+        return bFinal ? Fit::No : Fit::More;
+
+    if (r.kind == Kind::Block) {
+        if (p[1] == kBlockErrorMark)
+            return whole(kBlockErrorLength, true, kErrBlockShort);
+        if (p[1] != function)
+            return Fit::No;
+        if (have < kBlockReplyLength)
+            return whole(kBlockReplyLength, true, have < kBlockErrorLength ? kErrBlockShort : kErrBlockLength);
+        const WORD sum = static_cast<WORD>(p[kBlockReplyLength - 2] | (p[kBlockReplyLength - 1] << 8));
+        if (ByteSum(p, kBlockReplyLength - 2) != sum)
+            return whole(kBlockReplyLength, false, kErrBlockSum);
+        const bool header = std::memcmp(p + kBlockHeaderOffset, kBlockHeader, sizeof kBlockHeader) == 0;
+        return whole(kBlockReplyLength, header, kErrBlockHeader);
+    }
+
+    // The register calls: the drive's refusal with bit 7 set, or its 80 01 form, or the reply.
+    if (p[1] == (function | 0x80))
+        return whole(kBit7ReplyLength, crcRight(kBit7ReplyLength), kErrBadReply);
+    if (p[1] != function)
+        return Fit::No;
+    if (r.kind != Kind::Write16) {
+        if (have < 4)
+            return bFinal ? Fit::No : Fit::More;
+        if (p[2] == 0x80 && p[3] == 0x01)
+            return whole(kCodeReplyLength, crcRight(kCodeReplyLength), kErrBadReply);
+    }
+    switch (r.kind) {
     case Kind::Read16:
-        return 7;
-    case Kind::Read32:
-        return 9;
-    case Kind::Write16:
-    case Kind::Write32:
-        return 8;
+    case Kind::Read32: {
+        // The byte count must be the one asked for: a reply of another size answers another
+        // request.
+        const DWORD count = r.kind == Kind::Read16 ? 2 : 4;
+        if (p[2] != count)
+            return Fit::No;
+        return whole(5 + count, crcRight(5 + count), kErrBadReply);
     }
-    return 0;
+    case Kind::Write16:
+    case Kind::Write32: {
+        // Write replies name the register written (and a two-register write its count): an
+        // acknowledgement of another write does not pass for this one.
+        const DWORD length = 8;
+        const bool echo = have >= 6 && p[2] == r.bytes[2] && p[3] == r.bytes[3] &&
+                          (r.kind == Kind::Write16 || (p[4] == r.bytes[4] && p[5] == r.bytes[5]));
+        return whole(length, echo && crcRight(length), kErrBadReply);
+    }
+    default:
+        return Fit::No;
+    }
 }
 
-DWORD CModbusRTU::ExpectedBlockReply(const BYTE *pReply, DWORD dwHave)
-{
-    if (dwHave < 2)
-        return 0;
-    return pReply[1] == kBlockErrorMark ? kBlockErrorLength : kBlockReplyLength;
-}
+// ---- The line: what is on it and what comes from it ----------------------------------------------
 
-bool CModbusRTU::RegisterExchange(Kind kind, const BYTE *pRequest, DWORD dwRequestLength,
-                                  CSeriesPort *pPort, BYTE byStation, Approach approach,
-                                  BYTE *reply, DWORD *pHave, DWORD *pWhole)
+namespace {
+
+// A frame of the recorder's stream (a roll capture sends them unasked): block-shaped, with its
+// header and byte sum right. Such frames are passed over, never booked.
+bool StreamFrameAt(const std::vector<BYTE> &rx, bool bFinal, DWORD *pLength, bool *pMore)
 {
-    *pHave = 0;
-    *pWhole = 0;
-    if (pPort->Write(pRequest, dwRequestLength) != dwRequestLength) {
-        m_dwLastError = kErrShortWrite;
+    *pMore = false;
+    const DWORD have = static_cast<DWORD>(rx.size());
+    if (have < 2 || rx[1] != g_byFuncBlock) {
+        *pMore = have < 2 && !bFinal;
         return false;
     }
-    pPort->Idle(FrameTime(dwRequestLength, pPort->m_nBaud));
-
-    const BYTE function = pRequest[1];
-    const auto expected = [kind, function](const BYTE *p, DWORD have) {
-        return ExpectedRegisterReply(kind, function, p, have);
-    };
-    const DWORD followUp = approach == Approach::Wary
-                               ? FollowUpMicros(pPort->m_nBaud, dwRequestLength, kLongestRegisterReply)
-                               : 0;
-    const DWORD timeoutMs = m_dwRegisterTimeoutMs;
-    const DWORD have = Receive(pPort, reply, kReplyCapacity, timeoutMs, expected, followUp);
-    DWORD whole = expected(reply, have);
-    // A twin's late answer with ours right behind it: both answer this request.
-    if (approach == Approach::Twin && whole > 0 && have > whole)
-        DrainUntilQuiet(pPort, Clock::now() + std::chrono::milliseconds(timeoutMs), true);
-    else
-        whole = have;
-    const bool isError = whole >= 2 && ((reply[1] & 0x80) != 0 ||
-                         (kind != Kind::Write16 && whole >= 4 && reply[2] == 0x80 && reply[3] == 0x01));
-    // Write replies name the register written: a late acknowledgement of another write
-    // does not pass for this one.
-    const bool isWrite = kind == Kind::Write16 || kind == Kind::Write32;
-    const bool echoRight = !isWrite || isError || (whole >= 4 && reply[2] == pRequest[2] &&
-                                                   reply[3] == pRequest[3]);
-    *pHave = have;
-    *pWhole = whole;
-    return whole > 0 && expected(reply, whole) == whole && reply[0] == byStation &&
-           (reply[1] & 0x7F) == function && CRC16(reply, whole) == 0 && echoRight;
+    const DWORD headerSeen = std::min<DWORD>(have > kBlockHeaderOffset ? have - kBlockHeaderOffset : 0,
+                                             sizeof kBlockHeader);
+    if (std::memcmp(rx.data() + kBlockHeaderOffset, kBlockHeader, headerSeen) != 0)
+        return false;
+    if (have < CModbusRTU::kBlockReplyLength) {
+        *pMore = !bFinal;
+        return false;
+    }
+    const WORD sum = static_cast<WORD>(rx[CModbusRTU::kBlockReplyLength - 2] |
+                                       (rx[CModbusRTU::kBlockReplyLength - 1] << 8));
+    if (CModbusRTU::ByteSum(rx.data(), CModbusRTU::kBlockReplyLength - 2) != sum)
+        return false;
+    *pLength = CModbusRTU::kBlockReplyLength;
+    return true;
 }
 
-BOOL CModbusRTU::RegisterTransaction(Kind kind, BYTE *pRequest, DWORD dwRequestLength,
-                                     CSeriesPort *pPort, BYTE byStation, BYTE *pReply)
+// More than this waiting unbooked is a line gone wild: the oldest bytes go.
+constexpr std::size_t kInputLimit = 8192;
+
+}
+
+bool CModbusRTU::Take(CSeriesPort *pPort, const Request *pOurs, BYTE *pReply, DWORD *pLength, Ending ending)
 {
-    if (!pPort) {
-        m_dwLastError = kErrShortWrite;
+    if (pPort && pPort->m_bOpen) {
+        BYTE buffer[512];
+        for (;;) {
+            const DWORD got = pPort->Read(buffer, sizeof buffer);
+            if (got == 0)
+                break;
+            m_rx.insert(m_rx.end(), buffer, buffer + got);
+            m_tLastRead = Clock::now();
+            m_nSilentExchanges = 0;
+        }
+        if (m_rx.size() > kInputLimit) {
+            m_rx.erase(m_rx.begin(), m_rx.end() - static_cast<std::ptrdiff_t>(kInputLimit));
+            m_tLastHeard = Clock::now();
+        }
+    }
+    const int baud = pPort ? pPort->m_nBaud.load() : 0;
+    while (!m_rx.empty()) {
+        // Nothing more of a frame begun comes once the line has been quiet this long.
+        const bool final = ending == Ending::Now || !pPort || !pPort->m_bOpen ||
+                           (ending == Ending::AfterQuiet &&
+                            Clock::now() - m_tLastRead >= std::chrono::microseconds(QuietGapMicros(baud)));
+        // The reply goes to the oldest request it fits: the drive answers in turn, so the
+        // requests before that one will not be answered any more.
+        std::size_t fits = m_onLine.size();
+        DWORD length = 0;
+        bool more = false;
+        for (std::size_t k = 0; k < m_onLine.size(); ++k) {
+            DWORD miss = 0;
+            const Fit fit = FitReply(m_onLine[k], final, &length, &miss);
+            if (miss && pOurs && Twins(m_onLine[k], *pOurs))
+                m_dwMiss = miss;
+            if (fit == Fit::Whole) {
+                fits = k;
+                break;
+            }
+            // An older request whose longer reply may still be coming decides first.
+            if (fit == Fit::More)
+                more = true;
+        }
+        if (more)
+            return false;
+        if (fits < m_onLine.size()) {
+            const bool ours = pOurs && Twins(m_onLine[fits], *pOurs);
+            if (ours && pReply)
+                std::memcpy(pReply, m_rx.data(), length);
+            if (ours && pLength)
+                *pLength = length;
+            m_onLine.erase(m_onLine.begin(), m_onLine.begin() + static_cast<std::ptrdiff_t>(fits) + 1);
+            m_rx.erase(m_rx.begin(), m_rx.begin() + static_cast<std::ptrdiff_t>(length));
+            m_tLastHeard = Clock::now();
+            if (ours)
+                return true;
+            continue;
+        }
+        bool streamMore = false;
+        if (StreamFrameAt(m_rx, final, &length, &streamMore)) {
+            m_rx.erase(m_rx.begin(), m_rx.begin() + static_cast<std::ptrdiff_t>(length));
+            continue;
+        }
+        if (streamMore)
+            return false;
+        // No frame starts here: the byte is noise, or a piece of a reply that cannot be
+        // told apart any more. Whatever was to answer may still come after it.
+        m_rx.erase(m_rx.begin());
+        m_tLastHeard = Clock::now();
+    }
+    return false;
+}
+
+CModbusRTU::Clock::time_point CModbusRTU::ExpiresAt(const Request &r, int nBaud) const
+{
+    DWORD replyBytes = kLongestRegisterReply;
+    if (r.kind == Kind::Block)
+        replyBytes = kBlockReplyLength;
+    else if (r.kind == Kind::Other)
+        replyBytes = r.otherReplyLength;
+    const auto lineTime = std::chrono::microseconds(std::uint64_t(replyBytes) * CharTimeMicros(nBaud));
+    return std::max(r.sentAt, m_tLastHeard) + std::chrono::milliseconds(r.windowMs + m_dwLateAllowanceMs.load()) +
+           lineTime;
+}
+
+void CModbusRTU::Expire(CSeriesPort *pPort)
+{
+    // Not while a frame is still coming in: it may be the answer.
+    if (!m_rx.empty())
+        return;
+    const int baud = pPort ? pPort->m_nBaud.load() : 0;
+    const auto now = Clock::now();
+    while (!m_onLine.empty() && now >= ExpiresAt(m_onLine.front(), baud))
+        m_onLine.pop_front();
+}
+
+CModbusRTU::Clock::time_point CModbusRTU::NextLook(CSeriesPort *pPort, Clock::time_point until) const
+{
+    const int baud = pPort ? pPort->m_nBaud.load() : 0;
+    auto next = until;
+    if (!m_rx.empty())
+        next = std::min(next, m_tLastRead + std::chrono::microseconds(QuietGapMicros(baud)));
+    else if (!m_onLine.empty())
+        next = std::min(next, ExpiresAt(m_onLine.front(), baud));
+    return next;
+}
+
+bool CModbusRTU::OnlyTwinsOf(const Request &r) const
+{
+    return std::all_of(m_onLine.begin(), m_onLine.end(), [&](const Request &on) { return Twins(on, r); });
+}
+
+namespace {
+
+// Waits for input until `until` (at least a moment, so that a busy line is not spun on).
+void WaitUntil(CSeriesPort *pPort, std::chrono::steady_clock::time_point until)
+{
+    const auto left = std::chrono::duration_cast<std::chrono::microseconds>(until - std::chrono::steady_clock::now());
+    const int ms = static_cast<int>(std::max<long long>((left.count() + 999) / 1000, 1));
+    if (!pPort->WaitForData(ms))
+        std::this_thread::sleep_until(until);
+}
+
+}
+
+bool CModbusRTU::AnswerIsUnmistakable(const Request &r) const
+{
+    const auto isWrite = [](const Request &q) { return q.kind == Kind::Write16 || q.kind == Kind::Write32; };
+    if (!isWrite(r))
+        return false;
+    return std::none_of(m_onLine.begin(), m_onLine.end(), [&](const Request &on) {
+        return isWrite(on) && on.bytes[2] == r.bytes[2] && on.bytes[3] == r.bytes[3] && !Twins(on, r);
+    });
+}
+
+void CModbusRTU::Settle(CSeriesPort *pPort, const Request &r)
+{
+    Take(pPort, nullptr, nullptr, nullptr);
+    // A drive that has been silent for two whole exchanges has nothing on its way: waiting
+    // would only add to each of its time-outs. What it may still send is booked as it comes.
+    // A request sent without waiting has its reply taken only when it can be no other's.
+    if (OnlyTwinsOf(r) || IsDriveAbsent() || !m_bMaySettle || AnswerIsUnmistakable(r))
+        return;
+    // A line that never falls quiet does not hold the request back for ever: sent anyway, its
+    // reply is still only taken when it is its own.
+    const auto limit = Clock::now() + 2 * (std::chrono::milliseconds(m_dwLateAllowanceMs.load()) +
+                                           std::chrono::milliseconds(m_dwBlockTimeoutMs.load()));
+    while (pPort->m_bOpen) {
+        Expire(pPort);
+        if (OnlyTwinsOf(r) || Clock::now() >= limit)
+            return;
+        WaitUntil(pPort, NextLook(pPort, limit));
+        Take(pPort, nullptr, nullptr, nullptr);
+    }
+}
+
+DWORD CModbusRTU::Exchange(CSeriesPort *pPort, Request r, DWORD dwTimeoutMs, bool bSleepFrameTime,
+                           BYTE *pReply, DWORD *pLength)
+{
+    m_dwMiss = 0;
+    if (!pPort || !pPort->m_bOpen)
+        return kErrShortWrite;
+    r.run = SameBytes(r, m_lastSent) ? m_nRun : m_nRun + 1;
+    Settle(pPort, r);
+    // The drive needs the line quiet before a request; what comes meanwhile is booked here,
+    // not thrown away by the port's purge.
+    const auto giveUp = Clock::now() + std::chrono::milliseconds(100);
+    for (;;) {
+        Take(pPort, nullptr, nullptr, nullptr);
+        const auto quietFrom = pPort->LastInputAt() + std::chrono::microseconds(CSeriesPort::SilenceMicros(pPort->m_nBaud));
+        const auto now = Clock::now();
+        if (now >= quietFrom || now >= giveUp || !pPort->m_bOpen)
+            break;
+        std::this_thread::sleep_until(std::min(quietFrom, giveUp));
+    }
+    if (pPort->Write(r.bytes, r.length) != r.length)
+        return kErrShortWrite;
+    r.sentAt = Clock::now();
+    m_lastSent = r;
+    m_nRun = r.run;
+    const DWORD frameTime = bSleepFrameTime ? FrameTime(r.length, pPort->m_nBaud) : 0;
+    r.windowMs = frameTime + dwTimeoutMs;
+    const bool answerable = r.kind != Kind::Other || r.otherReplyLength > 0;
+    if (answerable)
+        m_onLine.push_back(r);
+    const auto readBefore = m_tLastRead;
+    if (frameTime > 0)
+        pPort->Idle(frameTime);
+    const auto deadline = Clock::now() + std::chrono::milliseconds(dwTimeoutMs);
+    for (;;) {
+        if (answerable && Take(pPort, &r, pReply, pLength, Ending::InWindow))
+            return 0;
+        Expire(pPort);
+        if (Clock::now() >= deadline || !pPort->m_bOpen)
+            break;
+        // Within the window a frame begun is waited for whole.
+        WaitUntil(pPort, m_rx.empty() ? NextLook(pPort, deadline) : deadline);
+    }
+    // The window is over: what came of a reply is judged as it stands.
+    if (answerable && Take(pPort, &r, pReply, pLength, Ending::Now))
+        return 0;
+    const bool heard = m_tLastRead != readBefore;
+    if (!heard && m_nSilentExchanges < 1000)
+        ++m_nSilentExchanges;
+    if (m_dwMiss)
+        return m_dwMiss;
+    if (r.kind == Kind::Block)
+        return heard ? kErrBlockLength : kErrBlockShort;
+    return kErrBadReply;
+}
+
+BOOL CModbusRTU::RegisterTransaction(Kind kind, const BYTE *pRequest, DWORD dwRequestLength, CSeriesPort *pPort,
+                                     BYTE *pReply)
+{
+    DWORD length = 0;
+    const DWORD error = Exchange(pPort, MakeRequest(kind, pRequest, dwRequestLength), m_dwRegisterTimeoutMs,
+                                 true, pReply, &length);
+    if (error) {
+        m_dwLastError = error;
         return FALSE;
     }
-    const Approach approach = Prepare(pPort, pRequest, dwRequestLength);
-    BYTE reply[kReplyCapacity];
-    DWORD have = 0;
-    DWORD whole = 0;
-    bool wellFormed = RegisterExchange(kind, pRequest, dwRequestLength, pPort, byStation,
-                                       approach, reply, &have, &whole);
-    if (m_dwLastError == kErrShortWrite)
-        return FALSE;  // nothing went out: nothing to settle
-    const bool isRead = kind == Kind::Read16 || kind == Kind::Read32;
-    const bool isValue = wellFormed && (reply[1] & 0x80) == 0 && !(reply[2] == 0x80 && reply[3] == 0x01);
-    if (approach == Approach::Wary && isRead && isValue) {
-        // Nothing in a read reply tells which register it answers: on a line where another
-        // answer may still be on its way, ask again and take the value only when both agree.
-        BYTE again[kReplyCapacity];
-        DWORD haveAgain = 0;
-        DWORD wholeAgain = 0;
-        const bool second = RegisterExchange(kind, pRequest, dwRequestLength, pPort, byStation,
-                                             approach, again, &haveAgain, &wholeAgain);
-        if (m_dwLastError == kErrShortWrite)
-            return FALSE;
-        wellFormed = second && wholeAgain == whole && std::memcmp(again, reply, whole) == 0;
-        have += haveAgain;
-    }
-    Conclude(pPort, approach, pRequest, dwRequestLength, wellFormed, have > 0, m_dwRegisterTimeoutMs);
-    if (!wellFormed) {
-        m_dwLastError = kErrBadReply;
+    if (pReply[1] & 0x80) {
+        m_dwLastError = pReply[2];
         return FALSE;
     }
-    const BYTE function = pRequest[1];
-    if (kind != Kind::Write16 && reply[1] == function && reply[2] == 0x80 && reply[3] == 0x01) {
-        m_dwLastError = GetWord(reply + 4);
+    if (kind != Kind::Write16 && pReply[2] == 0x80 && pReply[3] == 0x01) {
+        m_dwLastError = GetWord(pReply + 4);
         return FALSE;
     }
-    if (reply[1] & 0x80) {
-        m_dwLastError = reply[2];
-        return FALSE;
-    }
-    std::memcpy(pReply, reply, whole);
     return TRUE;
 }
 
@@ -390,57 +532,23 @@ DWORD CModbusRTU::RawTransaction(CSeriesPort *pPort, const BYTE *pRequest, DWORD
                                  DWORD dwTimeoutMs, bool bSleepFrameTime)
 {
     m_dwLastError = 0;
-    if (!pPort || !pRequest || dwRequestLength == 0) {
+    if (!pPort || !pRequest || dwRequestLength == 0 || dwRequestLength > kLongestRequest) {
         m_dwLastError = kErrShortWrite;
         return 0;
     }
-    const Approach approach = Prepare(pPort, pRequest, dwRequestLength);
-    // One send and receive into buffer; false when the request could not be sent.
-    const auto exchange = [&](BYTE *buffer, DWORD *pHave, bool *pAnswered) {
-        *pHave = 0;
-        *pAnswered = false;
-        if (pPort->Write(pRequest, dwRequestLength) != dwRequestLength)
-            return false;
-        if (bSleepFrameTime)
-            pPort->Idle(FrameTime(dwRequestLength, pPort->m_nBaud));
-        WaitForReply(pPort, dwExpected, dwTimeoutMs);
-        DWORD got = buffer && dwCapacity > 0 ? pPort->Read(buffer, dwCapacity) : 0;
-        bool whole = dwExpected > 0 && got >= dwExpected;
-        if (approach == Approach::Wary && whole && got == dwExpected && pPort->m_bOpen &&
-            pPort->WaitForData(static_cast<int>(
-                (FollowUpMicros(pPort->m_nBaud, dwRequestLength, dwExpected) + 999) / 1000))) {
-            if (got < dwCapacity)
-                got += pPort->Read(buffer + got, dwCapacity - got);
-            whole = false;  // more came behind it: the first part may answer another request
-        }
-        *pHave = got;
-        *pAnswered = whole;
-        return true;
-    };
-    DWORD have = 0;
-    bool answered = false;
-    if (!exchange(pReply, &have, &answered)) {
-        m_dwLastError = kErrShortWrite;
+    const Kind kind = KindOfFrame(pRequest, dwRequestLength);
+    BYTE reply[kReplyCapacity];
+    DWORD length = 0;
+    const DWORD error = Exchange(pPort, MakeRequest(kind, pRequest, dwRequestLength, std::min(dwExpected, kReplyCapacity)),
+                                 dwTimeoutMs, bSleepFrameTime, reply, &length);
+    if (error) {
+        m_dwLastError = error;
         return 0;
     }
-    if (approach == Approach::Wary && answered && pRequest[1] == g_byFuncRead && dwRequestLength > 1) {
-        // A read reply does not name its register: where another answer may still be on its
-        // way, the bytes count only when asking again brings the same.
-        std::vector<BYTE> again(dwCapacity);
-        DWORD haveAgain = 0;
-        bool answeredAgain = false;
-        if (!exchange(again.data(), &haveAgain, &answeredAgain)) {
-            m_dwLastError = kErrShortWrite;
-            return 0;
-        }
-        if (!answeredAgain || haveAgain != have || std::memcmp(again.data(), pReply, have) != 0) {
-            Conclude(pPort, approach, pRequest, dwRequestLength, false, true, dwTimeoutMs);
-            m_dwLastError = kErrBadReply;
-            return 0;
-        }
-    }
-    Conclude(pPort, approach, pRequest, dwRequestLength, answered, have > 0, dwTimeoutMs);
-    return have;
+    const DWORD copied = pReply ? std::min(length, dwCapacity) : 0;
+    if (copied)
+        std::memcpy(pReply, reply, copied);
+    return copied;
 }
 
 BOOL CModbusRTU::ReadRegister(WORD wAddress, CSeriesPort *pPort, BYTE byStation, int *pValue)
@@ -449,7 +557,7 @@ BOOL CModbusRTU::ReadRegister(WORD wAddress, CSeriesPort *pPort, BYTE byStation,
     BYTE request[kReadRequestLength] = {};
     MakeShortRequest(request, byStation, g_byFuncRead, wAddress, 1);
     BYTE reply[kReplyCapacity];
-    if (!RegisterTransaction(Kind::Read16, request, sizeof request, pPort, byStation, reply))
+    if (!RegisterTransaction(Kind::Read16, request, sizeof request, pPort, reply))
         return FALSE;
     if (pValue)
         *pValue = GetWord(reply + 3);
@@ -463,7 +571,7 @@ BOOL CModbusRTU::ReadRegister32(WORD wAddress, CSeriesPort *pPort, BYTE byStatio
     BYTE request[kReadRequestLength] = {};
     MakeShortRequest(request, byStation, g_byFuncRead, wAddress, 2);
     BYTE reply[kReplyCapacity];
-    if (!RegisterTransaction(Kind::Read32, request, sizeof request, pPort, byStation, reply))
+    if (!RegisterTransaction(Kind::Read32, request, sizeof request, pPort, reply))
         return FALSE;
     const DWORD first = GetWord(reply + 3);
     const DWORD second = GetWord(reply + 5);
@@ -479,7 +587,7 @@ BOOL CModbusRTU::WriteRegister(WORD wValue, CSeriesPort *pPort, BYTE byStation, 
     BYTE request[kWriteRequestLength] = {};
     MakeShortRequest(request, byStation, g_byFuncWrite, wAddress, wValue);
     BYTE reply[kReplyCapacity];
-    return RegisterTransaction(Kind::Write16, request, sizeof request, pPort, byStation, reply);
+    return RegisterTransaction(Kind::Write16, request, sizeof request, pPort, reply);
 }
 
 BOOL CModbusRTU::WriteRegister32(DWORD dwValue, CSeriesPort *pPort, BYTE byStation,
@@ -498,53 +606,12 @@ BOOL CModbusRTU::WriteRegister32(DWORD dwValue, CSeriesPort *pPort, BYTE byStati
     PutWord(request + 9, bLowWordFirst ? high : low);
     AppendCrc(request, 11);
     BYTE reply[kReplyCapacity];
-    return RegisterTransaction(Kind::Write32, request, sizeof request, pPort, byStation, reply);
-}
-
-DWORD CModbusRTU::BlockExchange(const BYTE *pRequest, DWORD dwRequestLength, CSeriesPort *pPort,
-                                Approach approach, BYTE *reply, bool *pAnswered, bool *pAnyByte)
-{
-    *pAnswered = false;
-    *pAnyByte = false;
-    if (pPort->Write(pRequest, dwRequestLength) != dwRequestLength)
-        return kErrShortWrite;
-    const DWORD followUp = approach == Approach::Wary
-                               ? FollowUpMicros(pPort->m_nBaud, dwRequestLength, kBlockReplyLength)
-                               : 0;
-    const DWORD timeoutMs = m_dwBlockTimeoutMs;
-    DWORD have = Receive(pPort, reply, kReplyCapacity, timeoutMs, ExpectedBlockReply, followUp);
-    *pAnyByte = have > 0;
-    if (approach == Approach::Twin && have > ExpectedBlockReply(reply, have) &&
-        ExpectedBlockReply(reply, have) > 0) {
-        have = ExpectedBlockReply(reply, have);
-        DrainUntilQuiet(pPort, Clock::now() + std::chrono::milliseconds(timeoutMs), true);
-    }
-
-    // The reply is whole when it is a drive error reply or a block with sum and header right.
-    if (have < kBlockErrorLength)
-        return kErrBlockShort;
-    if (have == kBlockErrorLength) {
-        *pAnswered = reply[1] == kBlockErrorMark;
-        return *pAnswered ? GetWord(reply + 6) : kErrBlockLength;
-    }
-    if (have != kBlockReplyLength)
-        return kErrBlockLength;
-    const WORD sum = static_cast<WORD>(reply[135] | (reply[136] << 8));
-    if (ByteSum(reply, 135) != sum)
-        return kErrBlockSum;
-    if (std::memcmp(reply + kBlockHeaderOffset, kBlockHeader, sizeof kBlockHeader) != 0)
-        return kErrBlockHeader;
-    *pAnswered = true;
-    return 0;
+    return RegisterTransaction(Kind::Write32, request, sizeof request, pPort, reply);
 }
 
 BOOL CModbusRTU::ReadBlock(WORD wIndex, CSeriesPort *pPort, BYTE byStation, BYTE byData[128])
 {
     m_dwLastError = 0;
-    if (!pPort) {
-        m_dwLastError = kErrShortWrite;
-        return FALSE;
-    }
     BYTE request[kBlockRequestLength] = {};
     request[0] = byStation;
     request[1] = g_byFuncBlock;
@@ -553,39 +620,16 @@ BOOL CModbusRTU::ReadBlock(WORD wIndex, CSeriesPort *pPort, BYTE byStation, BYTE
     request[4] = static_cast<BYTE>(wIndex >> 8);
     request[5] = 0x40;
     AppendCrc(request, 6);
-
-    const Approach approach = Prepare(pPort, request, sizeof request);
     BYTE reply[kReplyCapacity];
-    bool answered = false;
-    bool anyByte = false;
-    DWORD error = BlockExchange(request, sizeof request, pPort, approach, reply, &answered, &anyByte);
-    if (error == kErrShortWrite) {
+    DWORD length = 0;
+    const DWORD error = Exchange(pPort, MakeRequest(Kind::Block, request, sizeof request), m_dwBlockTimeoutMs,
+                                 false, reply, &length);
+    if (error) {
         m_dwLastError = error;
         return FALSE;
     }
-    bool block = answered && reply[1] != kBlockErrorMark;
-    if (approach == Approach::Wary && block) {
-        // A block reply does not name its block: where an earlier block's answer may still
-        // be on its way, the block counts only when asking again brings the same bytes.
-        BYTE again[kReplyCapacity];
-        bool answeredAgain = false;
-        bool anyAgain = false;
-        const DWORD errorAgain =
-            BlockExchange(request, sizeof request, pPort, approach, again, &answeredAgain, &anyAgain);
-        if (errorAgain == kErrShortWrite) {
-            m_dwLastError = errorAgain;
-            return FALSE;
-        }
-        anyByte = anyByte || anyAgain;
-        if (!answeredAgain || again[1] == kBlockErrorMark ||
-            std::memcmp(again, reply, kBlockReplyLength) != 0) {
-            answered = block = false;
-            error = errorAgain != 0 ? errorAgain : kErrBlockSum;
-        }
-    }
-    Conclude(pPort, approach, request, sizeof request, answered, anyByte, m_dwBlockTimeoutMs);
-    if (!block) {
-        m_dwLastError = error;
+    if (reply[1] == kBlockErrorMark) {
+        m_dwLastError = GetWord(reply + 6);
         return FALSE;
     }
     if (byData)

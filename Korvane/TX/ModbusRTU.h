@@ -3,12 +3,22 @@
 // waits for the reply, checks and decodes it. One transaction per call; no retries (callers
 // decide how often to try). Every caller holds the link lock for the whole call; pages go
 // through CSysParam's transaction methods, which take it.
+//
+// A drive may answer after the window it was given, and nothing in a read reply names the
+// register it answers. So the codec keeps the requests it sent whose answer may still come,
+// oldest first, and books every reply that comes to the oldest one it fits (the drive answers
+// in turn). A call takes a reply only when it answers that call's request or an identical one
+// sent right before it (a retry, with nothing else sent in between); before a different request
+// goes out the line is let settle, until each earlier request has had its answer or its window
+// and a late allowance have passed in silence.
 
 #include "platform/WinTypes.h"
 
 #include <atomic>
 #include <chrono>
 #include <cstddef>
+#include <deque>
+#include <vector>
 
 class CSeriesPort;
 
@@ -41,6 +51,10 @@ public:
     // page-logic tests can shorten them while the codec's own tests keep these.
     static constexpr DWORD kRegisterTimeoutMs = 100;
     static constexpr DWORD kBlockTimeoutMs = 200;
+    // How late past its reply window a reply may still come: a request counts as on the line
+    // until its window and then this much more (and its reply's time on the line) have passed
+    // in silence, counted from its sending or from whatever came last.
+    static constexpr DWORD kLateAllowanceMs = 400;
 
     CModbusRTU() = default;
     virtual ~CModbusRTU() = default;
@@ -59,10 +73,12 @@ public:
     // byData receives the 128 data bytes of block wIndex.
     BOOL ReadBlock(WORD wIndex, CSeriesPort *pPort, BYTE byStation, BYTE byData[128]);
 
-    // A frame built by the caller: sends it (after the same settling as the five calls),
-    // lets the frame time pass when bSleepFrameTime, waits for dwExpected bytes at most
-    // dwTimeoutMs and reads what came, at most dwCapacity. Returns the count read; the
-    // caller judges the bytes. The exchange counts as answered when dwExpected bytes came.
+    // A frame built by the caller: sends it after the same settling as the five calls, lets
+    // the frame time pass when bSleepFrameTime, and waits at most dwTimeoutMs for its reply.
+    // A register request (read of one or two registers, write of one or two) gets its reply
+    // checked as the five calls check it, error replies included; any other frame takes the
+    // first dwExpected bytes as its reply. Returns the reply's length (at most dwCapacity of
+    // it in pReply), 0 when none came.
     DWORD RawTransaction(CSeriesPort *pPort, const BYTE *pRequest, DWORD dwRequestLength,
                          BYTE *pReply, DWORD dwCapacity, DWORD dwExpected, DWORD dwTimeoutMs,
                          bool bSleepFrameTime = true);
@@ -79,6 +95,8 @@ public:
 
     // The verdict the read worker stops on: two exchanges in a row brought no byte at all.
     bool IsDriveAbsent() const { return m_nSilentExchanges >= 2; }
+    // Requests sent whose answer may still come (for tests and benchmarks).
+    std::size_t RequestsOnLine() const { return m_onLine.size(); }
 
     void SetReplyTimeouts(DWORD dwRegisterMs, DWORD dwBlockMs)
     {
@@ -87,6 +105,15 @@ public:
     }
     DWORD RegisterTimeoutMs() const { return m_dwRegisterTimeoutMs; }
     DWORD BlockTimeoutMs() const { return m_dwBlockTimeoutMs; }
+    // How long an unanswered request may still be answered (kLateAllowanceMs); 0 puts the
+    // default back.
+    void SetLateAllowance(DWORD dwMs) { m_dwLateAllowanceMs = dwMs ? dwMs : kLateAllowanceMs; }
+    DWORD LateAllowanceMs() const { return m_dwLateAllowanceMs; }
+
+    // Whether a call may wait for the line to settle before its request goes out (the default).
+    // A caller that must not wait (the GUI thread) clears it for its call: its request then
+    // goes out at once, and its reply is still only taken when it can be no other's.
+    void SetMaySettle(bool bMay) { m_bMaySettle = bMay; }
 
     // The pause after a request before the reply is looked for: the request's time on the
     // line plus a margin by baud rate (CSeriesPort::GetFrameTime). A margin of 0 or more
@@ -98,74 +125,79 @@ public:
     DWORD m_dwLastError = 0;
 
 private:
-    enum class Kind { Read16, Read32, Write16, Write32 };
+    enum class Kind { Read16, Read32, Write16, Write32, Block, Other };
     using Clock = std::chrono::steady_clock;
+    static constexpr DWORD kLongestRequest = 32;
 
-    // How a call meets the line after an earlier failure.
-    enum class Approach {
-        Clean,  // nothing outstanding: take the first whole reply
-        Twin,   // the same request as the one that went unanswered, when no other answer
-                // was outstanding: its late answer is as good as ours, so the first whole
-                // reply is taken at once
-        Wary,   // another request: a late answer to the earlier one may still come, so the
-                // reply counts only when nothing follows right behind it, and a read only
-                // when asking again brings the same bytes (a read reply does not name its
-                // register: another register's late answer would look just like ours)
+    // A request on the line.
+    struct Request {
+        Kind kind = Kind::Other;
+        BYTE bytes[kLongestRequest] = {};
+        DWORD length = 0;
+        DWORD otherReplyLength = 0;  // Kind::Other: the length its caller expects
+        Clock::time_point sentAt{};
+        DWORD windowMs = 0;  // the reply window it was given, frame time included
+        // Requests sent one after another with the same bytes share a run: retries of one read.
+        // A reply to an earlier run is older than the caller's question, whatever its bytes.
+        unsigned run = 0;
     };
+    // How the bytes at the front of the input fit a reply to a request.
+    enum class Fit { No, More, Whole };
 
-    BOOL RegisterTransaction(Kind kind, BYTE *pRequest, DWORD dwRequestLength,
-                             CSeriesPort *pPort, BYTE byStation, BYTE *pReply);
-    // One send and receive of a register request; true when a whole reply of the right form
-    // came (*pWhole bytes of it in reply; *pHave: everything that came).
-    bool RegisterExchange(Kind kind, const BYTE *pRequest, DWORD dwRequestLength,
-                          CSeriesPort *pPort, BYTE byStation, Approach approach, BYTE *reply,
-                          DWORD *pHave, DWORD *pWhole);
-    // A block read's send and receive: the reply's error code (0: a good block in reply).
-    DWORD BlockExchange(const BYTE *pRequest, DWORD dwRequestLength, CSeriesPort *pPort,
-                        Approach approach, BYTE *reply, bool *pAnswered, bool *pAnyByte);
-    // Length of the whole reply, judged from its first bytes; 0 while undecided.
-    static DWORD ExpectedRegisterReply(Kind kind, BYTE byFunction, const BYTE *pReply,
-                                       DWORD dwHave);
-    static DWORD ExpectedBlockReply(const BYTE *pReply, DWORD dwHave);
-    // Collects the reply until `expected` says it is whole or the time-out passes. Bytes
-    // queued behind the whole frame are read too, so that the caller sees them; with
-    // dwFollowUpUs, bytes that follow within that time count as well. Returns the count.
-    template <typename Expected>
-    DWORD Receive(CSeriesPort *pPort, BYTE *pBuffer, DWORD dwCapacity, DWORD dwTimeoutMs,
-                  Expected expected, DWORD dwFollowUpUs);
+    static Request MakeRequest(Kind kind, const BYTE *pBytes, DWORD dwLength, DWORD dwOtherReply = 0);
+    static Kind KindOfFrame(const BYTE *pRequest, DWORD dwLength);
+    // The same request in the same run: either's reply answers both.
+    static bool Twins(const Request &a, const Request &b);
+    static bool SameBytes(const Request &a, const Request &b);
+    // Whether the input from its front is a whole reply to r (*pLength bytes), may become one,
+    // or is none. bFinal: nothing more will come. *pMiss, when it is none but starts like one:
+    // the error that names why.
+    Fit FitReply(const Request &r, bool bFinal, DWORD *pLength, DWORD *pMiss) const;
 
-    // Chooses the approach for this request and, where a different request follows an
-    // unanswered one, lets a burst already on its way pass first.
-    Approach Prepare(CSeriesPort *pPort, const BYTE *pRequest, DWORD dwRequestLength);
-    // Books the outcome. bAnswered: a whole reply was taken (a drive error reply included).
-    // bAnyByte: anything came at all. After a failure that brought bytes, the rest of the
-    // burst is read away here, so that the next call starts on a quiet line.
-    void Conclude(CSeriesPort *pPort, Approach approach, const BYTE *pRequest,
-                  DWORD dwRequestLength, bool bAnswered, bool bAnyByte, DWORD dwTimeoutMs);
-    // Reads until the line has been quiet for a short gap after bytes came (from the start
-    // when bInBurst), or until `until`. True when bytes came.
-    static bool DrainUntilQuiet(CSeriesPort *pPort, Clock::time_point until, bool bInBurst = false);
-    // How long to listen behind a whole reply of dwReplyLength on a wary call.
-    static DWORD FollowUpMicros(int nBaud, DWORD dwRequestLength, DWORD dwReplyLength);
+    // Sends r and waits for its reply; 0 when it came (in pReply, *pLength bytes), else the
+    // error code of the call.
+    DWORD Exchange(CSeriesPort *pPort, Request r, DWORD dwTimeoutMs, bool bSleepFrameTime, BYTE *pReply,
+                   DWORD *pLength);
+    BOOL RegisterTransaction(Kind kind, const BYTE *pRequest, DWORD dwRequestLength, CSeriesPort *pPort,
+                             BYTE *pReply);
+    // Waits, before r goes out, until no request but r's twins is on the line.
+    void Settle(CSeriesPort *pPort, const Request &r);
+    // Whether r's reply can only be taken for one of its twins whatever else is on the line: a
+    // write's acknowledgement names its register, so only a write to the same register waiting
+    // for its own can be mistaken for it.
+    bool AnswerIsUnmistakable(const Request &r) const;
+    // Reads what the line holds and books the frames in it. With pOurs: true when a reply to
+    // it (or to a twin sent before it) came, copied to pReply. A frame begun counts as ended
+    // when the line has been quiet a moment; with bInWindow, only once the caller's reply
+    // window is over (a reply may come in pieces).
+    enum class Ending { AfterQuiet, InWindow, Now };
+    bool Take(CSeriesPort *pPort, const Request *pOurs, BYTE *pReply, DWORD *pLength,
+              Ending ending = Ending::AfterQuiet);
+    // Forgets the requests whose answer can no longer come.
+    void Expire(CSeriesPort *pPort);
+    Clock::time_point ExpiresAt(const Request &r, int nBaud) const;
+    // When Take must look again: at the next expiry, or when a frame begun should be whole.
+    Clock::time_point NextLook(CSeriesPort *pPort, Clock::time_point until) const;
+    bool OnlyTwinsOf(const Request &r) const;
 
     // Atomic: a test may shorten them while a worker is in an exchange.
     std::atomic<DWORD> m_dwRegisterTimeoutMs{kRegisterTimeoutMs};
     std::atomic<DWORD> m_dwBlockTimeoutMs{kBlockTimeoutMs};
+    std::atomic<DWORD> m_dwLateAllowanceMs{kLateAllowanceMs};
     std::atomic<int> m_nFrameMarginMs{-1};
 
-    // After a failure: a late reply may still be on its way until m_tSettleUntil.
-    bool m_bUnsettled = false;
-    Clock::time_point m_tSettleUntil{};
-    // The request that went unanswered and whether its exchange was silent.
-    BYTE m_byFailed[16] = {};
-    DWORD m_dwFailedLength = 0;
-    bool m_bFailedSilent = false;
-    // No answer but the failed request's own could have been on its way when it failed: only
-    // then is a retry of it a twin.
-    bool m_bFailedAlone = false;
-    // A twin's answer was taken: our own may still follow, so other requests listen behind
-    // their reply until m_tSettleUntil, without waiting before it.
-    bool m_bListenOnly = false;
+    // Requests on the line, oldest first.
+    std::deque<Request> m_onLine;
+    // The last request sent, and its run.
+    Request m_lastSent;
+    unsigned m_nRun = 0;
+    bool m_bMaySettle = true;
+    // Bytes read from the line and not yet booked.
+    std::vector<BYTE> m_rx;
+    Clock::time_point m_tLastRead{};   // when bytes last came
+    Clock::time_point m_tLastHeard{};  // when a reply or garbage last came
+    // The error of a reply to the current call that came damaged or foreign.
+    DWORD m_dwMiss = 0;
     // Exchanges in a row that brought no byte at all.
     // Written under the link lock, read by workers that only ask whether the drive is gone.
     std::atomic<int> m_nSilentExchanges{0};

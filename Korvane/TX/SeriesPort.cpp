@@ -237,13 +237,10 @@ void CSeriesPort::NoteInput()
 
 DWORD CSeriesPort::SilenceMicros(int nBaud)
 {
-    constexpr DWORD kFastLineMicros = 1750;
     if (nBaud <= 0)
-        return kFastLineMicros;
+        return 1750;
     // 3.5 characters of 11 bits, rounded up.
-    const DWORD chars = static_cast<DWORD>((38500000ull + static_cast<unsigned>(nBaud) - 1) /
-                                           static_cast<unsigned>(nBaud));
-    return nBaud > 19200 ? std::max(chars, kFastLineMicros) : chars;
+    return static_cast<DWORD>((38500000ull + static_cast<unsigned>(nBaud) - 1) / static_cast<unsigned>(nBaud));
 }
 
 void CSeriesPort::Idle(DWORD dwMs)

@@ -57,12 +57,13 @@ public:
     // Lets nMs pass without reading, noting when input arrives (that sets where the silence
     // before the next Write starts).
     void Idle(DWORD dwMs);
-    // The silence kept before a write: 3.5 characters of 11 bits, at least 1,750 us above
-    // 19,200 baud.
+    // The silence kept before a write: 3.5 characters of 11 bits.
     static DWORD SilenceMicros(int nBaud);
 
     // Bytes waiting in the input queue (0 when closed or on failure).
     DWORD GetBytesQueued();
+    // When input was last seen arriving (where the silence before the next Write starts).
+    std::chrono::steady_clock::time_point LastInputAt() const { return m_tLastInput; }
     // Waits up to nTimeoutMs for input (or a device condition that the next Read must see).
     // TRUE when a Read is worth making. Needs no link lock (the roll reader waits here).
     BOOL WaitForData(int nTimeoutMs);

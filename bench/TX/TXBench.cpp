@@ -6,8 +6,15 @@
 // Behind a failure (57,600 baud): the retry of the same request after one silent exchange
 // over a normal read (retry_ratio); the time of a silent call after a success, repeating the
 // failed request, and as a different request after a failure (silent_ms); whether the first
-// valid reply after two silent exchanges is taken (taken = 1); and late replies at several
-// delays followed by the same or a different request (misdecoded must stay 0).
+// valid reply after two silent exchanges is taken (taken_same 1: the same request; taken_other
+// 0: another register's read, which the silent ones may still be answered by); and late replies
+// at several delays followed by the same or a different request (misdecoded must stay 0).
+//
+// After a glitch (ReadsAfterGlitch, 57,600 baud, the codec's own windows): one silent, bad-CRC or
+// late reply, then reads of registers whose value changes on every read, the same register again
+// or three in turn as a monitor reads them: the first read after the glitch (first_ms), the ones
+// after it (next_ms, and the slowest of them: the first read of another register waits for the
+// line to settle), a read on a quiet line (normal_ms), and reads that failed (failed, 0).
 //
 // A full read (FullRead: 40 parameters, every fourth 32 bits wide, as the read worker reads
 // them), with the drive answering at once or 20 ms after each request: its time over the sum
@@ -278,6 +285,54 @@ void LateReply(benchmark::State &state)
     state.counters["taken_share"] = calls ? double(taken) / calls : 0;
 }
 
+// kind: 0 silent, 1 bad CRC, 2 late (just past the window); registers: 1 the same, 3 in turn.
+void ReadsAfterGlitch(benchmark::State &state)
+{
+    const int kind = static_cast<int>(state.range(0));
+    const int registers = static_cast<int>(state.range(1));
+    constexpr int kReads = 12;
+    SimDrive sim;
+    sim.SetRegister(0x0910, 0);
+    int counter = 0;
+    for (WORD a : {WORD(0x0900), WORD(0x0901), WORD(0x0902)})
+        sim.SetReadHook(a, [&counter](std::uint16_t) { return SimDrive::Access{static_cast<std::uint16_t>(++counter), 0}; });
+    CSeriesPort port;
+    if (!sim.Start() || !port.Open(sim.SlavePath(), 57600, 0, 2)) {
+        state.SkipWithError("no simulated drive");
+        return;
+    }
+    CModbusRTU rtu;
+    std::vector<double> first, next, normal;
+    int failed = 0;
+    for (auto _ : state) {
+        // A quiet line: whatever the last round left has been answered or given up (a read of
+        // another register waits for that).
+        while (!rtu.ReadRegister(0x0910, &port, kStation, nullptr))
+            ;
+        normal.push_back(TimeMs([&] { rtu.ReadRegister(0x0900, &port, kStation, nullptr); }));
+        SimDrive::Fault f;
+        f.kind = kind == 0 ? SimDrive::FaultKind::Silence
+                           : kind == 1 ? SimDrive::FaultKind::BadChecksum : SimDrive::FaultKind::LateReply;
+        sim.InjectFault(f);
+        rtu.ReadRegister(0x0900, &port, kStation, nullptr);
+        double total = 0;
+        for (int n = 0; n < kReads; ++n) {
+            const WORD a = static_cast<WORD>(0x0900 + n % registers);
+            bool ok = false;
+            const double ms = TimeMs([&] { ok = rtu.ReadRegister(a, &port, kStation, nullptr) != FALSE; });
+            failed += ok ? 0 : 1;
+            (n == 0 ? first : next).push_back(ms);
+            total += ms;
+        }
+        state.SetIterationTime(total / 1000.0);
+    }
+    state.counters["first_ms"] = Median(first);
+    state.counters["next_ms"] = Median(next);
+    state.counters["slowest_ms"] = next.empty() ? 0 : *std::max_element(next.begin(), next.end());
+    state.counters["normal_ms"] = Median(normal);
+    state.counters["failed"] = failed;
+}
+
 void FullRead(benchmark::State &state)
 {
     const int baud = static_cast<int>(state.range(0));
@@ -345,6 +400,7 @@ BENCHMARK(RetryAfterFailure)->Apply(Behind);
 BENCHMARK(SilentCall)->ArgName("after_success0_repeat1_other2")->Arg(0)->Arg(1)->Arg(2)->Apply(Behind);
 BENCHMARK(FirstReplyAfterSilence)->Apply(Behind);
 BENCHMARK(LateReply)->UseManualTime()->Iterations(3)->Unit(benchmark::kMillisecond);
+BENCHMARK(ReadsAfterGlitch)->ArgNames({"silent0_crc1_late2", "registers"})->ArgsProduct({{0, 1, 2}, {1, 3}})->Apply(Behind);
 
 BENCHMARK(FullRead)->ArgNames({"baud", "answer_ms"})->ArgsProduct({{9600, 57600, 115200}, {0, 20}})->UseManualTime()->Iterations(5)->Unit(benchmark::kMillisecond);
 

@@ -9,6 +9,7 @@
 #include <cstdlib>
 #include <fcntl.h>
 #include <poll.h>
+#include <thread>
 #include <termios.h>
 #include <unistd.h>
 
@@ -96,6 +97,8 @@ namespace {
 // is late by its own fault, not by the master's.
 constexpr auto kLateWake = std::chrono::milliseconds(20);
 std::atomic<int> s_lateWakes{0};
+// Set on each drive's serving thread.
+thread_local bool t_serving = false;
 }  // namespace
 
 int SimDrive::LateWakes()
@@ -209,6 +212,7 @@ bool SimDrive::Start()
     }
     m_strSlavePath = name;
     m_rx.clear();
+    m_queue.clear();
     m_bStop = false;
     m_bRunning = true;
     m_thread = std::thread([this] { Serve(); });
@@ -463,6 +467,9 @@ SimDrive::Clock::time_point SimDrive::WriteMaster(const Bytes &bytes)
 
 bool SimDrive::SleepUntil(Clock::time_point when)
 {
+    // The serving thread keeps reading the line while it waits: a request sent meanwhile is on
+    // the line all the same, and is answered after the one in hand.
+    bool watchLine = t_serving;
     for (;;) {
         if (m_bStop)
             return false;
@@ -475,18 +482,34 @@ bool SimDrive::SleepUntil(Clock::time_point when)
         const auto left = std::chrono::duration_cast<std::chrono::nanoseconds>(when - now);
         timespec ts{static_cast<time_t>(left.count() / 1'000'000'000),
                     static_cast<long>(left.count() % 1'000'000'000)};
-        pollfd p{m_wake[0], POLLIN, 0};
-        if (::ppoll(&p, 1, &ts, nullptr) > 0)
+        pollfd p[2] = {{m_wake[0], POLLIN, 0}, {watchLine ? m_master : -1, POLLIN, 0}};
+        if (::ppoll(p, 2, &ts, nullptr) <= 0)
+            continue;
+        if (p[0].revents != 0)
             return false;  // woken: stop
+        if (p[1].revents & POLLIN)
+            Intake();
+        else if (p[1].revents != 0)
+            watchLine = false;  // no reader on the line: nothing to take in for now
     }
 }
 
 void SimDrive::Serve()
 {
+    t_serving = true;
     // The wait is cut into short slices only to notice a starved thread: when the machine
     // wakes it much later than asked, a request that came meanwhile was read just as late.
     constexpr int kSliceMs = 10;
     for (;;) {
+        if (m_bStop)
+            break;
+        if (!m_queue.empty()) {
+            Queued next = std::move(m_queue.front());
+            m_queue.pop_front();
+            if (!Handle(next))
+                break;
+            continue;
+        }
         pollfd fds[2] = {{m_master, POLLIN, 0}, {m_wake[0], POLLIN, 0}};
         const auto asked = Clock::now();
         const int r = ::poll(fds, 2, kSliceMs);
@@ -503,17 +526,7 @@ void SimDrive::Serve()
             continue;
         }
         if (fds[0].revents & POLLIN) {
-            std::uint8_t buf[4096];
-            const ssize_t n = ::read(m_master, buf, sizeof buf);
-            if (n <= 0)
-                continue;
-            const auto now = Clock::now();
-            if (!m_rx.empty() && now - m_lastRx > kResyncGap)
-                m_rx.clear();
-            m_rx.insert(m_rx.end(), buf, buf + n);
-            m_lastRx = now;
-            if (!HandleFrames(now))
-                break;
+            Intake();
         } else if (fds[0].revents & (POLLHUP | POLLERR | POLLNVAL)) {
             // The line has no reader at the moment; wait for one without spinning.
             if (!SleepUntil(Clock::now() + std::chrono::milliseconds(10)))
@@ -522,7 +535,21 @@ void SimDrive::Serve()
     }
 }
 
-bool SimDrive::HandleFrames(Clock::time_point received)
+void SimDrive::Intake()
+{
+    std::uint8_t buf[4096];
+    const ssize_t n = ::read(m_master, buf, sizeof buf);
+    if (n <= 0)
+        return;
+    const auto now = Clock::now();
+    if (!m_rx.empty() && now - m_lastRx > kResyncGap)
+        m_rx.clear();
+    m_rx.insert(m_rx.end(), buf, buf + n);
+    m_lastRx = now;
+    TakeFrames(now);
+}
+
+void SimDrive::TakeFrames(Clock::time_point received)
 {
     while (m_rx.size() >= 2) {
         std::size_t length = 8;
@@ -536,10 +563,11 @@ bool SimDrive::HandleFrames(Clock::time_point received)
         Bytes frame(m_rx.begin(), m_rx.begin() + static_cast<std::ptrdiff_t>(length));
         m_rx.erase(m_rx.begin(), m_rx.begin() + static_cast<std::ptrdiff_t>(length));
         std::uint8_t station;
+        long long serial;
         {
             std::lock_guard lock(m_mx);
             m_requests.push_back({frame, received, {}});
-            m_nHandling = m_nRequestsLogged++;
+            serial = m_nRequestsLogged++;
             station = m_byStation;
         }
         if (Crc16(frame.data(), frame.size()) != 0) {
@@ -548,10 +576,8 @@ bool SimDrive::HandleFrames(Clock::time_point received)
         }
         if (frame[0] != station)
             continue;
-        if (!Handle(frame, received))
-            return false;
+        m_queue.push_back({std::move(frame), received, serial});
     }
-    return true;
 }
 
 bool SimDrive::TakeFault(const Bytes &frame, Fault &fault)
@@ -573,8 +599,26 @@ bool SimDrive::TakeFault(const Bytes &frame, Fault &fault)
     return false;
 }
 
-bool SimDrive::Handle(const Bytes &frame, Clock::time_point received)
+namespace {
+
+// The reply as the drive means it, with a byte changed and its check made to match again.
+void Recheck(std::vector<std::uint8_t> &reply, bool block)
 {
+    if (block && reply.size() == kBlockReplyLength) {
+        PutBlockSum(reply);
+    } else if (reply.size() >= 2) {
+        reply.resize(reply.size() - 2);
+        PushCrc(reply);
+    }
+}
+
+}
+
+bool SimDrive::Handle(const Queued &request)
+{
+    const Bytes &frame = request.frame;
+    const Clock::time_point received = request.received;
+    m_nHandling = request.serial;
     const std::uint8_t function = frame[1];
     const bool block = function == kFuncBlock;
     Fault fault;
@@ -602,14 +646,16 @@ bool SimDrive::Handle(const Bytes &frame, Clock::time_point received)
     Bytes reply;
     int baud;
     Clock::time_point lineFree;
+    Clock::duration lateBy{};
     {
         std::lock_guard lock(m_mx);
         reply = BuildReply(frame);
         baud = m_nBaud;
         lineFree = m_lineFreeAt;
+        lateBy = NextLateness(function, frame.size());
     }
-    // A reply waits for whatever the line still carries (a roll frame).
-    auto start = std::max(received + WireTime(frame.size(), baud), lineFree);
+    // A reply waits for whatever the line still carries (a roll frame, an earlier reply).
+    auto start = std::max(received + WireTime(frame.size(), baud) + lateBy, lineFree);
     if (faulty) {
         switch (fault.kind) {
         case FaultKind::BadChecksum:
@@ -628,6 +674,36 @@ bool SimDrive::Handle(const Bytes &frame, Clock::time_point received)
             reply.resize(reply.size() - std::min(reply.size(),
                                                  static_cast<std::size_t>(std::max(fault.shortBy, 0))));
             break;
+        case FaultKind::WrongByteCount:
+            // Reads name their data's length in byte 2, two-register writes their count in 4-5.
+            if (function == kFuncRead && reply.size() >= 5 && !(reply[1] & 0x80) && reply[2] != 0x80)
+                reply[2] ^= 0x06;
+            else if (function == kFuncWrite32 && reply.size() == 8 && !(reply[1] & 0x80))
+                reply[5] ^= 0x06;
+            Recheck(reply, block);
+            break;
+        case FaultKind::WrongStation:
+            if (!reply.empty())
+                reply[0] ^= 0x01;
+            Recheck(reply, block);
+            break;
+        case FaultKind::WrongFunction:
+            if (reply.size() >= 2)
+                reply[1] = static_cast<std::uint8_t>((reply[1] & 0x80) |
+                                                     ((reply[1] & 0x7F) == kFuncRead ? kFuncWrite : kFuncRead));
+            Recheck(reply, block);
+            break;
+        case FaultKind::Garbage: {
+            // Line noise as long as the reply: no frame of any kind.
+            std::uint32_t x = static_cast<std::uint32_t>(request.serial) * 2654435761u + 12345u;
+            for (std::uint8_t &b : reply) {
+                x = x * 1103515245u + 12345u;
+                b = static_cast<std::uint8_t>(x >> 16);
+            }
+            if (!reply.empty() && reply[0] == m_byStation)
+                reply[0] ^= 0x80;
+            break;
+        }
         case FaultKind::ErrorReply:
             reply = block ? BlockErrorReply(frame, fault.errorCode)
                           : ErrorReply(function, fault.errorCode,
@@ -674,6 +750,27 @@ bool SimDrive::Handle(const Bytes &frame, Clock::time_point received)
         return false;
     MarkReplied(WriteMaster(reply));
     return true;
+}
+
+SimDrive::Clock::duration SimDrive::NextLateness(std::uint8_t function, std::size_t requestBytes)
+{
+    if (m_late.maxMs <= 0 && m_late.pastWindowEvery <= 0)
+        return {};
+    ++m_nLateCount;
+    if (m_late.pastWindowEvery > 0 && m_nLateCount % m_late.pastWindowEvery == 0)
+        return MasterPatience(function, requestBytes, m_nBaud) + std::chrono::milliseconds(kLateBeyondPatienceMs) -
+               WireTime(requestBytes, m_nBaud);
+    const int span = std::max(m_late.maxMs - m_late.minMs, 0);
+    const int ms = m_late.minMs + (span > 0 ? static_cast<int>(m_lateRandom() % static_cast<unsigned>(span + 1)) : 0);
+    return std::chrono::milliseconds(ms);
+}
+
+void SimDrive::SetLateAnswers(const LateAnswers &late)
+{
+    std::lock_guard lock(m_mx);
+    m_late = late;
+    m_lateRandom.seed(late.seed);
+    m_nLateCount = 0;
 }
 
 SimDrive::Access SimDrive::ReadLocked(std::uint16_t address)

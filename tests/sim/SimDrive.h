@@ -15,9 +15,11 @@
 #include <complex>
 #include <cstddef>
 #include <cstdint>
+#include <deque>
 #include <functional>
 #include <map>
 #include <mutex>
+#include <random>
 #include <string>
 #include <thread>
 #include <vector>
@@ -50,6 +52,11 @@ public:
         ErrorReply,   // an error reply with `errorCode` in `form`
         RawReply,     // `raw` (plus its CRC when `appendCrc`) instead of the reply
         DeviceGone,   // the device vanishes instead of answering
+        // The reply with one byte wrong and its CRC (block reply: byte sum) made to match:
+        WrongByteCount,  // a read's byte count (byte 2), a two-register write's count (bytes 4-5)
+        WrongStation,    // the station byte
+        WrongFunction,   // the function code (a read's becomes a write's, any other a read's)
+        Garbage,         // bytes as many as the reply's, no frame of any kind
     };
 
     struct Fault {
@@ -143,6 +150,19 @@ public:
 
     void InjectFault(const Fault &fault);
     void ClearFaults();
+
+    // A drive that answers late: every reply starts a random whole number of milliseconds
+    // between minMs and maxMs after it would have, and every pastWindowEvery-th one (0: none)
+    // just past the master's patience instead. The drive keeps reading the line meanwhile and
+    // answers requests one at a time, in the order they came. maxMs 0 and pastWindowEvery 0
+    // end it.
+    struct LateAnswers {
+        int minMs = 0;
+        int maxMs = 0;
+        int pastWindowEvery = 0;
+        unsigned seed = 1;
+    };
+    void SetLateAnswers(const LateAnswers &late);
 
     // Sends bytes to the program at once, unasked.
     void SendRaw(const std::vector<std::uint8_t> &bytes);
@@ -298,17 +318,28 @@ private:
     using Clock = std::chrono::steady_clock;
     using Bytes = std::vector<std::uint8_t>;
 
+    // A request taken off the line, waiting for its turn.
+    struct Queued {
+        Bytes frame;
+        Clock::time_point received;
+        long long serial = 0;  // its number among the requests logged
+    };
     void Serve();
-    // Takes complete frames off the front of m_rx; false when the device has gone.
-    bool HandleFrames(Clock::time_point received);
-    bool Handle(const Bytes &frame, Clock::time_point received);
+    // Reads what the line holds and queues the whole requests in it (serving thread only).
+    void Intake();
+    void TakeFrames(Clock::time_point received);
+    // Answers one request; false when the device has gone or the drive stops.
+    bool Handle(const Queued &request);
+    // How much later than at once the next reply starts (under m_mx).
+    Clock::duration NextLateness(std::uint8_t function, std::size_t requestBytes);
     Bytes BuildReply(const Bytes &frame);
     Bytes ErrorReply(std::uint8_t function, std::uint16_t code, ErrorForm form) const;
     Bytes BlockErrorReply(const Bytes &frame, std::uint16_t code) const;
     Access ReadLocked(std::uint16_t address);
     std::uint16_t WriteLocked(std::uint16_t address, std::uint16_t value);
     bool TakeFault(const Bytes &frame, Fault &fault);
-    // Sleeps until `when` unless Stop is called; false when stopped.
+    // Sleeps until `when` unless Stop is called; false when stopped. On the serving thread,
+    // requests that come meanwhile are taken in (and answered later).
     bool SleepUntil(Clock::time_point when);
     // Writes to the line; answers when the write that carried the last byte began, which is
     // no later than the program could have seen that byte (a stamp taken after the write
@@ -394,4 +425,10 @@ private:
     long long m_nHandling = -1;  // serial number of the request being handled
     Bytes m_rx;
     Clock::time_point m_lastRx{};
+    std::deque<Queued> m_queue;
+
+    // Late answers (under m_mx).
+    LateAnswers m_late;
+    std::minstd_rand m_lateRandom;
+    long long m_nLateCount = 0;
 };

@@ -2,7 +2,10 @@
 // (SIGINT, SIGTERM or SIGHUP). Prints the device path to give the program; with --link,
 // keeps a symbolic link at PATH that points to it.
 //   korvane-sim [--link PATH] [--baud N] [--db PATH] [--frame-log PATH] [--faults CODE,...]
+//               [--late MIN-MAX[/N]]
 // --frame-log writes one line per roll frame of the recorder (sent or dropped).
+// --late answers every request MIN to MAX milliseconds late (chosen at random), every N-th just
+// past the program's reply window; requests that come meanwhile are answered in turn.
 // --faults raises the given fault codes (hexadecimal), in order: the last one is the latest.
 // The parameter registers start at the default parameter database's values; the speed and
 // position status values move. The drive's test functions answer as in the test suite: jog and
@@ -25,7 +28,8 @@ namespace {
 
 int Usage()
 {
-    std::fprintf(stderr, "usage: korvane-sim [--link PATH] [--baud N] [--db PATH] [--frame-log PATH] [--faults CODE,...]\n");
+    std::fprintf(stderr, "usage: korvane-sim [--link PATH] [--baud N] [--db PATH] [--frame-log PATH] [--faults CODE,...]"
+                         " [--late MIN-MAX[/N]]\n");
     return 2;
 }
 
@@ -55,6 +59,7 @@ int main(int argc, char *argv[])
     std::vector<std::uint16_t> faults;
     std::string db = SimDrive::DefaultDatabasePath();
     int baud = SimDrive::kDefaultBaud;
+    SimDrive::LateAnswers late;
     for (int i = 1; i < argc; ++i) {
         const std::string arg = argv[i];
         if (arg == "--link" && i + 1 < argc) {
@@ -74,6 +79,17 @@ int main(int argc, char *argv[])
                 faults.push_back(static_cast<std::uint16_t>(v));
                 start = comma + 1;
             }
+        } else if (arg == "--late" && i + 1 < argc) {
+            char *end = nullptr;
+            const char *text = argv[++i];
+            late.minMs = static_cast<int>(std::strtol(text, &end, 10));
+            if (!end || *end != '-')
+                return Usage();
+            late.maxMs = static_cast<int>(std::strtol(end + 1, &end, 10));
+            if (end && *end == '/')
+                late.pastWindowEvery = static_cast<int>(std::strtol(end + 1, &end, 10));
+            if (!end || *end != '\0' || late.minMs < 0 || late.maxMs < late.minMs || late.pastWindowEvery < 0)
+                return Usage();
         } else if (arg == "--db" && i + 1 < argc) {
             db = argv[++i];
         } else if (arg == "--baud" && i + 1 < argc) {
@@ -110,6 +126,7 @@ int main(int argc, char *argv[])
     drive.SetMechanismModel(mechanism);
     for (std::uint16_t code : faults)
         drive.RaiseFault(code);
+    drive.SetLateAnswers(late);
     if (!frameLog.empty() && !drive.SetFrameLogFile(frameLog)) {
         std::fprintf(stderr, "korvane-sim: cannot write %s: %s\n", frameLog.c_str(),
                      std::strerror(errno));

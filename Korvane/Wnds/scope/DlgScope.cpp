@@ -361,17 +361,17 @@ void CDlgScope::OnCaptureFailed(bool linkLost)
 {
     SetStartStopButtons(false);
     m_progress->hide();
+    // Every end of a capture gives the link back to the status poll, before any box: the
+    // status bar must not call a lost link online for as long as the box stays open.
     if (linkLost) {
-        // The status bar shows the link as it is now; the status poll finds the drive again
-        // once it answers.
         if (CSysParam *sys = GetSysParam())
             sys->m_bConnected = FALSE;
-        platform::Ui().MessageBox(TrText(QStringLiteral("通讯中断，示波器采样已停止！")), TrText(QStringLiteral("示波器")),
-                                  MB_OK, this);
     }
-    // Every end of a capture gives the link back to the status poll.
     if (m_fnMainStatusTimer)
         m_fnMainStatusTimer(true);
+    if (linkLost)
+        platform::Ui().MessageBox(TrText(QStringLiteral("通讯中断，示波器采样已停止！")), TrText(QStringLiteral("示波器")),
+                                  MB_OK, this);
 }
 
 LRESULT CDlgScope::OnCaptureProgress(WPARAM wParam, LPARAM)

@@ -205,8 +205,9 @@ TEST_F(ConnectionTest, IdentityFailureOnNewLinkKeepsOldTexts)
     EXPECT_EQ(m_sys->GetDriveModel(), "OLD1");
 }
 
-// On a new link both halves of the identity are read even when one fails, and the polls after
-// it read the identity again until both are known; then they stop reading it.
+// On a new link both halves of the identity are read even when one fails, and later polls read
+// the missing half again (not at once: the next poll lets it be) until both are known; then they
+// stop reading it. A half read once is not asked again.
 TEST_F(ConnectionTest, IdentityIsReadAgainUntilBothHalvesAreKnown)
 {
     const struct {
@@ -232,9 +233,16 @@ TEST_F(ConnectionTest, IdentityIsReadAgainUntilBothHalvesAreKnown)
         EXPECT_EQ(m_sys->GetDriveSerial(), c.failing == 0x897B ? "old" : "12345600789abc");
         if (c.failing)
             m_sim.SetReadHook(c.failing, {});
-        EXPECT_TRUE(m_sys->PollConnection()) << "the next poll reads the identity again";
+        m_sim.ClearRequests();
+        EXPECT_TRUE(m_sys->PollConnection());
+        EXPECT_TRUE(m_sys->PollConnection()) << "a later poll reads the identity again";
         EXPECT_EQ(m_sys->GetDriveModel(), "DRV2");
         EXPECT_EQ(m_sys->GetDriveSerial(), "12345600789abc");
+        const WORD known = c.failing == 0x8970 ? 0x897A : 0x8970;
+        for (const SimDrive::Request &r : m_sim.Requests()) {
+            const int addr = (r.bytes[2] << 8) | r.bytes[3];
+            EXPECT_TRUE(!c.failing || addr != known) << "asked again for " << std::hex << addr;
+        }
         // Known now: a later poll leaves the identity registers alone.
         m_sim.ClearRequests();
         EXPECT_TRUE(m_sys->PollConnection());
@@ -247,7 +255,8 @@ TEST_F(ConnectionTest, IdentityIsReadAgainUntilBothHalvesAreKnown)
 }
 
 // A drive that refuses a register of its serial number (or of its model) is online at every
-// poll, shows what could be read, and is asked again for the rest without it costing the link.
+// poll, shows what could be read, and is asked again for the rest, less and less often: the
+// polls of a link that never gives it cost little more than a healthy link's.
 TEST_F(ConnectionTest, ADriveRefusingAnIdentityRegisterStaysOnline)
 {
     const struct {
@@ -263,7 +272,8 @@ TEST_F(ConnectionTest, ADriveRefusingAnIdentityRegisterStaysOnline)
         m_sys->m_nComBaud = 115200;
         ASSERT_TRUE(m_sys->OpenPortFromSettings());
         FailReadsOf(c.refused);
-        for (int poll = 0; poll < 3; ++poll) {
+        std::vector<int> askedAt;
+        for (int poll = 0; poll < 12; ++poll) {
             m_sim.ClearRequests();
             EXPECT_TRUE(m_sys->PollConnection()) << "poll " << poll;
             EXPECT_TRUE(m_sys->m_bConnected);
@@ -272,8 +282,15 @@ TEST_F(ConnectionTest, ADriveRefusingAnIdentityRegisterStaysOnline)
             bool asked = false;
             for (const SimDrive::Request &r : m_sim.Requests())
                 asked |= r.bytes.size() >= 4 && ((r.bytes[2] << 8) | r.bytes[3]) == c.refused;
-            EXPECT_TRUE(asked) << "the identity is asked for again at poll " << poll;
+            if (asked)
+                askedAt.push_back(poll);
         }
+        // Asked on the new link, again soon after, then at growing intervals.
+        ASSERT_GE(askedAt.size(), 3u);
+        EXPECT_EQ(askedAt[0], 0);
+        EXPECT_LE(askedAt.size(), 5u);
+        for (std::size_t i = 2; i < askedAt.size(); ++i)
+            EXPECT_GT(askedAt[i] - askedAt[i - 1], askedAt[i - 1] - askedAt[i - 2]);
         m_sim.SetReadHook(c.refused, {});
     }
 }

@@ -59,11 +59,34 @@ TEST(SimProgram, ServesTheDriveBehindAStableLinkUntilStopped)
 
 TEST(SimProgram, RefusesUnknownArguments)
 {
-    for (const QStringList &args : {QStringList{"--bogus"}, QStringList{"--baud", "fast"},
-                                    QStringList{"--link"}}) {
+    for (const QStringList &args : {QStringList{"--bogus"}, QStringList{"--baud", "fast"}, QStringList{"--link"},
+                                    QStringList{"--late", "300"}, QStringList{"--late", "300-100"},
+                                    QStringList{"--late", "0-300/x"}}) {
         QProcess sim;
         sim.start(KORVANE_SIM_EXE, args);
         ASSERT_TRUE(sim.waitForFinished(5000));
         EXPECT_EQ(sim.exitCode(), 2) << args.join(' ').toStdString();
     }
+}
+
+TEST(SimProgram, AnswersLateWhenAsked)
+{
+    QProcess sim;
+    sim.start(KORVANE_SIM_EXE, {"--late", "150-150"});
+    ASSERT_TRUE(sim.waitForStarted(5000));
+    ASSERT_TRUE(sim.waitForReadyRead(5000));
+    const QString printed = QString::fromUtf8(sim.readLine()).trimmed();
+    {
+        CSeriesPort port;
+        ASSERT_TRUE(port.Open(printed.toStdString(), 57600, 0, 2)) << port.m_dwLastError;
+        CModbusRTU rtu;
+        rtu.SetReplyTimeouts(1000, 1000);
+        int value = 0;
+        const auto start = std::chrono::steady_clock::now();
+        EXPECT_TRUE(rtu.ReadRegister(0x9104, &port, 0xFA, &value));
+        EXPECT_GE(MillisSince(start), 150);
+        EXPECT_EQ(value, 0x0101);
+    }
+    sim.terminate();
+    ASSERT_TRUE(sim.waitForFinished(5000));
 }

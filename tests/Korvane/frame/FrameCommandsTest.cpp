@@ -101,6 +101,19 @@ protected:
         });
         return [count] { return count->load(); };
     }
+    // The latch read runs (the drive does not answer it) when the button is pressed.
+    void PressWhileTheLatchIsRead()
+    {
+        SimDrive::Fault silent;
+        silent.kind = SimDrive::FaultKind::Silence;
+        silent.persistent = true;
+        silent.function = 0x23;
+        silent.address = CMainFrame::kRegEmergencyStop;
+        m_sim.InjectFault(silent);
+        m_frame->ReadEmergencyLatch();
+        ASSERT_TRUE(m_frame->IsEmergencyBusy());
+        m_frame->OnToolbarCommand(CMainFrame::ID_CMD_EMERGENCY);
+    }
     void Press()
     {
         m_frame->OnToolbarCommand(CMainFrame::ID_CMD_EMERGENCY);
@@ -166,6 +179,27 @@ TEST_F(FrameCommandsTest, EmergencyStopIsTriedWhileOfflineAndAFailedWriteIsRepor
     m_frame->OnToolbarCommand(CMainFrame::ID_CMD_EMERGENCY);
     EXPECT_FALSE(m_frame->IsEmergencyBusy());
     EXPECT_TRUE(Boxes().empty());
+}
+
+// A stop pressed while the latch is being read waits for that read; when the port closes
+// first (the adapter pulled out) the stop never goes out, and the user is told so.
+TEST_F(FrameCommandsTest, AStopWaitingForTheLatchReadIsReportedWhenThePortClosesFirst)
+{
+    m_sys->m_bConnected = TRUE;
+    m_flags.m_bOnline = TRUE;
+    auto stops = CountWrites(1);
+    ASSERT_NO_FATAL_FAILURE(PressWhileTheLatchIsRead());
+    EXPECT_EQ(EmergencyText(), TrSection(QStringLiteral("CMainFrame"), QStringLiteral("请稍候...")));
+    m_watcher->Notify(Event(platform::DeviceEvent::Kind::Removal, QStringLiteral("/dev/ttyUSB0"), {SimPath()}));
+    ASSERT_FALSE(m_sys->m_SeriesPort.m_bOpen);
+    ASSERT_TRUE(WaitFor([this] { return !m_frame->IsEmergencyBusy() && !Boxes().empty(); }, 20000));
+    QApplication::processEvents();
+    const auto boxes = Boxes();
+    ASSERT_EQ(boxes.size(), 1u);
+    EXPECT_EQ(boxes[0].text, TrSection(QStringLiteral("CMainFrame"), QStringLiteral("急停写入失败，驱动器未停机！")));
+    EXPECT_EQ(stops(), 0);
+    EXPECT_EQ(EmergencyText(), TrSection(QStringLiteral("CMainFrame"), QStringLiteral("急停")));
+    EXPECT_FALSE(m_frame->IsEmergencyBusy());
 }
 
 TEST_F(FrameCommandsTest, TheLatchReadOnConnectDecidesTheButton)
@@ -258,15 +292,7 @@ TEST_F(FrameCommandsTest, EmergencyPressDoesWhatTheShownTextSaid)
             written->clear();
         }
         if (c.pressDuringRead) {
-            SimDrive::Fault silent;
-            silent.kind = SimDrive::FaultKind::Silence;
-            silent.persistent = true;
-            silent.function = 0x23;
-            silent.address = CMainFrame::kRegEmergencyStop;
-            m_sim.InjectFault(silent);
-            m_frame->ReadEmergencyLatch();
-            ASSERT_TRUE(m_frame->IsEmergencyBusy());
-            m_frame->OnToolbarCommand(CMainFrame::ID_CMD_EMERGENCY);
+            ASSERT_NO_FATAL_FAILURE(PressWhileTheLatchIsRead());
             EXPECT_EQ(EmergencyText(), waitText) << "the press is seen to wait";
             // Switching language while it waits keeps it waiting.
             m_frame->RetranslateAll();

@@ -3,6 +3,7 @@
 #include "CommFixture.h"
 
 #include "AppFlags.h"
+#include "LangText.h"
 #include "MainFrame.h"
 #include "MyToolBar.h"
 #include "SYSPARAM/SysParam.h"
@@ -13,9 +14,19 @@
 #include "KorvaneView.h"
 #include "controls/MyNumericIndicatorCtrl.h"
 #include "platform/LanguageConf.h"
+#include "KorvaneView.h"
+#include "Wnds/scope/DlgScope.h"
+#include "Wnds/scope/DlgSocpeParam.h"
+#include "Wnds/scope/ScopeThreads.h"
 
 #include <QApplication>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QLineEdit>
+#include <QRadioButton>
+#include <QDir>
 #include <QDockWidget>
+#include <QFile>
 #include <QElapsedTimer>
 #include <QLabel>
 #include <QMouseEvent>
@@ -238,6 +249,160 @@ TEST_F(MainFrameTest, DuringACaptureOnePollPerTickReachesTheDriveWithoutHandshak
     EXPECT_EQ(handshakes, 0);
     EXPECT_EQ(Pane(0), QStringLiteral("当前状态: 在线"));
     EXPECT_EQ(Display(), QStringLiteral("rdy"));
+}
+
+// Requests the drive was sent since the log was last cleared.
+int RequestCount(const SimDrive &sim)
+{
+    return int(sim.Requests().size());
+}
+
+// A drive that never answers one register of its serial number: past the new link's first poll
+// the polls cost little more than a healthy link's (the identity is asked again, at growing
+// intervals), and the drive stays online with its model.
+TEST_F(MainFrameTest, ASilentIdentityRegisterCostsLittleMoreThanAHealthyPoll)
+{
+    constexpr int kTicks = 8;
+    Frame().StopStatusTimer();
+    Tick();  // the new link, its identity read
+    ASSERT_EQ(Pane(0), QStringLiteral("当前状态: 在线"));
+    m_sim.ClearRequests();
+    QElapsedTimer took;
+    took.start();
+    for (int i = 0; i < kTicks; ++i)
+        Tick();
+    const qint64 healthyMs = took.restart();
+    const int healthy = RequestCount(m_sim);
+    ASSERT_GT(healthy, 0);
+
+    // The link drops and comes back with the register silent.
+    SimDrive::Fault silent;
+    silent.kind = SimDrive::FaultKind::Silence;
+    silent.persistent = true;
+    silent.function = 0x23;
+    silent.address = 0x897B;
+    m_sim.InjectFault(silent);
+    m_sys->m_bConnected = FALSE;
+    Tick();
+    ASSERT_EQ(Pane(0), QStringLiteral("当前状态: 在线"));
+    m_sim.ClearRequests();
+    took.restart();
+    for (int i = 0; i < kTicks; ++i) {
+        Tick();
+        EXPECT_EQ(Pane(0), QStringLiteral("当前状态: 在线")) << i;
+    }
+    const qint64 silentMs = took.elapsed();
+    const int silentIdentity = RequestCount(m_sim);
+    std::fprintf(stderr, "over %d ticks: healthy %d requests in %lld ms, silent identity register %d requests in %lld ms\n",
+                 kTicks, healthy, static_cast<long long>(healthyMs), silentIdentity, static_cast<long long>(silentMs));
+    EXPECT_LE(silentIdentity * 2, healthy * 3);
+    EXPECT_TRUE(Pane(2).contains(QStringLiteral("DRV1")));
+    // The register answers again: the identity is completed at one of the next tries.
+    m_sim.ClearFaults();
+    ASSERT_TRUE(WaitFor(
+        [&] {
+            Tick();
+            return Pane(2).contains(QStringLiteral("12345600789abc"));
+        },
+        60000));
+}
+
+// The status poll as the frame runs it, counting its ticks.
+class CountingStatusLink : public CSysParamStatusLink
+{
+public:
+    CountingStatusLink(CSysParam &sys, std::shared_ptr<std::atomic<int>> ticks)
+        : CSysParamStatusLink(sys), m_ticks(std::move(ticks))
+    {
+    }
+    int DriveStatus() const override
+    {
+        ++*m_ticks;  // once per tick
+        return CSysParamStatusLink::DriveStatus();
+    }
+
+private:
+    std::shared_ptr<std::atomic<int>> m_ticks;
+};
+
+// Boxes that stay open, as a box does while its reader is away, until `closeWhen` holds (or a
+// long while has passed); the rest of the program goes on meanwhile.
+class HeldBoxes : public platform::ScriptedUiServices
+{
+public:
+    std::function<void()> whileOpen;
+
+protected:
+    int DoMessageBox(const QString &text, const QString &caption, UINT type, QWidget *owner) override
+    {
+        if (whileOpen)
+            whileOpen();
+        return ScriptedUiServices::DoMessageBox(text, caption, type, owner);
+    }
+};
+
+// The link is lost during a roll and the oscilloscope says so in a box: while the box stays open
+// the status bar says offline within two ticks.
+TEST_F(MainFrameTest, TheStatusShowsALostLinkWhileTheBoxSayingSoIsOpen)
+{
+    // The oscilloscope's tables beside the program.
+    const QString tables = QCoreApplication::applicationDirPath() + QStringLiteral("/config/Scope");
+    ASSERT_TRUE(QDir().mkpath(m_binDir + QStringLiteral("/config/Scope")));
+    for (const QString &f : QDir(tables).entryList(QDir::Files))
+        QFile::copy(tables + QLatin1Char('/') + f, m_binDir + QStringLiteral("/config/Scope/") + f);
+    const QString language = GetLangText().m_strLanguage;
+    GetLangText().m_strLanguage = QStringLiteral("ChineseS");
+    auto ui = std::make_shared<HeldBoxes>();
+    platform::ScopedUiServices held(ui);
+    auto ticks = std::make_shared<std::atomic<int>>(0);
+    Frame().SetStatusLink(std::make_shared<CountingStatusLink>(*m_sys, ticks));
+    // The program's main window: the oscilloscope stops its status timer while it samples.
+    platform::SetMainWindow(&Frame());
+    // A roll ends on a quarter of a second without its stream (a real line waits longer).
+    SetScopeRollSilenceMs(250);
+    Tick();
+    ASSERT_EQ(Pane(0), QStringLiteral("当前状态: 在线"));
+
+    platform::SendMessage(platform::WindowRef(&Frame()), UM_FUNCTION_TOOL_CLICK, 2);
+    auto *scope = dynamic_cast<CDlgScope *>(Frame().GetActiveView()->CurrentPage());
+    ASSERT_NE(scope, nullptr);
+    CDlgSocpeParam *panel = scope->Panel();
+    ASSERT_NE(panel, nullptr);
+    ASSERT_TRUE(WaitFor([&] { return !panel->BasePending(); }, 10000));
+    panel->RollRadio()->setChecked(true);
+    panel->PeriodEdit()->setText(QStringLiteral("60"));
+    panel->OnKillfocusPeriod();
+    QComboBox *source = panel->Source(1);
+    ASSERT_GT(source->count(), 1);
+    source->setCurrentIndex(1);
+    panel->OnSelchangeSource(1);
+    panel->Check(1)->setChecked(true);
+    panel->OnClickedChannelCheck(1);
+    platform::SendMessage(panel, UM_BUTTON_RELEASED, CDlgSocpeParam::IDC_INDICATOR, 0);
+    ASSERT_TRUE(WaitFor([&] { return panel->IndicatorRunning() && m_sys->g_bDriveSampling; }, 10000));
+    ASSERT_EQ(Pane(0), QStringLiteral("当前状态: 在线"));
+    ASSERT_FALSE(Frame().IsStatusTimerRunning()) << "the capture holds the link";
+
+    int ticksWhenOpened = -1;
+    int ticksWhenOffline = -1;
+    ui->whileOpen = [&] {
+        ticksWhenOpened = ticks->load();
+        QElapsedTimer open;
+        open.start();
+        while (Pane(0) != QStringLiteral("当前状态: 离线") && open.elapsed() < 30000)
+            QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
+        if (Pane(0) == QStringLiteral("当前状态: 离线"))
+            ticksWhenOffline = ticks->load();
+    };
+    m_sim.Stop();  // the drive is unplugged
+    ASSERT_TRUE(WaitFor([&] { return ticksWhenOpened >= 0; }, 30000));
+    ASSERT_GE(ticksWhenOffline, 0) << "still online while the box was open";
+    EXPECT_LE(ticksWhenOffline - ticksWhenOpened, 2);
+    EXPECT_EQ(ui->Calls().back().text, TrText(QStringLiteral("通讯中断，示波器采样已停止！")));
+    StopScopeThreads();
+    SetScopeRollSilenceMs(0);
+    GetLangText().m_strLanguage = language;
+    platform::SetMainWindow(nullptr);
 }
 
 // A link whose poll waits until released.

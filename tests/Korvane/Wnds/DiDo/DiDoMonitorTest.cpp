@@ -193,6 +193,77 @@ TEST_F(DiDoMonitorTest, OfflineActivationFillsTheGridsWithoutTraffic)
 
 }
 
+// What runs of activations against a drive that answers late check: every state shown is the
+// drive's state word of that activation, every mode or function value its register's (or, after
+// a failed read, the one shown before), never another register's.
+class ActivationCheck
+{
+public:
+    explicit ActivationCheck(const CDiDoLists &lists) : m_lists(lists)
+    {
+        m_regs = lists.regDi;
+        m_regs.insert(m_regs.end(), lists.regDo.begin(), lists.regDo.end());
+        for (std::size_t r = 0; r < m_regs.size(); ++r)
+            m_previous.push_back(Shown(r));
+    }
+    const std::vector<CDiDoRegister> &Registers() const { return m_regs; }
+    // Gives the drive the state words and register values of activation a.
+    void PutOnDrive(SimDrive &sim, int a) const
+    {
+        sim.SetDiWord(DiWord(a));
+        sim.SetDoWord(DoWord(a));
+        for (std::size_t r = 0; r < m_regs.size(); ++r) {
+            if (m_regs[r].dwWidth == 32)
+                sim.SetRegister32(WORD(m_regs[r].dwAddress), std::uint32_t(Value(a, r)));
+            else
+                sim.SetRegister(WORD(m_regs[r].dwAddress), std::uint16_t(Value(a, r)));
+        }
+    }
+    // What the page shows after activation a.
+    void Compare(int a)
+    {
+        for (bool isDo : {false, true}) {
+            const std::vector<CDiDoItem> &rows = isDo ? m_lists.arrDo : m_lists.arrDi;
+            const WORD word = isDo ? DoWord(a) : DiWord(a);
+            for (std::size_t i = 0; i < rows.size(); ++i) {
+                if (!rows[i].bStateKnown)
+                    continue;
+                ++statesShown;
+                if (rows[i].bState != ((word >> i) & 1u)) {
+                    ++wrongStates;
+                    ADD_FAILURE() << (isDo ? "DO " : "DI ") << i << " shows " << int(rows[i].bState);
+                }
+            }
+        }
+        for (std::size_t r = 0; r < m_regs.size(); ++r) {
+            const std::int32_t shown = Shown(r);
+            valuesRead += shown == Value(a, r);
+            if (shown != Value(a, r) && shown != m_previous[r]) {
+                ++wrongValues;
+                ADD_FAILURE() << std::hex << m_regs[r].dwAddress << " shows " << std::dec << shown;
+            }
+            m_previous[r] = shown;
+        }
+    }
+    int statesShown = 0;
+    int wrongStates = 0;
+    int valuesRead = 0;
+    int wrongValues = 0;
+
+private:
+    static WORD DiWord(int a) { return WORD((a * 0x2D + 0x0A) & 0x1FF); }
+    static WORD DoWord(int a) { return WORD((a * 0x0B + 0x05) & 0x1F); }
+    static std::int32_t Value(int a, std::size_t r) { return std::int32_t(1000 * a + 10 * int(r) + 3); }
+    std::int32_t Shown(std::size_t r) const
+    {
+        const CDiDoItem &row = (r < m_lists.regDi.size() ? m_lists.arrDi : m_lists.arrDo)[std::size_t(m_regs[r].nLine)];
+        return m_regs[r].kind == DiDoKind::Mode ? row.nModeValue : row.nFunctionValue;
+    }
+    const CDiDoLists &m_lists;
+    std::vector<CDiDoRegister> m_regs;
+    std::vector<std::int32_t> m_previous;
+};
+
 // Activations with late answers on the state words and the line registers: a state or a
 // value shown is the drive's own (or, after a failed read, the one shown before), never
 // another register's.
@@ -206,18 +277,9 @@ TEST_P(DiDoLateTest, LateAnswersNeverShowStatesOrValuesTheDriveDidNotHave)
     // A short reply time-out: a late answer outlasts several further requests.
     m_sys->m_ModbusRTU.SetReplyTimeouts(20, 40);
     Open();
-    const CDiDoLists &lists = m_page->Lists();
-    std::vector<CDiDoRegister> regs = lists.regDi;
-    regs.insert(regs.end(), lists.regDo.begin(), lists.regDo.end());
+    ActivationCheck check(m_page->Lists());
+    const std::vector<CDiDoRegister> &regs = check.Registers();
     ASSERT_FALSE(regs.empty());
-    const auto valueOf = [&](int activation, std::size_t reg) { return std::int32_t(1000 * activation + 10 * int(reg) + 1); };
-    const auto shownOf = [&](std::size_t r) {
-        const CDiDoItem &row = (r < lists.regDi.size() ? lists.arrDi : lists.arrDo)[std::size_t(regs[r].nLine)];
-        return regs[r].kind == DiDoKind::Mode ? row.nModeValue : row.nFunctionValue;
-    };
-    std::vector<std::int32_t> previous;
-    for (std::size_t r = 0; r < regs.size(); ++r)
-        previous.push_back(shownOf(r));
     const int delays[] = {0, 30, 90, 110, 150, 200, 250, 300};
     const WORD targets[] = {0x0925, 0x0926};
     // Every delay once, or 25 activations under the soak.
@@ -226,16 +288,7 @@ TEST_P(DiDoLateTest, LateAnswersNeverShowStatesOrValuesTheDriveDidNotHave)
     const int last = GetParam() == 0 ? activations / 2 : activations;
     for (int a = first; a <= last; ++a) {
         SCOPED_TRACE(a);
-        const WORD di = WORD((a * 0x2D) & 0x1FF);
-        const WORD dout = WORD((a * 0x0B) & 0x1F);
-        m_sim.SetDiWord(di);
-        m_sim.SetDoWord(dout);
-        for (std::size_t r = 0; r < regs.size(); ++r) {
-            if (regs[r].dwWidth == 32)
-                m_sim.SetRegister32(WORD(regs[r].dwAddress), std::uint32_t(valueOf(a, r)));
-            else
-                m_sim.SetRegister(WORD(regs[r].dwAddress), std::uint16_t(valueOf(a, r)));
-        }
+        check.PutOnDrive(m_sim, a);
         SimDrive::Fault state;
         state.kind = SimDrive::FaultKind::LateReply;
         state.address = targets[a % 2];
@@ -247,21 +300,7 @@ TEST_P(DiDoLateTest, LateAnswersNeverShowStatesOrValuesTheDriveDidNotHave)
         m_sim.InjectFault(line);
         Activate();
         m_sim.ClearFaults();
-        for (bool isDo : {false, true}) {
-            const std::vector<CDiDoItem> &rows = isDo ? lists.arrDo : lists.arrDi;
-            const WORD word = isDo ? dout : di;
-            for (std::size_t i = 0; i < rows.size(); ++i) {
-                if (rows[i].bStateKnown) {
-                    EXPECT_EQ(rows[i].bState, (word >> i) & 1u) << (isDo ? "DO " : "DI ") << i;
-                }
-            }
-        }
-        for (std::size_t r = 0; r < regs.size(); ++r) {
-            const std::int32_t shown = shownOf(r);
-            EXPECT_TRUE(shown == valueOf(a, r) || shown == previous[r])
-                << std::hex << regs[r].dwAddress << " shows " << std::dec << shown;
-            previous[r] = shown;
-        }
+        check.Compare(a);
     }
 }
 
@@ -292,3 +331,48 @@ TEST_F(DiDoMonitorTest, BothSwitchesStayOnThePageAtEveryHeight)
         EXPECT_GE(di.height() + dout.height(), height - 2 * 30 - 1) << height;
     }
 }
+
+// A drive late on every request, by anything from nothing to 300 ms and every seventh just past
+// the reply window, answering one request at a time in the order they came, at the program's own
+// line rate, reply windows and margin: over 25 activations not one I/O state and not one mode or
+// function value shown differs from the drive's registers (a read that failed leaves what was
+// shown before). Five activations per test, the five tests over different values and lateness.
+class DiDoAlwaysLateTest : public DiDoMonitorTest, public ::testing::WithParamInterface<int>
+{
+protected:
+    void PrepareDrive() override
+    {
+        ConnectedDriveFixture::PrepareDrive();
+        m_sim.EnableStatusSide();
+    }
+};
+
+TEST_P(DiDoAlwaysLateTest, NoStateOrValueShownIsOneTheDriveDidNotHave)
+{
+    m_sys->m_ModbusRTU.SetReplyTimeouts(CModbusRTU::kRegisterTimeoutMs, CModbusRTU::kBlockTimeoutMs);
+    m_sys->m_ModbusRTU.SetFrameMargin(-1);
+    Open();
+    ActivationCheck check(m_page->Lists());
+    ASSERT_FALSE(check.Registers().empty());
+    SimDrive::LateAnswers late;
+    late.maxMs = 300;
+    late.pastWindowEvery = 7;
+    late.seed = unsigned(1 + GetParam());
+    m_sim.SetLateAnswers(late);
+    constexpr int kActivations = 5;
+    for (int a = GetParam() * kActivations + 1; a <= (GetParam() + 1) * kActivations; ++a) {
+        SCOPED_TRACE(a);
+        check.PutOnDrive(m_sim, a);
+        platform::SendMessage(platform::WindowRef(m_page.get()), UM_PAGE_ACTIVATE, 0, 0);
+        ASSERT_TRUE(WaitFor([&] { return !m_page->IsBusy(); }, 180000));
+        Pump();
+        check.Compare(a);
+    }
+    m_sim.SetLateAnswers({});
+    std::fprintf(stderr, "late drive, %d activations: %d states shown, %d wrong; %d values read, %d wrong\n",
+                 kActivations, check.statesShown, check.wrongStates, check.valuesRead, check.wrongValues);
+    EXPECT_EQ(check.wrongStates, 0);
+    EXPECT_EQ(check.wrongValues, 0);
+}
+
+INSTANTIATE_TEST_SUITE_P(Fifths, DiDoAlwaysLateTest, ::testing::Range(0, 5));
