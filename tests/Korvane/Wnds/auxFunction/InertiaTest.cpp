@@ -352,7 +352,11 @@ TEST_F(InertiaTest, LeavingSwitchesOffAndALostLinkStopsEverything)
     // The off the page owes since the drop reaches the drive once it answers; nothing resumes.
     EXPECT_TRUE(PumpUntil([&] { return !page->OffOwed(); }, 10000));
     Idle(4 * kKeepAliveMs);
-    EXPECT_EQ(ValuesTo(0x080C), std::vector<int>{0x41}) << "only the owed off: " << ::testing::PrintToString(ValuesTo(0x080C));
+    // The owed off, tried again until one try's answer could be taken; nothing else.
+    const std::vector<int> after = ValuesTo(0x080C);
+    EXPECT_FALSE(after.empty());
+    for (const int v : after)
+        EXPECT_EQ(v, 0x41) << "only the owed off: " << ::testing::PrintToString(after);
 }
 
 // A refused servo-off click changes nothing: the servo stays on and the keep-alive goes on.

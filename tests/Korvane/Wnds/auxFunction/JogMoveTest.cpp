@@ -363,7 +363,11 @@ TEST_F(JogMoveTest, OnlyFailedTransactionsDropToOffAndNothingResumes)
     // The off the page owes since the drop reaches the drive once it answers; nothing resumes.
     EXPECT_TRUE(PumpUntil([&] { return !page->OffOwed(); }, 10000));
     Idle(3 * kKeepAliveMs);
-    EXPECT_EQ(ValuesTo(0x0807), std::vector<int>{0x41}) << "only the owed off: " << ::testing::PrintToString(ValuesTo(0x0807));
+    // The owed off, tried again until one try's answer could be taken; nothing else.
+    const std::vector<int> after = ValuesTo(0x0807);
+    EXPECT_FALSE(after.empty());
+    for (const int v : after)
+        EXPECT_EQ(v, 0x41) << "only the owed off: " << ::testing::PrintToString(after);
 }
 
 // Every way of moving a slider is a whole drag: the wheel, the arrow and page keys, a click on
