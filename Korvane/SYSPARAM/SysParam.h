@@ -223,7 +223,6 @@ public:
 private:
     template <typename Call>
     BOOL Transact(LinkWait wait, int nTries, Call call);
-    void SetConnected(bool up, const char *traceWhenDown);
     // Model and serial number, each tried until it has been read on this link; true when both
     // are known. Sets or clears m_bIdentityPending accordingly; after a failed try the polls
     // let a growing number of polls pass before the next (a drive that never answers one of
