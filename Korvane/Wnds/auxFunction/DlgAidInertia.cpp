@@ -289,6 +289,8 @@ void CDlgAidInertia::InitLayout()
 {
     m_anchors.clear();
     m_sizeTemplate = MapDialogRect(QRect(0, 0, 680, 380)).size();
+    // Smaller, the controls would lie under one another: the page keeps this size and scrolls.
+    setMinimumSize(m_sizeTemplate);
     for (const AnchorRow &row : kAnchorRows) {
         for (int id : row.ids) {
             if (QWidget *w = platform::FindCtrl(this, id))
@@ -301,7 +303,7 @@ void CDlgAidInertia::InitLayout()
 void CDlgAidInertia::OnSize(int cx, int cy)
 {
     CDialogExMid::OnSize(cx, cy);
-    // Below the template's size the controls keep their places.
+    // Below the template's size (a page scrolled in a small area) the controls keep their places.
     const int dx = std::max(0, cx - m_sizeTemplate.width());
     const int dy = std::max(0, cy - m_sizeTemplate.height());
     for (const Anchor &a : m_anchors) {
