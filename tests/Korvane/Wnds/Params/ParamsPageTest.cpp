@@ -190,9 +190,12 @@ TEST_F(ParamsFixture, AnOutOfRangeEditIsRefusedAndTheCellRestored)
                           reinterpret_cast<LPARAM>(&info));
     EXPECT_EQ(Record("P0203")->iCurValue, 400);
     EXPECT_EQ(CellText("P0203", kValue), "400");
+    QCoreApplication::processEvents();
     ASSERT_FALSE(m_ui->Calls().empty());
-    EXPECT_EQ(m_ui->Calls().back().kind, platform::ScriptedUiServices::Kind::DesktopAlert);
-    EXPECT_EQ(m_ui->Calls().back().text, QString::fromUtf8("设置值超出范围！"));
+    EXPECT_EQ(m_ui->Calls().back().kind, platform::ScriptedUiServices::Kind::MessageBox);
+    EXPECT_EQ(m_ui->Calls().back().text,
+              QString::fromUtf8("设置值超出范围！\nP0203 位置环增益 允许的范围：1 到 2000 (rad/s)"));
+    EXPECT_EQ(m_ui->Calls().back().type, MB_OK | MB_ICONWARNING);
 }
 
 // Typing past the range and pressing Enter: the refusal is told and the Enter that committed the
@@ -223,9 +226,11 @@ TEST_F(ParamsFixture, EnterAfterARefusedValueWritesNothing)
         EXPECT_TRUE(Boxes("写参数结果").empty()) << typed;
         EXPECT_EQ(Record("P0203")->iCurValue, 400) << typed;
         EXPECT_EQ(CellText("P0203", kValue), "400") << typed;
+        QCoreApplication::processEvents();
         const auto calls = m_ui->Calls();
         const bool alerted = std::any_of(calls.begin(), calls.end(), [](const auto &c) {
-            return c.kind == platform::ScriptedUiServices::Kind::DesktopAlert && c.text == QString::fromUtf8("设置值超出范围！");
+            return c.kind == platform::ScriptedUiServices::Kind::MessageBox &&
+                   c.text.startsWith(QString::fromUtf8("设置值超出范围！"));
         });
         EXPECT_EQ(alerted, rangeAlert) << typed;
     }
@@ -235,6 +240,64 @@ TEST_F(ParamsFixture, EnterAfterARefusedValueWritesNothing)
     platform::SendMessage(platform::WindowRef(page.Grid()), GridMessage("BCGM_GRID_ENTER_MSG"), 0, 0);
     ASSERT_TRUE(WaitForResult("写参数结果"));
     EXPECT_EQ(Writes(), (std::vector<std::pair<int, int>>{{0x0203, 400}}));
+}
+
+// A refused value says why, in a warning box that stays until it is closed: the reason and the
+// parameter's range, whether typed into the table's cell or into the detail pane, each ended
+// with Enter as a user ends it. Nothing is kept or written, and the old value shows again.
+TEST_F(ParamsFixture, ARefusedTypedValueSaysWhyAndWhatTheParameterTakes)
+{
+    CDlgParams &page = Page();
+    CQLBCGGridCtrl *grid = page.Grid()->GetGrid();
+    const int row = page.FindRowByCode("P0203");
+    const int col = page.Grid()->m_mapFieldToCol.at(kValue);
+    grid->SetCurSel(platform::GridItemID{row, col});
+    platform::SendMessage(platform::WindowRef(&page), GridMessage("BCGM_GRID_SEL_CHANGED"), 0, 0);
+    ASSERT_TRUE(page.Note()->isVisible());
+    const QString range = QString::fromUtf8("\nP0203 位置环增益 允许的范围：1 到 2000 (rad/s)");
+    const struct
+    {
+        const char *typed;
+        const char *reason;
+    } cases[] = {
+        {"5000", "设置值超出范围！"},
+        {"0", "设置值超出范围！"},
+        {"12abc", "“12abc”不是整数。"},
+        {"1e3", "“1e3”不是整数。"},
+        {"12.7", "“12.7”不是整数。"},
+    };
+    enum class Where { Cell, Pane };
+    for (const Where where : {Where::Cell, Where::Pane}) {
+        for (const auto &c : cases) {
+            SCOPED_TRACE(std::string(where == Where::Cell ? "cell " : "pane ") + c.typed);
+            m_ui->ClearCalls();
+            m_sim.ClearRequests();
+            if (where == Where::Cell) {
+                ASSERT_TRUE(grid->EditItem(platform::GridItemID{row, col}));
+                auto *editor = qobject_cast<QLineEdit *>(grid->GetItem(platform::GridItemID{row, col})->GetInPlaceWnd());
+                ASSERT_TRUE(editor);
+                editor->setText(QString::fromUtf8(c.typed));
+                QTest::keyClick(editor, Qt::Key_Return);
+            } else {
+                QLineEdit *edit = page.Note()->ValueEdit();
+                edit->setFocus();
+                edit->clear();
+                QTest::keyClicks(edit, QString::fromUtf8(c.typed));
+                QTest::keyClick(edit, Qt::Key_Return);
+            }
+            QTest::qWait(20);
+            const auto calls = m_ui->Calls();
+            ASSERT_EQ(calls.size(), 1u) << "one box, nothing else asked";
+            EXPECT_EQ(calls[0].kind, platform::ScriptedUiServices::Kind::MessageBox);
+            EXPECT_EQ(calls[0].type, MB_OK | MB_ICONWARNING);
+            EXPECT_EQ(calls[0].text, QString::fromUtf8(c.reason) + range);
+            EXPECT_EQ(Record("P0203")->iCurValue, 400);
+            EXPECT_EQ(CellText("P0203", kValue), "400");
+            EXPECT_EQ(page.Note()->ValueEdit()->text(), "400");
+            EXPECT_FALSE(page.IsTimerRunning(CDlgParams::kWriteTimerId));
+            EXPECT_TRUE(m_sim.Requests().empty());
+        }
+    }
 }
 
 // A typed text that is not a whole number (nor an option) is refused as a whole: nothing of
