@@ -116,6 +116,9 @@ bool CMainFrame::HandleCommandMessage(UINT msg, WPARAM wParam, LPARAM lParam, LR
             if (auto request = Payload<CReadRequest>()) {
                 CSysParam *sys = GetSysParam();
                 CDataAxisParameter *axis = sys ? sys->FindActiveAxis(sys->m_ProjectDatabase.m_nCurDeviceID) : nullptr;
+                // These are the data monitor's live readings: kept with the project, but no
+                // work of the user's. A project with nothing to save still has nothing to save.
+                const bool unchanged = sys && !sys->m_ProjectDatabase.HasUnsavedChanges();
                 for (int i = 0; axis && i < request->m_arrParam.size(); ++i) {
                     // A parameter whose read failed still holds the requester's value.
                     if (!request->IsRead(i))
@@ -131,6 +134,8 @@ bool CMainFrame::HandleCommandMessage(UINT msg, WPARAM wParam, LPARAM lParam, LR
                         }
                     }
                 }
+                if (unchanged)
+                    sys->m_ProjectDatabase.MarkUnchanged();
             }
         }
         return true;
