@@ -5,6 +5,7 @@
 
 #include "AppFlags.h"
 #include "DialogExMid.h"
+#include "DlgParamMointor.h"
 #include "DlgSetFunction.h"
 #include "DlgSetLanguage.h"
 #include "DlgSysSet.h"
@@ -217,10 +218,8 @@ void CMainFrame::OnNewProject()
     const std::optional<CNewProjectInfo> info = m_fnNewProjectDialog();
     if (!info || info->m_arrDeviceList.isEmpty())
         return;
-    if (sys->m_ProjectDatabase.NewProject(*info)) {
-        LoadParamEditPane(true);
-        ShowAllParameters();
-    }
+    if (sys->m_ProjectDatabase.NewProject(*info))
+        ShowReplacedProject();
 }
 
 void CMainFrame::OnSaveProject()
@@ -296,10 +295,16 @@ void CMainFrame::OnOpenProject()
     alert.text = Tr(ok ? "打开成功！" : "打开失败！");
     alert.textColour = ok ? RGB(0, 0, 255) : RGB(255, 0, 0);
     platform::Ui().DesktopAlert(alert);
-    if (ok) {
-        LoadParamEditPane(true);
-        ShowAllParameters();
-    }
+    if (ok)
+        ShowReplacedProject();
+}
+
+void CMainFrame::ShowReplacedProject()
+{
+    LoadParamEditPane(true);
+    ShowAllParameters();
+    if (CDlgParamMointor *monitor = MonitorPane() ? MonitorPane()->Monitor() : nullptr)
+        monitor->FollowProject();
 }
 
 QString CMainFrame::ManualPath() const
