@@ -5,9 +5,20 @@
 
 #include "controls/MyProgressCtrl.h"
 #include "database/ParamValueText.h"
+#include "platform/ControlId.h"
+#include "platform/UiServices.h"
 #include "platform/grid/Grid.h"
 
+#include <QAbstractButton>
+#include <QApplication>
+#include <QDialogButtonBox>
 #include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QPointer>
+#include <QPushButton>
+#include <QScreen>
+#include <QScrollBar>
+#include <QTimer>
 
 #include <algorithm>
 #include <iterator>
@@ -538,6 +549,72 @@ INSTANTIATE_TEST_SUITE_P(Halves, ParamsLateTest, ::testing::Values(0, 1));
 
 // A row read that never started (link down, then a read already running) must not turn the next
 // "read all" into a one-row refresh.
+// "读取全部" against a drive that refuses many reads, with the program's own boxes: the result
+// list is taller than the screen allows, so it comes in a box that fits the screen, its text
+// scrolling inside, opened at its first line; every failed row and the summary are in it.
+TEST_F(ParamsFixture, ALongReadResultComesInABoxThatFitsTheScreen)
+{
+    CDlgParams &page = Page();
+    // Sixty of the parameters "读取全部" reads (those without a read limit) are refused.
+    QList<CDBDataParameter> refused;
+    for (const CDBDataParameter &p : *CDlgParams::ActiveParams())
+        if (p.nLimit == 0 && refused.size() < 60)
+            refused.append(p);
+    ASSERT_EQ(refused.size(), 60);
+    for (const CDBDataParameter &p : refused) {
+        SimDrive::Fault refuse;
+        refuse.kind = SimDrive::FaultKind::ErrorReply;
+        refuse.persistent = true;
+        refuse.function = 0x23;
+        refuse.address = int(p.dwAddress);
+        m_sim.InjectFault(refuse);
+    }
+    platform::ScopedUiServices real{std::make_shared<platform::QtUiServices>()};
+    struct Seen
+    {
+        bool shown = false;
+        QRect area;
+        QRect screen;
+        QString text;
+        int scrolledTo = -1;
+        bool scrolls = false;
+    } seen;
+    QPointer<QWidget> box;
+    QTimer look;
+    // Looked at once it has been up a moment (laid out), then closed with its button.
+    QObject::connect(&look, &QTimer::timeout, [&] {
+        if (!box) {
+            box = QApplication::activeModalWidget();
+            return;
+        }
+        if (seen.shown)
+            return;
+        seen.shown = true;
+        seen.area = box->geometry();
+        seen.screen = box->screen()->availableGeometry();
+        if (auto *text = box->findChild<QPlainTextEdit *>(QStringLiteral("messageText"))) {
+            seen.text = text->toPlainText();
+            seen.scrolledTo = text->verticalScrollBar()->value();
+            seen.scrolls = text->verticalScrollBar()->maximum() > 0;
+        }
+        auto *buttons = box->findChild<QDialogButtonBox *>();
+        if (buttons && !buttons->buttons().isEmpty())
+            buttons->buttons().front()->click();
+    });
+    look.start(100);
+    qobject_cast<QPushButton *>(platform::FindCtrl(&page, CDlgParams::IDC_READ_ALL))->click();
+    ASSERT_TRUE(WaitFor([&] { return seen.shown && !page.IsTransferRunning(); }, 60000));
+    EXPECT_TRUE(seen.screen.contains(seen.area))
+        << "box at " << seen.area.x() << "," << seen.area.y() << " " << seen.area.width() << "x" << seen.area.height();
+    EXPECT_TRUE(seen.scrolls);
+    EXPECT_EQ(seen.scrolledTo, 0) << "opened at its first line";
+    const QStringList lines = seen.text.split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+    ASSERT_EQ(lines.size(), 61) << "each failed row and the summary";
+    EXPECT_TRUE(lines.front().contains(refused.front().sNum));
+    EXPECT_TRUE(lines[59].contains(refused.back().sNum));
+    EXPECT_TRUE(lines.back().contains(QStringLiteral("60")));
+}
+
 TEST_F(ParamsFixture, ARefusedRowReadLeavesReadAllRefreshingEveryRow)
 {
     CDlgParams &page = Page();
