@@ -1,5 +1,6 @@
 // Pictures of the program in English against the simulated drive: lang_shots <folder> writes
-// en_params.png, en_scope.png, en_wizard.png, en_jog.png and en_settings.png.
+// en_params.png, en_scope.png, en_wizard.png, en_jog.png, en_data_monitor.png (at 1280x800, its
+// first chart on the widest name) and en_settings.png.
 #include "CustomTheme.h"
 #include "SimSettings.h"
 #include "support/Shots.h"
@@ -10,11 +11,13 @@
 #include "MainFrame.h"
 #include "SYSPARAM/SysParam.h"
 #include "SimDrive.h"
+#include "Wnds/auxFunction/DlgStatusData.h"
 #include "database/DataProject.h"
 #include "platform/LanguageConf.h"
 #include "platform/UiServices.h"
 
 #include <QApplication>
+#include <QComboBox>
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
@@ -67,6 +70,24 @@ int main(int argc, char **argv)
             frame.GetActiveView()->ShowPage(p.page);
             Pump(1200);
             if (!Save(frame, folder.filePath(QString::fromLatin1(p.file))))
+                result = 1;
+        }
+        // The data monitor at 1280x800, its first chart on the widest English name of its list.
+        frame.resize(1280, 800);
+        frame.GetActiveView()->ShowPage(6);
+        Pump(800);
+        if (auto *monitor = qobject_cast<CDlgStatusData *>(frame.GetActiveView()->CurrentPage())) {
+            QComboBox *first = monitor->Combo(0);
+            int widest = 0;
+            for (int i = 0; i < first->count(); ++i)
+                if (first->fontMetrics().horizontalAdvance(first->itemText(i)) >
+                    first->fontMetrics().horizontalAdvance(first->itemText(widest)))
+                    widest = i;
+            first->setCurrentIndex(widest);
+            for (int k = 1; k < CDlgStatusData::kSlots; ++k)
+                monitor->Combo(k)->setCurrentIndex(k);
+            Pump(600);
+            if (!Save(frame, folder.filePath(QStringLiteral("en_data_monitor.png"))))
                 result = 1;
         }
         CDlgSysSet settings(&frame);
