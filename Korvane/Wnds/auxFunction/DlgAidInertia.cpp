@@ -386,11 +386,16 @@ void CDlgAidInertia::OnReadParams()
     std::vector<RowJob> jobs;
     for (int i = 0; i < int(std::size(kRows)); ++i)
         jobs.push_back({i, false, 0});
+    PostRows(std::move(jobs), &CDlgAidInertia::ShowReadParams);
+}
+
+void CDlgAidInertia::PostRows(std::vector<RowJob> jobs, void (CDlgAidInertia::*show)(const std::vector<RowOutcome> &))
+{
     CMotionQueue &queue = m_run.Queue();
     SetParamsBusy(true);
-    const bool posted = queue.Post(CMotionQueue::Kind::Other, [this, &queue, jobs] {
-        std::vector<RowOutcome> read = RunRows(queue, jobs);
-        queue.Done([this, read] { ShowReadParams(read); });
+    const bool posted = queue.Post(CMotionQueue::Kind::Other, [this, &queue, jobs = std::move(jobs), show] {
+        std::vector<RowOutcome> done = RunRows(queue, jobs);
+        queue.Done([this, done = std::move(done), show] { (this->*show)(done); });
     });
     if (!posted)
         SetParamsBusy(false);
@@ -499,14 +504,7 @@ void CDlgAidInertia::OnWriteParams()
         }
         jobs.push_back({i, true, value});
     }
-    CMotionQueue &queue = m_run.Queue();
-    SetParamsBusy(true);
-    const bool posted = queue.Post(CMotionQueue::Kind::Other, [this, &queue, jobs] {
-        std::vector<RowOutcome> written = RunRows(queue, jobs);
-        queue.Done([this, written] { ShowWrittenParams(written); });
-    });
-    if (!posted)
-        SetParamsBusy(false);
+    PostRows(std::move(jobs), &CDlgAidInertia::ShowWrittenParams);
 }
 
 void CDlgAidInertia::ShowWrittenParams(const std::vector<RowOutcome> &written)

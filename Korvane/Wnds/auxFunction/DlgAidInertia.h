@@ -106,6 +106,8 @@ private:
         DWORD error = 0;
     };
     static std::vector<RowOutcome> RunRows(CMotionQueue &queue, const std::vector<RowJob> &jobs);
+    // The rows on the worker, the buttons resting meanwhile; `show` takes their outcome.
+    void PostRows(std::vector<RowJob> jobs, void (CDlgAidInertia::*show)(const std::vector<RowOutcome> &));
     void ShowReadParams(const std::vector<RowOutcome> &read);
     void ShowWrittenParams(const std::vector<RowOutcome> &written);
     void SetParamsBusy(bool busy);

@@ -1,16 +1,11 @@
 // Every enabled control of every page can be reached on a 1280 x 800 screen with the monitor
 // pane shown: it lies inside the page area the main window leaves, or inside a scroll area that
 // can bring it into view. Each tab of a page is looked at.
-#include "CommFixture.h"
+#include "FramePagesFixture.h"
 
-#include "CustomTheme.h"
-#include "DialogExMid.h"
 #include "KorvaneView.h"
-#include "MainFrame.h"
-#include "PageIds.h"
 #include "ParamWatchBar.h"
 #include "platform/ControlId.h"
-#include "support/SettleWindow.h"
 
 #include <QAbstractButton>
 #include <QAbstractScrollArea>
@@ -58,31 +53,9 @@ QRect SeenPart(const QWidget *w, const QWidget *area)
     return seen;
 }
 
-class PageReachTest : public CommFixture
+class PageReachTest : public FramePagesFixture
 {
 protected:
-    void SetUp() override
-    {
-        CommFixture::SetUp();
-        m_flags.m_bIsDangerWnd = FALSE;
-        m_flags.m_bIsDangerJogMoveWnd = TRUE;
-        m_flags.m_bIsDangerInertiaWnd = TRUE;
-        m_flags.m_bIsDangerAnalyseWnd = TRUE;
-        InstallCustomTheme();
-        m_frame = std::make_unique<CMainFrame>();
-        m_frame->StopStatusTimer();
-        m_frame->AllowShow();
-        m_frame->resize(1280, 800);
-        m_frame->show();
-        m_frame->GetActiveView()->OnInitialUpdate();
-        ASSERT_TRUE(SettleWindow(m_frame.get()));
-    }
-    void TearDown() override
-    {
-        m_frame.reset();
-        CommFixture::TearDown();
-    }
-
     // The controls of the shown page that cannot be brought into view, one line each.
     QStringList Unreachable(int id, const QString &where)
     {
@@ -120,35 +93,13 @@ protected:
         }
         return out;
     }
-
-    std::unique_ptr<CMainFrame> m_frame;
 };
 
 TEST_F(PageReachTest, EveryEnabledControlOfEveryPageCanBeBroughtIntoView)
 {
     ASSERT_FALSE(m_frame->MonitorPane()->isHidden()) << "the monitor pane takes its room";
     QStringList faults;
-    int pages = 0;
-    for (int id = kHomePageId; id <= kLastPageId; ++id) {
-        m_frame->GetActiveView()->ShowPage(id);
-        CDialogExMid *page = m_frame->GetActiveView()->CurrentPage();
-        if (!page)
-            continue;
-        ++pages;
-        ASSERT_TRUE(SettleWindow(page)) << id;
-        faults << Unreachable(id, QString());
-        for (QTabBar *tabs : page->findChildren<QTabBar *>()) {
-            const int was = tabs->currentIndex();
-            for (int i = 0; i < tabs->count(); ++i) {
-                if (i == was || !tabs->isTabEnabled(i) || !tabs->isVisibleTo(page))
-                    continue;
-                tabs->setCurrentIndex(i);
-                ASSERT_TRUE(SettleWindow(page)) << id << " tab " << i;
-                faults << Unreachable(id, QStringLiteral(" tab \"%1\"").arg(tabs->tabText(i)));
-            }
-            tabs->setCurrentIndex(was);
-        }
-    }
+    const int pages = ForEachPageAndTab([&](int id, const QString &where) { faults << Unreachable(id, where); });
     EXPECT_GE(pages, 15);
     faults.removeDuplicates();
     EXPECT_TRUE(faults.isEmpty()) << faults.size() << " controls:\n" << faults.join(QLatin1Char('\n')).toStdString();

@@ -162,10 +162,7 @@ TEST_F(ParamsFixture, EditAndEnterWriteOneRegister)
 {
     CDlgParams &page = Page();
     CQLBCGGridCtrl *grid = page.Grid()->GetGrid();
-    const int row = page.FindRowByCode("P0203");
-    const int col = page.Grid()->m_mapFieldToCol.at(kValue);
-    grid->SetCurSel(platform::GridItemID{row, col});
-    platform::SendMessage(platform::WindowRef(&page), GridMessage("BCGM_GRID_SEL_CHANGED"), 0, 0);
+    const auto [row, col] = ChooseValueCell("P0203");
     ASSERT_TRUE(page.Note()->isVisible());
     grid->GetItem(platform::GridItemID{row, col})->SetValue(QVariant(QStringLiteral("123")), false);
     platform::GridItemInfo info{grid->GetItem(platform::GridItemID{row, col}), row, col};
@@ -215,10 +212,7 @@ TEST_F(ParamsFixture, EnterAfterARefusedValueWritesNothing)
 {
     CDlgParams &page = Page();
     CQLBCGGridCtrl *grid = page.Grid()->GetGrid();
-    const int row = page.FindRowByCode("P0203");
-    const int col = page.Grid()->m_mapFieldToCol.at(kValue);
-    grid->SetCurSel(platform::GridItemID{row, col});
-    platform::SendMessage(platform::WindowRef(&page), GridMessage("BCGM_GRID_SEL_CHANGED"), 0, 0);
+    const auto [row, col] = ChooseValueCell("P0203");
     ASSERT_TRUE(page.Note()->isVisible());
     m_sim.ClearRequests();
     const struct
@@ -260,10 +254,7 @@ TEST_F(ParamsFixture, ARefusedTypedValueSaysWhyAndWhatTheParameterTakes)
 {
     CDlgParams &page = Page();
     CQLBCGGridCtrl *grid = page.Grid()->GetGrid();
-    const int row = page.FindRowByCode("P0203");
-    const int col = page.Grid()->m_mapFieldToCol.at(kValue);
-    grid->SetCurSel(platform::GridItemID{row, col});
-    platform::SendMessage(platform::WindowRef(&page), GridMessage("BCGM_GRID_SEL_CHANGED"), 0, 0);
+    const auto [row, col] = ChooseValueCell("P0203");
     ASSERT_TRUE(page.Note()->isVisible());
     const QString range = QString::fromUtf8("\nP0203 位置环增益 允许的范围：1 到 2000 (rad/s)");
     const struct

@@ -104,6 +104,15 @@ protected:
         platform::SendMessage(page.get(), UM_BUTTON_RELEASED, static_cast<WPARAM>(id));
         Settle(page.get());
     }
+    // Nothing answers until the faults are cleared: full reply windows would only slow the test.
+    void Silence()
+    {
+        SimDrive::Fault silent;
+        silent.kind = SimDrive::FaultKind::Silence;
+        silent.persistent = true;
+        sim.InjectFault(silent);
+        sys.m_ModbusRTU.SetReplyTimeouts(10, 20);
+    }
     // "读取参数" and "写入参数" as a user presses them; their drive work runs on the worker.
     void ReadParams() { Click(CDlgAidInertia::IDC_READ); }
     void WriteParams() { Click(CDlgAidInertia::IDC_WRITE); }
@@ -346,12 +355,7 @@ TEST_F(InertiaTest, LeavingSwitchesOffAndALostLinkStopsEverything)
     Press(CDlgAidInertia::IDC_FORWARD);
     ASSERT_TRUE(PumpUntil([&] { return ValuesTo(0x080C).back() == 0x11; }));
     ui->ClearCalls();
-    SimDrive::Fault silent;
-    silent.kind = SimDrive::FaultKind::Silence;
-    silent.persistent = true;
-    sim.InjectFault(silent);
-    // Nothing answers until the faults are cleared: full reply windows would only slow the test.
-    sys.m_ModbusRTU.SetReplyTimeouts(10, 20);
+    Silence();
     ASSERT_TRUE(PumpUntil([&] { return page->RunState() == 0; }, 10000));
     EXPECT_EQ(page->ServoButton()->text(), "Servo On");
     EXPECT_TRUE(HasBox(LoadLangString("IDS_NewInertiaIdentifyDlg_15")));
@@ -373,11 +377,7 @@ TEST_F(InertiaTest, ParameterReadAndWriteRunOnTheWorkerAndTellEachFailedRow)
 {
     ReadParams();
     ui->ClearCalls();
-    SimDrive::Fault silent;
-    silent.kind = SimDrive::FaultKind::Silence;
-    silent.persistent = true;
-    sim.InjectFault(silent);
-    sys.m_ModbusRTU.SetReplyTimeouts(10, 20);
+    Silence();
     QWidget *read = platform::FindCtrl(page.get(), CDlgAidInertia::IDC_READ);
     QWidget *write = platform::FindCtrl(page.get(), CDlgAidInertia::IDC_WRITE);
     struct Step
