@@ -88,9 +88,10 @@ std::optional<std::int32_t> ParseParamValueText(const CDBDataParameter &param, c
     return ParseParamNumber(param.sNum, t);
 }
 
-QString RefusedParamValueText(const CDBDataParameter &param, const QString &typed)
+QString RefusedParamValueText(const CDBDataParameter &param, const QString &typed, bool takesOptions)
 {
-    const std::optional<std::int32_t> value = ParseParamValueText(param, typed);
+    const std::optional<std::int32_t> value =
+        takesOptions ? ParseParamValueText(param, typed) : ParseParamNumber(param.sNum, typed);
     if (value && IsParamValueInRange(param, *value))
         return QString();
     const QString shown = typed.trimmed();
@@ -100,7 +101,7 @@ QString RefusedParamValueText(const CDBDataParameter &param, const QString &type
     QString reason;
     if (value)
         reason = TrText(QStringLiteral("设置值超出范围！"));
-    else if (param.dwInput == 1 && !param.m_arrSelects.isEmpty())
+    else if (takesOptions && param.dwInput == 1 && !param.m_arrSelects.isEmpty())
         reason = TrText(QStringLiteral("“%1”既不是整数，也不是可选的值。")).arg(shown);
     else if (IsSpecialParamCode(param.sNum))
         reason = TrText(QStringLiteral("“%1”不是十六进制数。")).arg(shown);

@@ -208,9 +208,10 @@ void CDlgParamNote::FillValueAndOptions()
     m_comboOptions->update();
 }
 
-void CDlgParamNote::TellRefusedValue(QWidget *owner, const CDBDataParameter &param, const QString &typed)
+void CDlgParamNote::TellRefusedValue(QWidget *owner, const CDBDataParameter &param, const QString &typed,
+                                     bool takesOptions)
 {
-    const QString text = RefusedParamValueText(param, typed);
+    const QString text = RefusedParamValueText(param, typed, takesOptions);
     if (text.isEmpty())
         return;
     // After the commit that refused it: a box inside an edit's end or a grid's commit would run
@@ -229,7 +230,7 @@ bool CDlgParamNote::OnValueEdited()
     if (!typed || !IsParamValueInRange(*m_pParam, *typed)) {
         // Nothing of it is kept: the box shows the value again, and the user learns why.
         SetEditText(FormatParamNumber(m_pParam->sNum, m_pParam->iCurValue));
-        TellRefusedValue(this, *m_pParam, text);
+        TellRefusedValue(this, *m_pParam, text, false);
         m_bValueRefused = true;
         return false;
     }
@@ -282,7 +283,7 @@ void CDlgParamNote::WriteValue()
         // Nothing is sent; a text that is no number gives way to the stored value again.
         if (!typed)
             SetEditText(FormatParamNumber(m_pParam->sNum, m_pParam->iCurValue));
-        TellRefusedValue(this, *m_pParam, text);
+        TellRefusedValue(this, *m_pParam, text, false);
         return;
     }
     const std::int32_t value = *typed;

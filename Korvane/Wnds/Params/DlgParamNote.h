@@ -68,8 +68,10 @@ public:
     // box shows the stored value again and the user is told why.
     bool OnValueEdited();
     // Tells the user why a typed text cannot be the parameter's value (a warning box, shown once
-    // the edit that ended has finished); nothing for a text that is a value in range.
-    static void TellRefusedValue(QWidget *owner, const CDBDataParameter &param, const QString &typed);
+    // the edit that ended has finished); nothing for a text that is a value in range. The pane's
+    // own edit takes numbers only, the table's cell also the option names.
+    static void TellRefusedValue(QWidget *owner, const CDBDataParameter &param, const QString &typed,
+                                 bool takesOptions = true);
     void OnOptionSelected();
     void ShowPage(int page);
 
