@@ -252,6 +252,42 @@ void CDlgParamMointor::DeleteRow(int nRow)
     }
 }
 
+void CDlgParamMointor::FollowProject()
+{
+    CSysParam *sys = GetSysParam();
+    if (!sys || !m_dlgGrid.IsCreated())
+        return;
+    CGridRowDataMap rows;
+    m_dlgGrid.GetRowDataMap(rows);
+    for (auto &[key, row] : rows) {
+        const auto code = row.find(kColCode);
+        if (code == row.end())
+            continue;
+        CDBDataParameter record;
+        if (!sys->FindParamByCode(code->second.m_strValue, &record)) {
+            row[QStringLiteral("IDS_ParaView_3")] = Cell(QString());
+            continue;
+        }
+        CGridRowData fresh = BuildRow(record, key);
+        fresh[kColCurrent] = row[kColCurrent];
+        row = std::move(fresh);
+        // Read from now on as the new project defines it (another product may place it elsewhere).
+        for (CDBDataParameter &p : m_arrParams) {
+            if (p.sNum == record.sNum) {
+                const std::int32_t shown = p.iCurValue;
+                p = record;
+                p.iCurValue = shown;
+            }
+        }
+    }
+    {
+        std::lock_guard lock(m_mxSnapshot);
+        m_snapshot = m_arrParams;
+    }
+    m_dlgGrid.SetRowDataMap(rows);
+    RefillRows();
+}
+
 std::shared_ptr<CDlgParamMointor::ReadResult> CDlgParamMointor::ReadAll(const std::atomic<bool> &stop)
 {
     CSysParam *sys = GetSysParam();

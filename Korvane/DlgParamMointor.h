@@ -48,6 +48,11 @@ public:
     bool AddParam(const QString &code);
     // Deletes the grid row (the context menu's command on the clicked row).
     void DeleteRow(int nRow);
+    // The project in use was replaced (opened, created, another product): each row shows the new
+    // project's value (marked where it differs from what the project was loaded with), default,
+    // range and unit; the drive's current value stays. A row whose code the new project lacks
+    // shows no project value.
+    void FollowProject();
 
     CDlgBCGGrid *Grid() { return &m_dlgGrid; }
     const QList<CDBDataParameter> &Monitored() const { return m_arrParams; }

@@ -29,6 +29,8 @@
 #include <QRadioButton>
 #include <QMainWindow>
 #include <QResizeEvent>
+#include <QScrollBar>
+#include <QWheelEvent>
 
 namespace {
 
@@ -169,6 +171,17 @@ void ClearPageTable(CPageMap &map)
 CKorvaneView::CKorvaneView(QWidget *parent) : QWidget(parent), MessageTarget(this)
 {
     setContextMenuPolicy(Qt::PreventContextMenu);
+    m_pVBar = new QScrollBar(Qt::Vertical, this);
+    m_pHBar = new QScrollBar(Qt::Horizontal, this);
+    for (QScrollBar *bar : {m_pVBar, m_pHBar}) {
+        bar->hide();
+        connect(bar, &QScrollBar::valueChanged, this, [this] { LayoutPage(); });
+    }
+    // A control reached with the keyboard comes into view, as in any scrolled window.
+    connect(qApp, &QApplication::focusChanged, this, [this](QWidget *, QWidget *now) {
+        if (now && m_pCurPage && m_pCurPage->isAncestorOf(now))
+            EnsureVisible(now);
+    });
     // Under the theme the pages stand on the dark background picture, so their own texts are
     // light. Edit boxes, lists, tables and buttons keep their light bases and dark texts.
     if (GetCustomTheme())
@@ -229,6 +242,11 @@ void CKorvaneView::ShowPage(int nPageId)
     if (pOld && pOld != pNew)
         pOld->hide();
     if (pNew && pNew != pOld) {
+        // Another page opens at its top.
+        for (QScrollBar *bar : {m_pVBar, m_pHBar}) {
+            const QSignalBlocker quiet(bar);
+            bar->setValue(0);
+        }
         platform::SendMessage(pNew, UM_PAGE_ACTIVATE, 0, 0);
         pNew->show();
         platform::SendMessage(pNew, UM_START_TIMER, 0, 0);
@@ -272,8 +290,66 @@ void CKorvaneView::RetranslatePage()
 
 void CKorvaneView::LayoutPage()
 {
-    if (m_pCurPage && m_pCurPage->IsCreated())
-        m_pCurPage->setGeometry(0, 0, width(), height());
+    if (!m_pCurPage || !m_pCurPage->IsCreated()) {
+        m_pVBar->hide();
+        m_pHBar->hide();
+        return;
+    }
+    // A bar takes room from the other direction: decide the two together.
+    const QSize need = m_pCurPage->minimumSize();
+    const int barW = m_pVBar->sizeHint().width();
+    const int barH = m_pHBar->sizeHint().height();
+    bool down = need.height() > height();
+    bool across = need.width() > width() - (down ? barW : 0);
+    down = down || (across && need.height() > height() - barH);
+    const int areaW = width() - (down ? barW : 0);
+    const int areaH = height() - (across ? barH : 0);
+    const QSignalBlocker quietV(m_pVBar);
+    const QSignalBlocker quietH(m_pHBar);
+    m_pVBar->setRange(0, down ? need.height() - areaH : 0);
+    m_pVBar->setPageStep(std::max(1, areaH));
+    m_pVBar->setSingleStep(20);
+    m_pHBar->setRange(0, across ? need.width() - areaW : 0);
+    m_pHBar->setPageStep(std::max(1, areaW));
+    m_pHBar->setSingleStep(20);
+    m_pVBar->setGeometry(areaW, 0, barW, areaH);
+    m_pHBar->setGeometry(0, areaH, areaW, barH);
+    m_pVBar->setVisible(down);
+    m_pHBar->setVisible(across);
+    m_pCurPage->setGeometry(-m_pHBar->value(), -m_pVBar->value(), std::max(areaW, need.width()),
+                            std::max(areaH, need.height()));
+    m_pVBar->raise();
+    m_pHBar->raise();
+}
+
+void CKorvaneView::EnsureVisible(const QWidget *w)
+{
+    if (!w || !m_pCurPage || !m_pCurPage->isAncestorOf(w))
+        return;
+    const QRect r(w->mapTo(m_pCurPage, QPoint(0, 0)), w->size());
+    const auto follow = [](QScrollBar *bar, int from, int to) {
+        if (!bar->isVisible())
+            return;
+        const int shown = bar->pageStep();
+        // The far edge into view, then the near edge, which wins for a control larger than the area.
+        if (to > bar->value() + shown)
+            bar->setValue(to - shown);
+        if (from < bar->value())
+            bar->setValue(from);
+    };
+    follow(m_pVBar, r.top(), r.bottom() + 1);
+    follow(m_pHBar, r.left(), r.right() + 1);
+}
+
+void CKorvaneView::wheelEvent(QWheelEvent *e)
+{
+    // What a page's controls leave unused scrolls the page.
+    QScrollBar *bar = m_pVBar->isVisible() ? m_pVBar : m_pHBar->isVisible() ? m_pHBar : nullptr;
+    if (!bar) {
+        QWidget::wheelEvent(e);
+        return;
+    }
+    QCoreApplication::sendEvent(bar, e);
 }
 
 void CKorvaneView::resizeEvent(QResizeEvent *e)

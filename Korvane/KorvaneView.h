@@ -1,7 +1,9 @@
 #pragma once
 // The page area of the main window: one function page shown at a time, each created the first
 // time its page id is asked for and kept until the view goes; switching pages sends the page
-// protocol in a fixed order so that only the visible page runs its timer.
+// protocol in a fixed order so that only the visible page runs its timer. A page fills the area;
+// a page that needs more room than the area has (its minimum size) keeps that size and scrolls
+// under the area's scroll bars, so that every control can be brought into view.
 #include "DialogExMid.h"
 #include "PageIds.h"
 #include "PageWorkers.h"
@@ -13,6 +15,7 @@
 #include <map>
 
 class CDlgStatus;
+class QScrollBar;
 
 // One entry of the page table.
 struct CPageEntry
@@ -55,6 +58,10 @@ public:
     void RetranslatePage();
 
     CDialogExMid *CurrentPage() const { return m_pCurPage; }
+    // Scrolls the current page so that `w` (one of its controls) is in view, as far as it fits.
+    void EnsureVisible(const QWidget *w);
+    QScrollBar *VerticalBar() const { return m_pVBar; }
+    QScrollBar *HorizontalBar() const { return m_pHBar; }
     // The page table: every page created so far, by page id. The view owns the pages.
     CPageMap &Pages() { return m_mapPages; }
     CDlgStatus *StatusStrip() const { return m_pDlgStatus; }
@@ -64,6 +71,7 @@ public:
 
 protected:
     void resizeEvent(QResizeEvent *e) override;
+    void wheelEvent(QWheelEvent *e) override;
     void contextMenuEvent(QContextMenuEvent *e) override;
 
 private:
@@ -73,5 +81,7 @@ private:
     CPageMap m_mapPages;
     QPointer<CDialogExMid> m_pCurPage;
     CDlgStatus *m_pDlgStatus = nullptr;
+    QScrollBar *m_pVBar = nullptr;
+    QScrollBar *m_pHBar = nullptr;
     bool m_bInitialUpdateDone = false;
 };

@@ -373,10 +373,8 @@ void CMainFrame::ApplyStatus(const StatusPollResult &result)
         if (view.switchToProduct) {
             const int id = *view.switchToProduct;
             MAINFRAME_LOG << "切换产品: " << id;
-            if (m_fnChangeProduct && m_fnChangeProduct(id)) {
-                LoadParamEditPane(true);
-                ShowAllParameters();
-            }
+            if (m_fnChangeProduct && m_fnChangeProduct(id))
+                ShowReplacedProject();
         }
     }
     m_statusPanes[2]->setText(view.pane2);

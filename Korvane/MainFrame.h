@@ -53,6 +53,9 @@ public:
     }
     // The view shows the parameter page.
     void ShowAllParameters();
+    // The content in use was replaced (a project opened or created, another product): the
+    // parameter pane, the parameter page and the monitor pane show the new one.
+    void ShowReplacedProject();
     // Lets the window become visible from now on.
     void AllowShow() { m_bAllowShow = true; }
     QLabel *StatusPane(int index) const;

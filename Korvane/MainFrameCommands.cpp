@@ -5,6 +5,7 @@
 
 #include "AppFlags.h"
 #include "DialogExMid.h"
+#include "DlgParamMointor.h"
 #include "DlgSetFunction.h"
 #include "DlgSetLanguage.h"
 #include "DlgSysSet.h"
@@ -116,6 +117,9 @@ bool CMainFrame::HandleCommandMessage(UINT msg, WPARAM wParam, LPARAM lParam, LR
             if (auto request = Payload<CReadRequest>()) {
                 CSysParam *sys = GetSysParam();
                 CDataAxisParameter *axis = sys ? sys->FindActiveAxis(sys->m_ProjectDatabase.m_nCurDeviceID) : nullptr;
+                // These are the data monitor's live readings: kept with the project, but no
+                // work of the user's. A project with nothing to save still has nothing to save.
+                const bool unchanged = sys && !sys->m_ProjectDatabase.HasUnsavedChanges();
                 for (int i = 0; axis && i < request->m_arrParam.size(); ++i) {
                     // A parameter whose read failed still holds the requester's value.
                     if (!request->IsRead(i))
@@ -131,6 +135,8 @@ bool CMainFrame::HandleCommandMessage(UINT msg, WPARAM wParam, LPARAM lParam, LR
                         }
                     }
                 }
+                if (unchanged)
+                    sys->m_ProjectDatabase.MarkUnchanged();
             }
         }
         return true;
@@ -212,10 +218,8 @@ void CMainFrame::OnNewProject()
     const std::optional<CNewProjectInfo> info = m_fnNewProjectDialog();
     if (!info || info->m_arrDeviceList.isEmpty())
         return;
-    if (sys->m_ProjectDatabase.NewProject(*info)) {
-        LoadParamEditPane(true);
-        ShowAllParameters();
-    }
+    if (sys->m_ProjectDatabase.NewProject(*info))
+        ShowReplacedProject();
 }
 
 void CMainFrame::OnSaveProject()
@@ -291,10 +295,16 @@ void CMainFrame::OnOpenProject()
     alert.text = Tr(ok ? "打开成功！" : "打开失败！");
     alert.textColour = ok ? RGB(0, 0, 255) : RGB(255, 0, 0);
     platform::Ui().DesktopAlert(alert);
-    if (ok) {
-        LoadParamEditPane(true);
-        ShowAllParameters();
-    }
+    if (ok)
+        ShowReplacedProject();
+}
+
+void CMainFrame::ShowReplacedProject()
+{
+    LoadParamEditPane(true);
+    ShowAllParameters();
+    if (CDlgParamMointor *monitor = MonitorPane() ? MonitorPane()->Monitor() : nullptr)
+        monitor->FollowProject();
 }
 
 QString CMainFrame::ManualPath() const

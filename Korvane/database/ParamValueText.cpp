@@ -87,3 +87,30 @@ std::optional<std::int32_t> ParseParamValueText(const CDBDataParameter &param, c
     }
     return ParseParamNumber(param.sNum, t);
 }
+
+QString RefusedParamValueText(const CDBDataParameter &param, const QString &typed, bool takesOptions)
+{
+    const std::optional<std::int32_t> value =
+        takesOptions ? ParseParamValueText(param, typed) : ParseParamNumber(param.sNum, typed);
+    if (value && IsParamValueInRange(param, *value))
+        return QString();
+    const QString shown = typed.trimmed();
+    // A cleared box is no value typed: it only gives way to the stored one.
+    if (shown.isEmpty())
+        return QString();
+    QString reason;
+    if (value)
+        reason = TrText(QStringLiteral("设置值超出范围！"));
+    else if (takesOptions && param.dwInput == 1 && !param.m_arrSelects.isEmpty())
+        reason = TrText(QStringLiteral("“%1”既不是整数，也不是可选的值。")).arg(shown);
+    else if (IsSpecialParamCode(param.sNum))
+        reason = TrText(QStringLiteral("“%1”不是十六进制数。")).arg(shown);
+    else
+        reason = TrText(QStringLiteral("“%1”不是整数。")).arg(shown);
+    QString range = TrText(QStringLiteral("%1 %2 允许的范围：%3 到 %4"))
+                        .arg(param.sNum, TrText(param.sName), FormatParamNumber(param.sNum, param.iMin),
+                             FormatParamNumber(param.sNum, param.iMax));
+    if (!param.sUnit.trimmed().isEmpty())
+        range += QStringLiteral(" (%1)").arg(param.sUnit.trimmed());
+    return reason + QLatin1Char('\n') + range;
+}

@@ -33,6 +33,12 @@ std::optional<std::int32_t> ParseParamNumber(const QString &code, const QString 
 // must be a whole number by ParseParamNumber. Nothing when the text is neither.
 std::optional<std::int32_t> ParseParamValueText(const CDBDataParameter &param, const QString &text);
 
+// Why a typed text cannot be the parameter's value, and what it takes: a text that is no number
+// (nor, where the box takes them, one of the options of an enumerated parameter), or a number
+// outside [iMin, iMax]; then the code, the name and the range (with the unit). Empty when the
+// text is a value in range, or blank.
+QString RefusedParamValueText(const CDBDataParameter &param, const QString &typed, bool takesOptions = true);
+
 // The value lies in [iMin, iMax].
 inline bool IsParamValueInRange(const CDBDataParameter &param, std::int32_t value)
 {

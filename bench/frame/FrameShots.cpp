@@ -6,7 +6,9 @@
 // simulated mechanism: scope_single.png (a single shot with the settings of a first run: start
 // it without config/Scope/scope.ini), scope_panel_ch4.png (its side panel scrolled down to CH4
 // and the background colour), scope_roll.png, analysis_warning.png (the safety prompt
-// in front of the frequency-response page) and analysis_bode.png (a run's gain and phase).
+// in front of the frequency-response page) and analysis_bode.png (a run's gain and phase); then
+// inertia_result.png (the inertia page scrolled down to its result) and data_monitor_names.png
+// (the data monitor running with its charts on the longest names of its list).
 // A box that comes up is pictured as box_<n>.png and closed.
 #include "AppFlags.h"
 #include "AutoHideToolBar.h"
@@ -18,10 +20,13 @@
 #include "PageIds.h"
 #include "MainFrame.h"
 #include "SYSPARAM/SysParam.h"
+#include "Thread/ReadQueue.h"
 #include "SimDrive.h"
 #include "ToolBoxEx.h"
 #include "database/DataProject.h"
 #include "Wnds/auxFunction/DlgAidAnalyse.h"
+#include "Wnds/auxFunction/DlgAidInertia.h"
+#include "Wnds/auxFunction/DlgStatusData.h"
 #include "Wnds/scope/DlgScope.h"
 #include "Wnds/scope/DlgScopeDocker.h"
 #include "Wnds/scope/DlgSocpeParam.h"
@@ -36,6 +41,7 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QLineEdit>
+#include <QPushButton>
 #include <QRadioButton>
 #include <QScrollArea>
 #include <QTimer>
@@ -87,6 +93,9 @@ int main(int argc, char **argv)
         return 1;
     CSysParam sys(QString::fromStdString(SimDrive::DefaultDatabasePath()));
     ConnectSettingsToSim(sys, sim);
+    // The read worker the data monitor asks for its values.
+    CReadQueue readQueue(sys);
+    SetReadQueue(&readQueue);
 
     SimDrive::MechanismModel mechanism;
     mechanism.resonanceHz = 500;
@@ -194,6 +203,39 @@ int main(int argc, char **argv)
             if (!Save(frame, folder.filePath(QStringLiteral("analysis_bode.png"))))
                 result = 1;
         }
+        // The inertia page, its parameters read, scrolled down to its result and its "写入参数".
+        GetAppFlags()->m_bIsDangerWnd = FALSE;
+        CKorvaneView *view = frame.GetActiveView();
+        view->ShowPage(5);
+        Pump(800);
+        if (auto *inertia = qobject_cast<CDlgAidInertia *>(view->CurrentPage())) {
+            qobject_cast<QPushButton *>(platform::FindCtrl(inertia, CDlgAidInertia::IDC_READ))->click();
+            Pump(3000, [&] { return !inertia->IsParamsBusy(); });
+            view->EnsureVisible(platform::FindCtrl(inertia, CDlgAidInertia::IDC_WRITE));
+            Pump(300);
+            if (!Save(frame, folder.filePath(QStringLiteral("inertia_result.png"))))
+                result = 1;
+        }
+        // The data monitor running, its charts on the longest names of its list.
+        view->ShowPage(6);
+        Pump(800);
+        if (auto *monitor = qobject_cast<CDlgStatusData *>(view->CurrentPage())) {
+            const char *names[] = {"当前报警代码", "相电流有效值", "陷波器1频率", "电机转速"};
+            for (int k = 0; k < CDlgStatusData::kSlots; ++k) {
+                const int item = monitor->Combo(k)->findText(QString::fromUtf8(names[k]));
+                monitor->Combo(k)->setCurrentIndex(item);
+                monitor->SetRowChecked(item, true);
+            }
+            sim.SetStatusMoving(true);
+            monitor->StartButton()->click();
+            Pump(4000);
+
+            if (!Save(frame, folder.filePath(QStringLiteral("data_monitor_names.png"))))
+                result = 1;
+            monitor->StopButton()->click();
+            sim.SetStatusMoving(false);
+            Pump(300);
+        }
         frame.GetActiveView()->ShowPage(3);
         Pump(300);
         frame.ParamPane()->PinButton()->click();
@@ -205,6 +247,8 @@ int main(int argc, char **argv)
                     frame.AutoHideStrip(Qt::LeftDockWidgetArea)->Panes().size());
         platform::SetMainWindow(nullptr);
     }
+    readQueue.Shutdown();
+    SetReadQueue(nullptr);
     SetSysParam(nullptr);
     return result;
 }

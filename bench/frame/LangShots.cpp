@@ -4,7 +4,8 @@
 // language, lang_shots <folder> writes <lang>_comm.png (the communication dialog),
 // <lang>_scope_sources.png (the oscilloscope's source list, open), <lang>_jog_off.png and
 // <lang>_jog_on.png (the jog page with its switch off and on), <lang>_yesno.png (a question box
-// with Qt's own buttons) and <lang>_jog_tip.png (the jog page's safety prompt); <lang> is "en" or
+// with Qt's own buttons), <lang>_jog_tip.png (the jog page's safety prompt) and
+// <lang>_data_monitor.png (its first chart on the widest name of its list); <lang> is "en" or
 // "zh_TW".
 #include "support/ProgramDirCopy.h"
 #include "support/ProgramSession.h"
@@ -23,6 +24,7 @@
 #include "SimDrive.h"
 #include "Wnds/auxFunction/AidSafetyPrompt.h"
 #include "Wnds/auxFunction/DlgAidJogMove.h"
+#include "Wnds/auxFunction/DlgStatusData.h"
 #include "Wnds/scope/DlgSocpeParam.h"
 #include "database/DbServices.h"
 #include "platform/IniFile.h"
@@ -79,6 +81,21 @@ bool Pictures(CMainFrame &frame, const QDir &folder, const QString &lang)
         ok = Save(frame, file("jog_on.png")) && ok;
         jog->EnableButton()->click();
         Pump(1500, [&] { return jog->JogState() == 0; });
+    }
+    view->ShowPage(6);
+    Pump(800);
+    if (auto *monitor = qobject_cast<CDlgStatusData *>(view->CurrentPage())) {
+        QComboBox *first = monitor->Combo(0);
+        int widest = 0;
+        for (int i = 0; i < first->count(); ++i)
+            if (first->fontMetrics().horizontalAdvance(first->itemText(i)) >
+                first->fontMetrics().horizontalAdvance(first->itemText(widest)))
+                widest = i;
+        first->setCurrentIndex(widest);
+        for (int k = 1; k < CDlgStatusData::kSlots; ++k)
+            monitor->Combo(k)->setCurrentIndex(k);
+        Pump(600);
+        ok = Save(frame, file("data_monitor.png")) && ok;
     }
     view->ShowPage(kParamsPageId);
     {

@@ -144,6 +144,11 @@ public:
     }
 
     void AddTextRect(const QRectF &rect) { m_arTextRects.append(rect); }
+    void SetTextRect(int i, const QRectF &rect)
+    {
+        if (i >= 0 && i < m_arTextRects.size())
+            m_arTextRects[i] = rect;
+    }
     const QVector<QRectF> &TextRects() const { return m_arTextRects; }
 
     QRectF GetControlRect(bool measure = false) const override;

@@ -3,7 +3,11 @@
 #include "BCGPDiagramControlObject.h"
 #include "platform/LanguageConf.h"
 
+#include <QFontMetricsF>
 #include <QString>
+
+#include <algorithm>
+#include <cmath>
 
 using namespace diagram_colours;
 
@@ -271,7 +275,24 @@ DiagramLayout MakeSpeedLoop()
     return d;
 }
 
-DiagramShape *MakeShape(const LayoutItem &it, int boxWidth)
+// A unit wider than its place ("0.01ms") takes the room up to the box's edge, and then moves
+// into the edit's margin: a unit is never cut.
+void FitUnit(CMyEditDiagramControlObject *box, int boxRight)
+{
+    const DiagramText *unit = box->GetTextData(1);
+    if (!unit || box->TextRects().size() < 2)
+        return;
+    const double need = std::ceil(QFontMetricsF(unit->GetTextFormat().ToFont()).horizontalAdvance(unit->Text())) + 2.0;
+    QRectF r = box->TextRects()[1];
+    if (r.width() >= need)
+        return;
+    r.setRight(std::min<double>(boxRight - 3, r.left() + need));
+    r.setLeft(std::min(r.left(), r.right() - need));
+    box->SetTextRect(1, r);
+    box->m_dblMarginRight = std::max(box->m_dblMarginRight, boxRight - r.left() + 5.0);
+}
+
+DiagramShape *MakeShape(const LayoutItem &it, int boxWidth, const BoxUnitLookup &unitOf)
 {
     const QRectF rect(QPointF(it.left, it.top), QPointF(it.right, it.bottom));
     const bool whiteOutline = it.style & kStyleOutlineWhite;
@@ -291,14 +312,18 @@ DiagramShape *MakeShape(const LayoutItem &it, int boxWidth)
     case K::Box: {
         auto *box = new CMyEditDiagramControlObject(rect, kWhiteSmoke, kGreen, kShadowGrey);
         box->AddTextData(TrText(QString::fromUtf8(it.text)), kBlack);
-        if (it.unit)
-            box->AddTextData(QString::fromUtf8(it.unit), kBlack);
+        if (it.unit) {
+            const std::optional<QString> unit = unitOf ? unitOf(it.editId) : std::nullopt;
+            box->AddTextData(unit ? *unit : QString::fromUtf8(it.unit), kBlack);
+        }
         const QRect r(QPoint(it.left, it.top), QPoint(it.right, it.bottom));  // edges as given
         box->AddTextRect(QRectF(QPointF(r.left(), r.top() + 5), QPointF(r.left() + boxWidth, r.top() + 45)));
         if (it.unit)
             box->AddTextRect(QRectF(QPointF(it.right - 45, it.top + 50), QPointF(it.right - 15, it.top + 70)));
         const double right = it.style & kStyleMarginRight5 ? 5.0 : 50.0;
         SetParameterBoxFormat(box, QSizeF(30.0, 5.0), QSizeF(5.0, right));
+        if (it.unit)
+            FitUnit(box, it.right);
         return box;
     }
     }
@@ -344,13 +369,14 @@ QPointF DeriveLayoutPoint(const std::vector<DiagramShape *> &shapes, const Layou
     return QPointF(Coord(shapes, pt.x, true), Coord(shapes, pt.y, false));
 }
 
-void BuildLayoutDiagram(const DiagramLayout &layout, DiagramScene *scene, EditItemMap &map)
+void BuildLayoutDiagram(const DiagramLayout &layout, DiagramScene *scene, EditItemMap &map,
+                        const BoxUnitLookup &unitOf)
 {
     map.clear();
     std::vector<DiagramShape *> shapes;
     shapes.reserve(layout.items.size());
     for (const LayoutItem &it : layout.items) {
-        DiagramShape *s = MakeShape(it, layout.boxWidth);
+        DiagramShape *s = MakeShape(it, layout.boxWidth, unitOf);
         // A caption longer in this language than its shape goes on more lines.
         s->WrapTextData();
         shapes.push_back(s);

@@ -10,6 +10,8 @@
 #include <QPoint>
 #include <QRect>
 
+#include <functional>
+#include <optional>
 #include <vector>
 
 enum class LayoutItemKind { Block, Junction, Branch, Box };
@@ -83,6 +85,12 @@ inline const QColor kGray{0x80, 0x80, 0x80};
 // The point a layout point stands for, from the shapes built so far (index 0 = item 1).
 QPointF DeriveLayoutPoint(const std::vector<DiagramShape *> &shapes, const LayoutPoint &pt);
 
+// The unit a parameter box shows, by its edit id: the unit its parameter has in the parameter
+// records (empty: none), or nothing to keep the layout's own text (a box bound to no register).
+using BoxUnitLookup = std::function<std::optional<QString>(int editId)>;
+
 // Adds the layout's items and connectors to the diagram behind what it holds, after emptying
-// `map`, and records every parameter box in it.
-void BuildLayoutDiagram(const DiagramLayout &layout, DiagramScene *scene, EditItemMap &map);
+// `map`, and records every parameter box in it. The boxes that have a unit line take its text
+// from `unitOf` when given.
+void BuildLayoutDiagram(const DiagramLayout &layout, DiagramScene *scene, EditItemMap &map,
+                        const BoxUnitLookup &unitOf = {});

@@ -53,12 +53,12 @@ bool CDlgPositionCtrl::BuildModeDiagram(int nMode)
 
 void CDlgPositionCtrl::BuildPositionControlDiagram()
 {
-    BuildLayoutDiagram(PositionControlLayout(), Diagram(), m_mapEditItem);
+    BuildLayoutDiagram(PositionControlLayout(), Diagram(), m_mapEditItem, [this](int id) { return BoxUnit(id); });
 }
 
 void CDlgPositionCtrl::BuildModelPositionControlDiagram()
 {
-    BuildLayoutDiagram(ModelPositionControlLayout(), Diagram(), m_mapEditItem);
+    BuildLayoutDiagram(ModelPositionControlLayout(), Diagram(), m_mapEditItem, [this](int id) { return BoxUnit(id); });
 }
 
 void CDlgPositionCtrl::AfterBuild()

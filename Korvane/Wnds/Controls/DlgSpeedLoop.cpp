@@ -50,5 +50,5 @@ bool CDlgSpeedLoop::BuildModeDiagram(int nMode)
 
 void CDlgSpeedLoop::BuildSpeedLoopDiagram()
 {
-    BuildLayoutDiagram(SpeedLoopLayout(), Diagram(), m_mapEditItem);
+    BuildLayoutDiagram(SpeedLoopLayout(), Diagram(), m_mapEditItem, [this](int id) { return BoxUnit(id); });
 }

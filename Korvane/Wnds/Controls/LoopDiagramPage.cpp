@@ -135,6 +135,18 @@ void CLoopDiagramPage::RebuildDiagram(int nMode, bool bCreateSelector)
     Redraw();
 }
 
+std::optional<QString> CLoopDiagramPage::BoxUnit(int editId) const
+{
+    const std::vector<WORD> registers = RegistersOf(editId);
+    if (registers.empty())
+        return std::nullopt;
+    CDBDataParameter record;
+    CSysParam *sys = GetSysParam();
+    if (!sys || !sys->FindParamByCode(QString::asprintf("P%04X", registers.front()), &record))
+        return QString();
+    return record.sUnit.trimmed();
+}
+
 QComboBox *CLoopDiagramPage::SelectorCombo() const
 {
     auto *selector = dynamic_cast<CBCGPDiagramControlObject *>(Diagram()->GetItem(1));

@@ -17,6 +17,7 @@
 #include <QStringList>
 
 #include <map>
+#include <optional>
 #include <vector>
 
 class QComboBox;
@@ -50,6 +51,9 @@ public:
     QLineEdit *BoxEdit(int editId) const;
     // Registers a box writes in this mode, in order; empty for a box that writes nothing.
     virtual std::vector<WORD> RegistersOf(int editId) const = 0;
+    // The unit a box shows: its first register's parameter's unit in the parameter records
+    // (empty when it has none, or is not among them); nothing for a box bound to no register.
+    std::optional<QString> BoxUnit(int editId) const;
     CDiagramBoxWriter &Writer() { return m_writer; }
 
 protected:

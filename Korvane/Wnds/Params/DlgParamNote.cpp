@@ -1,6 +1,5 @@
 #include "Wnds/Params/DlgParamNote.h"
 
-#include "DlgDesktop.h"
 #include "PathHelpers.h"
 #include "SYSPARAM/SysParam.h"
 #include "Wnds/Params/DlgParams.h"
@@ -20,6 +19,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QTimer>
 
 using platform::TrSection;
 using platform::TrText;
@@ -208,22 +208,33 @@ void CDlgParamNote::FillValueAndOptions()
     m_comboOptions->update();
 }
 
-void CDlgParamNote::OnValueEdited()
+void CDlgParamNote::TellRefusedValue(QWidget *owner, const CDBDataParameter &param, const QString &typed,
+                                     bool takesOptions)
+{
+    const QString text = RefusedParamValueText(param, typed, takesOptions);
+    if (text.isEmpty())
+        return;
+    // After the commit that refused it: a box inside an edit's end or a grid's commit would run
+    // their events from its own loop.
+    QTimer::singleShot(0, owner, [owner, text] {
+        platform::Ui().MessageBox(text, TrText(QStringLiteral("设置值无效")), MB_OK | MB_ICONWARNING, owner);
+    });
+}
+
+bool CDlgParamNote::OnValueEdited()
 {
     if (!m_bEditNotify || !m_pParam)
-        return;
-    const std::optional<std::int32_t> typed = ParseParamNumber(m_pParam->sNum, m_editValue->text());
-    if (!typed) {
-        // Not a whole number: nothing of it is kept, the box shows the value again.
+        return true;
+    const QString text = m_editValue->text();
+    const std::optional<std::int32_t> typed = ParseParamNumber(m_pParam->sNum, text);
+    if (!typed || !IsParamValueInRange(*m_pParam, *typed)) {
+        // Nothing of it is kept: the box shows the value again, and the user learns why.
         SetEditText(FormatParamNumber(m_pParam->sNum, m_pParam->iCurValue));
-        return;
+        TellRefusedValue(this, *m_pParam, text, false);
+        m_bValueRefused = true;
+        return false;
     }
     const std::int32_t value = *typed;
-    if (!IsParamValueInRange(*m_pParam, value)) {
-        ShowDesktopAlert(1, TrSection(m_strLangSection, QStringLiteral("设置值超出范围！")), RGB(255, 0, 0));
-        SetEditText(FormatParamNumber(m_pParam->sNum, m_pParam->iCurValue));
-        return;
-    }
     QString rowText = m_editValue->text();
     if (m_bHasOptions) {
         const QString option = GetParamOptionText(*m_pParam, value);
@@ -233,10 +244,11 @@ void CDlgParamNote::OnValueEdited()
         }
     }
     if (m_pParam->iCurValue == value && value != 0)
-        return;
+        return true;
     m_pParam->iCurValue = value;
     if (m_pPage)
         m_pPage->SetRowValueFromPane(*m_pParam, rowText);
+    return true;
 }
 
 void CDlgParamNote::OnOptionSelected()
@@ -265,17 +277,16 @@ void CDlgParamNote::WriteValue()
     CSysParam *sys = GetSysParam();
     if (!sys || !sys->m_bConnected || !m_pParam || !m_pPage)
         return;
-    const std::optional<std::int32_t> typed = ParseParamNumber(m_pParam->sNum, m_editValue->text());
-    if (!typed) {
-        // Nothing is sent for a text that is not a whole number; the box shows the value again.
-        SetEditText(FormatParamNumber(m_pParam->sNum, m_pParam->iCurValue));
+    const QString text = m_editValue->text();
+    const std::optional<std::int32_t> typed = ParseParamNumber(m_pParam->sNum, text);
+    if (!typed || !IsParamValueInRange(*m_pParam, *typed)) {
+        // Nothing is sent; a text that is no number gives way to the stored value again.
+        if (!typed)
+            SetEditText(FormatParamNumber(m_pParam->sNum, m_pParam->iCurValue));
+        TellRefusedValue(this, *m_pParam, text, false);
         return;
     }
     const std::int32_t value = *typed;
-    if (!IsParamValueInRange(*m_pParam, value)) {
-        ShowDesktopAlert(1, TrSection(m_strLangSection, QStringLiteral("设置值超出范围！")), RGB(255, 0, 0));
-        return;
-    }
     CDBDataParameter copy = *m_pParam;
     copy.iCurValue = value;
     m_pPage->m_arrTransferParameter.clear();
@@ -331,9 +342,12 @@ bool CDlgParamNote::eventFilter(QObject *o, QEvent *e)
         auto *key = static_cast<QKeyEvent *>(e);
         if (key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter) {
             // The commit runs first (focus leaves the edit), then the write button is pressed.
+            // A refused text (told as the edit ended, or now) writes nothing, not even the stored
+            // value it gave way to.
+            m_bValueRefused = false;
             m_btnWrite->setFocus();
-            OnValueEdited();
-            WriteValue();
+            if (!m_bValueRefused && OnValueEdited())
+                WriteValue();
             return true;
         }
     }

@@ -64,8 +64,14 @@ public:
     int PictureCount() const { return int(m_mapPictures.size()); }
     bool HasOptions() const { return m_bHasOptions; }
 
-    // The value-edited handler (the edit's commit).
-    void OnValueEdited();
+    // The value-edited handler (the edit's commit). False when the typed text was refused: the
+    // box shows the stored value again and the user is told why.
+    bool OnValueEdited();
+    // Tells the user why a typed text cannot be the parameter's value (a warning box, shown once
+    // the edit that ended has finished); nothing for a text that is a value in range. The pane's
+    // own edit takes numbers only, the table's cell also the option names.
+    static void TellRefusedValue(QWidget *owner, const CDBDataParameter &param, const QString &typed,
+                                 bool takesOptions = true);
     void OnOptionSelected();
     void ShowPage(int page);
 
@@ -90,6 +96,7 @@ private:
     bool m_bHasOptions = false;
     QPushButton *m_btnWrite = nullptr;
     bool m_bEditNotify = true;
+    bool m_bValueRefused = false;  // the last commit of the edit was refused
     QPushButton *m_btnPrev = nullptr;
     QPushButton *m_btnNext = nullptr;
     int m_nPicturePage = 1;

@@ -1,7 +1,6 @@
 #include "Wnds/Params/DlgParams.h"
 
 #include "AppFlags.h"
-#include "DlgDesktop.h"
 #include "PopupMenu.h"
 #include "TraceLog.h"
 #include "Wnds/Params/DlgParamAddToUser.h"
@@ -588,9 +587,10 @@ void CDlgParams::OnItemChanged(LPARAM lParam)
         return;
     const std::optional<std::int32_t> typed = ParseParamValueText(*param, text);
     if (!typed) {
-        // Not a whole number nor an option: nothing of it is kept.
+        // Not a whole number nor an option: nothing of it is kept, and the user learns why.
         m_bEditRefused = true;
         m_dlgGrid.SetCellValue(info->nRow, ParamValueText(*param, param->iCurValue), kColValue);
+        CDlgParamNote::TellRefusedValue(this, *param, text);
         return;
     }
     const std::int32_t value = *typed;
@@ -609,8 +609,8 @@ void CDlgParams::OnItemChanged(LPARAM lParam)
         m_dlgGrid.SetCellColors(changed ? FALSE : TRUE, info->nRow, kColValue);
         ShowNoteFor(param);
     } else {
-        ShowDesktopAlert(1, TrSection(m_strLangSection, QStringLiteral("设置值超出范围！")), RGB(255, 0, 0));
         m_dlgGrid.SetCellValue(info->nRow, ParamValueText(*param, param->iCurValue), kColValue);
+        CDlgParamNote::TellRefusedValue(this, *param, text);
     }
 }
 

@@ -156,7 +156,7 @@ CDlgAidInertia::CDlgAidInertia() : CDialogExMid(IDD)
     Place(new QGroupBox(QStringLiteral("step1"), this), 2327, {15, 71, 220, 303});
     Place(new QGroupBox(QStringLiteral("step2"), this), 2328, {234, 71, 220, 303});
     Place(new QGroupBox(QStringLiteral("step3"), this), 2329, {453, 71, 220, 302});
-    auto *read = Place(new QPushButton(TrText(QStringLiteral("读取参数")), this), IDC_READ, {41, 83, 162, 38});
+    m_pRead = Place(new QPushButton(TrText(QStringLiteral("读取参数")), this), IDC_READ, {41, 83, 162, 38});
     Place(new QGroupBox(TrText(QStringLiteral("预设条件")), this), 1907, {42, 126, 184, 96});
     Label(this, 1928, "自调整模式", {50, 141, 74, 10});
     m_pTuneMode = Place(new QComboBox(this), IDC_TUNE_MODE, {126, 140, 96, 12});
@@ -182,7 +182,7 @@ CDlgAidInertia::CDlgAidInertia() : CDialogExMid(IDD)
         if (b.unit)
             Place(new QLabel(QString::fromUtf8(b.unit), this), b.unitId, {180, b.y + 1, 42, 10});
     }
-    auto *write = Place(new QPushButton(TrText(QStringLiteral("写入参数")), this), IDC_WRITE, {42, 322, 160, 34});
+    m_pWrite = Place(new QPushButton(TrText(QStringLiteral("写入参数")), this), IDC_WRITE, {42, 322, 160, 34});
     m_pServo = Place(new QPushButton(kServoOn, this), IDC_SERVO, {264, 83, 162, 38});
     m_pForward = Place(new CKVProcessIndicator(this), IDC_FORWARD, {266, 134, 78, 73});
     m_pReverse = Place(new CKVProcessIndicator(this), IDC_REVERSE, {347, 134, 78, 73});
@@ -205,8 +205,8 @@ CDlgAidInertia::CDlgAidInertia() : CDialogExMid(IDD)
     Label(this, 1938, "注意：辨识时，如果负载惯量远大于初始惯量比，请不断增加初始惯量比，直至辨识成功",
           {477, 318, 168, 30})->setWordWrap(true);
 
-    read->setToolTip(TrText(QStringLiteral("负载惯量辨识读取参数")));
-    write->setToolTip(TrText(QStringLiteral("负载惯量辨识写入参数")));
+    m_pRead->setToolTip(TrText(QStringLiteral("负载惯量辨识读取参数")));
+    m_pWrite->setToolTip(TrText(QStringLiteral("负载惯量辨识写入参数")));
     m_pServo->setToolTip(TrText(QStringLiteral("伺服使能")));
     m_pForward->setToolTip(TrText(QStringLiteral("伺服正转")));
     m_pReverse->setToolTip(TrText(QStringLiteral("伺服反转")));
@@ -215,8 +215,8 @@ CDlgAidInertia::CDlgAidInertia() : CDialogExMid(IDD)
         ShowOff();
         Box("IDS_NewInertiaIdentifyDlg_15", "IDS_NewInertiaIdentifyDlg_10", false);
     });
-    connect(read, &QPushButton::clicked, this, [this] { OnReadParams(); });
-    connect(write, &QPushButton::clicked, this, [this] { OnWriteParams(); });
+    connect(m_pRead, &QPushButton::clicked, this, [this] { OnReadParams(); });
+    connect(m_pWrite, &QPushButton::clicked, this, [this] { OnWriteParams(); });
     connect(m_pServo, &QPushButton::clicked, this, [this] { OnServoOnOff(); });
     connect(m_pWriteResult, &QPushButton::clicked, this, [this] { OnWriteResult(); });
 }
@@ -296,6 +296,8 @@ void CDlgAidInertia::InitLayout()
 {
     m_anchors.clear();
     m_sizeTemplate = MapDialogRect(QRect(0, 0, 680, 380)).size();
+    // Smaller, the controls would lie under one another: the page keeps this size and scrolls.
+    setMinimumSize(m_sizeTemplate);
     for (const AnchorRow &row : kAnchorRows) {
         for (int id : row.ids) {
             if (QWidget *w = platform::FindCtrl(this, id))
@@ -308,7 +310,7 @@ void CDlgAidInertia::InitLayout()
 void CDlgAidInertia::OnSize(int cx, int cy)
 {
     CDialogExMid::OnSize(cx, cy);
-    // Below the template's size the controls keep their places.
+    // Below the template's size (a page scrolled in a small area) the controls keep their places.
     const int dx = std::max(0, cx - m_sizeTemplate.width());
     const int dy = std::max(0, cy - m_sizeTemplate.height());
     for (const Anchor &a : m_anchors) {
@@ -352,6 +354,33 @@ void CDlgAidInertia::ShowResult(int hundredths)
 
 // ---- step1: the parameters ------------------------------------------------------------------
 
+void CDlgAidInertia::SetParamsBusy(bool busy)
+{
+    m_bParamsBusy = busy;
+    m_pRead->setEnabled(!busy);
+    m_pWrite->setEnabled(!busy);
+}
+
+std::vector<CDlgAidInertia::RowOutcome> CDlgAidInertia::RunRows(CMotionQueue &queue, const std::vector<RowJob> &jobs)
+{
+    // One transaction each, the link taken for it alone; a stop that comes meanwhile goes out
+    // before the next row.
+    std::vector<RowOutcome> out;
+    CSysParam *sys = GetSysParam();
+    for (const RowJob &j : jobs) {
+        if (queue.StopWaiting())
+            queue.RunQueuedStops();
+        RowOutcome o;
+        o.row = j.row;
+        if (sys)
+            o.ok = j.write ? sys->WriteReg(kRows[j.row].reg, static_cast<WORD>(j.value), CSysParam::LinkWait::Block, 1)
+                           : sys->ReadReg(kRows[j.row].reg, &o.value, CSysParam::LinkWait::Block, 1);
+        o.error = o.ok ? 0 : CSysParam::LastLinkError();
+        out.push_back(o);
+    }
+    return out;
+}
+
 void CDlgAidInertia::OnReadParams()
 {
     CSysParam *sys = GetSysParam();
@@ -359,22 +388,46 @@ void CDlgAidInertia::OnReadParams()
         ShowBCGMessageBox(this, TrText(QStringLiteral("请连接串口！")), TrText(QStringLiteral("惯量辨识")), MB_OK);
         return;
     }
-    for (const Row &r : kRows) {
-        int value = 0;
-        const bool ok = sys->ReadReg(r.reg, &value, CSysParam::LinkWait::Bounded, 1);
-        if (!ok)
-            Box(r.readKey, r.readCaption, true, CSysParam::LastLinkError());
-        // A row that failed keeps what its box shows.
-        if (!ok)
+    if (m_bParamsBusy)
+        return;
+    std::vector<RowJob> jobs;
+    for (int i = 0; i < int(std::size(kRows)); ++i)
+        jobs.push_back({i, false, 0});
+    PostRows(std::move(jobs), &CDlgAidInertia::ShowReadParams);
+}
+
+void CDlgAidInertia::PostRows(std::vector<RowJob> jobs, void (CDlgAidInertia::*show)(const std::vector<RowOutcome> &))
+{
+    CMotionQueue &queue = m_run.Queue();
+    SetParamsBusy(true);
+    const bool posted = queue.Post(CMotionQueue::Kind::Other, [this, &queue, jobs = std::move(jobs), show] {
+        std::vector<RowOutcome> done = RunRows(queue, jobs);
+        queue.Done([this, done = std::move(done), show] { (this->*show)(done); });
+    });
+    if (!posted)
+        SetParamsBusy(false);
+}
+
+void CDlgAidInertia::ShowReadParams(const std::vector<RowOutcome> &read)
+{
+    SetParamsBusy(false);
+    // The values first, then a box for each row that failed, in the rows' order; a row that
+    // failed keeps what its box shows.
+    for (const RowOutcome &o : read) {
+        if (!o.ok)
             continue;
+        const Row &r = kRows[o.row];
         if (QComboBox *c = Combo(r.ctrl))
-            c->setCurrentIndex(value < c->count() ? value : -1);
+            c->setCurrentIndex(o.value < c->count() ? o.value : -1);
         else if (r.reg == inertia_reg::kInitRatio) {
-            m_pInitRatio->setText(InertiaRatioText(value));
-            ShowResult(value);
+            m_pInitRatio->setText(InertiaRatioText(o.value));
+            ShowResult(o.value);
         } else
-            Edit(r.ctrl)->setText(QString::number(value));
+            Edit(r.ctrl)->setText(QString::number(o.value));
     }
+    for (const RowOutcome &o : read)
+        if (!o.ok)
+            Box(kRows[o.row].readKey, kRows[o.row].readCaption, true, o.error);
 }
 
 int CDlgAidInertia::ValidateInputs(CInertiaParamValues *values)
@@ -427,11 +480,12 @@ void CDlgAidInertia::OnWriteParams()
     default:
         break;
     }
-    CSysParam *sys = GetSysParam();
-    int errors = 0;
-    for (const Row &r : kRows) {
+    if (m_bParamsBusy)
+        return;
+    std::vector<RowJob> jobs;
+    for (int i = 0; i < int(std::size(kRows)); ++i) {
         int value = 0;
-        switch (r.reg) {
+        switch (kRows[i].reg) {
         case inertia_reg::kTuneMode: value = v.nTuneMode; break;
         case inertia_reg::kRigidity:
             if (v.nTuneMode != 1)
@@ -455,10 +509,20 @@ void CDlgAidInertia::OnWriteParams()
         case inertia_reg::kIntervalTime: value = v.nIntervalTime; break;
         default: continue;
         }
-        if (!sys || !sys->WriteReg(r.reg, static_cast<WORD>(value), CSysParam::LinkWait::Bounded, 1)) {
-            ++errors;
-            Box(r.writeKey, r.writeCaption, true, CSysParam::LastLinkError());
-        }
+        jobs.push_back({i, true, value});
+    }
+    PostRows(std::move(jobs), &CDlgAidInertia::ShowWrittenParams);
+}
+
+void CDlgAidInertia::ShowWrittenParams(const std::vector<RowOutcome> &written)
+{
+    SetParamsBusy(false);
+    int errors = 0;
+    for (const RowOutcome &o : written) {
+        if (o.ok)
+            continue;
+        ++errors;
+        Box(kRows[o.row].writeKey, kRows[o.row].writeCaption, true, o.error);
     }
     if (errors == 0)
         Box("IDS_NewInertiaParaSetDlg_33", "IDS_NewInertiaParaSetDlg_34", false);
@@ -611,6 +675,10 @@ void CDlgAidInertia::OnTimer(UINT_PTR id)
         PollResult();
     } else if (id == kWriteTimer) {
         // The gauge moves on while a write is under way; its end sets the gauge for good.
+        if (!m_bResultWriting) {
+            KillTimer(kWriteTimer);
+            return;
+        }
         CKVCircularProgressIndicatorImpl *g = m_pWriteGauge->GetIndicatorImpl();
         g->SetPos(std::min(90.0, g->GetPos() + 10.0));
     } else if (id == CHoldToRun::kKeepAliveTimer) {
@@ -622,6 +690,8 @@ void CDlgAidInertia::OnTimer(UINT_PTR id)
 
 void CDlgAidInertia::OnGaugeClick()
 {
+    if (m_bResultWriting)
+        return;
     m_nTimerID = kWriteTimer;
     m_nElapse = kWriteMs;
     m_pWriteGauge->GetIndicatorImpl()->SetPos(0.0);
@@ -632,19 +702,24 @@ void CDlgAidInertia::OnGaugeClick()
 void CDlgAidInertia::StopWriteGauge(bool written)
 {
     KillTimer(kWriteTimer);
+    // The write is over: the gauge stays where it ends, also when the page is shown again.
+    if (m_nTimerID == int(kWriteTimer))
+        m_nTimerID = -1;
     // Full only for a value the drive took: a refused text or a failed write shows nothing done.
     m_pWriteGauge->GetIndicatorImpl()->SetPos(written ? 100.0 : 0.0);
 }
 
-bool CDlgAidInertia::OnWriteResult()
+void CDlgAidInertia::OnWriteResult()
 {
+    if (m_bResultWriting)
+        return;
     // The box may have been edited while the servo was off: that text is the result to write,
     // and only a value P0230 can hold goes out.
     const QString typed = m_pResult->text().trimmed();
     if (!m_bResultKnown && typed == InertiaRatioText(m_nResult)) {
         StopWriteGauge(false);
         Box("IDS_NewInertiaIdentifyDlg_16", "IDS_NewInertiaIdentifyDlg_4", false);
-        return false;
+        return;
     }
     int raw = 0;
     switch (ParseInertiaRatioText(typed, &raw)) {
@@ -653,22 +728,31 @@ bool CDlgAidInertia::OnWriteResult()
     case CInertiaCheck::kOutOfRange:
         StopWriteGauge(false);
         ShowBCGMessageBox(this, TrText(QStringLiteral("设置值超出范围！")), QString(), MB_OK);
-        return false;
+        return;
     default:
         StopWriteGauge(false);
         Box("IDS_NewInertiaParaSetDlg_17", "IDS_NewInertiaParaSetDlg_18", false);
-        return false;
+        return;
     }
     m_nResult = raw;
     m_bResultKnown = true;
-    CSysParam *sys = GetSysParam();
-    const bool ok =
-        sys && sys->WriteReg(inertia_reg::kInitRatio, static_cast<WORD>(m_nResult), CSysParam::LinkWait::Bounded, 1);
-    const DWORD code = CSysParam::LastLinkError();
-    StopWriteGauge(ok);
-    if (!ok)
-        Box("IDS_NewInertiaIdentifyDlg_3", "IDS_NewInertiaIdentifyDlg_4", true, code);
-    return ok;
+    CMotionQueue &queue = m_run.Queue();
+    m_bResultWriting = true;
+    const bool posted = queue.Post(CMotionQueue::Kind::Other, [this, &queue, raw] {
+        CSysParam *sys = GetSysParam();
+        const bool ok = sys && sys->WriteReg(inertia_reg::kInitRatio, static_cast<WORD>(raw), CSysParam::LinkWait::Block, 1);
+        const DWORD code = ok ? 0 : CSysParam::LastLinkError();
+        queue.Done([this, ok, code] {
+            m_bResultWriting = false;
+            StopWriteGauge(ok);
+            if (!ok)
+                Box("IDS_NewInertiaIdentifyDlg_3", "IDS_NewInertiaIdentifyDlg_4", true, code);
+        });
+    });
+    if (!posted) {
+        m_bResultWriting = false;
+        StopWriteGauge(false);
+    }
 }
 
 LRESULT CDlgAidInertia::WindowProc(UINT msg, WPARAM wParam, LPARAM lParam)

@@ -42,16 +42,20 @@ public:
     LRESULT WindowProc(UINT msg, WPARAM wParam, LPARAM lParam) override;
     void OnDestroy() override;
 
+    // "读取参数" and "写入参数": the drive work runs on the page's worker, one transaction per
+    // register, and the boxes follow when it is over; the two buttons rest meanwhile.
     void OnReadParams();
     // The boxes as they stand; the check's result (CInertiaCheck), focus on a failing box.
     int ValidateInputs(CInertiaParamValues *values = nullptr);
     void OnWriteParams();
+    bool IsParamsBusy() const { return m_bParamsBusy; }
+    bool IsResultWriting() const { return m_bResultWriting; }
     void OnServoOnOff();
     // Switches the servo off; the servo stays on (told) when the drive refuses.
     void ServoOff();
-    // Writes the result box's value into P0230 when it is one P0230 can hold; the write gauge
-    // then shows 100 for a write the drive took, else 0. True when written.
-    bool OnWriteResult();
+    // Writes the result box's value into P0230 (on the page's worker) when it is one P0230 can
+    // hold; the write gauge then shows 100 for a write the drive took, else 0.
+    void OnWriteResult();
     // A click on the write gauge: the gauge runs (timer 1010, the page timer) and the write.
     void OnGaugeClick();
     // Leaving or closing the page: off when connected (told when refused), always state 0 and
@@ -87,6 +91,26 @@ private:
     // The controls follow the page's growth by the anchors of the page's layout table.
     void InitLayout();
     void StopWriteGauge(bool written);
+    // One register of the form to read or write on the worker, and how it went.
+    struct RowJob
+    {
+        int row;
+        bool write;
+        int value;
+    };
+    struct RowOutcome
+    {
+        int row = 0;
+        bool ok = false;
+        int value = 0;
+        DWORD error = 0;
+    };
+    static std::vector<RowOutcome> RunRows(CMotionQueue &queue, const std::vector<RowJob> &jobs);
+    // The rows on the worker, the buttons resting meanwhile; `show` takes their outcome.
+    void PostRows(std::vector<RowJob> jobs, void (CDlgAidInertia::*show)(const std::vector<RowOutcome> &));
+    void ShowReadParams(const std::vector<RowOutcome> &read);
+    void ShowWrittenParams(const std::vector<RowOutcome> &written);
+    void SetParamsBusy(bool busy);
 
     struct Anchor
     {
@@ -99,6 +123,8 @@ private:
 
     CHoldToRun m_run{this, inertia_reg::kRun};
     bool m_bPollPending = false;
+    bool m_bParamsBusy = false;     // a read or write of the form is on the worker
+    bool m_bResultWriting = false;  // the result's write is on the worker
     bool m_bResultKnown = false;
     int m_nResult = 0;  // hundredths
     QComboBox *m_pTuneMode;
@@ -112,6 +138,8 @@ private:
     QLineEdit *m_pIntervalTime;
     QLineEdit *m_pResult;
     QPushButton *m_pServo;
+    QPushButton *m_pRead;
+    QPushButton *m_pWrite;
     QPushButton *m_pWriteResult;
     CJOGButton *m_pForwardBtn;
     CJOGButton *m_pReverseBtn;

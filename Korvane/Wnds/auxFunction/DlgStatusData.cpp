@@ -15,8 +15,11 @@
 #include "platform/UiServices.h"
 #include "platform/Adjustable.h"
 
+#include <QAbstractItemView>
 #include <QComboBox>
 #include <QFontMetrics>
+#include <QStyle>
+#include <QStyleOptionComboBox>
 #include <QLabel>
 #include <QPushButton>
 
@@ -359,9 +362,14 @@ void CDlgStatusData::FillCombos()
     m_bFillingCombos = true;
     for (QComboBox *combo : m_pCombo) {
         combo->clear();
-        for (const CDBDataParameter &p : m_arrParams)
+        int widest = 0;
+        for (const CDBDataParameter &p : m_arrParams) {
             combo->addItem(TrText(p.sName));
+            widest = std::max(widest, combo->fontMetrics().horizontalAdvance(TrText(p.sName)));
+        }
         combo->setCurrentIndex(-1);
+        // The open list shows every name whole, however narrow the combo.
+        combo->view()->setMinimumWidth(widest + 40);
     }
     m_bFillingCombos = false;
 }
@@ -422,6 +430,8 @@ void CDlgStatusData::OnComboChanged(int k)
 {
     ShowUnit(k, m_pCombo[std::size_t(k)]->currentIndex());
     SaveComboSelection();
+    // A longer name may need a wider column.
+    OnSize(width(), height());
 }
 
 // ---- charts and indicators ----------------------------------------------------------------
@@ -584,6 +594,18 @@ void CDlgStatusData::OnTimer(UINT_PTR id)
 
 // ---- layout and messages ------------------------------------------------------------------
 
+int CDlgStatusData::ComboWidthFor(const QComboBox *combo, const QString &text)
+{
+    // What the style puts around a text: frame, margins and the drop-down arrow.
+    QStyleOptionComboBox opt;
+    opt.initFrom(combo);
+    opt.editable = combo->isEditable();
+    opt.frame = combo->hasFrame();
+    opt.currentText = text;
+    const QSize content(combo->fontMetrics().horizontalAdvance(text), combo->fontMetrics().height());
+    return combo->style()->sizeFromContents(QStyle::CT_ComboBox, &opt, content, combo).width();
+}
+
 void CDlgStatusData::OnSize(int cx, int cy)
 {
     CDialogExMid::OnSize(cx, cy);
@@ -595,14 +617,23 @@ void CDlgStatusData::OnSize(int cx, int cy)
     const bool charts = m_pChart[0] != nullptr;
     if (charts) {
         const int RH = H / 4;
-        const int IW = (H / 2) * 5 / 6 / 2;
-        const int IH = std::max(20, RH / 2);
+        const int IW = (H / 2) * 5 / 6;
+        const int IH = std::max(0, H / 2 - IW - 5);
+        // The combos show the chosen names whole: a name wider than the indicator's column
+        // widens the column (the unit beside the combo, the charts after it), leaving the
+        // charts at least half of the left part.
+        int comboW = IW - 60;
+        for (const QComboBox *combo : m_pCombo)
+            if (combo->currentIndex() >= 0)
+                comboW = std::max(comboW, ComboWidthFor(combo, combo->currentText()));
+        comboW = std::max(40, std::min(comboW, LW / 2 - 60));
+        const int column = std::max(IW, comboW + 60);
         for (int r = 0; r < kSlots; ++r) {
             const int RT = T + r * RH;
             m_pIndicator[std::size_t(r)]->setGeometry(L, RT + RH / 2 - IH / 2 + 5, IW, IH);
-            m_pCombo[std::size_t(r)]->setGeometry(L, RT + 5, std::max(40, IW - 60), 25);
-            m_pUnit[std::size_t(r)]->setGeometry(L + IW - 55, RT + 5, 50, 25);
-            m_pChart[std::size_t(r)]->setGeometry(L + IW, RT, std::max(40, LW - IW), RH);
+            m_pCombo[std::size_t(r)]->setGeometry(L, RT + 20, comboW, 25);
+            m_pUnit[std::size_t(r)]->setGeometry(L + column - 50, RT + 20, 50, 25);
+            m_pChart[std::size_t(r)]->setGeometry(L + column, RT, std::max(40, LW - column), RH);
         }
     }
     m_pStart->setGeometry(L + LW, T, 115, 50);

@@ -69,6 +69,8 @@ public:
     void RescaleCharts(const std::array<double, kSlots> &samples, bool reset);
     // The config.ini this page keeps its combo choices in.
     static QString ConfigFile();
+    // The width a combo needs to show `text` whole.
+    static int ComboWidthFor(const QComboBox *combo, const QString &text);
 
     // ---- for tests and the benchmark
     bool IsRunning() const { return m_bRunning; }

@@ -56,6 +56,13 @@ int main(int argc, char **argv)
     QApplication app(argc, argv);
     const QDir out(argc > 1 ? QString::fromLocal8Bit(argv[1]) : QDir::currentPath());
     int failures = 0;
+    // The parameter records without a drive (the port stays closed): the boxes take their units
+    // from them.
+    CSysParam sys(QStringLiteral(KORVANE_DEFAULT_PARAMS_DB));
+    CDataProject loaded;
+    if (sys.m_ProjectDatabase.LoadDefaultDatabase(loaded, sys.m_ProjectDatabase.m_nProductID))
+        sys.m_ProjectDatabase.m_Project = loaded;
+    SetSysParam(&sys);
 
     CDlgPositionCtrl position;
     position.Create(nullptr);
@@ -71,12 +78,6 @@ int main(int argc, char **argv)
     failures += SaveDiagram(speed, out.filePath("speed_loop.png")) ? 0 : 1;
 
     if (QGuiApplication::platformName() == QLatin1String("xcb")) {
-        // The parameter records without a drive: the port stays closed.
-        CSysParam sys(QStringLiteral(KORVANE_DEFAULT_PARAMS_DB));
-        CDataProject loaded;
-        if (sys.m_ProjectDatabase.LoadDefaultDatabase(loaded, sys.m_ProjectDatabase.m_nProductID))
-            sys.m_ProjectDatabase.m_Project = loaded;
-        SetSysParam(&sys);
         combo->setCurrentIndex(0);
         emit combo->activated(0);
         position.setWindowTitle(QStringLiteral("位置环"));
@@ -95,8 +96,10 @@ int main(int argc, char **argv)
         const QPixmap shot = QGuiApplication::primaryScreen()->grabWindow(0);
         failures += shot.save(out.filePath("page_screen.png")) ? 0 : 1;
         position.StopWorkers();
-        SetSysParam(nullptr);
     }
+    speed.StopWorkers();
+    position.StopWorkers();
+    SetSysParam(nullptr);
     std::printf("%s: %d picture(s) failed\n", qPrintable(out.absolutePath()), failures);
     return failures == 0 ? 0 : 1;
 }

@@ -12,7 +12,8 @@
 //                         first off it takes (the owed off, tried once a keep-alive period)
 //
 //   GUI probe gap        the longest gap between ticks of a 5 ms timer on the GUI thread while
-//                         a silent drive is held, released and switched, on both motor pages
+//                         a silent drive is held, released and switched, on both motor pages,
+//                         and while the inertia page reads and writes its parameters from it
 //   stop after the lock  another user of the link holds it 400 ms at a time; from the moment it
 //                         frees the link to the release's stop at the drive
 //
@@ -26,8 +27,12 @@
 
 #include <QApplication>
 #include <QElapsedTimer>
+#include <QComboBox>
+#include <QLineEdit>
 #include <QPushButton>
 #include <QTimer>
+
+#include "platform/ControlId.h"
 
 #include <algorithm>
 #include <functional>
@@ -243,6 +248,54 @@ void SilentDrive(SimDrive &sim)
     }
 }
 
+// The inertia page's "读取参数" and "写入参数" against a drive that answers nothing, the form
+// first read from a drive that answers: the longest GUI gap while each runs out, and how long the
+// worker takes (nine and eight unanswered transactions).
+void InertiaParamsSilent(SimDrive &sim)
+{
+    CDlgAidInertia page;
+    page.Create(nullptr);
+    page.show();
+    Pump(100);
+    const auto click = [&](int id) { qobject_cast<QPushButton *>(platform::FindCtrl(&page, id))->click(); };
+    click(CDlgAidInertia::IDC_READ);
+    for (int i = 0; i < 500 && page.IsParamsBusy(); ++i)
+        Pump(10);
+    // A form the write takes (tuning mode 0: eight registers).
+    page.Combo(CDlgAidInertia::IDC_TUNE_MODE)->setCurrentIndex(0);
+    page.Combo(CDlgAidInertia::IDC_CMD_TYPE)->setCurrentIndex(0);
+    const std::pair<int, const char *> form[] = {
+        {CDlgAidInertia::IDC_RIGIDITY, "12"},   {CDlgAidInertia::IDC_SPEED_GAIN, "400"},
+        {CDlgAidInertia::IDC_INTEGRAL_TIME, "2000"}, {CDlgAidInertia::IDC_INIT_RATIO, "3.5"},
+        {CDlgAidInertia::IDC_MAX_SPEED, "500"}, {CDlgAidInertia::IDC_ACCEL_TIME, "100"},
+        {CDlgAidInertia::IDC_INTERVAL_TIME, "200"}};
+    for (const auto &[id, text] : form)
+        page.Edit(id)->setText(QString::fromLatin1(text));
+    SimDrive::Fault silent;
+    silent.kind = SimDrive::FaultKind::Silence;
+    silent.persistent = true;
+    sim.InjectFault(silent);
+    for (const auto &[name, id] : {std::pair{"read", int(CDlgAidInertia::IDC_READ)}, std::pair{"write", int(CDlgAidInertia::IDC_WRITE)}}) {
+        QElapsedTimer took;
+        qint64 doneMs = 0;
+        sim.ClearRequests();
+        const double gap = ProbeGap(
+            [&] {
+                took.start();
+                click(id);
+                while (page.IsParamsBusy())
+                    QCoreApplication::processEvents(QEventLoop::AllEvents, 1);
+                doneMs = took.elapsed();
+            },
+            100);
+        std::printf("inertia  silent drive, %-5s parameters: longest GUI probe gap %7.1f ms  (%zu requests, worker done after %lld ms)\n",
+                    name, gap, sim.Requests().size(), static_cast<long long>(doneMs));
+    }
+    sim.ClearFaults();
+    page.DestroyWindow();
+    Pump(100);
+}
+
 // Another user of the link holds it 400 ms at a time; a hold ends meanwhile: how long after
 // the link frees does the stop reach the drive.
 void StopAfterLock(SimDrive &sim, CSysParam &sys, CDlgAidJogMove &page, int rounds)
@@ -334,5 +387,6 @@ int main(int argc, char **argv)
         page.DestroyWindow();
     }
     SilentDrive(sim);
+    InertiaParamsSilent(sim);
     return 0;
 }

@@ -14,6 +14,11 @@
 #include "DlgParamMointor.h"
 #include "ParamWatchBar.h"
 #include "Wnds/Params/DlgParams.h"
+#include "Wnds/Params/DlgParamNote.h"
+#include "PageIds.h"
+#include "grid/DlgBCGGrid.h"
+#include "grid/QLBCGGridCtrl.h"
+#include "platform/grid/Grid.h"
 #include "Wnds/auxFunction/AidSafetyPrompt.h"
 #include "Wnds/auxFunction/DlgAidInertia.h"
 #include "Wnds/auxFunction/DlgAidJogMove.h"
@@ -27,6 +32,7 @@
 #include "platform/UiServices.h"
 
 #include <QCheckBox>
+#include <QLineEdit>
 #include <QPushButton>
 #include <QCoreApplication>
 #include <QDir>
@@ -616,5 +622,133 @@ INSTANTIATE_TEST_SUITE_P(Pages, ExitDuringAHold,
                                            HoldPage{"inertia", 5, 0x0C, CDlgAidInertia::IDC_FORWARD, false},
                                            HoldPage{"inertiaLinkFlagDown", 5, 0x0C, CDlgAidInertia::IDC_FORWARD, true}),
                          [](const ::testing::TestParamInfo<HoldPage> &info) { return std::string(info.param.what); });
+
+}
+
+namespace {
+
+// The project asks whether to save only when something changed. Started as the program starts
+// against a drive, every page of the function tree opened from the tree and left to do what it
+// does as it opens (the data monitor's readings among it), closing asks nothing. A value the
+// user typed into the parameter table is a change; a read of a parameter is a change only when
+// the drive's value differs from the project's.
+TEST_F(AppFixture, ClosingAsksToSaveOnlyAfterAChange)
+{
+    SimDrive drive;
+    ASSERT_TRUE(drive.Start());
+    drive.SeedFromDefaultDatabase(SimDrive::DefaultDatabasePath());
+    SimAids aids(drive);
+    qputenv("KORVANE_DEVICE", QByteArray::fromStdString(drive.SlavePath()));
+    SetDbProgramDir(QFileInfo(QStringLiteral(KORVANE_CONFIG_DIR)).path());
+    const AidSafetyPromptRunner old = SetAidSafetyPromptRunner([](QWidget *, const QString &, BOOL *) {});
+    const QString question = TrSection(QStringLiteral("CMainFrame"), QStringLiteral("是否保存对当前工程的更改？"));
+    const auto boxes = [&](const QString &text) {
+        int n = 0;
+        for (const auto &c : m_ui->Calls())
+            n += c.kind == platform::ScriptedUiServices::Kind::MessageBox && c.text == text ? 1 : 0;
+        return n;
+    };
+    const auto pumpUntil = [](const std::function<bool()> &done, int ms) {
+        QElapsedTimer t;
+        t.start();
+        while (!done() && t.elapsed() < ms)
+            QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
+        return done();
+    };
+    const auto pump = [&](int ms) { pumpUntil([] { return false; }, ms); };
+    enum class Do { OpenEveryPage, TypeAValue, ReadTheSameValue, ReadAnotherValue };
+    const struct
+    {
+        const char *what;
+        Do action;
+        bool asks;
+    } cases[] = {
+        {"every page opened", Do::OpenEveryPage, false},
+        {"a value typed", Do::TypeAValue, true},
+        {"a read that finds the project's value", Do::ReadTheSameValue, false},
+        {"a read that finds another value", Do::ReadAnotherValue, true},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.what);
+        m_ui->ClearCalls();
+        drive.SetRegister(0x0203, 400);
+        CKorvaneApp app;
+        ASSERT_TRUE(app.InitInstance({QStringLiteral("Korvane")}));
+        app.g_SysParam.m_ModbusRTU.SetFrameMargin(0);
+        // The safety prompts in front of the motor pages stay away.
+        app.m_bIsDangerWnd = FALSE;
+        app.m_bIsDangerJogMoveWnd = TRUE;
+        app.m_bIsDangerInertiaWnd = TRUE;
+        app.m_bIsDangerAnalyseWnd = TRUE;
+        CMainFrame *frame = app.MainFrame();
+        frame->AllowShow();
+        frame->show();
+        // The frame's own status tick finds the drive and reads what it reads on a new link.
+        ASSERT_TRUE(pumpUntil([] { return GetAppFlags()->m_bOnline != 0; }, 15000));
+        CKorvaneView *view = frame->GetActiveView();
+        auto *params = qobject_cast<CDlgParams *>(view->CurrentPage());
+        ASSERT_NE(params, nullptr);
+        const int row = params->FindRowByCode(QStringLiteral("P0203"));
+        const int col = params->Grid()->m_mapFieldToCol.at(QStringLiteral("IDS_ParaView_3"));
+        CQLBCGGridCtrl *grid = params->Grid()->GetGrid();
+        switch (c.action) {
+        case Do::OpenEveryPage: {
+            CToolBoxEx *tree = frame->FunctionPane();
+            int opened = 0;
+            for (int p = 0; p < tree->GetPageCount(); ++p) {
+                for (int i = 0; i < tree->GetPage(p)->GetToolCount(); ++i) {
+                    tree->OnToolClick(p, i);
+                    pump(400);
+                    ++opened;
+                }
+            }
+            EXPECT_GE(opened, 15);
+            // A status tick or two with every page made.
+            pump(4500);
+            break;
+        }
+        case Do::TypeAValue: {
+            ASSERT_TRUE(grid->EditItem(platform::GridItemID{row, col}));
+            auto *editor = qobject_cast<QLineEdit *>(grid->GetItem(platform::GridItemID{row, col})->GetInPlaceWnd());
+            ASSERT_NE(editor, nullptr);
+            editor->setText(QStringLiteral("321"));
+            // Ended by a click elsewhere: the value is kept, nothing is written.
+            grid->EndEditItem(true);
+            pump(100);
+            break;
+        }
+        case Do::ReadTheSameValue:
+        case Do::ReadAnotherValue: {
+            if (c.action == Do::ReadAnotherValue)
+                drive.SetRegister(0x0203, 321);
+            // The row chosen, then the detail pane's read.
+            grid->SetCurSel(platform::GridItemID{row, col});
+            platform::SendMessage(platform::WindowRef(params), platform::GridMessage("BCGM_GRID_SEL_CHANGED"), 0, 0);
+            auto *read = qobject_cast<QPushButton *>(platform::FindCtrl(params->Note(), CDlgParamNote::IDC_READ));
+            ASSERT_NE(read, nullptr);
+            read->click();
+            const QString result = TrText(QStringLiteral("读参数结果"));
+            ASSERT_TRUE(pumpUntil([&] {
+                for (const auto &b : m_ui->Calls())
+                    if (b.caption == result)
+                        return !params->IsTransferRunning();
+                return false;
+            }, 10000));
+            pump(100);
+            QString shown;
+            params->Grid()->GetRowCellText(shown, row, QStringLiteral("IDS_ParaView_3"));
+            EXPECT_EQ(shown, c.action == Do::ReadAnotherValue ? "321" : "400");
+            break;
+        }
+        }
+        m_ui->PushAnswer(IDNO);
+        frame->close();
+        EXPECT_EQ(boxes(question), c.asks ? 1 : 0);
+        EXPECT_EQ(app.ExitInstance(), 0);
+    }
+    SetAidSafetyPromptRunner(old);
+    qunsetenv("KORVANE_DEVICE");
+    SetDbProgramDir(QString());
+}
 
 }

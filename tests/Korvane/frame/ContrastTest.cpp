@@ -2,14 +2,9 @@
 // contrast between the text's colour and the page as painted under it (the dark background
 // picture wherever nothing else is painted) is at least 4.5:1, by the relative luminance of the
 // web's accessibility guidelines. Each tab of a page is looked at; disabled controls are not.
-#include "CommFixture.h"
+#include "FramePagesFixture.h"
 
-#include "CustomTheme.h"
-#include "DialogExMid.h"
 #include "KorvaneView.h"
-#include "MainFrame.h"
-#include "PageIds.h"
-#include "support/SettleWindow.h"
 
 #include <QAbstractButton>
 #include <QDialog>
@@ -152,30 +147,9 @@ double ContrastBehind(const QImage &behind, const TextSpot &spot)
     return ratios[k];
 }
 
-class ContrastTest : public CommFixture
+class ContrastTest : public FramePagesFixture
 {
 protected:
-    void SetUp() override
-    {
-        CommFixture::SetUp();
-        m_flags.m_bIsDangerWnd = FALSE;
-        m_flags.m_bIsDangerJogMoveWnd = TRUE;
-        m_flags.m_bIsDangerInertiaWnd = TRUE;
-        m_flags.m_bIsDangerAnalyseWnd = TRUE;
-        InstallCustomTheme();
-        m_frame = std::make_unique<CMainFrame>();
-        m_frame->StopStatusTimer();
-        m_frame->AllowShow();
-        m_frame->resize(1280, 800);
-        m_frame->show();
-        m_frame->GetActiveView()->OnInitialUpdate();
-        ASSERT_TRUE(SettleWindow(m_frame.get()));
-    }
-    void TearDown() override
-    {
-        m_frame.reset();
-        CommFixture::TearDown();
-    }
     // The texts of the shown page below the contrast, one line each.
     QStringList Faults(int page, const QString &where)
     {
@@ -194,7 +168,6 @@ protected:
         }
         return out;
     }
-    std::unique_ptr<CMainFrame> m_frame;
 };
 
 TEST(ContrastRatio, FollowsTheRelativeLuminance)
@@ -208,30 +181,12 @@ TEST(ContrastRatio, FollowsTheRelativeLuminance)
 TEST_F(ContrastTest, EveryTextOnEveryPageAndTabStandsOutFromItsBackground)
 {
     QStringList faults;
-    int pages = 0, texts = 0;
-    for (int id = kHomePageId; id <= kLastPageId; ++id) {
-        m_frame->GetActiveView()->ShowPage(id);
-        CDialogExMid *page = m_frame->GetActiveView()->CurrentPage();
-        if (!page)
-            continue;
-        ++pages;
-        // Laid out and polished within a few turns of the event loop; what a page reads from
-        // the drive changes values, not colours, but may move a text: its reads are awaited too.
-        ASSERT_TRUE(SettleWindow(page)) << id;
-        texts += int(VisibleTexts(m_frame.get(), page).size());
-        faults << Faults(id, QString());
-        for (QTabBar *tabs : page->findChildren<QTabBar *>()) {
-            const int was = tabs->currentIndex();
-            for (int i = 0; i < tabs->count(); ++i) {
-                if (i == was || !tabs->isTabEnabled(i))
-                    continue;
-                tabs->setCurrentIndex(i);
-                ASSERT_TRUE(SettleWindow(page)) << id << " tab " << i;
-                faults << Faults(id, QStringLiteral(" tab \"%1\"").arg(tabs->tabText(i)));
-            }
-            tabs->setCurrentIndex(was);
-        }
-    }
+    int texts = 0;
+    const int pages = ForEachPageAndTab([&](int id, const QString &where) {
+        if (where.isEmpty())
+            texts += int(VisibleTexts(m_frame.get(), m_frame->GetActiveView()->CurrentPage()).size());
+        faults << Faults(id, where);
+    });
     EXPECT_GE(pages, 15);
     EXPECT_GT(texts, 60);
     faults.removeDuplicates();

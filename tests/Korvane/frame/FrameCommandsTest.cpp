@@ -5,6 +5,7 @@
 #include "DialogExMid.h"
 #include "KorvaneView.h"
 #include "MainFrame.h"
+#include "database/ADODataBase.h"
 #include "MyToolBar.h"
 #include "PathHelpers.h"
 #include "Thread/ReadRequest.h"
@@ -593,6 +594,48 @@ TEST_F(FrameCommandsTest, MonitorRequestsReachTheMonitorPane)
     platform::SendMessage(platform::WindowRef(m_frame.get()), UM_MONITOR_ADD_PARAM, 0, reinterpret_cast<LPARAM>(&code));
     ASSERT_EQ(m_frame->MonitorPane()->Monitor()->Monitored().size(), 1);
     EXPECT_EQ(m_frame->MonitorPane()->Monitor()->Monitored().front().sNum, "P0203");
+}
+
+// The monitor pane's project column follows the project the user opens: the opened project's
+// value; the drive's current value stays. A code the opened project lacks shows no project value
+// and is still watched.
+TEST_F(FrameCommandsTest, TheMonitorPaneFollowsAnOpenedProject)
+{
+    CDlgParamMointor *monitor = m_frame->MonitorPane()->Monitor();
+    for (const char *code : {"P0203", "P0206", "P0608"}) {
+        QString text = QString::fromLatin1(code);
+        platform::SendMessage(platform::WindowRef(m_frame.get()), UM_MONITOR_ADD_PARAM, 0, reinterpret_cast<LPARAM>(&text));
+    }
+    const QString project = QStringLiteral("IDS_ParaView_3");
+    ASSERT_EQ(monitor->CellText("P0203", project), "400");
+    ASSERT_EQ(monitor->CellText("P0206", project), "100");
+    const QString current = monitor->CellText("P0203", CDlgParamMointor::kColCurrent);
+    const auto setValue = [this](const char *code, int value) {
+        CDataAxisParameter *axis = m_sys->FindActiveAxis(m_sys->m_ProjectDatabase.m_nCurDeviceID);
+        for (CDBDataParameter &p : axis->m_arrParameter)
+            if (p.sNum == QLatin1String(code))
+                p.iCurValue = value;
+    };
+    // A project saved with another value and without P0608; the content then set back.
+    const QString file = m_tmp.filePath(QStringLiteral("other.KVF"));
+    setValue("P0203", 777);
+    ASSERT_TRUE(m_sys->m_ProjectDatabase.SaveProject(file));
+    {
+        CADODataBase writer;
+        ASSERT_TRUE(writer.Open(CADODataBase::MakeConnectionString(file, CADODataBase::OpenMode::Exclusive), {}, {}));
+        ASSERT_TRUE(writer.Execute(QStringLiteral("delete from PARAMETER where sNum='P0608'")));
+    }
+    setValue("P0203", 400);
+    m_sys->m_ProjectDatabase.MarkUnchanged();
+
+    m_ui->PushFile(file);
+    m_frame->OnToolbarCommand(CMainFrame::ID_CMD_OPEN);
+    ASSERT_EQ(m_sys->m_ProjectDatabase.m_strProjectPath, file);
+    EXPECT_EQ(monitor->CellText("P0203", project), "777");
+    EXPECT_EQ(monitor->CellText("P0206", project), "100");
+    EXPECT_EQ(monitor->CellText("P0608", project), "");
+    EXPECT_EQ(monitor->CellText("P0203", CDlgParamMointor::kColCurrent), current) << "the drive's value stays";
+    EXPECT_EQ(monitor->Monitored().size(), 3);
 }
 
 // A page that changed the custom groups itself (the oscilloscope's parameter tab through the

@@ -104,12 +104,16 @@ TEST(Layouts, BoxFormatAndTextRectangles)
     BuildLayoutDiagram(ModelPositionControlLayout(), scene, map);
 
     // The model gain box is computed 563 wide; its label keeps the standard width, its unit
-    // sits at its right end.
+    // sits at its right end (30 wide, or up to the box's edge for a unit wider than that).
     CMyEditDiagramControlObject *gain = BoxOf(scene, map, 1128);
     EXPECT_EQ(gain->GetRect(), QRectF(QPointF(190, 20), QPointF(753, 100)));
     ASSERT_EQ(gain->TextRects().size(), 2);
     EXPECT_EQ(gain->TextRects()[0], QRectF(QPointF(190, 25), QPointF(310, 65)));
-    EXPECT_EQ(gain->TextRects()[1], QRectF(QPointF(708, 70), QPointF(738, 90)));
+    const QRectF unit = gain->TextRects()[1];
+    EXPECT_EQ(unit.topLeft(), QPointF(708, 70));
+    EXPECT_EQ(unit.bottom(), 90);
+    EXPECT_GE(unit.right(), 738);
+    EXPECT_LE(unit.right(), 750);
 
     // A box with only a label: one line, one rectangle, the format on the label; only 1121
     // lets its edit run to the right edge.

@@ -11,6 +11,7 @@
 #include <QCoreApplication>
 #include <QElapsedTimer>
 #include <QFocusEvent>
+#include <QFontMetricsF>
 #include <QLineEdit>
 #include <QTest>
 
@@ -209,6 +210,68 @@ TEST_F(LoopPagesTest, InvalidTextShowsTheRangeAndSendsNothing)
     Settle(page);
     EXPECT_TRUE(m_ui->Calls().empty());
     EXPECT_TRUE(Writes().empty());
+}
+
+// A box's unit is its parameter's unit in the parameter records: the register counts in 0.1 Hz,
+// 0.01 ms, or is a mode with no unit. A box bound to no register keeps its own text; a unit
+// wider than its place is shown whole, clear of the box's edit.
+TEST_F(LoopPagesTest, BoxUnitsAreThoseOfTheirParameters)
+{
+    const auto unitOf = [](CLoopDiagramPage &page, int editId) -> QString {
+        const auto it = page.EditItems().find(editId);
+        if (it == page.EditItems().end())
+            return QStringLiteral("<no box>");
+        auto *box = dynamic_cast<CMyEditDiagramControlObject *>(page.Diagram()->GetItem(it->second));
+        return box && box->GetTextData(1) ? box->GetTextData(1)->Text() : QStringLiteral("<no unit line>");
+    };
+    const struct
+    {
+        bool speed;
+        int mode;
+        int editId;
+        const char *unit;
+    } cases[] = {
+        {true, 0, 1111, "0.1Hz"},     // P0204
+        {true, 0, 1110, "0.01ms"},    // P0205
+        {true, 0, 1116, ""},          // P070F, a mode
+        {true, 0, 1112, "ms"},        // P0206
+        {true, 0, 1113, "Hz"},        // P0303..P030C
+        {false, 0, 1118, "0.1Hz"},    // P0204
+        {false, 0, 1116, "0.01ms"},   // P0205
+        {false, 0, 1123, ""},         // P070F
+        {false, 0, 1112, "rad/s"},    // P0203
+        {false, 1, 1113, "rpm"},      // P0610
+        {false, 1, 1128, "rad/s"},    // the model gain shows, it writes no register
+    };
+    CDlgSpeedLoop &speed = Speed();
+    CDlgPositionCtrl &position = Position();
+    for (const auto &c : cases) {
+        CLoopDiagramPage &page = c.speed ? static_cast<CLoopDiagramPage &>(speed) : position;
+        SCOPED_TRACE(testing::Message() << (c.speed ? "speed " : "position ") << c.mode << " box " << c.editId);
+        if (!c.speed && page.SelectorCombo()->currentIndex() != c.mode) {
+            page.SelectorCombo()->setCurrentIndex(c.mode);
+            emit page.SelectorCombo()->activated(c.mode);
+            QCoreApplication::processEvents();
+        }
+        EXPECT_EQ(unitOf(page, c.editId), QString::fromUtf8(c.unit));
+        const auto it = page.EditItems().find(c.editId);
+        ASSERT_NE(it, page.EditItems().end());
+        auto *box = dynamic_cast<CMyEditDiagramControlObject *>(page.Diagram()->GetItem(it->second));
+        ASSERT_TRUE(box && box->TextRects().size() == 2);
+        const DiagramText *unit = box->GetTextData(1);
+        const QRectF place = box->TextRects()[1];
+        EXPECT_GE(place.width(), QFontMetricsF(unit->GetTextFormat().ToFont()).horizontalAdvance(unit->Text()));
+        EXPECT_LE(place.right(), box->GetRect().right());
+        EXPECT_LE(box->GetControlRect().right(), place.left()) << "the unit clear of the edit";
+    }
+    // The page sees a parameter's unit as the parameter records hold it.
+    for (CDataDevice &device : m_sys->m_ProjectDatabase.m_Project.m_arrDevices)
+        for (CDataAxisParameter &axis : device.m_arrAxis)
+            for (CDBDataParameter &p : axis.m_arrParameter)
+                if (p.sNum == QLatin1String("P0204"))
+                    p.sUnit = QStringLiteral("Hz");
+    speed.RebuildDiagram(0, false);
+    EXPECT_EQ(unitOf(speed, 1111), QStringLiteral("Hz"));
 }
 
 TEST_F(LoopPagesTest, PositionNotchBoxesWriteTheFirstNotchOnly)

@@ -83,8 +83,9 @@ TEST_F(ParamsFixture, NoteChecksTheValueWhenCommittedNotPerKeystroke)
     EXPECT_TRUE(ticked);
     edit->setText("5");
     note->OnValueEdited();
+    QCoreApplication::processEvents();
     ASSERT_EQ(m_ui->Calls().size(), 1u);
-    EXPECT_EQ(m_ui->Calls()[0].text, QString::fromUtf8("设置值超出范围！"));
+    EXPECT_TRUE(m_ui->Calls()[0].text.startsWith(QString::fromUtf8("设置值超出范围！\n")));
     EXPECT_EQ(edit->text(), "15");
     EXPECT_EQ(Record("P0204")->iCurValue, 15);
 }

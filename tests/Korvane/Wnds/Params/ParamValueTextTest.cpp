@@ -63,3 +63,52 @@ TEST(ParamValueText, OptionsWinOverNumbers)
     p.dwInput = 0;
     EXPECT_EQ(ParamValueText(p, 1), "1") << "not enumerated";
 }
+
+// A refused text is told with its reason, the parameter and its range; a value the box takes,
+// or a cleared box, is told nothing.
+TEST(ParamValueText, ARefusalSaysWhyAndWhatTheParameterTakes)
+{
+    CDBDataParameter mode;
+    mode.sNum = "P000A";
+    mode.sName = QString::fromUtf8("控制模式");
+    mode.dwInput = 1;
+    mode.iMin = 0;
+    mode.iMax = 2;
+    CDBDataSelects speed;
+    speed.iValue = 1;
+    speed.sDescription = QString::fromUtf8("速度模式");
+    mode.m_arrSelects.append(speed);
+    CDBDataParameter version;
+    version.sNum = "P9104";
+    version.sName = QString::fromUtf8("软件版本");
+    version.iMin = 0;
+    version.iMax = 0xFFFF;
+    CDBDataParameter gain;
+    gain.sNum = "P0204";
+    gain.sName = QString::fromUtf8("速度环增益");
+    gain.sUnit = "0.1Hz";
+    gain.iMin = 10;
+    gain.iMax = 20000;
+    const struct
+    {
+        const CDBDataParameter *param;
+        const char *typed;
+        bool takesOptions;
+        const char *told;  // empty: nothing
+    } cases[] = {
+        {&gain, "400", true, ""},
+        {&gain, "  ", true, ""},
+        {&gain, "5", true, "设置值超出范围！\nP0204 速度环增益 允许的范围：10 到 20000 (0.1Hz)"},
+        {&gain, "12.7", true, "“12.7”不是整数。\nP0204 速度环增益 允许的范围：10 到 20000 (0.1Hz)"},
+        {&version, "0xZZ", true, "“0xZZ”不是十六进制数。\nP9104 软件版本 允许的范围：0x0 到 0xFFFF"},
+        {&version, "0x1F40", true, ""},
+        {&mode, "速度模式", true, ""},
+        {&mode, "快", true, "“快”既不是整数，也不是可选的值。\nP000A 控制模式 允许的范围：0 到 2"},
+        // The detail pane's edit takes numbers only.
+        {&mode, "速度模式", false, "“速度模式”不是整数。\nP000A 控制模式 允许的范围：0 到 2"},
+        {&mode, "3", false, "设置值超出范围！\nP000A 控制模式 允许的范围：0 到 2"},
+    };
+    for (const auto &c : cases)
+        EXPECT_EQ(RefusedParamValueText(*c.param, QString::fromUtf8(c.typed), c.takesOptions), QString::fromUtf8(c.told))
+            << c.param->sNum.toStdString() << " \"" << c.typed << '"';
+}

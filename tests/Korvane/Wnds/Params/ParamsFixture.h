@@ -9,6 +9,9 @@
 #include "Wnds/Params/DlgParamNote.h"
 #include "Wnds/Params/DlgParamUploadList.h"
 #include "Wnds/Params/DlgParams.h"
+#include "grid/DlgBCGGrid.h"
+#include "grid/QLBCGGridCtrl.h"
+#include "platform/grid/Grid.h"
 
 #include <QCoreApplication>
 #include <QListWidget>
@@ -71,6 +74,16 @@ protected:
     }
 
     // The boxes shown with this caption, in order.
+    // The value cell of a parameter's row chosen, as a click chooses it: the detail pane shows
+    // the parameter. The cell's row and column.
+    std::pair<int, int> ChooseValueCell(const char *code)
+    {
+        const int row = m_page->FindRowByCode(QString::fromLatin1(code));
+        const int col = m_page->Grid()->m_mapFieldToCol.at(QStringLiteral("IDS_ParaView_3"));
+        m_page->Grid()->GetGrid()->SetCurSel(platform::GridItemID{row, col});
+        platform::SendMessage(platform::WindowRef(m_page.get()), platform::GridMessage("BCGM_GRID_SEL_CHANGED"), 0, 0);
+        return {row, col};
+    }
     std::vector<QString> Boxes(const char *caption) const
     {
         std::vector<QString> texts;

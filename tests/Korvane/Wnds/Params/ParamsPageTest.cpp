@@ -5,9 +5,20 @@
 
 #include "controls/MyProgressCtrl.h"
 #include "database/ParamValueText.h"
+#include "platform/ControlId.h"
+#include "platform/UiServices.h"
 #include "platform/grid/Grid.h"
 
+#include <QAbstractButton>
+#include <QApplication>
+#include <QDialogButtonBox>
 #include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QPointer>
+#include <QPushButton>
+#include <QScreen>
+#include <QScrollBar>
+#include <QTimer>
 
 #include <algorithm>
 #include <iterator>
@@ -151,10 +162,7 @@ TEST_F(ParamsFixture, EditAndEnterWriteOneRegister)
 {
     CDlgParams &page = Page();
     CQLBCGGridCtrl *grid = page.Grid()->GetGrid();
-    const int row = page.FindRowByCode("P0203");
-    const int col = page.Grid()->m_mapFieldToCol.at(kValue);
-    grid->SetCurSel(platform::GridItemID{row, col});
-    platform::SendMessage(platform::WindowRef(&page), GridMessage("BCGM_GRID_SEL_CHANGED"), 0, 0);
+    const auto [row, col] = ChooseValueCell("P0203");
     ASSERT_TRUE(page.Note()->isVisible());
     grid->GetItem(platform::GridItemID{row, col})->SetValue(QVariant(QStringLiteral("123")), false);
     platform::GridItemInfo info{grid->GetItem(platform::GridItemID{row, col}), row, col};
@@ -190,9 +198,12 @@ TEST_F(ParamsFixture, AnOutOfRangeEditIsRefusedAndTheCellRestored)
                           reinterpret_cast<LPARAM>(&info));
     EXPECT_EQ(Record("P0203")->iCurValue, 400);
     EXPECT_EQ(CellText("P0203", kValue), "400");
+    QCoreApplication::processEvents();
     ASSERT_FALSE(m_ui->Calls().empty());
-    EXPECT_EQ(m_ui->Calls().back().kind, platform::ScriptedUiServices::Kind::DesktopAlert);
-    EXPECT_EQ(m_ui->Calls().back().text, QString::fromUtf8("设置值超出范围！"));
+    EXPECT_EQ(m_ui->Calls().back().kind, platform::ScriptedUiServices::Kind::MessageBox);
+    EXPECT_EQ(m_ui->Calls().back().text,
+              QString::fromUtf8("设置值超出范围！\nP0203 位置环增益 允许的范围：1 到 2000 (rad/s)"));
+    EXPECT_EQ(m_ui->Calls().back().type, MB_OK | MB_ICONWARNING);
 }
 
 // Typing past the range and pressing Enter: the refusal is told and the Enter that committed the
@@ -201,10 +212,7 @@ TEST_F(ParamsFixture, EnterAfterARefusedValueWritesNothing)
 {
     CDlgParams &page = Page();
     CQLBCGGridCtrl *grid = page.Grid()->GetGrid();
-    const int row = page.FindRowByCode("P0203");
-    const int col = page.Grid()->m_mapFieldToCol.at(kValue);
-    grid->SetCurSel(platform::GridItemID{row, col});
-    platform::SendMessage(platform::WindowRef(&page), GridMessage("BCGM_GRID_SEL_CHANGED"), 0, 0);
+    const auto [row, col] = ChooseValueCell("P0203");
     ASSERT_TRUE(page.Note()->isVisible());
     m_sim.ClearRequests();
     const struct
@@ -223,9 +231,11 @@ TEST_F(ParamsFixture, EnterAfterARefusedValueWritesNothing)
         EXPECT_TRUE(Boxes("写参数结果").empty()) << typed;
         EXPECT_EQ(Record("P0203")->iCurValue, 400) << typed;
         EXPECT_EQ(CellText("P0203", kValue), "400") << typed;
+        QCoreApplication::processEvents();
         const auto calls = m_ui->Calls();
         const bool alerted = std::any_of(calls.begin(), calls.end(), [](const auto &c) {
-            return c.kind == platform::ScriptedUiServices::Kind::DesktopAlert && c.text == QString::fromUtf8("设置值超出范围！");
+            return c.kind == platform::ScriptedUiServices::Kind::MessageBox &&
+                   c.text.startsWith(QString::fromUtf8("设置值超出范围！"));
         });
         EXPECT_EQ(alerted, rangeAlert) << typed;
     }
@@ -235,6 +245,61 @@ TEST_F(ParamsFixture, EnterAfterARefusedValueWritesNothing)
     platform::SendMessage(platform::WindowRef(page.Grid()), GridMessage("BCGM_GRID_ENTER_MSG"), 0, 0);
     ASSERT_TRUE(WaitForResult("写参数结果"));
     EXPECT_EQ(Writes(), (std::vector<std::pair<int, int>>{{0x0203, 400}}));
+}
+
+// A refused value says why, in a warning box that stays until it is closed: the reason and the
+// parameter's range, whether typed into the table's cell or into the detail pane, each ended
+// with Enter as a user ends it. Nothing is kept or written, and the old value shows again.
+TEST_F(ParamsFixture, ARefusedTypedValueSaysWhyAndWhatTheParameterTakes)
+{
+    CDlgParams &page = Page();
+    CQLBCGGridCtrl *grid = page.Grid()->GetGrid();
+    const auto [row, col] = ChooseValueCell("P0203");
+    ASSERT_TRUE(page.Note()->isVisible());
+    const QString range = QString::fromUtf8("\nP0203 位置环增益 允许的范围：1 到 2000 (rad/s)");
+    const struct
+    {
+        const char *typed;
+        const char *reason;
+    } cases[] = {
+        {"5000", "设置值超出范围！"},
+        {"0", "设置值超出范围！"},
+        {"12abc", "“12abc”不是整数。"},
+        {"1e3", "“1e3”不是整数。"},
+        {"12.7", "“12.7”不是整数。"},
+    };
+    enum class Where { Cell, Pane };
+    for (const Where where : {Where::Cell, Where::Pane}) {
+        for (const auto &c : cases) {
+            SCOPED_TRACE(std::string(where == Where::Cell ? "cell " : "pane ") + c.typed);
+            m_ui->ClearCalls();
+            m_sim.ClearRequests();
+            if (where == Where::Cell) {
+                ASSERT_TRUE(grid->EditItem(platform::GridItemID{row, col}));
+                auto *editor = qobject_cast<QLineEdit *>(grid->GetItem(platform::GridItemID{row, col})->GetInPlaceWnd());
+                ASSERT_TRUE(editor);
+                editor->setText(QString::fromUtf8(c.typed));
+                QTest::keyClick(editor, Qt::Key_Return);
+            } else {
+                QLineEdit *edit = page.Note()->ValueEdit();
+                edit->setFocus();
+                edit->clear();
+                QTest::keyClicks(edit, QString::fromUtf8(c.typed));
+                QTest::keyClick(edit, Qt::Key_Return);
+            }
+            QTest::qWait(20);
+            const auto calls = m_ui->Calls();
+            ASSERT_EQ(calls.size(), 1u) << "one box, nothing else asked";
+            EXPECT_EQ(calls[0].kind, platform::ScriptedUiServices::Kind::MessageBox);
+            EXPECT_EQ(calls[0].type, MB_OK | MB_ICONWARNING);
+            EXPECT_EQ(calls[0].text, QString::fromUtf8(c.reason) + range);
+            EXPECT_EQ(Record("P0203")->iCurValue, 400);
+            EXPECT_EQ(CellText("P0203", kValue), "400");
+            EXPECT_EQ(page.Note()->ValueEdit()->text(), "400");
+            EXPECT_FALSE(page.IsTimerRunning(CDlgParams::kWriteTimerId));
+            EXPECT_TRUE(m_sim.Requests().empty());
+        }
+    }
 }
 
 // A typed text that is not a whole number (nor an option) is refused as a whole: nothing of
@@ -529,6 +594,72 @@ TEST_F(ParamsAlwaysLateTest, AReadAllShowsNoValueTheDriveDoesNotHold)
 
 // A row read that never started (link down, then a read already running) must not turn the next
 // "read all" into a one-row refresh.
+// "读取全部" against a drive that refuses many reads, with the program's own boxes: the result
+// list is taller than the screen allows, so it comes in a box that fits the screen, its text
+// scrolling inside, opened at its first line; every failed row and the summary are in it.
+TEST_F(ParamsFixture, ALongReadResultComesInABoxThatFitsTheScreen)
+{
+    CDlgParams &page = Page();
+    // Sixty of the parameters "读取全部" reads (those without a read limit) are refused.
+    QList<CDBDataParameter> refused;
+    for (const CDBDataParameter &p : *CDlgParams::ActiveParams())
+        if (p.nLimit == 0 && refused.size() < 60)
+            refused.append(p);
+    ASSERT_EQ(refused.size(), 60);
+    for (const CDBDataParameter &p : refused) {
+        SimDrive::Fault refuse;
+        refuse.kind = SimDrive::FaultKind::ErrorReply;
+        refuse.persistent = true;
+        refuse.function = 0x23;
+        refuse.address = int(p.dwAddress);
+        m_sim.InjectFault(refuse);
+    }
+    platform::ScopedUiServices real{std::make_shared<platform::QtUiServices>()};
+    struct Seen
+    {
+        bool shown = false;
+        QRect area;
+        QRect screen;
+        QString text;
+        int scrolledTo = -1;
+        bool scrolls = false;
+    } seen;
+    QPointer<QWidget> box;
+    QTimer look;
+    // Looked at once it has been up a moment (laid out), then closed with its button.
+    QObject::connect(&look, &QTimer::timeout, [&] {
+        if (!box) {
+            box = QApplication::activeModalWidget();
+            return;
+        }
+        if (seen.shown)
+            return;
+        seen.shown = true;
+        seen.area = box->geometry();
+        seen.screen = box->screen()->availableGeometry();
+        if (auto *text = box->findChild<QPlainTextEdit *>(QStringLiteral("messageText"))) {
+            seen.text = text->toPlainText();
+            seen.scrolledTo = text->verticalScrollBar()->value();
+            seen.scrolls = text->verticalScrollBar()->maximum() > 0;
+        }
+        auto *buttons = box->findChild<QDialogButtonBox *>();
+        if (buttons && !buttons->buttons().isEmpty())
+            buttons->buttons().front()->click();
+    });
+    look.start(100);
+    qobject_cast<QPushButton *>(platform::FindCtrl(&page, CDlgParams::IDC_READ_ALL))->click();
+    ASSERT_TRUE(WaitFor([&] { return seen.shown && !page.IsTransferRunning(); }, 60000));
+    EXPECT_TRUE(seen.screen.contains(seen.area))
+        << "box at " << seen.area.x() << "," << seen.area.y() << " " << seen.area.width() << "x" << seen.area.height();
+    EXPECT_TRUE(seen.scrolls);
+    EXPECT_EQ(seen.scrolledTo, 0) << "opened at its first line";
+    const QStringList lines = seen.text.split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+    ASSERT_EQ(lines.size(), 61) << "each failed row and the summary";
+    EXPECT_TRUE(lines.front().contains(refused.front().sNum));
+    EXPECT_TRUE(lines[59].contains(refused.back().sNum));
+    EXPECT_TRUE(lines.back().contains(QStringLiteral("60")));
+}
+
 TEST_F(ParamsFixture, ARefusedRowReadLeavesReadAllRefreshingEveryRow)
 {
     CDlgParams &page = Page();

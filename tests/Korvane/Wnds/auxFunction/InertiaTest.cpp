@@ -104,6 +104,26 @@ protected:
         platform::SendMessage(page.get(), UM_BUTTON_RELEASED, static_cast<WPARAM>(id));
         Settle(page.get());
     }
+    // Nothing answers until the faults are cleared: full reply windows would only slow the test.
+    void Silence()
+    {
+        SimDrive::Fault silent;
+        silent.kind = SimDrive::FaultKind::Silence;
+        silent.persistent = true;
+        sim.InjectFault(silent);
+        sys.m_ModbusRTU.SetReplyTimeouts(10, 20);
+    }
+    // "读取参数" and "写入参数" as a user presses them; their drive work runs on the worker.
+    void ReadParams() { Click(CDlgAidInertia::IDC_READ); }
+    void WriteParams() { Click(CDlgAidInertia::IDC_WRITE); }
+    void Click(int id)
+    {
+        auto *button = qobject_cast<QPushButton *>(platform::FindCtrl(page.get(), id));
+        ASSERT_TRUE(button);
+        button->click();
+        Settle(page.get());
+        EXPECT_FALSE(page->IsParamsBusy());
+    }
     void ServoOn()
     {
         page->ServoButton()->click();
@@ -117,7 +137,7 @@ protected:
 TEST_F(InertiaTest, ReadingFillsTheFormAndAFailingRowIsToldAlone)
 {
     Fail(0x0204, true, 0x23);
-    page->OnReadParams();
+    ReadParams();
     ASSERT_EQ(ui->Calls().size(), 1u);
     EXPECT_EQ(ui->Calls()[0].text, FillLangPlaces(LoadLangString("IDS_NewInertiaParaSetDlg_5"), {"0x0004"}));
     EXPECT_EQ(page->Combo(CDlgAidInertia::IDC_TUNE_MODE)->currentIndex(), 1);
@@ -131,7 +151,7 @@ TEST_F(InertiaTest, ReadingFillsTheFormAndAFailingRowIsToldAlone)
     ui->ClearCalls();
     sys.m_bConnected = FALSE;
     sim.ClearRequests();
-    page->OnReadParams();
+    ReadParams();
     ASSERT_EQ(ui->Calls().size(), 1u);
     EXPECT_EQ(ui->Calls()[0].text, TrText(QString::fromUtf8("请连接串口！")));
     EXPECT_EQ(ui->Calls()[0].caption, TrText(QString::fromUtf8("惯量辨识")));
@@ -140,19 +160,19 @@ TEST_F(InertiaTest, ReadingFillsTheFormAndAFailingRowIsToldAlone)
 
 TEST_F(InertiaTest, WritingFollowsTheTuningMode)
 {
-    page->OnReadParams();
+    ReadParams();
     page->Edit(CDlgAidInertia::IDC_SPEED_GAIN)->setText("450");
     page->Edit(CDlgAidInertia::IDC_INIT_RATIO)->setText("12.7");
     ui->ClearCalls();
     sim.ClearRequests();
-    page->OnWriteParams();
+    WriteParams();
     EXPECT_EQ(Writes(), (std::vector<Write>{{0x0201, 1}, {0x0202, 12}, {0x0230, 1270}, {0x0232, 0}, {0x0233, 500},
                                             {0x0234, 100}, {0x0235, 200}}));
     EXPECT_EQ(BoxTexts(), (std::vector<QString>{LoadLangString("IDS_NewInertiaParaSetDlg_33")}));
 
     page->Combo(CDlgAidInertia::IDC_TUNE_MODE)->setCurrentIndex(0);
     sim.ClearRequests();
-    page->OnWriteParams();
+    WriteParams();
     EXPECT_EQ(Writes(), (std::vector<Write>{{0x0201, 0}, {0x0204, 450}, {0x0205, 2000}, {0x0230, 1270}, {0x0232, 0},
                                             {0x0233, 500}, {0x0234, 100}, {0x0235, 200}}));
 
@@ -160,7 +180,7 @@ TEST_F(InertiaTest, WritingFollowsTheTuningMode)
     Fail(0x0233, true, 0x26);
     ui->ClearCalls();
     sim.ClearRequests();
-    page->OnWriteParams();
+    WriteParams();
     EXPECT_EQ(Writes().size(), 8u);
     EXPECT_EQ(BoxTexts(), (std::vector<QString>{FillLangPlaces(LoadLangString("IDS_NewInertiaParaSetDlg_27"), {"0x0004"})}));
 }
@@ -168,14 +188,14 @@ TEST_F(InertiaTest, WritingFollowsTheTuningMode)
 TEST_F(InertiaTest, ABadBoxStopsTheWholeWrite)
 {
     // Before any read no list has a selection: nothing goes out (never 0xFFFF).
-    page->OnWriteParams();
+    WriteParams();
     EXPECT_TRUE(Writes().empty());
     EXPECT_EQ(BoxTexts(), (std::vector<QString>{LoadLangString("IDS_NewInertiaParaSetDlg_45")}));
 
-    page->OnReadParams();
+    ReadParams();
     ui->ClearCalls();
     page->Edit(CDlgAidInertia::IDC_MAX_SPEED)->setText("12a");
-    page->OnWriteParams();
+    WriteParams();
     EXPECT_TRUE(Writes().empty());
     EXPECT_EQ(BoxTexts(), (std::vector<QString>{LoadLangString("IDS_NewInertiaParaSetDlg_17")}));
     EXPECT_TRUE(page->Edit(CDlgAidInertia::IDC_MAX_SPEED)->hasSelectedText());
@@ -184,7 +204,7 @@ TEST_F(InertiaTest, ABadBoxStopsTheWholeWrite)
 TEST_F(InertiaTest, ServoOnPollsTheEstimateAndHoldingRunsTheMotor)
 {
     aids->SetInertiaRatio(420);
-    page->OnReadParams();
+    ReadParams();
     sim.ClearRequests();
     ServoOn();
     EXPECT_EQ(ValuesTo(0x080C), (std::vector<int>{1}));
@@ -229,7 +249,7 @@ TEST_F(InertiaTest, ServoOnPollsTheEstimateAndHoldingRunsTheMotor)
 // else is told and sends nothing, and the gauge is full only after a write the drive took.
 TEST_F(InertiaTest, TheResultWriteTakesOnlyAValueTheParameterHolds)
 {
-    page->OnReadParams();
+    ReadParams();
     const QString range = TrText(QStringLiteral("设置值超出范围！"));
     const QString parse = LoadLangString("IDS_NewInertiaParaSetDlg_17");
     struct Case
@@ -335,12 +355,7 @@ TEST_F(InertiaTest, LeavingSwitchesOffAndALostLinkStopsEverything)
     Press(CDlgAidInertia::IDC_FORWARD);
     ASSERT_TRUE(PumpUntil([&] { return ValuesTo(0x080C).back() == 0x11; }));
     ui->ClearCalls();
-    SimDrive::Fault silent;
-    silent.kind = SimDrive::FaultKind::Silence;
-    silent.persistent = true;
-    sim.InjectFault(silent);
-    // Nothing answers until the faults are cleared: full reply windows would only slow the test.
-    sys.m_ModbusRTU.SetReplyTimeouts(10, 20);
+    Silence();
     ASSERT_TRUE(PumpUntil([&] { return page->RunState() == 0; }, 10000));
     EXPECT_EQ(page->ServoButton()->text(), "Servo On");
     EXPECT_TRUE(HasBox(LoadLangString("IDS_NewInertiaIdentifyDlg_15")));
@@ -357,6 +372,81 @@ TEST_F(InertiaTest, LeavingSwitchesOffAndALostLinkStopsEverything)
     EXPECT_FALSE(after.empty());
     for (const int v : after)
         EXPECT_EQ(v, 0x41) << "only the owed off: " << ::testing::PrintToString(after);
+}
+
+// "读取参数" and "写入参数" against a drive that answers nothing: the click returns at once, the
+// two buttons rest until the worker is done (a second click starts nothing), and each row that
+// failed is told, in the rows' order.
+TEST_F(InertiaTest, ParameterReadAndWriteRunOnTheWorkerAndTellEachFailedRow)
+{
+    ReadParams();
+    ui->ClearCalls();
+    Silence();
+    QWidget *read = platform::FindCtrl(page.get(), CDlgAidInertia::IDC_READ);
+    QWidget *write = platform::FindCtrl(page.get(), CDlgAidInertia::IDC_WRITE);
+    struct Step
+    {
+        const char *what;
+        QWidget *button;
+        std::vector<const char *> captions;  // of the boxes, in order
+    } steps[] = {
+        {"read", read,
+         {"IDS_NewInertiaParaSetDlg_6", "IDS_NewInertiaParaSetDlg_6", "IDS_NewInertiaParaSetDlg_6",
+          "IDS_NewInertiaParaSetDlg_8", "IDS_NewInertiaParaSetDlg_10", "IDS_NewInertiaParaSetDlg_12",
+          "IDS_NewInertiaParaSetDlg_12", "IDS_NewInertiaParaSetDlg_14", "IDS_NewInertiaParaSetDlg_16"}},
+        // Tuning mode 1: seven registers, no success box.
+        {"write", write,
+         {"IDS_NewInertiaParaSetDlg_22", "IDS_NewInertiaParaSetDlg_22", "IDS_NewInertiaParaSetDlg_26",
+          "IDS_NewInertiaParaSetDlg_28", "IDS_NewInertiaParaSetDlg_28", "IDS_NewInertiaParaSetDlg_30",
+          "IDS_NewInertiaParaSetDlg_32"}},
+    };
+    for (const Step &s : steps) {
+        SCOPED_TRACE(s.what);
+        ui->ClearCalls();
+        sim.ClearRequests();
+        qobject_cast<QPushButton *>(s.button)->click();
+        EXPECT_TRUE(page->IsParamsBusy());
+        EXPECT_FALSE(read->isEnabled());
+        EXPECT_FALSE(write->isEnabled());
+        qobject_cast<QPushButton *>(s.button)->click();  // resting: nothing more
+        ASSERT_TRUE(Settle(page.get()));
+        EXPECT_FALSE(page->IsParamsBusy());
+        EXPECT_TRUE(read->isEnabled());
+        EXPECT_TRUE(write->isEnabled());
+        EXPECT_EQ(sim.Requests().size(), s.captions.size()) << "one transaction per row, once";
+        std::vector<QString> captions, expected;
+        for (const auto &c : ui->Calls())
+            captions.push_back(c.caption);
+        for (const char *key : s.captions)
+            expected.push_back(LoadLangString(QString::fromLatin1(key)));
+        EXPECT_EQ(captions, expected);
+    }
+    EXPECT_EQ(Text(CDlgAidInertia::IDC_RIGIDITY), "12") << "a failed row keeps what the box showed";
+    sys.m_ModbusRTU.SetReplyTimeouts(CModbusRTU::kRegisterTimeoutMs, CModbusRTU::kBlockTimeoutMs);
+    sim.ClearFaults();
+}
+
+// The write gauge runs while the result is written and stays where the write left it: the page
+// shown again (its page timer started by the view) does not move it.
+TEST_F(InertiaTest, TheWriteGaugeStaysWhereTheWriteLeftIt)
+{
+    ReadParams();
+    CKVCircularProgressIndicatorImpl *gauge = page->Indicator(CDlgAidInertia::IDC_WRITE_GAUGE)->GetIndicatorImpl();
+    sim.ClearRequests();
+    platform::SendMessage(page.get(), UM_BUTTON_RELEASED, static_cast<WPARAM>(CDlgAidInertia::IDC_WRITE_GAUGE));
+    EXPECT_TRUE(page->IsResultWriting());
+    EXPECT_TRUE(page->IsTimerRunning(CDlgAidInertia::kWriteTimer));
+    ASSERT_TRUE(Settle(page.get()));
+    EXPECT_EQ(Writes(), (std::vector<Write>{{0x0230, 350}}));
+    EXPECT_EQ(gauge->GetPos(), 100.0);
+    EXPECT_FALSE(page->IsTimerRunning(CDlgAidInertia::kWriteTimer));
+    for (int i = 0; i < 3; ++i) {
+        platform::SendMessage(page.get(), UM_STOP_TIMER);
+        platform::SendMessage(page.get(), UM_START_TIMER);
+        Idle(3 * int(CDlgAidInertia::kWriteMs));
+        EXPECT_EQ(gauge->GetPos(), 100.0);
+        EXPECT_FALSE(page->IsTimerRunning(CDlgAidInertia::kWriteTimer));
+    }
 }
 
 // A refused servo-off click changes nothing: the servo stays on and the keep-alive goes on.

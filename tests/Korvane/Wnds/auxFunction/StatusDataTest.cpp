@@ -12,11 +12,14 @@
 #include "controls/MyNumericIndicatorCtrl.h"
 #include "platform/IniFile.h"
 #include "platform/LanguageConf.h"
+#include "support/ProgramDirCopy.h"
 
 #include <QComboBox>
 #include <QFontMetrics>
 #include <QLabel>
 #include <QPushButton>
+#include <QStyle>
+#include <QStyleOptionComboBox>
 
 namespace {
 
@@ -259,6 +262,78 @@ TEST_F(StatusDataTest, CombosAreRememberedAndFoundByPrefix)
     EXPECT_EQ(m_page->Combo(2)->currentText(), QString::fromUtf8("母线电压"));
     EXPECT_EQ(m_page->Combo(3)->currentText(), QString::fromUtf8("母线电压"));
     EXPECT_EQ(m_page->UnitLabel(3)->text(), "0.1V");
+}
+
+// The left part by its resize rule: four rows, each an indicator (H/2 x 5/6 wide) under a combo
+// and its unit, the chart beside them. The combos show the chosen names whole, in every
+// language: the name the user picks that is too wide for its combo widens the column, the unit
+// and the chart moving aside.
+TEST_F(StatusDataTest, TheLeftPartFollowsItsRuleAndEachComboShowsItsChosenName)
+{
+    const ProgramDirCopy program;
+    ASSERT_TRUE(program.IsValid());
+    const struct
+    {
+        const char *what;
+        int language;
+        QSize size;
+    } cases[] = {
+        {"simplified, the page area at 1280x800", platform::CLanguageConf::kSimplified, {1055, 525}},
+        {"simplified, a large window", platform::CLanguageConf::kSimplified, {1600, 900}},
+        {"English, the page area at 1280x800", platform::CLanguageConf::kEnglish, {1055, 525}},
+        {"English, a small window", platform::CLanguageConf::kEnglish, {800, 360}},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.what);
+        SelectLanguage(c.language);
+        Open();
+        m_page->resize(c.size);
+        m_page->show();
+        QCoreApplication::processEvents();
+        // The user's choices: the widest name in slot 0, the narrowest in slot 1.
+        QComboBox *first = m_page->Combo(0);
+        int widest = 0, narrowest = 0;
+        for (int i = 0; i < first->count(); ++i) {
+            const QFontMetrics fm = first->fontMetrics();
+            if (fm.horizontalAdvance(first->itemText(i)) > fm.horizontalAdvance(first->itemText(widest)))
+                widest = i;
+            if (fm.horizontalAdvance(first->itemText(i)) < fm.horizontalAdvance(first->itemText(narrowest)))
+                narrowest = i;
+        }
+        m_page->Combo(0)->setCurrentIndex(widest);
+        m_page->Combo(1)->setCurrentIndex(narrowest);
+        QCoreApplication::processEvents();
+        const int W = m_page->width(), H = m_page->height();
+        const int IW = (H / 2) * 5 / 6;
+        const int LW = int(W * 0.6);
+        bool widened = false;
+        for (int k = 0; k < CDlgStatusData::kSlots; ++k) {
+            SCOPED_TRACE(k);
+            const QRect indicator = m_page->Indicator(k)->geometry();
+            const QRect combo = m_page->Combo(k)->geometry();
+            const QRect unit = m_page->UnitLabel(k)->geometry();
+            const QRect chart = m_page->Chart(k)->geometry();
+            EXPECT_EQ(indicator, QRect(0, k * (H / 4) + H / 8 - (H / 2 - IW - 5) / 2 + 5, IW, H / 2 - IW - 5));
+            EXPECT_EQ(combo.topLeft(), QPoint(0, k * (H / 4) + 20));
+            EXPECT_GE(combo.width(), IW - 60);
+            widened = widened || combo.width() > IW - 60;
+            // The name's whole text fits the combo's text field.
+            QComboBox *box = m_page->Combo(k);
+            QStyleOptionComboBox opt;
+            opt.initFrom(box);
+            opt.rect = box->rect();
+            const QRect field = box->style()->subControlRect(QStyle::CC_ComboBox, &opt, QStyle::SC_ComboBoxEditField, box);
+            EXPECT_GE(field.width(), box->fontMetrics().horizontalAdvance(box->currentText())) << box->currentText().toStdString();
+            EXPECT_GE(unit.left(), combo.right()) << "the unit beside its combo";
+            EXPECT_EQ(chart.left(), unit.right() + 1);
+            EXPECT_EQ(chart.right(), LW - 1);
+            EXPECT_GE(chart.width(), LW / 2) << "the charts keep half of the left part";
+        }
+        // In simplified Chinese every name fits the rule's combo; the longest English one does not.
+        EXPECT_EQ(widened, c.language == platform::CLanguageConf::kEnglish);
+        m_page.reset();
+    }
+    SelectLanguage(platform::CLanguageConf::kSimplified);
 }
 
 TEST_F(StatusDataTest, TheSameParameterTwiceFeedsOnlyTheLowerSlot)
