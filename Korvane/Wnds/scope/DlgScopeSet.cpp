@@ -1,5 +1,7 @@
 #include "Wnds/scope/DlgScopeSet.h"
 
+#include "Wnds/Params/DlgParamNote.h"
+
 #include "AppFlags.h"
 #include "DlgDesktop.h"
 #include "DlgUserParamSet.h"
@@ -235,7 +237,8 @@ void CDlgScopeSet::CommitScopeParamValue(int nRow, int nCol)
         StoreCheckedParameter(*param);
         m_dlgGrid.SetRowCheck(TRUE, nRow);
     } else {
-        ShowDesktopAlert(1, TrSection(m_strLangSection, QStringLiteral("设置值超出范围！")), RGB(255, 0, 0));
+        // Why, as the parameter page says it: the reason, the parameter and its range.
+        CDlgParamNote::TellRefusedValue(this, *param, text, true);
         m_dlgGrid.SetCellValue(nRow, ParamValueText(*param, param->iCurValue), kColValue);
     }
 }

@@ -3,6 +3,8 @@
 // parameter page.
 #include "ScopeTabsFixture.h"
 
+#include "database/ParamValueText.h"
+
 #include "DlgUserParamSet.h"
 #include "platform/LanguageConf.h"
 
@@ -86,9 +88,9 @@ TEST_F(ScopeSetTest, AnEditInRangeIsStoredAndTickedOneOutsideRestoresTheOldValue
     TypeValue(0, "5000");
     EXPECT_EQ(Record("P0203")->iCurValue, old);
     EXPECT_EQ(TabCell(0, "IDS_ParaView_3"), QString::number(old));
-    ASSERT_FALSE(m_ui->Calls().empty());
-    EXPECT_EQ(m_ui->Calls().back().kind, Kind::DesktopAlert);
-    EXPECT_EQ(m_ui->Calls().back().text, QString::fromUtf8("设置值超出范围！"));
+    ASSERT_TRUE(WaitFor([&] { return !m_ui->Calls().empty(); }));
+    EXPECT_EQ(m_ui->Calls().back().kind, Kind::MessageBox);
+    EXPECT_EQ(m_ui->Calls().back().text, RefusedParamValueText(*Record("P0203"), QStringLiteral("5000"), true));
     EXPECT_TRUE(CDlgParams::CheckedParams()->isEmpty());
 
     TypeValue(0, "123");
@@ -260,10 +262,15 @@ TEST_F(ScopeSetTest, ARefusedTextEndedWithEnterOffersNoWriteAndSaysWhy)
         EXPECT_TRUE(Writes().empty());
         EXPECT_EQ(Record("P0203")->iCurValue, old);
         EXPECT_EQ(TabCell(0, "IDS_ParaView_3"), QString::number(old));
-        int alerts = 0;
+        // Told why in a warning box, as the parameter page tells it (the box comes after the
+        // edit's commit).
+        const QString why = RefusedParamValueText(*Record("P0203"), QString::fromLatin1(text), true);
+        EXPECT_FALSE(why.isEmpty());
+        ASSERT_TRUE(WaitFor([&] { return !m_ui->Calls().empty(); }));
+        int boxes = 0;
         for (const auto &c : m_ui->Calls())
-            alerts += c.kind == Kind::DesktopAlert && c.alert.text == platform::TrSection(QStringLiteral("CDlgParams"), QStringLiteral("设置值超出范围！"));
-        EXPECT_EQ(alerts, 1);
+            boxes += c.kind == Kind::MessageBox && c.text == why && (c.type & MB_ICONWARNING);
+        EXPECT_EQ(boxes, 1);
         EXPECT_EQ(BoxCount("参数写入完毕"), 0);
     }
     type(QStringLiteral("222"));
