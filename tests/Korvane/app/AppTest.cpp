@@ -30,6 +30,7 @@
 #include "platform/IniFile.h"
 #include "platform/LanguageConf.h"
 #include "platform/UiServices.h"
+#include "support/FileBytes.h"
 
 #include <QCheckBox>
 #include <QLineEdit>
@@ -330,11 +331,10 @@ TEST_F(AppFixture, APaneSwitchedOffStaysHiddenAfterARestart)
 // are made with the frame, before "SysSet.ini" is read, and take the colours when it is.
 TEST_F(AppFixture, CustomTableColoursApplyFromTheStart)
 {
-    QFile ini(File(QStringLiteral("SysSet.ini")));
-    ASSERT_TRUE(ini.open(QIODevice::WriteOnly));
-    ini.write("[ViewSet]\r\nClrFontColor=0,0,128\r\nClrEvenColor=230,240,255\r\nClrOddColor=255,250,240\r\n"
-              "BClrCustom=1\r\n");
-    ini.close();
+    ASSERT_NO_FATAL_FAILURE(testfiles::WriteAll(
+        File(QStringLiteral("SysSet.ini")),
+        "[ViewSet]\r\nClrFontColor=0,0,128\r\nClrEvenColor=230,240,255\r\nClrOddColor=255,250,240\r\n"
+        "BClrCustom=1\r\n"));
     const platform::GridCtrl::ColorTheme custom{RGB(0, 0, 128), RGB(230, 240, 255), RGB(255, 250, 240)};
 
     CKorvaneApp app;
@@ -353,12 +353,11 @@ TEST_F(AppFixture, CustomTableColoursApplyFromTheStart)
 
 TEST_F(AppFixture, SysSetRoundTripsThroughTheMainFrame)
 {
-    QFile ini(File(QStringLiteral("SysSet.ini")));
-    ASSERT_TRUE(ini.open(QIODevice::WriteOnly));
-    ini.write("[ViewSet]\r\nBShowEditParam=0\r\nBShowMonitorParam=true\r\nBShowFuncNavitaion=2\r\nNThemesID=abc\r\n"
-              "ClrEvenColor=1,2\r\nBClrCustom=1\r\n[FunctionSet]\r\nbIsEnterWriteDriver=\r\nbScopeCheckCh3=1\r\n"
-              "m_bIsDangerInertiaWnd=1\r\n");
-    ini.close();
+    ASSERT_NO_FATAL_FAILURE(testfiles::WriteAll(
+        File(QStringLiteral("SysSet.ini")),
+        "[ViewSet]\r\nBShowEditParam=0\r\nBShowMonitorParam=true\r\nBShowFuncNavitaion=2\r\nNThemesID=abc\r\n"
+        "ClrEvenColor=1,2\r\nBClrCustom=1\r\n[FunctionSet]\r\nbIsEnterWriteDriver=\r\nbScopeCheckCh3=1\r\n"
+        "m_bIsDangerInertiaWnd=1\r\n"));
 
     CKorvaneApp app;
     app.m_strAppPath = m_dir.path();

@@ -1,4 +1,6 @@
 // Runs the built program in a program tree of its own and watches it start and end.
+#include "support/FileBytes.h"
+
 #include <QDir>
 #include <QDirIterator>
 #include <QFile>
@@ -26,11 +28,7 @@ bool CopyTree(const QString &from, const QString &to)
     return true;
 }
 
-QByteArray ReadAll(const QString &path)
-{
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-}
+using testfiles::ReadAll;
 
 // A program tree like the build's: <root>/bin/{Korvane, libplotix_d.so, config/} and
 // <root>/CommonRes, so that everything the program writes stays in the temporary directory.
@@ -116,11 +114,10 @@ TEST_F(ProgramTree, StartsBehindTheSplashAndShutsDownCleanly)
 
 TEST_F(ProgramTree, KeepsTheSettingsOfTheLastRun)
 {
-    QFile ini(Bin(QStringLiteral("SysSet.ini")));
-    ASSERT_TRUE(ini.open(QIODevice::WriteOnly));
-    ini.write("[ViewSet]\r\nClrFontColor=300,128,0\r\nNThemesID=32840\r\n[FunctionSet]\r\nbIsDangerWnd=true\r\n"
-              "bScopeIsOnce=1\r\n");
-    ini.close();
+    ASSERT_NO_FATAL_FAILURE(testfiles::WriteAll(
+        Bin(QStringLiteral("SysSet.ini")),
+        "[ViewSet]\r\nClrFontColor=300,128,0\r\nNThemesID=32840\r\n[FunctionSet]\r\nbIsDangerWnd=true\r\n"
+        "bScopeIsOnce=1\r\n"));
 
     // Closed at once: the settings are read as it starts and written as it ends.
     ASSERT_TRUE(Run({}, 0));

@@ -3,6 +3,7 @@
 #include "platform/ControlId.h"
 #include "platform/IniFile.h"
 #include "platform/LanguageConf.h"
+#include "support/FileBytes.h"
 
 #include <QComboBox>
 #include <QDialog>
@@ -18,13 +19,7 @@
 
 namespace {
 
-void WriteFile(const QString &path, const QByteArray &data)
-{
-    QDir().mkpath(QFileInfo(path).absolutePath());
-    QFile f(path);
-    ASSERT_TRUE(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
-    f.write(data);
-}
+using testfiles::WriteAll;
 
 QByteArray ReadFile(const QString &path)
 {
@@ -120,8 +115,8 @@ TEST_F(LangFixture, LanguageChoiceFromSettingFile)
 
 TEST_F(LangFixture, SettingFileKeepsItsOtherContent)
 {
-    WriteFile(dir.filePath("config/setting.ini"),
-              "[Setting]\nTheme=3\nLanguage = EnglishUS\n[Other]\nx=1\n");
+    WriteAll(dir.filePath("config/setting.ini"),
+             "[Setting]\nTheme=3\nLanguage = EnglishUS\n[Other]\nx=1\n");
     SetLanguage(QString());
     EXPECT_EQ(ReadFile(dir.filePath("config/setting.ini")),
               QByteArray("[Setting]\nTheme=3\nLanguage=EnglishUS\n[Other]\nx=1\n"));
@@ -129,14 +124,14 @@ TEST_F(LangFixture, SettingFileKeepsItsOtherContent)
 
 TEST_F(LangFixture, EscapesAndLimits)
 {
-    WriteFile(dir.filePath("config/chinese_S.ini"),
-              "[String]\n"
-              "IDS_T_1=first\\nsecond\n"
-              "IDS_T_2=a\\tb\\rc\n"
-              "IDS_T_3=\\\\n\n"
-              "IDS_T_4=\"  quoted  \"\n"
-              "IDS_T_5=\n"
-              "IDS_T_6=" + QByteArray(1500, 'x') + "\n");
+    WriteAll(dir.filePath("config/chinese_S.ini"),
+             "[String]\n"
+             "IDS_T_1=first\\nsecond\n"
+             "IDS_T_2=a\\tb\\rc\n"
+             "IDS_T_3=\\\\n\n"
+             "IDS_T_4=\"  quoted  \"\n"
+             "IDS_T_5=\n"
+             "IDS_T_6=" + QByteArray(1500, 'x') + "\n");
     Choose("ChineseS");
     const struct {
         const char *key;
@@ -169,19 +164,19 @@ protected:
     void SetUp() override
     {
         LangFixture::SetUp();
-        WriteFile(dir.filePath("config/english_US.ini"),
-                  "[DIALOG]\n"
-                  "IDD300_DLG=  Caption\\nkept  \n"
-                  "IDD300_1=  Label\\tone  \n"
-                  "IDD300_2=Button\n"
-                  "IDD300_3=\n"
-                  "IDD300_4=Inner\n"
-                  "IDD300_5=Combo\n"
-                  "IDD300_6=Editable\n"
-                  "IDD300_7=Edit\n"
-                  "[VIEW]\n"
-                  "IDD185_1=View label\n"
-                  "IDD185_2=  View\\nbutton \n");
+        WriteAll(dir.filePath("config/english_US.ini"),
+                 "[DIALOG]\n"
+                 "IDD300_DLG=  Caption\\nkept  \n"
+                 "IDD300_1=  Label\\tone  \n"
+                 "IDD300_2=Button\n"
+                 "IDD300_3=\n"
+                 "IDD300_4=Inner\n"
+                 "IDD300_5=Combo\n"
+                 "IDD300_6=Editable\n"
+                 "IDD300_7=Edit\n"
+                 "[VIEW]\n"
+                 "IDD185_1=View label\n"
+                 "IDD185_2=  View\\nbutton \n");
         Choose("EnglishUS");
     }
 
@@ -278,10 +273,10 @@ TEST_F(LangFixture, TheStoredChoiceReadsFilesOfEarlierVersions)
         QFile::remove(dir.filePath("config/LangConf.ini"));
         QFile::remove(dir.filePath("config/setting.ini"));
         if (c.langConf)
-            WriteFile(dir.filePath("config/LangConf.ini"), QByteArray("[Language]\nCurrent=") + c.langConf + "\n");
+            WriteAll(dir.filePath("config/LangConf.ini"), QByteArray("[Language]\nCurrent=") + c.langConf + "\n");
         if (c.name)
-            WriteFile(dir.filePath("config/setting.ini"), QByteArray("[Setting]\nLanguage=") + c.name + "\n");
-        WriteFile(dir.filePath("config/LangTable.tsv"), "提示\t提示\tNotice\n");
+            WriteAll(dir.filePath("config/setting.ini"), QByteArray("[Setting]\nLanguage=") + c.name + "\n");
+        WriteAll(dir.filePath("config/LangTable.tsv"), "提示\t提示\tNotice\n");
         platform::CreateLanguageLibrary(dir.filePath("config/LangTable.tsv"));
         EXPECT_EQ(StoredLanguageChoice(), c.chosen);
         // Chosen, the two stores agree from then on.
@@ -298,9 +293,9 @@ TEST_F(LangFixture, TheStoredChoiceReadsFilesOfEarlierVersions)
 // A file made for each language is taken in its language when it is there.
 TEST_F(LangFixture, PerLanguageFilesAreChosenWhenPresent)
 {
-    WriteFile(dir.filePath("res/Tip.png"), "s");
-    WriteFile(dir.filePath("res/Tip_E.png"), "e");
-    WriteFile(dir.filePath("res/Only.png"), "s");
+    WriteAll(dir.filePath("res/Tip.png"), "s");
+    WriteAll(dir.filePath("res/Tip_E.png"), "e");
+    WriteAll(dir.filePath("res/Only.png"), "s");
     const struct
     {
         unsigned language;
@@ -333,8 +328,8 @@ TEST(InitLanguage, PresentDataFileLoadsAndTakesTheStoredLanguage)
 {
     QTemporaryDir dir;
     const QString data = dir.filePath("LangTable.tsv");
-    WriteFile(data, "提示\t提示\tNotice\n");
-    WriteFile(dir.filePath("LangConf.ini"), "[Language]\nCurrent=2\n");
+    WriteAll(data, "提示\t提示\tNotice\n");
+    WriteAll(dir.filePath("LangConf.ini"), "[Language]\nCurrent=2\n");
     platform::CreateLanguageLibrary(data);
     QString shown;
     EXPECT_TRUE(InitLanguage([&](const QString &m) { shown = m; }));

@@ -1,4 +1,5 @@
 #include "platform/LanguageConf.h"
+#include "support/FileBytes.h"
 
 #include <QDir>
 #include <QFile>
@@ -6,13 +7,6 @@
 #include <gtest/gtest.h>
 
 namespace {
-
-void WriteFile(const QString &path, const QByteArray &data)
-{
-    QFile f(path);
-    ASSERT_TRUE(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
-    f.write(data);
-}
 
 const char kTable[] =
     "# comment\n"
@@ -34,7 +28,7 @@ protected:
     void SetUp() override
     {
         ASSERT_TRUE(dir.isValid());
-        WriteFile(dir.filePath("table.tsv"), kTable);
+        testfiles::WriteAll(dir.filePath("table.tsv"), kTable);
         platform::CreateLanguageLibrary(dir.filePath("table.tsv"));
         ASSERT_TRUE(GetSqlite()->HasDataFile());
         GetSqlite()->Load();

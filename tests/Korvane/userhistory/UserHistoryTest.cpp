@@ -1,6 +1,7 @@
 #include "PathHelpers.h"
 #include "UserCtrlDefValue.h"
 #include "platform/UiServices.h"
+#include "support/FileBytes.h"
 
 #include <QDir>
 #include <QFile>
@@ -11,18 +12,8 @@ using platform::Archive;
 
 namespace {
 
-QByteArray ReadAll(const QString &path)
-{
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-}
-
-void WriteAll(const QString &path, const QByteArray &bytes)
-{
-    QFile f(path);
-    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
-    f.write(bytes);
-}
+using testfiles::ReadAll;
+using testfiles::WriteAll;
 
 QByteArray Fixture()
 {

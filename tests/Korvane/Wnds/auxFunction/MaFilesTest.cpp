@@ -1,5 +1,6 @@
 // The settings file and the result files of the mechanism analysis.
 #include "Wnds/auxFunction/MaFiles.h"
+#include "support/FileBytes.h"
 
 #include <QFile>
 #include <QTemporaryDir>
@@ -10,18 +11,8 @@
 
 namespace {
 
-QByteArray ReadAll(const QString &path)
-{
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-}
-
-void WriteAll(const QString &path, const QByteArray &bytes)
-{
-    QFile f(path);
-    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
-    f.write(bytes);
-}
+using testfiles::ReadAll;
+using testfiles::WriteAll;
 
 class MaFilesTest : public ::testing::Test {
 protected:

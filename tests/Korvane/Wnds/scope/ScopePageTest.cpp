@@ -20,6 +20,7 @@
 #include "grid/BCGPGridCtrlEx.h"
 #include "platform/ControlId.h"
 #include "platform/LanguageConf.h"
+#include "support/FileBytes.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -512,13 +513,12 @@ TEST_F(ScopePage, OpeningKeepsStoredChoicesWithinTheBudget)
     };
     for (const auto &c : cases) {
         SCOPED_TRACE(c.name);
-        QFile ini(dir.filePath("config/Scope/scope.ini"));
-        ASSERT_TRUE(ini.open(QIODevice::WriteOnly));
-        ini.write(QStringLiteral("[NewScopeColor]\nch1=65535\nch2=16776960\nch3=16711935\nch4=65280\nback=0\n"
-                                 "[NewScopeChannel]\ncyclecount=60\nmode=1\nch1sel=0\nch2sel=%1\nch3sel=22\nch4sel=21\n")
-                      .arg(c.ch2sel)
-                      .toUtf8());
-        ini.close();
+        ASSERT_NO_FATAL_FAILURE(testfiles::WriteAll(
+            dir.filePath("config/Scope/scope.ini"),
+            QStringLiteral("[NewScopeColor]\nch1=65535\nch2=16776960\nch3=16711935\nch4=65280\nback=0\n"
+                           "[NewScopeChannel]\ncyclecount=60\nmode=1\nch1sel=0\nch2sel=%1\nch3sel=22\nch4sel=21\n")
+                .arg(c.ch2sel)
+                .toUtf8()));
         BOOL *flag[4] = {&flags.m_bScopeCheckCh1, &flags.m_bScopeCheckCh2, &flags.m_bScopeCheckCh3,
                          &flags.m_bScopeCheckCh4};
         for (int i = 0; i < 4; ++i)
@@ -608,15 +608,14 @@ TEST_F(ScopePage, OpeningWithStoredBitChoicesOpensNoDialogAndNamesTerminalsOnceT
     for (std::size_t i = 0; i < std::size(cases); ++i) {
         const auto &c = cases[i];
         SCOPED_TRACE(c.what);
-        QFile ini(dir.filePath("config/Scope/scope.ini"));
-        ASSERT_TRUE(ini.open(QIODevice::WriteOnly));
-        ini.write(QStringLiteral("[NewScopeColor]\nch1=65535\nch2=16776960\nch3=16711935\nch4=65280\nback=0\n"
-                                 "[NewScopeChannel]\ncyclecount=1\nmode=0\nch1sel=%1\nch2sel=%1\nch3sel=%2\nch4sel=%3\n")
-                      .arg(ch1)
-                      .arg(sel[i][0])
-                      .arg(sel[i][1])
-                      .toUtf8());
-        ini.close();
+        ASSERT_NO_FATAL_FAILURE(testfiles::WriteAll(
+            dir.filePath("config/Scope/scope.ini"),
+            QStringLiteral("[NewScopeColor]\nch1=65535\nch2=16776960\nch3=16711935\nch4=65280\nback=0\n"
+                           "[NewScopeChannel]\ncyclecount=1\nmode=0\nch1sel=%1\nch2sel=%1\nch3sel=%2\nch4sel=%3\n")
+                .arg(ch1)
+                .arg(sel[i][0])
+                .arg(sel[i][1])
+                .toUtf8()));
         settings->m_arrBitSetCh.clear();
         for (const auto &[id, bits] : {std::pair{1, 0b101}, std::pair{2, 0b10}, std::pair{3, 0b11}}) {
             BitSetCh b;
