@@ -75,11 +75,10 @@ void ChooseSource(CDlgSocpeParam *panel, int k, int entry)
 int main(int argc, char **argv)
 {
     QApplication app(argc, argv);
-    if (argc < 2) {
-        std::fprintf(stderr, "usage: frame_shots <folder>\n");
+    const auto out = shots::OutputFolder(argc, argv, "frame_shots <folder>");
+    if (!out)
         return 2;
-    }
-    const QDir folder(QString::fromLocal8Bit(argv[1]));
+    const QDir &folder = *out;
     // Texts looked up by key come from the simplified Chinese file, as in the program's first run.
     GetLangText().m_strLangFile = QStringLiteral(KORVANE_SOURCE_DIR "/Korvane/config/chinese_S.ini");
     GetLangText().m_strLanguage = QStringLiteral("ChineseS");

@@ -125,11 +125,10 @@ bool Pictures(CMainFrame &frame, const QDir &folder, const QString &lang)
 int main(int argc, char **argv)
 {
     QApplication app(argc, argv);
-    if (argc < 2) {
-        std::fprintf(stderr, "usage: lang_shots <folder>\n");
+    const auto out = shots::OutputFolder(argc, argv, "lang_shots <folder>");
+    if (!out)
         return 2;
-    }
-    const QDir folder(QString::fromLocal8Bit(argv[1]));
+    const QDir &folder = *out;
     int result = 0;
     const struct
     {

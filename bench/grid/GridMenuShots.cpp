@@ -44,11 +44,10 @@ QAction *ItemNamed(QMenu &menu, const QString &text)
 int main(int argc, char **argv)
 {
     QApplication app(argc, argv);
-    if (argc < 2) {
-        std::fprintf(stderr, "usage: grid_menu_shots <folder>\n");
+    const auto out = shots::OutputFolder(argc, argv, "grid_menu_shots <folder>");
+    if (!out)
         return 2;
-    }
-    const QDir folder(QString::fromLocal8Bit(argv[1]));
+    const QDir &folder = *out;
     GetLangText().m_strLangFile = QStringLiteral(KORVANE_SOURCE_DIR "/Korvane/config/chinese_S.ini");
     GetLangText().m_strLanguage = QStringLiteral("ChineseS");
     SimDrive sim;

@@ -46,12 +46,10 @@ bool Shoot(CDialogExMid &page, const QString &path, const std::function<void()> 
 int main(int argc, char **argv)
 {
     QApplication app(argc, argv);
-    if (argc < 2) {
-        std::fprintf(stderr, "usage: status_shots <folder> [<korvane-sim>]\n");
+    const auto out = shots::OutputFolder(argc, argv, "status_shots <folder> [<korvane-sim>]");
+    if (!out)
         return 2;
-    }
-    const QString folder = QString::fromLocal8Bit(argv[1]);
-    QDir().mkpath(folder);
+    const QString folder = out->path();
     const QString simProgram =
         argc > 2 ? QString::fromLocal8Bit(argv[2]) : QCoreApplication::applicationDirPath() + "/korvane-sim";
     QProcess sim;

@@ -7,6 +7,7 @@
 #include "SYSPARAM/SysParam.h"
 #include "Wnds/Controls/DlgPositionCtrl.h"
 #include "Wnds/Controls/DlgSpeedLoop.h"
+#include "support/Shots.h"
 
 #include <QApplication>
 #include <QComboBox>
@@ -37,15 +38,7 @@ bool SaveDiagram(CLoopDiagramPage &page, const QString &path)
     return image.save(path);
 }
 
-void Pump(int ms)
-{
-    QElapsedTimer t;
-    t.start();
-    while (t.elapsed() < ms) {
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
-        QThread::msleep(5);
-    }
-}
+using shots::Pump;
 
 }
 

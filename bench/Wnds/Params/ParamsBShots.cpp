@@ -16,6 +16,7 @@
 #include "database/DbServices.h"
 #include "grid/DlgBCGGrid.h"
 #include "platform/UiServices.h"
+#include "support/Shots.h"
 
 #include <QApplication>
 #include <QDir>
@@ -35,21 +36,12 @@ namespace {
 
 QString g_out;
 
-void Pump(int ms)
-{
-    QElapsedTimer t;
-    t.start();
-    while (t.elapsed() < ms) {
-        QApplication::processEvents(QEventLoop::AllEvents, 10);
-        QThread::msleep(5);
-    }
-}
+using shots::Pump;
 
 void Save(QWidget *w, const char *name)
 {
     Pump(150);
-    const QString path = g_out + "/" + QString::fromLatin1(name);
-    std::printf("%s %s\n", w->grab().save(path) ? "wrote" : "FAILED", qPrintable(path));
+    shots::Save(*w, g_out + "/" + QString::fromLatin1(name));
 }
 
 // Shows the modal dialog, lets `act` set it up, takes its picture and closes it.

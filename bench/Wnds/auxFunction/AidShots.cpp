@@ -3,6 +3,7 @@
 // on, forward held while the estimate climbs), inertia_<w>x<h>.png at two window sizes (after a
 // run and a result write) and pole_angle.png (an identification running).
 #include "AidWorld.h"
+#include "support/Shots.h"
 
 #include "Wnds/auxFunction/DlgAidInertia.h"
 #include "Wnds/auxFunction/DlgAidJogMove.h"
@@ -24,8 +25,7 @@ bool Shoot(CDialogExMid &page, const QString &path, const std::function<void()> 
     page.show();
     Pump(200);
     work();
-    const bool ok = page.grab().save(path);
-    std::printf("%s %s\n", ok ? "wrote" : "could not write", path.toUtf8().constData());
+    const bool ok = shots::Save(page, path);
     page.DestroyWindow();
     return ok;
 }
@@ -35,12 +35,10 @@ bool Shoot(CDialogExMid &page, const QString &path, const std::function<void()> 
 int main(int argc, char **argv)
 {
     QApplication app(argc, argv);
-    if (argc < 2) {
-        std::fprintf(stderr, "usage: aid_shots <folder>\n");
+    const auto out = shots::OutputFolder(argc, argv, "aid_shots <folder>");
+    if (!out)
         return 2;
-    }
-    const QString folder = QString::fromLocal8Bit(argv[1]);
-    QDir().mkpath(folder);
+    const QString folder = out->path();
     AidWorld world;
     if (!world.Start()) {
         std::fprintf(stderr, "cannot start the simulated drive or open its line\n");
